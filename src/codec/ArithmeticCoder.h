@@ -1,0 +1,52 @@
+#pragma once
+// Adaptive arithmetic coder: a 16-bit integer range coder with follow bits and
+// an adaptive frequency model that keeps its symbols ordered by frequency.
+// Every stream starts from a fresh model, ends with an end symbol and is
+// flushed to a whole byte; bits are packed least significant bit first.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace tamr {
+
+class ArithmeticCoder {
+public:
+    static constexpr int kMaxAlphabet = 1024;
+
+    // Codes the signed bytes as one stream over `alphabetSize` symbols (1..1024)
+    // into `out`. Returns the number of bytes written, or nothing when the stream
+    // would not fit into `out` (nothing past out.end() is ever written).
+    std::optional<std::size_t> EncodeBlock(std::span<std::uint8_t> out, std::span<const std::int8_t> symbols,
+                                           int alphabetSize);
+
+    struct Decoded {
+        std::size_t inputUsed = 0;   // position just after the stream's last byte
+        std::size_t symbolCount = 0; // data symbols written to the output
+        bool endSeen = false;        // false: the output filled before the end symbol
+    };
+
+    // Decodes one stream over `alphabetSize` symbols from `in`, writing one byte
+    // per data symbol, until the end symbol or until `out` is full. Reads past
+    // the input's end yield zero bits, so corrupt data always terminates.
+    Decoded DecodeBlock(std::span<const std::uint8_t> in, std::span<std::int8_t> out, int alphabetSize);
+
+    // Offset between signed bytes and data values for an alphabet size.
+    static int ByteOffset(int alphabetSize) { return alphabetSize % 2 == 1 ? alphabetSize / 2 : alphabetSize / 2 - 1; }
+
+private:
+    void SetUpModel(int alphabetSize);
+    void UpdateModel(int index);
+
+    int symbolCount_ = kMaxAlphabet; // n
+    int endSymbol_ = kMaxAlphabet + 1;
+    int increment_ = 10;
+    std::array<int, kMaxAlphabet> charToIndex_{};
+    std::array<int, kMaxAlphabet + 2> indexToChar_{};
+    std::array<int, kMaxAlphabet + 2> freq_{};
+    std::array<int, kMaxAlphabet + 2> cumFreq_{};
+};
+
+} // namespace tamr

@@ -1,0 +1,36 @@
+#pragma once
+// Small helpers shared by the tests: scratch folders, the shared corpus, random bytes.
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+namespace tamr::test {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The shared corpus of real files, or an empty path when it is not beside the checkout.
+std::filesystem::path CorpusDir();
+
+// Every regular file under a corpus subfolder, sorted.
+std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder);
+
+std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed);
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
+
+} // namespace tamr::test

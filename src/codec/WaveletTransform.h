@@ -1,0 +1,60 @@
+#pragma once
+// The separable two-dimensional wavelet transform of the codec: a 5-tap low-pass /
+// 3-tap high-pass filter pair in lifting form with sample replication at both ends.
+// The forward level works in single precision on a float plane; the inverse levels
+// work in place on the 16-bit plane in integer arithmetic, so that every machine
+// decodes the same samples.
+//
+// A level works on the top-left region of `rows` x `cols` samples of a row-major
+// plane with the given stride and replaces it by four quadrants: LL top-left,
+// H top-right, V bottom-left, D bottom-right. Both region sides must be even and
+// at least 4, because the filters read four neighbouring samples; otherwise, or
+// when the region does not lie inside the plane, a level does nothing and returns
+// false.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tamr {
+
+// Scale factors of one forward pass: `a` scales the 5-tap low-pass boundary forms,
+// `b` the high-pass, and `c` the centre sample of the low-pass lifting step.
+struct LiftingPass {
+    float a;
+    float b;
+    float c;
+};
+
+// The row pass has a low-pass DC gain of 1, the column pass one of 2.
+inline constexpr LiftingPass kRowPass{0.125f, 0.25f, 1.0f};
+inline constexpr LiftingPass kColumnPass{0.25f, 0.5f, 2.0f};
+
+// One forward step over `count` samples spaced `step` apart from the start of
+// `samples`: low-pass values go to the first count/2 positions, high-pass values
+// to the rest. `buffer` holds at least `count` values and receives the result
+// before it is copied back. Returns false, touching nothing, when count is odd or
+// below 4, step is 0, or the samples or the buffer are too short.
+bool ForwardStep(std::span<float> samples, std::size_t step, int count, const LiftingPass& pass,
+                 std::span<float> buffer);
+
+// One forward level: the row pass over every row of the region, then the column
+// pass over every column. `lineBuffer` is grown to max(rows, cols) values when it
+// is shorter, so one buffer serves all levels. Returns false when the region is
+// invalid or the buffer cannot be grown.
+[[nodiscard]] bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols,
+                                std::vector<float>& lineBuffer);
+
+// Inverts one level from its four quadrants in place. `temporary` is grown to
+// rows x cols samples when it is shorter; returns false when the region is invalid
+// or the temporary cannot be allocated.
+[[nodiscard]] bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                std::vector<std::int16_t>& temporary);
+
+// Rebuilds a level whose detail subbands were not coded: reads only the LL
+// quadrant and interpolates it to the whole region, halving the LL gain.
+[[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                         std::vector<std::int16_t>& temporary);
+
+} // namespace tamr

@@ -1,0 +1,543 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "codec/WaveletTransform.h"
+#include "support/TestSupport.h"
+
+namespace tamr {
+namespace {
+
+constexpr float kTwo24 = 16777216.0f; // 2^24: from here on floats are spaced 2 apart
+
+// The quantiser's conversion of a coefficient to a sample: truncation towards zero.
+std::int16_t TruncateToSample(float value)
+{
+    return static_cast<std::int16_t>(static_cast<int>(value));
+}
+
+std::vector<std::int16_t> Truncated(const std::vector<float>& plane)
+{
+    std::vector<std::int16_t> samples(plane.size());
+    std::transform(plane.begin(), plane.end(), samples.begin(), TruncateToSample);
+    return samples;
+}
+
+// Random samples in -128..127, the range of the codec's offset planes.
+std::vector<std::int16_t> RandomSamples(std::size_t count, std::uint32_t seed)
+{
+    const auto bytes = test::RandomBytes(count, seed);
+    std::vector<std::int16_t> samples(count);
+    std::transform(bytes.begin(), bytes.end(), samples.begin(),
+                   [](std::uint8_t byte) { return static_cast<std::int16_t>(byte - 128); });
+    return samples;
+}
+
+std::vector<float> ToFloat(const std::vector<std::int16_t>& samples)
+{
+    return {samples.begin(), samples.end()};
+}
+
+void ForwardLevels(std::vector<float>& plane, int width, int height, int levels)
+{
+    std::vector<float> lineBuffer;
+    for (int k = 0; k < levels; ++k) {
+        ASSERT_TRUE(ForwardLevel(plane, static_cast<std::size_t>(width), height >> k, width >> k, lineBuffer));
+    }
+}
+
+// The decoder's order: coarsest level first, one temporary for all levels.
+void InverseLevels(std::vector<std::int16_t>& plane, int width, int height, int levels)
+{
+    std::vector<std::int16_t> temporary;
+    for (int n = 1; n <= levels; ++n) {
+        const int shift = levels - n;
+        ASSERT_TRUE(InverseLevel(plane, static_cast<std::size_t>(width), height >> shift, width >> shift, temporary));
+    }
+}
+
+int MaxAbsDifference(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b)
+{
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        largest = std::max(largest, std::abs(a[i] - b[i]));
+    }
+    return largest;
+}
+
+// Straightforward reference of the forward step: the 5-tap low-pass and 3-tap
+// high-pass filters in double, with s[-1] = s[0] and s[N] = s[N+1] = s[N-1].
+// The low-pass scale a gives the high-pass scale b = 2a.
+std::vector<double> ReferenceStep(const std::vector<double>& s, double a)
+{
+    const int n = static_cast<int>(s.size());
+    const int h = n / 2;
+    const auto at = [&](int i) { return s[static_cast<std::size_t>(std::clamp(i, 0, n - 1))]; };
+    std::vector<double> out(s.size());
+    for (int k = 0; k < h; ++k) {
+        out[k] = a * (-at(2 * k - 1) + 2 * at(2 * k) + 6 * at(2 * k + 1) + 2 * at(2 * k + 2) - at(2 * k + 3));
+        out[h + k] = 2 * a * (at(2 * k - 1) - 2 * at(2 * k) + at(2 * k + 1));
+    }
+    return out;
+}
+
+std::vector<float> Step(std::vector<float> line, const LiftingPass& pass)
+{
+    std::vector<float> buffer(line.size());
+    EXPECT_TRUE(ForwardStep(line, 1, static_cast<int>(line.size()), pass, buffer));
+    return line;
+}
+
+std::uint32_t Bits(float value)
+{
+    return std::bit_cast<std::uint32_t>(value);
+}
+
+// --- forward step --------------------------------------------------------------
+
+TEST(WaveletForwardStepTest, RampGivesTheKnownCoefficientsInBothPasses)
+{
+    const std::vector<float> ramp{0, 1, 2, 3, 4, 5, 6, 7};
+    EXPECT_EQ(Step(ramp, kRowPass), (std::vector<float>{0.875f, 3, 5, 7, 0.25f, 0, 0, 0}));
+    // The column pass is the row pass with twice the gain.
+    EXPECT_EQ(Step(ramp, kColumnPass), (std::vector<float>{1.75f, 6, 10, 14, 0.5f, 0, 0, 0}));
+}
+
+TEST(WaveletForwardStepTest, ConstantLineHasNoDetailAndTheLowPassGain)
+{
+    for (const int count : {4, 6, 8, 30}) {
+        const std::vector<float> line(static_cast<std::size_t>(count), -37.0f);
+        const auto row = Step(line, kRowPass);
+        const auto column = Step(line, kColumnPass);
+        for (int i = 0; i < count; ++i) {
+            const bool low = i < count / 2;
+            EXPECT_EQ(row[i], low ? -37.0f : 0.0f) << "count " << count << " position " << i;
+            EXPECT_EQ(column[i], low ? -74.0f : 0.0f) << "count " << count << " position " << i;
+        }
+    }
+}
+
+TEST(WaveletForwardStepTest, AgreesWithTheFiveTapFormWithinFloatRounding)
+{
+    std::mt19937 generator(2024);
+    std::uniform_real_distribution<float> value(-300.0f, 300.0f);
+    for (const auto& pass : {kRowPass, kColumnPass}) {
+        for (const int count : {4, 6, 8, 10, 16, 64}) {
+            for (int trial = 0; trial < 50; ++trial) {
+                std::vector<float> line(static_cast<std::size_t>(count));
+                for (auto& sample : line) {
+                    sample = value(generator);
+                }
+                const auto reference = ReferenceStep({line.begin(), line.end()}, pass.a);
+                const auto result = Step(line, pass);
+                float largest = 0;
+                for (const float sample : line) {
+                    largest = std::max(largest, std::abs(sample));
+                }
+                // A handful of float roundings, each within half an ulp of
+                // partial sums of a few times the largest sample.
+                const double tolerance = 8 * FLT_EPSILON * largest;
+                for (int i = 0; i < count; ++i) {
+                    EXPECT_NEAR(result[i], reference[i], tolerance) << "count " << count << " position " << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(WaveletForwardStepTest, LowPassLiftsFromTheRoundedHighPassValues)
+{
+    // eta[1] = 1/4 * ((1 - 2 * 2^24) + 0): 1 - 2^25 is halfway between two floats
+    // and rounds to the even -2^25, so eta[1] = -2^23 while eta[2] = 2^23 exactly.
+    // lambda[1] = s[3] - (eta[1] + eta[2]) / 2 is then +0, whereas the exact
+    // 5-tap value 1/8 * (-1 + 2^25 + 0 - 2^25 - 0) is -1/8.
+    const std::vector<float> line{0, 1, kTwo24, 0, -kTwo24, 0, 0, 0};
+    const auto row = Step(line, kRowPass);
+    EXPECT_EQ(Bits(row[5]), Bits(-8388608.0f));
+    EXPECT_EQ(Bits(row[6]), Bits(8388608.0f));
+    EXPECT_EQ(Bits(row[1]), Bits(0.0f));
+    // The column pass: eta = -2^24 and 2^24, lambda[1] = 2 * 0 - 0 = +0 (exact: -1/4).
+    const auto column = Step(line, kColumnPass);
+    EXPECT_EQ(Bits(column[1]), Bits(0.0f));
+    // lambda[0] = 1/8 * (((0 + 6) + 2^25) - 0): 2^25 + 6 lies halfway between
+    // 2^25 + 4 and 2^25 + 8 and rounds to the even 2^25 + 8, giving 4194305
+    // where the exact value is 4194304.75.
+    EXPECT_EQ(Bits(row[0]), Bits(4194305.0f));
+}
+
+TEST(WaveletForwardStepTest, BoundaryLowPassIsEvaluatedLeftToRight)
+{
+    // lambda[0] = 1/8 * (((2^24 + 6 * 0) + 2 * 0.5) - (-1)): 2^24 + 1 rounds back to
+    // 2^24 twice, so the result is 2^21; summing the small terms first would give
+    // 2^21 + 0.25.
+    const auto first = Step({kTwo24, 0, 0.5f, -1}, kRowPass);
+    EXPECT_EQ(first, (std::vector<float>{2097152.0f, -0.75f, -4194304.0f, -0.5f}));
+
+    // lambda[h-1] = 1/8 * ((-(-2^24) + 2 * 0.5) + 7 * 0.125): 2^24 + 1 and then
+    // 2^24 + 0.875 both round to 2^24, giving 2^21 where the correctly rounded
+    // value of (2^24 + 1.875) / 8 is 2^21 + 0.25.
+    const auto last = Step({0, -kTwo24, 0.5f, 0.125f}, kRowPass);
+    EXPECT_EQ(Bits(last[1]), Bits(2097152.0f));
+}
+
+TEST(WaveletForwardStepTest, RefusesLinesItCannotFilter)
+{
+    std::vector<float> line{1, 2, 3, 4, 5, 6, 7, 8};
+    const auto original = line;
+    std::vector<float> buffer(8);
+    EXPECT_FALSE(ForwardStep(line, 1, 2, kRowPass, buffer));
+    EXPECT_FALSE(ForwardStep(line, 1, 5, kRowPass, buffer));
+    EXPECT_FALSE(ForwardStep(line, 0, 4, kRowPass, buffer));
+    EXPECT_FALSE(ForwardStep(line, 2, 6, kRowPass, buffer));                     // would read position 10
+    EXPECT_FALSE(ForwardStep(line, 1, 8, kRowPass, std::span(buffer).first(6))); // buffer too short
+    EXPECT_EQ(line, original);
+    EXPECT_TRUE(ForwardStep(line, 2, 4, kRowPass, buffer)); // positions 0, 2, 4, 6
+    EXPECT_EQ(line[1], original[1]);
+    EXPECT_EQ(line[7], original[7]);
+}
+
+// --- forward level ---------------------------------------------------------------
+
+TEST(WaveletForwardLevelTest, RowsThenColumnsMatchTheReferenceFilters)
+{
+    // A 6 x 10 region inside a plane of stride 12, so both the boundary and the
+    // interior formulas of both passes are used and the stride is honoured.
+    constexpr int kStride = 12, kRows = 6, kCols = 10;
+    std::mt19937 generator(99);
+    std::uniform_real_distribution<float> value(-128.0f, 127.0f);
+    std::vector<float> plane(kStride * 7);
+    for (auto& sample : plane) {
+        sample = value(generator);
+    }
+    const auto original = plane;
+
+    std::vector<std::vector<double>> expected(kRows);
+    for (int y = 0; y < kRows; ++y) {
+        expected[y] = ReferenceStep({original.begin() + y * kStride, original.begin() + y * kStride + kCols}, 0.125);
+    }
+    for (int x = 0; x < kCols; ++x) {
+        std::vector<double> column;
+        for (int y = 0; y < kRows; ++y) {
+            column.push_back(expected[y][x]);
+        }
+        const auto filtered = ReferenceStep(column, 0.25);
+        for (int y = 0; y < kRows; ++y) {
+            expected[y][x] = filtered[y];
+        }
+    }
+
+    std::vector<float> lineBuffer;
+    ASSERT_TRUE(ForwardLevel(plane, kStride, kRows, kCols, lineBuffer));
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < kStride; ++x) {
+            const float result = plane[y * kStride + x];
+            if (y < kRows && x < kCols) {
+                EXPECT_NEAR(result, expected[y][x], 32 * FLT_EPSILON * 128) << y << ", " << x;
+            } else {
+                EXPECT_EQ(result, original[y * kStride + x]) << "outside the region at " << y << ", " << x;
+            }
+        }
+    }
+}
+
+TEST(WaveletForwardLevelTest, ConstantPlaneGivesZeroDetailAndGainTwoPerLevel)
+{
+    constexpr int kWidth = 64, kHeight = 32, kLevels = 4;
+    for (const float v : {93.0f, -128.0f}) {
+        std::vector<float> plane(kWidth * kHeight, v);
+        std::vector<float> lineBuffer;
+        for (int k = 0; k < kLevels; ++k) {
+            const int rows = kHeight >> k, cols = kWidth >> k;
+            ASSERT_TRUE(ForwardLevel(plane, kWidth, rows, cols, lineBuffer));
+            for (int y = 0; y < rows; ++y) {
+                for (int x = 0; x < cols; ++x) {
+                    const bool lowLow = y < rows / 2 && x < cols / 2;
+                    const float expected = lowLow ? v * static_cast<float>(2 << k) : 0.0f;
+                    ASSERT_EQ(plane[y * kWidth + x], expected) << "level " << k << " at " << y << ", " << x;
+                }
+            }
+        }
+    }
+}
+
+TEST(WaveletForwardLevelTest, SmallestRegionUsesOnlyTheBoundaryFormulas)
+{
+    // In a 4 x 4 region every value comes from formulas 1, 2 (k = h-1), 3 and 5.
+    std::vector<float> plane{3, -1, 4, 1, -5, 9, 2, -6, 5, 3, -5, 8, 9, -7, 9, 3};
+    std::vector<float> expected = plane;
+    const auto lines = [](std::vector<float>& p, int first, int step, float a, float b) {
+        const auto s = [&](int i) { return p[first + i * step]; };
+        const float out[4] = {a * (s(0) + 6.0f * s(1) + 2.0f * s(2) - s(3)), a * (-s(1) + 2.0f * s(2) + 7.0f * s(3)),
+                              b * (s(1) - s(0)), b * (s(1) - 2.0f * s(2) + s(3))};
+        for (int i = 0; i < 4; ++i) {
+            p[first + i * step] = out[i];
+        }
+    };
+    for (int y = 0; y < 4; ++y) {
+        lines(expected, y * 4, 1, 0.125f, 0.25f);
+    }
+    for (int x = 0; x < 4; ++x) {
+        lines(expected, x, 4, 0.25f, 0.5f);
+    }
+    std::vector<float> lineBuffer;
+    ASSERT_TRUE(ForwardLevel(plane, 4, 4, 4, lineBuffer));
+    EXPECT_EQ(plane, expected);
+}
+
+// --- inverse level ---------------------------------------------------------------
+
+TEST(WaveletInverseLevelTest, ConstantPlaneComesBackExactlyWithTheGainOfLevelsLeft)
+{
+    constexpr int kWidth = 128, kHeight = 64;
+    for (const int levels : {1, 5}) {
+        for (const std::int16_t v : {std::int16_t{255}, std::int16_t{-128}, std::int16_t{1}, std::int16_t{0}}) {
+            std::vector<float> coefficients(kWidth * kHeight, v);
+            ForwardLevels(coefficients, kWidth, kHeight, levels);
+            auto plane = Truncated(coefficients);
+            std::vector<std::int16_t> temporary;
+            for (int n = 1; n <= levels; ++n) {
+                const int rows = kHeight >> (levels - n), cols = kWidth >> (levels - n);
+                ASSERT_TRUE(InverseLevel(plane, kWidth, rows, cols, temporary));
+                const int gain = 1 << (levels - n);
+                for (int y = 0; y < rows; ++y) {
+                    for (int x = 0; x < cols; ++x) {
+                        ASSERT_EQ(plane[y * kWidth + x], v * gain) << "level index " << n << " at " << y << ", " << x;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(WaveletInverseLevelTest, ExactCoefficientsComeBackExactly)
+{
+    // Samples that are multiples of 32 give integer coefficients (the row pass
+    // divides by 8, the column pass by 4), so every rounding of the inverse acts on
+    // an exactly divisible value and one level must invert without any error.
+    for (const auto& [rows, cols] : {std::pair{4, 4}, std::pair{4, 10}, std::pair{8, 6}, std::pair{32, 64}}) {
+        auto samples = RandomSamples(static_cast<std::size_t>(rows * cols), static_cast<std::uint32_t>(rows * cols));
+        for (auto& sample : samples) {
+            sample = static_cast<std::int16_t>(sample / 2 * 32);
+        }
+        auto coefficients = ToFloat(samples);
+        ForwardLevels(coefficients, cols, rows, 1);
+        for (const float c : coefficients) {
+            ASSERT_EQ(c, std::trunc(c));
+        }
+        auto plane = Truncated(coefficients);
+        std::vector<std::int16_t> temporary;
+        ASSERT_TRUE(InverseLevel(plane, cols, rows, cols, temporary));
+        EXPECT_EQ(plane, samples) << rows << " x " << cols;
+    }
+}
+
+// Bound on the round-trip error after `levels` levels when every coefficient is
+// truncated towards zero (error below delta, slightly above 1 to cover the float
+// rounding of the forward transform). Carrying the errors through the inverse
+// formulas, an output sample depends on the LL band with weights summing to 1/2,
+// and on the detail coefficients with weights summing to at most 12, at the first
+// sample of the region where s[0] = s[1] - 2 eta'[0] follows T[0] = T[1] - 4 eta[0];
+// the shifts there add at most 9/8. So E_n <= E_(n-1) / 2 + 12 delta + 9/8, with
+// E_0 = delta the error of the LL band itself. Searching for bad planes gets to
+// about 80 % of this (11 for one level, 16 for two, 17 for three).
+double RoundTripBound(int levels)
+{
+    constexpr double delta = 1.01;
+    double bound = delta;
+    for (int n = 1; n <= levels; ++n) {
+        bound = bound / 2 + 12 * delta + 9.0 / 8;
+    }
+    return bound;
+}
+
+TEST(WaveletInverseLevelTest, RandomPlanesComeBackWithinTheTruncationBound)
+{
+    constexpr int kWidth = 128, kHeight = 128;
+    for (int levels = 1; levels <= 6; ++levels) {
+        int largest = 0;
+        for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+            const auto samples = RandomSamples(kWidth * kHeight, seed * 7 + static_cast<std::uint32_t>(levels));
+            auto coefficients = ToFloat(samples);
+            ForwardLevels(coefficients, kWidth, kHeight, levels);
+            auto plane = Truncated(coefficients);
+            InverseLevels(plane, kWidth, kHeight, levels);
+            largest = std::max(largest, MaxAbsDifference(plane, samples));
+        }
+        EXPECT_LE(largest, RoundTripBound(levels)) << levels << " levels";
+        // Almost every sample is far below the worst case; a wrong gain or a
+        // swapped quadrant would show up as errors of the sample range itself.
+        EXPECT_GT(largest, 0) << "truncation must leave some error";
+    }
+}
+
+TEST(WaveletInverseLevelTest, PlaneSearchedForALargeCornerErrorStaysWithinTheBound)
+{
+    // Found by hill climbing on the error of the first sample after one level.
+    const std::vector<std::int16_t> samples{127, 98,   -96, 2,    -114, -103, -80,  76,   3,    4,   42,   -11, -12,
+                                            -78, -119, -89, -105, -55,  -105, -121, 100,  62,   64,  11,   -20, 72,
+                                            -74, 80,   -93, 9,    -49,  28,   -112, -28,  115,  55,  -113, 110, -39,
+                                            -35, 15,   24,  70,   41,   -29,  -118, -122, -121, -32, -64,  76,  68,
+                                            -46, -113, 25,  72,   -16,  110,  60,   51,   -75,  13,  -71,  -95};
+    auto coefficients = ToFloat(samples);
+    ForwardLevels(coefficients, 8, 8, 1);
+    auto plane = Truncated(coefficients);
+    InverseLevels(plane, 8, 8, 1);
+    EXPECT_LE(MaxAbsDifference(plane, samples), RoundTripBound(1));
+}
+
+TEST(WaveletInverseLevelTest, SmallRegionsRoundTripInsideAWiderPlane)
+{
+    // Regions of 4 rows or 4 columns use only the boundary formulas; the samples
+    // around the region must neither be changed nor change the result.
+    constexpr int kStride = 20, kPlaneRows = 12;
+    for (const auto& [rows, cols] : {std::pair{4, 4}, std::pair{4, 16}, std::pair{10, 4}}) {
+        const auto samples = RandomSamples(kStride * kPlaneRows, static_cast<std::uint32_t>(rows + cols));
+        std::vector<std::int16_t> results[2];
+        for (int variant = 0; variant < 2; ++variant) {
+            auto coefficients = ToFloat(samples);
+            std::vector<float> lineBuffer;
+            ASSERT_TRUE(ForwardLevel(coefficients, kStride, rows, cols, lineBuffer));
+            auto plane = Truncated(coefficients);
+            for (int y = 0; y < kPlaneRows; ++y) {
+                for (int x = 0; x < kStride; ++x) {
+                    if (y >= rows || x >= cols) {
+                        plane[y * kStride + x] = static_cast<std::int16_t>(variant == 0 ? 12345 : -321);
+                    }
+                }
+            }
+            std::vector<std::int16_t> temporary;
+            ASSERT_TRUE(InverseLevel(plane, kStride, rows, cols, temporary));
+            int largest = 0;
+            for (int y = 0; y < kPlaneRows; ++y) {
+                for (int x = 0; x < kStride; ++x) {
+                    const int i = y * kStride + x;
+                    if (y < rows && x < cols) {
+                        largest = std::max(largest, std::abs(plane[i] - samples[i]));
+                    } else {
+                        ASSERT_EQ(plane[i], variant == 0 ? 12345 : -321) << "outside the region at " << y << ", " << x;
+                    }
+                }
+            }
+            EXPECT_LE(largest, RoundTripBound(1)) << rows << " x " << cols;
+            results[variant] = plane;
+        }
+        for (int y = 0; y < rows; ++y) {
+            for (int x = 0; x < cols; ++x) {
+                EXPECT_EQ(results[0][y * kStride + x], results[1][y * kStride + x]) << y << ", " << x;
+            }
+        }
+    }
+}
+
+TEST(WaveletInverseLevelTest, ShiftsRoundTowardsMinusInfinity)
+{
+    // LL = -3 in the first sample, all else 0. Columns: T[1] = T[0] = -3 and
+    // T[2] = (2 * -3 + 2) >> 2 = -1. Rows of T: s[1] = (-6 + 2) >> 2 = -1 and
+    // s[2] = (2 * -3 + 4) >> 3 = -1, where dividing would give 0.
+    std::vector<std::int16_t> plane(16, 0);
+    plane[0] = -3;
+    std::vector<std::int16_t> temporary;
+    ASSERT_TRUE(InverseLevel(plane, 4, 4, 4, temporary));
+    EXPECT_EQ(plane, (std::vector<std::int16_t>{-1, -1, -1, 0, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(WaveletInverseLevelTest, IntermediateRowsAreKeptAsSixteenBitSamples)
+{
+    // V[0][0] = 10000: T[1] = (10000 + 1) >> 1 = 5000 and T[0] = 5000 - 40000 =
+    // -35000, kept as the 16-bit 30536. Row 0 of T is then (30536, 0 | 0, 0):
+    // s[1] = s[0] = (61072 + 2) >> 2 = 15268, s[2] = (61072 + 4) >> 3 = 7634, s[3] = 0.
+    std::vector<std::int16_t> plane(16, 0);
+    plane[2 * 4] = 10000;
+    std::vector<std::int16_t> temporary;
+    ASSERT_TRUE(InverseLevel(plane, 4, 4, 4, temporary));
+    EXPECT_EQ(plane[0], 15268);
+    EXPECT_EQ(plane[1], 15268);
+    EXPECT_EQ(plane[2], 7634);
+    EXPECT_EQ(plane[3], 0);
+}
+
+// --- discarded level -------------------------------------------------------------
+
+TEST(WaveletInverseDiscardedTest, ConstantLowPassBandGivesTheConstantWhateverTheDetail)
+{
+    constexpr int kWidth = 32, kHeight = 16, kLevels = 3;
+    for (const std::int16_t v : {std::int16_t{200}, std::int16_t{-77}, std::int16_t{0}}) {
+        auto plane = RandomSamples(kWidth * kHeight, 5); // detail that must not be read
+        for (int y = 0; y < (kHeight >> kLevels); ++y) {
+            for (int x = 0; x < (kWidth >> kLevels); ++x) {
+                plane[y * kWidth + x] = static_cast<std::int16_t>(v << kLevels);
+            }
+        }
+        std::vector<std::int16_t> temporary;
+        for (int n = 1; n <= kLevels; ++n) {
+            ASSERT_TRUE(
+                InverseLevelDiscarded(plane, kWidth, kHeight >> (kLevels - n), kWidth >> (kLevels - n), temporary));
+        }
+        EXPECT_EQ(plane, std::vector<std::int16_t>(kWidth * kHeight, v));
+    }
+}
+
+TEST(WaveletInverseDiscardedTest, LinearLowPassBandIsInterpolated)
+{
+    // LL[y][x] = 4x + 8y. Columns give T rows 4x + (0, 0, 4, 8, 12, 16, 20, 24);
+    // each row of T then gives c/2 + (0, 0, 1, 2, 3, 4, 5, 6).
+    constexpr int kSize = 8;
+    std::vector<std::int16_t> plane(kSize * kSize, 999);
+    for (int y = 0; y < kSize / 2; ++y) {
+        for (int x = 0; x < kSize / 2; ++x) {
+            plane[y * kSize + x] = static_cast<std::int16_t>(4 * x + 8 * y);
+        }
+    }
+    std::vector<std::int16_t> temporary;
+    ASSERT_TRUE(InverseLevelDiscarded(plane, kSize, kSize, kSize, temporary));
+    const int rowPart[kSize] = {0, 0, 2, 4, 6, 8, 10, 12};
+    const int columnPart[kSize] = {0, 0, 1, 2, 3, 4, 5, 6};
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            EXPECT_EQ(plane[y * kSize + x], rowPart[y] + columnPart[x]) << y << ", " << x;
+        }
+    }
+}
+
+// --- refused regions ---------------------------------------------------------------
+
+TEST(WaveletRegionTest, EveryLevelRefusesRegionsItCannotTransform)
+{
+    constexpr std::size_t kStride = 8;
+    struct Region {
+        int rows, cols;
+        std::size_t stride;
+    };
+    // Odd or too small sides, a region wider than the stride, and one taller
+    // than the 8 x 8 plane.
+    const Region refused[] = {{2, 8, kStride}, {8, 2, kStride},  {5, 8, kStride}, {8, 7, kStride},
+                              {0, 0, kStride}, {-4, 8, kStride}, {4, 8, 6},       {10, 8, kStride}};
+    for (const auto& region : refused) {
+        std::vector<float> coefficients(64, 1.5f);
+        std::vector<float> lineBuffer;
+        EXPECT_FALSE(ForwardLevel(coefficients, region.stride, region.rows, region.cols, lineBuffer));
+        EXPECT_EQ(coefficients, std::vector<float>(64, 1.5f));
+
+        const auto samples = RandomSamples(64, 3);
+        auto plane = samples;
+        std::vector<std::int16_t> temporary;
+        EXPECT_FALSE(InverseLevel(plane, region.stride, region.rows, region.cols, temporary));
+        EXPECT_FALSE(InverseLevelDiscarded(plane, region.stride, region.rows, region.cols, temporary));
+        EXPECT_EQ(plane, samples);
+    }
+    // A plane one sample short of the region's last row.
+    std::vector<std::int16_t> shortPlane(63, 0);
+    std::vector<std::int16_t> temporary;
+    EXPECT_FALSE(InverseLevel(shortPlane, kStride, 8, 8, temporary));
+    EXPECT_TRUE(InverseLevel(shortPlane, kStride, 6, 8, temporary));
+}
+
+} // namespace
+} // namespace tamr

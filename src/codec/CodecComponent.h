@@ -1,0 +1,120 @@
+#pragma once
+// One component plane of the codec: thresholding, quantisation, zerotree marking
+// and arithmetic coding of its subbands, and the level-by-level decoding back.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "codec/ArithmeticCoder.h"
+#include "codec/CodecSettings.h"
+
+namespace tamr {
+
+// Symbol values held in the plane between quantisation and coding.
+inline constexpr std::int16_t kSkipMark = -126; // descendant of a zerotree root, never coded
+inline constexpr int kMaxCodedQ = 125;          // Q + 1 must fit a signed byte and -Q stay above the skip mark
+
+// The three bands of a detail level, in coding order.
+enum class Band { V = 0, H = 1, D = 2 };
+
+// A subband's place in the plane.
+struct SubbandRect {
+    int row = 0;
+    int column = 0;
+    int rows = 0;
+    int columns = 0;
+};
+
+class CodecComponent {
+public:
+    static constexpr int kEntries = 31;
+    static constexpr int kLevelSlots = 11;
+    static constexpr std::int16_t kSampleOffset = 128;
+
+    // Takes the component's quantisation and threshold vectors and discard level.
+    void ConfigureForEncoding(const ComponentSettings& settings, int totalLevels);
+    // Sizes the plane for encoding: W = paddedWidth >> sampleLevels, and so on.
+    [[nodiscard]] bool SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    // The discard and sample levels of coded data read from a file.
+    void SetCodedLevels(int discardLevels, int sampleLevels);
+    // The same for decoding, with the component's own discard and sample levels.
+    [[nodiscard]] bool SizeForDecoding(int paddedWidth, int paddedHeight, int totalLevels);
+
+    // From plane samples to quantised, zerotree-marked symbols in the plane.
+    [[nodiscard]] bool ForwardTransform();
+    // Writes level index n at `position` of `out`; returns the new position, or
+    // nothing when the level does not fit into `out` or memory runs out.
+    std::optional<std::size_t> EncodeLevel(std::span<std::uint8_t> out, std::size_t position, int n);
+    // Reads level index n from `position`, dequantises it and inverts its wavelet
+    // level; returns the new position, or nothing when memory runs out. Corrupt
+    // data is not detected: whatever symbols come out are placed.
+    std::optional<std::size_t> DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n);
+
+    // Merges zero symbols whose whole descendant tree is zero into zerotree
+    // roots (Q + 1) and marks those descendants with the skip mark.
+    void MarkZerotrees();
+    void ReleasePlane();
+
+    // The finest coded level index: levels above it are discarded.
+    int FinestCodedLevel() const;
+    // Where a band of level index n (1 = coarsest detail level) lies; n = 0 is the LL band.
+    SubbandRect Subband(int n, Band band) const;
+    SubbandRect LowPassBand() const;
+    // The vector entry of a band of level index n.
+    int Entry(int n, Band band) const { return 3 * (levels_ - n) + static_cast<int>(band); }
+
+    std::span<std::int16_t> Plane() { return plane_; }
+    std::span<const std::int16_t> Plane() const { return plane_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int Levels() const { return levels_; }
+    int DiscardLevels() const { return discardLevels_; }
+    int SampleLevels() const { return sampleLevels_; }
+    std::uint32_t LevelBytes(int n) const { return levelBytes_.at(static_cast<std::size_t>(n)); }
+    std::int16_t Q(int entry) const { return q_.at(static_cast<std::size_t>(entry)); }
+    std::int16_t Max(int entry) const { return max_.at(static_cast<std::size_t>(entry)); }
+    std::int16_t Min(int entry) const { return min_.at(static_cast<std::size_t>(entry)); }
+    std::uint32_t NonZeroBefore() const { return nonZeroBefore_; }
+    std::uint32_t NonZeroAfter() const { return nonZeroAfter_; }
+    float TransformSeconds() const { return transformSeconds_; }
+    float EntropySeconds() const { return entropySeconds_; }
+
+private:
+    bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    void ThresholdLevel(std::span<float> values, int k);
+    void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
+    bool DescendantsAreZero(int n, int y, int x) const;
+    void MarkDescendants(int n, int y, int x);
+    std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
+                                          int entry, int alphabet, std::vector<std::int8_t>& symbols);
+    std::size_t DecodeBand(std::span<const std::uint8_t> in, std::size_t position, const SubbandRect& rect, int entry,
+                           int alphabetExtra, int n, std::vector<std::int8_t>& symbols);
+    void Dequantise(const SubbandRect& rect, int entry);
+
+    std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
+    std::int16_t At(int y, int x) const { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
+
+    std::vector<std::int16_t> plane_;
+    std::vector<std::int16_t> inverseTemporary_;
+    int width_ = 0;
+    int height_ = 0;
+    std::array<std::uint32_t, kLevelSlots> levelBytes_{};
+    int levels_ = 5;
+    int discardLevels_ = 0;
+    int sampleLevels_ = 0;
+    std::array<std::int16_t, kEntries> q_{};
+    std::array<std::int16_t, kEntries> threshold_{};
+    std::array<std::int16_t, kEntries> min_{};
+    std::array<std::int16_t, kEntries> max_{};
+    ArithmeticCoder coder_;
+    std::uint32_t nonZeroAfter_ = 0;
+    std::uint32_t nonZeroBefore_ = 0;
+    float transformSeconds_ = 0;
+    float entropySeconds_ = 0;
+};
+
+} // namespace tamr

@@ -1,0 +1,111 @@
+#pragma once
+// The codec of one document: sizes its three components from the settings,
+// compresses planes into its data buffer level by level, decodes the buffer
+// back (optionally reporting every level, for progressive display), and reads
+// and writes COD files.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "codec/CodecComponent.h"
+#include "codec/CodecSettings.h"
+
+namespace tamr {
+
+enum class CodingMethod : std::uint8_t { Wavelet = 1, Lossless = 2 };
+
+// The largest padded plane, in samples, the codec accepts (16384 x 8192).
+inline constexpr std::uint64_t kMaxPlaneSamples = std::uint64_t{1} << 27;
+// Levels are limited by the formulas' need for four samples at the coarsest level.
+inline constexpr int kMaxTotalLevels = 6;
+
+class WaveletCodec {
+public:
+    // Called after each decoded level index n < totalLevels, with the planes as they stand.
+    using LevelCallback = std::function<void(int n, const WaveletCodec& codec)>;
+
+    // An empty codec, for a document opened from a COD file.
+    explicit WaveletCodec(const CodecSettings& settings);
+    // A codec for an image of the given size and kind.
+    WaveletCodec(const CodecSettings& settings, int width, int height, int bitsPerPixel, bool colour);
+
+    [[nodiscard]] bool PrepareEncode(const CodecSettings& settings);
+    [[nodiscard]] bool EncodeAll();
+    [[nodiscard]] bool PrepareDecode();
+    [[nodiscard]] bool DecodeAll(const LevelCallback& onLevel = {});
+    void ReleasePlanes();
+
+    // The whole COD file for the coded data held.
+    std::vector<std::uint8_t> WriteHeader() const;
+    // Reads a whole COD file: header and data block. Fails on anything the
+    // writer never produces, so that decoding can trust the geometry.
+    [[nodiscard]] bool ReadHeader(std::span<const std::uint8_t> file);
+    // Header bytes as the statistics count them.
+    int HeaderSize() const;
+
+    // The levels a plane of this size can carry, at most `requested`: the
+    // coarsest level needs at least four samples in each direction.
+    static int LevelsForSize(int width, int height, int requested);
+    static int Padded(int size, int levels);
+
+    // Lossless coding writes its byte planes straight into the data buffer.
+    std::span<std::uint8_t> DataBuffer() { return data_; }
+    std::span<const std::uint8_t> CodedData() const
+    {
+        return std::span<const std::uint8_t>(data_).first(std::min(dataSize_, data_.size()));
+    }
+    void SetLosslessData(std::size_t size)
+    {
+        codingMethod_ = CodingMethod::Lossless;
+        dataSize_ = size;
+    }
+
+    CodecComponent& Component(std::size_t index) { return components_.at(index); }
+    const CodecComponent& Component(std::size_t index) const { return components_.at(index); }
+    int ComponentCount() const { return colour_ ? 3 : 1; }
+
+    CodingMethod Method() const { return codingMethod_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int PaddedWidth() const { return paddedWidth_; }
+    int PaddedHeight() const { return paddedHeight_; }
+    int BitsPerPixel() const { return bitsPerPixel_; }
+    bool IsColour() const { return colour_; }
+    int TotalLevels() const { return totalLevels_; }
+    std::size_t DataSize() const { return dataSize_; }
+    int ExtraLength() const { return extraLength_; }
+    std::uint32_t LevelTableEntry(int n) const { return levelTable_.at(static_cast<std::size_t>(n)); }
+    // True when B and C are coded at half resolution.
+    bool ChromaSubsampled() const
+    {
+        return colour_ && components_[kComponentB].SampleLevels() == 1 && components_[kComponentC].SampleLevels() == 1;
+    }
+
+private:
+    void Configure(const CodecSettings& settings);
+    void ComputePaddedSize();
+
+    CodingMethod codingMethod_ = CodingMethod::Wavelet;
+    std::array<std::uint8_t, 4> formatFlags_ = {1, 1, 1, 1};
+    std::array<CodecComponent, 3> components_;
+    int paddedWidth_ = 0;
+    int paddedHeight_ = 0;
+    int bitsPerPixel_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    int totalLevels_ = 5;
+    std::vector<std::uint8_t> data_;
+    // Coded bytes per level index over all components, as written or read.
+    std::array<std::uint32_t, CodecComponent::kLevelSlots> levelTable_{};
+    bool colour_ = false;
+    std::array<char, 9> fileMagic_{};
+    std::size_t dataSize_ = 0;
+    int headerSize_ = 0;
+    int extraLength_ = 0;
+};
+
+} // namespace tamr

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "codec/CodecComponent.h"
+
+namespace tamr {
+namespace {
+
+ComponentSettings UniformSettings(std::int16_t q, std::int16_t threshold, std::int16_t discard)
+{
+    ComponentSettings settings;
+    settings.quantizeVector.fill(q);
+    settings.thresholdVector.fill(threshold);
+    settings.discardLevels = discard;
+    return settings;
+}
+
+CodecComponent MakeComponent(const ComponentSettings& settings, int size, int levels, int sample = 0)
+{
+    CodecComponent component;
+    component.ConfigureForEncoding(settings, levels);
+    EXPECT_TRUE(component.SizeForEncoding(size, size, levels, sample));
+    return component;
+}
+
+struct Coded {
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::size_t> levelEnds;
+};
+
+Coded EncodeAllLevels(CodecComponent& component, int totalLevels)
+{
+    Coded coded;
+    coded.bytes.resize(1 << 16);
+    std::size_t position = 0;
+    for (int n = 0; n <= totalLevels; ++n) {
+        const auto next = component.EncodeLevel(coded.bytes, position, n);
+        EXPECT_TRUE(next.has_value());
+        position = next.value_or(position);
+        coded.levelEnds.push_back(position);
+    }
+    coded.bytes.resize(position);
+    return coded;
+}
+
+CodecComponent DecodeAllLevels(const Coded& coded, int size, int totalLevels, int discard, int sample)
+{
+    CodecComponent decoder;
+    decoder.SetCodedLevels(discard, sample);
+    EXPECT_TRUE(decoder.SizeForDecoding(size, size, totalLevels));
+    std::size_t position = 0;
+    for (int n = 0; n <= totalLevels; ++n) {
+        const auto next = decoder.DecodeLevel(coded.bytes, position, n);
+        EXPECT_TRUE(next.has_value());
+        position = next.value_or(position);
+        EXPECT_EQ(position, coded.levelEnds[static_cast<std::size_t>(n)]) << "level " << n;
+    }
+    return decoder;
+}
+
+TEST(CodecComponentTest, ZeroQuantisationCodesEverythingAsZero)
+{
+    auto component = MakeComponent(UniformSettings(0, 0, 0), 32, 3);
+    for (std::size_t i = 0; i < component.Plane().size(); ++i)
+        component.Plane()[i] = static_cast<std::int16_t>((i * 37) % 200 - 100);
+    ASSERT_TRUE(component.ForwardTransform());
+    const auto coded = EncodeAllLevels(component, 3);
+    // Every stream is over an alphabet of one or two symbols: a few bytes each.
+    EXPECT_LT(coded.bytes.size(), 10u * 16u);
+    const auto decoder = DecodeAllLevels(coded, 32, 3, 0, 0);
+    EXPECT_TRUE(std::all_of(decoder.Plane().begin(), decoder.Plane().end(), [](std::int16_t v) { return v == 0; }));
+}
+
+TEST(CodecComponentTest, NarrowBandShrinksQAndMapsIntegersOntoThemselves)
+{
+    // A constant plane of 10 after one level: LL holds 20 everywhere, details 0.
+    auto component = MakeComponent(UniformSettings(100, 0, 0), 8, 1);
+    std::fill(component.Plane().begin(), component.Plane().end(), std::int16_t{10});
+    ASSERT_TRUE(component.ForwardTransform());
+    const int ll = 3 * 1;
+    EXPECT_EQ(component.Q(ll), 20);
+    EXPECT_EQ(component.Max(ll), 20);
+    EXPECT_EQ(component.Min(ll), -20);
+    EXPECT_EQ(component.Plane()[0], 20);
+    EXPECT_EQ(component.NonZeroBefore(), 0u);
+
+    const auto coded = EncodeAllLevels(component, 1);
+    const auto decoder = DecodeAllLevels(coded, 8, 1, 0, 0);
+    EXPECT_TRUE(std::all_of(decoder.Plane().begin(), decoder.Plane().end(), [](std::int16_t v) { return v == 10; }));
+    EXPECT_EQ(decoder.NonZeroAfter(), 16u); // the 4 x 4 low-pass band
+}
+
+TEST(CodecComponentTest, ZeroWithOneNonZeroDescendantIsNotAZerotreeRoot)
+{
+    auto component = MakeComponent(UniformSettings(5, 0, 0), 16, 2);
+    auto plane = component.Plane();
+    std::fill(plane.begin(), plane.end(), std::int16_t{0});
+    auto at = [&](int y, int x) -> std::int16_t& { return plane[static_cast<std::size_t>(y) * 16 + x]; };
+    // V band of level index 1 is rows 4..7, columns 0..3; its children lie at (2y, 2x).
+    at(9, 1) = 3;
+    component.MarkZerotrees();
+    EXPECT_EQ(at(4, 0), 0); // parent of (9, 1)
+    EXPECT_EQ(at(9, 1), 3);
+    EXPECT_EQ(at(8, 0), 0);
+    EXPECT_EQ(at(4, 1), 6); // Q + 1: a zerotree root
+    for (const auto& [y, x] : {std::pair{8, 2}, {8, 3}, {9, 2}, {9, 3}})
+        EXPECT_EQ(at(y, x), kSkipMark);
+    EXPECT_EQ(at(0, 4), 6); // H band root
+    EXPECT_EQ(at(4, 4), 6); // D band root
+    EXPECT_EQ(at(0, 0), 0); // the low-pass band is never a root
+}
+
+TEST(CodecComponentTest, OneCodedDetailLevelFormsNoZerotrees)
+{
+    // Three levels, two discarded: only level index 1 is coded, over 2Q + 1 symbols.
+    auto component = MakeComponent(UniformSettings(4, 0, 2), 32, 3);
+    EXPECT_EQ(component.FinestCodedLevel(), 1);
+    std::fill(component.Plane().begin(), component.Plane().end(), std::int16_t{-7});
+    ASSERT_TRUE(component.ForwardTransform());
+    EXPECT_TRUE(std::none_of(component.Plane().begin(), component.Plane().end(),
+                             [](std::int16_t v) { return v == kSkipMark || v == 5; }));
+    const auto coded = EncodeAllLevels(component, 3);
+    EXPECT_EQ(component.LevelBytes(2), 0u);
+    EXPECT_EQ(component.LevelBytes(3), 0u);
+    const auto decoder = DecodeAllLevels(coded, 32, 3, 2, 0);
+    EXPECT_TRUE(std::all_of(decoder.Plane().begin(), decoder.Plane().end(), [](std::int16_t v) { return v == -7; }));
+}
+
+TEST(CodecComponentTest, AllDetailLevelsDiscardedCodesTheLowPassBandOnly)
+{
+    for (const std::int16_t discard : {std::int16_t{3}, std::int16_t{5}}) {
+        auto component = MakeComponent(UniformSettings(30, 0, discard), 32, 3);
+        EXPECT_EQ(component.FinestCodedLevel(), 0);
+        std::fill(component.Plane().begin(), component.Plane().end(), std::int16_t{21});
+        ASSERT_TRUE(component.ForwardTransform());
+        const auto coded = EncodeAllLevels(component, 3);
+        EXPECT_GT(component.LevelBytes(0), 0u);
+        for (int n = 1; n <= 3; ++n)
+            EXPECT_EQ(component.LevelBytes(n), 0u);
+        const auto decoder = DecodeAllLevels(coded, 32, 3, discard, 0);
+        // The discarded levels interpolate the low-pass band back to the constant.
+        EXPECT_TRUE(
+            std::all_of(decoder.Plane().begin(), decoder.Plane().end(), [](std::int16_t v) { return v == 21; }));
+    }
+}
+
+TEST(CodecComponentTest, SubsampledComponentSkipsTheLastLevel)
+{
+    auto component = MakeComponent(UniformSettings(20, 3, 0), 64, 4, 1);
+    EXPECT_EQ(component.Width(), 32);
+    EXPECT_EQ(component.Levels(), 3);
+    for (std::size_t i = 0; i < component.Plane().size(); ++i)
+        component.Plane()[i] = static_cast<std::int16_t>((i % 32) * 3 - 50);
+    ASSERT_TRUE(component.ForwardTransform());
+    std::vector<std::uint8_t> out(1 << 16);
+    std::size_t position = 0;
+    for (int n = 0; n < 4; ++n)
+        position = component.EncodeLevel(out, position, n).value();
+    EXPECT_EQ(component.EncodeLevel(out, position, 4), position);
+    EXPECT_EQ(component.LevelBytes(4), 0u);
+
+    CodecComponent decoder;
+    decoder.SetCodedLevels(0, 1);
+    ASSERT_TRUE(decoder.SizeForDecoding(64, 64, 4));
+    std::size_t in = 0;
+    for (int n = 0; n < 4; ++n)
+        in = decoder.DecodeLevel(out, in, n).value();
+    EXPECT_EQ(in, position);
+    EXPECT_EQ(decoder.DecodeLevel(out, in, 4), in);
+}
+
+TEST(CodecComponentTest, RefusesQuantisationLevelsThatCollideWithTheSkipMark)
+{
+    auto component = MakeComponent(UniformSettings(126, 0, 0), 16, 2);
+    for (std::size_t i = 0; i < component.Plane().size(); ++i)
+        component.Plane()[i] = static_cast<std::int16_t>(i % 255 - 127);
+    ASSERT_TRUE(component.ForwardTransform());
+    std::vector<std::uint8_t> out(1 << 14);
+    EXPECT_FALSE(component.EncodeLevel(out, 0, 0).has_value());
+}
+
+} // namespace
+} // namespace tamr

@@ -33,6 +33,15 @@ public:
     // the input's end yield zero bits, so corrupt data always terminates.
     Decoded DecodeBlock(std::span<const std::uint8_t> in, std::span<std::int8_t> out, int alphabetSize);
 
+    // How the last EncodeBlock ended: its end mark, its length in bits and the
+    // termination count (0 means the end symbol left exactly end mark + 15 bits).
+    struct StreamEnd {
+        long endMark = 0;
+        long bits = 0;
+        long termination = 0;
+    };
+    const StreamEnd& LastStreamEnd() const { return lastStreamEnd_; }
+
     // Offset between signed bytes and data values for an alphabet size.
     static int ByteOffset(int alphabetSize) { return alphabetSize % 2 == 1 ? alphabetSize / 2 : alphabetSize / 2 - 1; }
 
@@ -40,6 +49,7 @@ private:
     void SetUpModel(int alphabetSize);
     void UpdateModel(int index);
 
+    StreamEnd lastStreamEnd_;
     int symbolCount_ = kMaxAlphabet; // n
     int endSymbol_ = kMaxAlphabet + 1;
     int increment_ = 10;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "image/ColourConversion.h"
-#include "image/ColourSpace.h"
 
 namespace tamr {
 namespace {
@@ -102,20 +101,6 @@ std::array<int, 3> RoundTrip(int red, int green, int blue, std::array<int, 3>* y
     return back.Rgb(0, 0);
 }
 
-TEST(ColourSpaceTest, RecordHoldsTheNamesWeightsAndScale)
-{
-    EXPECT_EQ(kYiqColourSpace.name, "YIQ - NTSC TV signal");
-    EXPECT_EQ(kYiqColourSpace.componentNames[0], "Y - luminance");
-    EXPECT_EQ(kYiqColourSpace.componentNames[1], "U - chromatic");
-    EXPECT_EQ(kYiqColourSpace.componentNames[2], "V - chromatic");
-    EXPECT_EQ(kYiqColourSpace.scale, 1024);
-    for (const auto& row : kYiqColourSpace.weights) {
-        int sum = row[0] + row[1] + row[2];
-        EXPECT_TRUE(sum == 0 || sum == 1024) << "the luminance row sums to the scale, the chroma rows to 0";
-    }
-}
-
-// Values worked out by hand from the conversion formulas.
 TEST(ColourConversionTest, HandComputedPixelsMatchTheFormulas)
 {
     std::array<int, 3> yiq{};
@@ -421,18 +406,6 @@ TEST(ColourConversionTest, LevelDisplayShiftsEverySampleDown)
     EXPECT_EQ(gray.bytes[1], 53);
     EXPECT_FALSE(LevelPlaneToGray(16, planes.y.View(), kOffset, gray.View()));
     EXPECT_FALSE(LevelPlaneToGray(-1, planes.y.View(), kOffset, gray.View()));
-}
-
-TEST(ColourConversionTest, InverseWritesOnlyTheImageArea)
-{
-    TestYiq planes(8, 4);
-    std::fill(planes.y.samples.begin(), planes.y.samples.end(), 0);
-    std::fill(planes.i.samples.begin(), planes.i.samples.end(), 0);
-    std::fill(planes.q.samples.begin(), planes.q.samples.end(), 0);
-    TestImage image(5, 3, 3);
-    ASSERT_TRUE(YiqToRgbFull(planes.ConstView(), kOffset, image.View()));
-    EXPECT_TRUE(image.PadsUntouched());
-    EXPECT_EQ(image.Rgb(2, 4), (std::array<int, 3>{128, 128, 128}));
 }
 
 TEST(ColourConversionTest, BuffersTooSmallAreRefusedUntouched)

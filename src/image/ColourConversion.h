@@ -7,6 +7,8 @@
 // Colour pixels are three bytes blue, green, red; gray pixels one byte. Plane
 // row r holds pixel row r in memory order. Every routine checks the geometry
 // first and returns false, writing nothing, when a buffer is too small for it.
+// `offset` is the luminance component's sample offset: subtracted from the
+// pixel values going forward, added back going inverse, for every plane.
 
 #include <cstdint>
 

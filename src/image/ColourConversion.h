@@ -1,0 +1,57 @@
+#pragma once
+// Integer conversions between image pixels and the codec's sample planes:
+// RGB to YIQ before coding and back with clamping after decoding, each at full
+// resolution or with 2×2-subsampled chroma, the gray variants, and the scaled
+// conversions used while an image is shown level by level.
+//
+// Colour pixels are three bytes blue, green, red; gray pixels one byte. Plane
+// row r holds pixel row r in memory order. Every routine checks the geometry
+// first and returns false, writing nothing, when a buffer is too small for it.
+// `offset` is the luminance component's sample offset: subtracted from the
+// pixel values going forward, added back going inverse, for every plane.
+
+#include <cstdint>
+
+#include "image/PixelPlaneViews.h"
+
+namespace tamr {
+
+struct YiqPlanes {
+    PlaneView y;
+    PlaneView i;
+    PlaneView q;
+};
+
+struct ConstYiqPlanes {
+    ConstPlaneView y;
+    ConstPlaneView i;
+    ConstPlaneView q;
+};
+
+// Full resolution: all three planes at least as large as the image. Right of
+// the image every row repeats its last sample; rows below the image repeat the
+// last image row.
+bool RgbToYiqFull(ConstPixelView pixels, std::int16_t offset, YiqPlanes planes);
+
+// Subsampled chroma: one I and Q sample per 2×2 pixel block, so the chroma
+// planes need at least ⌈w/2⌉ columns and ⌈h/2⌉ rows. Tails and rows below are
+// filled as for full resolution, in each plane's own geometry.
+bool RgbToYiqSubsampled(ConstPixelView pixels, std::int16_t offset, YiqPlanes planes);
+
+// Gray: the image area only; the rest of the plane keeps its content.
+bool GrayToPlane(ConstPixelView pixels, std::int16_t offset, PlaneView plane);
+
+// The inverses write the image area of the pixels and read only the samples
+// at image positions (with subsampled chroma, the sample of each 2×2 block).
+bool YiqToRgbFull(ConstYiqPlanes planes, std::int16_t offset, PixelView pixels);
+bool YiqToRgbSubsampled(ConstYiqPlanes planes, std::int16_t offset, PixelView pixels);
+bool PlaneToGray(ConstPlaneView plane, std::int16_t offset, PixelView pixels);
+
+// Level display: `reduced` is the image shrunk by `shift` bits in both
+// directions; every sample at a reduced-image position is shifted right by
+// `shift` before the inverse formulas. All planes are read at the same
+// positions, each through its own stride. shift must be 0..15.
+bool LevelYiqToRgb(int shift, ConstYiqPlanes planes, std::int16_t offset, PixelView reduced);
+bool LevelPlaneToGray(int shift, ConstPlaneView plane, std::int16_t offset, PixelView reduced);
+
+} // namespace tamr

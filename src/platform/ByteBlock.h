@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace tamr {

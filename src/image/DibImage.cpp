@@ -1,0 +1,210 @@
+#include "image/DibImage.h"
+
+#include <algorithm>
+
+#include "image/FixedColourTable.h"
+#include "image/ImageMessages.h"
+
+namespace tamr {
+namespace {
+
+constexpr std::int64_t kMaxSide = 65535;
+
+} // namespace
+
+std::uint16_t CDibImage::RowPadFor(std::uint16_t width, std::uint16_t bitsPerPixel)
+{
+    const std::uint32_t rowBytes = std::uint32_t{width} * (bitsPerPixel / 8u);
+    return static_cast<std::uint16_t>((4 - rowBytes % 4) % 4);
+}
+
+std::size_t CDibImage::ImageSize() const
+{
+    const std::size_t rowBytes = std::size_t{width_} * (bitsPerPixel_ / 8u) + rowPad_;
+    return rowBytes * height_;
+}
+
+std::int16_t CDibImage::DetectColour() const
+{
+    if (bitsPerPixel_ == 24)
+        return 1;
+    // Entry 255 is not looked at: a table whose only colour is its last entry counts as gray.
+    for (std::size_t i = 0; i < kColourTableEntries - 1; ++i) {
+        const RgbQuad& entry = info_.colours[i];
+        if (entry.blue != entry.green || entry.green != entry.red)
+            return 1;
+    }
+    return 0;
+}
+
+void CDibImage::SetDefaultPalette()
+{
+    const auto& fixed = FixedColourTable();
+    for (std::size_t i = 0; i < kColourTableEntries; ++i) {
+        RgbQuad& entry = info_.colours[i];
+        if (isColour_ == 1) {
+            entry = RgbQuad{fixed[i][0], fixed[i][1], fixed[i][2], 0};
+        } else {
+            const auto level = static_cast<std::uint8_t>(i);
+            entry = RgbQuad{level, level, level, 0};
+        }
+    }
+}
+
+CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference)
+{
+    // 64-bit arithmetic: with 16-bit sides none of these can overflow.
+    const std::uint64_t working =
+        std::uint64_t{width_} * (bitsPerPixel_ / 8u) * height_ + std::uint64_t{rowPad_} * height_;
+    const std::uint64_t index = isColour_ == 1 ? (std::uint64_t{width_} + indexRowPad_) * height_ : 0;
+    const std::uint64_t reference = withReference ? working : 0;
+    const std::uint64_t total = working + index + reference;
+    if (total > kMaxPixelBlockBytes)
+        return BlockResult::TooLarge;
+    auto block = AllocateBlock(static_cast<std::size_t>(total));
+    if (!block)
+        return BlockResult::NoMemory;
+    memoryBlock_ = std::move(*block);
+    workingBytes_ = static_cast<std::size_t>(working);
+    indexBytes_ = static_cast<std::size_t>(index);
+    referenceBytes_ = static_cast<std::size_t>(reference);
+    return BlockResult::Allocated;
+}
+
+bool CDibImage::BeginLoad(const BitmapInfoHeader& header, Prompter& prompter)
+{
+    // A negative height means top-down rows; the image always holds them bottom-up.
+    const std::int64_t width = header.biWidth;
+    const std::int64_t height = header.biHeight < 0 ? -std::int64_t{header.biHeight} : header.biHeight;
+    if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide) {
+        ShowImageError(prompter, kPictureSizeMessage);
+        return false;
+    }
+    width_ = static_cast<std::uint16_t>(width);
+    height_ = static_cast<std::uint16_t>(height);
+    bitsPerPixel_ = header.biBitCount;
+    isColour_ = DetectColour();
+    if (bitsPerPixel_ == 8 && isColour_ == 1) {
+        bitsPerPixel_ = 24;
+        expandedFromIndexed_ = kExpandedFromIndexed;
+    }
+    rowPad_ = RowPadFor(width_, bitsPerPixel_);
+    indexRowPad_ = RowPadFor(width_, 8);
+
+    switch (AllocatePixelBlock(true)) {
+    case BlockResult::Allocated:
+        break;
+    case BlockResult::TooLarge:
+        ShowImageError(prompter, kTooLargeMessage);
+        return false;
+    case BlockResult::NoMemory:
+        ShowImageError(prompter, kMemoryLowMessage, kMemoryErrorCaption);
+        return false;
+    }
+
+    // The held header describes the image as held: 40 bytes, uncompressed, bottom-up.
+    info_.header = header;
+    info_.header.biSize = kInfoHeaderSize;
+    info_.header.biWidth = width_;
+    info_.header.biHeight = height_;
+    info_.header.biBitCount = bitsPerPixel_;
+    info_.header.biCompression = 0;
+    info_.header.biSizeImage = static_cast<std::uint32_t>(ImageSize());
+    return true;
+}
+
+void CDibImage::LoadRows(std::span<const std::uint8_t> rows, bool topDown)
+{
+    const std::span<std::uint8_t> target = expandedFromIndexed_ == kExpandedFromIndexed ? IndexPixels() : Pixels();
+    if (!topDown) {
+        const std::size_t count = std::min(target.size(), rows.size());
+        std::copy_n(rows.begin(), count, target.begin());
+        return;
+    }
+    const std::size_t rowBytes = target.size() / height_;
+    for (std::size_t row = 0; row < height_; ++row) {
+        const std::size_t start = row * rowBytes;
+        if (start >= rows.size())
+            break;
+        const std::size_t count = std::min(rowBytes, rows.size() - start);
+        const std::size_t targetRow = height_ - 1 - row;
+        std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(start), count,
+                    target.begin() + static_cast<std::ptrdiff_t>(targetRow * rowBytes));
+    }
+}
+
+void CDibImage::MapGrayLevels()
+{
+    // A gray source's bytes are indices into its table; keep the level they stand for.
+    const std::size_t rowBytes = std::size_t{width_} + rowPad_;
+    const std::span<std::uint8_t> pixels = Pixels();
+    for (std::size_t row = 0; row < height_; ++row) {
+        const auto line = pixels.subspan(row * rowBytes, width_);
+        for (std::uint8_t& value : line)
+            value = info_.colours[value].red;
+    }
+    SetDefaultPalette();
+}
+
+void CDibImage::ExpandIndexedPixels()
+{
+    const std::size_t indexRowBytes = std::size_t{width_} + indexRowPad_;
+    const std::size_t rowBytes = std::size_t{width_} * 3 + rowPad_;
+    const std::span<const std::uint8_t> indices = IndexPixels();
+    const std::span<std::uint8_t> pixels = Pixels();
+    for (std::size_t row = 0; row < height_; ++row) {
+        const auto source = indices.subspan(row * indexRowBytes, width_);
+        auto target = pixels.subspan(row * rowBytes, std::size_t{width_} * 3).begin();
+        for (const std::uint8_t index : source) {
+            const RgbQuad& entry = info_.colours[index];
+            *target++ = entry.blue;
+            *target++ = entry.green;
+            *target++ = entry.red;
+        }
+    }
+}
+
+void CDibImage::FinishLoad()
+{
+    if (isColour_ != 1)
+        MapGrayLevels();
+    else if (expandedFromIndexed_ == kExpandedFromIndexed)
+        ExpandIndexedPixels();
+    const auto working = Pixels();
+    std::copy(working.begin(), working.end(), ReferencePixels().begin());
+}
+
+bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour)
+{
+    *this = CDibImage();
+    if (width == 0 || height == 0 || (isColour && bitsPerPixel != 24))
+        return false;
+    width_ = width;
+    height_ = height;
+    bitsPerPixel_ = isColour ? 24 : 8;
+    isColour_ = isColour ? 1 : 0;
+    rowPad_ = RowPadFor(width_, bitsPerPixel_);
+    indexRowPad_ = RowPadFor(width_, 8);
+    if (AllocatePixelBlock(false) != BlockResult::Allocated) {
+        *this = CDibImage();
+        return false;
+    }
+
+    fileHeader_.bfType = kBmpTypeBM;
+    fileHeader_.bfOffBits = kColourBmpOffBits;
+    if (!isColour) {
+        SetDefaultPalette();
+        fileHeader_.bfOffBits = kGrayBmpOffBits;
+    }
+    BitmapInfoHeader& header = info_.header;
+    header.biSize = kInfoHeaderSize;
+    header.biWidth = width_;
+    header.biHeight = height_;
+    header.biPlanes = 1;
+    header.biBitCount = bitsPerPixel_;
+    header.biSizeImage = static_cast<std::uint32_t>(ImageSize());
+    fileHeader_.bfSize = header.biSizeImage + fileHeader_.bfOffBits;
+    return true;
+}
+
+} // namespace tamr

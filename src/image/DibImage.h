@@ -1,0 +1,142 @@
+#pragma once
+// The one in-memory image: a device-independent bitmap with its two headers, a
+// 256-entry colour table and one zero-filled block holding every pixel buffer.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "image/BmpHeaders.h"
+#include "image/DisplaySettings.h"
+#include "platform/ByteBlock.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+// The info header followed by room for 257 colour-table entries; entries 0 to
+// 255 are used. Zero-filled when the image is made, so entries a source does
+// not supply read as black (a short gray table therefore still counts as gray).
+struct BitmapInfo {
+    BitmapInfoHeader header;
+    std::array<RgbQuad, 257> colours{};
+};
+
+inline constexpr std::size_t kColourTableEntries = 256;
+inline constexpr std::int16_t kExpandedFromIndexed = 10;
+
+// The largest pixel block the image allocates (2 GiB); larger sizes are refused
+// with a message before anything is allocated.
+inline constexpr std::uint64_t kMaxPixelBlockBytes = std::uint64_t{1} << 31;
+
+// Pixel forms: 24 bits (blue, green, red) for colour, 8 bits (gray level) for
+// gray. Rows are bottom-up, each padded with zeros to a multiple of 4 bytes.
+// The block holds, in order: the working image, for colour images the 8-bit
+// index image, and for images loaded from a file or reader the reference image
+// (the pixels as loaded).
+class CDibImage {
+public:
+    // An empty image: no pixels, isColour and expandedFromIndexed -1.
+    CDibImage() = default;
+
+    // Loads a whole BMP file. Top-down files are stored bottom-up like every
+    // other image. On failure the user has been told why (except for a file
+    // that is not a BMP at all) and the image is empty again.
+    bool ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& settings);
+
+    // Loads the packed image block a TGA, GIF or JPEG reader returns. Rows the
+    // block does not hold stay zero. On failure the image is empty again.
+    bool LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter, const DisplaySettings& settings);
+
+    // Sets up headers and a zero-filled block without reference image for
+    // decoded COD data; a colour image must have 24 bits, a gray one gets 8.
+    // Fails silently (the image stays empty).
+    bool AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour);
+
+    // The whole BMP file of the working image, with a 40-byte info header; the
+    // caller writes it. Empty when the image has no pixels or memory is short.
+    std::vector<std::uint8_t> WriteBmp() const;
+
+    // (width * bitsPerPixel / 8 + rowPad) * height for the current fields.
+    std::size_t ImageSize() const;
+    // 1 for 24 bits; otherwise 1 when one of colour-table entries 0 to 254 is not gray, else 0.
+    std::int16_t DetectColour() const;
+    // Gray image: the gray ramp. Colour image: the fixed colour table.
+    void SetDefaultPalette();
+
+    bool HasPixels() const { return !memoryBlock_.empty(); }
+    std::uint16_t Width() const { return width_; }
+    std::uint16_t Height() const { return height_; }
+    std::uint16_t BitsPerPixel() const { return bitsPerPixel_; }
+    std::int16_t IsColour() const { return isColour_; }
+    std::int16_t ExpandedFromIndexed() const { return expandedFromIndexed_; }
+    std::uint16_t RowPad() const { return rowPad_; }
+    std::uint16_t IndexRowPad() const { return indexRowPad_; }
+    float QuantiseSeconds() const { return quantiseSeconds_; }
+    float ConvertSeconds() const { return convertSeconds_; }
+
+    const BitmapFileHeader& FileHeader() const { return fileHeader_; }
+    BitmapFileHeader& FileHeader() { return fileHeader_; }
+    const BitmapInfo& Info() const { return info_; }
+
+    // Entries 0 to 255 of the colour table.
+    std::span<RgbQuad> ColourTable() { return std::span(info_.colours).first(kColourTableEntries); }
+    std::span<const RgbQuad> ColourTable() const { return std::span(info_.colours).first(kColourTableEntries); }
+
+    // The working image; empty before loading.
+    std::span<std::uint8_t> Pixels() { return Part(0, workingBytes_); }
+    std::span<const std::uint8_t> Pixels() const { return Part(0, workingBytes_); }
+    // The index image; empty for gray images.
+    std::span<std::uint8_t> IndexPixels() { return Part(workingBytes_, indexBytes_); }
+    std::span<const std::uint8_t> IndexPixels() const { return Part(workingBytes_, indexBytes_); }
+    // The reference image; empty for images made from COD data.
+    std::span<std::uint8_t> ReferencePixels() { return Part(workingBytes_ + indexBytes_, referenceBytes_); }
+    std::span<const std::uint8_t> ReferencePixels() const { return Part(workingBytes_ + indexBytes_, referenceBytes_); }
+
+    // Padding bytes after a row of width pixels of the given depth.
+    static std::uint16_t RowPadFor(std::uint16_t width, std::uint16_t bitsPerPixel);
+
+private:
+    enum class BlockResult { Allocated, TooLarge, NoMemory };
+
+    // Shared steps of loading from a file or a packed block: take the size and
+    // depth from the header (the colour table already read), allocate the block.
+    bool BeginLoad(const BitmapInfoHeader& header, Prompter& prompter);
+    // Copies the source rows into the index image (8-bit colour) or the working image.
+    void LoadRows(std::span<const std::uint8_t> rows, bool topDown);
+    // Gray mapping or expansion to 24 bits, then the reference copy.
+    void FinishLoad();
+    void MapGrayLevels();
+    void ExpandIndexedPixels();
+
+    BlockResult AllocatePixelBlock(bool withReference);
+
+    std::span<std::uint8_t> Part(std::size_t offset, std::size_t size)
+    {
+        return std::span(memoryBlock_).subspan(offset, size);
+    }
+    std::span<const std::uint8_t> Part(std::size_t offset, std::size_t size) const
+    {
+        return std::span(memoryBlock_).subspan(offset, size);
+    }
+
+    ByteBlock memoryBlock_;
+    std::size_t workingBytes_ = 0;
+    std::size_t indexBytes_ = 0;
+    std::size_t referenceBytes_ = 0;
+
+    std::uint16_t width_ = 0;
+    std::uint16_t height_ = 0;
+    std::uint16_t bitsPerPixel_ = 0;
+    std::int16_t isColour_ = -1;
+    std::int16_t expandedFromIndexed_ = -1;
+    BitmapFileHeader fileHeader_;
+    BitmapInfo info_;
+    std::uint16_t rowPad_ = 0;
+    std::uint16_t indexRowPad_ = 0;
+    float quantiseSeconds_ = 0.0f;
+    float convertSeconds_ = 0.0f;
+};
+
+} // namespace tamr

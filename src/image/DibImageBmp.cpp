@@ -1,0 +1,152 @@
+// Reading and writing BMP files.
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "image/DibImage.h"
+#include "image/ImageMessages.h"
+
+namespace tamr {
+namespace {
+
+// OS/2 2.x headers may stop after the bit count; the fields they leave out are 0.
+constexpr std::uint32_t kShortestInfoHeader = 16;
+
+// The info header as found in the file, in 40-byte form, and where its colour table lies.
+struct BmpLayout {
+    BitmapInfoHeader header;
+    std::size_t tableStart = 0;
+    std::size_t entrySize = kRgbQuadSize;
+};
+
+enum class HeaderProblem { None, Incomplete, UnknownKind };
+
+HeaderProblem ReadLayout(std::span<const std::uint8_t> file, BmpLayout& layout)
+{
+    ByteReader sizeReader(file);
+    sizeReader.Seek(kFileHeaderSize);
+    const std::uint32_t headerSize = sizeReader.U32();
+    if (sizeReader.Overran())
+        return HeaderProblem::Incomplete;
+    if (headerSize != kCoreHeaderSize && headerSize < kShortestInfoHeader)
+        return HeaderProblem::UnknownKind;
+    if (std::uint64_t{kFileHeaderSize} + headerSize > file.size())
+        return HeaderProblem::Incomplete;
+
+    // Only the header's own bytes are read, so the fields a shorter header lacks read as 0.
+    const auto headerBytes = file.subspan(kFileHeaderSize, std::min<std::size_t>(headerSize, kInfoHeaderSize));
+    ByteReader reader(headerBytes);
+    if (headerSize == kCoreHeaderSize) {
+        layout.header = ReadCoreHeader(reader);
+        layout.entrySize = kRgbTripleSize;
+    } else {
+        layout.header = ReadInfoHeader(reader);
+        layout.entrySize = kRgbQuadSize;
+    }
+    layout.tableStart = kFileHeaderSize + headerSize;
+    return HeaderProblem::None;
+}
+
+// biClrUsed entries when given (at most 256); otherwise a full table for depths
+// below 16 when the pixels start after the header, as many as fit before them.
+std::size_t TableEntryCount(const BmpLayout& layout, std::uint32_t offBits)
+{
+    const BitmapInfoHeader& header = layout.header;
+    if (header.biClrUsed != 0)
+        return std::min<std::size_t>(header.biClrUsed, kColourTableEntries);
+    if (offBits > layout.tableStart && header.biBitCount < 16) {
+        const std::size_t full = std::min<std::size_t>(std::size_t{1} << header.biBitCount, kColourTableEntries);
+        return std::min(full, (offBits - layout.tableStart) / layout.entrySize);
+    }
+    return 0;
+}
+
+} // namespace
+
+bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& /*settings*/)
+{
+    *this = CDibImage();
+    auto fail = [this] {
+        *this = CDibImage();
+        return false;
+    };
+
+    ByteReader reader(file);
+    BitmapFileHeader fileHeader = ReadFileHeader(reader);
+    if (fileHeader.bfType != kBmpTypeBM && fileHeader.bfType != kBmpTypeMB)
+        return fail();
+
+    BmpLayout layout;
+    switch (ReadLayout(file, layout)) {
+    case HeaderProblem::None:
+        break;
+    case HeaderProblem::Incomplete:
+        ShowImageError(prompter, kHeaderIncompleteMessage);
+        return fail();
+    case HeaderProblem::UnknownKind:
+        ShowImageError(prompter, kHeaderUnknownMessage);
+        return fail();
+    }
+    const BitmapInfoHeader& header = layout.header;
+    if (header.biBitCount != 8 && header.biBitCount != 24) {
+        ShowImageError(prompter, kDepthMessage);
+        return fail();
+    }
+    if (header.biCompression != 0) {
+        ShowImageError(prompter, kCompressedMessage);
+        return fail();
+    }
+
+    // Entries the file does not hold stay zero.
+    reader.Seek(layout.tableStart);
+    const std::size_t entries = TableEntryCount(layout, fileHeader.bfOffBits);
+    for (std::size_t i = 0; i < entries && reader.Remaining() > 0; ++i)
+        info_.colours[i] = layout.entrySize == kRgbQuadSize ? ReadRgbQuad(reader) : ReadRgbTriple(reader);
+
+    if (!BeginLoad(header, prompter))
+        return fail();
+
+    // A pixel area the file holds only in part leaves the rest zero.
+    const auto rows =
+        fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
+    LoadRows(rows, header.biHeight < 0);
+    FinishLoad();
+
+    fileHeader_ = fileHeader;
+    fileHeader_.bfSize =
+        static_cast<std::uint32_t>(std::min<std::size_t>(file.size(), std::numeric_limits<std::uint32_t>::max()));
+    return true;
+}
+
+std::vector<std::uint8_t> CDibImage::WriteBmp() const
+{
+    if (!HasPixels())
+        return {};
+    const bool gray = isColour_ != 1;
+
+    BitmapFileHeader fileHeader = fileHeader_;
+    fileHeader.bfOffBits = gray ? kGrayBmpOffBits : kColourBmpOffBits;
+    fileHeader.bfSize = fileHeader.bfOffBits + info_.header.biSizeImage;
+    BitmapInfoHeader header = info_.header;
+    header.biSize = kInfoHeaderSize;
+    header.biClrUsed = 0;
+
+    const auto pixels = Pixels().first(std::min<std::size_t>(info_.header.biSizeImage, Pixels().size()));
+    try {
+        std::vector<std::uint8_t> bytes;
+        bytes.reserve(fileHeader.bfOffBits + pixels.size());
+        ByteWriter writer(bytes);
+        WriteFileHeader(writer, fileHeader);
+        WriteInfoHeader(writer, header);
+        if (gray)
+            for (const RgbQuad& entry : ColourTable())
+                WriteRgbQuad(writer, entry);
+        writer.Bytes(pixels);
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+} // namespace tamr

@@ -1,0 +1,48 @@
+// Loading the packed image block of the TGA, GIF and JPEG readers.
+
+#include <algorithm>
+
+#include "image/DibImage.h"
+#include "image/ImageMessages.h"
+#include "image/PackedImageBlock.h"
+
+namespace tamr {
+
+bool CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter,
+                                const DisplaySettings& /*settings*/)
+{
+    *this = CDibImage();
+    auto fail = [this] {
+        *this = CDibImage();
+        return false;
+    };
+    // A block without a whole header is a reader's fault, not the user's: no message.
+    if (block.size() < kInfoHeaderSize)
+        return fail();
+
+    ByteReader reader(block);
+    const BitmapInfoHeader header = ReadInfoHeader(reader);
+    if (header.biBitCount != 8 && header.biBitCount != 24) {
+        ShowImageError(prompter, kDepthMessage);
+        return fail();
+    }
+    const std::size_t entries = std::min<std::size_t>(header.biClrUsed, kColourTableEntries);
+    for (std::size_t i = 0; i < entries && reader.Remaining() > 0; ++i)
+        info_.colours[i] = ReadRgbQuad(reader);
+
+    if (!BeginLoad(header, prompter))
+        return fail();
+
+    const std::uint64_t rowsOffset = PackedRowsOffset(header.biClrUsed);
+    const auto rows = rowsOffset < block.size() ? block.subspan(static_cast<std::size_t>(rowsOffset))
+                                                : std::span<const std::uint8_t>();
+    LoadRows(rows, header.biHeight < 0);
+    FinishLoad();
+
+    fileHeader_.bfType = kBmpTypeBM;
+    fileHeader_.bfSize = static_cast<std::uint32_t>(ImageSize() + kFileHeaderSize);
+    fileHeader_.bfOffBits = isColour_ == 1 ? kColourBmpOffBits : kGrayBmpOffBits;
+    return true;
+}
+
+} // namespace tamr

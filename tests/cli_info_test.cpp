@@ -1,0 +1,158 @@
+// tamr-cli info, run as the built program.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "support/BmpTestFiles.h"
+#include "support/TestSupport.h"
+
+namespace tamr {
+namespace {
+
+struct CliRun {
+    int exitCode = -1; // -1: did not exit normally
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+CliRun RunCli(const std::string& arguments, const test::ScratchDir& scratch)
+{
+    const auto errPath = scratch / "stderr.txt";
+    const std::string command = Quoted(TAMR_CLI_PATH) + " " + arguments + " 2>" + Quoted(errPath.string());
+    CliRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, count);
+    const int status = pclose(pipe);
+    // A crash shows as a signal, or as the shell's exit code 128 + signal.
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    const auto err = test::ReadBytes(errPath);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+CliRun Info(const std::filesystem::path& path, const test::ScratchDir& scratch)
+{
+    return RunCli("info " + Quoted(path.string()), scratch);
+}
+
+TEST(CliInfoTest, PrintsTheImagesProperties)
+{
+    test::ScratchDir scratch;
+    test::BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.reserved1 = 4;
+    spec.rows = test::RandomRows(3, 2, 3, 1);
+    test::WriteBytes(scratch / "colour.bmp", test::BuildBmp(spec));
+    const CliRun colour = Info(scratch / "colour.bmp", scratch);
+    EXPECT_EQ(colour.exitCode, 0);
+    EXPECT_EQ(colour.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 24\nmode: colour\nreserved: 4\n");
+    EXPECT_EQ(colour.err, "");
+
+    spec.bits = 8;
+    spec.reserved1 = 0;
+    spec.table = test::GrayRamp();
+    spec.rows = test::RandomRows(3, 2, 1, 2);
+    spec.type = kBmpTypeMB;
+    test::WriteBytes(scratch / "gray.bmp", test::BuildBmp(spec));
+    const CliRun gray = Info(scratch / "gray.bmp", scratch);
+    EXPECT_EQ(gray.exitCode, 0);
+    EXPECT_EQ(gray.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 8\nmode: gray\nreserved: 0\n");
+}
+
+TEST(CliInfoTest, EightBitColourShowsAs24Bits)
+{
+    test::ScratchDir scratch;
+    test::BmpSpec spec;
+    spec.width = 4;
+    spec.height = 4;
+    spec.bits = 8;
+    spec.table = test::ColourPalette(4);
+    spec.rows = test::RandomRows(4, 4, 1, 3, 4);
+    test::WriteBytes(scratch / "indexed.bmp", test::BuildBmp(spec));
+    const CliRun run = Info(scratch / "indexed.bmp", scratch);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("bits per pixel: 24\nmode: colour\n"), std::string::npos) << run.out;
+}
+
+TEST(CliInfoTest, ReadsTheBundledSampleImage)
+{
+    test::ScratchDir scratch;
+    const CliRun run = Info(TAMR_SAMPLE_IMAGE, scratch);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "kind: BMP\nwidth: 512\nheight: 384\nbits per pixel: 24\nmode: colour\nreserved: 0\n");
+}
+
+TEST(CliInfoTest, UnreadableFilesExitWithTheMessageOnStderr)
+{
+    test::ScratchDir scratch;
+    test::BmpSpec spec;
+    spec.bits = 16;
+    test::WriteBytes(scratch / "deep.bmp", test::BuildBmp(spec));
+    const CliRun deep = Info(scratch / "deep.bmp", scratch);
+    EXPECT_EQ(deep.exitCode, 1);
+    EXPECT_EQ(deep.out, "");
+    EXPECT_EQ(deep.err, "ERROR: The file is not in a 24 bit or 8 bit mode\n");
+
+    test::WriteBytes(scratch / "notes.txt", {'h', 'e', 'l', 'l', 'o'});
+    const CliRun other = Info(scratch / "notes.txt", scratch);
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_EQ(other.err, "Error: There was an error reading the file!!\n");
+
+    const CliRun missing = Info(scratch / "missing.bmp", scratch);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("missing.bmp"), std::string::npos) << missing.err;
+
+    const CliRun noFile = RunCli("info", scratch);
+    EXPECT_NE(noFile.exitCode, 0);
+}
+
+TEST(CliInfoTest, NeverCrashesOnTheCorpus)
+{
+    if (test::CorpusDir().empty())
+        GTEST_SKIP() << "no corpus beside the checkout";
+    test::ScratchDir scratch;
+    std::size_t loaded = 0;
+    // Every BMP file, and every eighth file of the other kinds (each run starts a process).
+    std::vector<std::filesystem::path> files = test::CorpusFiles("bmp");
+    const auto all = test::CorpusFiles("");
+    for (std::size_t i = 0; i < all.size(); i += 8)
+        if (all[i].string().find("/bmp/") == std::string::npos)
+            files.push_back(all[i]);
+    ASSERT_GT(files.size(), 169u);
+    for (const auto& path : files) {
+        const CliRun run = Info(path, scratch);
+        EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << path << " exit " << run.exitCode << "\n" << run.err;
+        if (run.exitCode == 0) {
+            ++loaded;
+            EXPECT_EQ(run.out.rfind("kind: BMP\n", 0), 0u) << path;
+        } else {
+            EXPECT_FALSE(run.err.empty()) << path; // the user is always told why
+        }
+        // Sanitizer builds report with exit code 1 too: their reports must not appear.
+        EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << path << "\n" << run.err;
+        EXPECT_EQ(run.err.find("runtime error"), std::string::npos) << path << "\n" << run.err;
+    }
+    EXPECT_GT(loaded, 30u);
+}
+
+} // namespace
+} // namespace tamr

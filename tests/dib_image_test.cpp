@@ -1,0 +1,857 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <memory>
+
+#include "image/DibImage.h"
+#include "image/FixedColourTable.h"
+#include "image/PackedImageBlock.h"
+#include "platform/ByteReader.h"
+#include "platform/ScriptedPrompter.h"
+#include "support/BmpTestFiles.h"
+
+namespace tamr {
+namespace {
+
+using test::BmpSpec;
+using test::BuildBmp;
+using test::ColourPalette;
+using test::GrayRamp;
+using test::RandomRows;
+
+const DisplaySettings kDisplay{};
+
+Message ErrorBox(const std::string& text, const std::string& caption = "ERROR")
+{
+    return Message{text, caption, MessageIcon::Error, MessageButtons::Ok};
+}
+
+std::vector<std::uint8_t> AsVector(std::span<const std::uint8_t> bytes)
+{
+    return {bytes.begin(), bytes.end()};
+}
+
+// What an 8-bit colour file's rows become: each index replaced by its entry's
+// blue, green, red, rows padded to 4 bytes.
+std::vector<std::uint8_t> ExpandRows(const std::vector<std::uint8_t>& rows, int width, int height,
+                                     const std::vector<RgbQuad>& table)
+{
+    const int indexStride = (width + 3) / 4 * 4;
+    const int stride = (width * 3 + 3) / 4 * 4;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride * height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t index = rows[static_cast<std::size_t>(y * indexStride + x)];
+            const RgbQuad entry = index < table.size() ? table[index] : RgbQuad{};
+            auto* pixel = &pixels[static_cast<std::size_t>(y * stride + x * 3)];
+            pixel[0] = entry.blue;
+            pixel[1] = entry.green;
+            pixel[2] = entry.red;
+        }
+    return pixels;
+}
+
+struct Loaded {
+    bool ok = false;
+    CDibImage image;
+    ScriptedPrompter prompter;
+};
+
+std::unique_ptr<Loaded> Read(const std::vector<std::uint8_t>& file)
+{
+    auto result = std::make_unique<Loaded>();
+    result->ok = result->image.ReadBmp(file, result->prompter, kDisplay);
+    return result;
+}
+
+// ---------------------------------------------------------------- fixed colour table
+
+TEST(FixedColourTableTest, HoldsTheListedEntries)
+{
+    const auto& table = FixedColourTable();
+    ASSERT_EQ(table.size(), 256u);
+    EXPECT_EQ(table[0], (ColourTriple{0, 0, 0}));
+    EXPECT_EQ(table[9], (ColourTriple{240, 202, 166}));
+    EXPECT_EQ(table[16], (ColourTriple{60, 55, 0}));
+    EXPECT_EQ(table[17], (ColourTriple{0, 0, 51})); // the cube starts without its black corner
+    EXPECT_EQ(table[226], (ColourTriple{0, 146, 170}));
+    EXPECT_EQ(table[245], (ColourTriple{36, 73, 0}));
+    EXPECT_EQ(table[246], (ColourTriple{255, 251, 240}));
+    EXPECT_EQ(table[255], (ColourTriple{255, 255, 255}));
+}
+
+TEST(FixedColourTableTest, Entry225RepeatsEntry192)
+{
+    const auto& table = FixedColourTable();
+    EXPECT_EQ(table[225], (ColourTriple{204, 255, 255}));
+    EXPECT_EQ(table[192], table[225]);
+}
+
+TEST(FixedColourTableTest, CubeHoldsEveryNonCornerLevelTripleOnceInOrder)
+{
+    const auto& table = FixedColourTable();
+    auto isLevel = [](int v) { return v % 51 == 0; };
+    auto key = [](const ColourTriple& t) { return (t[0] / 51) * 36 + (t[1] / 51) * 6 + t[2] / 51; };
+    int cubeEntries = 0;
+    for (std::size_t i = 17; i <= 224; ++i) {
+        const auto& t = table[i];
+        ASSERT_TRUE(isLevel(t[0]) && isLevel(t[1]) && isLevel(t[2])) << "entry " << i;
+        const bool corner = (t[0] == 0 || t[0] == 255) && (t[1] == 0 || t[1] == 255) && (t[2] == 0 || t[2] == 255);
+        EXPECT_FALSE(corner) << "entry " << i;
+        if (i > 17) {
+            EXPECT_LT(key(table[i - 1]), key(t)) << "entry " << i; // first byte slowest, no repeats
+        }
+        ++cubeEntries;
+    }
+    EXPECT_EQ(cubeEntries, 208);
+}
+
+// ---------------------------------------------------------------- reading and writing
+
+struct PadCase {
+    int width;
+    int bits;
+    int rowPad;
+};
+
+class DibImagePaddingTest : public ::testing::TestWithParam<PadCase> {};
+
+TEST_P(DibImagePaddingTest, RoundTripsEveryPaddingByteForByte)
+{
+    const PadCase c = GetParam();
+    const int height = 3;
+    BmpSpec spec;
+    spec.width = c.width;
+    spec.height = height;
+    spec.bits = static_cast<std::uint16_t>(c.bits);
+    if (c.bits == 8) {
+        spec.table = GrayRamp();
+        spec.clrUsed = 0; // as written: the full table is implied by the pixel offset
+    }
+    spec.rows = RandomRows(c.width, height, c.bits / 8, 17u + static_cast<std::uint32_t>(c.width));
+    const auto file = BuildBmp(spec);
+
+    auto loaded = Read(file);
+    ASSERT_TRUE(loaded->ok);
+    const CDibImage& image = loaded->image;
+    EXPECT_TRUE(loaded->prompter.Messages().empty());
+    EXPECT_EQ(image.RowPad(), c.rowPad);
+    EXPECT_EQ(image.ImageSize(), spec.rows.size());
+    EXPECT_EQ(AsVector(image.Pixels()), spec.rows);
+    EXPECT_EQ(AsVector(image.ReferencePixels()), spec.rows);
+    EXPECT_EQ(image.IsColour(), c.bits == 24 ? 1 : 0);
+    EXPECT_EQ(image.ExpandedFromIndexed(), -1);
+    // The written file is the file read: 54 bytes of headers for colour, plus the ramp for gray.
+    EXPECT_EQ(image.WriteBmp(), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(WidthsOneToFive, DibImagePaddingTest,
+                         ::testing::Values(PadCase{1, 24, 1}, PadCase{2, 24, 2}, PadCase{3, 24, 3}, PadCase{4, 24, 0},
+                                           PadCase{5, 24, 1}, PadCase{1, 8, 3}, PadCase{2, 8, 2}, PadCase{3, 8, 1},
+                                           PadCase{4, 8, 0}, PadCase{5, 8, 3}));
+
+TEST(DibImageReadTest, EightBitColourExpandsTo24BitsAndWritesBackAs24)
+{
+    for (int width = 1; width <= 5; ++width) {
+        SCOPED_TRACE(width);
+        const int height = 2;
+        BmpSpec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.bits = 8;
+        spec.table = ColourPalette(16);
+        spec.rows = RandomRows(width, height, 1, 5u + static_cast<std::uint32_t>(width), 16);
+        auto loaded = Read(BuildBmp(spec));
+        ASSERT_TRUE(loaded->ok);
+        const CDibImage& image = loaded->image;
+        EXPECT_EQ(image.BitsPerPixel(), 24);
+        EXPECT_EQ(image.IsColour(), 1);
+        EXPECT_EQ(image.ExpandedFromIndexed(), 10);
+        EXPECT_EQ(image.Info().header.biBitCount, 24);
+        EXPECT_EQ(image.RowPad(), (4 - width * 3 % 4) % 4);
+        EXPECT_EQ(image.IndexRowPad(), (4 - width % 4) % 4);
+        EXPECT_EQ(AsVector(image.IndexPixels()), spec.rows);
+        const auto expected = ExpandRows(spec.rows, width, height, spec.table);
+        EXPECT_EQ(AsVector(image.Pixels()), expected);
+        EXPECT_EQ(AsVector(image.ReferencePixels()), expected);
+
+        const auto written = image.WriteBmp();
+        ByteReader reader(written);
+        const BitmapFileHeader fileHeader = ReadFileHeader(reader);
+        const BitmapInfoHeader header = ReadInfoHeader(reader);
+        EXPECT_EQ(fileHeader.bfOffBits, 54u);
+        EXPECT_EQ(fileHeader.bfSize, written.size());
+        EXPECT_EQ(header.biBitCount, 24);
+        EXPECT_EQ(header.biClrUsed, 0u);
+        auto again = Read(written);
+        ASSERT_TRUE(again->ok);
+        EXPECT_EQ(again->image.ExpandedFromIndexed(), -1);
+        EXPECT_EQ(AsVector(again->image.Pixels()), expected);
+    }
+}
+
+TEST(DibImageReadTest, GrayPaletteLoadsAsGrayWithTheRampsRedValues)
+{
+    BmpSpec spec;
+    spec.width = 6;
+    spec.height = 2;
+    spec.bits = 8;
+    for (int i = 0; i < 256; ++i) { // an inverted ramp: index i shows level 255 - i
+        const auto level = static_cast<std::uint8_t>(255 - i);
+        spec.table.push_back(RgbQuad{level, level, level, 0});
+    }
+    spec.rows = {0, 1, 2, 254, 255, 128, 0, 0, 9, 8, 7, 6, 5, 4, 0, 0};
+    auto loaded = Read(BuildBmp(spec));
+    ASSERT_TRUE(loaded->ok);
+    const CDibImage& image = loaded->image;
+    EXPECT_EQ(image.BitsPerPixel(), 8);
+    EXPECT_EQ(image.IsColour(), 0);
+    EXPECT_TRUE(image.IndexPixels().empty());
+    EXPECT_EQ(AsVector(image.Pixels()),
+              (std::vector<std::uint8_t>{255, 254, 253, 1, 0, 127, 0, 0, 246, 247, 248, 249, 250, 251, 0, 0}));
+    // The table held afterwards is the plain ramp.
+    EXPECT_EQ(image.ColourTable()[3], (RgbQuad{3, 3, 3, 0}));
+    EXPECT_EQ(image.ColourTable()[255], (RgbQuad{255, 255, 255, 0}));
+}
+
+TEST(DibImageReadTest, OnlyEntries0To254DecideColour)
+{
+    auto tableWithColourAt = [](std::size_t index) {
+        auto table = GrayRamp();
+        table[index] = RgbQuad{10, 20, 30, 0};
+        return table;
+    };
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 1;
+    spec.bits = 8;
+    spec.rows = {255, 254, 0, 1};
+
+    spec.table = tableWithColourAt(255);
+    auto last = Read(BuildBmp(spec));
+    ASSERT_TRUE(last->ok);
+    EXPECT_EQ(last->image.IsColour(), 0);
+    EXPECT_EQ(last->image.BitsPerPixel(), 8);
+    EXPECT_EQ(last->image.Pixels()[0], 30); // the red byte of entry 255
+
+    spec.table = tableWithColourAt(254);
+    auto oneBefore = Read(BuildBmp(spec));
+    ASSERT_TRUE(oneBefore->ok);
+    EXPECT_EQ(oneBefore->image.IsColour(), 1);
+    EXPECT_EQ(oneBefore->image.ExpandedFromIndexed(), 10);
+}
+
+TEST(DibImageReadTest, FileStartingWithMBReadsLikeBM)
+{
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.rows = RandomRows(3, 2, 3, 99);
+    auto bm = Read(BuildBmp(spec));
+    spec.type = kBmpTypeMB;
+    auto mb = Read(BuildBmp(spec));
+    ASSERT_TRUE(bm->ok);
+    ASSERT_TRUE(mb->ok);
+    EXPECT_EQ(AsVector(mb->image.Pixels()), AsVector(bm->image.Pixels()));
+    EXPECT_EQ(mb->image.FileHeader().bfType, kBmpTypeMB);
+    EXPECT_EQ(mb->image.WriteBmp()[0], 'M'); // the type is written as held
+}
+
+TEST(DibImageReadTest, WrongSignatureFailsWithoutMessage)
+{
+    for (const std::vector<std::uint8_t>& file : {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{'B'},
+                                                  std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a'}}) {
+        auto loaded = Read(file);
+        EXPECT_FALSE(loaded->ok);
+        EXPECT_TRUE(loaded->prompter.Messages().empty());
+        EXPECT_FALSE(loaded->image.HasPixels());
+        EXPECT_EQ(loaded->image.IsColour(), -1);
+    }
+}
+
+TEST(DibImageReadTest, DepthsOtherThan8Or24GiveTheDepthMessage)
+{
+    for (const std::uint16_t bits : {1, 4, 16, 32, 0}) {
+        BmpSpec spec;
+        spec.bits = bits;
+        spec.rows = {0, 0, 0, 0};
+        auto loaded = Read(BuildBmp(spec));
+        EXPECT_FALSE(loaded->ok);
+        EXPECT_EQ(loaded->prompter.Messages(),
+                  std::vector<Message>{ErrorBox("The file is not in a 24 bit or 8 bit mode")});
+    }
+}
+
+TEST(DibImageReadTest, CompressedBitmapGivesTheCompressedMessage)
+{
+    BmpSpec spec;
+    spec.bits = 8;
+    spec.compression = 1; // RLE8
+    spec.table = GrayRamp();
+    spec.rows = {0, 1, 0, 0};
+    auto loaded = Read(BuildBmp(spec));
+    EXPECT_FALSE(loaded->ok);
+    EXPECT_EQ(loaded->prompter.Messages(),
+              std::vector<Message>{ErrorBox("TAMR does not support compressed format of bitmap")});
+    EXPECT_FALSE(loaded->image.HasPixels());
+}
+
+TEST(DibImageReadTest, EightBitsWithoutClrUsedAndNoRoomReadNoTable)
+{
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 1;
+    spec.bits = 8;
+    spec.clrUsed = 0;
+    spec.rows = {1, 2, 3, 4};
+    spec.offBits = 54; // pixels right after the header: no table
+    auto loaded = Read(BuildBmp(spec));
+    ASSERT_TRUE(loaded->ok);
+    // Every entry is the zero-filled black, so the image is gray and every level 0.
+    EXPECT_EQ(loaded->image.IsColour(), 0);
+    EXPECT_EQ(AsVector(loaded->image.Pixels()), (std::vector<std::uint8_t>{0, 0, 0, 0}));
+}
+
+TEST(DibImageReadTest, PixelsAreReadFromTheirOffsetPastAGap)
+{
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.bits = 8;
+    spec.table = ColourPalette(4);
+    spec.gap = 37;
+    spec.rows = {0, 1, 0, 0, 3, 2, 0, 0};
+    auto loaded = Read(BuildBmp(spec));
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_EQ(AsVector(loaded->image.Pixels()), ExpandRows(spec.rows, 2, 2, spec.table));
+}
+
+TEST(DibImageReadTest, KeepsReservedWordAndTakesFileLengthAsSize)
+{
+    BmpSpec spec;
+    spec.reserved1 = 4;
+    spec.rows = {1, 2, 3, 0};
+    auto file = BuildBmp(spec);
+    file.push_back(0xEE); // trailing bytes count toward the length
+    file.push_back(0xEE);
+    auto loaded = Read(file);
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_EQ(loaded->image.FileHeader().bfReserved1, 4);
+    EXPECT_EQ(loaded->image.FileHeader().bfSize, file.size());
+}
+
+TEST(DibImageReadTest, ShortFileLeavesMissingPixelsZeroWithoutMessage)
+{
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 3;
+    spec.rows = RandomRows(2, 3, 3, 3, 255);
+    for (auto& byte : spec.rows)
+        byte = static_cast<std::uint8_t>(byte | 1); // no zero pixel bytes in the file
+    auto file = BuildBmp(spec);
+    file.resize(file.size() - 10); // the top row and two bytes of the middle row are cut
+    auto loaded = Read(file);
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_TRUE(loaded->prompter.Messages().empty());
+    const auto pixels = AsVector(loaded->image.Pixels());
+    ASSERT_EQ(pixels.size(), 24u);
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.begin() + 14, spec.rows.begin()));
+    EXPECT_TRUE(std::all_of(pixels.begin() + 14, pixels.end(), [](std::uint8_t v) { return v == 0; }));
+}
+
+TEST(DibImageReadTest, TopDownRowsAreHeldBottomUp)
+{
+    const int width = 3, height = 4;
+    const auto bottomUp = RandomRows(width, height, 3, 42);
+    const std::size_t stride = 12;
+    std::vector<std::uint8_t> topDown;
+    for (int y = height - 1; y >= 0; --y)
+        topDown.insert(topDown.end(), bottomUp.begin() + static_cast<std::ptrdiff_t>(y * stride),
+                       bottomUp.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride));
+    BmpSpec spec;
+    spec.width = width;
+    spec.height = -height;
+    spec.rows = topDown;
+    auto loaded = Read(BuildBmp(spec));
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_EQ(loaded->image.Height(), height);
+    EXPECT_EQ(loaded->image.Info().header.biHeight, height);
+    EXPECT_EQ(AsVector(loaded->image.Pixels()), bottomUp);
+
+    spec.height = height;
+    spec.rows = bottomUp;
+    EXPECT_EQ(loaded->image.WriteBmp(), BuildBmp(spec)); // written as an ordinary bottom-up file
+}
+
+TEST(DibImageReadTest, LongerInfoHeadersHaveTheirTableRightAfterThem)
+{
+    BmpSpec spec;
+    spec.width = 5;
+    spec.height = 2;
+    spec.bits = 8;
+    spec.table = ColourPalette(8);
+    spec.rows = RandomRows(5, 2, 1, 8, 8);
+    auto plain = Read(BuildBmp(spec));
+    ASSERT_TRUE(plain->ok);
+    for (const std::uint32_t size : {52u, 56u, 108u, 124u, 64u}) {
+        SCOPED_TRACE(size);
+        spec.headerSize = size;
+        auto loaded = Read(BuildBmp(spec));
+        ASSERT_TRUE(loaded->ok);
+        EXPECT_EQ(AsVector(loaded->image.Pixels()), AsVector(plain->image.Pixels()));
+        EXPECT_EQ(loaded->image.Info().header.biSize, 40u);
+        const auto written = loaded->image.WriteBmp();
+        EXPECT_EQ(written[14], 40); // biSize
+        EXPECT_EQ(written, plain->image.WriteBmp());
+    }
+}
+
+TEST(DibImageReadTest, OS2CoreHeaderWithThreeByteEntries)
+{
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.bits = 8;
+    spec.table = ColourPalette(256);
+    spec.rows = RandomRows(3, 2, 1, 12);
+    auto plain = Read(BuildBmp(spec));
+    spec.headerSize = 12;
+    auto core = Read(BuildBmp(spec));
+    ASSERT_TRUE(plain->ok);
+    ASSERT_TRUE(core->ok);
+    EXPECT_EQ(AsVector(core->image.Pixels()), AsVector(plain->image.Pixels()));
+    EXPECT_EQ(core->image.Width(), 3);
+    EXPECT_EQ(core->image.Height(), 2);
+}
+
+TEST(DibImageReadTest, OS2CoreTableEndsWhereThePixelsBegin)
+{
+    // A short table of gray entries followed at once by the pixels: the pixel
+    // bytes must not be taken for further (coloured) entries.
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 1;
+    spec.bits = 8;
+    spec.headerSize = 12;
+    spec.table = {RgbQuad{0, 0, 0, 0}, RgbQuad{9, 9, 9, 0}, RgbQuad{50, 50, 50, 0}};
+    spec.rows = {1, 2, 0, 77};
+    auto loaded = Read(BuildBmp(spec));
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_EQ(loaded->image.IsColour(), 0);
+    EXPECT_EQ(AsVector(loaded->image.Pixels()), (std::vector<std::uint8_t>{9, 50, 0, 0}));
+}
+
+TEST(DibImageReadTest, FailedReadLeavesAnEmptyImage)
+{
+    BmpSpec good;
+    good.rows = {1, 2, 3, 0};
+    CDibImage image;
+    ScriptedPrompter prompter;
+    ASSERT_TRUE(image.ReadBmp(BuildBmp(good), prompter, kDisplay));
+    BmpSpec bad;
+    bad.bits = 16;
+    EXPECT_FALSE(image.ReadBmp(BuildBmp(bad), prompter, kDisplay));
+    EXPECT_FALSE(image.HasPixels());
+    EXPECT_TRUE(image.Pixels().empty());
+    EXPECT_EQ(image.Width(), 0);
+    EXPECT_EQ(image.BitsPerPixel(), 0);
+    EXPECT_EQ(image.IsColour(), -1);
+    EXPECT_TRUE(image.WriteBmp().empty());
+}
+
+TEST(DibImageLayoutTest, OneBlockHoldsWorkingIndexAndReferenceInOrder)
+{
+    BmpSpec spec;
+    spec.width = 5;
+    spec.height = 3;
+    spec.bits = 8;
+    spec.table = ColourPalette(4);
+    spec.rows = RandomRows(5, 3, 1, 1, 4);
+    auto colour = Read(BuildBmp(spec));
+    ASSERT_TRUE(colour->ok);
+    const CDibImage& image = colour->image;
+    ASSERT_EQ(image.Pixels().size(), 48u);      // (5 * 3 + 1) * 3
+    ASSERT_EQ(image.IndexPixels().size(), 24u); // (5 + 3) * 3
+    ASSERT_EQ(image.ReferencePixels().size(), 48u);
+    EXPECT_EQ(image.IndexPixels().data(), image.Pixels().data() + 48);
+    EXPECT_EQ(image.ReferencePixels().data(), image.IndexPixels().data() + 24);
+}
+
+// ---------------------------------------------------------------- hostile headers
+
+std::vector<Message> MessagesOf(const BmpSpec& spec)
+{
+    auto loaded = Read(BuildBmp(spec));
+    EXPECT_FALSE(loaded->ok);
+    EXPECT_FALSE(loaded->image.HasPixels());
+    return loaded->prompter.Messages();
+}
+
+TEST(DibImageHostileTest, SizesOutsideOneTo65535AreRefused)
+{
+    const std::vector<Message> refused{ErrorBox("The width and height of the image must be 1 to 65535 pixels")};
+    const std::pair<std::int32_t, std::int32_t> sizes[] = {{0, 1},
+                                                           {1, 0},
+                                                           {-5, 1},
+                                                           {65536, 1},
+                                                           {1, 65536},
+                                                           {1, -65536},
+                                                           {std::numeric_limits<std::int32_t>::max(), 1},
+                                                           {1, std::numeric_limits<std::int32_t>::min()}};
+    for (const auto& [width, height] : sizes) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height);
+        BmpSpec spec;
+        spec.width = width;
+        spec.height = height;
+        EXPECT_EQ(MessagesOf(spec), refused);
+    }
+}
+
+TEST(DibImageHostileTest, HugePictureFromATinyFileIsRefusedBeforeAllocating)
+{
+    BmpSpec spec;
+    spec.width = 65535;
+    spec.height = -65535;
+    EXPECT_EQ(MessagesOf(spec), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
+    spec.width = 40000;
+    spec.height = 40000;
+    spec.bits = 8;
+    spec.table = ColourPalette(2); // colour: working, index and reference image
+    EXPECT_EQ(MessagesOf(spec), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
+}
+
+TEST(DibImageHostileTest, LargestSidesAreAcceptedWhenTheBlockFits)
+{
+    BmpSpec spec;
+    spec.width = 65535;
+    spec.height = 1;
+    auto wide = Read(BuildBmp(spec));
+    ASSERT_TRUE(wide->ok);
+    EXPECT_EQ(wide->image.Width(), 65535);
+    EXPECT_EQ(wide->image.ImageSize(), 196608u); // 65535 * 3 + 3 padding bytes
+    EXPECT_TRUE(
+        std::all_of(wide->image.Pixels().begin(), wide->image.Pixels().end(), [](std::uint8_t v) { return v == 0; }));
+}
+
+TEST(DibImageHostileTest, HugeClrUsedReadsAtMost256EntriesTheFileHolds)
+{
+    for (const std::uint32_t clrUsed : {257u, 300u, 0x12345678u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(clrUsed);
+        BmpSpec spec;
+        spec.width = 2;
+        spec.height = 1;
+        spec.bits = 8;
+        spec.table = ColourPalette(3);
+        spec.clrUsed = clrUsed;
+        spec.rows = {2, 1, 0, 0};
+        auto loaded = Read(BuildBmp(spec));
+        ASSERT_TRUE(loaded->ok);
+        // The table runs into the pixel bytes and the file's end; what it holds is read, nothing beyond.
+        EXPECT_EQ(loaded->image.ColourTable()[2], spec.table[2]);
+        EXPECT_EQ(loaded->image.ColourTable()[4], (RgbQuad{}));
+    }
+}
+
+TEST(DibImageHostileTest, OffsetPastTheEndLeavesEveryPixelZero)
+{
+    for (const std::uint32_t offBits : {200u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        BmpSpec spec;
+        spec.width = 2;
+        spec.height = 2;
+        spec.offBits = offBits;
+        spec.rows = {};
+        auto file = BuildBmp(spec);
+        file.resize(60, 0x77);
+        auto loaded = Read(file);
+        ASSERT_TRUE(loaded->ok);
+        EXPECT_TRUE(loaded->prompter.Messages().empty());
+        EXPECT_TRUE(std::all_of(loaded->image.Pixels().begin(), loaded->image.Pixels().end(),
+                                [](std::uint8_t v) { return v == 0; }));
+    }
+}
+
+TEST(DibImageHostileTest, TruncatedOrUnknownHeadersAreRefused)
+{
+    const std::vector<Message> incomplete{ErrorBox("The file ends inside its bitmap header")};
+    const std::vector<Message> unknown{ErrorBox("The bitmap header is of an unknown kind")};
+    BmpSpec spec;
+    spec.rows = {1, 2, 3, 0};
+    const auto file = BuildBmp(spec);
+    for (const std::size_t length : {2u, 13u, 14u, 17u, 30u, 53u}) {
+        SCOPED_TRACE(length);
+        auto loaded = Read(std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_FALSE(loaded->ok);
+        EXPECT_EQ(loaded->prompter.Messages(), incomplete);
+    }
+    for (const std::uint32_t size : {0u, 4u, 11u, 13u, 15u}) {
+        auto patched = file;
+        patched[14] = static_cast<std::uint8_t>(size);
+        auto loaded = Read(patched);
+        EXPECT_FALSE(loaded->ok);
+        EXPECT_EQ(loaded->prompter.Messages(), unknown);
+    }
+    auto huge = file;
+    huge[14] = huge[15] = huge[16] = huge[17] = 0xFF; // biSize 4 GiB - 1
+    auto loaded = Read(huge);
+    EXPECT_EQ(loaded->prompter.Messages(), incomplete);
+}
+
+TEST(DibImageHostileTest, RandomHeaderFieldsNeverReadOutsideTheFile)
+{
+    // Fields overwritten with noise: every outcome is a load or a refusal, and
+    // the sanitizer build checks that no byte outside the file is touched.
+    BmpSpec spec;
+    spec.width = 9;
+    spec.height = 7;
+    spec.bits = 8;
+    spec.table = ColourPalette(20);
+    spec.rows = RandomRows(9, 7, 1, 4, 20);
+    const auto file = BuildBmp(spec);
+    for (std::uint32_t seed = 0; seed < 300; ++seed) {
+        auto mutated = file;
+        const auto noise = test::RandomBytes(8, seed);
+        const std::size_t field = 2 + noise[0] % 48; // somewhere in the two headers
+        for (std::size_t i = 0; i < 4 && field + i < mutated.size(); ++i)
+            mutated[field + i] = noise[1 + i];
+        if (noise[5] % 4 == 0)
+            mutated[28] = noise[6] % 2 ? 8 : 24; // keep the depth readable more often
+        const std::vector<std::uint8_t> shortened(
+            mutated.begin(), mutated.begin() + static_cast<std::ptrdiff_t>(mutated.size() - noise[7] % mutated.size()));
+        for (const auto& input : {mutated, shortened}) {
+            auto loaded = Read(input);
+            if (loaded->ok) {
+                EXPECT_EQ(loaded->image.Pixels().size(), loaded->image.ImageSize());
+                EXPECT_EQ(AsVector(loaded->image.ReferencePixels()), AsVector(loaded->image.Pixels()));
+            } else {
+                EXPECT_LE(loaded->prompter.Messages().size(), 1u);
+            }
+        }
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Caps the address space a little above what the process already uses, so
+// that a large block cannot be had.
+void LimitAddressSpace()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20);
+    const rlimit cap{limit, limit};
+    setrlimit(RLIMIT_AS, &cap);
+}
+
+TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "the address sanitizer reserves address space of its own";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    BmpSpec spec;
+    spec.width = 12000;
+    spec.height = 12000; // about 1 GB of block: under the size cap, over the address-space cap
+    const auto file = BuildBmp(spec);
+    EXPECT_EXIT(
+        {
+            LimitAddressSpace();
+            CDibImage image;
+            ScriptedPrompter prompter;
+            const bool ok = image.ReadBmp(file, prompter, kDisplay);
+            const bool told = prompter.Messages() == std::vector<Message>{ErrorBox("Memory is low", "MEMORY ERROR!")};
+            std::_Exit(!ok && told ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// ---------------------------------------------------------------- colour detection and palettes
+
+TEST(DibImagePaletteTest, DefaultPaletteIsTheRampForGrayAndTheFixedTableForColour)
+{
+    BmpSpec spec;
+    spec.width = 2;
+    spec.bits = 8;
+    spec.table = ColourPalette(2);
+    spec.rows = {0, 1, 0, 0};
+    auto colour = Read(BuildBmp(spec));
+    ASSERT_TRUE(colour->ok);
+    CDibImage& image = colour->image;
+    image.SetDefaultPalette();
+    const auto& fixed = FixedColourTable();
+    for (const std::size_t i : {0u, 9u, 100u, 225u, 255u}) {
+        const RgbQuad entry = image.ColourTable()[i];
+        EXPECT_EQ(entry, (RgbQuad{fixed[i][0], fixed[i][1], fixed[i][2], 0})) << i;
+    }
+    EXPECT_EQ(image.ColourTable()[9], (RgbQuad{240, 202, 166, 0})); // byte 1 is blue
+
+    CDibImage gray;
+    ASSERT_TRUE(gray.AllocateForCodData(3, 3, 8, false));
+    EXPECT_EQ(gray.ColourTable()[77], (RgbQuad{77, 77, 77, 0}));
+    EXPECT_EQ(gray.DetectColour(), 0);
+}
+
+// ---------------------------------------------------------------- packed image blocks
+
+BitmapInfoHeader PackedHeader(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t clrUsed)
+{
+    BitmapInfoHeader header;
+    header.biSize = 40;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = bits;
+    header.biClrUsed = clrUsed;
+    return header;
+}
+
+TEST(DibImagePackedTest, LoadsColourGrayAndIndexedBlocks)
+{
+    ScriptedPrompter prompter;
+    const auto rgb = RandomRows(5, 3, 3, 21);
+    CDibImage colour;
+    ASSERT_TRUE(colour.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 24, 0), {}, rgb), prompter, kDisplay));
+    EXPECT_EQ(AsVector(colour.Pixels()), rgb);
+    EXPECT_EQ(AsVector(colour.ReferencePixels()), rgb);
+    EXPECT_EQ(colour.FileHeader().bfType, kBmpTypeBM);
+    EXPECT_EQ(colour.FileHeader().bfSize, rgb.size() + 14);
+    EXPECT_EQ(colour.FileHeader().bfReserved1, 0);
+
+    const auto levels = RandomRows(5, 3, 1, 22);
+    const auto ramp = GrayRamp();
+    CDibImage gray;
+    ASSERT_TRUE(gray.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), ramp, levels), prompter, kDisplay));
+    EXPECT_EQ(gray.IsColour(), 0);
+    EXPECT_EQ(AsVector(gray.Pixels()), levels);
+    EXPECT_EQ(gray.FileHeader().bfSize, levels.size() + 14);
+
+    const auto palette = ColourPalette(256);
+    CDibImage indexed;
+    ASSERT_TRUE(
+        indexed.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), palette, levels), prompter, kDisplay));
+    EXPECT_EQ(indexed.ExpandedFromIndexed(), 10);
+    EXPECT_EQ(AsVector(indexed.Pixels()), ExpandRows(levels, 5, 3, palette));
+    EXPECT_TRUE(prompter.Messages().empty());
+
+    // A packed image saves like any other.
+    auto reread = Read(indexed.WriteBmp());
+    ASSERT_TRUE(reread->ok);
+    EXPECT_EQ(AsVector(reread->image.Pixels()), AsVector(indexed.Pixels()));
+}
+
+TEST(DibImagePackedTest, BlockShorterThanItsHeaderClaimsLeavesPixelsZero)
+{
+    ScriptedPrompter prompter;
+    const auto rows = RandomRows(4, 4, 3, 23);
+    auto block = MakePackedBlock(PackedHeader(4, 4, 24, 0), {}, rows);
+    block.resize(block.size() - 20);
+    CDibImage image;
+    ASSERT_TRUE(image.LoadPackedBlock(block, prompter, kDisplay));
+    const auto pixels = AsVector(image.Pixels());
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end() - 20, rows.begin()));
+    EXPECT_TRUE(std::all_of(pixels.end() - 20, pixels.end(), [](std::uint8_t v) { return v == 0; }));
+
+    // A table count far beyond the block puts the rows outside it: all zero, nothing read beyond.
+    CDibImage overlong;
+    ASSERT_TRUE(overlong.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 8, 0xFFFFFFFFu), GrayRamp(), rows),
+                                         prompter, kDisplay));
+    EXPECT_TRUE(std::all_of(overlong.Pixels().begin(), overlong.Pixels().end(), [](std::uint8_t v) { return v == 0; }));
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST(DibImagePackedTest, RefusesBadBlocks)
+{
+    ScriptedPrompter prompter;
+    CDibImage image;
+    const auto block = MakePackedBlock(PackedHeader(2, 2, 24, 0), {}, RandomRows(2, 2, 3, 1));
+    EXPECT_FALSE(image.LoadPackedBlock(std::span(block).first(39), prompter, kDisplay));
+    EXPECT_TRUE(prompter.Messages().empty());
+
+    EXPECT_FALSE(image.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 16, 0), {}, {}), prompter, kDisplay));
+    EXPECT_FALSE(image.LoadPackedBlock(MakePackedBlock(PackedHeader(0, 2, 24, 0), {}, {}), prompter, kDisplay));
+    EXPECT_EQ(prompter.Messages(),
+              (std::vector<Message>{ErrorBox("The file is not in a 24 bit or 8 bit mode"),
+                                    ErrorBox("The width and height of the image must be 1 to 65535 pixels")}));
+    EXPECT_FALSE(image.HasPixels());
+}
+
+TEST(DibImagePackedTest, MakePackedBlockLaysOutHeaderTableSpareAndRows)
+{
+    const RgbQuad entries[] = {{1, 2, 3, 0}, {4, 5, 6, 0}};
+    const std::uint8_t rows[] = {9, 8, 0, 0};
+    const auto block = MakePackedBlock(PackedHeader(2, 1, 8, 2), entries, rows);
+    ASSERT_EQ(block.size(), 40u + 8u + 4u + 4u);
+    ByteReader reader(block);
+    EXPECT_EQ(ReadInfoHeader(reader), PackedHeader(2, 1, 8, 2));
+    EXPECT_EQ(ReadRgbQuad(reader), entries[0]);
+    EXPECT_EQ(ReadRgbQuad(reader), entries[1]);
+    EXPECT_EQ(PackedRowsOffset(2), 52u);
+    EXPECT_EQ(block[52], 9);
+}
+
+// ---------------------------------------------------------------- COD data
+
+TEST(DibImageCodDataTest, ColourImageHasIndexButNoReferenceImage)
+{
+    CDibImage image;
+    ASSERT_TRUE(image.AllocateForCodData(5, 3, 24, true));
+    EXPECT_EQ(image.BitsPerPixel(), 24);
+    EXPECT_EQ(image.IsColour(), 1);
+    EXPECT_EQ(image.Pixels().size(), 48u);
+    EXPECT_EQ(image.IndexPixels().size(), 24u);
+    EXPECT_TRUE(image.ReferencePixels().empty());
+    EXPECT_EQ(image.FileHeader(), (BitmapFileHeader{kBmpTypeBM, 48 + 54, 0, 0, 54}));
+    EXPECT_EQ(image.Info().header, (BitmapInfoHeader{40, 5, 3, 1, 24, 0, 48, 0, 0, 0, 0}));
+}
+
+TEST(DibImageCodDataTest, GrayImageGets8BitsTheRampAndOffset1078)
+{
+    CDibImage image;
+    ASSERT_TRUE(image.AllocateForCodData(5, 3, 8, false));
+    EXPECT_EQ(image.BitsPerPixel(), 8);
+    EXPECT_EQ(image.IsColour(), 0);
+    EXPECT_EQ(image.Pixels().size(), 24u);
+    EXPECT_TRUE(image.IndexPixels().empty());
+    EXPECT_TRUE(image.ReferencePixels().empty());
+    EXPECT_EQ(image.FileHeader().bfOffBits, 1078u);
+    EXPECT_EQ(image.FileHeader().bfSize, 24u + 1078u);
+
+    // Written out, it is a gray BMP with the ramp that reads back to the same pixels.
+    std::fill(image.Pixels().begin(), image.Pixels().end(), std::uint8_t{0});
+    image.Pixels()[6] = 200;
+    const auto file = image.WriteBmp();
+    ASSERT_EQ(file.size(), 1078u + 24u);
+    EXPECT_EQ(file[54 + 4 * 200], 200);
+    auto reread = Read(file);
+    ASSERT_TRUE(reread->ok);
+    EXPECT_EQ(AsVector(reread->image.Pixels()), AsVector(image.Pixels()));
+}
+
+TEST(DibImageCodDataTest, FailsSilentlyAndStaysEmpty)
+{
+    CDibImage image;
+    EXPECT_FALSE(image.AllocateForCodData(0, 3, 24, true));
+    EXPECT_FALSE(image.AllocateForCodData(3, 0, 8, false));
+    EXPECT_FALSE(image.AllocateForCodData(3, 3, 8, true));          // colour needs 24 bits
+    EXPECT_FALSE(image.AllocateForCodData(65535, 65535, 24, true)); // beyond the block cap
+    EXPECT_FALSE(image.HasPixels());
+    EXPECT_EQ(image.IsColour(), -1);
+    EXPECT_EQ(image.FileHeader(), BitmapFileHeader{});
+}
+
+} // namespace
+} // namespace tamr

@@ -8,45 +8,15 @@
 #include <vector>
 
 #include "support/BmpTestFiles.h"
+#include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
 namespace {
 
-struct CliRun {
-    int exitCode = -1; // -1: did not exit normally
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-CliRun RunCli(const std::string& arguments, const test::ScratchDir& scratch)
-{
-    const auto errPath = scratch / "stderr.txt";
-    const std::string command = Quoted(TAMR_CLI_PATH) + " " + arguments + " 2>" + Quoted(errPath.string());
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, count);
-    const int status = pclose(pipe);
-    // A crash shows as a signal, or as the shell's exit code 128 + signal.
-    if (WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    const auto err = test::ReadBytes(errPath);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
+using test::CliRun;
+using test::Quoted;
+using test::RunCli;
 
 CliRun Info(const std::filesystem::path& path, const test::ScratchDir& scratch)
 {

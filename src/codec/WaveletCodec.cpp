@@ -64,8 +64,14 @@ bool WaveletCodec::PrepareEncode(const CodecSettings& settings)
             return false;
     }
     data_.clear();
+    // The uncompressed size, plus room for the fixed cost of every subband
+    // (header, the shortest stream, end marker), which would otherwise make
+    // tiny images fail. The buffer's size never changes a coded byte.
+    constexpr std::size_t kSubbandOverhead = 6 + 2 + 3;
+    const std::size_t subbands = static_cast<std::size_t>(ComponentCount()) * (3 * totalLevels_ + 1);
     const std::size_t bytes = static_cast<std::size_t>(bitsPerPixel_ / 8) * static_cast<std::size_t>(paddedWidth_) *
-                              static_cast<std::size_t>(paddedHeight_);
+                                  static_cast<std::size_t>(paddedHeight_) +
+                              subbands * kSubbandOverhead;
     return TryResize(data_, bytes);
 }
 

@@ -8,12 +8,23 @@
 #include <span>
 #include <vector>
 
+#include "codec/ArithmeticCoder.h"
 #include "image/BmpHeaders.h"
 #include "image/DisplaySettings.h"
+#include "image/PixelPlaneViews.h"
 #include "platform/ByteBlock.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
+
+class WaveletCodec;
+
+// How far the working image is from the image as loaded.
+struct QualityFigures {
+    double psnr = 0;           // dB; infinite when nothing changed
+    int largestDifference = 0; // largest byte difference
+    double meanSquaredError = 0;
+};
 
 // The info header followed by room for 257 colour-table entries; entries 0 to
 // 255 are used. Zero-filled when the image is made, so entries a source does
@@ -94,6 +105,22 @@ public:
     std::span<std::uint8_t> ReferencePixels() { return Part(workingBytes_ + indexBytes_, referenceBytes_); }
     std::span<const std::uint8_t> ReferencePixels() const { return Part(workingBytes_ + indexBytes_, referenceBytes_); }
 
+    // The reference image converted into the codec's planes, sized by its
+    // PrepareEncode (subsampled chroma when B and C are sampled).
+    bool ConvertToPlanes(WaveletCodec& codec) const;
+    // The codec's decoded planes converted into the working image, timed into convertSeconds.
+    bool ConvertDecodedPlanes(const WaveletCodec& codec);
+    // Quality 100: the reference image's byte planes coded into the codec's
+    // data buffer (the codec then holds lossless data), and decoded back into
+    // the working image.
+    bool EncodeLosslessPlanes(WaveletCodec& codec);
+    bool DecodeLosslessPlanes(const WaveletCodec& codec);
+    // Compares the reference image with the working image; all 0 without a reference image.
+    QualityFigures MeasureQuality() const;
+
+    PixelView WorkingView();
+    ConstPixelView ReferenceView() const;
+
     // Padding bytes after a row of width pixels of the given depth.
     static std::uint16_t RowPadFor(std::uint16_t width, std::uint16_t bitsPerPixel);
 
@@ -137,6 +164,7 @@ private:
     std::uint16_t indexRowPad_ = 0;
     float quantiseSeconds_ = 0.0f;
     float convertSeconds_ = 0.0f;
+    ArithmeticCoder planeCoder_; // lossless byte-plane coding only
 };
 
 } // namespace tamr

@@ -1,0 +1,35 @@
+#pragma once
+// The codec settings a command line asks for: a quality factor, optionally
+// refined by raw settings exactly as the Master Setup dialog would take them.
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+
+#include "codec/CodecSettings.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+struct CodecOptions {
+    int quality = 50;
+    std::optional<int> levels;
+    std::optional<std::string> quantA;
+    std::optional<std::string> quantB;
+    std::optional<std::string> quantC;
+    std::optional<std::string> threshold;
+    std::optional<std::string> discard;
+    std::optional<std::string> sample;
+
+    bool HasRawSettings() const { return levels || quantA || quantB || quantC || threshold || discard || sample; }
+};
+
+void AddCodecOptions(CLI::App& command, CodecOptions& options);
+
+// The settings of the quality factor, then the raw settings on top as a
+// Master Setup OK after an Easy Setup would leave them. Nothing (after telling
+// the prompter why) when the raw settings break a Master Setup rule.
+std::optional<CodecSettings> SettingsFromOptions(const CodecOptions& options, Prompter& prompter);
+
+} // namespace tamr

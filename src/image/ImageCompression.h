@@ -1,0 +1,29 @@
+#pragma once
+// Compressing an image with the current settings and decoding the result at
+// once, as the document's Compress does; and building the image of a COD file.
+
+#include <optional>
+
+#include "codec/CodecSettings.h"
+#include "codec/WaveletCodec.h"
+#include "image/DibImage.h"
+
+namespace tamr {
+
+struct CompressionTimes {
+    float compressSeconds = 0;   // preparation, colour conversion and coding
+    float decompressSeconds = 0; // decoding and the conversion back to pixels
+};
+
+// Codes the image's reference pixels into the codec (lossless byte planes at
+// quality 100, the wavelet codec otherwise), then decodes the coded data into
+// the working image. Nothing when any step fails.
+std::optional<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                              const WaveletCodec::LevelCallback& onLevel = {});
+
+// Makes the image of a codec that has read a COD file and decodes the data
+// into it; the codec's planes are released afterwards.
+// Corrupt lossless data gives whatever image comes out, as corrupt wavelet data does.
+bool DecodeCodImage(CDibImage& image, WaveletCodec& codec, const WaveletCodec::LevelCallback& onLevel = {});
+
+} // namespace tamr

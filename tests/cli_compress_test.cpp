@@ -1,0 +1,104 @@
+// tamr-cli compress, decompress and roundtrip, run as the built program.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "support/CliRunner.h"
+#include "support/TestSupport.h"
+
+namespace tamr {
+namespace {
+
+using test::Quoted;
+
+TEST(CliCompressTest, CompressWritesTheFileAndDecompressShowsTheSameImage)
+{
+    test::ScratchDir scratch;
+    const auto cod = scratch / "sample.cod";
+    const auto shown = scratch / "shown.bmp";
+    const auto decoded = scratch / "decoded.bmp";
+    const auto run = test::RunCli("compress " + Quoted(TAMR_SAMPLE_IMAGE) + " " + Quoted(cod.string()) + " --decoded " +
+                                      Quoted(shown.string()),
+                                  scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Compression Ratios : "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" to 1"), std::string::npos);
+    EXPECT_NE(run.out.find("PSNR : "), std::string::npos);
+    const auto decompress =
+        test::RunCli("decompress " + Quoted(cod.string()) + " " + Quoted(decoded.string()), scratch);
+    ASSERT_EQ(decompress.exitCode, 0) << decompress.err;
+    // The same pixels; the headers differ only in what a COD file does not keep (resolution).
+    const auto fromFile = test::ReadBytes(decoded);
+    const auto fromCompression = test::ReadBytes(shown);
+    ASSERT_EQ(fromFile.size(), fromCompression.size());
+    EXPECT_TRUE(std::equal(fromFile.begin() + 54, fromFile.end(), fromCompression.begin() + 54));
+    EXPECT_LT(test::ReadBytes(cod).size(), test::ReadBytes(TAMR_SAMPLE_IMAGE).size() / 8);
+}
+
+TEST(CliCompressTest, JsonFiguresAreConsistent)
+{
+    test::ScratchDir scratch;
+    const auto cod = scratch / "q80.cod";
+    const auto run =
+        test::RunCli("compress " + Quoted(TAMR_SAMPLE_IMAGE) + " " + Quoted(cod.string()) + " -q 80 --json", scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto figures = nlohmann::json::parse(run.out);
+    EXPECT_EQ(figures["compressed_size"].get<std::size_t>(), test::ReadBytes(cod).size());
+    EXPECT_EQ(figures["original_size"].get<std::size_t>(), test::ReadBytes(TAMR_SAMPLE_IMAGE).size());
+    EXPECT_NEAR(figures["ratio"].get<double>(),
+                figures["original_size"].get<double>() / figures["compressed_size"].get<double>(), 1e-9);
+    EXPECT_GT(figures["psnr"].get<double>(), 25.0);
+    EXPECT_GT(figures["largest_difference"].get<int>(), 0);
+    EXPECT_EQ(figures["quality"].get<int>(), 80);
+}
+
+TEST(CliCompressTest, LosslessRoundtripIsExact)
+{
+    test::ScratchDir scratch;
+    const auto out = scratch / "same.bmp";
+    const auto run =
+        test::RunCli("roundtrip " + Quoted(TAMR_SAMPLE_IMAGE) + " " + Quoted(out.string()) + " -q 100 --json", scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(nlohmann::json::parse(run.out)["psnr"].is_null());
+    EXPECT_EQ(test::ReadBytes(out), test::ReadBytes(TAMR_SAMPLE_IMAGE));
+}
+
+TEST(CliCompressTest, RawSettingsAreValidatedByTheMasterSetupRules)
+{
+    test::ScratchDir scratch;
+    const auto cod = scratch / "raw.cod";
+    const std::string in = Quoted(TAMR_SAMPLE_IMAGE) + " " + Quoted(cod.string());
+    auto run = test::RunCli("compress " + in + " --levels 7", scratch);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Total levels cannot larger than 6"), std::string::npos) << run.err;
+    run = test::RunCli("compress " + in + " --sample 0,1,0", scratch);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("B subsample levels must be 0 or 1 and equal to C subsample levels"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(cod));
+
+    run = test::RunCli("compress " + in + " --levels 4 --sample 0,1,1 --discard 0,1,1 --quant-a 8,12 --json", scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto file = test::ReadBytes(cod);
+    ASSERT_GT(file.size(), 60u);
+    EXPECT_EQ(file[29], 4);          // levels
+    EXPECT_EQ(file[34 + 16 + 3], 1); // B sample level
+    EXPECT_EQ(file[34 + 16 + 2], 1); // B discard level
+}
+
+TEST(CliCompressTest, UnreadableInputGivesTheSystemsMessage)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "junk.bin", {1, 2, 3, 4});
+    const auto run = test::RunCli(
+        "compress " + Quoted((scratch / "junk.bin").string()) + " " + Quoted((scratch / "x.cod").string()), scratch);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("There was an error reading the file!!"), std::string::npos);
+    test::WriteBytes(scratch / "bad.cod", {'C', 'I', 'S', '4', '.', '0'});
+    const auto bad = test::RunCli(
+        "decompress " + Quoted((scratch / "bad.cod").string()) + " " + Quoted((scratch / "x.bmp").string()), scratch);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("file can not be decompressed!!"), std::string::npos);
+}
+
+} // namespace
+} // namespace tamr

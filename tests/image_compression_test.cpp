@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "codec/QualityFactor.h"
+#include "image/DibImage.h"
+#include "image/ImageCompression.h"
+#include "platform/ScriptedPrompter.h"
+#include "support/BmpTestFiles.h"
+
+namespace tamr {
+namespace {
+
+// A picture with smooth shading and noise, bottom-up rows padded to 4 bytes.
+std::vector<std::uint8_t> PictureBmp(int width, int height, bool colour, std::uint32_t seed)
+{
+    test::BmpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.bits = colour ? 24 : 8;
+    if (!colour)
+        for (int i = 0; i < 256; ++i)
+            spec.table.push_back(
+                RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
+    const int bytesPerPixel = colour ? 3 : 1;
+    const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
+    std::mt19937 generator(seed);
+    std::uniform_int_distribution<int> noise(-6, 6);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            for (int k = 0; k < bytesPerPixel; ++k)
+                spec.rows.push_back(static_cast<std::uint8_t>(std::clamp(
+                    128 + static_cast<int>(80 * std::sin(x * 0.11 + k) * std::cos(y * 0.07)) + noise(generator), 0,
+                    255)));
+        spec.rows.insert(spec.rows.end(), static_cast<std::size_t>(rowPad), 0);
+    }
+    return test::BuildBmp(spec);
+}
+
+CDibImage LoadBmp(const std::vector<std::uint8_t>& file)
+{
+    CDibImage image;
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(image.ReadBmp(file, prompter, DisplaySettings{}));
+    return image;
+}
+
+std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> span)
+{
+    return {span.begin(), span.end()};
+}
+
+CodecSettings SettingsFor(int quality, int levels = 5)
+{
+    CodecSettings settings;
+    settings.totalLevels = static_cast<std::int16_t>(levels);
+    settings.qualityFactor = static_cast<std::int16_t>(quality);
+    ApplyQualityFactor(settings);
+    return settings;
+}
+
+// Compresses the image, then reads its COD file back: the decoded pixels must
+// be exactly those that compression showed.
+void ExpectCodFileShowsTheCompressedImage(const std::vector<std::uint8_t>& bmp, const CodecSettings& settings)
+{
+    CDibImage image = LoadBmp(bmp);
+    WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
+    ASSERT_TRUE(CompressImage(image, codec, settings).has_value());
+    const auto shown = Bytes(image.Pixels());
+    const auto file = codec.WriteHeader();
+
+    WaveletCodec reader{CodecSettings()};
+    ASSERT_TRUE(reader.ReadHeader(file));
+    CDibImage decoded;
+    ASSERT_TRUE(DecodeCodImage(decoded, reader));
+    EXPECT_EQ(decoded.Width(), image.Width());
+    EXPECT_EQ(decoded.BitsPerPixel(), image.BitsPerPixel());
+    EXPECT_EQ(Bytes(decoded.Pixels()), shown);
+    EXPECT_TRUE(decoded.ReferencePixels().empty());
+}
+
+TEST(ImageCompressionTest, CodFileDecodesToWhatCompressionShowedAtEveryQuality)
+{
+    const auto colour = PictureBmp(45, 31, true, 1);
+    const auto gray = PictureBmp(38, 35, false, 2);
+    for (int quality = 0; quality <= 100; ++quality) {
+        SCOPED_TRACE(quality);
+        ExpectCodFileShowsTheCompressedImage(colour, SettingsFor(quality));
+        ExpectCodFileShowsTheCompressedImage(gray, SettingsFor(quality));
+    }
+}
+
+TEST(ImageCompressionTest, CodFileDecodesToWhatCompressionShowedForRawSettings)
+{
+    const auto colour = PictureBmp(101, 67, true, 3);
+    for (int levels = 1; levels <= 6; ++levels) {
+        for (int discard = 0; discard <= levels; ++discard) {
+            SCOPED_TRACE(testing::Message() << "levels " << levels << " discard " << discard);
+            CodecSettings settings = SettingsFor(60, levels);
+            settings.component(kComponentA).discardLevels = static_cast<std::int16_t>(discard);
+            settings.component(kComponentB).discardLevels = static_cast<std::int16_t>(levels - discard);
+            ExpectCodFileShowsTheCompressedImage(colour, settings);
+            settings.component(kComponentB).sampleLevels = 1;
+            settings.component(kComponentC).sampleLevels = 1;
+            settings.component(kComponentC).discardLevels = static_cast<std::int16_t>(discard);
+            ExpectCodFileShowsTheCompressedImage(colour, settings);
+        }
+    }
+}
+
+TEST(ImageCompressionTest, OddSizesAndUnalignedRows)
+{
+    for (const auto& [width, height] : {std::pair{100, 60}, {33, 34}, {7, 5}, {3, 3}, {65, 129}}) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height);
+        ExpectCodFileShowsTheCompressedImage(PictureBmp(width, height, true, 4), SettingsFor(50));
+        ExpectCodFileShowsTheCompressedImage(PictureBmp(width, height, false, 5), SettingsFor(50));
+    }
+}
+
+TEST(ImageCompressionTest, QualityHundredIsLossless)
+{
+    for (const bool colour : {true, false}) {
+        CDibImage image = LoadBmp(PictureBmp(23, 9, colour, 6));
+        const CodecSettings settings = SettingsFor(100);
+        WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), colour);
+        std::fill(image.Pixels().begin(), image.Pixels().end(), std::uint8_t{0});
+        ASSERT_TRUE(CompressImage(image, codec, settings).has_value());
+        EXPECT_EQ(codec.Method(), CodingMethod::Lossless);
+        EXPECT_EQ(Bytes(image.Pixels()), Bytes(image.ReferencePixels()));
+        const auto figures = image.MeasureQuality();
+        EXPECT_EQ(figures.largestDifference, 0);
+        EXPECT_TRUE(std::isinf(figures.psnr));
+        ExpectCodFileShowsTheCompressedImage(PictureBmp(23, 9, colour, 6), settings);
+    }
+}
+
+TEST(ImageCompressionTest, LosslessThenWaveletOnTheSameCodec)
+{
+    CDibImage image = LoadBmp(PictureBmp(40, 40, true, 7));
+    WaveletCodec codec(SettingsFor(100), 40, 40, 24, true);
+    ASSERT_TRUE(CompressImage(image, codec, SettingsFor(100)).has_value());
+    EXPECT_EQ(codec.Method(), CodingMethod::Lossless);
+    ASSERT_TRUE(CompressImage(image, codec, SettingsFor(50)).has_value());
+    EXPECT_EQ(codec.Method(), CodingMethod::Wavelet);
+    EXPECT_EQ(codec.WriteHeader()[24], 1);
+}
+
+TEST(ImageCompressionTest, LosslessColourImageWhoseFirstPlaneEndsOnTheShortTermination)
+{
+    // Find a picture whose blue plane codes into a stream with a zero
+    // termination count ending on a byte boundary: the green plane then starts
+    // right after it, where a decoder that takes one byte too many goes wrong.
+    ArithmeticCoder probe;
+    std::vector<std::uint8_t> scratch(1 << 16);
+    for (std::uint32_t seed = 0; seed < 20000; ++seed) {
+        const auto bmp = PictureBmp(48, 40, true, seed);
+        CDibImage image = LoadBmp(bmp);
+        std::vector<std::int8_t> blue;
+        const auto pixels = image.ReferencePixels();
+        for (std::size_t i = 0; i < pixels.size(); i += 3)
+            blue.push_back(static_cast<std::int8_t>(pixels[i]));
+        ASSERT_TRUE(probe.EncodeBlock(scratch, blue, 257).has_value());
+        const auto end = probe.LastStreamEnd();
+        if (end.termination != 0 || end.bits % 8 != 0)
+            continue;
+        ExpectCodFileShowsTheCompressedImage(bmp, SettingsFor(100));
+        CDibImage decoded;
+        WaveletCodec codec(SettingsFor(100), 48, 40, 24, true);
+        ASSERT_TRUE(CompressImage(image, codec, SettingsFor(100)).has_value());
+        EXPECT_EQ(Bytes(image.Pixels()), Bytes(image.ReferencePixels()));
+        return;
+    }
+    FAIL() << "no picture hit the short termination";
+}
+
+TEST(ImageCompressionTest, NoiseAtQuality99FailsCleanly)
+{
+    // Gray noise codes into more bytes than the picture has: the buffer, sized
+    // to the uncompressed picture, cannot hold it.
+    test::BmpSpec spec;
+    spec.width = 32;
+    spec.height = 32;
+    spec.bits = 8;
+    for (int i = 0; i < 256; ++i)
+        spec.table.push_back(
+            RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
+    spec.rows = test::RandomBytes(32 * 32, 9);
+    CDibImage image = LoadBmp(test::BuildBmp(spec));
+    const auto before = Bytes(image.Pixels());
+    const CodecSettings settings = SettingsFor(99);
+    WaveletCodec codec(settings, 32, 32, 8, false);
+    EXPECT_FALSE(CompressImage(image, codec, settings).has_value());
+    EXPECT_EQ(Bytes(image.Pixels()), before);
+}
+
+TEST(ImageCompressionTest, QualityFiguresCompareTheLoadedAndTheShownImage)
+{
+    CDibImage image = LoadBmp(PictureBmp(30, 20, true, 8));
+    auto figures = image.MeasureQuality();
+    EXPECT_EQ(figures.largestDifference, 0);
+    EXPECT_EQ(figures.meanSquaredError, 0.0);
+    // Every byte moved by k: D = k, MSE = k squared, PSNR = 20 log10(255 / k).
+    const auto reference = image.ReferencePixels();
+    auto pixels = image.Pixels();
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>(reference[i] < 128 ? reference[i] + 5 : reference[i] - 5);
+    // Row padding bytes are not pixels.
+    for (int y = 0; y < 20; ++y)
+        for (int p = 0; p < image.RowPad(); ++p)
+            pixels[static_cast<std::size_t>(y) * (30 * 3 + image.RowPad()) + 30 * 3 + p] = 0;
+    figures = image.MeasureQuality();
+    EXPECT_EQ(figures.largestDifference, 5);
+    EXPECT_NEAR(figures.meanSquaredError, 25.0, 1e-9);
+    EXPECT_NEAR(figures.psnr, 20.0 * std::log10(255.0 / 5.0), 1e-9);
+
+    CDibImage cod;
+    ASSERT_TRUE(cod.AllocateForCodData(8, 8, 24, true));
+    figures = cod.MeasureQuality();
+    EXPECT_EQ(figures.psnr, 0.0);
+    EXPECT_EQ(figures.largestDifference, 0);
+}
+
+} // namespace
+} // namespace tamr

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
 
 namespace tamr {
 namespace {
@@ -41,32 +42,92 @@ template <typename T> bool GrowTo(std::vector<T>& values, std::size_t count)
     }
 }
 
-// The forward step on samples known to be valid. Every value is a float and every
-// expression is evaluated left to right as written, so that the coefficients are
-// the same on every machine.
-void ForwardLine(std::span<float> samples, std::size_t step, int count, const LiftingPass& pass,
-                 std::span<float> buffer)
-{
-    const auto s = [&](int i) { return samples[static_cast<std::size_t>(i) * step]; };
-    const auto half = static_cast<std::size_t>(count / 2);
-    const std::span<float> low = buffer.first(half);
-    const std::span<float> high = buffer.subspan(half, half);
-    const int h = count / 2;
+// Columns are filtered in blocks of this many neighbours at a time, so that the
+// column pass walks the plane row by row instead of striding through it.
+constexpr int kColumnBlock = 16;
 
-    high[0] = pass.b * (s(1) - s(0));
-    for (int k = 1; k < h; ++k) {
-        high[k] = pass.b * (s(2 * k - 1) - 2.0f * s(2 * k) + s(2 * k + 1));
+// The forward step on `lanes` lines at once, each known to be valid: sample i of
+// line j is in[i * inStride + j], its result goes to out[i * outStride + j]. Every
+// value is a float and every expression is evaluated left to right as written, so
+// that the coefficients are the same on every machine; the lines are independent,
+// so filtering several together gives each the same values as filtering it alone.
+template <typename LaneCount>
+void ForwardLanes(std::span<const float> in, std::size_t inStride, std::span<float> out, std::size_t outStride,
+                  int count, LaneCount laneCount, const LiftingPass& pass)
+{
+    const int lanes = laneCount; // a constant for the common widths, so the lane loops unroll
+    const auto s = [&](int i, int j) {
+        return in[static_cast<std::size_t>(i) * inStride + static_cast<std::size_t>(j)];
+    };
+    const int h = count / 2;
+    const auto low = [&](int k) { return out.subspan(static_cast<std::size_t>(k) * outStride); };
+    const auto high = [&](int k) { return out.subspan(static_cast<std::size_t>(h + k) * outStride); };
+
+    {
+        const auto eta0 = high(0);
+        for (int j = 0; j < lanes; ++j) {
+            eta0[j] = pass.b * (s(1, j) - s(0, j));
+        }
     }
-    low[0] = pass.a * (s(0) + 6.0f * s(1) + 2.0f * s(2) - s(3));
+    for (int k = 1; k < h; ++k) {
+        const auto eta = high(k);
+        for (int j = 0; j < lanes; ++j) {
+            eta[j] = pass.b * (s(2 * k - 1, j) - 2.0f * s(2 * k, j) + s(2 * k + 1, j));
+        }
+    }
+    {
+        const auto lambda0 = low(0);
+        for (int j = 0; j < lanes; ++j) {
+            lambda0[j] = pass.a * (s(0, j) + 6.0f * s(1, j) + 2.0f * s(2, j) - s(3, j));
+        }
+    }
     // The interior low-pass values lift the odd sample by the two neighbouring
     // high-pass values already rounded to float.
     for (int k = 1; k <= h - 2; ++k) {
-        low[k] = pass.c * s(2 * k + 1) - (high[k] + high[k + 1]) / 2.0f;
+        const auto lambda = low(k), eta = high(k), etaNext = high(k + 1);
+        for (int j = 0; j < lanes; ++j) {
+            lambda[j] = pass.c * s(2 * k + 1, j) - (eta[j] + etaNext[j]) / 2.0f;
+        }
     }
-    low[h - 1] = pass.a * (-s(count - 3) + 2.0f * s(count - 2) + 7.0f * s(count - 1));
+    {
+        const auto lambdaLast = low(h - 1);
+        for (int j = 0; j < lanes; ++j) {
+            lambdaLast[j] = pass.a * (-s(count - 3, j) + 2.0f * s(count - 2, j) + 7.0f * s(count - 1, j));
+        }
+    }
+}
 
-    for (int i = 0; i < count; ++i) {
-        samples[static_cast<std::size_t>(i) * step] = buffer[static_cast<std::size_t>(i)];
+// One line through the line buffer, the result copied back over the line.
+void ForwardLine(std::span<float> samples, std::size_t step, int count, const LiftingPass& pass,
+                 std::span<float> buffer)
+{
+    ForwardLanes(samples, step, buffer, 1, count, std::integral_constant<int, 1>{}, pass);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        samples[i * step] = buffer[i];
+    }
+}
+
+// The column pass over `lanes` neighbouring columns starting at column x: they
+// are gathered into a block, filtered into a second block and copied back.
+void ForwardColumns(std::span<float> plane, std::size_t stride, int rows, int x, int lanes, std::span<float> buffer)
+{
+    const auto width = static_cast<std::size_t>(lanes);
+    const auto height = static_cast<std::size_t>(rows);
+    const std::span<float> gathered = buffer.first(width * height);
+    const std::span<float> filtered = buffer.subspan(width * height, width * height);
+    for (std::size_t y = 0; y < height; ++y) {
+        const auto source = plane.subspan(y * stride + static_cast<std::size_t>(x), width);
+        std::copy(source.begin(), source.end(), gathered.begin() + static_cast<std::ptrdiff_t>(y * width));
+    }
+    if (lanes == kColumnBlock) {
+        ForwardLanes(gathered, width, filtered, width, rows, std::integral_constant<int, kColumnBlock>{}, kColumnPass);
+    } else {
+        ForwardLanes(gathered, width, filtered, width, rows, lanes, kColumnPass);
+    }
+    for (std::size_t y = 0; y < height; ++y) {
+        const auto result = filtered.subspan(y * width, width);
+        std::copy(result.begin(), result.end(),
+                  plane.begin() + static_cast<std::ptrdiff_t>(y * stride + static_cast<std::size_t>(x)));
     }
 }
 
@@ -211,16 +272,20 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 
 bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols, std::vector<float>& lineBuffer)
 {
-    if (!RegionFits(plane.size(), stride, rows, cols) ||
-        !GrowTo(lineBuffer, static_cast<std::size_t>(std::max(rows, cols)))) {
+    if (!RegionFits(plane.size(), stride, rows, cols)) {
+        return false;
+    }
+    const int block = std::min(cols, kColumnBlock);
+    const std::size_t columnBlocks = 2 * static_cast<std::size_t>(rows) * static_cast<std::size_t>(block);
+    if (!GrowTo(lineBuffer, std::max(static_cast<std::size_t>(cols), columnBlocks))) {
         return false;
     }
     const std::span<float> buffer(lineBuffer);
     for (int y = 0; y < rows; ++y) {
         ForwardLine(plane.subspan(static_cast<std::size_t>(y) * stride), 1, cols, kRowPass, buffer);
     }
-    for (int x = 0; x < cols; ++x) {
-        ForwardLine(plane.subspan(static_cast<std::size_t>(x)), stride, rows, kColumnPass, buffer);
+    for (int x = 0; x < cols; x += block) {
+        ForwardColumns(plane, stride, rows, x, std::min(block, cols - x), buffer);
     }
     return true;
 }

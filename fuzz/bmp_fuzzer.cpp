@@ -30,7 +30,7 @@ bool DeclaresHugeImage(std::span<const std::uint8_t> bytes)
     return std::llabs(width) * std::llabs(height) > (std::int64_t{1} << 22);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -98,7 +98,7 @@ int RunCompressCommand(const CompressOptions& options, bool writeCod, std::ostre
     auto opened = OpenImageFile(options.input, *settings, prompter, err);
     if (!opened)
         return 1;
-    if (opened->fromCod) {
+    if (opened->type == FileType::Cod) {
         err << "tamr-cli: " << options.input << " is already a COD file\n";
         return 1;
     }
@@ -134,7 +134,7 @@ int RunDecompressCommand(const DecompressOptions& options, std::ostream& err, Pr
     auto opened = OpenImageFile(options.input, settings, prompter, err);
     if (!opened)
         return 1;
-    if (!opened->fromCod) {
+    if (opened->type != FileType::Cod) {
         err << "tamr-cli: " << options.input << " is not a COD file\n";
         return 1;
     }

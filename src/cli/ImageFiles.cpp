@@ -1,7 +1,6 @@
 #include "cli/ImageFiles.h"
 
-#include <cctype>
-
+#include "image/FileType.h"
 #include "image/ImageCompression.h"
 #include "platform/FileIo.h"
 
@@ -9,16 +8,21 @@ namespace tamr {
 
 namespace {
 
-bool StartsAsBmp(std::span<const std::uint8_t> bytes)
-{
-    return bytes.size() >= 2 && ((bytes[0] == 'B' && bytes[1] == 'M') || (bytes[0] == 'M' && bytes[1] == 'B'));
-}
+// Passes messages on and remembers whether the user was told anything.
+class CountingPrompter : public Prompter {
+public:
+    explicit CountingPrompter(Prompter& inner) : inner_(inner) {}
+    MessageAnswer ShowMessage(const Message& message) override
+    {
+        ++count_;
+        return inner_.ShowMessage(message);
+    }
+    int Count() const { return count_; }
 
-bool StartsAsCod(std::span<const std::uint8_t> bytes)
-{
-    return bytes.size() >= 3 && std::toupper(bytes[0]) == 'C' && std::toupper(bytes[1]) == 'I' &&
-           std::toupper(bytes[2]) == 'S';
-}
+private:
+    Prompter& inner_;
+    int count_ = 0;
+};
 
 } // namespace
 
@@ -32,9 +36,13 @@ std::optional<OpenedImage> OpenImageFile(const std::filesystem::path& path, cons
     }
     OpenedImage opened;
     opened.image = std::make_unique<CDibImage>();
-    if (StartsAsBmp(*bytes)) {
-        if (!opened.image->ReadBmp(*bytes, prompter, DisplaySettings{})) {
-            err << "tamr-cli: " << path.string() << " is not a readable BMP file\n";
+    opened.fileSize = bytes->size();
+    opened.type = DetectFileType(*bytes, path.string());
+    if (opened.type == FileType::Bmp) {
+        CountingPrompter counting(prompter);
+        if (!opened.image->ReadBmp(*bytes, counting, DisplaySettings{})) {
+            if (counting.Count() == 0)
+                err << "tamr-cli: " << path.string() << " is not a readable BMP file\n";
             return std::nullopt;
         }
         const auto& image = *opened.image;
@@ -42,8 +50,7 @@ std::optional<OpenedImage> OpenImageFile(const std::filesystem::path& path, cons
                                                       image.DetectColour() == 1);
         return opened;
     }
-    if (StartsAsCod(*bytes)) {
-        opened.fromCod = true;
+    if (opened.type == FileType::Cod) {
         opened.codec = std::make_unique<WaveletCodec>(settings);
         if (!opened.codec->ReadHeader(*bytes)) {
             prompter.ShowError("file can not be decompressed!!", "Error");

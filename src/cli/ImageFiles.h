@@ -9,6 +9,7 @@
 #include "codec/CodecSettings.h"
 #include "codec/WaveletCodec.h"
 #include "image/DibImage.h"
+#include "image/FileType.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -16,10 +17,11 @@ namespace tamr {
 struct OpenedImage {
     std::unique_ptr<CDibImage> image;
     std::unique_ptr<WaveletCodec> codec;
-    bool fromCod = false;
+    FileType type = FileType::Unknown;
+    std::size_t fileSize = 0;
 };
 
-// Reads a BMP or COD file. Problems are told through the prompter (or, when the
+// Reads an image file of any kind tamr opens. Problems are told through the prompter (or, when the
 // system has no message for them, written to err); nothing on failure.
 std::optional<OpenedImage> OpenImageFile(const std::filesystem::path& path, const CodecSettings& settings,
                                          Prompter& prompter, std::ostream& err);

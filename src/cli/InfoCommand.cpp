@@ -1,16 +1,9 @@
 #include "cli/InfoCommand.h"
 
-#include "image/BmpHeaders.h"
-#include "image/DibImage.h"
-#include "platform/FileIo.h"
+#include "cli/ImageFiles.h"
 
 namespace tamr {
 namespace {
-
-bool StartsAsBmp(std::span<const std::uint8_t> bytes)
-{
-    return bytes.size() >= 2 && ((bytes[0] == 'B' && bytes[1] == 'M') || (bytes[0] == 'M' && bytes[1] == 'B'));
-}
 
 void PrintImage(std::ostream& out, const char* kind, const CDibImage& image)
 {
@@ -31,25 +24,13 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
     return command;
 }
 
-int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err, StderrPrompter& prompter)
+int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err, Prompter& prompter)
 {
-    const auto bytes = ReadFileBytes(options.path);
-    if (!bytes) {
-        err << "tamr-cli: cannot read " << options.path << '\n';
+    const CodecSettings settings;
+    const auto opened = OpenImageFile(options.path, settings, prompter, err);
+    if (!opened)
         return 1;
-    }
-    if (!StartsAsBmp(*bytes)) {
-        prompter.ShowError("There was an error reading the file!!", "Error");
-        return 1;
-    }
-    CDibImage image;
-    const std::size_t shownBefore = prompter.MessageCount();
-    if (!image.ReadBmp(*bytes, prompter, DisplaySettings{})) {
-        if (prompter.MessageCount() == shownBefore)
-            err << "tamr-cli: " << options.path << " is not a readable BMP file\n";
-        return 1;
-    }
-    PrintImage(out, "BMP", image);
+    PrintImage(out, FileTypeName(opened->type), *opened->image);
     return 0;
 }
 

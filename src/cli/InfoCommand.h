@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "cli/StderrPrompter.h"
+#include "platform/Prompter.h"
 
 namespace tamr {
 
@@ -19,6 +19,6 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options);
 
 // Prints one "name: value" line per property to out; problems go to the prompter
 // or, when the system has nothing to say, to err. Returns the exit status.
-int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err, StderrPrompter& prompter);
+int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err, Prompter& prompter);
 
 } // namespace tamr

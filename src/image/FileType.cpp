@@ -1,0 +1,57 @@
+#include "image/FileType.h"
+
+#include <cctype>
+
+namespace tamr {
+
+namespace {
+
+// True when the bytes at `offset` spell `text` in either letter case.
+bool SpellsAt(std::span<const std::uint8_t> bytes, std::size_t offset, std::string_view text)
+{
+    if (bytes.size() < offset + text.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (std::toupper(bytes[offset + i]) != text[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fullName)
+{
+    if (bytes.size() >= 2 && ((bytes[0] == 'B' && bytes[1] == 'M') || (bytes[0] == 'M' && bytes[1] == 'B')))
+        return FileType::Bmp;
+    if (SpellsAt(bytes, 0, "CIS"))
+        return FileType::Cod;
+    if (SpellsAt(bytes, 6, "JFIF"))
+        return FileType::Jpeg;
+    if (SpellsAt(bytes, 0, "GIF"))
+        return FileType::Gif;
+    if (!bytes.empty() &&
+        (fullName.find(".tga") != std::string_view::npos || fullName.find(".TGA") != std::string_view::npos))
+        return FileType::Tga;
+    return FileType::Unknown;
+}
+
+const char* FileTypeName(FileType type)
+{
+    switch (type) {
+    case FileType::Bmp:
+        return "BMP";
+    case FileType::Cod:
+        return "COD";
+    case FileType::Tga:
+        return "TGA";
+    case FileType::Gif:
+        return "GIF";
+    case FileType::Jpeg:
+        return "JPEG";
+    case FileType::Unknown:
+        break;
+    }
+    return "unknown";
+}
+
+} // namespace tamr

@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "image/FileType.h"
+
+namespace tamr {
+namespace {
+
+std::vector<std::uint8_t> BytesOf(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+TEST(FileTypeTest, DecidesByContentInTheDocumentsOrder)
+{
+    EXPECT_EQ(DetectFileType(BytesOf("BM...."), "x.tga"), FileType::Bmp); // a BMP named x.tga is a BMP
+    EXPECT_EQ(DetectFileType(BytesOf("MB"), "x"), FileType::Bmp);
+    EXPECT_EQ(DetectFileType(BytesOf("cIs3.0"), "x.gif"), FileType::Cod);
+    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFF\xE0..jfif"), "x"), FileType::Jpeg);
+    EXPECT_EQ(DetectFileType(BytesOf("gif89a"), "x"), FileType::Gif);
+    // JFIF at byte 6 wins over a GIF signature at byte 0.
+    EXPECT_EQ(DetectFileType(BytesOf("GIF89aJFIF"), "x"), FileType::Jpeg);
+}
+
+TEST(FileTypeTest, TgaOnlyByNameAndNeverWhenEmpty)
+{
+    EXPECT_EQ(DetectFileType(std::vector<std::uint8_t>{0, 0, 2}, "/photos/a.tga"), FileType::Tga);
+    EXPECT_EQ(DetectFileType(std::vector<std::uint8_t>{0, 0, 2}, "/photos/A.TGA"), FileType::Tga);
+    EXPECT_EQ(DetectFileType(std::vector<std::uint8_t>{0, 0, 2}, "/photos/a.Tga"),
+              FileType::Unknown); // two case-sensitive searches
+    EXPECT_EQ(DetectFileType(std::vector<std::uint8_t>{0, 0, 2}, "/dir.tga/picture"),
+              FileType::Tga); // the full name counts
+    EXPECT_EQ(DetectFileType({}, "a.tga"), FileType::Unknown);
+    EXPECT_EQ(DetectFileType(BytesOf("B"), "a"), FileType::Unknown); // short files never match
+    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFF\xE0..JFI"), "a"), FileType::Unknown);
+}
+
+} // namespace
+} // namespace tamr

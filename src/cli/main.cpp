@@ -8,7 +8,9 @@
 #include "cli/InfoCommand.h"
 #include "cli/StderrPrompter.h"
 
-int main(int argc, char** argv)
+namespace {
+
+int Run(int argc, char** argv)
 {
     CLI::App app{"tamr-cli: wavelet image compression from the command line"};
     app.require_subcommand(1);
@@ -32,4 +34,18 @@ int main(int argc, char** argv)
     if (decompress->parsed())
         return tamr::RunDecompressCommand(decompressOptions, std::cerr, prompter);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tamr-cli: out of memory\n";
+    } catch (const std::exception& error) {
+        std::cerr << "tamr-cli: " << error.what() << '\n';
+    }
+    return 1;
 }

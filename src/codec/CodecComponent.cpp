@@ -193,7 +193,9 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
             const float v = values[static_cast<std::size_t>(y) * width_ + x];
             const int t = Truncate16(v);
             int symbol = 0;
+            // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
             if (t != 0 && v > 0)
+                // NOLINTNEXTLINE(bugprone-incorrect-roundings)
                 symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
             else if (t != 0 && v < 0)
                 symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);

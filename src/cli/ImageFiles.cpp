@@ -17,6 +17,10 @@ public:
         ++count_;
         return inner_.ShowMessage(message);
     }
+    std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override
+    {
+        return inner_.AskSaveFile(request);
+    }
     int Count() const { return count_; }
 
 private:

@@ -7,7 +7,24 @@ MessageAnswer StderrPrompter::ShowMessage(const Message& message)
     ++count_;
     // A box without a caption of its own shows the application's title.
     stream_ << (message.caption.empty() ? "tamr" : message.caption) << ": " << message.text << '\n';
-    return DefaultAnswer(message.buttons);
+    switch (message.buttons) {
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel:
+        return answerYes_ ? MessageAnswer::Yes : MessageAnswer::No;
+    case MessageButtons::OkCancel:
+    case MessageButtons::RetryCancel:
+        return answerYes_ ? DefaultAnswer(message.buttons) : MessageAnswer::Cancel;
+    case MessageButtons::Ok:
+        break;
+    }
+    return MessageAnswer::Ok;
+}
+
+std::optional<ChosenFile> StderrPrompter::AskSaveFile(const SaveFileRequest&)
+{
+    if (!savePath_)
+        return std::nullopt;
+    return ChosenFileFor(*savePath_);
 }
 
 } // namespace tamr

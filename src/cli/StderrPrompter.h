@@ -1,9 +1,12 @@
 #pragma once
 // The command line's prompter: every message box becomes a line "CAPTION: text"
-// on the error stream, answered as if the user pressed Enter.
+// on the error stream. Questions are answered Yes only when the user said so
+// on the command line (--yes); the Save As dialog answers with the path the
+// command line names.
 
 #include <cstddef>
 #include <iostream>
+#include <optional>
 #include <ostream>
 
 #include "platform/Prompter.h"
@@ -15,6 +18,10 @@ public:
     explicit StderrPrompter(std::ostream& stream = std::cerr) : stream_(stream) {}
 
     MessageAnswer ShowMessage(const Message& message) override;
+    std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override;
+
+    void AnswerQuestionsYes(bool yes) { answerYes_ = yes; }
+    void SetSavePath(std::filesystem::path path) { savePath_ = std::move(path); }
 
     // How many messages have been shown, so callers know whether the user was told anything.
     std::size_t MessageCount() const { return count_; }
@@ -22,6 +29,8 @@ public:
 private:
     std::ostream& stream_;
     std::size_t count_ = 0;
+    bool answerYes_ = false;
+    std::optional<std::filesystem::path> savePath_;
 };
 
 } // namespace tamr

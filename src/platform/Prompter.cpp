@@ -17,4 +17,14 @@ MessageAnswer DefaultAnswer(MessageButtons buttons)
     return MessageAnswer::Ok;
 }
 
+ChosenFile ChosenFileFor(const std::filesystem::path& path)
+{
+    ChosenFile chosen;
+    chosen.path = path;
+    chosen.title = path.stem().string();
+    const std::string extension = path.extension().string();
+    chosen.extension = extension.empty() ? std::string() : extension.substr(1);
+    return chosen;
+}
+
 } // namespace tamr

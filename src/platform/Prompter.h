@@ -2,6 +2,8 @@
 // How the core talks to the user: modal message boxes, answered by whoever
 // hosts the core (the desktop shell, the command line, or a test script).
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
 namespace tamr {
@@ -21,10 +23,33 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
+// A common Save As dialog: the filter string as the system defines it
+// ("Name (*.x)|*.x;*.X|...||"), the default extension and the initial name.
+struct SaveFileRequest {
+    std::string filter;
+    std::string defaultExtension;
+    std::string initialName;
+
+    bool operator==(const SaveFileRequest&) const = default;
+};
+
+// What the dialog returns: the full path, the file title (name without its
+// extension) and the extension (without the dot; empty when none was given).
+struct ChosenFile {
+    std::filesystem::path path;
+    std::string title;
+    std::string extension;
+};
+
+// Splits a chosen path the way the common dialog reports it.
+ChosenFile ChosenFileFor(const std::filesystem::path& path);
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual MessageAnswer ShowMessage(const Message& message) = 0;
+    // Nothing when the user cancels.
+    virtual std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) = 0;
 
     // The common error box: OK button, error icon.
     void ShowError(const std::string& text, const std::string& caption)

@@ -2,6 +2,7 @@
 // A prompter for tests and scripts: records every message and answers from a queue.
 
 #include <deque>
+#include <optional>
 #include <vector>
 
 #include "platform/Prompter.h"
@@ -11,16 +12,23 @@ namespace tamr {
 class ScriptedPrompter : public Prompter {
 public:
     MessageAnswer ShowMessage(const Message& message) override;
+    std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override;
 
     // Queues the answer to the next message; without one, boxes get their default answer.
     void QueueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
 
+    // Queues what the next Save As dialog returns (nothing: the user cancels).
+    void QueueSaveFile(std::optional<std::filesystem::path> path) { saveFiles_.push_back(std::move(path)); }
+
     const std::vector<Message>& Messages() const { return messages_; }
+    const std::vector<SaveFileRequest>& SaveRequests() const { return saveRequests_; }
     void Clear() { messages_.clear(); }
 
 private:
     std::vector<Message> messages_;
     std::deque<MessageAnswer> answers_;
+    std::vector<SaveFileRequest> saveRequests_;
+    std::deque<std::optional<std::filesystem::path>> saveFiles_;
 };
 
 } // namespace tamr

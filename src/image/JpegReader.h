@@ -1,0 +1,33 @@
+#pragma once
+// Reads a baseline colour JPEG file into a 24-bit packed image block.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "image/ReaderLimits.h"
+#include "platform/ByteBlock.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+// Every fatal decoder error, and the progressive and arithmetic-coded files
+// this reader does not take, end with the same message.
+inline constexpr std::string_view kJpegNotSupportedMessage = "Progressive JPEG not supported.";
+inline constexpr std::string_view kJpegNotColourMessage = "Only 24 bit JPEG's are supported.";
+inline constexpr std::string_view kJpegMemoryMessage = "Memory low";
+
+// More corrupt-data warnings than this make the file count as broken.
+inline constexpr long kJpegWarningLimit = 100;
+
+// Decodes the whole file into a packed block: info header (24 bits, no colour
+// table), 4 spare bytes, then the rows bottom-up, blue, green, red, each padded
+// to a multiple of 4 bytes. A file that ends early decodes as far as it goes.
+// On failure the user has been told why (caption "ERROR") and nothing is
+// returned; an image of more than maxPixels pixels is refused as memory low
+// before anything is allocated for it.
+std::optional<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter,
+                                  std::uint64_t maxPixels = kDefaultMaxReaderPixels);
+
+} // namespace tamr

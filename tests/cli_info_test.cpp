@@ -113,7 +113,7 @@ TEST(CliInfoTest, NeverCrashesOnTheCorpus)
         EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << path << " exit " << run.exitCode << "\n" << run.err;
         if (run.exitCode == 0) {
             ++loaded;
-            EXPECT_EQ(run.out.rfind("kind: BMP\n", 0), 0u) << path;
+            EXPECT_EQ(run.out.rfind("kind: ", 0), 0u) << path;
         } else {
             EXPECT_FALSE(run.err.empty()) << path; // the user is always told why
         }

@@ -1,83 +1,153 @@
 #include "cli/CompressCommands.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cmath>
-#include <cstdio>
-
-#include "cli/ImageFiles.h"
-#include "image/ImageCompression.h"
+#include "app/document/DocumentStatistics.h"
+#include "cli/CliSession.h"
+#include "cli/FigureOutput.h"
+#include "codec/QualityFactor.h"
 
 namespace tamr {
 
 namespace {
 
-struct Figures {
-    std::uint32_t compressedSize = 0;
-    std::uint32_t originalSize = 0;
-    double ratio = 0;
-    float compressSeconds = 0;
-    float decompressSeconds = 0;
-    QualityFigures quality;
-};
-
-std::string Format(const char* format, double value)
+void AddInputOutput(CLI::App& command, CompressOptions& options, const char* outputHelp)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    command.add_option("IN", options.input, "the picture to compress (BMP, TGA, GIF, JPEG or COD)")->required();
+    command.add_option("OUT", options.output, outputHelp)->required();
+    command.add_flag("--json", options.json, "print the figures as one JSON object");
+    command.add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
+    AddCodecOptions(command, options.codec);
 }
 
-void PrintFigures(const Figures& figures, const CompressOptions& options, std::ostream& out)
+void ShowCompressError(Prompter& prompter)
 {
-    if (options.json) {
-        nlohmann::json json = {
-            {"compressed_size", figures.compressedSize},
-            {"original_size", figures.originalSize},
-            {"ratio", figures.ratio},
-            {"compress_seconds", figures.compressSeconds},
-            {"decompress_seconds", figures.decompressSeconds},
-            // JSON has no infinity: an unchanged image has no finite PSNR.
-            {"psnr", std::isfinite(figures.quality.psnr) ? nlohmann::json(figures.quality.psnr) : nlohmann::json()},
-            {"mse", figures.quality.meanSquaredError},
-            {"largest_difference", figures.quality.largestDifference},
-            {"quality", options.codec.quality},
-        };
-        out << json.dump(2) << '\n';
+    prompter.ShowMessage({"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+}
+
+bool CompressAt(CTamrDoc& document, CodecSettings& settings, int quality)
+{
+    settings.qualityFactor = static_cast<std::int16_t>(quality);
+    ApplyQualityFactor(settings);
+    return document.Compress();
+}
+
+// The highest quality whose file fits the size, or the lowest whose PSNR reaches
+// the target, by bisection over the quality factor; nothing when none does.
+std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, const CompressOptions& options)
+{
+    auto meets = [&](int quality) {
+        if (!CompressAt(document, settings, quality))
+            return false;
+        const DocumentFigures figures = Figures(document);
+        return options.targetSize ? figures.compressedSize <= *options.targetSize : figures.psnr >= *options.targetPsnr;
+    };
+    int low = 0;
+    int high = 100;
+    if (options.targetSize) {
+        if (!meets(0))
+            return std::nullopt;
+        while (low < high) {
+            const int middle = (low + high + 1) / 2;
+            if (meets(middle))
+                low = middle;
+            else
+                high = middle - 1;
+        }
+    } else {
+        if (!meets(100))
+            return std::nullopt;
+        while (low < high) {
+            const int middle = (low + high) / 2;
+            if (meets(middle))
+                high = middle;
+            else
+                low = middle + 1;
+        }
+    }
+    return low;
+}
+
+// Writes the document under `path` as Save As would; false (after the
+// document's own messages) when it did not.
+bool SaveAs(CTamrDoc& document, CliSession& session, const std::string& path)
+{
+    session.prompter.SetSavePath(path);
+    return document.OnFileSaveAs();
+}
+
+void PrintFigures(const CTamrDoc& document, int quality, bool json, std::ostream& out)
+{
+    if (json) {
+        auto object = FiguresJson(Figures(document));
+        object["quality"] = quality;
+        out << object.dump(2) << '\n';
         return;
     }
-    const std::string psnr =
-        std::isfinite(figures.quality.psnr) ? Format("%3.2f dB.", figures.quality.psnr) : std::string("inf dB.");
-    out << "Compressed Image Size : " << figures.compressedSize << " Bytes\n"
-        << "Original Image Size : " << figures.originalSize << " Bytes\n"
-        << "Compression Ratios : " << Format("%4.1f to 1", figures.ratio) << '\n'
-        << "Compression Time : " << Format("%2.2f Sec.", figures.compressSeconds) << '\n'
-        << "Decompression Time : " << Format("%2.2f Sec.", figures.decompressSeconds) << '\n'
-        << "PSNR : " << psnr << '\n'
-        << "MSE : " << Format("%3.2f", figures.quality.meanSquaredError) << '\n'
-        << "Max Pixel Difference : " << figures.quality.largestDifference << '\n';
+    out << "Quality Factor : " << quality << '\n';
+    PrintStatistics(document, out);
+}
+
+// Opens, compresses (searching the quality when asked) and returns the document.
+std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSession& session, int& quality,
+                                          std::ostream& err)
+{
+    if ((options.targetSize || options.targetPsnr) && options.codec.HasRawSettings()) {
+        err << "tamr-cli: a target size or PSNR chooses the quality factor; raw settings cannot be given with it\n";
+        return nullptr;
+    }
+    const auto settings = SettingsFromOptions(options.codec, session.prompter);
+    if (!settings)
+        return nullptr;
+    session.settings = *settings;
+    session.prompter.AnswerQuestionsYes(options.yes);
+    auto document = session.Open(options.input, err);
+    if (!document)
+        return nullptr;
+    if (document->SourceType() == FileType::Cod && (options.targetSize || options.targetPsnr)) {
+        err << "tamr-cli: " << options.input << " is already compressed\n";
+        return nullptr;
+    }
+    quality = session.settings.qualityFactor;
+    if (options.targetSize || options.targetPsnr) {
+        const auto chosen = SearchQuality(*document, session.settings, options);
+        if (!chosen) {
+            err << "tamr-cli: no quality factor reaches the target\n";
+            return nullptr;
+        }
+        quality = *chosen;
+        err << "tamr-cli: chose quality factor " << quality << '\n';
+        if (!CompressAt(*document, session.settings, quality)) {
+            ShowCompressError(session.prompter);
+            return nullptr;
+        }
+        return document;
+    }
+    if (!document->Compress()) {
+        ShowCompressError(session.prompter);
+        return nullptr;
+    }
+    return document;
 }
 
 } // namespace
 
 CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options)
 {
-    CLI::App* command = app.add_subcommand("compress", "Compress an image into a COD file and print the figures");
-    command->add_option("IN", options.input, "the image to compress")->required();
-    command->add_option("OUT", options.output, "the COD file to write")->required();
-    command->add_option("--decoded", options.decoded, "also write the decoded image as a BMP file");
-    command->add_flag("--json", options.json, "print the figures as one JSON object");
-    AddCodecOptions(*command, options.codec);
+    CLI::App* command = app.add_subcommand("compress", "Compress a picture into a COD file and print the figures");
+    AddInputOutput(*command, options, "the COD (or BMP) file to write, with the Save As rules");
+    command->add_option("--decoded", options.decoded, "also write the decoded picture as a BMP file");
+    auto* size = command->add_option("--target-size", options.targetSize,
+                                     "choose the highest quality whose file has at most this many bytes");
+    auto* psnr = command->add_option("--target-psnr", options.targetPsnr,
+                                     "choose the lowest quality whose PSNR reaches this many dB");
+    size->excludes(psnr);
     return command;
 }
 
 CLI::App* AddRoundtripCommand(CLI::App& app, CompressOptions& options)
 {
-    CLI::App* command = app.add_subcommand("roundtrip", "Compress an image and write the decoded result as a BMP file");
-    command->add_option("IN", options.input, "the image to compress")->required();
-    command->add_option("OUT", options.output, "the BMP file to write")->required();
-    command->add_flag("--json", options.json, "print the figures as one JSON object");
-    AddCodecOptions(*command, options.codec);
+    CLI::App* command =
+        app.add_subcommand("roundtrip", "Compress a picture and write the decoded result as a BMP file");
+    AddInputOutput(*command, options, "the BMP file to write");
     return command;
 }
 
@@ -86,59 +156,90 @@ CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
     CLI::App* command = app.add_subcommand("decompress", "Decode a COD file into a BMP file");
     command->add_option("IN", options.input, "the COD file")->required();
     command->add_option("OUT", options.output, "the BMP file to write")->required();
+    command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
     return command;
 }
 
-int RunCompressCommand(const CompressOptions& options, bool writeCod, std::ostream& out, std::ostream& err,
-                       Prompter& prompter)
+CLI::App* AddConvertCommand(CLI::App& app, DecompressOptions& options)
 {
-    const auto settings = SettingsFromOptions(options.codec, prompter);
-    if (!settings)
-        return 1;
-    auto opened = OpenImageFile(options.input, *settings, prompter, err);
-    if (!opened)
-        return 1;
-    if (opened->type == FileType::Cod) {
-        err << "tamr-cli: " << options.input << " is already a COD file\n";
-        return 1;
-    }
-    CDibImage& image = *opened->image;
-    WaveletCodec& codec = *opened->codec;
-    const auto times = CompressImage(image, codec, *settings);
-    if (!times) {
-        prompter.ShowMessage(
-            {"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
-        return 1;
-    }
-    const std::string& decodedPath = writeCod ? options.decoded : options.output;
-    if (writeCod && !SaveFile(options.output, codec.WriteHeader(), err))
-        return 1;
-    if (!decodedPath.empty() && !SaveFile(decodedPath, image.WriteBmp(), err))
-        return 1;
+    CLI::App* command = app.add_subcommand("convert", "Write any picture tamr opens as a BMP file");
+    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG or COD)")->required();
+    command->add_option("OUT", options.output, "the BMP file to write")->required();
+    command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
+    return command;
+}
 
-    Figures figures;
-    figures.compressedSize =
-        static_cast<std::uint32_t>(codec.HeaderSize()) + static_cast<std::uint32_t>(codec.DataSize());
-    figures.originalSize = image.FileHeader().bfSize;
-    figures.ratio = static_cast<double>(figures.originalSize) / static_cast<double>(figures.compressedSize);
-    figures.compressSeconds = times->compressSeconds;
-    figures.decompressSeconds = times->decompressSeconds;
-    figures.quality = image.MeasureQuality();
-    PrintFigures(figures, options, out);
+CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
+{
+    CLI::App* command = app.add_subcommand("stats", "Print the Statistics figures of a picture");
+    command->add_option("IN", options.input, "the picture")->required();
+    command->add_option("-q,--quality", options.quality, "compress at this quality factor first")
+        ->check(CLI::Range(0, 100));
+    command->add_flag("--json", options.json, "print the figures as one JSON object");
+    return command;
+}
+
+int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
+{
+    CliSession session(err);
+    int quality = 0;
+    auto document = OpenAndCompress(options, session, quality, err);
+    if (!document)
+        return 1;
+    if (!SaveAs(*document, session, options.output))
+        return 1;
+    if (!options.decoded.empty() && !SaveFile(options.decoded, document->Image()->WriteBmp(), err))
+        return 1;
+    PrintFigures(*document, quality, options.json, out);
     return 0;
 }
 
-int RunDecompressCommand(const DecompressOptions& options, std::ostream& err, Prompter& prompter)
+int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    const CodecSettings settings;
-    auto opened = OpenImageFile(options.input, settings, prompter, err);
-    if (!opened)
+    CliSession session(err);
+    int quality = 0;
+    auto document = OpenAndCompress(options, session, quality, err);
+    if (!document || !SaveFile(options.output, document->Image()->WriteBmp(), err))
         return 1;
-    if (opened->type != FileType::Cod) {
+    PrintFigures(*document, quality, options.json, out);
+    return 0;
+}
+
+int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err)
+{
+    CliSession session(err);
+    session.prompter.AnswerQuestionsYes(options.yes);
+    auto document = session.Open(options.input, err);
+    if (!document)
+        return 1;
+    if (codOnly && document->SourceType() != FileType::Cod) {
         err << "tamr-cli: " << options.input << " is not a COD file\n";
         return 1;
     }
-    return SaveFile(options.output, opened->image->WriteBmp(), err) ? 0 : 1;
+    // Pictures from other files than BMP and COD have no Save As of their own
+    // before compression; the command line writes their decoded image directly.
+    if (document->SourceType() == FileType::Bmp || document->SourceType() == FileType::Cod)
+        return SaveAs(*document, session, options.output) ? 0 : 1;
+    return SaveFile(options.output, document->Image()->WriteBmp(), err) ? 0 : 1;
+}
+
+int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream& err)
+{
+    CliSession session(err);
+    auto document = session.Open(options.input, err);
+    if (!document)
+        return 1;
+    if (options.quality) {
+        if (!CompressAt(*document, session.settings, *options.quality)) {
+            ShowCompressError(session.prompter);
+            return 1;
+        }
+    }
+    if (options.json)
+        out << FiguresJson(Figures(*document)).dump(2) << '\n';
+    else
+        PrintStatistics(*document, out);
+    return 0;
 }
 
 } // namespace tamr

@@ -1,36 +1,51 @@
 #pragma once
-// tamr-cli compress, decompress and roundtrip.
+// tamr-cli compress, decompress, roundtrip, stats and convert: each opens its
+// input through the document, as the program does.
 
 #include <CLI/CLI.hpp>
 
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "cli/CodecOptions.h"
-#include "platform/Prompter.h"
 
 namespace tamr {
 
 struct CompressOptions {
     std::string input;
     std::string output;
-    std::string decoded; // optional: also write the decoded image as BMP
+    std::string decoded; // compress: also write the decoded image as BMP
     bool json = false;
+    bool yes = false; // answer the bit-depth warnings with Yes
+    std::optional<std::uint32_t> targetSize;
+    std::optional<double> targetPsnr;
     CodecOptions codec;
 };
 
 struct DecompressOptions {
     std::string input;
     std::string output;
+    bool yes = false;
+};
+
+struct StatsOptions {
+    std::string input;
+    std::optional<int> quality;
+    bool json = false;
 };
 
 CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options);
 CLI::App* AddRoundtripCommand(CLI::App& app, CompressOptions& options);
 CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options);
+CLI::App* AddConvertCommand(CLI::App& app, DecompressOptions& options);
+CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options);
 
 // Each returns the exit status: 0 done, 1 failed (after saying why).
-int RunCompressCommand(const CompressOptions& options, bool writeCod, std::ostream& out, std::ostream& err,
-                       Prompter& prompter);
-int RunDecompressCommand(const DecompressOptions& options, std::ostream& err, Prompter& prompter);
+int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err);
+int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err);
+// decompress and convert: any picture tamr opens, written as BMP with the Save As rules.
+int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err);
+int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace tamr

@@ -1,6 +1,6 @@
 #include "cli/InfoCommand.h"
 
-#include "cli/ImageFiles.h"
+#include "cli/CliSession.h"
 
 namespace tamr {
 namespace {
@@ -24,13 +24,13 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
     return command;
 }
 
-int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err, Prompter& prompter)
+int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err)
 {
-    const CodecSettings settings;
-    const auto opened = OpenImageFile(options.path, settings, prompter, err);
-    if (!opened)
+    CliSession session(err);
+    const auto document = session.Open(options.path, err);
+    if (!document)
         return 1;
-    PrintImage(out, FileTypeName(opened->type), *opened->image);
+    PrintImage(out, FileTypeName(document->SourceType()), *document->Image());
     return 0;
 }
 

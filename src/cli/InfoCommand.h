@@ -6,8 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include "platform/Prompter.h"
-
 namespace tamr {
 
 struct InfoOptions {
@@ -19,6 +17,6 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options);
 
 // Prints one "name: value" line per property to out; problems go to the prompter
 // or, when the system has nothing to say, to err. Returns the exit status.
-int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err, Prompter& prompter);
+int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace tamr

@@ -4,9 +4,9 @@
 
 #include <iostream>
 
+#include "cli/BatchCommand.h"
 #include "cli/CompressCommands.h"
 #include "cli/InfoCommand.h"
-#include "cli/StderrPrompter.h"
 
 namespace {
 
@@ -22,17 +22,28 @@ int Run(int argc, char** argv)
     CLI::App* roundtrip = tamr::AddRoundtripCommand(app, roundtripOptions);
     tamr::DecompressOptions decompressOptions;
     CLI::App* decompress = tamr::AddDecompressCommand(app, decompressOptions);
+    tamr::DecompressOptions convertOptions;
+    CLI::App* convert = tamr::AddConvertCommand(app, convertOptions);
+    tamr::StatsOptions statsOptions;
+    CLI::App* stats = tamr::AddStatsCommand(app, statsOptions);
+    tamr::BatchOptions batchOptions;
+    CLI::App* batch = tamr::AddBatchCommand(app, batchOptions);
     CLI11_PARSE(app, argc, argv);
 
-    tamr::StderrPrompter prompter(std::cerr);
     if (info->parsed())
-        return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr, prompter);
+        return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);
     if (compress->parsed())
-        return tamr::RunCompressCommand(compressOptions, true, std::cout, std::cerr, prompter);
+        return tamr::RunCompressCommand(compressOptions, std::cout, std::cerr);
     if (roundtrip->parsed())
-        return tamr::RunCompressCommand(roundtripOptions, false, std::cout, std::cerr, prompter);
+        return tamr::RunRoundtripCommand(roundtripOptions, std::cout, std::cerr);
     if (decompress->parsed())
-        return tamr::RunDecompressCommand(decompressOptions, std::cerr, prompter);
+        return tamr::RunConvertCommand(decompressOptions, true, std::cerr);
+    if (convert->parsed())
+        return tamr::RunConvertCommand(convertOptions, false, std::cerr);
+    if (stats->parsed())
+        return tamr::RunStatsCommand(statsOptions, std::cout, std::cerr);
+    if (batch->parsed())
+        return tamr::RunBatchCommand(batchOptions, std::cout, std::cerr);
     return 0;
 }
 

@@ -23,6 +23,10 @@ int SectionsEnd(int levels, bool colour)
 
 int WaveletCodec::HeaderSize() const
 {
+    // A lossless file's header ends at byte 25; counting the wavelet sections
+    // for it would overstate the compressed size.
+    if (codingMethod_ == CodingMethod::Lossless)
+        return kLosslessHeaderSize + extraLength_;
     return SectionsEnd(totalLevels_, colour_) + extraLength_;
 }
 

@@ -58,6 +58,8 @@ public:
     {
         return std::span<const std::uint8_t>(data_).first(std::min(dataSize_, data_.size()));
     }
+    // Before the first compression the statistics count the source file's length.
+    void SetSourceDataSize(std::size_t size) { dataSize_ = std::min(size, std::size_t{0xFFFFFFFF}); }
     void SetLosslessData(std::size_t size)
     {
         codingMethod_ = CodingMethod::Lossless;

@@ -1,0 +1,154 @@
+#include "cli/BatchCommand.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "app/document/DocumentStatistics.h"
+#include "cli/CliSession.h"
+#include "codec/QualityFactor.h"
+
+namespace tamr {
+
+namespace {
+
+struct BatchResult {
+    bool done = false;
+    std::string error;
+    DocumentFigures figures;
+};
+
+BatchResult CompressOne(const std::filesystem::path& input, const std::filesystem::path& output, int quality)
+{
+    BatchResult result;
+    std::ostringstream messages;
+    CliSession session(messages);
+    session.settings.qualityFactor = static_cast<std::int16_t>(quality);
+    ApplyQualityFactor(session.settings);
+    auto document = session.Open(input, messages);
+    if (document && document->SourceType() == FileType::Cod)
+        messages << "already a COD file\n";
+    else if (document && !document->Compress())
+        messages << "Errors occur during compressing/Decompressing\n";
+    else if (document && SaveFile(output, document->Codec()->WriteHeader(), messages)) {
+        result.done = true;
+        result.figures = Figures(*document);
+    }
+    result.error = messages.str();
+    if (!result.error.empty() && result.error.back() == '\n')
+        result.error.pop_back();
+    return result;
+}
+
+// Redraws a one-line bar on the terminal; nothing when the errors go elsewhere.
+class ProgressBar {
+public:
+    explicit ProgressBar(std::size_t total) : total_(total), shown_(isatty(STDERR_FILENO) == 1) { Draw(0); }
+
+    void Advance()
+    {
+        const std::lock_guard lock(mutex_);
+        Draw(++done_);
+        if (done_ == total_ && shown_)
+            std::fputc('\n', stderr);
+    }
+
+private:
+    void Draw(std::size_t done) const
+    {
+        if (!shown_ || total_ == 0)
+            return;
+        constexpr std::size_t kWidth = 30;
+        const std::size_t filled = done * kWidth / total_;
+        std::fprintf(stderr, "\r[%s%s] %zu/%zu", std::string(filled, '#').c_str(),
+                     std::string(kWidth - filled, ' ').c_str(), done, total_);
+        std::fflush(stderr);
+    }
+
+    std::mutex mutex_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+    bool shown_;
+};
+
+std::string Cell(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+} // namespace
+
+CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options)
+{
+    CLI::App* command = app.add_subcommand("batch", "Compress many pictures into COD files, using every core");
+    command->add_option("--out", options.outputFolder, "the folder for the COD files")->required();
+    command->add_option("-q,--quality", options.quality, "quality factor 0..100")->check(CLI::Range(0, 100));
+    command->add_option("--threads", options.threads, "worker threads (default: one per core)");
+    command->add_option("FILES", options.files, "the pictures")->required();
+    return command;
+}
+
+int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream& err)
+{
+    std::error_code error;
+    std::filesystem::create_directories(options.outputFolder, error);
+    if (!std::filesystem::is_directory(options.outputFolder)) {
+        err << "tamr-cli: cannot use the folder " << options.outputFolder << '\n';
+        return 1;
+    }
+    const std::size_t count = options.files.size();
+    std::vector<std::filesystem::path> outputs(count);
+    std::vector<BatchResult> results(count);
+    std::set<std::filesystem::path> taken;
+    for (std::size_t i = 0; i < count; ++i) {
+        outputs[i] = std::filesystem::path(options.outputFolder) /
+                     std::filesystem::path(options.files[i]).filename().replace_extension(".cod");
+        if (!taken.insert(outputs[i]).second)
+            results[i].error = "another file of the batch writes " + outputs[i].string();
+    }
+
+    unsigned threads = options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(count, 1)));
+    ProgressBar progress(count);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) {
+            if (results[i].error.empty())
+                results[i] = CompressOne(options.files[i], outputs[i], options.quality);
+            progress.Advance();
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (unsigned t = 0; t < threads; ++t)
+            workers.emplace_back(work);
+    }
+
+    int failures = 0;
+    out << "file\tsize\tratio\tPSNR\tcompress s\tdecompress s\n";
+    for (std::size_t i = 0; i < count; ++i) {
+        const BatchResult& result = results[i];
+        if (!result.done) {
+            ++failures;
+            out << options.files[i] << "\tfailed: " << result.error << '\n';
+            continue;
+        }
+        const DocumentFigures& f = result.figures;
+        out << options.files[i] << '\t' << f.compressedSize << '\t' << Cell("%4.1f to 1", f.ratio) << '\t'
+            << PsnrText(f.psnr) << '\t' << Cell("%2.2f", f.compressSeconds) << '\t'
+            << Cell("%2.2f", f.decompressSeconds) << '\n';
+    }
+    out << (count - static_cast<std::size_t>(failures)) << " compressed, " << failures << " failed\n";
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace tamr

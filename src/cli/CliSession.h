@@ -1,0 +1,35 @@
+#pragma once
+// What one command-line job works with: its own settings, display options,
+// prompter and document environment, so that parallel jobs share nothing.
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "app/document/TamrDoc.h"
+#include "cli/StderrPrompter.h"
+
+namespace tamr {
+
+struct CliSession {
+    explicit CliSession(std::ostream& err, const CodecSettings& startSettings = CodecSettings())
+        : settings(startSettings), prompter(err), environment{settings, display, prompter}
+    {
+    }
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    // Opens a file as the program does; when the system has nothing to say
+    // about a failure, says so on `err`.
+    std::unique_ptr<CTamrDoc> Open(const std::filesystem::path& path, std::ostream& err);
+
+    CodecSettings settings;
+    DisplaySettings display;
+    StderrPrompter prompter;
+    DocumentEnvironment environment;
+};
+
+// Writes a whole file so that a failure leaves any old file intact.
+bool SaveFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err);
+
+} // namespace tamr

@@ -1,0 +1,52 @@
+#include "cli/FigureOutput.h"
+
+#include <cmath>
+
+#include "app/document/TamrDoc.h"
+
+namespace tamr {
+
+nlohmann::json FiguresJson(const DocumentFigures& figures)
+{
+    return {
+        {"compressed_size", figures.compressedSize},
+        {"original_size", figures.originalSize},
+        {"ratio", figures.ratio},
+        {"width", figures.width},
+        {"height", figures.height},
+        {"compress_seconds", figures.compressSeconds},
+        {"decompress_seconds", figures.decompressSeconds},
+        {"entropy_seconds", figures.entropySeconds},
+        {"transform_seconds", figures.transformSeconds},
+        {"convert_seconds", figures.convertSeconds},
+        {"quantise_seconds", figures.quantiseSeconds},
+        // JSON has no infinity: an unchanged picture has no finite PSNR.
+        {"psnr", std::isfinite(figures.psnr) ? nlohmann::json(figures.psnr) : nlohmann::json()},
+        {"mse", figures.meanSquaredError},
+        {"largest_difference", figures.largestDifference},
+        {"non_zero_before", figures.nonZeroBefore},
+        {"non_zero_after", figures.nonZeroAfter},
+    };
+}
+
+void PrintStatistics(const CTamrDoc& document, std::ostream& out)
+{
+    const ImageStatisticsTexts texts = StatisticsTexts(document);
+    out << "Original Dimensions : " << texts.originalDimensions << '\n'
+        << "Compressed Image Size : " << texts.compressedSize << '\n'
+        << "Original Image Size : " << texts.originalSize << '\n'
+        << "Compression Ratios : " << texts.compressionRatio << '\n'
+        << "Compression Time : " << texts.compressionTime << '\n'
+        << "Decompression Time : " << texts.decompressionTime << '\n'
+        << "Entropy Decode : " << texts.entropyDecode << '\n'
+        << "Wavelet Trans. : " << texts.waveletTransform << '\n'
+        << "Color Transformation : " << texts.colourTransformation << '\n'
+        << "Color Quantization : " << texts.colourQuantisation << '\n'
+        << "PSNR : " << texts.psnr << '\n'
+        << "MSE : " << texts.meanSquaredError << '\n'
+        << "Max Pixel Difference : " << texts.largestDifference << '\n'
+        << "Non zero elements : " << texts.nonZeroBefore << '\n'
+        << "Non zeros after quant. : " << texts.nonZeroAfter << '\n';
+}
+
+} // namespace tamr

@@ -1,0 +1,15 @@
+#pragma once
+// Printing a document's figures: the Statistics dialog's texts, or one JSON object.
+
+#include <nlohmann/json.hpp>
+
+#include <ostream>
+
+#include "app/document/DocumentStatistics.h"
+
+namespace tamr {
+
+nlohmann::json FiguresJson(const DocumentFigures& figures);
+void PrintStatistics(const CTamrDoc& document, std::ostream& out);
+
+} // namespace tamr

@@ -1,0 +1,266 @@
+#include "image/GifReader.h"
+
+#include <algorithm>
+#include <array>
+
+#include "image/BmpHeaders.h"
+#include "image/GifLzwDecoder.h"
+#include "image/ImageMessages.h"
+#include "image/PackedImageBlock.h"
+#include "platform/ByteReader.h"
+#include "platform/ByteWriter.h"
+
+namespace tamr {
+namespace {
+
+constexpr std::size_t kSignatureSize = 6;
+constexpr std::size_t kScreenPackedByte = 10;
+constexpr std::size_t kScreenEnd = 13; // header and logical screen descriptor
+constexpr std::size_t kDescriptorSize = 10;
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr int kScreenBitsNeeded = 8;
+constexpr int kBitsPerLzwCodeAtLeast = 3;
+
+// "GIF87a" or "GIF89a", letters in any case.
+bool HasGifSignature(std::span<const std::uint8_t> file)
+{
+    if (file.size() < kSignatureSize)
+        return false;
+    auto upper = [](std::uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<std::uint8_t>(c - 'a' + 'A') : c; };
+    const bool gif = upper(file[0]) == 'G' && upper(file[1]) == 'I' && upper(file[2]) == 'F';
+    const bool version = file[3] == '8' && (file[4] == '7' || file[4] == '9') && upper(file[5]) == 'A';
+    return gif && version;
+}
+
+// Skips data sub-blocks up to and including the zero length byte; false when
+// the input ends first.
+bool SkipSubBlocks(ByteReader& reader)
+{
+    while (reader.Remaining() > 0) {
+        const std::uint8_t length = reader.U8();
+        if (length == 0)
+            return true;
+        if (reader.Remaining() < length)
+            return false;
+        reader.Skip(length);
+    }
+    return false;
+}
+
+struct ImageDescriptor {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    bool hasLocalTable = false;
+    bool interlaced = false;
+    int localTableBits = 0;
+};
+
+ImageDescriptor ParseDescriptor(std::span<const std::uint8_t> bytes)
+{
+    ImageDescriptor descriptor;
+    // Byte 0 is the separator (not checked); bytes 1 to 4 the unused position.
+    descriptor.width = static_cast<std::uint16_t>(bytes[5] | (bytes[6] << 8));
+    descriptor.height = static_cast<std::uint16_t>(bytes[7] | (bytes[8] << 8));
+    descriptor.hasLocalTable = (bytes[9] & 0x80) != 0;
+    descriptor.interlaced = (bytes[9] & 0x40) != 0;
+    descriptor.localTableBits = (bytes[9] & 0x07) + 1;
+    return descriptor;
+}
+
+// 1 bit for a 2-entry table, 4 bits up to 16 entries, 8 bits above.
+std::uint16_t OutputBitsFor(int tableBits)
+{
+    if (tableBits == 1)
+        return 1;
+    return tableBits <= 4 ? 4 : 8;
+}
+
+std::uint64_t RowStride(std::uint64_t width, std::uint64_t bits)
+{
+    return (width * bits + 31) / 32 * 4;
+}
+
+// The most pixels the bytes left in the file could decode to: no code is
+// shorter than 3 bits and none stands for more than 4096 pixels.
+std::uint64_t PixelsBackedBy(std::size_t remainingBytes)
+{
+    const std::uint64_t codes = std::uint64_t{remainingBytes} * 8 / kBitsPerLzwCodeAtLeast;
+    const std::uint64_t backed =
+        codes > (UINT64_MAX / GifLzwDecoder::kMaxCodes) ? UINT64_MAX : codes * GifLzwDecoder::kMaxCodes;
+    return std::max(backed, kGifUnbackedPixelAllowance);
+}
+
+void WriteHeaderAndPalette(ByteBlock& block, const ImageDescriptor& descriptor, std::uint16_t bits,
+                           std::uint32_t colourCount, std::span<const std::uint8_t> table)
+{
+    BitmapInfoHeader header;
+    header.biSize = kInfoHeaderSize;
+    header.biWidth = descriptor.width;
+    header.biHeight = descriptor.height;
+    header.biPlanes = 1;
+    header.biBitCount = bits;
+    header.biClrUsed = colourCount;
+    header.biClrImportant = colourCount;
+    ByteBlock headerBytes;
+    ByteWriter writer(headerBytes);
+    WriteInfoHeader(writer, header);
+    std::copy(headerBytes.begin(), headerBytes.end(), block.begin());
+
+    // GIF tables hold red, green, blue; the block's entries blue, green, red, 0.
+    for (std::size_t i = 0; i < colourCount; ++i) {
+        const std::size_t entry = kInfoHeaderSize + kRgbQuadSize * i;
+        if (table.empty()) { // no colour table at all: a gray ramp
+            block[entry] = block[entry + 1] = block[entry + 2] = static_cast<std::uint8_t>(i);
+        } else {
+            block[entry] = table[3 * i + 2];
+            block[entry + 1] = table[3 * i + 1];
+            block[entry + 2] = table[3 * i];
+        }
+        block[entry + 3] = 0;
+    }
+}
+
+// Stores decoded values into bottom-up rows, packed from the high bits down.
+class PixelRows {
+public:
+    PixelRows(std::span<std::uint8_t> rows, std::size_t stride, std::uint16_t height, std::uint16_t bits)
+        : rows_(rows), stride_(stride), height_(height), bits_(bits)
+    {
+    }
+
+    void Store(std::uint16_t gifRow, std::size_t x, std::uint8_t value)
+    {
+        std::uint8_t* row = rows_.data() + static_cast<std::size_t>(height_ - 1 - gifRow) * stride_;
+        switch (bits_) {
+        case 8:
+            row[x] = value;
+            break;
+        case 4:
+            row[x / 2] = static_cast<std::uint8_t>(row[x / 2] | (x % 2 == 0 ? value << 4 : value));
+            break;
+        default:
+            row[x / 8] = static_cast<std::uint8_t>(row[x / 8] | (value << (7 - x % 8)));
+            break;
+        }
+    }
+
+private:
+    std::span<std::uint8_t> rows_;
+    std::size_t stride_;
+    std::uint16_t height_;
+    std::uint16_t bits_;
+};
+
+// The GIF rows in the order the code stream holds them.
+template <typename RowAction> bool ForEachRow(const ImageDescriptor& descriptor, RowAction&& action)
+{
+    const std::uint32_t height = descriptor.height;
+    if (!descriptor.interlaced) {
+        for (std::uint32_t y = 0; y < height; ++y)
+            if (!action(static_cast<std::uint16_t>(y)))
+                return false;
+        return true;
+    }
+    struct Pass {
+        std::uint32_t start;
+        std::uint32_t step;
+    };
+    constexpr std::array<Pass, 4> passes{{{0, 8}, {4, 8}, {2, 4}, {1, 2}}};
+    for (const Pass& pass : passes)
+        for (std::uint32_t y = pass.start; y < height; y += pass.step)
+            if (!action(static_cast<std::uint16_t>(y)))
+                return false;
+    return true;
+}
+
+// Decodes exactly width x height values; a stream that ends early leaves the
+// rest of the rows as they are (index 0).
+void DecodePixels(ByteReader& reader, const ImageDescriptor& descriptor, std::uint32_t colourCount, PixelRows& rows)
+{
+    if (reader.Remaining() == 0)
+        return;
+    const int minimumCodeSize = reader.U8();
+    if (!GifLzwDecoder::ValidCodeSize(minimumCodeSize))
+        return;
+    GifLzwDecoder decoder(reader, minimumCodeSize);
+    ForEachRow(descriptor, [&](std::uint16_t y) {
+        for (std::size_t x = 0; x < descriptor.width; ++x) {
+            const int value = decoder.Next();
+            if (value < 0)
+                return false;
+            // An index beyond the colour table is stored as 0, so that every
+            // index of the block names one of its entries.
+            rows.Store(y, x, static_cast<std::uint32_t>(value) < colourCount ? static_cast<std::uint8_t>(value) : 0);
+        }
+        return true;
+    });
+}
+
+} // namespace
+
+std::optional<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter& prompter,
+                                          std::uint64_t maxPixels) const
+{
+    if (!HasGifSignature(file) || file.size() <= kScreenPackedByte)
+        return std::nullopt;
+
+    // The screen must declare a 256-entry table, even when it has none.
+    const std::uint8_t screenPacked = file[kScreenPackedByte];
+    const int screenTableBits = (screenPacked & 0x07) + 1;
+    if (screenTableBits < kScreenBitsNeeded) {
+        ShowImageError(prompter, kGifDepthMessage);
+        return std::nullopt;
+    }
+    if (file.size() < kScreenEnd)
+        return std::nullopt;
+
+    ByteReader reader(file);
+    reader.Seek(kScreenEnd);
+    std::span<const std::uint8_t> globalTable;
+    if ((screenPacked & 0x80) != 0) {
+        globalTable = reader.Take(3 * (std::size_t{1} << screenTableBits));
+        if (reader.Overran())
+            return std::nullopt;
+    }
+    while (reader.Remaining() > 0 && file[reader.Position()] == kExtensionIntroducer) {
+        reader.Skip(2); // introducer and label
+        if (reader.Overran() || !SkipSubBlocks(reader))
+            return std::nullopt;
+    }
+
+    const auto descriptorBytes = reader.Take(kDescriptorSize);
+    if (reader.Overran())
+        return std::nullopt;
+    const ImageDescriptor descriptor = ParseDescriptor(descriptorBytes);
+    const int tableBits = descriptor.hasLocalTable ? descriptor.localTableBits : screenTableBits;
+    const std::uint32_t colourCount = std::uint32_t{1} << tableBits;
+    std::span<const std::uint8_t> table = globalTable;
+    if (descriptor.hasLocalTable) {
+        table = reader.Take(3 * std::size_t{colourCount});
+        if (reader.Overran())
+            return std::nullopt;
+    }
+
+    const std::uint64_t pixels = std::uint64_t{descriptor.width} * descriptor.height;
+    if (pixels > maxPixels) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return std::nullopt;
+    }
+    if (pixels > PixelsBackedBy(reader.Remaining()))
+        return std::nullopt;
+
+    const std::uint16_t bits = OutputBitsFor(tableBits);
+    const std::uint64_t stride = RowStride(descriptor.width, bits);
+    const std::uint64_t rowsOffset = PackedRowsOffset(colourCount);
+    auto block = AllocateBlock(static_cast<std::size_t>(stride * descriptor.height + rowsOffset));
+    if (!block)
+        return std::nullopt;
+
+    WriteHeaderAndPalette(*block, descriptor, bits, colourCount, table);
+    const std::span<std::uint8_t> rowBytes = std::span(*block).subspan(static_cast<std::size_t>(rowsOffset));
+    PixelRows rows(rowBytes, static_cast<std::size_t>(stride), descriptor.height, bits);
+    DecodePixels(reader, descriptor, colourCount, rows);
+    return block;
+}
+
+} // namespace tamr

@@ -1,0 +1,36 @@
+#pragma once
+// Reads the first image of a GIF file (87a or 89a) into a packed image block.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "image/ReaderLimits.h"
+#include "platform/ByteBlock.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+inline constexpr std::string_view kGifDepthMessage = "Two and four bit GIF files are not supported.";
+
+// Pixels a damaged file may ask for beyond what its code stream could possibly
+// decode to, so that a cut-off small picture still opens.
+inline constexpr std::uint64_t kGifUnbackedPixelAllowance = std::uint64_t{1} << 16;
+
+class CGifReader {
+public:
+    // Only files whose logical screen declares a 256-entry colour table are
+    // read. The block holds 1, 4 or 8 bits per pixel as the image's own table
+    // size asks (2, up to 16, or more entries); pixels the code stream does not
+    // reach, and indices beyond the colour table, are index 0.
+    //
+    // Nothing and no message: an empty file, a wrong signature, a file that ends
+    // before its image data, a picture larger than the code stream could hold,
+    // or no memory for the block. The depth message for a screen table of fewer
+    // than 256 entries, and the too-large message for more than maxPixels pixels.
+    std::optional<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter,
+                                  std::uint64_t maxPixels = kDefaultMaxReaderPixels) const;
+};
+
+} // namespace tamr

@@ -15,7 +15,7 @@ using test::Quoted;
 
 std::vector<std::uint8_t> Picture(int width, int height, std::uint16_t reserved, std::uint32_t seed)
 {
-    test::BmpSpec layout;
+    test::BmpLayout layout;
     layout.width = width;
     layout.height = height;
     layout.reserved1 = reserved;

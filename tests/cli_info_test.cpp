@@ -26,23 +26,23 @@ CliRun Info(const std::filesystem::path& path, const test::ScratchDir& scratch)
 TEST(CliInfoTest, PrintsTheImagesProperties)
 {
     test::ScratchDir scratch;
-    test::BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.reserved1 = 4;
-    spec.rows = test::RandomRows(3, 2, 3, 1);
-    test::WriteBytes(scratch / "colour.bmp", test::BuildBmp(spec));
+    test::BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.reserved1 = 4;
+    layout.rows = test::RandomRows(3, 2, 3, 1);
+    test::WriteBytes(scratch / "colour.bmp", test::BuildBmp(layout));
     const CliRun colour = Info(scratch / "colour.bmp", scratch);
     EXPECT_EQ(colour.exitCode, 0);
     EXPECT_EQ(colour.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 24\nmode: colour\nreserved: 4\n");
     EXPECT_EQ(colour.err, "");
 
-    spec.bits = 8;
-    spec.reserved1 = 0;
-    spec.table = test::GrayRamp();
-    spec.rows = test::RandomRows(3, 2, 1, 2);
-    spec.type = kBmpTypeMB;
-    test::WriteBytes(scratch / "gray.bmp", test::BuildBmp(spec));
+    layout.bits = 8;
+    layout.reserved1 = 0;
+    layout.table = test::GrayRamp();
+    layout.rows = test::RandomRows(3, 2, 1, 2);
+    layout.type = kBmpTypeMB;
+    test::WriteBytes(scratch / "gray.bmp", test::BuildBmp(layout));
     const CliRun gray = Info(scratch / "gray.bmp", scratch);
     EXPECT_EQ(gray.exitCode, 0);
     EXPECT_EQ(gray.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 8\nmode: gray\nreserved: 0\n");
@@ -51,13 +51,13 @@ TEST(CliInfoTest, PrintsTheImagesProperties)
 TEST(CliInfoTest, EightBitColourShowsAs24Bits)
 {
     test::ScratchDir scratch;
-    test::BmpSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    spec.bits = 8;
-    spec.table = test::ColourPalette(4);
-    spec.rows = test::RandomRows(4, 4, 1, 3, 4);
-    test::WriteBytes(scratch / "indexed.bmp", test::BuildBmp(spec));
+    test::BmpLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    layout.bits = 8;
+    layout.table = test::ColourPalette(4);
+    layout.rows = test::RandomRows(4, 4, 1, 3, 4);
+    test::WriteBytes(scratch / "indexed.bmp", test::BuildBmp(layout));
     const CliRun run = Info(scratch / "indexed.bmp", scratch);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_NE(run.out.find("bits per pixel: 24\nmode: colour\n"), std::string::npos) << run.out;
@@ -74,9 +74,9 @@ TEST(CliInfoTest, ReadsTheBundledSampleImage)
 TEST(CliInfoTest, UnreadableFilesExitWithTheMessageOnStderr)
 {
     test::ScratchDir scratch;
-    test::BmpSpec spec;
-    spec.bits = 16;
-    test::WriteBytes(scratch / "deep.bmp", test::BuildBmp(spec));
+    test::BmpLayout layout;
+    layout.bits = 16;
+    test::WriteBytes(scratch / "deep.bmp", test::BuildBmp(layout));
     const CliRun deep = Info(scratch / "deep.bmp", scratch);
     EXPECT_EQ(deep.exitCode, 1);
     EXPECT_EQ(deep.out, "");

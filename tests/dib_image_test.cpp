@@ -18,7 +18,7 @@
 namespace tamr {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::BuildBmp;
 using test::ColourPalette;
 using test::GrayRamp;
@@ -125,25 +125,25 @@ TEST_P(DibImagePaddingTest, RoundTripsEveryPaddingByteForByte)
 {
     const PadCase c = GetParam();
     const int height = 3;
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = height;
-    spec.bits = static_cast<std::uint16_t>(c.bits);
+    BmpLayout layout;
+    layout.width = c.width;
+    layout.height = height;
+    layout.bits = static_cast<std::uint16_t>(c.bits);
     if (c.bits == 8) {
-        spec.table = GrayRamp();
-        spec.clrUsed = 0; // as written: the full table is implied by the pixel offset
+        layout.table = GrayRamp();
+        layout.clrUsed = 0; // as written: the full table is implied by the pixel offset
     }
-    spec.rows = RandomRows(c.width, height, c.bits / 8, 17u + static_cast<std::uint32_t>(c.width));
-    const auto file = BuildBmp(spec);
+    layout.rows = RandomRows(c.width, height, c.bits / 8, 17u + static_cast<std::uint32_t>(c.width));
+    const auto file = BuildBmp(layout);
 
     auto loaded = Read(file);
     ASSERT_TRUE(loaded->ok);
     const CDibImage& image = loaded->image;
     EXPECT_TRUE(loaded->prompter.Messages().empty());
     EXPECT_EQ(image.RowPad(), c.rowPad);
-    EXPECT_EQ(image.ImageSize(), spec.rows.size());
-    EXPECT_EQ(AsVector(image.Pixels()), spec.rows);
-    EXPECT_EQ(AsVector(image.ReferencePixels()), spec.rows);
+    EXPECT_EQ(image.ImageSize(), layout.rows.size());
+    EXPECT_EQ(AsVector(image.Pixels()), layout.rows);
+    EXPECT_EQ(AsVector(image.ReferencePixels()), layout.rows);
     EXPECT_EQ(image.IsColour(), c.bits == 24 ? 1 : 0);
     EXPECT_EQ(image.ExpandedFromIndexed(), -1);
     // The written file is the file read: 54 bytes of headers for colour, plus the ramp for gray.
@@ -160,13 +160,13 @@ TEST(DibImageReadTest, EightBitColourExpandsTo24BitsAndWritesBackAs24)
     for (int width = 1; width <= 5; ++width) {
         SCOPED_TRACE(width);
         const int height = 2;
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bits = 8;
-        spec.table = ColourPalette(16);
-        spec.rows = RandomRows(width, height, 1, 5u + static_cast<std::uint32_t>(width), 16);
-        auto loaded = Read(BuildBmp(spec));
+        BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bits = 8;
+        layout.table = ColourPalette(16);
+        layout.rows = RandomRows(width, height, 1, 5u + static_cast<std::uint32_t>(width), 16);
+        auto loaded = Read(BuildBmp(layout));
         ASSERT_TRUE(loaded->ok);
         const CDibImage& image = loaded->image;
         EXPECT_EQ(image.BitsPerPixel(), 24);
@@ -175,8 +175,8 @@ TEST(DibImageReadTest, EightBitColourExpandsTo24BitsAndWritesBackAs24)
         EXPECT_EQ(image.Info().header.biBitCount, 24);
         EXPECT_EQ(image.RowPad(), (4 - width * 3 % 4) % 4);
         EXPECT_EQ(image.IndexRowPad(), (4 - width % 4) % 4);
-        EXPECT_EQ(AsVector(image.IndexPixels()), spec.rows);
-        const auto expected = ExpandRows(spec.rows, width, height, spec.table);
+        EXPECT_EQ(AsVector(image.IndexPixels()), layout.rows);
+        const auto expected = ExpandRows(layout.rows, width, height, layout.table);
         EXPECT_EQ(AsVector(image.Pixels()), expected);
         EXPECT_EQ(AsVector(image.ReferencePixels()), expected);
 
@@ -197,16 +197,16 @@ TEST(DibImageReadTest, EightBitColourExpandsTo24BitsAndWritesBackAs24)
 
 TEST(DibImageReadTest, GrayPaletteLoadsAsGrayWithTheRampsRedValues)
 {
-    BmpSpec spec;
-    spec.width = 6;
-    spec.height = 2;
-    spec.bits = 8;
+    BmpLayout layout;
+    layout.width = 6;
+    layout.height = 2;
+    layout.bits = 8;
     for (int i = 0; i < 256; ++i) { // an inverted ramp: index i shows level 255 - i
         const auto level = static_cast<std::uint8_t>(255 - i);
-        spec.table.push_back(RgbQuad{level, level, level, 0});
+        layout.table.push_back(RgbQuad{level, level, level, 0});
     }
-    spec.rows = {0, 1, 2, 254, 255, 128, 0, 0, 9, 8, 7, 6, 5, 4, 0, 0};
-    auto loaded = Read(BuildBmp(spec));
+    layout.rows = {0, 1, 2, 254, 255, 128, 0, 0, 9, 8, 7, 6, 5, 4, 0, 0};
+    auto loaded = Read(BuildBmp(layout));
     ASSERT_TRUE(loaded->ok);
     const CDibImage& image = loaded->image;
     EXPECT_EQ(image.BitsPerPixel(), 8);
@@ -226,21 +226,21 @@ TEST(DibImageReadTest, OnlyEntries0To254DecideColour)
         table[index] = RgbQuad{10, 20, 30, 0};
         return table;
     };
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.bits = 8;
-    spec.rows = {255, 254, 0, 1};
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.bits = 8;
+    layout.rows = {255, 254, 0, 1};
 
-    spec.table = tableWithColourAt(255);
-    auto last = Read(BuildBmp(spec));
+    layout.table = tableWithColourAt(255);
+    auto last = Read(BuildBmp(layout));
     ASSERT_TRUE(last->ok);
     EXPECT_EQ(last->image.IsColour(), 0);
     EXPECT_EQ(last->image.BitsPerPixel(), 8);
     EXPECT_EQ(last->image.Pixels()[0], 30); // the red byte of entry 255
 
-    spec.table = tableWithColourAt(254);
-    auto oneBefore = Read(BuildBmp(spec));
+    layout.table = tableWithColourAt(254);
+    auto oneBefore = Read(BuildBmp(layout));
     ASSERT_TRUE(oneBefore->ok);
     EXPECT_EQ(oneBefore->image.IsColour(), 1);
     EXPECT_EQ(oneBefore->image.ExpandedFromIndexed(), 10);
@@ -248,13 +248,13 @@ TEST(DibImageReadTest, OnlyEntries0To254DecideColour)
 
 TEST(DibImageReadTest, FileStartingWithMBReadsLikeBM)
 {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.rows = RandomRows(3, 2, 3, 99);
-    auto bm = Read(BuildBmp(spec));
-    spec.type = kBmpTypeMB;
-    auto mb = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.rows = RandomRows(3, 2, 3, 99);
+    auto bm = Read(BuildBmp(layout));
+    layout.type = kBmpTypeMB;
+    auto mb = Read(BuildBmp(layout));
     ASSERT_TRUE(bm->ok);
     ASSERT_TRUE(mb->ok);
     EXPECT_EQ(AsVector(mb->image.Pixels()), AsVector(bm->image.Pixels()));
@@ -277,10 +277,10 @@ TEST(DibImageReadTest, WrongSignatureFailsWithoutMessage)
 TEST(DibImageReadTest, DepthsOtherThan8Or24GiveTheDepthMessage)
 {
     for (const std::uint16_t bits : {1, 4, 16, 32, 0}) {
-        BmpSpec spec;
-        spec.bits = bits;
-        spec.rows = {0, 0, 0, 0};
-        auto loaded = Read(BuildBmp(spec));
+        BmpLayout layout;
+        layout.bits = bits;
+        layout.rows = {0, 0, 0, 0};
+        auto loaded = Read(BuildBmp(layout));
         EXPECT_FALSE(loaded->ok);
         EXPECT_EQ(loaded->prompter.Messages(),
                   std::vector<Message>{ErrorBox("The file is not in a 24 bit or 8 bit mode")});
@@ -289,12 +289,12 @@ TEST(DibImageReadTest, DepthsOtherThan8Or24GiveTheDepthMessage)
 
 TEST(DibImageReadTest, CompressedBitmapGivesTheCompressedMessage)
 {
-    BmpSpec spec;
-    spec.bits = 8;
-    spec.compression = 1; // RLE8
-    spec.table = GrayRamp();
-    spec.rows = {0, 1, 0, 0};
-    auto loaded = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.bits = 8;
+    layout.compression = 1; // RLE8
+    layout.table = GrayRamp();
+    layout.rows = {0, 1, 0, 0};
+    auto loaded = Read(BuildBmp(layout));
     EXPECT_FALSE(loaded->ok);
     EXPECT_EQ(loaded->prompter.Messages(),
               std::vector<Message>{ErrorBox("TAMR does not support compressed format of bitmap")});
@@ -303,14 +303,14 @@ TEST(DibImageReadTest, CompressedBitmapGivesTheCompressedMessage)
 
 TEST(DibImageReadTest, EightBitsWithoutClrUsedAndNoRoomReadNoTable)
 {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.bits = 8;
-    spec.clrUsed = 0;
-    spec.rows = {1, 2, 3, 4};
-    spec.offBits = 54; // pixels right after the header: no table
-    auto loaded = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.bits = 8;
+    layout.clrUsed = 0;
+    layout.rows = {1, 2, 3, 4};
+    layout.offBits = 54; // pixels right after the header: no table
+    auto loaded = Read(BuildBmp(layout));
     ASSERT_TRUE(loaded->ok);
     // Every entry is the zero-filled black, so the image is gray and every level 0.
     EXPECT_EQ(loaded->image.IsColour(), 0);
@@ -319,24 +319,24 @@ TEST(DibImageReadTest, EightBitsWithoutClrUsedAndNoRoomReadNoTable)
 
 TEST(DibImageReadTest, PixelsAreReadFromTheirOffsetPastAGap)
 {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bits = 8;
-    spec.table = ColourPalette(4);
-    spec.gap = 37;
-    spec.rows = {0, 1, 0, 0, 3, 2, 0, 0};
-    auto loaded = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bits = 8;
+    layout.table = ColourPalette(4);
+    layout.gap = 37;
+    layout.rows = {0, 1, 0, 0, 3, 2, 0, 0};
+    auto loaded = Read(BuildBmp(layout));
     ASSERT_TRUE(loaded->ok);
-    EXPECT_EQ(AsVector(loaded->image.Pixels()), ExpandRows(spec.rows, 2, 2, spec.table));
+    EXPECT_EQ(AsVector(loaded->image.Pixels()), ExpandRows(layout.rows, 2, 2, layout.table));
 }
 
 TEST(DibImageReadTest, KeepsReservedWordAndTakesFileLengthAsSize)
 {
-    BmpSpec spec;
-    spec.reserved1 = 4;
-    spec.rows = {1, 2, 3, 0};
-    auto file = BuildBmp(spec);
+    BmpLayout layout;
+    layout.reserved1 = 4;
+    layout.rows = {1, 2, 3, 0};
+    auto file = BuildBmp(layout);
     file.push_back(0xEE); // trailing bytes count toward the length
     file.push_back(0xEE);
     auto loaded = Read(file);
@@ -347,20 +347,20 @@ TEST(DibImageReadTest, KeepsReservedWordAndTakesFileLengthAsSize)
 
 TEST(DibImageReadTest, ShortFileLeavesMissingPixelsZeroWithoutMessage)
 {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 3;
-    spec.rows = RandomRows(2, 3, 3, 3, 255);
-    for (auto& byte : spec.rows)
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 3;
+    layout.rows = RandomRows(2, 3, 3, 3, 255);
+    for (auto& byte : layout.rows)
         byte = static_cast<std::uint8_t>(byte | 1); // no zero pixel bytes in the file
-    auto file = BuildBmp(spec);
+    auto file = BuildBmp(layout);
     file.resize(file.size() - 10); // the top row and two bytes of the middle row are cut
     auto loaded = Read(file);
     ASSERT_TRUE(loaded->ok);
     EXPECT_TRUE(loaded->prompter.Messages().empty());
     const auto pixels = AsVector(loaded->image.Pixels());
     ASSERT_EQ(pixels.size(), 24u);
-    EXPECT_TRUE(std::equal(pixels.begin(), pixels.begin() + 14, spec.rows.begin()));
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.begin() + 14, layout.rows.begin()));
     EXPECT_TRUE(std::all_of(pixels.begin() + 14, pixels.end(), [](std::uint8_t v) { return v == 0; }));
 }
 
@@ -373,35 +373,35 @@ TEST(DibImageReadTest, TopDownRowsAreHeldBottomUp)
     for (int y = height - 1; y >= 0; --y)
         topDown.insert(topDown.end(), bottomUp.begin() + static_cast<std::ptrdiff_t>(y * stride),
                        bottomUp.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride));
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = -height;
-    spec.rows = topDown;
-    auto loaded = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = -height;
+    layout.rows = topDown;
+    auto loaded = Read(BuildBmp(layout));
     ASSERT_TRUE(loaded->ok);
     EXPECT_EQ(loaded->image.Height(), height);
     EXPECT_EQ(loaded->image.Info().header.biHeight, height);
     EXPECT_EQ(AsVector(loaded->image.Pixels()), bottomUp);
 
-    spec.height = height;
-    spec.rows = bottomUp;
-    EXPECT_EQ(loaded->image.WriteBmp(), BuildBmp(spec)); // written as an ordinary bottom-up file
+    layout.height = height;
+    layout.rows = bottomUp;
+    EXPECT_EQ(loaded->image.WriteBmp(), BuildBmp(layout)); // written as an ordinary bottom-up file
 }
 
 TEST(DibImageReadTest, LongerInfoHeadersHaveTheirTableRightAfterThem)
 {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 2;
-    spec.bits = 8;
-    spec.table = ColourPalette(8);
-    spec.rows = RandomRows(5, 2, 1, 8, 8);
-    auto plain = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 5;
+    layout.height = 2;
+    layout.bits = 8;
+    layout.table = ColourPalette(8);
+    layout.rows = RandomRows(5, 2, 1, 8, 8);
+    auto plain = Read(BuildBmp(layout));
     ASSERT_TRUE(plain->ok);
     for (const std::uint32_t size : {52u, 56u, 108u, 124u, 64u}) {
         SCOPED_TRACE(size);
-        spec.headerSize = size;
-        auto loaded = Read(BuildBmp(spec));
+        layout.headerSize = size;
+        auto loaded = Read(BuildBmp(layout));
         ASSERT_TRUE(loaded->ok);
         EXPECT_EQ(AsVector(loaded->image.Pixels()), AsVector(plain->image.Pixels()));
         EXPECT_EQ(loaded->image.Info().header.biSize, 40u);
@@ -413,15 +413,15 @@ TEST(DibImageReadTest, LongerInfoHeadersHaveTheirTableRightAfterThem)
 
 TEST(DibImageReadTest, OS2CoreHeaderWithThreeByteEntries)
 {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bits = 8;
-    spec.table = ColourPalette(256);
-    spec.rows = RandomRows(3, 2, 1, 12);
-    auto plain = Read(BuildBmp(spec));
-    spec.headerSize = 12;
-    auto core = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.bits = 8;
+    layout.table = ColourPalette(256);
+    layout.rows = RandomRows(3, 2, 1, 12);
+    auto plain = Read(BuildBmp(layout));
+    layout.headerSize = 12;
+    auto core = Read(BuildBmp(layout));
     ASSERT_TRUE(plain->ok);
     ASSERT_TRUE(core->ok);
     EXPECT_EQ(AsVector(core->image.Pixels()), AsVector(plain->image.Pixels()));
@@ -433,14 +433,14 @@ TEST(DibImageReadTest, OS2CoreTableEndsWhereThePixelsBegin)
 {
     // A short table of gray entries followed at once by the pixels: the pixel
     // bytes must not be taken for further (coloured) entries.
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 1;
-    spec.bits = 8;
-    spec.headerSize = 12;
-    spec.table = {RgbQuad{0, 0, 0, 0}, RgbQuad{9, 9, 9, 0}, RgbQuad{50, 50, 50, 0}};
-    spec.rows = {1, 2, 0, 77};
-    auto loaded = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 1;
+    layout.bits = 8;
+    layout.headerSize = 12;
+    layout.table = {RgbQuad{0, 0, 0, 0}, RgbQuad{9, 9, 9, 0}, RgbQuad{50, 50, 50, 0}};
+    layout.rows = {1, 2, 0, 77};
+    auto loaded = Read(BuildBmp(layout));
     ASSERT_TRUE(loaded->ok);
     EXPECT_EQ(loaded->image.IsColour(), 0);
     EXPECT_EQ(AsVector(loaded->image.Pixels()), (std::vector<std::uint8_t>{9, 50, 0, 0}));
@@ -448,12 +448,12 @@ TEST(DibImageReadTest, OS2CoreTableEndsWhereThePixelsBegin)
 
 TEST(DibImageReadTest, FailedReadLeavesAnEmptyImage)
 {
-    BmpSpec good;
+    BmpLayout good;
     good.rows = {1, 2, 3, 0};
     CDibImage image;
     ScriptedPrompter prompter;
     ASSERT_TRUE(image.ReadBmp(BuildBmp(good), prompter, kDisplay));
-    BmpSpec bad;
+    BmpLayout bad;
     bad.bits = 16;
     EXPECT_FALSE(image.ReadBmp(BuildBmp(bad), prompter, kDisplay));
     EXPECT_FALSE(image.HasPixels());
@@ -466,13 +466,13 @@ TEST(DibImageReadTest, FailedReadLeavesAnEmptyImage)
 
 TEST(DibImageLayoutTest, OneBlockHoldsWorkingIndexAndReferenceInOrder)
 {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.bits = 8;
-    spec.table = ColourPalette(4);
-    spec.rows = RandomRows(5, 3, 1, 1, 4);
-    auto colour = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 5;
+    layout.height = 3;
+    layout.bits = 8;
+    layout.table = ColourPalette(4);
+    layout.rows = RandomRows(5, 3, 1, 1, 4);
+    auto colour = Read(BuildBmp(layout));
     ASSERT_TRUE(colour->ok);
     const CDibImage& image = colour->image;
     ASSERT_EQ(image.Pixels().size(), 48u);      // (5 * 3 + 1) * 3
@@ -484,9 +484,9 @@ TEST(DibImageLayoutTest, OneBlockHoldsWorkingIndexAndReferenceInOrder)
 
 // ---------------------------------------------------------------- hostile headers
 
-std::vector<Message> MessagesOf(const BmpSpec& spec)
+std::vector<Message> MessagesOf(const BmpLayout& layout)
 {
-    auto loaded = Read(BuildBmp(spec));
+    auto loaded = Read(BuildBmp(layout));
     EXPECT_FALSE(loaded->ok);
     EXPECT_FALSE(loaded->image.HasPixels());
     return loaded->prompter.Messages();
@@ -505,32 +505,32 @@ TEST(DibImageHostileTest, SizesOutsideOneTo65535AreRefused)
                                                            {1, std::numeric_limits<std::int32_t>::min()}};
     for (const auto& [width, height] : sizes) {
         SCOPED_TRACE(testing::Message() << width << " x " << height);
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        EXPECT_EQ(MessagesOf(spec), refused);
+        BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        EXPECT_EQ(MessagesOf(layout), refused);
     }
 }
 
 TEST(DibImageHostileTest, HugePictureFromATinyFileIsRefusedBeforeAllocating)
 {
-    BmpSpec spec;
-    spec.width = 65535;
-    spec.height = -65535;
-    EXPECT_EQ(MessagesOf(spec), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
-    spec.width = 40000;
-    spec.height = 40000;
-    spec.bits = 8;
-    spec.table = ColourPalette(2); // colour: working, index and reference image
-    EXPECT_EQ(MessagesOf(spec), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
+    BmpLayout layout;
+    layout.width = 65535;
+    layout.height = -65535;
+    EXPECT_EQ(MessagesOf(layout), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
+    layout.width = 40000;
+    layout.height = 40000;
+    layout.bits = 8;
+    layout.table = ColourPalette(2); // colour: working, index and reference image
+    EXPECT_EQ(MessagesOf(layout), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
 }
 
 TEST(DibImageHostileTest, LargestSidesAreAcceptedWhenTheBlockFits)
 {
-    BmpSpec spec;
-    spec.width = 65535;
-    spec.height = 1;
-    auto wide = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 65535;
+    layout.height = 1;
+    auto wide = Read(BuildBmp(layout));
     ASSERT_TRUE(wide->ok);
     EXPECT_EQ(wide->image.Width(), 65535);
     EXPECT_EQ(wide->image.ImageSize(), 196608u); // 65535 * 3 + 3 padding bytes
@@ -542,17 +542,17 @@ TEST(DibImageHostileTest, HugeClrUsedReadsAtMost256EntriesTheFileHolds)
 {
     for (const std::uint32_t clrUsed : {257u, 300u, 0x12345678u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(clrUsed);
-        BmpSpec spec;
-        spec.width = 2;
-        spec.height = 1;
-        spec.bits = 8;
-        spec.table = ColourPalette(3);
-        spec.clrUsed = clrUsed;
-        spec.rows = {2, 1, 0, 0};
-        auto loaded = Read(BuildBmp(spec));
+        BmpLayout layout;
+        layout.width = 2;
+        layout.height = 1;
+        layout.bits = 8;
+        layout.table = ColourPalette(3);
+        layout.clrUsed = clrUsed;
+        layout.rows = {2, 1, 0, 0};
+        auto loaded = Read(BuildBmp(layout));
         ASSERT_TRUE(loaded->ok);
         // The table runs into the pixel bytes and the file's end; what it holds is read, nothing beyond.
-        EXPECT_EQ(loaded->image.ColourTable()[2], spec.table[2]);
+        EXPECT_EQ(loaded->image.ColourTable()[2], layout.table[2]);
         EXPECT_EQ(loaded->image.ColourTable()[4], (RgbQuad{}));
     }
 }
@@ -560,12 +560,12 @@ TEST(DibImageHostileTest, HugeClrUsedReadsAtMost256EntriesTheFileHolds)
 TEST(DibImageHostileTest, OffsetPastTheEndLeavesEveryPixelZero)
 {
     for (const std::uint32_t offBits : {200u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
-        BmpSpec spec;
-        spec.width = 2;
-        spec.height = 2;
-        spec.offBits = offBits;
-        spec.rows = {};
-        auto file = BuildBmp(spec);
+        BmpLayout layout;
+        layout.width = 2;
+        layout.height = 2;
+        layout.offBits = offBits;
+        layout.rows = {};
+        auto file = BuildBmp(layout);
         file.resize(60, 0x77);
         auto loaded = Read(file);
         ASSERT_TRUE(loaded->ok);
@@ -579,9 +579,9 @@ TEST(DibImageHostileTest, TruncatedOrUnknownHeadersAreRefused)
 {
     const std::vector<Message> incomplete{ErrorBox("The file ends inside its bitmap header")};
     const std::vector<Message> unknown{ErrorBox("The bitmap header is of an unknown kind")};
-    BmpSpec spec;
-    spec.rows = {1, 2, 3, 0};
-    const auto file = BuildBmp(spec);
+    BmpLayout layout;
+    layout.rows = {1, 2, 3, 0};
+    const auto file = BuildBmp(layout);
     for (const std::size_t length : {2u, 13u, 14u, 17u, 30u, 53u}) {
         SCOPED_TRACE(length);
         auto loaded = Read(std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)));
@@ -605,13 +605,13 @@ TEST(DibImageHostileTest, RandomHeaderFieldsNeverReadOutsideTheFile)
 {
     // Fields overwritten with noise: every outcome is a load or a refusal, and
     // the sanitizer build checks that no byte outside the file is touched.
-    BmpSpec spec;
-    spec.width = 9;
-    spec.height = 7;
-    spec.bits = 8;
-    spec.table = ColourPalette(20);
-    spec.rows = RandomRows(9, 7, 1, 4, 20);
-    const auto file = BuildBmp(spec);
+    BmpLayout layout;
+    layout.width = 9;
+    layout.height = 7;
+    layout.bits = 8;
+    layout.table = ColourPalette(20);
+    layout.rows = RandomRows(9, 7, 1, 4, 20);
+    const auto file = BuildBmp(layout);
     for (std::uint32_t seed = 0; seed < 300; ++seed) {
         auto mutated = file;
         const auto noise = test::RandomBytes(8, seed);
@@ -663,10 +663,10 @@ TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
     if (kAddressSanitizer)
         GTEST_SKIP() << "the address sanitizer reserves address space of its own";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    BmpSpec spec;
-    spec.width = 12000;
-    spec.height = 12000; // about 1 GB of block: under the size cap, over the address-space cap
-    const auto file = BuildBmp(spec);
+    BmpLayout layout;
+    layout.width = 12000;
+    layout.height = 12000; // about 1 GB of block: under the size cap, over the address-space cap
+    const auto file = BuildBmp(layout);
     EXPECT_EXIT(
         {
             LimitAddressSpace();
@@ -683,12 +683,12 @@ TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
 
 TEST(DibImagePaletteTest, DefaultPaletteIsTheRampForGrayAndTheFixedTableForColour)
 {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.bits = 8;
-    spec.table = ColourPalette(2);
-    spec.rows = {0, 1, 0, 0};
-    auto colour = Read(BuildBmp(spec));
+    BmpLayout layout;
+    layout.width = 2;
+    layout.bits = 8;
+    layout.table = ColourPalette(2);
+    layout.rows = {0, 1, 0, 0};
+    auto colour = Read(BuildBmp(layout));
     ASSERT_TRUE(colour->ok);
     CDibImage& image = colour->image;
     image.SetDefaultPalette();

@@ -15,7 +15,7 @@ protected:
 
     std::unique_ptr<CTamrDoc> OpenPicture(int width, int height)
     {
-        test::BmpSpec layout;
+        test::BmpLayout layout;
         layout.width = width;
         layout.height = height;
         const int rowBytes = (width * 3 + 3) / 4 * 4;

@@ -16,13 +16,13 @@ namespace {
 // A picture with smooth shading and noise, bottom-up rows padded to 4 bytes.
 std::vector<std::uint8_t> PictureBmp(int width, int height, bool colour, std::uint32_t seed)
 {
-    test::BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bits = colour ? 24 : 8;
+    test::BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bits = colour ? 24 : 8;
     if (!colour)
         for (int i = 0; i < 256; ++i)
-            spec.table.push_back(
+            layout.table.push_back(
                 RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
     const int bytesPerPixel = colour ? 3 : 1;
     const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
@@ -31,12 +31,12 @@ std::vector<std::uint8_t> PictureBmp(int width, int height, bool colour, std::ui
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
             for (int k = 0; k < bytesPerPixel; ++k)
-                spec.rows.push_back(static_cast<std::uint8_t>(std::clamp(
+                layout.rows.push_back(static_cast<std::uint8_t>(std::clamp(
                     128 + static_cast<int>(80 * std::sin(x * 0.11 + k) * std::cos(y * 0.07)) + noise(generator), 0,
                     255)));
-        spec.rows.insert(spec.rows.end(), static_cast<std::size_t>(rowPad), 0);
+        layout.rows.insert(layout.rows.end(), static_cast<std::size_t>(rowPad), 0);
     }
-    return test::BuildBmp(spec);
+    return test::BuildBmp(layout);
 }
 
 CDibImage LoadBmp(const std::vector<std::uint8_t>& file)
@@ -179,15 +179,15 @@ TEST(ImageCompressionTest, NoiseAtQuality99FailsCleanly)
 {
     // Gray noise codes into more bytes than the picture has: the buffer, sized
     // to the uncompressed picture, cannot hold it.
-    test::BmpSpec spec;
-    spec.width = 32;
-    spec.height = 32;
-    spec.bits = 8;
+    test::BmpLayout layout;
+    layout.width = 32;
+    layout.height = 32;
+    layout.bits = 8;
     for (int i = 0; i < 256; ++i)
-        spec.table.push_back(
+        layout.table.push_back(
             RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
-    spec.rows = test::RandomBytes(32 * 32, 9);
-    CDibImage image = LoadBmp(test::BuildBmp(spec));
+    layout.rows = test::RandomBytes(32 * 32, 9);
+    CDibImage image = LoadBmp(test::BuildBmp(layout));
     const auto before = Bytes(image.Pixels());
     const CodecSettings settings = SettingsFor(99);
     WaveletCodec codec(settings, 32, 32, 8, false);

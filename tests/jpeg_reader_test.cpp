@@ -93,14 +93,14 @@ void ExpectNear(const Rgb& pixel, const Rgb& expected, int tolerance)
 
 TEST(JpegReaderTest, BlockHoldsTheDecodedPictureBottomUpInBlueGreenRed)
 {
-    JpegSpec spec;
-    spec.width = 37; // 111 bytes a row, 1 padding byte
-    spec.height = 23;
-    spec.pixel = [](int x, int y) {
+    JpegSpec layout;
+    layout.width = 37; // 111 bytes a row, 1 padding byte
+    layout.height = 23;
+    layout.pixel = [](int x, int y) {
         return Rgb{static_cast<std::uint8_t>(x * 7), static_cast<std::uint8_t>(y * 11),
                    static_cast<std::uint8_t>((x * y) % 256)};
     };
-    const auto file = MakeJpeg(spec);
+    const auto file = MakeJpeg(layout);
     const Outcome outcome = Read(file);
     ASSERT_TRUE(outcome.block.has_value());
     EXPECT_TRUE(outcome.messages.empty());
@@ -114,18 +114,18 @@ TEST(JpegReaderTest, BlockHoldsTheDecodedPictureBottomUpInBlueGreenRed)
     expected.biBitCount = 24;
     EXPECT_EQ(header, expected);
     EXPECT_EQ(outcome.block->size(), 44 + 112u * 23);
-    ExpectSamePixels(*outcome.block, test::DecodeReference(file), spec.height);
+    ExpectSamePixels(*outcome.block, test::DecodeReference(file), layout.height);
 }
 
 TEST(JpegReaderTest, ThreePixelRowsHoldNineBytesAndThreePaddingWithTheTopRowLast)
 {
-    JpegSpec spec;
-    spec.width = 3;
-    spec.height = 5;
-    spec.quality = 100;
-    spec.fullChroma = true;
-    spec.pixel = [](int, int y) { return y == 0 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; };
-    const Outcome outcome = Read(MakeJpeg(spec));
+    JpegSpec layout;
+    layout.width = 3;
+    layout.height = 5;
+    layout.quality = 100;
+    layout.fullChroma = true;
+    layout.pixel = [](int, int y) { return y == 0 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; };
+    const Outcome outcome = Read(MakeJpeg(layout));
     ASSERT_TRUE(outcome.block.has_value());
     ASSERT_EQ(outcome.block->size(), 44 + 12u * 5);
     const ByteBlock& block = *outcome.block;
@@ -138,11 +138,11 @@ TEST(JpegReaderTest, ThreePixelRowsHoldNineBytesAndThreePaddingWithTheTopRowLast
 
 TEST(JpegReaderTest, PureRedGivesBlueGreenRedBytes0_0_255)
 {
-    JpegSpec spec;
-    spec.width = 24;
-    spec.height = 24;
-    spec.pixel = [](int, int) { return Rgb{255, 0, 0}; };
-    const Outcome outcome = Read(MakeJpeg(spec));
+    JpegSpec layout;
+    layout.width = 24;
+    layout.height = 24;
+    layout.pixel = [](int, int) { return Rgb{255, 0, 0}; };
+    const Outcome outcome = Read(MakeJpeg(layout));
     ASSERT_TRUE(outcome.block.has_value());
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 24; ++x)
@@ -161,9 +161,9 @@ TEST(JpegReaderTest, PureRedGivesBlueGreenRedBytes0_0_255)
 TEST(JpegReaderTest, ProgressiveAndArithmeticCodedFilesAreRefused)
 {
     for (JpegKind kind : {JpegKind::Progressive, JpegKind::Arithmetic}) {
-        JpegSpec spec;
-        spec.kind = kind;
-        ExpectRefused(MakeJpeg(spec), kNotSupported);
+        JpegSpec layout;
+        layout.kind = kind;
+        ExpectRefused(MakeJpeg(layout), kNotSupported);
     }
     // Still refused when the file is also gray.
     JpegSpec gray;
@@ -184,26 +184,26 @@ TEST(JpegReaderTest, GrayAndFourComponentFilesAreRefused)
 
 TEST(JpegReaderTest, NonInterleavedBaselineFileDecodes)
 {
-    JpegSpec spec;
-    spec.kind = JpegKind::NonInterleaved;
-    spec.width = 40;
-    spec.height = 24;
-    const auto file = MakeJpeg(spec);
+    JpegSpec layout;
+    layout.kind = JpegKind::NonInterleaved;
+    layout.width = 40;
+    layout.height = 24;
+    const auto file = MakeJpeg(layout);
     const Outcome outcome = Read(file);
     ASSERT_TRUE(outcome.block.has_value());
-    ExpectSamePixels(*outcome.block, test::DecodeReference(file), spec.height);
+    ExpectSamePixels(*outcome.block, test::DecodeReference(file), layout.height);
 }
 
 TEST(JpegReaderTest, TruncatedFileOpensWithTheDecodedPartIntact)
 {
-    JpegSpec spec;
-    spec.width = 64;
-    spec.height = 128;
-    spec.pixel = [](int x, int y) {
+    JpegSpec layout;
+    layout.width = 64;
+    layout.height = 128;
+    layout.pixel = [](int x, int y) {
         return Rgb{static_cast<std::uint8_t>(x * 37 + y * 11), static_cast<std::uint8_t>(x * y),
                    static_cast<std::uint8_t>(y * 5)};
     };
-    const auto full = MakeJpeg(spec);
+    const auto full = MakeJpeg(layout);
     const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(full.size() * 7 / 10));
     const Outcome outcome = Read(cut);
     ASSERT_TRUE(outcome.block.has_value());
@@ -213,7 +213,7 @@ TEST(JpegReaderTest, TruncatedFileOpensWithTheDecodedPartIntact)
     // The rows before the cut are those of the whole file; the rest is what the
     // decoder makes of the end marker it is given.
     ExpectSamePixels(*outcome.block, test::DecodeReference(full), 32);
-    ExpectSamePixels(*outcome.block, test::DecodeReference(cut), spec.height);
+    ExpectSamePixels(*outcome.block, test::DecodeReference(cut), layout.height);
 
     // Cut right after the scan header: no picture data at all, still a picture.
     const std::size_t scan = test::FindMarker(full, 0xDA);
@@ -236,10 +236,10 @@ TEST(JpegReaderTest, FilesWithoutAWholeHeaderAreFatal)
 
 TEST(JpegReaderTest, PictureLargerThanThePixelLimitIsRefusedAsMemoryLow)
 {
-    JpegSpec spec;
-    spec.width = 64;
-    spec.height = 32;
-    const auto file = MakeJpeg(spec);
+    JpegSpec layout;
+    layout.width = 64;
+    layout.height = 32;
+    const auto file = MakeJpeg(layout);
     EXPECT_TRUE(Read(file, 64 * 32).block.has_value());
     const Outcome refused = Read(file, 64 * 32 - 1);
     EXPECT_FALSE(refused.block.has_value());
@@ -250,9 +250,9 @@ TEST(JpegReaderTest, PictureLargerThanThePixelLimitIsRefusedAsMemoryLow)
 // data: the decoder warns once for each and decodes the whole component again.
 std::vector<std::uint8_t> WithEmptyScans(int count)
 {
-    JpegSpec spec;
-    spec.kind = JpegKind::NonInterleaved;
-    auto file = MakeJpeg(spec);
+    JpegSpec layout;
+    layout.kind = JpegKind::NonInterleaved;
+    auto file = MakeJpeg(layout);
     const std::size_t scan = test::FindMarker(file, 0xDA);
     const std::size_t length = static_cast<std::size_t>(file[scan + 2] << 8 | file[scan + 3]);
     const std::vector<std::uint8_t> header(file.begin() + static_cast<std::ptrdiff_t>(scan),
@@ -278,9 +278,9 @@ TEST(JpegReaderTest, FileCutInsideALongSegmentBetweenScansOpens)
     // A 60000-byte comment between the first and second scan, cut in its middle:
     // the skip over it runs past the end of the file, which must end the image
     // rather than produce one warning for every two bytes it could not skip.
-    JpegSpec spec;
-    spec.kind = JpegKind::NonInterleaved;
-    auto file = MakeJpeg(spec);
+    JpegSpec layout;
+    layout.kind = JpegKind::NonInterleaved;
+    auto file = MakeJpeg(layout);
     const std::size_t second = test::FindMarker(file, 0xDA, test::FindMarker(file, 0xDA) + 2);
     ASSERT_LT(second, file.size());
     std::vector<std::uint8_t> comment = {0xFF, 0xFE, 0xEA, 0x60};

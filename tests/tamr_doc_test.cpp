@@ -16,7 +16,7 @@ namespace {
 
 std::vector<std::uint8_t> ColourBmp(int width, int height, std::uint16_t reserved = 0)
 {
-    test::BmpSpec layout;
+    test::BmpLayout layout;
     layout.width = width;
     layout.height = height;
     layout.reserved1 = reserved;

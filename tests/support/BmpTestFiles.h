@@ -13,7 +13,7 @@
 
 namespace tamr::test {
 
-struct BmpSpec {
+struct BmpLayout {
     std::int32_t width = 1;
     std::int32_t height = 1;
     std::uint16_t bits = 24;
@@ -28,55 +28,55 @@ struct BmpSpec {
     std::vector<std::uint8_t> rows;       // the pixel area as stored
 };
 
-inline std::vector<std::uint8_t> BuildBmp(const BmpSpec& spec)
+inline std::vector<std::uint8_t> BuildBmp(const BmpLayout& layout)
 {
-    const bool core = spec.headerSize == kCoreHeaderSize;
+    const bool core = layout.headerSize == kCoreHeaderSize;
     const std::size_t entrySize = core ? kRgbTripleSize : kRgbQuadSize;
-    const std::size_t tableStart = kFileHeaderSize + spec.headerSize;
-    const auto naturalOffBits = static_cast<std::uint32_t>(tableStart + entrySize * spec.table.size() + spec.gap);
-    const std::uint32_t offBits = spec.offBits.value_or(naturalOffBits);
+    const std::size_t tableStart = kFileHeaderSize + layout.headerSize;
+    const auto naturalOffBits = static_cast<std::uint32_t>(tableStart + entrySize * layout.table.size() + layout.gap);
+    const std::uint32_t offBits = layout.offBits.value_or(naturalOffBits);
 
     std::vector<std::uint8_t> bytes;
     ByteWriter writer(bytes);
-    WriteFileHeader(writer, BitmapFileHeader{spec.type, static_cast<std::uint32_t>(naturalOffBits + spec.rows.size()),
-                                             spec.reserved1, 0, offBits});
+    WriteFileHeader(writer, BitmapFileHeader{layout.type, static_cast<std::uint32_t>(naturalOffBits + layout.rows.size()),
+                                             layout.reserved1, 0, offBits});
     if (core) {
         writer.U32(kCoreHeaderSize);
-        writer.U16(static_cast<std::uint16_t>(spec.width));
-        writer.U16(static_cast<std::uint16_t>(spec.height));
+        writer.U16(static_cast<std::uint16_t>(layout.width));
+        writer.U16(static_cast<std::uint16_t>(layout.height));
         writer.U16(1);
-        writer.U16(spec.bits);
+        writer.U16(layout.bits);
     } else {
         BitmapInfoHeader header;
-        header.biSize = spec.headerSize;
-        header.biWidth = spec.width;
-        header.biHeight = spec.height;
+        header.biSize = layout.headerSize;
+        header.biWidth = layout.width;
+        header.biHeight = layout.height;
         header.biPlanes = 1;
-        header.biBitCount = spec.bits;
-        header.biCompression = spec.compression;
-        header.biSizeImage = static_cast<std::uint32_t>(spec.rows.size());
+        header.biBitCount = layout.bits;
+        header.biCompression = layout.compression;
+        header.biSizeImage = static_cast<std::uint32_t>(layout.rows.size());
         header.biXPelsPerMeter = 2835;
         header.biYPelsPerMeter = 2835;
-        header.biClrUsed = spec.clrUsed.value_or(static_cast<std::uint32_t>(spec.table.size()));
+        header.biClrUsed = layout.clrUsed.value_or(static_cast<std::uint32_t>(layout.table.size()));
         // Only the fields that fit a short header are written; a long one is padded with zeros.
         std::vector<std::uint8_t> full;
         ByteWriter headerWriter(full);
         WriteInfoHeader(headerWriter, header);
-        full.resize(spec.headerSize, 0);
+        full.resize(layout.headerSize, 0);
         writer.Bytes(full);
     }
-    for (const RgbQuad& entry : spec.table) {
+    for (const RgbQuad& entry : layout.table) {
         writer.U8(entry.blue);
         writer.U8(entry.green);
         writer.U8(entry.red);
         if (!core)
             writer.U8(entry.reserved);
     }
-    for (std::size_t i = 0; i < spec.gap; ++i)
+    for (std::size_t i = 0; i < layout.gap; ++i)
         writer.U8(0xA5);    // noise the reader must skip
-    if (!spec.rows.empty()) // an offset past the end is only written, never filled up to
+    if (!layout.rows.empty()) // an offset past the end is only written, never filled up to
         bytes.resize(std::max<std::size_t>(bytes.size(), offBits), 0);
-    writer.Bytes(spec.rows);
+    writer.Bytes(layout.rows);
     return bytes;
 }
 

@@ -183,46 +183,46 @@ inline int TableBitsFor(std::size_t triples)
     return bits;
 }
 
-inline GifBytes BuildGif(const GifSpec& spec)
+inline GifBytes BuildGif(const GifSpec& layout)
 {
-    GifBytes out(spec.signature.begin(), spec.signature.end());
+    GifBytes out(layout.signature.begin(), layout.signature.end());
     auto u16 = [&out](std::uint16_t value) {
         out.push_back(static_cast<std::uint8_t>(value & 0xFF));
         out.push_back(static_cast<std::uint8_t>(value >> 8));
     };
-    u16(spec.width);
-    u16(spec.height);
-    out.push_back(static_cast<std::uint8_t>((spec.hasGlobalTable ? 0x80 : 0) | 0x70 | (spec.screenTableBits - 1)));
-    out.push_back(spec.background);
+    u16(layout.width);
+    u16(layout.height);
+    out.push_back(static_cast<std::uint8_t>((layout.hasGlobalTable ? 0x80 : 0) | 0x70 | (layout.screenTableBits - 1)));
+    out.push_back(layout.background);
     out.push_back(0);
-    if (spec.hasGlobalTable)
-        out.insert(out.end(), spec.globalTable.begin(), spec.globalTable.end());
-    for (const auto& extension : spec.extensions)
+    if (layout.hasGlobalTable)
+        out.insert(out.end(), layout.globalTable.begin(), layout.globalTable.end());
+    for (const auto& extension : layout.extensions)
         out.insert(out.end(), extension.begin(), extension.end());
 
     out.push_back(0x2C);
     u16(0);
     u16(0);
-    u16(spec.width);
-    u16(spec.height);
-    std::uint8_t packed = spec.interlaced ? 0x40 : 0;
-    if (spec.localTable)
-        packed = static_cast<std::uint8_t>(packed | 0x80 | (TableBitsFor(spec.localTable->size() / 3) - 1));
+    u16(layout.width);
+    u16(layout.height);
+    std::uint8_t packed = layout.interlaced ? 0x40 : 0;
+    if (layout.localTable)
+        packed = static_cast<std::uint8_t>(packed | 0x80 | (TableBitsFor(layout.localTable->size() / 3) - 1));
     out.push_back(packed);
-    if (spec.localTable)
-        out.insert(out.end(), spec.localTable->begin(), spec.localTable->end());
+    if (layout.localTable)
+        out.insert(out.end(), layout.localTable->begin(), layout.localTable->end());
 
-    out.push_back(static_cast<std::uint8_t>(spec.minimumCodeSize));
+    out.push_back(static_cast<std::uint8_t>(layout.minimumCodeSize));
     GifBytes codes;
-    if (spec.codeBytes) {
-        codes = *spec.codeBytes;
+    if (layout.codeBytes) {
+        codes = *layout.codeBytes;
     } else {
-        const GifBytes ordered = spec.interlaced ? InterlaceRows(spec.pixels, spec.width, spec.height) : spec.pixels;
-        codes = LzwEncode(ordered, spec.minimumCodeSize, spec.lzw);
+        const GifBytes ordered = layout.interlaced ? InterlaceRows(layout.pixels, layout.width, layout.height) : layout.pixels;
+        codes = LzwEncode(ordered, layout.minimumCodeSize, layout.lzw);
     }
-    const auto blocks = SubBlocks(codes, spec.blockSize, spec.terminate);
+    const auto blocks = SubBlocks(codes, layout.blockSize, layout.terminate);
     out.insert(out.end(), blocks.begin(), blocks.end());
-    if (spec.trailer)
+    if (layout.trailer)
         out.push_back(0x3B);
     return out;
 }

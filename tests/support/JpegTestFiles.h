@@ -34,7 +34,7 @@ struct JpegSpec {
     };
 };
 
-inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec)
+inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& layout)
 {
     jpeg_compress_struct compressor{};
     jpeg_error_mgr errors{};
@@ -44,22 +44,22 @@ inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec)
     unsigned long outputSize = 0;
     jpeg_mem_dest(&compressor, &output, &outputSize);
 
-    compressor.image_width = static_cast<JDIMENSION>(spec.width);
-    compressor.image_height = static_cast<JDIMENSION>(spec.height);
-    compressor.input_components = spec.components;
-    compressor.in_color_space = spec.components == 1 ? JCS_GRAYSCALE : spec.components == 4 ? JCS_CMYK : JCS_RGB;
+    compressor.image_width = static_cast<JDIMENSION>(layout.width);
+    compressor.image_height = static_cast<JDIMENSION>(layout.height);
+    compressor.input_components = layout.components;
+    compressor.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : layout.components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, spec.quality, TRUE);
-    if (spec.fullChroma)
+    jpeg_set_quality(&compressor, layout.quality, TRUE);
+    if (layout.fullChroma)
         for (int c = 0; c < compressor.num_components; ++c)
             compressor.comp_info[c].h_samp_factor = compressor.comp_info[c].v_samp_factor = 1;
-    if (spec.kind == JpegKind::Progressive)
+    if (layout.kind == JpegKind::Progressive)
         jpeg_simple_progression(&compressor);
-    if (spec.kind == JpegKind::Arithmetic)
+    if (layout.kind == JpegKind::Arithmetic)
         compressor.arith_code = TRUE;
     // One sequential scan per component.
     std::vector<jpeg_scan_info> scans;
-    if (spec.kind == JpegKind::NonInterleaved) {
+    if (layout.kind == JpegKind::NonInterleaved) {
         for (int c = 0; c < compressor.num_components; ++c) {
             jpeg_scan_info scan{};
             scan.comps_in_scan = 1;
@@ -72,13 +72,13 @@ inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec)
     }
 
     jpeg_start_compress(&compressor, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(spec.width * spec.components));
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(layout.width * layout.components));
     while (compressor.next_scanline < compressor.image_height) {
         const int y = static_cast<int>(compressor.next_scanline);
-        for (int x = 0; x < spec.width; ++x) {
-            const Rgb colour = spec.pixel(x, y);
+        for (int x = 0; x < layout.width; ++x) {
+            const Rgb colour = layout.pixel(x, y);
             const std::uint8_t channels[4] = {colour.red, colour.green, colour.blue, 0};
-            std::copy_n(channels, spec.components, row.begin() + x * spec.components);
+            std::copy_n(channels, layout.components, row.begin() + x * layout.components);
         }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&compressor, rows, 1);

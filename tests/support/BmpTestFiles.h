@@ -38,8 +38,9 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpLayout& layout)
 
     std::vector<std::uint8_t> bytes;
     ByteWriter writer(bytes);
-    WriteFileHeader(writer, BitmapFileHeader{layout.type, static_cast<std::uint32_t>(naturalOffBits + layout.rows.size()),
-                                             layout.reserved1, 0, offBits});
+    WriteFileHeader(writer,
+                    BitmapFileHeader{layout.type, static_cast<std::uint32_t>(naturalOffBits + layout.rows.size()),
+                                     layout.reserved1, 0, offBits});
     if (core) {
         writer.U32(kCoreHeaderSize);
         writer.U16(static_cast<std::uint16_t>(layout.width));
@@ -73,7 +74,7 @@ inline std::vector<std::uint8_t> BuildBmp(const BmpLayout& layout)
             writer.U8(entry.reserved);
     }
     for (std::size_t i = 0; i < layout.gap; ++i)
-        writer.U8(0xA5);    // noise the reader must skip
+        writer.U8(0xA5);      // noise the reader must skip
     if (!layout.rows.empty()) // an offset past the end is only written, never filled up to
         bytes.resize(std::max<std::size_t>(bytes.size(), offBits), 0);
     writer.Bytes(layout.rows);

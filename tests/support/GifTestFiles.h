@@ -217,7 +217,8 @@ inline GifBytes BuildGif(const GifSpec& layout)
     if (layout.codeBytes) {
         codes = *layout.codeBytes;
     } else {
-        const GifBytes ordered = layout.interlaced ? InterlaceRows(layout.pixels, layout.width, layout.height) : layout.pixels;
+        const GifBytes ordered =
+            layout.interlaced ? InterlaceRows(layout.pixels, layout.width, layout.height) : layout.pixels;
         codes = LzwEncode(ordered, layout.minimumCodeSize, layout.lzw);
     }
     const auto blocks = SubBlocks(codes, layout.blockSize, layout.terminate);

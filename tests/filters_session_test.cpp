@@ -19,8 +19,6 @@ using test::FilterTestImage;
 constexpr int kEdgeDetect = 2;
 constexpr int kSmooth = 4;
 constexpr int kDespeckle = 7;
-constexpr int kFillAcross = 12;
-constexpr int kNegative = 15;
 
 // The eight neighbours of the centre sum to 400.
 FilterTestImage GrayThreeByThree(int centre)
@@ -180,33 +178,6 @@ TEST_F(FiltersSessionTest, NoSelectionConvolvesWithWhatTheEditsHold)
     EXPECT_EQ(session.Selection(), FiltersSession::kNoSelection);
     session.Apply();
     EXPECT_EQ(image.Get(1, 1), 0); // the all-zero kernel
-}
-
-TEST_F(FiltersSessionTest, FillAcrossDefaultsRemoveALoneWhitePixel)
-{
-    FilterTestImage image(3, 3, 1);
-    image.SetRows({{9, 9, 9}, {0, 255, 0}, {9, 9, 9}});
-    FiltersSession session = Open(image);
-    session.Select(kFillAcross);
-    session.Apply();
-    EXPECT_EQ(image.Get(1, 1), 0);
-}
-
-TEST_F(FiltersSessionTest, NegativeTwiceRestoresGrayAndColourImages)
-{
-    for (const bool colour : {false, true}) {
-        FilterTestImage image(4, 3, colour ? 3 : 1);
-        image.Fill(30);
-        image.At(1, 2) = 200;
-        const std::vector<std::uint8_t> start = image.bytes;
-        FiltersSession session = Open(image, colour);
-        session.Select(kNegative);
-        session.Apply();
-        EXPECT_EQ(image.Get(1, 2), 55);
-        EXPECT_EQ(image.Get(0, 0), colour ? 30 : 225);
-        session.Apply();
-        EXPECT_EQ(image.bytes, start);
-    }
 }
 
 TEST_F(FiltersSessionTest, NoMemoryForTheCopiesTellsTheUserAndChangesNothing)

@@ -64,14 +64,6 @@ TEST(FilterEditNumbers, HugeNumbersSaturateInsteadOfOverflowing)
     EXPECT_EQ(ParseEditNumber("-2147483648"), std::numeric_limits<std::int32_t>::min());
 }
 
-TEST(FilterEditNumbers, EditTextsBecomeKernelDivisorAndIntensity)
-{
-    const std::array<std::string_view, kFilterEditCount> texts{"1", "2", "3", "4", "5", "6", "7", "8", "9", "X", " 4"};
-    const FilterParameters parameters = ParseEditTexts(texts);
-    EXPECT_EQ(parameters.kernel, Kernel({1, 2, 3, 4, 5, 6, 7, 8, 9}, 0));
-    EXPECT_EQ(parameters.intensity, 4);
-}
-
 // ---- Convolution ----
 
 TEST(ConvolveFilter, SmoothOnThreeByThreeChangesOnlyTheCentre)
@@ -81,21 +73,6 @@ TEST(ConvolveFilter, SmoothOnThreeByThreeChangesOnlyTheCentre)
     // (400 + 5 * 200) / 13 = 107.69...
     FilterTestImage expected = GrayThreeByThree(107);
     EXPECT_EQ(image.bytes, expected.bytes);
-}
-
-TEST(ConvolveFilter, FirstMultiplierRowWeighsTheRowStoredBefore)
-{
-    FilterTestImage image = GrayThreeByThree(50);
-    ASSERT_TRUE(ConvolveGray(image.View(), Kernel({0, 1, 0, 0, 0, 0, 0, 0, 0}, 1)));
-    EXPECT_EQ(image.Get(1, 1), 20);
-
-    image = GrayThreeByThree(50);
-    ASSERT_TRUE(ConvolveGray(image.View(), Kernel({0, 0, 0, 0, 0, 0, 0, 0, 1}, 1)));
-    EXPECT_EQ(image.Get(1, 1), 90);
-
-    image = GrayThreeByThree(50);
-    ASSERT_TRUE(ConvolveGray(image.View(), Kernel({0, 0, 0, 1, 0, 0, 0, 0, 0}, 1)));
-    EXPECT_EQ(image.Get(1, 1), 40);
 }
 
 TEST(ConvolveFilter, EdgeEnhanceExamples)
@@ -111,13 +88,6 @@ TEST(ConvolveFilter, EdgeEnhanceExamples)
     spot.At(1, 1) = 200;
     ASSERT_TRUE(ConvolveGray(spot.View(), edgeEnhance));
     EXPECT_EQ(spot.Get(1, 1), 255); // (2000 - 800) / 2 = 600
-}
-
-TEST(ConvolveFilter, NegativeQuotientsBecomeZero)
-{
-    FilterTestImage image = GrayThreeByThree(10);
-    ASSERT_TRUE(ConvolveGray(image.View(), Kernel({-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1)));
-    EXPECT_EQ(image.Get(1, 1), 0); // 80 - 400
 }
 
 TEST(ConvolveFilter, SumWrapsToSixteenBits)
@@ -151,17 +121,6 @@ TEST(ConvolveFilter, MultipliersAndDivisorAreClampedTo255)
     image.At(1, 1) = 100;
     ASSERT_TRUE(ConvolveGray(image.View(), Kernel({0, 0, 0, 0, 1000, 0, 0, 0, 0}, 1000)));
     EXPECT_EQ(image.Get(1, 1), 100);
-
-    image.At(1, 1) = 100;
-    ASSERT_TRUE(ConvolveGray(image.View(), Kernel({0, 0, 0, 0, -1000, 0, 0, 0, 0}, -1000)));
-    EXPECT_EQ(image.Get(1, 1), 100); // -255 * 100 / -255
-}
-
-TEST(ConvolveFilter, DivisorZeroCountsAsOne)
-{
-    FilterTestImage image = GrayThreeByThree(60);
-    ASSERT_TRUE(ConvolveGray(image.View(), Kernel({-1, -1, -1, -1, 8, -1, -1, -1, -1}, 0)));
-    EXPECT_EQ(image.Get(1, 1), 80); // 480 - 400
 }
 
 TEST(ConvolveFilter, EveryOutputComesFromTheImageBeforeTheCall)
@@ -234,15 +193,6 @@ TEST(DespeckleFilter, BrightPixelTakesTheChosenRank)
     EXPECT_EQ(DespeckledCentre(200, "2"), 20);
 }
 
-TEST(DespeckleFilter, IntensityIsClampedToOneToNine)
-{
-    EXPECT_EQ(DespeckledCentre(200, "0"), 10);
-    EXPECT_EQ(DespeckledCentre(200, "X"), 10);
-    EXPECT_EQ(DespeckledCentre(200, "-3"), 10);
-    EXPECT_EQ(DespeckledCentre(200, "12"), 200);
-    EXPECT_EQ(DespeckledCentre(200, "9"), 200);
-}
-
 TEST(DespeckleFilter, DarkPixelsNeverChange)
 {
     EXPECT_EQ(DespeckledCentre(15, "1"), 15);
@@ -280,18 +230,6 @@ TEST(MeanFilters, AliasLiftsDarkPixelsUpToTheMean)
     FilterTestImage bright = SpeckledThreeByThree(200);
     ASSERT_TRUE(AliasGray(bright.View()));
     EXPECT_EQ(bright.Get(1, 1), 200);
-}
-
-TEST(MeanFilters, FlatAreasStay)
-{
-    for (const int value : {0, 1, 128, 254, 255}) {
-        FilterTestImage image(3, 3, 1);
-        image.Fill(value);
-        ASSERT_TRUE(AntiAliasGray(image.View()));
-        EXPECT_EQ(image.Get(1, 1), value);
-        ASSERT_TRUE(AliasGray(image.View()));
-        EXPECT_EQ(image.Get(1, 1), value);
-    }
 }
 
 // ---- Erode and Dilate ----
@@ -354,15 +292,6 @@ TEST(FillFilters, FillDownLooksAlongTheColumn)
     EXPECT_EQ(image.Get(1, 1), 0);
 }
 
-TEST(FillFilters, NegativeMultipliersNeverMatch)
-{
-    // -255 clamped stays negative; pixel 0 does not match it.
-    FilterTestImage image(3, 3, 1);
-    image.SetRows({{0, 0, 0}, {0, 255, 0}, {0, 0, 0}});
-    ASSERT_TRUE(FillAcrossGray(image.View(), Kernel({0, 0, 0, -300, 255, 0, 0, 0, 0}, 1)));
-    EXPECT_EQ(image.Get(1, 1), 255);
-}
-
 // Both diagonals match: (0, 100, 10) against k0, k4, k8 gives 5; (20, 100,
 // 30) against k2, k4, k6 gives 25.
 const FilterKernel kBothDiagonals = Kernel({0, 0, 20, 0, 100, 0, 30, 0, 10}, 1);
@@ -384,14 +313,6 @@ TEST(FillFilters, FillAnglesColourTestsTheK0K8DiagonalFirst)
     ASSERT_TRUE(FillAnglesColour(image.View(), kBothDiagonals));
     EXPECT_EQ(image.Get(1, 1, 0), 5);
     EXPECT_EQ(image.Get(1, 1, 2), 5);
-}
-
-TEST(FillFilters, FillAnglesUsesEitherDiagonalAlone)
-{
-    FilterTestImage image(3, 3, 1);
-    image.SetRows({{0, 7, 7}, {7, 100, 7}, {7, 7, 10}});
-    ASSERT_TRUE(FillAnglesGray(image.View(), kBothDiagonals));
-    EXPECT_EQ(image.Get(1, 1), 5);
 }
 
 // ---- Negative ----
@@ -424,15 +345,6 @@ TEST(NegativeFilter, ColourInvertsTheInteriorOnly)
     EXPECT_TRUE(image.PaddingUntouched());
     ASSERT_TRUE(NegativeColour(image.View()));
     EXPECT_EQ(image.bytes, before);
-}
-
-TEST(NegativeFilter, GrayInvertsEvenTinyImages)
-{
-    FilterTestImage image(1, 1, 1);
-    image.At(0, 0) = 200;
-    ASSERT_TRUE(NegativeGray(image.View()));
-    EXPECT_EQ(image.Get(0, 0), 55);
-    EXPECT_EQ(image.bytes[1], 255 - test::kPadMark);
 }
 
 // ---- Borders, padding and small images, for every filter ----

@@ -1,0 +1,30 @@
+#pragma once
+// Reads an uncompressed TGA file into a packed image block.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "image/ReaderLimits.h"
+#include "platform/ByteBlock.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+inline constexpr std::string_view kCompressedTgaMessage = "Compressed TGA not supported.";
+
+class CTgaReader {
+public:
+    // The packed image block of a whole TGA file: 24 bits for true-colour and
+    // deeply mapped images, 8 or 4 bits with a palette for gray and colour-mapped
+    // indices, 1 bit for a gray image carrying a colour map (the image model
+    // refuses the last two). Nothing for run-length-encoded files (after telling
+    // the user), for types it does not know, for a file shorter than its header,
+    // image ID, colour map or pixel rows say, for more than maxPixels pixels,
+    // and when memory is short; those tell nothing, the caller reports the failure.
+    std::optional<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter,
+                                  std::uint64_t maxPixels = kDefaultMaxReaderPixels) const;
+};
+
+} // namespace tamr

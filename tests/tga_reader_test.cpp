@@ -26,10 +26,10 @@ const DisplaySettings kDisplay{};
 const Message kCompressed{"Compressed TGA not supported.", "ERROR", MessageIcon::Error, MessageButtons::Ok};
 const Message kDepth{"The file is not in a 24 bit or 8 bit mode", "ERROR", MessageIcon::Error, MessageButtons::Ok};
 
-std::optional<ByteBlock> ReadTga(const TgaSpec& spec, std::vector<Message>* messages = nullptr)
+std::optional<ByteBlock> ReadTga(const TgaSpec& layout, std::vector<Message>* messages = nullptr)
 {
     ScriptedPrompter prompter;
-    auto block = CTgaReader().Read(BuildTga(spec), prompter);
+    auto block = CTgaReader().Read(BuildTga(layout), prompter);
     if (messages)
         *messages = prompter.Messages();
     else
@@ -44,10 +44,10 @@ BitmapInfoHeader HeaderOf(const ByteBlock& block)
 }
 
 // Reads and loads; the image is empty when either step failed.
-CDibImage Load(const TgaSpec& spec)
+CDibImage Load(const TgaSpec& layout)
 {
     CDibImage image;
-    const auto block = ReadTga(spec);
+    const auto block = ReadTga(layout);
     if (!block)
         return image;
     ScriptedPrompter prompter;
@@ -74,14 +74,14 @@ std::uint8_t GrayAt(const CDibImage& image, int x, int yFromTop)
 // A distinct colour for every pixel, stored left to right as the file's rows run.
 TgaSpec TrueColour24(std::uint16_t width, std::uint16_t height, std::uint8_t descriptor)
 {
-    TgaSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.descriptor = descriptor;
+    TgaSpec layout;
+    layout.width = width;
+    layout.height = height;
+    layout.descriptor = descriptor;
     for (int i = 0; i < width * height; ++i)
-        spec.pixels.insert(spec.pixels.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(100 + i),
-                                               static_cast<std::uint8_t>(200 - i)});
-    return spec;
+        layout.pixels.insert(layout.pixels.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(100 + i),
+                                                   static_cast<std::uint8_t>(200 - i)});
+    return layout;
 }
 
 Bgr StoredColour(int i)
@@ -149,12 +149,12 @@ TEST(TgaReaderOrientationTest, SidesOfTwoPixelsAreNeverTurned)
 
 TEST(TgaReaderDepthTest, ThirtyTwoBitPixelsDropTheirAlpha)
 {
-    TgaSpec spec;
-    spec.width = 2;
-    spec.depth = 32;
-    spec.descriptor = 0x08;
-    spec.pixels = {10, 20, 30, 0xFF, 40, 50, 60, 0x00};
-    const CDibImage image = Load(spec);
+    TgaSpec layout;
+    layout.width = 2;
+    layout.depth = 32;
+    layout.descriptor = 0x08;
+    layout.pixels = {10, 20, 30, 0xFF, 40, 50, 60, 0x00};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{10, 20, 30}));
     EXPECT_EQ(ColourAt(image, 1, 0), (Bgr{40, 50, 60}));
@@ -164,13 +164,13 @@ TEST(TgaReaderDepthTest, SixteenAndFifteenBitPixelsAreFiveFiveFive)
 {
     for (const auto& [depth, descriptor] : {std::pair<std::uint8_t, std::uint8_t>{16, 0}, {16, 1}, {15, 0}}) {
         SCOPED_TRACE(int{depth} * 10 + descriptor);
-        TgaSpec spec;
-        spec.width = 4;
-        spec.depth = depth;
-        spec.descriptor = descriptor;
+        TgaSpec layout;
+        layout.width = 4;
+        layout.depth = depth;
+        layout.descriptor = descriptor;
         // The top bit is the attribute bit and never a colour.
-        spec.pixels = Words({0x7FFF, 0x801F, 0x03E0, 0x7C00});
-        const CDibImage image = Load(spec);
+        layout.pixels = Words({0x7FFF, 0x801F, 0x03E0, 0x7C00});
+        const CDibImage image = Load(layout);
         ASSERT_TRUE(image.HasPixels());
         EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{248, 248, 248}));
         EXPECT_EQ(ColourAt(image, 1, 0), (Bgr{248, 0, 0}));
@@ -182,22 +182,22 @@ TEST(TgaReaderDepthTest, SixteenAndFifteenBitPixelsAreFiveFiveFive)
 TEST(TgaReaderDepthTest, OtherDepthsUseFieldsOfAThirdOfTheColourBits)
 {
     // 16 bits with 4 attribute bits: three 4-bit fields, each moved to the top of its byte.
-    TgaSpec spec;
-    spec.depth = 16;
-    spec.descriptor = 4;
-    spec.pixels = Words({0xF321});
-    const CDibImage image = Load(spec);
+    TgaSpec layout;
+    layout.depth = 16;
+    layout.descriptor = 4;
+    layout.pixels = Words({0xF321});
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{0x10, 0x20, 0x30}));
 }
 
 TEST(TgaReaderDepthTest, TrueColourOfEightBitsOrFewerStaysBlack)
 {
-    TgaSpec spec;
-    spec.width = 2;
-    spec.depth = 8;
-    spec.pixels = {0xFF, 0x80};
-    const CDibImage image = Load(spec);
+    TgaSpec layout;
+    layout.width = 2;
+    layout.depth = 8;
+    layout.pixels = {0xFF, 0x80};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{0, 0, 0}));
     EXPECT_EQ(ColourAt(image, 1, 0), (Bgr{0, 0, 0}));
@@ -205,22 +205,22 @@ TEST(TgaReaderDepthTest, TrueColourOfEightBitsOrFewerStaysBlack)
 
 TEST(TgaReaderColourMapTest, TwoHundredFiftySixEntriesGiveAnEightBitBlock)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.colourMapLength = 256;
-    spec.entrySize = 24;
-    spec.colourMap = GrayRampMap24();
-    spec.width = 3;
-    spec.depth = 8;
-    spec.pixels = {0, 7, 255};
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.colourMapLength = 256;
+    layout.entrySize = 24;
+    layout.colourMap = GrayRampMap24();
+    layout.width = 3;
+    layout.depth = 8;
+    layout.pixels = {0, 7, 255};
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     const BitmapInfoHeader header = HeaderOf(*block);
     EXPECT_EQ(header.biBitCount, 8);
     EXPECT_EQ(header.biClrUsed, 256u);
     // ... and a gray ramp loads as a gray image.
-    const CDibImage image = Load(spec);
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.BitsPerPixel(), 8);
     EXPECT_EQ(image.IsColour(), 0);
@@ -231,18 +231,18 @@ TEST(TgaReaderColourMapTest, TwoHundredFiftySixEntriesGiveAnEightBitBlock)
 
 TEST(TgaReaderColourMapTest, ColouredMapExpandsToItsColours)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.colourMapLength = 16;
-    spec.entrySize = 32;
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.colourMapLength = 16;
+    layout.entrySize = 32;
     for (int i = 0; i < 16; ++i)
-        spec.colourMap.insert(spec.colourMap.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(2 * i),
-                                                     static_cast<std::uint8_t>(3 * i), 0x77});
-    spec.width = 2;
-    spec.depth = 8;
-    spec.pixels = {5, 15};
-    const CDibImage image = Load(spec);
+        layout.colourMap.insert(layout.colourMap.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(2 * i),
+                                                         static_cast<std::uint8_t>(3 * i), 0x77});
+    layout.width = 2;
+    layout.depth = 8;
+    layout.pixels = {5, 15};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.BitsPerPixel(), 24);
     EXPECT_EQ(image.ExpandedFromIndexed(), 10);
@@ -252,17 +252,17 @@ TEST(TgaReaderColourMapTest, ColouredMapExpandsToItsColours)
 
 TEST(TgaReaderColourMapTest, EightEntriesGiveAFourBitBlockThatTheImageRefuses)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.colourMapLength = 8;
-    spec.entrySize = 16;
-    spec.colourMap = Words({0x001F, 0x03E0, 0x7C00, 0x7FFF, 0, 0, 0, 0x0421});
-    spec.width = 3;
-    spec.height = 2;
-    spec.depth = 8;
-    spec.pixels = {1, 2, 3, 7, 0, 1};
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.colourMapLength = 8;
+    layout.entrySize = 16;
+    layout.colourMap = Words({0x001F, 0x03E0, 0x7C00, 0x7FFF, 0, 0, 0, 0x0421});
+    layout.width = 3;
+    layout.height = 2;
+    layout.depth = 8;
+    layout.pixels = {1, 2, 3, 7, 0, 1};
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     const BitmapInfoHeader header = HeaderOf(*block);
     EXPECT_EQ(header.biBitCount, 4);
@@ -289,15 +289,15 @@ TEST(TgaReaderColourMapTest, IndexDepthFollowsTheMapLength)
     for (const auto& [length, bits] :
          {std::pair<std::uint16_t, int>{0, 8}, {1, 8}, {3, 8}, {4, 4}, {15, 4}, {16, 8}, {300, 8}}) {
         SCOPED_TRACE(length);
-        TgaSpec spec;
-        spec.colourMapType = 1;
-        spec.imageType = 1;
-        spec.colourMapLength = length;
-        spec.entrySize = 24;
-        spec.colourMap.assign(std::size_t{length} * 3, 0x40);
-        spec.depth = 8;
-        spec.pixels = {0};
-        const auto block = ReadTga(spec);
+        TgaSpec layout;
+        layout.colourMapType = 1;
+        layout.imageType = 1;
+        layout.colourMapLength = length;
+        layout.entrySize = 24;
+        layout.colourMap.assign(std::size_t{length} * 3, 0x40);
+        layout.depth = 8;
+        layout.pixels = {0};
+        const auto block = ReadTga(layout);
         ASSERT_TRUE(block);
         EXPECT_EQ(HeaderOf(*block).biBitCount, bits);
     }
@@ -305,18 +305,18 @@ TEST(TgaReaderColourMapTest, IndexDepthFollowsTheMapLength)
 
 TEST(TgaReaderColourMapTest, FirstEntryIndexPlacesTheMapInThePalette)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.firstEntryIndex = 250;
-    spec.colourMapLength = 20; // only six entries fit below 256
-    spec.entrySize = 24;
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.firstEntryIndex = 250;
+    layout.colourMapLength = 20; // only six entries fit below 256
+    layout.entrySize = 24;
     for (int i = 0; i < 20; ++i)
-        spec.colourMap.insert(spec.colourMap.end(), {static_cast<std::uint8_t>(i + 1), 9, 9});
-    spec.width = 3;
-    spec.depth = 8;
-    spec.pixels = {250, 255, 3};
-    const CDibImage image = Load(spec);
+        layout.colourMap.insert(layout.colourMap.end(), {static_cast<std::uint8_t>(i + 1), 9, 9});
+    layout.width = 3;
+    layout.depth = 8;
+    layout.pixels = {250, 255, 3};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{1, 9, 9}));
     EXPECT_EQ(ColourAt(image, 1, 0), (Bgr{6, 9, 9}));
@@ -325,16 +325,16 @@ TEST(TgaReaderColourMapTest, FirstEntryIndexPlacesTheMapInThePalette)
 
 TEST(TgaReaderColourMapTest, FirstEntryIndexPastThePaletteLeavesItBlack)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.firstEntryIndex = 0xFFFF;
-    spec.colourMapLength = 2;
-    spec.entrySize = 24;
-    spec.colourMap = {1, 2, 3, 4, 5, 6};
-    spec.depth = 8;
-    spec.pixels = {0xFF};
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.firstEntryIndex = 0xFFFF;
+    layout.colourMapLength = 2;
+    layout.entrySize = 24;
+    layout.colourMap = {1, 2, 3, 4, 5, 6};
+    layout.depth = 8;
+    layout.pixels = {0xFF};
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     const std::size_t rows = PackedRowsOffset(256);
     EXPECT_TRUE(std::all_of(block->begin() + 40, block->begin() + static_cast<std::ptrdiff_t>(rows),
@@ -344,20 +344,20 @@ TEST(TgaReaderColourMapTest, FirstEntryIndexPastThePaletteLeavesItBlack)
 TEST(TgaReaderColourMapTest, DeepIndicesAreLookedUpFromTheFirstEntry)
 {
     // 16-bit indices: index - first selects the entry; below or past the map is black.
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.firstEntryIndex = 300;
-    spec.colourMapLength = 2;
-    spec.entrySize = 24;
-    spec.colourMap = {1, 2, 3, 4, 5, 6};
-    spec.width = 4;
-    spec.depth = 16;
-    spec.pixels = Words({300, 301, 299, 302});
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.firstEntryIndex = 300;
+    layout.colourMapLength = 2;
+    layout.entrySize = 24;
+    layout.colourMap = {1, 2, 3, 4, 5, 6};
+    layout.width = 4;
+    layout.depth = 16;
+    layout.pixels = Words({300, 301, 299, 302});
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     EXPECT_EQ(HeaderOf(*block).biBitCount, 24);
-    const CDibImage image = Load(spec);
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{1, 2, 3}));
     EXPECT_EQ(ColourAt(image, 1, 0), (Bgr{4, 5, 6}));
@@ -369,16 +369,16 @@ TEST(TgaReaderColourMapTest, UnknownEntrySizesAreSkippedAndLeaveTheMapBlack)
 {
     for (const std::uint8_t size : {0, 8, 12, 17, 40}) {
         SCOPED_TRACE(int{size});
-        TgaSpec spec;
-        spec.colourMapType = 1;
-        spec.imageType = 1;
-        spec.colourMapLength = 5;
-        spec.entrySize = size;
-        spec.colourMap.assign(5 * ((size + 7u) / 8), 0xEE);
-        spec.width = 2;
-        spec.depth = 16; // mapped: the pixels after the map are indices
-        spec.pixels = Words({0, 4});
-        const CDibImage image = Load(spec);
+        TgaSpec layout;
+        layout.colourMapType = 1;
+        layout.imageType = 1;
+        layout.colourMapLength = 5;
+        layout.entrySize = size;
+        layout.colourMap.assign(5 * ((size + 7u) / 8), 0xEE);
+        layout.width = 2;
+        layout.depth = 16; // mapped: the pixels after the map are indices
+        layout.pixels = Words({0, 4});
+        const CDibImage image = Load(layout);
         ASSERT_TRUE(image.HasPixels());
         EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{0, 0, 0}));
         EXPECT_EQ(ColourAt(image, 1, 0), (Bgr{0, 0, 0}));
@@ -387,29 +387,29 @@ TEST(TgaReaderColourMapTest, UnknownEntrySizesAreSkippedAndLeaveTheMapBlack)
 
 TEST(TgaReaderColourMapTest, TrueColourImageSkipsTheMapItCarries)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 2;
-    spec.colourMapLength = 3;
-    spec.entrySize = 15;
-    spec.colourMap = Words({1, 2, 3});
-    spec.id = {'i', 'd'};
-    spec.pixels = {7, 8, 9};
-    const CDibImage image = Load(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 2;
+    layout.colourMapLength = 3;
+    layout.entrySize = 15;
+    layout.colourMap = Words({1, 2, 3});
+    layout.id = {'i', 'd'};
+    layout.pixels = {7, 8, 9};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(ColourAt(image, 0, 0), (Bgr{7, 8, 9}));
 }
 
 TEST(TgaReaderGrayTest, EightBitGrayGetsTheRampAndLoadsAsGray)
 {
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.width = 3;
-    spec.height = 3;
-    spec.depth = 8;
-    spec.descriptor = 0x20;
-    spec.pixels = {0, 1, 2, 3, 4, 5, 6, 7, 200};
-    const CDibImage image = Load(spec);
+    TgaSpec layout;
+    layout.imageType = 3;
+    layout.width = 3;
+    layout.height = 3;
+    layout.depth = 8;
+    layout.descriptor = 0x20;
+    layout.pixels = {0, 1, 2, 3, 4, 5, 6, 7, 200};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.BitsPerPixel(), 8);
     EXPECT_EQ(image.IsColour(), 0);
@@ -420,13 +420,13 @@ TEST(TgaReaderGrayTest, EightBitGrayGetsTheRampAndLoadsAsGray)
 
 TEST(TgaReaderGrayTest, TwoOrThreeColourBitsGiveAFourBitGrayBlock)
 {
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.width = 2;
-    spec.depth = 8;
-    spec.descriptor = 5; // 3 colour bits
-    spec.pixels = {3, 7};
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.imageType = 3;
+    layout.width = 2;
+    layout.depth = 8;
+    layout.descriptor = 5; // 3 colour bits
+    layout.pixels = {3, 7};
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     EXPECT_EQ(HeaderOf(*block).biBitCount, 4);
     EXPECT_EQ(HeaderOf(*block).biClrUsed, 16u);
@@ -441,13 +441,13 @@ TEST(TgaReaderGrayTest, TwoOrThreeColourBitsGiveAFourBitGrayBlock)
 
 TEST(TgaReaderGrayTest, GrayWithAlphaTakesTheGrayByteOfEveryPixel)
 {
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.width = 3;
-    spec.depth = 16;
-    spec.descriptor = 8;
-    spec.pixels = {10, 0xFF, 20, 0x00, 30, 0x80};
-    const CDibImage image = Load(spec);
+    TgaSpec layout;
+    layout.imageType = 3;
+    layout.width = 3;
+    layout.depth = 16;
+    layout.descriptor = 8;
+    layout.pixels = {10, 0xFF, 20, 0x00, 30, 0x80};
+    const CDibImage image = Load(layout);
     ASSERT_TRUE(image.HasPixels());
     EXPECT_EQ(image.IsColour(), 0);
     EXPECT_EQ(GrayAt(image, 0, 0), 10);
@@ -457,25 +457,25 @@ TEST(TgaReaderGrayTest, GrayWithAlphaTakesTheGrayByteOfEveryPixel)
 
 TEST(TgaReaderGrayTest, GrayDeeperThanEightBitsIsRefusedSilently)
 {
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.depth = 16;
-    spec.pixels = {1, 2};
-    EXPECT_FALSE(ReadTga(spec));
+    TgaSpec layout;
+    layout.imageType = 3;
+    layout.depth = 16;
+    layout.pixels = {1, 2};
+    EXPECT_FALSE(ReadTga(layout));
 }
 
 TEST(TgaReaderGrayTest, GrayWithAColourMapGivesAOneBitBlockThatTheImageRefuses)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 3;
-    spec.colourMapLength = 2;
-    spec.entrySize = 24;
-    spec.colourMap = {9, 9, 9, 9, 9, 9};
-    spec.width = 9;
-    spec.depth = 8;
-    spec.pixels = {255, 0, 128, 127, 0, 0, 0, 0, 200};
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 3;
+    layout.colourMapLength = 2;
+    layout.entrySize = 24;
+    layout.colourMap = {9, 9, 9, 9, 9, 9};
+    layout.width = 9;
+    layout.depth = 8;
+    layout.pixels = {255, 0, 128, 127, 0, 0, 0, 0, 200};
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     EXPECT_EQ(HeaderOf(*block).biBitCount, 1);
     EXPECT_EQ(HeaderOf(*block).biClrUsed, 2u);
@@ -519,12 +519,12 @@ TEST(TgaReaderDispatchTest, RunLengthEncodedFilesShowTheMessageAndGiveNothing)
 {
     for (const auto& [mapType, type] : {std::pair<std::uint8_t, std::uint8_t>{0, 10}, {1, 9}, {0, 11}, {1, 10}}) {
         SCOPED_TRACE(type);
-        TgaSpec spec;
-        spec.colourMapType = mapType;
-        spec.imageType = type;
-        spec.pixels = {0x80, 1, 2, 3};
+        TgaSpec layout;
+        layout.colourMapType = mapType;
+        layout.imageType = type;
+        layout.pixels = {0x80, 1, 2, 3};
         std::vector<Message> messages;
-        EXPECT_FALSE(ReadTga(spec, &messages));
+        EXPECT_FALSE(ReadTga(layout, &messages));
         EXPECT_EQ(messages, std::vector<Message>{kCompressed});
     }
 }
@@ -534,30 +534,30 @@ TEST(TgaReaderDispatchTest, UnknownCombinationsGiveNothingWithoutMessage)
     for (const auto& [mapType, type] :
          {std::pair<std::uint8_t, std::uint8_t>{0, 0}, {1, 0}, {0, 1}, {2, 2}, {2, 10}, {0, 4}, {1, 12}, {0, 32}}) {
         SCOPED_TRACE(int{mapType} * 100 + type);
-        TgaSpec spec;
-        spec.colourMapType = mapType;
-        spec.imageType = type;
-        spec.pixels = {1, 2, 3};
+        TgaSpec layout;
+        layout.colourMapType = mapType;
+        layout.imageType = type;
+        layout.pixels = {1, 2, 3};
         std::vector<Message> messages;
-        EXPECT_FALSE(ReadTga(spec, &messages));
+        EXPECT_FALSE(ReadTga(layout, &messages));
         EXPECT_TRUE(messages.empty());
     }
 }
 
 TEST(TgaReaderHostileTest, EveryTruncationIsRefusedWithoutReadingPastTheEnd)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.colourMapLength = 4;
-    spec.entrySize = 24;
-    spec.colourMap.assign(12, 0x33);
-    spec.id = {1, 2, 3, 4, 5};
-    spec.width = 3;
-    spec.height = 2;
-    spec.depth = 8;
-    spec.pixels = {0, 1, 2, 3, 0, 1};
-    const auto file = BuildTga(spec);
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.colourMapLength = 4;
+    layout.entrySize = 24;
+    layout.colourMap.assign(12, 0x33);
+    layout.id = {1, 2, 3, 4, 5};
+    layout.width = 3;
+    layout.height = 2;
+    layout.depth = 8;
+    layout.pixels = {0, 1, 2, 3, 0, 1};
+    const auto file = BuildTga(layout);
     ScriptedPrompter prompter;
     ASSERT_TRUE(CTgaReader().Read(file, prompter));
     for (std::size_t length = 0; length < file.size(); ++length) {
@@ -571,23 +571,23 @@ TEST(TgaReaderHostileTest, EveryTruncationIsRefusedWithoutReadingPastTheEnd)
 
 TEST(TgaReaderHostileTest, HugeSidesFromATinyFileAreRefusedBeforeAllocating)
 {
-    TgaSpec spec;
-    spec.width = 0xFFFF;
-    spec.height = 0xFFFF;
-    spec.depth = 32;
-    spec.pixels.assign(64, 0);
-    EXPECT_FALSE(ReadTga(spec));
+    TgaSpec layout;
+    layout.width = 0xFFFF;
+    layout.height = 0xFFFF;
+    layout.depth = 32;
+    layout.pixels.assign(64, 0);
+    EXPECT_FALSE(ReadTga(layout));
     // True colour of too few bits reads no pixels, yet its rows must be there.
-    spec.depth = 8;
-    EXPECT_FALSE(ReadTga(spec));
-    spec.depth = 0;
-    EXPECT_FALSE(ReadTga(spec)) << "more pixels than the default limit";
+    layout.depth = 8;
+    EXPECT_FALSE(ReadTga(layout));
+    layout.depth = 0;
+    EXPECT_FALSE(ReadTga(layout)) << "more pixels than the default limit";
 }
 
 TEST(TgaReaderHostileTest, PixelLimitIsInclusive)
 {
-    const TgaSpec spec = TrueColour24(4, 4, 0);
-    const auto file = BuildTga(spec);
+    const TgaSpec layout = TrueColour24(4, 4, 0);
+    const auto file = BuildTga(layout);
     ScriptedPrompter prompter;
     EXPECT_TRUE(CTgaReader().Read(file, prompter, 16));
     EXPECT_FALSE(CTgaReader().Read(file, prompter, 15));
@@ -595,26 +595,26 @@ TEST(TgaReaderHostileTest, PixelLimitIsInclusive)
 
 TEST(TgaReaderHostileTest, ColourMapLongerThanTheFileIsRefused)
 {
-    TgaSpec spec;
-    spec.colourMapType = 1;
-    spec.imageType = 1;
-    spec.colourMapLength = 0xFFFF;
-    spec.entrySize = 32;
-    spec.colourMap.assign(100, 1);
-    spec.depth = 8;
-    spec.pixels = {0};
-    EXPECT_FALSE(ReadTga(spec));
-    spec.imageType = 2; // a carried map must be there to be skipped, too
-    spec.depth = 24;
-    EXPECT_FALSE(ReadTga(spec));
+    TgaSpec layout;
+    layout.colourMapType = 1;
+    layout.imageType = 1;
+    layout.colourMapLength = 0xFFFF;
+    layout.entrySize = 32;
+    layout.colourMap.assign(100, 1);
+    layout.depth = 8;
+    layout.pixels = {0};
+    EXPECT_FALSE(ReadTga(layout));
+    layout.imageType = 2; // a carried map must be there to be skipped, too
+    layout.depth = 24;
+    EXPECT_FALSE(ReadTga(layout));
 }
 
 TEST(TgaReaderHostileTest, ZeroSidesGiveABlockTheImageRefusesWithItsSizeMessage)
 {
-    TgaSpec spec;
-    spec.width = 0;
-    spec.height = 5;
-    const auto block = ReadTga(spec);
+    TgaSpec layout;
+    layout.width = 0;
+    layout.height = 5;
+    const auto block = ReadTga(layout);
     ASSERT_TRUE(block);
     EXPECT_EQ(block->size(), 44u);
     ScriptedPrompter prompter;

@@ -9,4 +9,4 @@ namespace tamr {
 // The most pixels a reader accepts by default (fuzzing passes less).
 inline constexpr std::uint64_t kDefaultMaxReaderPixels = std::uint64_t{1} << 28;
 
-}  // namespace tamr
+} // namespace tamr

@@ -24,25 +24,25 @@ struct TgaSpec {
     std::vector<std::uint8_t> pixels;    // as stored
 };
 
-inline std::vector<std::uint8_t> BuildTga(const TgaSpec& spec)
+inline std::vector<std::uint8_t> BuildTga(const TgaSpec& layout)
 {
     std::vector<std::uint8_t> bytes;
     ByteWriter writer(bytes);
-    writer.U8(static_cast<std::uint8_t>(spec.id.size()));
-    writer.U8(spec.colourMapType);
-    writer.U8(spec.imageType);
-    writer.U16(spec.firstEntryIndex);
-    writer.U16(spec.colourMapLength);
-    writer.U8(spec.entrySize);
+    writer.U8(static_cast<std::uint8_t>(layout.id.size()));
+    writer.U8(layout.colourMapType);
+    writer.U8(layout.imageType);
+    writer.U16(layout.firstEntryIndex);
+    writer.U16(layout.colourMapLength);
+    writer.U8(layout.entrySize);
     writer.U16(0x1234); // origins: noise the reader must not use
     writer.U16(0x5678);
-    writer.U16(spec.width);
-    writer.U16(spec.height);
-    writer.U8(spec.depth);
-    writer.U8(spec.descriptor);
-    writer.Bytes(spec.id);
-    writer.Bytes(spec.colourMap);
-    writer.Bytes(spec.pixels);
+    writer.U16(layout.width);
+    writer.U16(layout.height);
+    writer.U8(layout.depth);
+    writer.U8(layout.descriptor);
+    writer.Bytes(layout.id);
+    writer.Bytes(layout.colourMap);
+    writer.Bytes(layout.pixels);
     return bytes;
 }
 

@@ -317,8 +317,10 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
     return position;
 }
 
-std::size_t CodecComponent::DecodeBand(std::span<const std::uint8_t> in, std::size_t position, const SubbandRect& rect,
-                                       int entry, int alphabetExtra, int n, std::vector<std::int8_t>& symbols)
+// Reads one subband's header and stream and skips its end marker; `symbols`
+// gets the decoded symbols, as many as `symbolCount` says.
+std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry,
+                                     int alphabetExtra, std::vector<std::int8_t>& symbols, std::size_t& symbolCount)
 {
     ByteReader header(in.subspan(std::min(position, in.size())));
     max_[static_cast<std::size_t>(entry)] = header.I16();
@@ -331,13 +333,18 @@ std::size_t CodecComponent::DecodeBand(std::span<const std::uint8_t> in, std::si
     // symbol comes out and the band decodes as zeros.
     ArithmeticCoder::Decoded decoded;
     const int alphabet = 2 * q + alphabetExtra;
-    symbols.assign(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns), 0);
     if (q >= 0 && alphabet <= ArithmeticCoder::kMaxAlphabet)
         decoded = coder_.DecodeBlock(in.subspan(position), symbols, alphabet);
-    position = SkipEndMarker(in, position + decoded.inputUsed);
+    symbolCount = decoded.symbolCount;
+    return SkipEndMarker(in, position + decoded.inputUsed);
+}
 
+// Puts the decoded symbols into the subband in row-major order: skip marks take
+// no symbol and become 0, and a zerotree root marks its descendants.
+void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, std::span<const std::int8_t> symbols)
+{
     const int finest = FinestCodedLevel();
-    const int zerotreeRoot = q + 1;
+    const int zerotreeRoot = q_[static_cast<std::size_t>(entry)] + 1;
     std::size_t next = 0;
     for (int y = rect.row; y < rect.row + rect.rows; ++y) {
         for (int x = rect.column; x < rect.column + rect.columns; ++x) {
@@ -345,7 +352,7 @@ std::size_t CodecComponent::DecodeBand(std::span<const std::uint8_t> in, std::si
                 At(y, x) = 0;
                 continue;
             }
-            const int v = next < decoded.symbolCount ? symbols[next] : 0;
+            const int v = next < symbols.size() ? symbols[next] : 0;
             ++next;
             if (n >= 1 && v == zerotreeRoot) {
                 At(y, x) = 0;
@@ -356,7 +363,6 @@ std::size_t CodecComponent::DecodeBand(std::span<const std::uint8_t> in, std::si
             }
         }
     }
-    return position;
 }
 
 void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
@@ -386,20 +392,26 @@ std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint
     if (n < 0 || n > levels_)
         return position;
     const int finest = FinestCodedLevel();
+    const int bandCount = n == 0 ? 1 : (n <= finest ? 3 : 0);
+    const int alphabetExtra = n >= 1 && n < finest ? 2 : 1;
     std::vector<std::int8_t> symbols;
-
-    const TimeStamp entropyStart = Now();
     try {
-        if (n == 0) {
-            position = DecodeBand(in, position, LowPassBand(), 3 * levels_, 1, n, symbols);
-        } else if (n <= finest) {
-            for (const Band band : kBands)
-                position = DecodeBand(in, position, Subband(n, band), Entry(n, band), n < finest ? 2 : 1, n, symbols);
-        }
+        const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
+        symbols.resize(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    entropySeconds_ += ElapsedSeconds(entropyStart, Now());
+
+    // Only reading the header, the stream and the end marker counts as entropy decoding.
+    for (int b = 0; b < bandCount; ++b) {
+        const SubbandRect rect = n == 0 ? LowPassBand() : Subband(n, kBands[b]);
+        const int entry = n == 0 ? 3 * levels_ : Entry(n, kBands[b]);
+        std::size_t symbolCount = 0;
+        const TimeStamp entropyStart = Now();
+        position = ReadBand(in, position, entry, alphabetExtra, symbols, symbolCount);
+        entropySeconds_ += ElapsedSeconds(entropyStart, Now());
+        PlaceBand(rect, entry, n, std::span(symbols).first(symbolCount));
+    }
 
     const TimeStamp transformStart = Now();
     if (n == 0) {

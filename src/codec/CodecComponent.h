@@ -91,8 +91,9 @@ private:
     void MarkDescendants(int n, int y, int x);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
-    std::size_t DecodeBand(std::span<const std::uint8_t> in, std::size_t position, const SubbandRect& rect, int entry,
-                           int alphabetExtra, int n, std::vector<std::int8_t>& symbols);
+    std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
+                         std::vector<std::int8_t>& symbols, std::size_t& symbolCount);
+    void PlaceBand(const SubbandRect& rect, int entry, int n, std::span<const std::int8_t> symbols);
     void Dequantise(const SubbandRect& rect, int entry);
 
     std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * width_ + x]; }

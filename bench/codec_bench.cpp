@@ -60,7 +60,7 @@ void BM_Compress(benchmark::State& state)
     const tamr::CodecSettings settings;
     for (auto _ : state) {
         tamr::WaveletCodec codec(settings, image.Width(), image.Height(), 24, true);
-        benchmark::DoNotOptimize(tamr::CompressImage(image, codec, settings));
+        benchmark::DoNotOptimize(tamr::CompressImage(image, codec, settings, tamr::DisplaySettings{}));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
 }
@@ -73,12 +73,13 @@ void BM_Decompress(benchmark::State& state)
     image.ReadBmp(file, prompter, tamr::DisplaySettings{});
     const tamr::CodecSettings settings;
     tamr::WaveletCodec encoder(settings, image.Width(), image.Height(), 24, true);
-    (void)tamr::CompressImage(image, encoder, settings);
+    (void)tamr::CompressImage(image, encoder, settings, tamr::DisplaySettings{});
     const auto cod = encoder.WriteHeader();
     for (auto _ : state) {
         tamr::WaveletCodec codec(settings);
         tamr::CDibImage decoded;
-        benchmark::DoNotOptimize(codec.ReadHeader(cod) && tamr::DecodeCodImage(decoded, codec));
+        benchmark::DoNotOptimize(codec.ReadHeader(cod) &&
+                                 tamr::DecodeCodImage(decoded, codec, tamr::DisplaySettings{}));
     }
     state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
 }

@@ -323,7 +323,7 @@ TEST(ColourConversionTest, InverseResultsAreClampedInEveryVariant)
         ASSERT_TRUE(YiqToRgbSubsampled(planes.ConstView(), kOffset, half.View()));
         EXPECT_EQ(half.Rgb(0, 0), gray);
         TestImage level(1, 1, 3);
-        ASSERT_TRUE(LevelYiqToRgb(0, planes.ConstView(), kOffset, level.View()));
+        ASSERT_TRUE(LevelYiqToRgb(LevelShifts{}, planes.ConstView(), kOffset, level.View()));
         EXPECT_EQ(level.Rgb(0, 0), gray);
         TestImage grayImage(1, 1, 1);
         ASSERT_TRUE(PlaneToGray(planes.y.View(), kOffset, grayImage.View()));
@@ -353,7 +353,7 @@ TEST(ColourConversionTest, ExtremeSamplesClampWithoutLeavingTheTable)
     TestImage viaTable(width, 1, 3);
     TestImage viaCompare(width, 1, 3);
     ASSERT_TRUE(YiqToRgbFull(planes.ConstView(), kOffset, viaTable.View()));
-    ASSERT_TRUE(LevelYiqToRgb(0, planes.ConstView(), kOffset, viaCompare.View()));
+    ASSERT_TRUE(LevelYiqToRgb(LevelShifts{}, planes.ConstView(), kOffset, viaCompare.View()));
     EXPECT_EQ(viaTable.bytes, viaCompare.bytes);
     // All of Y = -32768 comes out black, all of Y = 32767 with no chroma white.
     EXPECT_EQ(viaTable.Rgb(0, 0), (std::array<int, 3>{0, 0, 0}));
@@ -373,7 +373,7 @@ TEST(ColourConversionTest, LevelDisplayWithoutShiftEqualsTheFullInverse)
     TestImage full(7, 5, 3);
     TestImage level(7, 5, 3);
     ASSERT_TRUE(YiqToRgbFull(planes.ConstView(), kOffset, full.View()));
-    ASSERT_TRUE(LevelYiqToRgb(0, planes.ConstView(), kOffset, level.View()));
+    ASSERT_TRUE(LevelYiqToRgb(LevelShifts{}, planes.ConstView(), kOffset, level.View()));
     EXPECT_EQ(level.bytes, full.bytes);
 
     TestImage gray(7, 5, 1);
@@ -395,11 +395,18 @@ TEST(ColourConversionTest, LevelDisplayShiftsEverySampleDown)
     planes.i.At(0, 0) = 0;
     planes.q.At(0, 0) = 0;
     TestImage reduced(9 >> 2, 6 >> 2, 3);
-    ASSERT_TRUE(LevelYiqToRgb(2, planes.ConstView(), kOffset, reduced.View()));
+    ASSERT_TRUE(LevelYiqToRgb(LevelShifts{2, 2, 2}, planes.ConstView(), kOffset, reduced.View()));
     // R = 53 + (979 - 1272) >> 10 = 52, G = 53 + (-279 + 1324) >> 10 = 54, B = 53 + (-3488 - 1133) >> 10 = 48.
     EXPECT_EQ(reduced.Rgb(0, 1), (std::array<int, 3>{52, 54, 48}));
     EXPECT_EQ(reduced.Rgb(0, 0), (std::array<int, 3>{128, 128, 128}));
     EXPECT_TRUE(reduced.PadsUntouched());
+
+    // Chroma planes carrying one level less of gain take a smaller shift:
+    // I = 7 >> 1 = 3, Q = -5 >> 1 = -3; R = 53 + 1029 >> 10, G = 53 + 1149 >> 10, B = 53 + (-8631 >> 10).
+    ASSERT_TRUE(LevelYiqToRgb(LevelShifts{2, 1, 1}, planes.ConstView(), kOffset, reduced.View()));
+    EXPECT_EQ(reduced.Rgb(0, 1), (std::array<int, 3>{54, 54, 44}));
+    EXPECT_FALSE(LevelYiqToRgb(LevelShifts{2, 16, 1}, planes.ConstView(), kOffset, reduced.View()));
+    EXPECT_FALSE(LevelYiqToRgb(LevelShifts{2, 1, -1}, planes.ConstView(), kOffset, reduced.View()));
 
     TestImage gray(2, 1, 1);
     ASSERT_TRUE(LevelPlaneToGray(2, planes.y.View(), kOffset, gray.View()));

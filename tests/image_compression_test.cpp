@@ -67,14 +67,14 @@ void ExpectCodFileShowsTheCompressedImage(const std::vector<std::uint8_t>& bmp, 
 {
     CDibImage image = LoadBmp(bmp);
     WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
-    ASSERT_TRUE(CompressImage(image, codec, settings).has_value());
+    ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());
     const auto shown = Bytes(image.Pixels());
     const auto file = codec.WriteHeader();
 
     WaveletCodec reader{CodecSettings()};
     ASSERT_TRUE(reader.ReadHeader(file));
     CDibImage decoded;
-    ASSERT_TRUE(DecodeCodImage(decoded, reader));
+    ASSERT_TRUE(DecodeCodImage(decoded, reader, DisplaySettings{}));
     EXPECT_EQ(decoded.Width(), image.Width());
     EXPECT_EQ(decoded.BitsPerPixel(), image.BitsPerPixel());
     EXPECT_EQ(Bytes(decoded.Pixels()), shown);
@@ -126,7 +126,7 @@ TEST(ImageCompressionTest, QualityHundredIsLossless)
         const CodecSettings settings = SettingsFor(100);
         WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), colour);
         std::fill(image.Pixels().begin(), image.Pixels().end(), std::uint8_t{0});
-        ASSERT_TRUE(CompressImage(image, codec, settings).has_value());
+        ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());
         EXPECT_EQ(codec.Method(), CodingMethod::Lossless);
         EXPECT_EQ(Bytes(image.Pixels()), Bytes(image.ReferencePixels()));
         const auto figures = image.MeasureQuality();
@@ -140,9 +140,9 @@ TEST(ImageCompressionTest, LosslessThenWaveletOnTheSameCodec)
 {
     CDibImage image = LoadBmp(PictureBmp(40, 40, true, 7));
     WaveletCodec codec(SettingsFor(100), 40, 40, 24, true);
-    ASSERT_TRUE(CompressImage(image, codec, SettingsFor(100)).has_value());
+    ASSERT_TRUE(CompressImage(image, codec, SettingsFor(100), DisplaySettings{}).has_value());
     EXPECT_EQ(codec.Method(), CodingMethod::Lossless);
-    ASSERT_TRUE(CompressImage(image, codec, SettingsFor(50)).has_value());
+    ASSERT_TRUE(CompressImage(image, codec, SettingsFor(50), DisplaySettings{}).has_value());
     EXPECT_EQ(codec.Method(), CodingMethod::Wavelet);
     EXPECT_EQ(codec.WriteHeader()[24], 1);
 }
@@ -168,7 +168,7 @@ TEST(ImageCompressionTest, LosslessColourImageWhoseFirstPlaneEndsOnTheShortTermi
         ExpectCodFileShowsTheCompressedImage(bmp, SettingsFor(100));
         CDibImage decoded;
         WaveletCodec codec(SettingsFor(100), 48, 40, 24, true);
-        ASSERT_TRUE(CompressImage(image, codec, SettingsFor(100)).has_value());
+        ASSERT_TRUE(CompressImage(image, codec, SettingsFor(100), DisplaySettings{}).has_value());
         EXPECT_EQ(Bytes(image.Pixels()), Bytes(image.ReferencePixels()));
         return;
     }
@@ -191,7 +191,7 @@ TEST(ImageCompressionTest, NoiseAtQuality99FailsCleanly)
     const auto before = Bytes(image.Pixels());
     const CodecSettings settings = SettingsFor(99);
     WaveletCodec codec(settings, 32, 32, 8, false);
-    EXPECT_FALSE(CompressImage(image, codec, settings).has_value());
+    EXPECT_FALSE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());
     EXPECT_EQ(Bytes(image.Pixels()), before);
 }
 

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "app/document/TamrDoc.h"
@@ -277,6 +278,104 @@ TEST_F(TamrDocTest, FailedSaveLeavesThePreviousFileAsItWas)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch_.Path()))
         ++files;
     EXPECT_EQ(files, 2);
+}
+
+// A view that writes down what the document asks of it, in order.
+class ScriptedView : public DocumentView {
+public:
+    void OnUpdate() override { events.push_back("update"); }
+    void ShowLevel(const CDibImage& levelImage) override
+    {
+        events.push_back("level " + std::to_string(levelImage.Width()) + "x" + std::to_string(levelImage.Height()) +
+                         " of " + std::to_string(levelImage.FullWidth()) + "x" +
+                         std::to_string(levelImage.FullHeight()));
+        hadIndexImage.push_back(std::any_of(levelImage.IndexPixels().begin(), levelImage.IndexPixels().end(),
+                                            [](std::uint8_t index) { return index != 0; }));
+    }
+
+    std::vector<std::string> events;
+    std::vector<bool> hadIndexImage;
+};
+
+class IncrementalDisplayTest : public TamrDocTest {
+protected:
+    IncrementalDisplayTest()
+    {
+        settings_.totalLevels = 5;
+        settings_.incrementalDisplay = true;
+    }
+
+    // Opens with the views already attached, as the program creates the view before the open.
+    std::unique_ptr<CTamrDoc> OpenWithViews(const std::filesystem::path& path)
+    {
+        auto document = std::make_unique<CTamrDoc>(environment_);
+        document->AddView(first_);
+        document->AddView(second_);
+        if (!document->OnOpenDocument(path))
+            return nullptr;
+        return document;
+    }
+
+    ScriptedView first_;
+    ScriptedView second_;
+};
+
+// 100 x 60 with 5 levels: levels 0 to 4 are shown at 3x1, 6x3, 12x7, 25x15 and 50x30.
+const std::vector<std::string> kLevelsOf100x60 = {"level 3x1 of 100x60", "level 6x3 of 100x60", "level 12x7 of 100x60",
+                                                  "level 25x15 of 100x60", "level 50x30 of 100x60"};
+
+TEST_F(IncrementalDisplayTest, CompressShowsEveryLevelInTheFirstViewBeforeTheUpdate)
+{
+    auto document = OpenWithViews(Write("photo.bmp", ColourBmp(100, 60)));
+    ASSERT_TRUE(document);
+    first_.events.clear();
+    second_.events.clear();
+    ASSERT_TRUE(document->Compress());
+    auto expected = kLevelsOf100x60;
+    expected.push_back("update");
+    EXPECT_EQ(first_.events, expected);
+    EXPECT_EQ(second_.events, std::vector<std::string>{"update"});
+}
+
+TEST_F(IncrementalDisplayTest, OpeningACodFileShowsItsLevels)
+{
+    settings_.incrementalDisplay = false;
+    auto bitmap = Open(Write("photo.bmp", ColourBmp(100, 60)));
+    ASSERT_TRUE(bitmap && bitmap->Compress());
+    const auto cod = Write("photo.cod", bitmap->Codec()->WriteHeader());
+
+    settings_.incrementalDisplay = true;
+    display_.paletteDisplay = true;
+    auto document = OpenWithViews(cod);
+    ASSERT_TRUE(document);
+    auto expected = kLevelsOf100x60;
+    expected.push_back("update");
+    EXPECT_EQ(first_.events, expected);
+    // On a palette screen each level comes with its index image.
+    EXPECT_EQ(first_.hadIndexImage, std::vector<bool>(5, true));
+    EXPECT_EQ(std::vector<std::uint8_t>(document->Image()->Pixels().begin(), document->Image()->Pixels().end()),
+              std::vector<std::uint8_t>(bitmap->Image()->Pixels().begin(), bitmap->Image()->Pixels().end()));
+}
+
+TEST_F(IncrementalDisplayTest, NothingIsShownWhenOffOrLossless)
+{
+    auto document = OpenWithViews(Write("photo.bmp", ColourBmp(100, 60)));
+    ASSERT_TRUE(document);
+    settings_.qualityFactor = 100;
+    ASSERT_TRUE(document->Compress());
+    EXPECT_EQ(first_.events, std::vector<std::string>{"update"});
+
+    settings_.qualityFactor = 50;
+    ApplyQualityFactor(settings_);
+    settings_.incrementalDisplay = false;
+    first_.events.clear();
+    ASSERT_TRUE(document->Compress());
+    EXPECT_EQ(first_.events, std::vector<std::string>{"update"});
+
+    // Without any view the levels are decoded all the same.
+    settings_.incrementalDisplay = true;
+    auto unseen = Open(Write("other.bmp", ColourBmp(100, 60)));
+    ASSERT_TRUE(unseen && unseen->Compress());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "cli/BatchCommand.h"
 #include "cli/CompressCommands.h"
 #include "cli/InfoCommand.h"
+#include "cli/PaletteCommand.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ int Run(int argc, char** argv)
     CLI::App* stats = tamr::AddStatsCommand(app, statsOptions);
     tamr::BatchOptions batchOptions;
     CLI::App* batch = tamr::AddBatchCommand(app, batchOptions);
+    tamr::PaletteOptions paletteOptions;
+    CLI::App* palette = tamr::AddPaletteCommand(app, paletteOptions);
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed())
@@ -44,6 +47,8 @@ int Run(int argc, char** argv)
         return tamr::RunStatsCommand(statsOptions, std::cout, std::cerr);
     if (batch->parsed())
         return tamr::RunBatchCommand(batchOptions, std::cout, std::cerr);
+    if (palette->parsed())
+        return tamr::RunPaletteCommand(paletteOptions, std::cerr);
     return 0;
 }
 

@@ -309,9 +309,10 @@ bool PlaneToGray(ConstPlaneView plane, std::int16_t offset, PixelView pixels)
     return LevelPlaneToGray(0, plane, offset, pixels);
 }
 
-bool LevelYiqToRgb(int shift, ConstYiqPlanes planes, std::int16_t offset, PixelView reduced)
+bool LevelYiqToRgb(LevelShifts shifts, ConstYiqPlanes planes, std::int16_t offset, PixelView reduced)
 {
-    if (shift < 0 || shift > 15 || !HoldsAllRows(reduced, 3)) {
+    auto valid = [](int shift) { return shift >= 0 && shift <= 15; };
+    if (!valid(shifts.y) || !valid(shifts.i) || !valid(shifts.q) || !HoldsAllRows(reduced, 3)) {
         return false;
     }
     const auto w = static_cast<std::size_t>(reduced.width);
@@ -322,10 +323,10 @@ bool LevelYiqToRgb(int shift, ConstYiqPlanes planes, std::int16_t offset, PixelV
     const std::size_t rowBytes = RowBytes(reduced, 3);
     for (std::size_t r = 0; r < h; ++r) {
         for (std::size_t c = 0; c < w; ++c) {
-            const int yo = offset + (planes.y.samples[Index(planes.y, r, c)] >> shift);
+            const int yo = offset + (planes.y.samples[Index(planes.y, r, c)] >> shifts.y);
             WriteInverse<ClampByCompare>(reduced.bytes, r * rowBytes + 3 * c, yo,
-                                         planes.i.samples[Index(planes.i, r, c)] >> shift,
-                                         planes.q.samples[Index(planes.q, r, c)] >> shift);
+                                         planes.i.samples[Index(planes.i, r, c)] >> shifts.i,
+                                         planes.q.samples[Index(planes.q, r, c)] >> shifts.q);
         }
     }
     return true;

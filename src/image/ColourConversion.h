@@ -49,9 +49,15 @@ bool PlaneToGray(ConstPlaneView plane, std::int16_t offset, PixelView pixels);
 
 // Level display: `reduced` is the image shrunk by `shift` bits in both
 // directions; every sample at a reduced-image position is shifted right by
-// `shift` before the inverse formulas. All planes are read at the same
-// positions, each through its own stride. shift must be 0..15.
-bool LevelYiqToRgb(int shift, ConstYiqPlanes planes, std::int16_t offset, PixelView reduced);
+// its plane's shift (the gain the plane carries at that level) before the
+// inverse formulas. All planes are read at the same positions, each through
+// its own stride. Shifts must be 0..15.
+struct LevelShifts {
+    int y = 0;
+    int i = 0;
+    int q = 0;
+};
+bool LevelYiqToRgb(LevelShifts shifts, ConstYiqPlanes planes, std::int16_t offset, PixelView reduced);
 bool LevelPlaneToGray(int shift, ConstPlaneView plane, std::int16_t offset, PixelView reduced);
 
 } // namespace tamr

@@ -66,7 +66,9 @@ CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference)
         return BlockResult::NoMemory;
     memoryBlock_ = std::move(*block);
     workingBytes_ = static_cast<std::size_t>(working);
+    indexOffset_ = workingBytes_;
     indexBytes_ = static_cast<std::size_t>(index);
+    referenceOffset_ = indexOffset_ + indexBytes_;
     referenceBytes_ = static_cast<std::size_t>(reference);
     return BlockResult::Allocated;
 }
@@ -82,6 +84,8 @@ bool CDibImage::BeginLoad(const BitmapInfoHeader& header, Prompter& prompter)
     }
     width_ = static_cast<std::uint16_t>(width);
     height_ = static_cast<std::uint16_t>(height);
+    fullWidth_ = width_;
+    fullHeight_ = height_;
     bitsPerPixel_ = header.biBitCount;
     isColour_ = DetectColour();
     if (bitsPerPixel_ == 8 && isColour_ == 1) {
@@ -164,12 +168,16 @@ void CDibImage::ExpandIndexedPixels()
     }
 }
 
-void CDibImage::FinishLoad()
+void CDibImage::FinishLoad(const DisplaySettings& display)
 {
     if (isColour_ != 1)
         MapGrayLevels();
     else if (expandedFromIndexed_ == kExpandedFromIndexed)
         ExpandIndexedPixels();
+    if (display.paletteDisplay && isColour_ == 1) {
+        SetDefaultPalette();
+        (void)BuildIndexImage(display);
+    }
     const auto working = Pixels();
     std::copy(working.begin(), working.end(), ReferencePixels().begin());
 }
@@ -181,6 +189,8 @@ bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, st
         return false;
     width_ = width;
     height_ = height;
+    fullWidth_ = width;
+    fullHeight_ = height;
     bitsPerPixel_ = isColour ? 24 : 8;
     isColour_ = isColour ? 1 : 0;
     rowPad_ = RowPadFor(width_, bitsPerPixel_);

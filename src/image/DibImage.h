@@ -11,6 +11,7 @@
 #include "codec/ArithmeticCoder.h"
 #include "image/BmpHeaders.h"
 #include "image/DisplaySettings.h"
+#include "image/PaletteBuilder.h"
 #include "image/PixelPlaneViews.h"
 #include "platform/ByteBlock.h"
 #include "platform/Prompter.h"
@@ -65,9 +66,24 @@ public:
     // Fails silently (the image stays empty).
     bool AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour);
 
+    // The image shown while a COD image is decoded level by level: made like
+    // an image for the codec's decoded data (with the fixed colour table for a
+    // colour image), then shrunk to each level by ShowLevel. Fails silently.
+    bool AllocateForLevelDisplay(const WaveletCodec& codec);
+    // Makes the picture of level index `level` of the codec's planes, ready to
+    // be drawn stretched over FullWidth() × FullHeight(): width and height
+    // become the full sizes shifted right by (levels − level), the headers
+    // follow, and the planes are converted (with the index image on a palette
+    // display). False, changing nothing, for a level at or beyond the codec's
+    // level count or one too small to show.
+    bool ShowLevel(const WaveletCodec& codec, int level, const DisplaySettings& display);
+
     // The whole BMP file of the working image, with a 40-byte info header; the
     // caller writes it. Empty when the image has no pixels or memory is short.
     std::vector<std::uint8_t> WriteBmp() const;
+    // The index image as an 8-bit BMP file with the colour table as its
+    // palette: what a palette display shows. Empty for an image without one.
+    std::vector<std::uint8_t> WriteIndexBmp() const;
 
     // (width * bitsPerPixel / 8 + rowPad) * height for the current fields.
     std::size_t ImageSize() const;
@@ -75,10 +91,23 @@ public:
     std::int16_t DetectColour() const;
     // Gray image: the gray ramp. Colour image: the fixed colour table.
     void SetDefaultPalette();
+    // Colour images: quantises the working image into the index image with
+    // the display's palette choice and dithering. A fixed palette leaves the
+    // colour table as it is (callers have set the fixed table); a custom
+    // palette's colours replace the front of the colour table. False for a
+    // gray image, or when quantising fails (the colour table is then unchanged).
+    bool BuildIndexImage(const DisplaySettings& display);
+    // After the working image changed in place: on a palette device a colour
+    // image gets the fixed table back and a new index image. True when the
+    // index image was rebuilt.
+    bool RebuildIndexImage(bool paletteDevice, const DisplaySettings& display);
 
     bool HasPixels() const { return !memoryBlock_.empty(); }
     std::uint16_t Width() const { return width_; }
     std::uint16_t Height() const { return height_; }
+    // The size of the whole picture; a level image shows it reduced.
+    std::uint16_t FullWidth() const { return fullWidth_; }
+    std::uint16_t FullHeight() const { return fullHeight_; }
     std::uint16_t BitsPerPixel() const { return bitsPerPixel_; }
     std::int16_t IsColour() const { return isColour_; }
     std::int16_t ExpandedFromIndexed() const { return expandedFromIndexed_; }
@@ -99,17 +128,26 @@ public:
     std::span<std::uint8_t> Pixels() { return Part(0, workingBytes_); }
     std::span<const std::uint8_t> Pixels() const { return Part(0, workingBytes_); }
     // The index image; empty for gray images.
-    std::span<std::uint8_t> IndexPixels() { return Part(workingBytes_, indexBytes_); }
-    std::span<const std::uint8_t> IndexPixels() const { return Part(workingBytes_, indexBytes_); }
+    std::span<std::uint8_t> IndexPixels() { return Part(indexOffset_, indexBytes_); }
+    std::span<const std::uint8_t> IndexPixels() const { return Part(indexOffset_, indexBytes_); }
     // The reference image; empty for images made from COD data.
-    std::span<std::uint8_t> ReferencePixels() { return Part(workingBytes_ + indexBytes_, referenceBytes_); }
-    std::span<const std::uint8_t> ReferencePixels() const { return Part(workingBytes_ + indexBytes_, referenceBytes_); }
+    std::span<std::uint8_t> ReferencePixels() { return Part(referenceOffset_, referenceBytes_); }
+    std::span<const std::uint8_t> ReferencePixels() const { return Part(referenceOffset_, referenceBytes_); }
+    const CPaletteBuilder& PaletteBuilder() const { return paletteBuilder_; }
 
     // The reference image converted into the codec's planes, sized by its
     // PrepareEncode (subsampled chroma when B and C are sampled).
     bool ConvertToPlanes(WaveletCodec& codec) const;
-    // The codec's decoded planes converted into the working image, timed into convertSeconds.
-    bool ConvertDecodedPlanes(const WaveletCodec& codec);
+    // The codec's decoded planes converted into the working image, timed into
+    // convertSeconds; on a palette display a colour image then builds its
+    // index image, timed into quantiseSeconds.
+    bool ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySettings& display);
+    // The planes of a partly decoded codec, divided by the gain they carry
+    // `shift` levels above full resolution, converted into the working image
+    // of the current (reduced) size; then the index image on a palette display.
+    bool ConvertLevelPlanes(const WaveletCodec& codec, int shift, const DisplaySettings& display);
+    // BuildIndexImage on a palette display, for a colour image, timed into quantiseSeconds.
+    void BuildDisplayIndexImage(const DisplaySettings& display);
     // Quality 100: the reference image's byte planes coded into the codec's
     // data buffer (the codec then holds lossless data), and decoded back into
     // the working image.
@@ -132,8 +170,11 @@ private:
     bool BeginLoad(const BitmapInfoHeader& header, Prompter& prompter);
     // Copies the source rows into the index image (8-bit colour) or the working image.
     void LoadRows(std::span<const std::uint8_t> rows, bool topDown);
-    // Gray mapping or expansion to 24 bits, then the reference copy.
-    void FinishLoad();
+    // Gray mapping or expansion to 24 bits, the index image on a palette
+    // display, then the reference copy.
+    void FinishLoad(const DisplaySettings& display);
+    // Width and height changed: the row pads, the header and the buffer sizes follow.
+    void SetPixelSize(std::uint16_t width, std::uint16_t height);
     void MapGrayLevels();
     void ExpandIndexedPixels();
 
@@ -149,8 +190,11 @@ private:
     }
 
     ByteBlock memoryBlock_;
+    // Where each buffer lies in the block and how much of it the current size uses.
     std::size_t workingBytes_ = 0;
+    std::size_t indexOffset_ = 0;
     std::size_t indexBytes_ = 0;
+    std::size_t referenceOffset_ = 0;
     std::size_t referenceBytes_ = 0;
 
     std::uint16_t width_ = 0;
@@ -158,6 +202,9 @@ private:
     std::uint16_t bitsPerPixel_ = 0;
     std::int16_t isColour_ = -1;
     std::int16_t expandedFromIndexed_ = -1;
+    CPaletteBuilder paletteBuilder_;
+    std::uint16_t fullWidth_ = 0;
+    std::uint16_t fullHeight_ = 0;
     BitmapFileHeader fileHeader_;
     BitmapInfo info_;
     std::uint16_t rowPad_ = 0;

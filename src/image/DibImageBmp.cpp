@@ -64,7 +64,7 @@ std::size_t TableEntryCount(const BmpLayout& layout, std::uint32_t offBits)
 
 } // namespace
 
-bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& /*settings*/)
+bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& display)
 {
     *this = CDibImage();
     auto fail = [this] {
@@ -111,7 +111,7 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
     const auto rows =
         fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
     LoadRows(rows, header.biHeight < 0);
-    FinishLoad();
+    FinishLoad(display);
 
     fileHeader_ = fileHeader;
     fileHeader_.bfSize =

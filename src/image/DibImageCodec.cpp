@@ -1,6 +1,8 @@
 // The image's side of coding: its pixels into the codec's planes and back,
 // and its lossless byte planes.
 
+#include <algorithm>
+
 #include "codec/WaveletCodec.h"
 #include "image/ColourConversion.h"
 #include "image/DibImage.h"
@@ -46,7 +48,7 @@ bool CDibImage::ConvertToPlanes(WaveletCodec& codec) const
                                     : RgbToYiqFull(ReferenceView(), offset, planes);
 }
 
-bool CDibImage::ConvertDecodedPlanes(const WaveletCodec& codec)
+bool CDibImage::ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySettings& display)
 {
     const std::int16_t offset = CodecComponent::kSampleOffset;
     const TimeStamp start = Now();
@@ -60,7 +62,29 @@ bool CDibImage::ConvertDecodedPlanes(const WaveletCodec& codec)
         converted = PlaneToGray(PlaneOf(codec.Component(kComponentA)), offset, WorkingView());
     }
     convertSeconds_ = ElapsedSeconds(start, Now());
+    if (converted)
+        BuildDisplayIndexImage(display);
     return converted;
+}
+
+bool CDibImage::ConvertLevelPlanes(const WaveletCodec& codec, int shift, const DisplaySettings& display)
+{
+    const std::int16_t offset = CodecComponent::kSampleOffset;
+    if (isColour_ != 1)
+        return LevelPlaneToGray(shift, PlaneOf(codec.Component(kComponentA)), offset, WorkingView());
+    // Chroma coded at half resolution has one level less to come back up, and
+    // so one factor of 2 less of gain to divide out.
+    auto chromaShift = [&](std::size_t component) {
+        return std::max(0, shift - codec.Component(component).SampleLevels());
+    };
+    const ConstYiqPlanes planes{PlaneOf(codec.Component(kComponentA)), PlaneOf(codec.Component(kComponentB)),
+                                PlaneOf(codec.Component(kComponentC))};
+    const LevelShifts shifts{shift, chromaShift(kComponentB), chromaShift(kComponentC)};
+    if (!LevelYiqToRgb(shifts, planes, offset, WorkingView()))
+        return false;
+    if (display.paletteDisplay)
+        (void)BuildIndexImage(display);
+    return true;
 }
 
 bool CDibImage::EncodeLosslessPlanes(WaveletCodec& codec)

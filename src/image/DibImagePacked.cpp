@@ -8,8 +8,7 @@
 
 namespace tamr {
 
-bool CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter,
-                                const DisplaySettings& /*settings*/)
+bool CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter, const DisplaySettings& display)
 {
     *this = CDibImage();
     auto fail = [this] {
@@ -37,7 +36,7 @@ bool CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& p
     const auto rows = rowsOffset < block.size() ? block.subspan(static_cast<std::size_t>(rowsOffset))
                                                 : std::span<const std::uint8_t>();
     LoadRows(rows, header.biHeight < 0);
-    FinishLoad();
+    FinishLoad(display);
 
     fileHeader_.bfType = kBmpTypeBM;
     fileHeader_.bfSize = static_cast<std::uint32_t>(ImageSize() + kFileHeaderSize);

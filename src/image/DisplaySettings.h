@@ -8,7 +8,7 @@ struct DisplaySettings {
     bool paletteDisplay = false; // the screen has 8 bits per pixel: keep an index image for drawing
     bool ditherEnabled = false;  // quantise to 256 colours with error diffusion
     bool fixedPalette = false;   // quantise to the fixed colour table instead of a custom palette
-    bool customPalette = false;  // a custom palette has been built for the current image
+    bool customPalette = false;  // "Custom" was chosen last: only its menu check mark reads it
 };
 
 } // namespace tamr

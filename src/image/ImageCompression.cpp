@@ -3,8 +3,22 @@
 #include "platform/Clock.h"
 
 namespace tamr {
+namespace {
+
+bool AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display)
+{
+    if (!image.AllocateForCodData(static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
+                                  static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour()))
+        return false;
+    if (display.paletteDisplay)
+        image.SetDefaultPalette();
+    return true;
+}
+
+} // namespace
 
 std::optional<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                              const DisplaySettings& display,
                                               const WaveletCodec::LevelCallback& onLevel)
 {
     const TimeStamp t0 = Now();
@@ -17,11 +31,12 @@ std::optional<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& co
         t1 = Now();
         if (!image.DecodeLosslessPlanes(codec))
             return std::nullopt;
+        image.BuildDisplayIndexImage(display);
     } else {
         if (!image.ConvertToPlanes(codec) || !codec.EncodeAll())
             return std::nullopt;
         t1 = Now();
-        const bool decoded = codec.DecodeAll(onLevel) && image.ConvertDecodedPlanes(codec);
+        const bool decoded = codec.DecodeAll(onLevel) && image.ConvertDecodedPlanes(codec, display);
         codec.ReleasePlanes();
         if (!decoded)
             return std::nullopt;
@@ -30,21 +45,18 @@ std::optional<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& co
     return CompressionTimes{ElapsedSeconds(t0, t1), ElapsedSeconds(t1, t2)};
 }
 
-bool DecodeCodImage(CDibImage& image, WaveletCodec& codec, const WaveletCodec::LevelCallback& onLevel)
+bool DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettings& display,
+                    const WaveletCodec::LevelCallback& onLevel)
 {
     if (codec.Method() == CodingMethod::Lossless) {
-        if (!image.AllocateForCodData(static_cast<std::uint16_t>(codec.Width()),
-                                      static_cast<std::uint16_t>(codec.Height()),
-                                      static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour()))
+        if (!AllocateFor(image, codec, display))
             return false;
         (void)image.DecodeLosslessPlanes(codec);
+        image.BuildDisplayIndexImage(display);
         return true;
     }
     const bool decoded =
-        codec.DecodeAll(onLevel) &&
-        image.AllocateForCodData(static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
-                                 static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour()) &&
-        image.ConvertDecodedPlanes(codec);
+        codec.DecodeAll(onLevel) && AllocateFor(image, codec, display) && image.ConvertDecodedPlanes(codec, display);
     codec.ReleasePlanes();
     return decoded;
 }

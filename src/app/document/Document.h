@@ -17,7 +17,9 @@ public:
     virtual ~DocumentView() = default;
     // The document's contents changed: redraw.
     virtual void OnUpdate() = 0;
-    // One level of a progressive decoding, to be drawn at once (before decoding goes on).
+    // One level of a progressive decoding, to be drawn at once (before decoding
+    // goes on): the reduced image stretched over its FullWidth() × FullHeight(),
+    // from its index image and colour table on a palette display.
     virtual void ShowLevel(const CDibImage& levelImage) { (void)levelImage; }
 };
 

@@ -123,7 +123,14 @@ bool CTamrDoc::OpenCod(std::span<const std::uint8_t> file)
     }
     const TimeStamp t0 = Now();
     image_ = std::make_unique<CDibImage>();
-    if (!DecodeCodImage(*image_, *codec_))
+    bool decoded = false;
+    if (codec_->Method() == CodingMethod::Wavelet) {
+        const auto display = MakeLevelDisplay();
+        decoded = display && DecodeCodImage(*image_, *codec_, environment_.display, display->callback);
+    } else {
+        decoded = DecodeCodImage(*image_, *codec_, environment_.display);
+    }
+    if (!decoded)
         return false;
     const TimeStamp t1 = Now();
     compressSeconds_ = 0;
@@ -179,6 +186,30 @@ bool CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
     return true;
 }
 
+std::optional<CTamrDoc::LevelDisplay> CTamrDoc::MakeLevelDisplay()
+{
+    LevelDisplay display;
+    if (!environment_.settings.incrementalDisplay)
+        return display;
+    // Made for the codec's picture before decoding starts; without memory for
+    // it the decoding does not start either.
+    display.image = std::make_unique<CDibImage>();
+    if (!display.image->AllocateForLevelDisplay(*codec_))
+        return std::nullopt;
+    display.callback = [this, &image = *display.image](int level, const WaveletCodec& codec) {
+        ShowDecodedLevel(image, codec, level);
+    };
+    return display;
+}
+
+void CTamrDoc::ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec, int level)
+{
+    if (Views().empty())
+        return;
+    if (levelImage.ShowLevel(codec, level, environment_.display))
+        Views().front()->ShowLevel(levelImage);
+}
+
 bool CTamrDoc::Compress()
 {
     if (!image_ || !codec_)
@@ -191,7 +222,11 @@ bool CTamrDoc::Compress()
         sourceType_ == FileType::Jpeg) {
         std::optional<CompressionTimes> times;
         try {
-            times = CompressImage(*image_, *codec_, environment_.settings);
+            if (environment_.settings.qualityFactor == 100) {
+                times = CompressImage(*image_, *codec_, environment_.settings, environment_.display);
+            } else if (const auto display = MakeLevelDisplay()) {
+                times = CompressImage(*image_, *codec_, environment_.settings, environment_.display, display->callback);
+            }
         } catch (const std::bad_alloc&) {
             times.reset();
         }

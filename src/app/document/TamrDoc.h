@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -90,6 +91,18 @@ private:
     bool OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
     bool OpenJpeg(std::span<const std::uint8_t> file);
     bool ImageFromPackedBlock(std::span<const std::uint8_t> block);
+
+    // Progressive display while the codec decodes: the image each level is
+    // drawn from, and the codec's callback that makes and shows it.
+    struct LevelDisplay {
+        std::unique_ptr<CDibImage> image;
+        WaveletCodec::LevelCallback callback;
+    };
+    // With incremental display on, a level image for the codec's picture and
+    // a callback that shows every level in the first view; without it an
+    // empty callback. Nothing when the level image cannot be made.
+    std::optional<LevelDisplay> MakeLevelDisplay();
+    void ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec, int level);
     void MakeCodecForImage();
 
     // The bit-depth warnings of the image's first reserved word; false when

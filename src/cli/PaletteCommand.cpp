@@ -1,0 +1,40 @@
+#include "cli/PaletteCommand.h"
+
+#include "cli/CliSession.h"
+
+namespace tamr {
+
+CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options)
+{
+    CLI::App* command = app.add_subcommand(
+        "palette", "Write a picture as a 256-colour screen shows it: its index image as an 8-bit BMP file");
+    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG or COD)")->required();
+    command->add_option("OUT", options.output, "the 8-bit BMP file to write")->required();
+    command->add_flag("--fixed", options.fixed, "map to the fixed colour table instead of a custom palette");
+    command->add_flag("--dither", options.dither, "diffuse the colour errors (Floyd-Steinberg)");
+    return command;
+}
+
+int RunPaletteCommand(const PaletteOptions& options, std::ostream& err)
+{
+    CliSession session(err);
+    // Opened as on a 256-colour screen, the picture gets its index image while it loads.
+    session.display.paletteDisplay = true;
+    session.display.fixedPalette = options.fixed;
+    session.display.customPalette = !options.fixed;
+    session.display.ditherEnabled = options.dither;
+    auto document = session.Open(options.input, err);
+    if (!document)
+        return 1;
+    const CDibImage& image = *document->Image();
+    // A gray picture is drawn from its own 8-bit pixels and gray ramp.
+    if (image.IsColour() != 1)
+        return SaveFile(options.output, image.WriteBmp(), err) ? 0 : 1;
+    if (image.PaletteBuilder().ColourCount() == 0) {
+        err << "tamr-cli: cannot build the index image of " << options.input << '\n';
+        return 1;
+    }
+    return SaveFile(options.output, image.WriteIndexBmp(), err) ? 0 : 1;
+}
+
+} // namespace tamr

@@ -525,6 +525,40 @@ TEST(DibImageHostileTest, HugePictureFromATinyFileIsRefusedBeforeAllocating)
     EXPECT_EQ(MessagesOf(layout), std::vector<Message>{ErrorBox("The image is too large to be held in memory")});
 }
 
+TEST(DibImageHostileTest, LargePictureTheFileHoldsLittleOfIsRefused)
+{
+    const std::vector<Message> missing{ErrorBox("The file ends long before the end of its picture")};
+    BmpLayout layout;
+    layout.width = 8000; // 384 MB of working and reference image from a 54-byte file
+    layout.height = 8000;
+    EXPECT_EQ(MessagesOf(layout), missing);
+    // 8-bit colour: the file's index rows count; one byte short of them.
+    layout.width = 5000;
+    layout.height = 4000;
+    layout.bits = 8;
+    layout.table = ColourPalette(4);
+    layout.rows.assign(5000 * 4000 - 1, 1);
+    EXPECT_EQ(MessagesOf(layout), missing);
+    // Up to 2^24 pixels a short file still opens, the rest of the pixels zero.
+    layout.width = 4097;
+    layout.height = 4096;
+    layout.table = GrayRamp();
+    layout.rows.assign(100, 7);
+    EXPECT_EQ(MessagesOf(layout), missing);
+    layout.width = 4096;
+    auto loaded = Read(BuildBmp(layout));
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_EQ(loaded->image.Pixels()[99], 7);
+    EXPECT_EQ(loaded->image.Pixels()[100], 0);
+    // A file that holds the whole picture opens at any size.
+    layout.width = 5000;
+    layout.height = 4000;
+    layout.rows.assign(5000 * 4000, 9);
+    loaded = Read(BuildBmp(layout));
+    ASSERT_TRUE(loaded->ok);
+    EXPECT_EQ(loaded->image.Pixels().back(), 9);
+}
+
 TEST(DibImageHostileTest, LargestSidesAreAcceptedWhenTheBlockFits)
 {
     BmpLayout layout;
@@ -653,7 +687,7 @@ void LimitAddressSpace()
     std::ifstream statm("/proc/self/statm");
     std::size_t pages = 0;
     statm >> pages;
-    const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{256} << 20);
+    const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{32} << 20);
     const rlimit cap{limit, limit};
     setrlimit(RLIMIT_AS, &cap);
 }
@@ -664,8 +698,10 @@ TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
         GTEST_SKIP() << "the address sanitizer reserves address space of its own";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     BmpLayout layout;
-    layout.width = 12000;
-    layout.height = 12000; // about 1 GB of block: under the size cap, over the address-space cap
+    // The largest picture a short file may ask for: 96 MB of block, under the
+    // size cap and over the address-space cap.
+    layout.width = 4096;
+    layout.height = 4096;
     const auto file = BuildBmp(layout);
     EXPECT_EXIT(
         {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -95,6 +96,29 @@ TEST(JpegCorpusTest, EveryFileOpensOrGivesTheReadersMessageAndMatchesDjpeg)
     std::cout << "\n";
     if (!compare)
         GTEST_SKIP() << "djpeg not installed: pixels not compared";
+}
+
+TEST(JpegCorpusTest, LargeCameraAndResizedPhotosMatchDjpeg)
+{
+    // Partial MCUs at both edges, 4:2:2 and 4:4:4, several megapixels.
+    SKIP_WITHOUT_CORPUS();
+    if (!HaveDjpeg())
+        GTEST_SKIP() << "djpeg not installed";
+    const test::ScratchDir scratch;
+    std::size_t compared = 0;
+    for (const auto& path : test::CorpusFiles("photos")) {
+        if (path.extension() != ".jpg")
+            continue;
+        SCOPED_TRACE(path.string());
+        ScriptedPrompter prompter;
+        const auto block = ReadJpeg(test::ReadBytes(path), prompter);
+        ASSERT_TRUE(block.has_value());
+        const auto expected = DjpegPixels(path, scratch);
+        ASSERT_TRUE(expected.has_value());
+        EXPECT_TRUE(std::equal(block->begin() + 44, block->end(), expected->begin(), expected->end()));
+        ++compared;
+    }
+    EXPECT_GE(compared, 2u);
 }
 
 TEST(JpegCorpusTest, KnownFilesGiveTheirOutcome)

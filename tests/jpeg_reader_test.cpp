@@ -246,6 +246,30 @@ TEST(JpegReaderTest, PictureLargerThanThePixelLimitIsRefusedAsMemoryLow)
     EXPECT_EQ(refused.messages, ErrorBox(kMemoryLow));
 }
 
+TEST(JpegReaderTest, LargePictureTheFileCannotHoldIsRefused)
+{
+    // A small file whose frame header claims a large picture: the decoder would
+    // make up nearly all of it from the end marker the source supplies.
+    auto file = MakeJpeg(JpegSpec{});
+    const std::size_t frame = test::FindMarker(file, 0xC0);
+    ASSERT_LT(frame + 9, file.size());
+    auto withSize = [&](int width, int height) {
+        auto changed = file;
+        changed[frame + 5] = static_cast<std::uint8_t>(height >> 8);
+        changed[frame + 6] = static_cast<std::uint8_t>(height & 0xFF);
+        changed[frame + 7] = static_cast<std::uint8_t>(width >> 8);
+        changed[frame + 8] = static_cast<std::uint8_t>(width & 0xFF);
+        return changed;
+    };
+    ExpectRefused(withSize(5000, 5000), "The file ends long before the end of its picture");
+    ExpectRefused(withSize(4097, 4096), "The file ends long before the end of its picture");
+    // Smaller pictures open with whatever the decoder makes of the missing data.
+    const Outcome small = Read(withSize(300, 200));
+    ASSERT_TRUE(small.block.has_value());
+    EXPECT_TRUE(small.messages.empty());
+    EXPECT_EQ(small.block->size(), 44 + StrideFor(300) * 200);
+}
+
 // A non-interleaved file with extra scans of the first component that hold no
 // data: the decoder warns once for each and decodes the whole component again.
 std::vector<std::uint8_t> WithEmptyScans(int count)

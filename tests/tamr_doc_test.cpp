@@ -10,6 +10,7 @@
 #include "codec/QualityFactor.h"
 #include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/GifTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
@@ -177,6 +178,47 @@ TEST_F(TamrDocTest, OpensByContent)
     EXPECT_FALSE(Open(Write("bad.cod", {'C', 'I', 'S', '4', '.', '0', 0, 0})));
     ASSERT_EQ(prompter_.Messages().size(), 1u);
     EXPECT_EQ(prompter_.Messages()[0].text, "file can not be decompressed!!");
+}
+
+TEST_F(TamrDocTest, GifOpensAndEveryGifFailureSaysWhyOnce)
+{
+    test::GifSpec layout;
+    layout.width = 6;
+    layout.height = 4;
+    layout.pixels.assign(24, 7);
+    const auto good = test::BuildGif(layout);
+    auto gif = Open(Write("picture.gif", good));
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->SourceType(), FileType::Gif);
+    EXPECT_FALSE(gif->OnUpdateFileSave());
+    EXPECT_FALSE(gif->OnUpdateFileSaveAs());
+    EXPECT_EQ(gif->Codec()->DataSize(), good.size());
+    EXPECT_TRUE(prompter_.Messages().empty());
+
+    const Message readError{"There was an error reading the file!!", "Error", MessageIcon::Error, MessageButtons::Ok};
+    auto failureMessages = [&](const test::GifSpec& spec, std::size_t keepBytes = SIZE_MAX) {
+        prompter_.Clear();
+        auto bytes = test::BuildGif(spec);
+        bytes.resize(std::min(bytes.size(), keepBytes));
+        EXPECT_FALSE(Open(Write("broken.gif", bytes)));
+        return prompter_.Messages();
+    };
+    // Files the reader cannot read at all get the document's read error ...
+    test::GifSpec wrongVersion = layout;
+    wrongVersion.signature = "GIF90a";
+    EXPECT_EQ(failureMessages(wrongVersion), std::vector<Message>{readError});
+    EXPECT_EQ(failureMessages(layout, 20), std::vector<Message>{readError});
+    // ... files it refuses knowingly only the reader's message ...
+    test::GifSpec sixteen = layout;
+    sixteen.screenTableBits = 4;
+    sixteen.globalTable = test::ColourTriples(16);
+    EXPECT_EQ(failureMessages(sixteen), (std::vector<Message>{{"Two and four bit GIF files are not supported.", "ERROR",
+                                                               MessageIcon::Error, MessageButtons::Ok}}));
+    // ... and blocks the image refuses only the image's.
+    test::GifSpec fourBits = layout;
+    fourBits.localTable = test::ColourTriples(16);
+    EXPECT_EQ(failureMessages(fourBits), (std::vector<Message>{{"The file is not in a 24 bit or 8 bit mode", "ERROR",
+                                                                MessageIcon::Error, MessageButtons::Ok}}));
 }
 
 TEST_F(TamrDocTest, SaveAsChecksTheKind)

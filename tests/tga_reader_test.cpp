@@ -582,6 +582,19 @@ TEST(TgaReaderHostileTest, HugeSidesFromATinyFileAreRefusedBeforeAllocating)
     EXPECT_FALSE(ReadTga(layout));
     layout.depth = 0;
     EXPECT_FALSE(ReadTga(layout)) << "more pixels than the default limit";
+    // Within the limit, a depth of 0 still takes a byte for every pixel: an
+    // 18-byte header cannot ask for a 50 MB block.
+    layout.width = 4096;
+    layout.height = 4096;
+    EXPECT_FALSE(ReadTga(layout));
+    layout.imageType = 3; // gray
+    EXPECT_FALSE(ReadTga(layout));
+    layout.imageType = 2;
+    layout.width = 8;
+    layout.height = 8;
+    const auto block = ReadTga(layout);
+    ASSERT_TRUE(block) << "64 bytes hold 64 pixels of depth 0";
+    EXPECT_EQ(block->size(), 44u + 24 * 8);
 }
 
 TEST(TgaReaderHostileTest, PixelLimitIsInclusive)

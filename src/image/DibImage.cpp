@@ -4,6 +4,7 @@
 
 #include "image/FixedColourTable.h"
 #include "image/ImageMessages.h"
+#include "image/ReaderLimits.h"
 
 namespace tamr {
 namespace {
@@ -51,13 +52,19 @@ void CDibImage::SetDefaultPalette()
     }
 }
 
-CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference)
+CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference) const
 {
     // 64-bit arithmetic: with 16-bit sides none of these can overflow.
-    const std::uint64_t working =
-        std::uint64_t{width_} * (bitsPerPixel_ / 8u) * height_ + std::uint64_t{rowPad_} * height_;
-    const std::uint64_t index = isColour_ == 1 ? (std::uint64_t{width_} + indexRowPad_) * height_ : 0;
-    const std::uint64_t reference = withReference ? working : 0;
+    BlockParts parts;
+    parts.working = std::uint64_t{width_} * (bitsPerPixel_ / 8u) * height_ + std::uint64_t{rowPad_} * height_;
+    parts.index = isColour_ == 1 ? (std::uint64_t{width_} + indexRowPad_) * height_ : 0;
+    parts.reference = withReference ? parts.working : 0;
+    return parts;
+}
+
+CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference)
+{
+    const auto [working, index, reference] = PixelBlockParts(withReference);
     const std::uint64_t total = working + index + reference;
     if (total > kMaxPixelBlockBytes)
         return BlockResult::TooLarge;
@@ -73,7 +80,7 @@ CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference)
     return BlockResult::Allocated;
 }
 
-bool CDibImage::BeginLoad(const BitmapInfoHeader& header, Prompter& prompter)
+bool CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, Prompter& prompter)
 {
     // A negative height means top-down rows; the image always holds them bottom-up.
     const std::int64_t width = header.biWidth;
@@ -94,6 +101,20 @@ bool CDibImage::BeginLoad(const BitmapInfoHeader& header, Prompter& prompter)
     }
     rowPad_ = RowPadFor(width_, bitsPerPixel_);
     indexRowPad_ = RowPadFor(width_, 8);
+
+    const BlockParts parts = PixelBlockParts(true);
+    if (parts.working + parts.index + parts.reference > kMaxPixelBlockBytes) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return false;
+    }
+    // Missing rows are zero, but a large picture the source holds little of
+    // is not worth the memory it would take.
+    const bool fromIndices = expandedFromIndexed_ == kExpandedFromIndexed;
+    if (!PictureJustified(std::uint64_t{width_} * height_, rowBytesPresent,
+                          fromIndices ? parts.index : parts.working)) {
+        ShowImageError(prompter, kPictureMissingMessage);
+        return false;
+    }
 
     switch (AllocatePixelBlock(true)) {
     case BlockResult::Allocated:

@@ -167,7 +167,8 @@ private:
 
     // Shared steps of loading from a file or a packed block: take the size and
     // depth from the header (the colour table already read), allocate the block.
-    bool BeginLoad(const BitmapInfoHeader& header, Prompter& prompter);
+    // rowBytesPresent is how many bytes of pixel rows the source holds.
+    bool BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, Prompter& prompter);
     // Copies the source rows into the index image (8-bit colour) or the working image.
     void LoadRows(std::span<const std::uint8_t> rows, bool topDown);
     // Gray mapping or expansion to 24 bits, the index image on a palette
@@ -178,6 +179,13 @@ private:
     void MapGrayLevels();
     void ExpandIndexedPixels();
 
+    struct BlockParts {
+        std::uint64_t working = 0;
+        std::uint64_t index = 0;
+        std::uint64_t reference = 0;
+    };
+    // Bytes of each buffer of the pixel block for the current size and depth.
+    BlockParts PixelBlockParts(bool withReference) const;
     BlockResult AllocatePixelBlock(bool withReference);
 
     std::span<std::uint8_t> Part(std::size_t offset, std::size_t size)

@@ -104,12 +104,11 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
     for (std::size_t i = 0; i < entries && reader.Remaining() > 0; ++i)
         info_.colours[i] = layout.entrySize == kRgbQuadSize ? ReadRgbQuad(reader) : ReadRgbTriple(reader);
 
-    if (!BeginLoad(header, prompter))
-        return fail();
-
     // A pixel area the file holds only in part leaves the rest zero.
     const auto rows =
         fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
+    if (!BeginLoad(header, rows.size(), prompter))
+        return fail();
     LoadRows(rows, header.biHeight < 0);
     FinishLoad(display);
 

@@ -29,12 +29,11 @@ bool CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& p
     for (std::size_t i = 0; i < entries && reader.Remaining() > 0; ++i)
         info_.colours[i] = ReadRgbQuad(reader);
 
-    if (!BeginLoad(header, prompter))
-        return fail();
-
     const std::uint64_t rowsOffset = PackedRowsOffset(header.biClrUsed);
     const auto rows = rowsOffset < block.size() ? block.subspan(static_cast<std::size_t>(rowsOffset))
                                                 : std::span<const std::uint8_t>();
+    if (!BeginLoad(header, rows.size(), prompter))
+        return fail();
     LoadRows(rows, header.biHeight < 0);
     FinishLoad(display);
 

@@ -128,8 +128,12 @@ public:
     {
     }
 
+    // A value too wide for the block's depth (a 1- or 4-bit block whose code
+    // stream holds larger values) is stored as 0.
     void Store(std::uint16_t gifRow, std::size_t x, std::uint8_t value)
     {
+        if (bits_ < 8 && value >= (1u << bits_))
+            value = 0;
         std::uint8_t* row = rows_.data() + static_cast<std::size_t>(height_ - 1 - gifRow) * stride_;
         switch (bits_) {
         case 8:
@@ -173,9 +177,11 @@ template <typename RowAction> bool ForEachRow(const ImageDescriptor& descriptor,
     return true;
 }
 
-// Decodes exactly width x height values; a stream that ends early leaves the
-// rest of the rows as they are (index 0).
-void DecodePixels(ByteReader& reader, const ImageDescriptor& descriptor, std::uint32_t colourCount, PixelRows& rows)
+// Decodes exactly width x height values; a stream that ends early or breaks
+// leaves the rest of the rows as they are (index 0). Values are stored as
+// decoded, also those beyond the colour table: the image's table is black past
+// the entries the block brings.
+void DecodePixels(ByteReader& reader, const ImageDescriptor& descriptor, PixelRows& rows)
 {
     if (reader.Remaining() == 0)
         return;
@@ -186,11 +192,9 @@ void DecodePixels(ByteReader& reader, const ImageDescriptor& descriptor, std::ui
     ForEachRow(descriptor, [&](std::uint16_t y) {
         for (std::size_t x = 0; x < descriptor.width; ++x) {
             const int value = decoder.Next();
-            if (value < 0)
+            if (value < 0) // one of the decoder's end values, never a pixel
                 return false;
-            // An index beyond the colour table is stored as 0, so that every
-            // index of the block names one of its entries.
-            rows.Store(y, x, static_cast<std::uint32_t>(value) < colourCount ? static_cast<std::uint8_t>(value) : 0);
+            rows.Store(y, x, static_cast<std::uint8_t>(value));
         }
         return true;
     });
@@ -246,8 +250,10 @@ std::optional<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Pr
         ShowImageError(prompter, kTooLargeMessage);
         return std::nullopt;
     }
-    if (pixels > PixelsBackedBy(reader.Remaining()))
+    if (pixels > PixelsBackedBy(reader.Remaining())) {
+        ShowImageError(prompter, kPictureMissingMessage);
         return std::nullopt;
+    }
 
     const std::uint16_t bits = OutputBitsFor(tableBits);
     const std::uint64_t stride = RowStride(descriptor.width, bits);
@@ -259,7 +265,7 @@ std::optional<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Pr
     WriteHeaderAndPalette(*block, descriptor, bits, colourCount, table);
     const std::span<std::uint8_t> rowBytes = std::span(*block).subspan(static_cast<std::size_t>(rowsOffset));
     PixelRows rows(rowBytes, static_cast<std::size_t>(stride), descriptor.height, bits);
-    DecodePixels(reader, descriptor, colourCount, rows);
+    DecodePixels(reader, descriptor, rows);
     return block;
 }
 

@@ -22,13 +22,16 @@ class CGifReader {
 public:
     // Only files whose logical screen declares a 256-entry colour table are
     // read. The block holds 1, 4 or 8 bits per pixel as the image's own table
-    // size asks (2, up to 16, or more entries); pixels the code stream does not
-    // reach, and indices beyond the colour table, are index 0.
+    // size asks (2, up to 16, or more entries), with that many palette entries.
+    // Values are stored as decoded, also those beyond the colour table; pixels
+    // the code stream does not reach (it ends early or is corrupt) are 0.
     //
     // Nothing and no message: an empty file, a wrong signature, a file that ends
-    // before its image data, a picture larger than the code stream could hold,
-    // or no memory for the block. The depth message for a screen table of fewer
-    // than 256 entries, and the too-large message for more than maxPixels pixels.
+    // before its image data, or no memory for the block; the caller reports the
+    // failure. Nothing after a message: the depth message for a screen table of
+    // fewer than 256 entries, the too-large message for more than maxPixels
+    // pixels, the missing-picture message for more pixels than the rest of the
+    // file could code.
     std::optional<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter,
                                   std::uint64_t maxPixels = kDefaultMaxReaderPixels) const;
 };

@@ -20,6 +20,8 @@ inline constexpr std::string_view kPictureSizeMessage = "The width and height of
 inline constexpr std::string_view kTooLargeMessage = "The image is too large to be held in memory";
 inline constexpr std::string_view kHeaderIncompleteMessage = "The file ends inside its bitmap header";
 inline constexpr std::string_view kHeaderUnknownMessage = "The bitmap header is of an unknown kind";
+// A large picture of which the file holds only a small part.
+inline constexpr std::string_view kPictureMissingMessage = "The file ends long before the end of its picture";
 
 // Every failure of the image model is an error box with an OK button.
 inline void ShowImageError(Prompter& prompter, std::string_view text, std::string_view caption = kErrorCaption)

@@ -21,7 +21,12 @@
 namespace tamr {
 namespace {
 
-enum class DecodeResult { Decoded, DecoderFailed, NotSupported, NotColour, NoMemory };
+enum class DecodeResult { Decoded, DecoderFailed, NotSupported, NotColour, NoMemory, PictureMissing };
+
+// No colour JPEG codes more pixels to a byte: the component with the most
+// blocks has one 8x8 block for every 64 pixels, and no block takes fewer than
+// 2 bits (a 1-bit DC difference code and a 1-bit end-of-block code).
+constexpr std::uint64_t kJpegMostPixelsPerByte = 256;
 
 // All the decoder works with. Plain data only: a fatal decoder error longjmps
 // from inside the library back to DecodeJpeg, across RunDecoder, and no object
@@ -78,8 +83,14 @@ DecodeResult RunDecoder(JpegSession& session, std::uint64_t maxPixels, ByteBlock
     jpeg_calc_output_dimensions(decompressor);
     const JDIMENSION width = decompressor->output_width;
     const JDIMENSION height = decompressor->output_height;
-    if (std::uint64_t{width} * height > maxPixels)
+    const std::uint64_t pixels = std::uint64_t{width} * height;
+    if (pixels > maxPixels)
         return DecodeResult::NoMemory;
+    // The decoder makes up whatever the file leaves out; a large picture the
+    // file cannot hold is refused rather than made up at great cost.
+    const std::uint64_t bytesNeeded = (pixels + kJpegMostPixelsPerByte - 1) / kJpegMostPixelsPerByte;
+    if (!PictureJustified(pixels, session.source.file.Size(), bytesNeeded))
+        return DecodeResult::PictureMissing;
 
     if (!jpeg_start_decompress(decompressor))
         return DecodeResult::DecoderFailed;
@@ -142,6 +153,9 @@ std::optional<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& 
         break;
     case DecodeResult::NoMemory:
         ShowImageError(prompter, kJpegMemoryMessage);
+        break;
+    case DecodeResult::PictureMissing:
+        ShowImageError(prompter, kPictureMissingMessage);
         break;
     }
     return std::nullopt;

@@ -26,7 +26,8 @@ inline constexpr long kJpegWarningLimit = 100;
 // to a multiple of 4 bytes. A file that ends early decodes as far as it goes.
 // On failure the user has been told why (caption "ERROR") and nothing is
 // returned; an image of more than maxPixels pixels is refused as memory low
-// before anything is allocated for it.
+// before anything is allocated for it, and a picture above the unbacked
+// allowance that the file is too short to hold with the missing-picture message.
 std::optional<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter,
                                   std::uint64_t maxPixels = kDefaultMaxReaderPixels);
 

@@ -163,14 +163,13 @@ std::optional<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& p
             plan.outputBits = IndexBitsForMapLength(header.colourMapLength);
     }
 
-    // Every pixel is looked at through at least its first byte, except true
-    // colour, which reads whole stored pixels or (too few colour bits) nothing.
+    // Every stored pixel takes at least one byte, even at a nonsensical depth of
+    // 0: the rows must be in the file, or a header alone could ask for a block
+    // of any size.
     const std::uint64_t pixelCount = std::uint64_t{header.width} * header.height;
     if (pixelCount > maxPixels)
         return std::nullopt;
-    const std::size_t stride = plan.pixels == PixelForm::Index || plan.pixels == PixelForm::Bit
-                                   ? std::max<std::size_t>(1, header.InputBytesPerPixel())
-                                   : header.InputBytesPerPixel();
+    const std::size_t stride = std::max<std::size_t>(1, header.InputBytesPerPixel());
     const std::uint64_t pixelBytes = pixelCount * stride;
     if (pixelBytes > reader.Remaining())
         return std::nullopt;

@@ -8,6 +8,7 @@
 #include "image/JpegReader.h"
 #include "image/TgaReader.h"
 #include "platform/Clock.h"
+#include "platform/CountingPrompter.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
@@ -158,9 +159,15 @@ bool CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
             return false;
         }
     } else {
-        block = CGifReader().Read(file, environment_.prompter);
-        if (!block)
+        // The reader tells the user about the files it refuses knowingly; a
+        // file it simply cannot read gets the document's read error.
+        CountingPrompter reader(environment_.prompter);
+        block = CGifReader().Read(file, reader);
+        if (!block) {
+            if (reader.MessagesShown() == 0)
+                environment_.prompter.ShowError(kReadError, "Error");
             return false;
+        }
     }
     if (!ImageFromPackedBlock(*block))
         return false;

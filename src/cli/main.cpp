@@ -6,6 +6,7 @@
 
 #include "cli/BatchCommand.h"
 #include "cli/CompressCommands.h"
+#include "cli/EditCommands.h"
 #include "cli/InfoCommand.h"
 
 namespace {
@@ -28,6 +29,10 @@ int Run(int argc, char** argv)
     CLI::App* stats = tamr::AddStatsCommand(app, statsOptions);
     tamr::BatchOptions batchOptions;
     CLI::App* batch = tamr::AddBatchCommand(app, batchOptions);
+    tamr::FilterOptions filterOptions;
+    CLI::App* filter = tamr::AddFilterCommand(app, filterOptions);
+    tamr::SharpenOptions sharpenOptions;
+    CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed())
@@ -44,6 +49,10 @@ int Run(int argc, char** argv)
         return tamr::RunStatsCommand(statsOptions, std::cout, std::cerr);
     if (batch->parsed())
         return tamr::RunBatchCommand(batchOptions, std::cout, std::cerr);
+    if (filter->parsed())
+        return tamr::RunFilterCommand(filterOptions, std::cerr);
+    if (sharpen->parsed())
+        return tamr::RunSharpenCommand(sharpenOptions, std::cerr);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
+#include "support/DocumentTestFixture.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
@@ -111,6 +112,98 @@ TEST(CliDocumentTest, BatchWritesWhatSingleRunsWrite)
                                       scratch);
         ASSERT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(test::ReadBytes(scratch / "out" / ("p" + std::to_string(i) + ".cod")), test::ReadBytes(single));
+    }
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(CliDocumentTest, CompressToABitmapStillReportsThePsnr)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "p.bmp", Picture(40, 30, 0, 3));
+    const auto run = test::RunCli(
+        "compress " + Quoted((scratch / "p.bmp").string()) + " " + Quoted((scratch / "shown.bmp").string()), scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(" dB.\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("PSNR : 0\n"), std::string::npos) << run.out;
+    EXPECT_EQ(test::ReadBytes(scratch / "shown.bmp").size(), test::ReadBytes(scratch / "p.bmp").size());
+}
+
+TEST(CliDocumentTest, JpegWarningGoesToStandardErrorOnce)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "shot.jpg", test::ColourJpeg(64, 48));
+    const std::string warning = "Warning: Orginal Image is compressed by JPEG!!";
+    const auto in = Quoted((scratch / "shot.jpg").string());
+    auto run = test::RunCli("compress " + in + " " + Quoted((scratch / "a.cod").string()) + " --json", scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Occurrences(run.err, warning), 1u) << run.err;
+    EXPECT_TRUE(nlohmann::json::accept(run.out)) << run.out; // nothing but the figures on standard output
+    // A quality search compresses many times and still warns once.
+    run = test::RunCli("compress " + in + " " + Quoted((scratch / "b.cod").string()) + " --target-psnr 30 --json",
+                       scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Occurrences(run.err, warning), 1u) << run.err;
+    EXPECT_TRUE(nlohmann::json::accept(run.out)) << run.out;
+    // Before compression nothing warns.
+    run = test::RunCli("stats " + in, scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Occurrences(run.err, warning), 0u);
+}
+
+TEST(CliDocumentTest, ConvertFollowsTheSaveAsRulesForEveryKind)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "x.gif", test::ColourGif(10, 6));
+    const auto in = Quoted((scratch / "x.gif").string());
+    // Nothing has been coded: a COD file cannot be written.
+    auto run = test::RunCli("convert " + in + " " + Quoted((scratch / "x.cod").string()), scratch);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Error: The file is not this type!!"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(scratch / "x.cod"));
+    run = test::RunCli("convert " + in + " " + Quoted((scratch / "x.bmp").string()), scratch);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(scratch / "x.bmp").size(), 54u + 32u * 6u);
+    // A compressed picture may go anywhere but a name of neither kind.
+    run = test::RunCli("roundtrip " + Quoted((scratch / "x.bmp").string()) + " " + Quoted((scratch / "x.txt").string()),
+                       scratch);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("Error: Cannot Save to the file!!"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(scratch / "x.txt"));
+}
+
+TEST(CliDocumentTest, BatchOnEveryCoreWritesWhatSingleRunsWrite)
+{
+    test::ScratchDir scratch;
+    std::vector<std::filesystem::path> inputs;
+    for (int i = 0; i < 6; ++i) {
+        inputs.push_back(scratch / ("p" + std::to_string(i) + ".bmp"));
+        test::WriteBytes(inputs.back(), Picture(50 + i * 3, 40 + i, 0, static_cast<std::uint32_t>(10 + i)));
+    }
+    inputs.push_back(scratch / "shot.jpg");
+    test::WriteBytes(inputs.back(), test::ColourJpeg(48, 32));
+    std::string files;
+    for (const auto& input : inputs)
+        files += " " + Quoted(input.string());
+    const auto batch = test::RunCli("batch --out " + Quoted((scratch / "out").string()) + " -q 60" + files, scratch);
+    ASSERT_EQ(batch.exitCode, 0) << batch.err << batch.out;
+    EXPECT_NE(batch.out.find("7 compressed, 0 failed"), std::string::npos) << batch.out;
+    // Notices reach standard error, named after their file.
+    EXPECT_NE(batch.err.find("shot.jpg: Warning: Orginal Image is compressed by JPEG!!"), std::string::npos)
+        << batch.err;
+    for (const auto& input : inputs) {
+        const auto single = scratch / ("single-" + input.stem().string() + ".cod");
+        const auto run =
+            test::RunCli("compress " + Quoted(input.string()) + " " + Quoted(single.string()) + " -q 60", scratch);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(test::ReadBytes(scratch / "out" / (input.stem().string() + ".cod")), test::ReadBytes(single))
+            << input;
     }
 }
 

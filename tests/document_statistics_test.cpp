@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "app/document/DocumentEdits.h"
 #include "app/document/DocumentStatistics.h"
 #include "app/document/TamrDoc.h"
 #include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/DocumentTestFixture.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
@@ -98,6 +102,95 @@ TEST_F(DocumentStatisticsTest, EmptyDocumentShowsEmptyFields)
     ASSERT_TRUE(document.OnNewDocument());
     EXPECT_TRUE(StatisticsTexts(document).psnr.empty());
     EXPECT_TRUE(InformationTexts(document).fileName.empty());
+}
+
+TEST_F(DocumentStatisticsTest, AfterFiltersBeforeCompression)
+{
+    auto document = OpenPicture(20, 10);
+    FilterRequest negative;
+    negative.index = 15; // every interior byte v becomes 255 - v
+    ASSERT_TRUE(FilterDocument(*document, prompter_, negative));
+    // Interior bytes are (x * 3 + y * 11) % 200 with x the byte column; the
+    // largest change |255 - 2v| comes from the smallest interior byte.
+    int largest = 0;
+    double squares[3] = {0, 0, 0}; // per byte position of a pixel
+    const int rowBytes = 20 * 3;
+    for (int y = 1; y < 9; ++y)
+        for (int x = 3; x < rowBytes - 3; ++x) {
+            const int v = (x * 3 + y * 11) % 200;
+            largest = std::max(largest, std::abs(255 - 2 * v));
+            squares[x % 3] += (255.0 - 2 * v) * (255.0 - 2 * v);
+        }
+    const auto stats = StatisticsTexts(*document);
+    EXPECT_EQ(stats.largestDifference, std::to_string(largest));
+    const double n = 20 * 10;
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%3.2f ",
+                  ((squares[1] / n + squares[2] / n) + squares[0] / n) * 0.3333333333333333);
+    EXPECT_EQ(stats.meanSquaredError, expected);
+    EXPECT_EQ(stats.psnr, "0"); // still a bitmap title
+}
+
+TEST_F(DocumentStatisticsTest, SourcesOtherThanBitmapsCountTheirFileLength)
+{
+    const auto gif = test::ColourGif(12, 8);
+    const auto jpeg = test::ColourJpeg(16, 8);
+    for (const auto& [name, bytes] : {std::pair{"x.gif", gif}, std::pair{"x.jpg", jpeg}}) {
+        test::WriteBytes(scratch_ / name, bytes);
+        CTamrDoc document(environment_);
+        ASSERT_TRUE(document.OnOpenDocument(scratch_ / name)) << name;
+        const auto figures = Figures(document);
+        EXPECT_EQ(figures.compressedSize, document.Codec()->HeaderSize() + bytes.size()) << name;
+        EXPECT_EQ(figures.originalSize, document.Image()->FileHeader().bfSize);
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%4.1f to 1",
+                      static_cast<double>(figures.originalSize) / static_cast<double>(figures.compressedSize));
+        EXPECT_EQ(StatisticsTexts(document).compressionRatio, expected);
+        EXPECT_EQ(StatisticsTexts(document).psnr, "0");
+    }
+}
+
+TEST_F(DocumentStatisticsTest, JpegDecodingTimeIsTheDecompressionTime)
+{
+    test::WriteBytes(scratch_ / "x.jpg", test::ColourJpeg(64, 64));
+    CTamrDoc document(environment_);
+    ASSERT_TRUE(document.OnOpenDocument(scratch_ / "x.jpg"));
+    const auto info = InformationTexts(document);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%2.2f Sec.", static_cast<double>(document.DecompressSeconds()));
+    EXPECT_EQ(info.decompressionTime, expected);
+    EXPECT_EQ(info.compressionTime, "0.00 Sec.");
+    std::snprintf(expected, sizeof expected, "%2.2f Sec", static_cast<double>(document.DecompressSeconds()));
+    EXPECT_EQ(info.overallTime, expected);
+}
+
+TEST_F(DocumentStatisticsTest, PropertiesNeverShowTheQuality)
+{
+    auto document = OpenPicture(64, 48);
+    ASSERT_TRUE(document->Compress());
+    const auto info = InformationTexts(*document);
+    EXPECT_EQ(info.psnr, "N/A");
+    EXPECT_EQ(info.largestDifference, "N/A");
+    EXPECT_EQ(info.fileName, "photo.cod");
+    EXPECT_EQ(info.originalDimensions, "64 x 48");
+    EXPECT_EQ(info.displayDimensions, "64 x 48");
+    const auto stats = StatisticsTexts(*document);
+    EXPECT_EQ(info.compressedSize, stats.compressedSize);
+    EXPECT_EQ(info.compressionRatio, stats.compressionRatio);
+}
+
+TEST_F(DocumentStatisticsTest, PsnrTexts)
+{
+    EXPECT_EQ(PsnrText(31.256), "31.26 dB.");
+    EXPECT_EQ(PsnrText(5.0), "5.00 dB.");
+    EXPECT_EQ(PsnrText(HUGE_VAL), "inf dB.");
+    // Figures taken earlier give the texts the document had then.
+    DocumentFigures figures;
+    figures.psnr = 40.0;
+    figures.psnrShown = true;
+    EXPECT_EQ(StatisticsTexts(figures).psnr, "40.00 dB.");
+    figures.psnrShown = false;
+    EXPECT_EQ(StatisticsTexts(figures).psnr, "0");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/ByteReader.h"
@@ -99,6 +101,101 @@ TEST(FileIoTest, FailedWriteLeavesTheOldFile)
     EXPECT_FALSE(reason.empty());
     EXPECT_EQ(*ReadFileBytes(path), (std::vector<std::uint8_t>{9, 9}));
     EXPECT_FALSE(ReadFileBytes(dir / "nothing").has_value());
+}
+
+// Writes `allowed` bytes, then reports a full disk.
+class FullDisk : public FileOutput {
+public:
+    explicit FullDisk(std::size_t allowed) : allowed_(allowed) {}
+    ssize_t Write(int descriptor, const std::uint8_t* data, std::size_t size) const override
+    {
+        if (allowed_ == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const ssize_t result = FileOutput::Write(descriptor, data, std::min(size, allowed_));
+        allowed_ -= static_cast<std::size_t>(std::max<ssize_t>(result, 0));
+        return result;
+    }
+
+private:
+    mutable std::size_t allowed_;
+};
+
+// A write that makes no progress and reports no error.
+class StalledOutput : public FileOutput {
+public:
+    ssize_t Write(int, const std::uint8_t*, std::size_t) const override { return 0; }
+};
+
+std::size_t FileCount(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
+}
+
+TEST(FileIoTest, WriteErrorPartWayLeavesTheOldFileAndNoTemporary)
+{
+    test::ScratchDir dir;
+    const auto path = dir / "keep.bin";
+    const std::vector<std::uint8_t> old(1000, 0x11);
+    ASSERT_TRUE(WriteFileAtomically(path, old));
+    std::string reason;
+    EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 0x22), &reason, FullDisk(3000)));
+    EXPECT_NE(reason.find("No space left on device"), std::string::npos) << reason;
+    EXPECT_EQ(*ReadFileBytes(path), old);
+    EXPECT_EQ(FileCount(dir.Path()), 1u);
+
+    EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(10, 0x33), &reason, StalledOutput()));
+    EXPECT_EQ(*ReadFileBytes(path), old);
+    EXPECT_EQ(FileCount(dir.Path()), 1u);
+}
+
+TEST(FileIoTest, ReplacedFileKeepsItsPermissions)
+{
+    test::ScratchDir dir;
+    const auto path = dir / "private.bin";
+    ASSERT_TRUE(WriteFileAtomically(path, std::vector<std::uint8_t>{1}));
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_read | perms::owner_write);
+    ASSERT_TRUE(WriteFileAtomically(path, std::vector<std::uint8_t>{2, 3}));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & perms::all, perms::owner_read | perms::owner_write);
+    EXPECT_EQ(*ReadFileBytes(path), (std::vector<std::uint8_t>{2, 3}));
+}
+
+TEST(FileIoTest, LinkedTargetIsReplacedBehindItsLink)
+{
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir / "real");
+    ASSERT_TRUE(WriteFileAtomically(dir / "real" / "file.bin", std::vector<std::uint8_t>{1}));
+    std::filesystem::create_symlink("real/file.bin", dir / "link.bin");
+    ASSERT_TRUE(WriteFileAtomically(dir / "link.bin", std::vector<std::uint8_t>{4, 5}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.bin"));
+    EXPECT_EQ(*ReadFileBytes(dir / "real" / "file.bin"), (std::vector<std::uint8_t>{4, 5}));
+    EXPECT_EQ(FileCount(dir / "real"), 1u);
+}
+
+TEST(FileIoTest, FolderIsNeverReplaced)
+{
+    test::ScratchDir dir;
+    std::filesystem::create_directory(dir / "folder.bmp");
+    std::string reason;
+    EXPECT_FALSE(WriteFileAtomically(dir / "folder.bmp", std::vector<std::uint8_t>{1}, &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.bmp"));
+    EXPECT_EQ(FileCount(dir.Path()), 1u);
+}
+
+TEST(FileIoTest, ReadOnlyFileIsNotReplaced)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write any file";
+    test::ScratchDir dir;
+    const auto path = dir / "locked.bin";
+    ASSERT_TRUE(WriteFileAtomically(path, std::vector<std::uint8_t>{1}));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>{2}));
+    EXPECT_EQ(*ReadFileBytes(path), std::vector<std::uint8_t>{1});
 }
 
 } // namespace

@@ -1,114 +1,157 @@
+// The document's life: opening by content, Compress, command enabling through
+// every state, and what closing leaves behind. Saving is in tamr_doc_save_test.
+
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 
-#include "app/document/TamrDoc.h"
 #include "codec/QualityFactor.h"
-#include "platform/ScriptedPrompter.h"
-#include "support/BmpTestFiles.h"
-#include "support/GifTestFiles.h"
-#include "support/TestSupport.h"
+#include "support/DocumentTestFixture.h"
 
 namespace tamr {
 namespace {
 
-std::vector<std::uint8_t> ColourBmp(int width, int height, std::uint16_t reserved = 0)
+using test::ColourBmp;
+
+class TamrDocTest : public test::DocumentTest {};
+
+std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes)
 {
-    test::BmpLayout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.reserved1 = reserved;
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < rowBytes; ++x)
-            layout.rows.push_back(x < width * 3 ? static_cast<std::uint8_t>((x * 5 + y * 9) % 256) : 0);
-    return test::BuildBmp(layout);
+    return {bytes.begin(), bytes.end()};
 }
 
-// An uncompressed 24-bit TGA, bottom-up.
-std::vector<std::uint8_t> ColourTga(int width, int height)
-{
-    std::vector<std::uint8_t> file = {
-        0, 0,  2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<std::uint8_t>(width), 0, static_cast<std::uint8_t>(height),
-        0, 24, 0};
-    for (int i = 0; i < width * height * 3; ++i)
-        file.push_back(static_cast<std::uint8_t>(i * 7));
-    return file;
-}
-
-class TamrDocTest : public testing::Test {
-protected:
-    TamrDocTest() : environment_{settings_, display_, prompter_, scratch_.Path()} {}
-
-    std::filesystem::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes)
-    {
-        const auto path = scratch_ / name;
-        test::WriteBytes(path, bytes);
-        return path;
-    }
-
-    std::unique_ptr<CTamrDoc> Open(const std::filesystem::path& path)
-    {
-        auto document = std::make_unique<CTamrDoc>(environment_);
-        if (!document->OnOpenDocument(path))
-            return nullptr;
-        return document;
-    }
-
-    std::vector<std::string> MessageTexts() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& message : prompter_.Messages())
-            texts.push_back(message.text);
-        return texts;
-    }
-
-    test::ScratchDir scratch_;
-    CodecSettings settings_;
-    DisplaySettings display_;
-    ScriptedPrompter prompter_;
-    DocumentEnvironment environment_;
+// What the enabling handlers say, in the order Save, Save As, New.
+struct Enabling {
+    bool save;
+    bool saveAs;
+    bool newDocument;
+    bool operator==(const Enabling&) const = default;
 };
 
-TEST_F(TamrDocTest, CompressRenamesToCodAndSaveWritesIntoTheCurrentFolder)
+Enabling EnablingOf(const CTamrDoc& document)
 {
-    const auto source = Write("Photo.bmp", ColourBmp(40, 30));
-    auto document = Open(source);
+    return {document.OnUpdateFileSave(), document.OnUpdateFileSaveAs(), document.OnUpdateFileNew()};
+}
+
+TEST_F(TamrDocTest, LoadedBitmap)
+{
+    auto document = Open(Write("Photo.bmp", ColourBmp(40, 30)));
     ASSERT_TRUE(document);
+    EXPECT_EQ(document->SourceType(), FileType::Bmp);
     EXPECT_EQ(document->Title(), "Photo.bmp");
+    EXPECT_EQ(document->PathName(), scratch_ / "Photo.bmp");
     EXPECT_FALSE(document->IsModified());
-    EXPECT_TRUE(document->OnUpdateFileSave());
-    EXPECT_TRUE(document->OnUpdateFileSaveAs());
-    EXPECT_FALSE(document->OnUpdateFileNew());
+    EXPECT_FALSE(document->ImageEdited());
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    // Until the first compression the coded size is the raw picture's.
+    EXPECT_EQ(document->Codec()->DataSize(), 40u * 30u * 3u);
+    EXPECT_EQ(document->CompressSeconds(), 0.0f);
+    EXPECT_EQ(document->DecompressSeconds(), 0.0f);
+    ASSERT_TRUE(document->Palette());
+    EXPECT_EQ(*document->Palette(), CTamrDoc::CreateImagePalette(*document->Image()));
+    EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+TEST_F(TamrDocTest, LoadedTgaGifAndJpegCannotBeSavedBeforeCompression)
+{
+    const auto tga = test::ColourTga(12, 9);
+    const auto gif = test::ColourGif(10, 6);
+    const auto jpeg = test::ColourJpeg(16, 16);
+    const struct {
+        const char* name;
+        const std::vector<std::uint8_t>& bytes;
+        FileType type;
+    } cases[] = {{"x.tga", tga, FileType::Tga}, {"x.gif", gif, FileType::Gif}, {"x.jpg", jpeg, FileType::Jpeg}};
+    for (const auto& c : cases) {
+        auto document = Open(Write(c.name, c.bytes));
+        ASSERT_TRUE(document) << c.name << ": " << testing::PrintToString(MessageTexts());
+        EXPECT_EQ(document->SourceType(), c.type);
+        EXPECT_EQ(document->Title(), c.name);
+        EXPECT_FALSE(document->IsModified());
+        EXPECT_EQ(EnablingOf(*document), (Enabling{false, false, false})) << c.name;
+        // The source file's length stands for the coded size.
+        EXPECT_EQ(document->Codec()->DataSize(), c.bytes.size()) << c.name;
+        EXPECT_EQ(document->CompressSeconds(), 0.0f);
+    }
+}
+
+TEST_F(TamrDocTest, CompressedDocumentIsModifiedUnderItsCodTitle)
+{
+    auto document = Open(Write("photo.bmp", ColourBmp(40, 30)));
+    ASSERT_TRUE(document);
+    document->SetImageEdited(true);
+    ASSERT_TRUE(document->Compress());
+    EXPECT_EQ(document->Title(), "photo.cod");
+    EXPECT_EQ(document->PathName(), scratch_ / "photo.bmp");
+    EXPECT_TRUE(document->IsModified());
+    EXPECT_FALSE(document->ImageEdited()); // Compress clears it
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    EXPECT_EQ(document->Codec()->Method(), CodingMethod::Wavelet);
+    EXPECT_GE(document->CompressSeconds(), 0.0f);
+    // The shown image is the decoded one.
+    EXPECT_NE(Bytes(document->Image()->Pixels()), Bytes(document->Image()->ReferencePixels()));
+}
+
+TEST_F(TamrDocTest, EditedDocumentSavesOnlyWhenModified)
+{
+    auto document = Open(Write("photo.bmp", ColourBmp(24, 24)));
+    ASSERT_TRUE(document);
+    document->SetImageEdited(true);
+    EXPECT_EQ(document->Title(), "photo.bmp");
+    EXPECT_FALSE(document->IsModified());
+    EXPECT_EQ(EnablingOf(*document), (Enabling{false, true, false}));
 
     ASSERT_TRUE(document->Compress());
-    EXPECT_EQ(document->Title(), "Photo.cod");
-    EXPECT_TRUE(document->IsModified());
-    EXPECT_GE(document->CompressSeconds(), 0.0f);
+    document->SetImageEdited(true);
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+}
 
-    const auto saveFolder = scratch_ / "current";
-    std::filesystem::create_directory(saveFolder);
-    environment_.currentDirectory = saveFolder;
-    document->OnFileSave();
-    EXPECT_TRUE(prompter_.Messages().empty()) << MessageTexts().front();
+TEST_F(TamrDocTest, CompressCodesTheLoadedImageNotTheEdits)
+{
+    auto document = Open(Write("photo.bmp", ColourBmp(32, 32)));
+    ASSERT_TRUE(document);
+    settings_.qualityFactor = 100;
+    ApplyQualityFactor(settings_);
+    // An edit of the working image...
+    for (auto& byte : document->Image()->Pixels())
+        byte = static_cast<std::uint8_t>(255 - byte);
+    document->SetImageEdited(true);
+    // ...is replaced by the decoded loaded image: lossless gives it back exactly.
+    ASSERT_TRUE(document->Compress());
+    EXPECT_EQ(Bytes(document->Image()->Pixels()), Bytes(document->Image()->ReferencePixels()));
+    EXPECT_FALSE(document->ImageEdited());
+}
+
+TEST_F(TamrDocTest, FailedCompressKeepsTitleFlagsAndTimes)
+{
+    // Gray noise at quality 99 codes into more bytes than the picture has.
+    test::BmpLayout layout;
+    layout.width = 32;
+    layout.height = 32;
+    layout.bits = 8;
+    layout.table = test::GrayRamp();
+    layout.rows = test::RandomBytes(32 * 32, 9);
+    auto document = Open(Write("noise.bmp", test::BuildBmp(layout)));
+    ASSERT_TRUE(document);
+    document->SetImageEdited(true);
+    settings_.qualityFactor = 99;
+    ApplyQualityFactor(settings_);
+    EXPECT_FALSE(document->Compress());
+    EXPECT_EQ(document->Title(), "noise.bmp");
     EXPECT_FALSE(document->IsModified());
-    const auto saved = test::ReadBytes(saveFolder / "photo.cod"); // the title, lower-cased
-    EXPECT_EQ(saved, document->Codec()->WriteHeader());
+    EXPECT_TRUE(document->ImageEdited());
+    EXPECT_EQ(document->CompressSeconds(), 0.0f);
+    EXPECT_EQ(document->DecompressSeconds(), 0.0f);
+    EXPECT_TRUE(prompter_.Messages().empty()); // the view tells the user
+}
 
-    // Saving again over the existing file asks first; No leaves it alone.
-    prompter_.QueueAnswer(MessageAnswer::No);
-    document->OnFileSave();
-    ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages()[0],
-              (Message{"Copy over existsting file??", "", MessageIcon::Question, MessageButtons::YesNo}));
-
-    // Closing writes the COD file next to the source.
-    ASSERT_TRUE(document->OnSaveDocument(source));
-    EXPECT_EQ(test::ReadBytes(scratch_ / "Photo.cod"), saved);
+TEST_F(TamrDocTest, EmptyDocumentCannotCompress)
+{
+    CTamrDoc document(environment_);
+    ASSERT_TRUE(document.OnNewDocument());
+    EXPECT_FALSE(document.Compress());
+    EXPECT_EQ(document.Image(), nullptr);
+    EXPECT_EQ(document.Codec(), nullptr);
 }
 
 TEST_F(TamrDocTest, CodTitleRule)
@@ -116,6 +159,24 @@ TEST_F(TamrDocTest, CodTitleRule)
     EXPECT_EQ(CTamrDoc::CodTitle("photo"), "photo.cod");
     EXPECT_EQ(CTamrDoc::CodTitle("photo.bmp"), "photo.cod");
     EXPECT_EQ(CTamrDoc::CodTitle("a.b.tga"), "a.cod");
+    EXPECT_EQ(CTamrDoc::CodTitle(".hidden"), ".cod");
+
+    auto document = Open(Write("photo", ColourBmp(16, 16)));
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->TitleExtension(), "hoto");
+    EXPECT_EQ(EnablingOf(*document), (Enabling{false, false, false}));
+    ASSERT_TRUE(document->Compress());
+    EXPECT_EQ(document->Title(), "photo.cod");
+}
+
+TEST_F(TamrDocTest, TitleExtensionIgnoresCase)
+{
+    auto document = Open(Write("SHOT.BMP", ColourBmp(16, 16)));
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->TitleExtension(), ".bmp");
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    document->SetTitle("a.b");
+    EXPECT_EQ(document->TitleExtension(), "a.b"); // shorter than four: the whole title
 }
 
 TEST_F(TamrDocTest, CodDocumentCompressesNothingButBecomesModified)
@@ -123,18 +184,21 @@ TEST_F(TamrDocTest, CodDocumentCompressesNothingButBecomesModified)
     auto bitmap = Open(Write("x.bmp", ColourBmp(40, 40)));
     ASSERT_TRUE(bitmap && bitmap->Compress());
     const auto codFile = bitmap->Codec()->WriteHeader();
-    const auto shown = std::vector<std::uint8_t>(bitmap->Image()->Pixels().begin(), bitmap->Image()->Pixels().end());
+    const auto shown = Bytes(bitmap->Image()->Pixels());
 
     auto document = Open(Write("x.cod", codFile));
     ASSERT_TRUE(document);
     EXPECT_EQ(document->SourceType(), FileType::Cod);
-    EXPECT_EQ(std::vector<std::uint8_t>(document->Image()->Pixels().begin(), document->Image()->Pixels().end()), shown);
+    EXPECT_EQ(Bytes(document->Image()->Pixels()), shown);
     EXPECT_EQ(document->CompressSeconds(), 0.0f);
     EXPECT_FALSE(document->IsModified());
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
     ASSERT_TRUE(document->Compress());
     EXPECT_EQ(document->Title(), "x.cod");
     EXPECT_TRUE(document->IsModified());
+    EXPECT_EQ(document->CompressSeconds(), 0.0f);
     EXPECT_EQ(document->Codec()->WriteHeader(), codFile);
+    EXPECT_TRUE(prompter_.Messages().empty());
 }
 
 TEST_F(TamrDocTest, LosslessThenWaveletOnOneDocument)
@@ -150,34 +214,49 @@ TEST_F(TamrDocTest, LosslessThenWaveletOnOneDocument)
     EXPECT_EQ(document->Codec()->Method(), CodingMethod::Wavelet);
 }
 
+TEST_F(TamrDocTest, JpegSourceWarnsBeforeCompressing)
+{
+    auto document = Open(Write("shot.jpg", test::ColourJpeg(32, 24)));
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->CompressSeconds(), 0.0f);
+    EXPECT_GE(document->DecompressSeconds(), 0.0f);
+    ASSERT_TRUE(document->Compress());
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Messages()[0], (Message{"Orginal Image is compressed by JPEG!!", "Warning",
+                                                MessageIcon::Information, MessageButtons::Ok}));
+    EXPECT_EQ(document->Title(), "shot.cod");
+    EXPECT_TRUE(document->IsModified());
+    EXPECT_EQ(document->Codec()->Method(), CodingMethod::Wavelet);
+}
+
 TEST_F(TamrDocTest, OpensByContent)
 {
     EXPECT_FALSE(Open(Write("empty.bmp", {})));
     EXPECT_FALSE(Open(Write("noise.bin", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11})));
-    ASSERT_EQ(prompter_.Messages().size(), 2u);
-    EXPECT_EQ(prompter_.Messages()[0],
-              (Message{"There was an error reading the file!!", "Error", MessageIcon::Error, MessageButtons::Ok}));
+    EXPECT_FALSE(Open(Write("empty.tga", {}))); // ".tga" in the name, but no bytes
+    ASSERT_EQ(prompter_.Messages().size(), 3u);
+    for (const auto& message : prompter_.Messages())
+        EXPECT_EQ(message, ErrorBox("There was an error reading the file!!"));
     EXPECT_FALSE(Open(scratch_ / "missing.bmp"));
-    EXPECT_EQ(prompter_.Messages().size(), 2u); // a file that cannot be opened fails silently
+    EXPECT_EQ(prompter_.Messages().size(), 3u); // a file that cannot be opened fails silently
 
+    // Signatures are tested before the name.
     auto bitmapNamedTga = Open(Write("x.tga", ColourBmp(8, 8)));
     ASSERT_TRUE(bitmapNamedTga);
     EXPECT_EQ(bitmapNamedTga->SourceType(), FileType::Bmp);
-
-    auto tga = Open(Write("picture.tga", ColourTga(12, 9)));
-    ASSERT_TRUE(tga);
-    EXPECT_EQ(tga->SourceType(), FileType::Tga);
-    EXPECT_FALSE(tga->OnUpdateFileSave());
-    EXPECT_FALSE(tga->OnUpdateFileSaveAs());
-    EXPECT_EQ(tga->Codec()->DataSize(), ColourTga(12, 9).size());
-    ASSERT_TRUE(tga->Compress());
-    EXPECT_TRUE(tga->OnUpdateFileSave());
-    EXPECT_EQ(tga->Title(), "picture.cod");
+    // A TGA is known by its name only.
+    prompter_.Clear();
+    EXPECT_FALSE(Open(Write("picture.img", test::ColourTga(12, 9))));
+    ASSERT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Messages()[0].text, "There was an error reading the file!!");
+    auto upperCaseTga = Open(Write("PICTURE.TGA", test::ColourTga(12, 9)));
+    ASSERT_TRUE(upperCaseTga);
+    EXPECT_EQ(upperCaseTga->SourceType(), FileType::Tga);
 
     prompter_.Clear();
     EXPECT_FALSE(Open(Write("bad.cod", {'C', 'I', 'S', '4', '.', '0', 0, 0})));
     ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages()[0].text, "file can not be decompressed!!");
+    EXPECT_EQ(prompter_.Messages()[0], ErrorBox("file can not be decompressed!!"));
 }
 
 TEST_F(TamrDocTest, GifOpensAndEveryGifFailureSaysWhyOnce)
@@ -221,105 +300,24 @@ TEST_F(TamrDocTest, GifOpensAndEveryGifFailureSaysWhyOnce)
                                                                 MessageIcon::Error, MessageButtons::Ok}}));
 }
 
-TEST_F(TamrDocTest, SaveAsChecksTheKind)
+TEST_F(TamrDocTest, BrokenTgaIsReportedUnderTheApplicationsTitle)
 {
-    auto document = Open(Write("photo.bmp", ColourBmp(20, 20)));
-    ASSERT_TRUE(document);
-    prompter_.QueueSaveFile(scratch_ / "y.cod");
-    document->OnFileSaveAs();
-    ASSERT_EQ(prompter_.SaveRequests().size(), 1u);
-    EXPECT_EQ(prompter_.SaveRequests()[0],
-              (SaveFileRequest{"COD (*.cod)|*.cod;*.COD|BMP (*.bmp)|*.bmp;*.BMP;****||", "cod;bmp;****", "photo.bmp"}));
-    ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages()[0],
-              (Message{"The file is not this type!!", "Error", MessageIcon::Error, MessageButtons::Ok}));
-    EXPECT_FALSE(std::filesystem::exists(scratch_ / "y.cod"));
-
-    // After a filter only the BMP dialog is offered, named after the title.
-    document->SetImageEdited(true);
-    EXPECT_FALSE(document->OnUpdateFileSave());
-    prompter_.QueueSaveFile(std::nullopt);
-    document->OnFileSaveAs();
-    EXPECT_EQ(prompter_.SaveRequests()[1], (SaveFileRequest{"BMP (*.bmp)|*.bmp;*.BMP;****||", "bmp", "photo"}));
-
-    // Neither .cod nor .bmp in the name.
-    prompter_.Clear();
-    document->SetImageEdited(false);
-    prompter_.QueueSaveFile(scratch_ / "z.txt");
-    document->OnFileSaveAs();
-    ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages()[0].text, "The file is not this type!!");
+    EXPECT_FALSE(Open(Write("cut.tga", {0, 0, 2, 0, 0})));
+    ASSERT_FALSE(prompter_.Messages().empty());
+    EXPECT_EQ(prompter_.Messages().back(),
+              (Message{"There was an error reading the file!!", "", MessageIcon::Error, MessageButtons::Ok}));
 }
 
-TEST_F(TamrDocTest, SaveAsFromCodToBmpKeepsThePathName)
+TEST_F(TamrDocTest, ClosingClearsTheDrawingPaletteWhenItIsItsOwn)
 {
-    const auto source = Write("x.bmp", ColourBmp(24, 24));
-    auto document = Open(source);
-    ASSERT_TRUE(document && document->Compress());
-    prompter_.QueueSaveFile(scratch_ / "Y.bmp");
-    document->OnFileSaveAs();
-    EXPECT_TRUE(prompter_.Messages().empty());
-    EXPECT_EQ(document->Title(), "Y.bmp");
-    EXPECT_EQ(document->PathName(), source);
-    EXPECT_FALSE(document->IsModified());
-    const auto written = test::ReadBytes(scratch_ / "y.bmp"); // the chosen path, lower-cased
-    EXPECT_EQ(written, document->Image()->WriteBmp());
-}
-
-TEST_F(TamrDocTest, BitDepthWarningsAskOnceAndNoWritesNothing)
-{
-    auto document = Open(Write("deep.bmp", ColourBmp(16, 16, 4)));
-    ASSERT_TRUE(document);
-    prompter_.QueueSaveFile(scratch_ / "out.bmp");
-    prompter_.QueueAnswer(MessageAnswer::No);
-    document->OnFileSaveAs();
-    ASSERT_EQ(prompter_.Messages().size(), 1u);
-    EXPECT_EQ(prompter_.Messages()[0],
-              (Message{"File will be saved as 24 bit!", "Warning!", MessageIcon::Error, MessageButtons::YesNoCancel}));
-    EXPECT_FALSE(std::filesystem::exists(scratch_ / "out.bmp"));
-
-    prompter_.QueueSaveFile(scratch_ / "out.bmp");
-    prompter_.QueueAnswer(MessageAnswer::Yes);
-    document->OnFileSaveAs();
-    EXPECT_TRUE(std::filesystem::exists(scratch_ / "out.bmp"));
-    prompter_.Clear();
-    prompter_.QueueSaveFile(scratch_ / "again.bmp");
-    document->OnFileSaveAs();
-    EXPECT_TRUE(prompter_.Messages().empty());
-    EXPECT_TRUE(std::filesystem::exists(scratch_ / "again.bmp"));
-}
-
-TEST_F(TamrDocTest, FailedSaveLeavesThePreviousFileAsItWas)
-{
-    auto document = Open(Write("big.bmp", ColourBmp(200, 150)));
-    ASSERT_TRUE(document);
-    const auto target = scratch_ / "keep.bmp";
-    const std::vector<std::uint8_t> previous(5000, 0x5A);
-    test::WriteBytes(target, previous);
-
-    // A disk that fills up: the child may write only a few kilobytes.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        prompter_.QueueSaveFile(target);
-        document->OnFileSaveAs();
-        const bool told =
-            prompter_.Messages().size() == 1 && prompter_.Messages()[0].text == "Cannot Save to the file!!";
-        _exit(told ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure was not reported";
-    EXPECT_EQ(test::ReadBytes(target), previous);
-    // No temporary file is left behind.
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch_.Path()))
-        ++files;
-    EXPECT_EQ(files, 2);
+    auto first = Open(Write("a.bmp", ColourBmp(8, 8)));
+    auto second = Open(Write("b.bmp", ColourBmp(8, 8)));
+    ASSERT_TRUE(first && second);
+    environment_.currentPalette = second->Palette();
+    first.reset();
+    EXPECT_EQ(environment_.currentPalette, second->Palette());
+    second.reset();
+    EXPECT_EQ(environment_.currentPalette, nullptr);
 }
 
 // A view that writes down what the document asks of it, in order.

@@ -21,7 +21,9 @@ namespace {
 
 struct BatchResult {
     bool done = false;
-    std::string error;
+    // What the program told the user about this file: the reason of a
+    // failure, or notices such as the JPEG warning.
+    std::string messages;
     DocumentFigures figures;
 };
 
@@ -37,13 +39,14 @@ BatchResult CompressOne(const std::filesystem::path& input, const std::filesyste
         messages << "already a COD file\n";
     else if (document && !document->Compress())
         messages << "Errors occur during compressing/Decompressing\n";
-    else if (document && SaveFile(output, document->Codec()->WriteHeader(), messages)) {
-        result.done = true;
+    else if (document) {
+        // Taken before the save: its figures are those of the compression.
         result.figures = Figures(*document);
+        result.done = session.SaveAs(*document, output, messages);
     }
-    result.error = messages.str();
-    if (!result.error.empty() && result.error.back() == '\n')
-        result.error.pop_back();
+    result.messages = messages.str();
+    if (!result.messages.empty() && result.messages.back() == '\n')
+        result.messages.pop_back();
     return result;
 }
 
@@ -113,7 +116,7 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
         outputs[i] = std::filesystem::path(options.outputFolder) /
                      std::filesystem::path(options.files[i]).filename().replace_extension(".cod");
         if (!taken.insert(outputs[i]).second)
-            results[i].error = "another file of the batch writes " + outputs[i].string();
+            results[i].messages = "another file of the batch writes " + outputs[i].string();
     }
 
     unsigned threads = options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
@@ -122,7 +125,7 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
-            if (results[i].error.empty())
+            if (results[i].messages.empty())
                 results[i] = CompressOne(options.files[i], outputs[i], options.quality);
             progress.Advance();
         }
@@ -139,8 +142,15 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
         const BatchResult& result = results[i];
         if (!result.done) {
             ++failures;
-            out << options.files[i] << "\tfailed: " << result.error << '\n';
+            std::string reason = result.messages;
+            std::ranges::replace(reason, '\n', ' '); // one row per file
+            out << options.files[i] << "\tfailed: " << reason << '\n';
             continue;
+        }
+        if (!result.messages.empty()) {
+            std::istringstream lines(result.messages);
+            for (std::string line; std::getline(lines, line);)
+                err << options.files[i] << ": " << line << '\n';
         }
         const DocumentFigures& f = result.figures;
         out << options.files[i] << '\t' << f.compressedSize << '\t' << Cell("%4.1f to 1", f.ratio) << '\t'

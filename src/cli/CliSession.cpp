@@ -1,7 +1,5 @@
 #include "cli/CliSession.h"
 
-#include "platform/FileIo.h"
-
 namespace tamr {
 
 std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, std::ostream& err)
@@ -15,14 +13,13 @@ std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, st
     return nullptr;
 }
 
-bool SaveFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err)
+bool CliSession::SaveAs(CTamrDoc& document, const std::filesystem::path& path, std::ostream& err)
 {
-    std::string reason;
-    if (bytes.empty() || !WriteFileAtomically(path, bytes, &reason)) {
-        err << "tamr-cli: cannot write " << path.string() << (reason.empty() ? "" : ": " + reason) << '\n';
-        return false;
-    }
-    return true;
+    prompter.SetSavePath(path);
+    if (document.OnFileSaveAs())
+        return true;
+    err << "tamr-cli: " << path.string() << " was not written\n";
+    return false;
 }
 
 } // namespace tamr

@@ -23,13 +23,16 @@ struct CliSession {
     // about a failure, says so on `err`.
     std::unique_ptr<CTamrDoc> Open(const std::filesystem::path& path, std::ostream& err);
 
+    // Saves the document as the Save As command does, with `path` as the name
+    // chosen in the dialog: the same kind check, bit-depth warnings (answered
+    // as the prompter is told) and messages. Says so on `err` when nothing
+    // was written.
+    bool SaveAs(CTamrDoc& document, const std::filesystem::path& path, std::ostream& err);
+
     CodecSettings settings;
     DisplaySettings display;
     StderrPrompter prompter;
     DocumentEnvironment environment;
 };
-
-// Writes a whole file so that a failure leaves any old file intact.
-bool SaveFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err);
 
 } // namespace tamr

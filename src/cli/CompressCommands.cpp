@@ -66,24 +66,16 @@ std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, co
     return low;
 }
 
-// Writes the document under `path` as Save As would; false (after the
-// document's own messages) when it did not.
-bool SaveAs(CTamrDoc& document, CliSession& session, const std::string& path)
-{
-    session.prompter.SetSavePath(path);
-    return document.OnFileSaveAs();
-}
-
-void PrintFigures(const CTamrDoc& document, int quality, bool json, std::ostream& out)
+void PrintFigures(const DocumentFigures& figures, int quality, bool json, std::ostream& out)
 {
     if (json) {
-        auto object = FiguresJson(Figures(document));
+        auto object = FiguresJson(figures);
         object["quality"] = quality;
         out << object.dump(2) << '\n';
         return;
     }
     out << "Quality Factor : " << quality << '\n';
-    PrintStatistics(document, out);
+    PrintStatistics(figures, out);
 }
 
 // Opens, compresses (searching the quality when asked) and returns the document.
@@ -186,11 +178,13 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
         return 1;
-    if (!SaveAs(*document, session, options.output))
+    // Taken before Save As names the document after a BMP file, which would hide the PSNR.
+    const DocumentFigures figures = Figures(*document);
+    if (!session.SaveAs(*document, options.output, err))
         return 1;
-    if (!options.decoded.empty() && !SaveFile(options.decoded, document->Image()->WriteBmp(), err))
+    if (!options.decoded.empty() && !session.SaveAs(*document, options.decoded, err))
         return 1;
-    PrintFigures(*document, quality, options.json, out);
+    PrintFigures(figures, quality, options.json, out);
     return 0;
 }
 
@@ -199,9 +193,12 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
     CliSession session(err);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
-    if (!document || !SaveFile(options.output, document->Image()->WriteBmp(), err))
+    if (!document)
         return 1;
-    PrintFigures(*document, quality, options.json, out);
+    const DocumentFigures figures = Figures(*document);
+    if (!session.SaveAs(*document, options.output, err))
+        return 1;
+    PrintFigures(figures, quality, options.json, out);
     return 0;
 }
 
@@ -216,11 +213,10 @@ int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostre
         err << "tamr-cli: " << options.input << " is not a COD file\n";
         return 1;
     }
-    // Pictures from other files than BMP and COD have no Save As of their own
-    // before compression; the command line writes their decoded image directly.
-    if (document->SourceType() == FileType::Bmp || document->SourceType() == FileType::Cod)
-        return SaveAs(*document, session, options.output) ? 0 : 1;
-    return SaveFile(options.output, document->Image()->WriteBmp(), err) ? 0 : 1;
+    // The program offers no Save As for a TGA, GIF or JPEG picture before it
+    // is compressed; the command line runs it anyway, with the same rules: a
+    // ".bmp" name gets the decoded picture, a ".cod" name is refused.
+    return session.SaveAs(*document, options.output, err) ? 0 : 1;
 }
 
 int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream& err)
@@ -235,10 +231,11 @@ int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream
             return 1;
         }
     }
+    const DocumentFigures figures = Figures(*document);
     if (options.json)
-        out << FiguresJson(Figures(*document)).dump(2) << '\n';
+        out << FiguresJson(figures).dump(2) << '\n';
     else
-        PrintStatistics(*document, out);
+        PrintStatistics(figures, out);
     return 0;
 }
 

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "app/document/TamrDoc.h"
-
 namespace tamr {
 
 nlohmann::json FiguresJson(const DocumentFigures& figures)
@@ -29,9 +27,9 @@ nlohmann::json FiguresJson(const DocumentFigures& figures)
     };
 }
 
-void PrintStatistics(const CTamrDoc& document, std::ostream& out)
+void PrintStatistics(const DocumentFigures& figures, std::ostream& out)
 {
-    const ImageStatisticsTexts texts = StatisticsTexts(document);
+    const ImageStatisticsTexts texts = StatisticsTexts(figures);
     out << "Original Dimensions : " << texts.originalDimensions << '\n'
         << "Compressed Image Size : " << texts.compressedSize << '\n'
         << "Original Image Size : " << texts.originalSize << '\n'

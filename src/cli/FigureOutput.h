@@ -10,6 +10,7 @@
 namespace tamr {
 
 nlohmann::json FiguresJson(const DocumentFigures& figures);
-void PrintStatistics(const CTamrDoc& document, std::ostream& out);
+// The Statistics dialog's labels and texts, one per line.
+void PrintStatistics(const DocumentFigures& figures, std::ostream& out);
 
 } // namespace tamr

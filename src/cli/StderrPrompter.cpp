@@ -6,7 +6,10 @@ MessageAnswer StderrPrompter::ShowMessage(const Message& message)
 {
     ++count_;
     // A box without a caption of its own shows the application's title.
-    stream_ << (message.caption.empty() ? "tamr" : message.caption) << ": " << message.text << '\n';
+    const std::string caption = message.caption.empty() ? "tamr" : message.caption;
+    const bool notice = message.buttons == MessageButtons::Ok;
+    if (!notice || noticesShown_.emplace(caption, message.text).second)
+        stream_ << caption << ": " << message.text << '\n';
     switch (message.buttons) {
     case MessageButtons::YesNo:
     case MessageButtons::YesNoCancel:

@@ -1,13 +1,17 @@
 #pragma once
 // The command line's prompter: every message box becomes a line "CAPTION: text"
-// on the error stream. Questions are answered Yes only when the user said so
-// on the command line (--yes); the Save As dialog answers with the path the
-// command line names.
+// on the error stream; a notice already shown (such as the JPEG warning of
+// every compression in a quality search) is not repeated. Questions are
+// answered Yes only when the user said so on the command line (--yes); the
+// Save As dialog answers with the path the command line names.
 
 #include <cstddef>
 #include <iostream>
 #include <optional>
 #include <ostream>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "platform/Prompter.h"
 
@@ -31,6 +35,7 @@ private:
     std::size_t count_ = 0;
     bool answerYes_ = false;
     std::optional<std::filesystem::path> savePath_;
+    std::set<std::pair<std::string, std::string>> noticesShown_; // caption and text
 };
 
 } // namespace tamr

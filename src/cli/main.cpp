@@ -6,6 +6,7 @@
 
 #include "cli/BatchCommand.h"
 #include "cli/CompressCommands.h"
+#include "cli/EditCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/PaletteCommand.h"
 
@@ -31,6 +32,10 @@ int Run(int argc, char** argv)
     CLI::App* batch = tamr::AddBatchCommand(app, batchOptions);
     tamr::PaletteOptions paletteOptions;
     CLI::App* palette = tamr::AddPaletteCommand(app, paletteOptions);
+    tamr::FilterOptions filterOptions;
+    CLI::App* filter = tamr::AddFilterCommand(app, filterOptions);
+    tamr::SharpenOptions sharpenOptions;
+    CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed())
@@ -49,6 +54,10 @@ int Run(int argc, char** argv)
         return tamr::RunBatchCommand(batchOptions, std::cout, std::cerr);
     if (palette->parsed())
         return tamr::RunPaletteCommand(paletteOptions, std::cerr);
+    if (filter->parsed())
+        return tamr::RunFilterCommand(filterOptions, std::cerr);
+    if (sharpen->parsed())
+        return tamr::RunSharpenCommand(sharpenOptions, std::cerr);
     return 0;
 }
 

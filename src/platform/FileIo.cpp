@@ -1,6 +1,7 @@
 #include "platform/FileIo.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,16 @@ std::optional<ByteBlock> ReadFileBytes(const std::filesystem::path& path)
     return bytes;
 }
 
+ssize_t FileOutput::Write(int descriptor, const std::uint8_t* data, std::size_t size) const
+{
+    return ::write(descriptor, data, size);
+}
+
+int FileOutput::Sync(int descriptor) const
+{
+    return ::fsync(descriptor);
+}
+
 namespace {
 
 std::string SystemError(const std::string& what)
@@ -38,14 +49,18 @@ std::string SystemError(const std::string& what)
     return what + ": " + std::strerror(errno);
 }
 
-bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes)
+bool WriteAll(const FileOutput& output, int descriptor, std::span<const std::uint8_t> bytes)
 {
     std::size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t result = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+        const ssize_t result = output.Write(descriptor, bytes.data() + written, bytes.size() - written);
         if (result < 0) {
             if (errno == EINTR)
                 continue;
+            return false;
+        }
+        if (result == 0) {
+            errno = EIO; // no progress: give up rather than spin
             return false;
         }
         written += static_cast<std::size_t>(result);
@@ -53,16 +68,49 @@ bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes)
     return true;
 }
 
+// The file a write to `path` replaces: the end of a chain of symbolic links,
+// so that the link itself stays in place.
+std::filesystem::path ResolvedTarget(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error))
+        return path;
+    const auto resolved = std::filesystem::canonical(path, error);
+    return error ? path : resolved;
+}
+
+// Makes the folder's new entry durable; a folder that cannot be flushed is no failure of the write.
+void SyncFolder(const std::filesystem::path& folder)
+{
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+}
+
 } // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string* error)
+bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::uint8_t> bytes,
+                         std::string* error, const FileOutput& output)
 {
     auto fail = [error](const std::string& reason) {
         if (error)
             *error = reason;
         return false;
     };
+    const std::filesystem::path path = ResolvedTarget(requested);
     const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    struct stat existing {};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    if (replacing && S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        return fail(SystemError("cannot replace " + path.string()));
+    }
+    // A file the user may not write is not replaced behind its back by a rename.
+    if (replacing && ::access(path.c_str(), W_OK) != 0)
+        return fail(SystemError("cannot replace " + path.string()));
+
     std::random_device entropy;
     std::filesystem::path temporary;
     int descriptor = -1;
@@ -75,18 +123,23 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     if (descriptor < 0)
         return fail("cannot create a temporary file in " + folder.string());
 
-    const bool written = WriteAll(descriptor, bytes) && ::fsync(descriptor) == 0;
+    // A replaced file keeps its permissions (a private file stays private).
+    if (replacing)
+        ::fchmod(descriptor, existing.st_mode & 07777);
+    const bool written = WriteAll(output, descriptor, bytes) && output.Sync(descriptor) == 0;
     const std::string writeError = written ? std::string() : SystemError("cannot write " + temporary.string());
     const bool closed = ::close(descriptor) == 0;
     if (!written || !closed) {
+        const std::string reason = written ? SystemError("cannot close " + temporary.string()) : writeError;
         std::remove(temporary.c_str());
-        return fail(written ? SystemError("cannot close " + temporary.string()) : writeError);
+        return fail(reason);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const std::string reason = SystemError("cannot replace " + path.string());
         std::remove(temporary.c_str());
         return fail(reason);
     }
+    SyncFolder(folder);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reading and crash-safe whole-file writing.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -17,10 +19,26 @@ inline constexpr std::uintmax_t kMaxInputFileBytes = std::uintmax_t{1} << 31;
 // The whole file, or nothing when it cannot be opened, is too large or fails to read.
 std::optional<ByteBlock> ReadFileBytes(const std::filesystem::path& path);
 
+// The calls the atomic writer makes on its open temporary file. The defaults
+// are the system's; a test derives one that fails part-way, as a full disk
+// or a failing device does.
+class FileOutput {
+public:
+    virtual ~FileOutput() = default;
+    // Writes up to `size` bytes; the count written, or -1 with errno set.
+    virtual ssize_t Write(int descriptor, const std::uint8_t* data, std::size_t size) const;
+    // Flushes the file to the disk; 0, or -1 with errno set.
+    virtual int Sync(int descriptor) const;
+};
+
 // Writes to a temporary file in the target's folder and renames it over the
 // target only once everything is written and flushed; on failure the old file
-// is left as it was. Returns false with a reason in *error when given.
+// is left byte for byte as it was and no temporary file remains. A target
+// that is a symbolic link has the file it points to replaced; an existing
+// target keeps its permission bits, and one the user may not write is not
+// replaced. Returns false with a reason in *error
+// when given.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, const FileOutput& output = FileOutput());
 
 } // namespace tamr

@@ -77,10 +77,14 @@ ImageInformationTexts InformationTexts(const CTamrDoc& document)
 
 ImageStatisticsTexts StatisticsTexts(const CTamrDoc& document)
 {
-    ImageStatisticsTexts texts;
     if (!document.Codec() || !document.Image())
-        return texts;
-    const DocumentFigures figures = Figures(document);
+        return {};
+    return StatisticsTexts(Figures(document));
+}
+
+ImageStatisticsTexts StatisticsTexts(const DocumentFigures& figures)
+{
+    ImageStatisticsTexts texts;
     texts.compressedSize = Format("%d Bytes", static_cast<int>(figures.compressedSize));
     texts.originalSize = Format("%d Bytes", static_cast<int>(figures.originalSize));
     texts.compressionRatio = Format("%4.1f to 1", figures.ratio);

@@ -68,8 +68,11 @@ struct DocumentFigures {
 DocumentFigures Figures(const CTamrDoc& document);
 ImageInformationTexts InformationTexts(const CTamrDoc& document);
 ImageStatisticsTexts StatisticsTexts(const CTamrDoc& document);
+// The same texts from figures taken earlier (before a Save As renamed the title).
+ImageStatisticsTexts StatisticsTexts(const DocumentFigures& figures);
 
-// "%3.2f dB." of a PSNR; an unchanged picture has an infinite PSNR, shown as "inf dB.".
+// "%3.2f dB." of a PSNR. A picture that did not change at all (lossless
+// coding) has an infinite PSNR, shown as "inf dB.".
 std::string PsnrText(double psnr);
 
 } // namespace tamr

@@ -27,11 +27,14 @@ std::string Lower(std::string text)
 
 CTamrDoc::CTamrDoc(DocumentEnvironment& environment) : environment_(environment) {}
 
-// The codec goes first, then the image, then the palette.
+// The codec goes first, then the image, then the palette, which the views
+// must no longer draw with.
 CTamrDoc::~CTamrDoc()
 {
     codec_.reset();
     image_.reset();
+    if (palette_ && environment_.currentPalette == palette_.get())
+        environment_.currentPalette = nullptr;
     palette_.reset();
 }
 
@@ -92,7 +95,11 @@ bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path)
     }
     if (!opened)
         return false;
-    palette_ = std::make_unique<ImagePalette>(CreateImagePalette(*image_));
+    try {
+        palette_ = std::make_unique<ImagePalette>(CreateImagePalette(*image_));
+    } catch (const std::bad_alloc&) {
+        palette_.reset(); // drawn without a palette of its own; the document still opens
+    }
     SetPathName(path);
     SetTitle(path.filename().string());
     return true;

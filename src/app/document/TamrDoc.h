@@ -18,18 +18,10 @@
 #include "image/DibImage.h"
 #include "image/DisplaySettings.h"
 #include "image/FileType.h"
+#include "platform/FileIo.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
-
-// What a document works with, owned by the application.
-struct DocumentEnvironment {
-    CodecSettings& settings;
-    DisplaySettings& display;
-    Prompter& prompter;
-    // Where Save writes: the folder last chosen in a file dialog.
-    std::filesystem::path currentDirectory = std::filesystem::current_path();
-};
 
 struct PaletteEntry {
     std::uint8_t red = 0;
@@ -39,6 +31,20 @@ struct PaletteEntry {
     bool operator==(const PaletteEntry&) const = default;
 };
 using ImagePalette = std::array<PaletteEntry, 256>;
+
+// What a document works with, owned by the application.
+struct DocumentEnvironment {
+    CodecSettings& settings;
+    DisplaySettings& display;
+    Prompter& prompter;
+    // Where Save writes: the folder last chosen in a file dialog.
+    std::filesystem::path currentDirectory = std::filesystem::current_path();
+    // How saved files reach the disk; nothing: the system's calls.
+    const FileOutput* fileOutput = nullptr;
+    // The palette the views draw with on a 256-colour screen; a document that
+    // closes clears it when it is its own.
+    const ImagePalette* currentPalette = nullptr;
+};
 
 class CTamrDoc : public Document {
 public:

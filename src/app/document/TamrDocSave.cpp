@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 
 #include "app/document/TamrDoc.h"
 #include "platform/FileIo.h"
@@ -23,11 +24,20 @@ std::string LastFour(const std::string& text)
 
 } // namespace
 
+// The name's own extension decides first, so that "photo.cod.bmp" is a
+// bitmap; otherwise any ".cod", then any ".bmp" in the name. Only the file
+// name counts, never the folders it lies in.
 CTamrDoc::Writer CTamrDoc::WriterFor(const std::string& lowerCaseName)
 {
-    if (lowerCaseName.find(".cod") != std::string::npos)
+    const std::string name = std::filesystem::path(lowerCaseName).filename().string();
+    const std::string last = LastFour(name);
+    if (last == ".cod")
         return Writer::Cod;
-    if (lowerCaseName.find(".bmp") != std::string::npos)
+    if (last == ".bmp")
+        return Writer::Bmp;
+    if (name.find(".cod") != std::string::npos)
+        return Writer::Cod;
+    if (name.find(".bmp") != std::string::npos)
         return Writer::Bmp;
     return Writer::None;
 }
@@ -61,28 +71,37 @@ bool CTamrDoc::ConfirmBitDepth()
 bool CTamrDoc::Write(Writer writer, const std::filesystem::path& path)
 {
     std::vector<std::uint8_t> bytes;
-    if (writer == Writer::Cod && codec_)
-        bytes = codec_->WriteHeader();
-    else if (writer == Writer::Bmp && image_)
-        bytes = image_->WriteBmp();
+    try {
+        if (writer == Writer::Cod && codec_)
+            bytes = codec_->WriteHeader();
+        else if (writer == Writer::Bmp && image_)
+            bytes = image_->WriteBmp();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     // The whole file goes to a temporary file first: a failed write leaves any old file as it was.
-    return !bytes.empty() && WriteFileAtomically(path, bytes);
+    const FileOutput systemOutput;
+    const FileOutput& output = environment_.fileOutput ? *environment_.fileOutput : systemOutput;
+    return !bytes.empty() && WriteFileAtomically(path, bytes, nullptr, output);
 }
 
+// Names are compared without regard to case, but files are written under the
+// name as given: on a case-sensitive file system a lower-cased name would be
+// another file than the one the user chose (or was asked to overwrite).
 bool CTamrDoc::OnFileSave()
 {
-    const std::string name = Lower(Title());
-    const std::filesystem::path target = environment_.currentDirectory / name;
-    std::error_code error;
-    if (std::filesystem::exists(target, error)) {
+    const std::string title = Title();
+    const std::string name = Lower(title);
+    const std::filesystem::path target = environment_.currentDirectory / title;
+    if (std::ifstream(target).is_open()) {
         const MessageAnswer answer = environment_.prompter.ShowMessage(
             {"Copy over existsting file??", "", MessageIcon::Question, MessageButtons::YesNo});
         if (answer != MessageAnswer::Yes)
             return false;
     }
-    if (name.find(".cod") == std::string::npos && !ConfirmBitDepth())
-        return false;
     const Writer writer = WriterFor(name);
+    if (writer != Writer::Cod && !ConfirmBitDepth())
+        return false;
     if (writer == Writer::None || !Write(writer, target)) {
         ShowCannotSave();
         return false;
@@ -104,28 +123,36 @@ bool CTamrDoc::OnFileSaveAs()
     const auto chosen = environment_.prompter.AskSaveFile(request);
     if (!chosen)
         return false;
-    std::string path = Lower(chosen->path.string());
+    // The file dialog makes the chosen folder the current one, whatever follows.
+    if (chosen->path.has_parent_path())
+        environment_.currentDirectory = chosen->path.parent_path();
+
     const std::string extension = Lower(chosen->extension);
+    std::filesystem::path target = chosen->path;
     // A name typed without extension takes the title's, and so does the new title.
+    if (extension.empty())
+        target += TitleExtension();
     const std::string newTitle =
         extension.empty() ? chosen->title + TitleExtension() : chosen->title + "." + chosen->extension;
-    if (extension.empty())
-        path += TitleExtension();
+    const std::string lowered = Lower(target.filename().string());
 
-    const std::string last = LastFour(path);
-    if (!(last == TitleExtension() || TitleExtension() == ".cod" || last == ".bmp")) {
+    const std::string last = LastFour(lowered);
+    const bool kindAccepted = last == TitleExtension() || TitleExtension() == ".cod" || last == ".bmp";
+    // An edited picture is saved as a bitmap only: a COD file would hold the
+    // coded data without the edits.
+    const bool editsKept = !imageEdited_ || WriterFor(lowered) != Writer::Cod;
+    if (!kindAccepted || !editsKept) {
         environment_.prompter.ShowError("The file is not this type!!", "Error");
         return false;
     }
     if (TitleExtension() != ".cod" && !ConfirmBitDepth())
         return false;
-    const Writer writer = WriterFor(path);
-    if (writer == Writer::None || !Write(writer, path)) {
+    const Writer writer = WriterFor(lowered);
+    if (writer == Writer::None || !Write(writer, target)) {
         ShowCannotSave();
         return false;
     }
     SetTitle(newTitle);
-    environment_.currentDirectory = std::filesystem::path(path).parent_path();
     SetModifiedFlag(false);
     return true;
 }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/document/TamrDoc.h"
@@ -61,6 +62,9 @@ CFiltersDlg::CFiltersDlg(FiltersSession& session, std::function<void()> imageCha
     for (const FilterEntry& entry : FilterList()) {
         list_->addItem(Text(entry.name));
     }
+    // Wide enough for the longest name next to the list's scroll bar.
+    list_->setMinimumWidth(list_->sizeHintForColumn(0) + list_->verticalScrollBar()->sizeHint().width() +
+                           2 * list_->frameWidth() + list_->fontMetrics().averageCharWidth());
     if (session_.Selection() != FiltersSession::kNoSelection) {
         list_->setCurrentRow(session_.Selection());
     }

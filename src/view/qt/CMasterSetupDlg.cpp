@@ -1,5 +1,6 @@
 #include "view/qt/CMasterSetupDlg.h"
 
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -39,6 +40,9 @@ constexpr std::array<FieldControl, 3> kSample{{
     {SampleC, 1015, "C Sample"},
 }};
 
+// The most decomposition levels the rules accept.
+constexpr int kMostLevels = 6;
+
 bool IsVector(MasterSetupField field)
 {
     return field == QuantizeA || field == QuantizeB || field == QuantizeC || field == Threshold;
@@ -77,7 +81,13 @@ CMasterSetupDlg::CMasterSetupDlg(CodecSettings& settings, Prompter& prompter, st
         edit->setObjectName(ControlName(control.id));
         if (IsVector(control.field)) {
             edit->setMaxLength(kMasterSetupVectorTextLimit);
-            edit->setMinimumWidth(DialogUnitsToPixels(*this, 200, 0).width());
+            // The entries are padded to three columns; a fixed pitch lines them
+            // up, and the edit shows all of six levels' entries.
+            edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            const int longest = 4 * (3 * kMostLevels + 1);
+            edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(longest, QLatin1Char('0'))) +
+                                  edit->fontMetrics().averageCharWidth() * 2);
+            edit->setCursorPosition(0);
         } else {
             edit->setMaximumWidth(DialogUnitsToPixels(*this, 30, 0).width());
         }

@@ -140,6 +140,11 @@ private slots:
         Select(dialog, QStringLiteral("Smooth"));
         QCOMPARE(EditTexts(dialog), Texts({"1", "1", "1", "1", "5", "1", "1", "1", "1", "13", "X"}));
         QCOMPARE(fixture.session->Selection(), 4);
+
+        // With nothing selected the edits hold the all-zero kernel.
+        Find<QListWidget>(dialog, 1047)->clearSelection();
+        QCOMPARE(fixture.session->Selection(), FiltersSession::kNoSelection);
+        QCOMPARE(EditTexts(dialog), Texts({"0", "0", "0", "0", "0", "0", "0", "0", "0", "1", "X"}));
     }
 
     void ApplyUsesTheEditedMultiplierAndDefaultPutsTheOldOneBack()

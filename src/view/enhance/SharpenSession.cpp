@@ -13,7 +13,6 @@ namespace {
 constexpr int kPercentMinimum = 0;
 constexpr int kPercentMaximum = 100;
 constexpr int kStartPercent = 50;
-constexpr int kPageStep = 5;
 
 std::string PercentText(int percent)
 {
@@ -86,35 +85,11 @@ bool SharpenSession::OnHScroll(SharpenBar bar, ScrollCode code, int thumbPositio
     if (finished_ || !row.enabled) {
         return false;
     }
-    const int p = row.position;
-    int value = p;
-    switch (code) {
-    case ScrollCode::SB_LINELEFT:
-        if (p <= row.minimum) {
-            return false;
-        }
-        value = p - 1;
-        break;
-    case ScrollCode::SB_LINERIGHT:
-        if (p >= row.maximum) {
-            return false;
-        }
-        value = p + 1;
-        break;
-    case ScrollCode::SB_PAGELEFT:
-        value = std::max(row.minimum, p - kPageStep);
-        break;
-    case ScrollCode::SB_PAGERIGHT:
-        value = std::min(row.maximum, p + kPageStep);
-        break;
-    case ScrollCode::SB_THUMBTRACK:
-        // A real thumb never leaves the range; a bar's position cannot either.
-        value = std::clamp(thumbPosition, row.minimum, row.maximum);
-        break;
-    default:
+    const std::optional<int> value = ScrollTarget(code, row.position, row.minimum, row.maximum, thumbPosition);
+    if (!value) {
         return false;
     }
-    Store(bar, value);
+    Store(bar, *value);
     return true;
 }
 

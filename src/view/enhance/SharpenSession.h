@@ -18,24 +18,12 @@
 #include "image/PixelPlaneViews.h"
 #include "platform/ByteBlock.h"
 #include "platform/Prompter.h"
+#include "platform/ScrollCode.h"
 #include "view/enhance/SharpenDialog.h"
 
 namespace tamr {
 
 class CDibImage;
-
-// The scroll codes a horizontal scroll bar reports, with their platform values.
-enum class ScrollCode {
-    SB_LINELEFT = 0,
-    SB_LINERIGHT = 1,
-    SB_PAGELEFT = 2,
-    SB_PAGERIGHT = 3,
-    SB_THUMBPOSITION = 4,
-    SB_THUMBTRACK = 5,
-    SB_LEFT = 6,
-    SB_RIGHT = 7,
-    SB_ENDSCROLL = 8,
-};
 
 enum class SharpenEnding { Ok, Cancel };
 

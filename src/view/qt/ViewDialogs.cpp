@@ -1,13 +1,81 @@
 #include "view/qt/ViewDialogs.h"
 
-// Placeholders until the dialogs are built; every command reaching one does nothing yet.
+#include "app/document/DocumentStatistics.h"
+#include "app/document/TamrDoc.h"
+#include "view/qt/CFiltersDlg.h"
+#include "view/qt/CImageInfoDlg.h"
+#include "view/qt/CImageSetupDlg.h"
+#include "view/qt/CImageStatsDlg.h"
+#include "view/qt/CMasterSetupDlg.h"
+#include "view/qt/CSharpenDlg.h"
+
 namespace tamr::qt {
 
-void RunEasySetup(QWidget*, CodecSettings&, const std::function<void()>&) {}
-void RunMasterSetup(QWidget*, CodecSettings&, Prompter&, const std::function<void()>&) {}
-void RunFilters(QWidget*, CTamrDoc&, Prompter&, const std::function<void()>&) {}
-void RunSharpen(QWidget*, CTamrDoc&, Prompter&, const std::function<void()>&) {}
-void RunImageInformation(QWidget*, const CTamrDoc&) {}
-void RunImageStatistics(QWidget*, const CTamrDoc&) {}
+void RunEasySetup(QWidget* parent, CodecSettings& settings, const std::function<void()>& compress)
+{
+    CImageSetupDlg dialog(settings, compress, parent);
+    if (dialog.exec() == QDialog::Accepted) {
+        dialog.Session().CopyTo(settings);
+    }
+}
+
+void RunMasterSetup(QWidget* parent, CodecSettings& settings, Prompter& prompter, const std::function<void()>& compress)
+{
+    CMasterSetupDlg dialog(settings, prompter, compress, parent);
+    if (dialog.exec() == QDialog::Accepted && dialog.AcceptedValues()) {
+        ApplyMasterSetup(*dialog.AcceptedValues(), settings);
+    }
+}
+
+void RunFilters(QWidget* parent, CTamrDoc& document, Prompter& prompter, const std::function<void()>& imageChanged)
+{
+    RunFiltersCommand(parent, document, prompter, imageChanged, AllocateBlock);
+}
+
+void RunSharpen(QWidget* parent, CTamrDoc& document, Prompter& prompter, const std::function<void()>& imageChanged)
+{
+    CDibImage* image = document.Image();
+    if (!image || !image->HasPixels()) {
+        return;
+    }
+    // The view hears of every Apply at once; the notice of the end waits
+    // until the document has been marked edited.
+    bool finishing = false;
+    bool changedOnFinish = false;
+    auto notice = [&] {
+        if (finishing) {
+            changedOnFinish = true;
+        } else if (imageChanged) {
+            imageChanged();
+        }
+    };
+    std::optional<SharpenSession> session = SharpenSession::Open(*image, prompter, notice);
+    if (!session) {
+        return;
+    }
+    SharpenFinished finished;
+    {
+        CSharpenDlg dialog(*session, parent);
+        const SharpenEnding ending = dialog.exec() == QDialog::Accepted ? SharpenEnding::Ok : SharpenEnding::Cancel;
+        finishing = true;
+        finished = session->Finish(ending);
+    }
+    document.SetImageEdited(finished.imageEdited != 0);
+    if (changedOnFinish && imageChanged) {
+        imageChanged();
+    }
+}
+
+void RunImageInformation(QWidget* parent, const CTamrDoc& document)
+{
+    CImageInfoDlg dialog(InformationTexts(document), parent);
+    dialog.exec();
+}
+
+void RunImageStatistics(QWidget* parent, const CTamrDoc& document)
+{
+    CImageStatsDlg dialog(StatisticsTexts(document), parent);
+    dialog.exec();
+}
 
 } // namespace tamr::qt

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -111,6 +112,10 @@ struct RunningApp {
         app = std::make_unique<qt::CTamrApp>(qt::CTamrApp::Options{screenDepth, folder.filePath("tamr.ini")});
         app->InstallPrompter(prompter);
         app->InitInstance();
+        // Focus moves as on a desktop only in the active window.
+        app->MainFrame().activateWindow();
+        if (!QTest::qWaitForWindowActive(&app->MainFrame()))
+            qWarning("the main window did not become active");
     }
     ~RunningApp()
     {

@@ -156,6 +156,15 @@ private slots:
         QCOMPARE(running.app->OpenDocumentFile(first), document);
         QCOMPARE(running.app->ActiveDocument(), document);
         QCOMPARE(running.app->Documents().size(), std::size_t{2});
+
+        // Closing it leaves the other document active, with its menu.
+        running.app->OnCommand(ID_FILE_CLOSE);
+        test::DeleteClosedWindows();
+        QCOMPARE(running.app->Documents().size(), std::size_t{1});
+        QVERIFY(running.app->ActiveDocument() != nullptr);
+        QCOMPARE(running.app->ActiveDocument()->Title(), std::string("second.bmp"));
+        QVERIFY(running.Frame().ShowsDocumentMenu());
+        QCOMPARE(running.Frame().windowTitle(), QStringLiteral("TAMR - second.bmp"));
     }
 
     void RecentFilesArePersistedInTheProgramsIniFile()

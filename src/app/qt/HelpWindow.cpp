@@ -89,8 +89,9 @@ HelpWindow::HelpWindow(QString folder, QWidget* parent)
     }
     connect(indexSearch_, &QLineEdit::textChanged, this, &HelpWindow::FilterIndex);
     connect(indexSearch_, &QLineEdit::returnPressed, this, &HelpWindow::OpenIndexEntry);
-    connect(index_, &QListWidget::itemActivated, this, &HelpWindow::OpenIndexEntry);
-    connect(index_, &QListWidget::itemClicked, this, &HelpWindow::OpenIndexEntry);
+    const auto openEntry = [this](const QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); };
+    connect(index_, &QListWidget::itemActivated, this, openEntry);
+    connect(index_, &QListWidget::itemClicked, this, openEntry);
     tabs_->addTab(indexPage, tr("Index"));
 
     browser_->setOpenExternalLinks(false);

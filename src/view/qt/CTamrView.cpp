@@ -285,7 +285,8 @@ bool CTamrView::event(QEvent* event)
 
 void CTamrView::PostImageChanged()
 {
-    QCoreApplication::postEvent(this, new QEvent(kImageChangedEvent));
+    // The event queue takes the event and deletes it once delivered.
+    QCoreApplication::postEvent(this, new QEvent(kImageChangedEvent)); // NOLINT(cppcoreguidelines-owning-memory)
 }
 
 void CTamrView::OnImageChanged()

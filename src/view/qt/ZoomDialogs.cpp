@@ -23,13 +23,14 @@ CZoomDialog::CZoomDialog(QWidget* parent, const QString& caption, const QStringL
     list_->setMaxVisibleItems(entries.size());
     list_->setMinimumContentsLength(6);
 
-    auto* buttons = new QDialogButtonBox(this);
+    // The dialog owns its children.
+    auto* buttons = new QDialogButtonBox(this); // NOLINT(cppcoreguidelines-owning-memory)
     buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QHBoxLayout(this); // NOLINT(cppcoreguidelines-owning-memory)
     layout->addWidget(list_, 0, Qt::AlignTop);
     buttons->setOrientation(Qt::Vertical);
     layout->addWidget(buttons);

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QMdiArea>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/qt/CChildFrame.h"
@@ -228,6 +229,33 @@ private slots:
         running.app->OnCommand(ID_VIEW_NO_ZOOM);
         QCOMPARE(view.ScrollTotal(), (ZoomSize{40, 30}));
         QCOMPARE(asked, (QList<bool>{true, false, false}));
+    }
+
+    void ZoomDialogsAnswerTheCommands()
+    {
+        RunningApp running;
+        CTamrView& view = OpenSized(running, "photo.bmp", 40, 30, QSize(100, 100));
+        const auto choose = [](const QString& entry, bool accept) {
+            QTimer::singleShot(0, qApp, [entry, accept] {
+                auto* dialog = qobject_cast<CZoomDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr)
+                    qFatal("no zoom dialog");
+                dialog->List()->setCurrentIndex(dialog->List()->findText(entry));
+                if (accept)
+                    dialog->accept();
+                else
+                    dialog->reject();
+            });
+        };
+        choose("2:1", true);
+        running.app->OnCommand(ID_VIEW_ZOOM_IN);
+        QCOMPARE(view.ScrollTotal(), (ZoomSize{80, 60}));
+        choose("1:5", false);
+        running.app->OnCommand(ID_VIEW_ZOOM_OUT);
+        QCOMPARE(view.ScrollTotal(), (ZoomSize{80, 60}));
+        choose("1:5", true);
+        running.app->OnCommand(ID_VIEW_ZOOM_OUT);
+        QCOMPARE(view.ScrollTotal(), (ZoomSize{8, 6}));
     }
 
     void CompressRenamesAndRedraws()

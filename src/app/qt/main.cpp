@@ -11,6 +11,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tamr"));
     QApplication::setApplicationVersion(QStringLiteral("2.6"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tamr"));
 
     const tamr::qt::StartOptions options =
         tamr::qt::ParseStartOptions(QApplication::arguments(), QProcessEnvironment::systemEnvironment());

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
+#include <memory>
 
 #include "image/IndexImageRefresh.h"
 #include "view/qt/ImagePrinting.h"
@@ -352,12 +353,14 @@ bool CTamrView::ChooseZoom(bool zoomIn, QString* text)
 {
     if (environment_.chooseZoom)
         return environment_.chooseZoom(this, zoomIn, text);
-    CZoomInDlg zoomInDialog(this);
-    CZoomOutDlg zoomOutDialog(this);
-    CZoomDialog& dialog = zoomIn ? static_cast<CZoomDialog&>(zoomInDialog) : zoomOutDialog;
-    if (dialog.exec() != QDialog::Accepted)
+    std::unique_ptr<CZoomDialog> dialog;
+    if (zoomIn)
+        dialog = std::make_unique<CZoomInDlg>(this);
+    else
+        dialog = std::make_unique<CZoomOutDlg>(this);
+    if (dialog->exec() != QDialog::Accepted)
         return false;
-    *text = dialog.ZoomText();
+    *text = dialog->ZoomText();
     return true;
 }
 

@@ -66,10 +66,15 @@ ImagePalette CTamrDoc::CreateImagePalette(const CDibImage& image)
 
 bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path)
 {
+    return OnOpenDocument(path, path.string());
+}
+
+bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType)
+{
     const auto file = ReadFileBytes(path);
     if (!file)
         return false; // cannot be opened: no message
-    const FileType type = DetectFileType(*file, path.string());
+    const FileType type = DetectFileType(*file, nameForType);
     bool opened = false;
     try {
         switch (type) {

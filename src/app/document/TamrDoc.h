@@ -58,6 +58,9 @@ public:
     // Opens a file by its content; on success the path name and the title
     // (the file name) are set, as the framework does after a successful open.
     bool OnOpenDocument(const std::filesystem::path& path);
+    // The same, with the kind of file decided as if its full name were
+    // nameForType (the Open dialog's lower-case name of the file).
+    bool OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType);
     // Codes the reference image with the current settings and shows the
     // decoded result; false when compressing fails (the caller tells the user).
     bool Compress();

@@ -1,0 +1,22 @@
+#pragma once
+// A hidden hook for scripts that show the program at work (scripts/screenshot):
+// TAMR_AUTOMATION names steps, separated by commas, that run one after the
+// other once the main window is up:
+//   maximize    the main window fills the screen
+//   compress    Compress in the active window
+//   statistics  the Statistics dialog (closed again after a few seconds)
+//   properties  the Properties dialog (likewise)
+//   about       the About box (likewise)
+//   quit        ends the program at once, without asking to save
+// Before each step a line "tamr-automation: STEP" goes to standard output,
+// and "tamr-automation: done" after the last.
+
+#include <QString>
+
+namespace tamr::qt {
+
+class CTamrApp;
+
+void StartAutomation(CTamrApp& app, const QString& steps);
+
+} // namespace tamr::qt

@@ -1,0 +1,25 @@
+#pragma once
+// What the command line and the environment ask of the desktop program.
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace tamr::qt {
+
+struct StartOptions {
+    // --screen-depth N or TAMR_SCREEN_DEPTH=N (the option wins); 0 when neither.
+    // 8 shows every picture as on a 256-colour screen.
+    int screenDepth = 0;
+    // Files to open, as the desktop names them.
+    QStringList files;
+    // TAMR_AUTOMATION: steps run after start-up (used by scripts/screenshot).
+    QString automation;
+    // What was not understood; the program starts anyway.
+    QString error;
+};
+
+// arguments[0] is the program.
+StartOptions ParseStartOptions(const QStringList& arguments, const QProcessEnvironment& environment);
+
+} // namespace tamr::qt

@@ -1,0 +1,31 @@
+#include "view/qt/ImagePrinting.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+#include "image/DibImage.h"
+#include "view/qt/PictureImage.h"
+
+namespace tamr::qt {
+
+namespace {
+
+constexpr double kImagePixelsPerInch = 100.0;
+
+} // namespace
+
+void DrawPrintedImage(QPainter& painter, const CDibImage& image)
+{
+    const QImage picture = WorkingPicture(image);
+    if (picture.isNull() || painter.device() == nullptr)
+        return;
+    const double scaleX = painter.device()->logicalDpiX() / kImagePixelsPerInch;
+    const double scaleY = painter.device()->logicalDpiY() / kImagePixelsPerInch;
+    const QRectF target(0, 0, picture.width() * scaleX, picture.height() * scaleY);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(target, picture);
+    painter.restore();
+}
+
+} // namespace tamr::qt

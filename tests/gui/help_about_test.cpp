@@ -1,0 +1,138 @@
+// Help (Help Topics, F1, Shift+F1 and a click) and the About box.
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/qt/CAboutDlg.h"
+#include "app/qt/CommandTable.h"
+#include "app/qt/HelpWindow.h"
+#include "gui/GuiTestSupport.h"
+
+using namespace tamr;
+using namespace tamr::qt;
+using tamr::test::RunningApp;
+
+class HelpAboutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void HelpPagesHaveContentsAndIndex()
+    {
+        const HelpCatalogue catalogue = HelpCatalogue::Load(QStringLiteral(":/res/help"));
+        QVERIFY(catalogue.topics.size() >= 10);
+        QCOMPARE(catalogue.topics.front().page, QStringLiteral("index.html"));
+        QStringList pages;
+        for (const HelpCatalogue::Topic& topic : catalogue.topics)
+            pages << topic.page;
+        for (const char* subject : {"opening.html", "compressing.html", "quality.html", "statistics.html",
+                                       "filters.html", "sharpen.html", "zoom.html", "palettes.html"})
+            QVERIFY2(pages.contains(QString::fromLatin1(subject)), subject);
+        QVERIFY(catalogue.index.at(QStringLiteral("PSNR")).contains(QStringLiteral("statistics.html")));
+        QVERIFY(catalogue.index.at(QStringLiteral("quality factor")).contains(QStringLiteral("quality.html")));
+
+        // Every page is there, and every link between pages leads to one.
+        const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
+        for (const QString& page : pages) {
+            QFile file(":/res/help/" + page);
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(page));
+            const QString html = QString::fromUtf8(file.readAll());
+            for (auto match = link.globalMatch(html); match.hasNext();) {
+                const QString target = match.next().captured(1);
+                QVERIFY2(pages.contains(target), qPrintable(page + " -> " + target));
+            }
+        }
+    }
+
+    void HelpWindowShowsPagesFromContentsAndIndex()
+    {
+        HelpWindow window;
+        window.ShowFinder();
+        QVERIFY(window.isVisible());
+        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Welcome to tamr")));
+        QCOMPARE(window.Contents()->topLevelItemCount(), static_cast<int>(window.Catalogue().topics.size()));
+        const auto zooming = window.Contents()->findItems(QStringLiteral("Zooming"), Qt::MatchExactly);
+        QCOMPARE(zooming.size(), 1);
+        emit window.Contents()->itemClicked(zooming.front(), 0);
+        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("Zoom in")));
+        const auto found = window.Index()->findItems(QStringLiteral("PSNR"), Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        emit window.Index()->itemClicked(found.front());
+        QVERIFY(window.Browser()->toPlainText().contains(QStringLiteral("peak signal-to-noise ratio")));
+    }
+
+    void EveryHelpRequestOpensTheFinder()
+    {
+        for (const int id : {ID_HELP_FINDER, ID_HELP}) {
+            RunningApp running;
+            QVERIFY(running.app->Help() == nullptr);
+            running.app->OnCommand(id);
+            QVERIFY(running.app->Help() != nullptr);
+            QVERIFY(running.app->Help()->isVisible());
+        }
+
+        // F1 is a key of the main window.
+        RunningApp byKey;
+        QTest::keyClick(&byKey.Frame(), Qt::Key_F1);
+        QVERIFY(byKey.app->Help() != nullptr && byKey.app->Help()->isVisible());
+    }
+
+    void ContextHelpWaitsForAClick()
+    {
+        RunningApp running;
+        running.app->OnCommand(ID_CONTEXT_HELP);
+        QVERIFY(running.app->InHelpMode());
+        QCOMPARE(running.Frame().statusBar()->currentMessage(),
+                 QStringLiteral("Select an object on which to get Help"));
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WhatsThisCursor);
+        QVERIFY(running.app->Help() == nullptr);
+        // The click goes to help, not to what was clicked.
+        QTest::mouseClick(running.Frame().MessagePane(), Qt::LeftButton);
+        QVERIFY(!running.app->InHelpMode());
+        QVERIFY(running.app->Help() != nullptr && running.app->Help()->isVisible());
+        QVERIFY(running.Frame().statusBar()->currentMessage().isEmpty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+
+        // Escape leaves help mode without help.
+        RunningApp escaped;
+        escaped.app->OnCommand(ID_CONTEXT_HELP);
+        QTest::keyClick(&escaped.Frame(), Qt::Key_Escape);
+        QVERIFY(!escaped.app->InHelpMode());
+        QVERIFY(escaped.app->Help() == nullptr);
+    }
+
+    void AboutBoxShowsVersionAndBuildDate()
+    {
+        CAboutDlg about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About tamr"));
+        QCOMPARE(about.findChild<QLabel*>("aboutVersion")->text(), QStringLiteral("TAMR Version 2.6"));
+        const QStringList lines = about.findChild<QLabel*>("aboutBuilt")->text().split('\n');
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1], QStringLiteral("Built on July 8, 1996"));
+        QVERIFY(!about.findChild<QLabel*>("aboutPicture")->pixmap().isNull());
+        const auto buttons = about.findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(buttons.front()->text(), QStringLiteral("OK"));
+
+        RunningApp running;
+        QTimer::singleShot(0, qApp, [] {
+            auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                qFatal("no About box");
+            box->findChild<QPushButton*>()->click();
+        });
+        running.app->OnCommand(ID_APP_ABOUT);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+};
+
+QTEST_MAIN(HelpAboutTest)
+#include "help_about_test.moc"

@@ -164,7 +164,7 @@ TEST(CodGoldenTest, CodFilesAndDecodedPicturesKeepTheirRecordedBytes)
         ASSERT_TRUE(image.ReadBmp(GoldenBmp(golden.width, golden.height, golden.colour), prompter, DisplaySettings{}));
         const CodecSettings settings = golden.settings();
         WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
-        ASSERT_TRUE(CompressImage(image, codec, settings).has_value());
+        ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());
         const std::vector<std::uint8_t> file = codec.WriteHeader();
         EXPECT_EQ(Hex(Fnv1a64(file)), Hex(golden.codHash)) << file.size() << " bytes";
 
@@ -172,7 +172,7 @@ TEST(CodGoldenTest, CodFilesAndDecodedPicturesKeepTheirRecordedBytes)
         WaveletCodec reader{CodecSettings()};
         ASSERT_TRUE(reader.ReadHeader(file));
         CDibImage decoded;
-        ASSERT_TRUE(DecodeCodImage(decoded, reader));
+        ASSERT_TRUE(DecodeCodImage(decoded, reader, DisplaySettings{}));
         EXPECT_EQ(Hex(Fnv1a64(decoded.Pixels())), Hex(golden.decodedHash));
         EXPECT_EQ(Hex(Fnv1a64(image.Pixels())), Hex(golden.decodedHash));
     }

@@ -1,8 +1,24 @@
 #include "cli/PaletteCommand.h"
 
 #include "cli/CliSession.h"
+#include "platform/FileIo.h"
 
 namespace tamr {
+namespace {
+
+// The index image is no document content, so it is written directly (still
+// through a temporary file, so a failure leaves any old file as it was).
+bool WriteIndexFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err)
+{
+    std::string reason;
+    if (bytes.empty() || !WriteFileAtomically(path, bytes, &reason)) {
+        err << "tamr-cli: cannot write " << path.string() << (reason.empty() ? "" : ": " + reason) << '\n';
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options)
 {
@@ -29,12 +45,12 @@ int RunPaletteCommand(const PaletteOptions& options, std::ostream& err)
     const CDibImage& image = *document->Image();
     // A gray picture is drawn from its own 8-bit pixels and gray ramp.
     if (image.IsColour() != 1)
-        return SaveFile(options.output, image.WriteBmp(), err) ? 0 : 1;
+        return WriteIndexFile(options.output, image.WriteBmp(), err) ? 0 : 1;
     if (image.PaletteBuilder().ColourCount() == 0) {
         err << "tamr-cli: cannot build the index image of " << options.input << '\n';
         return 1;
     }
-    return SaveFile(options.output, image.WriteIndexBmp(), err) ? 0 : 1;
+    return WriteIndexFile(options.output, image.WriteIndexBmp(), err) ? 0 : 1;
 }
 
 } // namespace tamr

@@ -52,9 +52,7 @@ std::vector<std::uint8_t> GoldenBmp(int width, int height, bool colour)
     layout.height = height;
     layout.bits = colour ? 24 : 8;
     if (!colour)
-        for (int i = 0; i < 256; ++i)
-            layout.table.push_back(
-                RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
+        layout.table = test::GrayRamp();
     const int bytesPerPixel = colour ? 3 : 1;
     const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
     std::uint32_t state = 0x2545F491u;

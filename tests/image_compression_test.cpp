@@ -21,9 +21,7 @@ std::vector<std::uint8_t> PictureBmp(int width, int height, bool colour, std::ui
     layout.height = height;
     layout.bits = colour ? 24 : 8;
     if (!colour)
-        for (int i = 0; i < 256; ++i)
-            layout.table.push_back(
-                RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
+        layout.table = test::GrayRamp();
     const int bytesPerPixel = colour ? 3 : 1;
     const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
     std::mt19937 generator(seed);

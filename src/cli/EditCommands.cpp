@@ -87,6 +87,19 @@ std::optional<SharpenPercents> PercentsFromOptions(const SharpenOptions& options
     return percents;
 }
 
+// Opens the picture, applies the edit (which tells the user when it fails)
+// and saves the result with the Save As rules.
+template <typename Edit>
+int EditAndSave(const std::string& input, const std::string& output, bool yes, std::ostream& err, Edit edit)
+{
+    CliSession session(err);
+    session.prompter.AnswerQuestionsYes(yes);
+    auto document = session.Open(input, err);
+    if (!document || !edit(*document, session.prompter))
+        return 1;
+    return session.SaveAs(*document, output, err) ? 0 : 1;
+}
+
 } // namespace
 
 CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options)
@@ -124,14 +137,9 @@ int RunFilterCommand(const FilterOptions& options, std::ostream& err)
     const auto request = RequestFromOptions(options, err);
     if (!request)
         return 1;
-    CliSession session(err);
-    session.prompter.AnswerQuestionsYes(options.yes);
-    auto document = session.Open(options.input, err);
-    if (!document)
-        return 1;
-    if (!FilterDocument(*document, session.prompter, *request))
-        return 1; // the user has been told
-    return session.SaveAs(*document, options.output, err) ? 0 : 1;
+    return EditAndSave(options.input, options.output, options.yes, err, [&](CTamrDoc& document, Prompter& prompter) {
+        return FilterDocument(document, prompter, *request);
+    });
 }
 
 int RunSharpenCommand(const SharpenOptions& options, std::ostream& err)
@@ -143,18 +151,13 @@ int RunSharpenCommand(const SharpenOptions& options, std::ostream& err)
     const auto percents = PercentsFromOptions(options, err);
     if (!percents)
         return 1;
-    CliSession session(err);
-    session.prompter.AnswerQuestionsYes(options.yes);
-    auto document = session.Open(options.input, err);
-    if (!document)
-        return 1;
-    if (options.amounts && document->Image()->IsColour() == 0) {
-        err << "tamr-cli: " << options.input << " is gray and has one amount: give --amount\n";
-        return 1;
-    }
-    if (!SharpenDocument(*document, session.prompter, *percents))
-        return 1;
-    return session.SaveAs(*document, options.output, err) ? 0 : 1;
+    return EditAndSave(options.input, options.output, options.yes, err, [&](CTamrDoc& document, Prompter& prompter) {
+        if (options.amounts && document.Image()->IsColour() == 0) {
+            err << "tamr-cli: " << options.input << " is gray and has one amount: give --amount\n";
+            return false;
+        }
+        return SharpenDocument(document, prompter, *percents);
+    });
 }
 
 } // namespace tamr

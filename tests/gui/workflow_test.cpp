@@ -206,6 +206,8 @@ private slots:
             dialog.accept();
         });
         QCOMPARE(FileStart(pdf, 5), QByteArray("%PDF-"));
+        // The print job carries the document's name.
+        QCOMPARE(running.app->Printer().docName(), QStringLiteral("saved.cod"));
 
         // An edited picture is saved as BMP.
         const QString bmp = running.folder.filePath("edited.bmp");

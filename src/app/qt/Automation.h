@@ -6,7 +6,7 @@
 //   compress    Compress in the active window
 //   statistics  the Statistics dialog (closed again after a few seconds)
 //   properties, about, easysetup, mastersetup, filters, sharpen, zoomin,
-//   zoomout, printpreview
+//   zoomout, print, printpreview, printsetup
 //               the dialog of that command (likewise)
 //   help        the help window (likewise)
 //   menu:TITLE  the menu bar's menu TITLE, without its "&" (likewise)

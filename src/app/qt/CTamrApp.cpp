@@ -363,6 +363,8 @@ void CTamrApp::OnFilePrint()
     if (view == nullptr)
         return;
     const ModalInterruption interruption;
+    // The job is named after the document, and so is the PDF file the dialog proposes.
+    Printer().setDocName(QString::fromStdString(view->Document().Title()));
     QPrintDialog dialog(&Printer(), mainFrame_.get());
     if (dialog.exec() == QDialog::Accepted)
         view->Print(Printer());
@@ -374,6 +376,7 @@ void CTamrApp::OnFilePrintPreview()
     if (view == nullptr)
         return;
     const ModalInterruption interruption;
+    Printer().setDocName(QString::fromStdString(view->Document().Title()));
     QPrintPreviewDialog preview(&Printer(), mainFrame_.get());
     connect(&preview, &QPrintPreviewDialog::paintRequested, view, [view](QPrinter* printer) { view->Print(*printer); });
     preview.exec();

@@ -230,6 +230,23 @@ private slots:
         QCOMPARE(frame.windowTitle(), QStringLiteral("TAMR"));
     }
 
+    void TestInEasySetupShowsTheCompressionAtOnce()
+    {
+        RunningApp running;
+        CMainFrame& frame = running.Frame();
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 32, 24)));
+        ChooseWithDialog(frame, "&Options", "&Easy Setup", [&frame](QDialog& dialog) {
+            Click(dialog, 1003);
+            QCoreApplication::processEvents();
+            // Still inside the dialog: the window and the main title name the COD file.
+            QCOMPARE(frame.ActiveFrame()->windowTitle(), QStringLiteral("photo.cod"));
+            QCOMPARE(frame.windowTitle(), QStringLiteral("TAMR - photo.cod"));
+            Click(dialog, 2);
+        });
+        QVERIFY(running.prompter.Messages().empty());
+        QVERIFY(running.app->ActiveDocument()->IsModified());
+    }
+
     void EveryToolBarButtonDoesSomething()
     {
         RunningApp running;

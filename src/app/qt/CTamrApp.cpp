@@ -121,6 +121,10 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
     auto* view = new CTamrView(viewEnvironment_, document);
     auto* frame = new CChildFrame(*view, [this](CChildFrame& closing) { return CanCloseFrame(closing); });
     connect(frame, &QObject::destroyed, this, [this] { OnFrameDestroyed(); });
+    // Captions and command states follow the document at once, also while a
+    // dialog that compresses ("Test") is still open.
+    connect(
+        view, &CTamrView::Updated, this, [this] { AfterCommand(); }, Qt::QueuedConnection);
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
         if (mainFrame_)
             mainFrame_->UpdateTitles();

@@ -65,6 +65,8 @@ constexpr DialogStep kDialogSteps[] = {
     {"zoomin", ID_VIEW_ZOOM_IN},
     {"zoomout", ID_VIEW_ZOOM_OUT},
     {"printpreview", ID_FILE_PRINT_PREVIEW},
+    {"open", ID_FILE_OPEN},
+    {"saveas", ID_FILE_SAVE_AS},
     {"print", ID_FILE_PRINT},
     {"printsetup", ID_FILE_PRINT_SETUP},
 };

@@ -5,7 +5,7 @@
 //   maximize    the main window fills the screen
 //   compress    Compress in the active window
 //   statistics  the Statistics dialog (closed again after a few seconds)
-//   properties, about, easysetup, mastersetup, filters, sharpen, zoomin,
+//   open, saveas, properties, about, easysetup, mastersetup, filters, sharpen, zoomin,
 //   zoomout, print, printpreview, printsetup
 //               the dialog of that command (likewise)
 //   help        the help window (likewise)

@@ -16,6 +16,7 @@ CImageSetupDlg::CImageSetupDlg(CodecSettings& settings, std::function<void()> co
       scrollBar_(new QScrollBar(Qt::Horizontal, this)), edit_(new QLineEdit(this))
 {
     setWindowTitle(QStringLiteral("Image Setup"));
+    UseDialogFrame(*this);
 
     scrollBar_->setObjectName(ControlName(kScrollBarId));
     scrollBar_->setRange(kEasySetupMinimumQuality, kEasySetupMaximumQuality);

@@ -34,7 +34,7 @@ private slots:
         for (const HelpCatalogue::Topic& topic : catalogue.topics)
             pages << topic.page;
         for (const char* subject : {"opening.html", "compressing.html", "quality.html", "statistics.html",
-                                       "filters.html", "sharpen.html", "zoom.html", "palettes.html"})
+                                    "filters.html", "sharpen.html", "zoom.html", "palettes.html"})
             QVERIFY2(pages.contains(QString::fromLatin1(subject)), subject);
         QVERIFY(catalogue.index.at(QStringLiteral("PSNR")).contains(QStringLiteral("statistics.html")));
         QVERIFY(catalogue.index.at(QStringLiteral("quality factor")).contains(QStringLiteral("quality.html")));

@@ -187,8 +187,8 @@ private slots:
                  {40, 4}, {width, 4}, {height, 4}, {1, 2}, {8, 2}, {0, 4}, {8, 4}, {0, 4}, {0, 4}, {256, 4}, {0, 4}})
             test::PutLe(bytes, value, count);
         for (int i = 0; i < 256; ++i)
-            bytes.insert(bytes.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
-                                       static_cast<std::uint8_t>(i), 0});
+            bytes.insert(bytes.end(),
+                         {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
         bytes.insert(bytes.end(), {10, 20, 30, 40, 200, 210, 220, 230}); // bottom row, then top row
         QVERIFY(running.app->OpenDocumentFile(running.Write("gray.bmp", bytes)));
         CTamrView& view = *running.app->ActiveView();

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-
 #include <filesystem>
 
 #include "app/qt/FileDialogFilter.h"
@@ -90,12 +89,14 @@ private slots:
         QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 
         AnswerNextBox(seen, QMessageBox::Ok);
-        prompter.ShowMessage({"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+        prompter.ShowMessage(
+            {"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
         QCOMPARE(seen.icon, QMessageBox::NoIcon);
 
         AnswerNextBox(seen, QMessageBox::Yes);
-        QCOMPARE(prompter.ShowMessage({"Copy over existsting file??", "", MessageIcon::Question, MessageButtons::YesNo}),
-                 MessageAnswer::Yes);
+        QCOMPARE(
+            prompter.ShowMessage({"Copy over existsting file??", "", MessageIcon::Question, MessageButtons::YesNo}),
+            MessageAnswer::Yes);
         QCOMPARE(seen.icon, QMessageBox::Question);
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
     }
@@ -116,8 +117,8 @@ private slots:
             grabberWhileShown = QWidget::mouseGrabber();
             QApplication::activeModalWidget()->close();
         });
-        prompter.ShowMessage({"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information,
-                              MessageButtons::Ok});
+        prompter.ShowMessage(
+            {"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information, MessageButtons::Ok});
         QCOMPARE(shapeWhileShown, Qt::ArrowCursor);
         QVERIFY(grabberWhileShown == nullptr);
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);

@@ -1,6 +1,8 @@
 #include "app/qt/Automation.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include "app/qt/CMainFrame.h"
 #include "app/qt/CTamrApp.h"
 #include "app/qt/CommandTable.h"
+#include "app/qt/HelpWindow.h"
 
 namespace tamr::qt {
 
@@ -31,8 +34,56 @@ void CloseNextDialogLater()
     });
 }
 
+// Opens a menu of the menu bar by its title without the ampersand; it closes
+// again after a while.
+void OpenMenuLater(CTamrApp& app, const QString& title)
+{
+    QMenuBar* bar = app.MainFrame().menuBar();
+    for (QAction* action : bar->actions()) {
+        if (action->text().remove('&') != title || action->menu() == nullptr)
+            continue;
+        bar->setActiveAction(action);
+        QMenu* menu = action->menu();
+        QTimer::singleShot(kDialogShownMilliseconds, menu, [menu] { menu->close(); });
+        return;
+    }
+}
+
+// Steps that open a modal dialog through a command.
+struct DialogStep {
+    const char* name;
+    int command;
+};
+constexpr DialogStep kDialogSteps[] = {
+    {"statistics", ID_FILE_STATISTICS},
+    {"properties", ID_FILE_PROPERTIES},
+    {"about", ID_APP_ABOUT},
+    {"easysetup", ID_OPTIONS_EASY_SETUP},
+    {"mastersetup", ID_OPTIONS_MASTER_SETUP},
+    {"filters", ID_OPTIONS_FILTERS},
+    {"sharpen", ID_OPTIONS_SHARPEN},
+    {"zoomin", ID_VIEW_ZOOM_IN},
+    {"zoomout", ID_VIEW_ZOOM_OUT},
+    {"printpreview", ID_FILE_PRINT_PREVIEW},
+    {"open", ID_FILE_OPEN},
+    {"saveas", ID_FILE_SAVE_AS},
+    {"print", ID_FILE_PRINT},
+    {"printsetup", ID_FILE_PRINT_SETUP},
+};
+
 void RunStep(CTamrApp& app, const QString& step)
 {
+    for (const DialogStep& dialog : kDialogSteps) {
+        if (step == QLatin1String(dialog.name)) {
+            CloseNextDialogLater();
+            app.OnCommand(dialog.command);
+            return;
+        }
+    }
+    if (step.startsWith(QLatin1String("menu:"))) {
+        OpenMenuLater(app, step.mid(5));
+        return;
+    }
     if (step == QLatin1String("maximize")) {
         CMainFrame& frame = app.MainFrame();
         if (const QScreen* screen = frame.screen())
@@ -40,15 +91,10 @@ void RunStep(CTamrApp& app, const QString& step)
         frame.showMaximized();
     } else if (step == QLatin1String("compress")) {
         app.OnCommand(ID_FILE_COMPRESS);
-    } else if (step == QLatin1String("statistics")) {
-        CloseNextDialogLater();
-        app.OnCommand(ID_FILE_STATISTICS);
-    } else if (step == QLatin1String("properties")) {
-        CloseNextDialogLater();
-        app.OnCommand(ID_FILE_PROPERTIES);
-    } else if (step == QLatin1String("about")) {
-        CloseNextDialogLater();
-        app.OnCommand(ID_APP_ABOUT);
+    } else if (step == QLatin1String("help")) {
+        app.OnCommand(ID_HELP_FINDER);
+        if (HelpWindow* help = app.Help())
+            QTimer::singleShot(kDialogShownMilliseconds, help, [help] { help->close(); });
     } else if (step == QLatin1String("quit")) {
         QCoreApplication::exit(0);
     }

@@ -5,8 +5,11 @@
 //   maximize    the main window fills the screen
 //   compress    Compress in the active window
 //   statistics  the Statistics dialog (closed again after a few seconds)
-//   properties  the Properties dialog (likewise)
-//   about       the About box (likewise)
+//   open, saveas, properties, about, easysetup, mastersetup, filters, sharpen, zoomin,
+//   zoomout, print, printpreview, printsetup
+//               the dialog of that command (likewise)
+//   help        the help window (likewise)
+//   menu:TITLE  the menu bar's menu TITLE, without its "&" (likewise)
 //   quit        ends the program at once, without asking to save
 // Before each step a line "tamr-automation: STEP" goes to standard output,
 // and "tamr-automation: done" after the last.

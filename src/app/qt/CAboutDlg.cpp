@@ -6,12 +6,14 @@
 #include <QPushButton>
 
 #include "app/qt/SvgArt.h"
+#include "view/qt/DialogControls.h"
 
 namespace tamr::qt {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About tamr"));
+    UseDialogFrame(*this);
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("aboutPicture"));

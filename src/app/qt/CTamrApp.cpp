@@ -121,6 +121,10 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
     auto* view = new CTamrView(viewEnvironment_, document);
     auto* frame = new CChildFrame(*view, [this](CChildFrame& closing) { return CanCloseFrame(closing); });
     connect(frame, &QObject::destroyed, this, [this] { OnFrameDestroyed(); });
+    // Captions and command states follow the document at once, also while a
+    // dialog that compresses ("Test") is still open.
+    connect(
+        view, &CTamrView::Updated, this, [this] { AfterCommand(); }, Qt::QueuedConnection);
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
         if (mainFrame_)
             mainFrame_->UpdateTitles();
@@ -363,6 +367,8 @@ void CTamrApp::OnFilePrint()
     if (view == nullptr)
         return;
     const ModalInterruption interruption;
+    // The job is named after the document, and so is the PDF file the dialog proposes.
+    Printer().setDocName(QString::fromStdString(view->Document().Title()));
     QPrintDialog dialog(&Printer(), mainFrame_.get());
     if (dialog.exec() == QDialog::Accepted)
         view->Print(Printer());
@@ -374,6 +380,7 @@ void CTamrApp::OnFilePrintPreview()
     if (view == nullptr)
         return;
     const ModalInterruption interruption;
+    Printer().setDocName(QString::fromStdString(view->Document().Title()));
     QPrintPreviewDialog preview(&Printer(), mainFrame_.get());
     connect(&preview, &QPrintPreviewDialog::paintRequested, view, [view](QPrinter* printer) { view->Print(*printer); });
     preview.exec();

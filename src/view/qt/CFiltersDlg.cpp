@@ -54,6 +54,7 @@ CFiltersDlg::CFiltersDlg(FiltersSession& session, std::function<void()> imageCha
     : QDialog(parent), session_(session), imageChanged_(std::move(imageChanged)), list_(new QListWidget(this))
 {
     setWindowTitle(Text(kFiltersTitle));
+    UseDialogFrame(*this);
 
     auto* listGroup = new QGroupBox(Text(kFilterListGroup), this);
     listGroup->setObjectName(QStringLiteral("groupFilterList"));

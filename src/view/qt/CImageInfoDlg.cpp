@@ -13,6 +13,7 @@ namespace tamr::qt {
 CImageInfoDlg::CImageInfoDlg(const ImageInformationTexts& texts, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Image Information"));
+    UseDialogFrame(*this);
 
     QGroupBox* properties =
         MakeValueFieldGroup(QStringLiteral("Image Properties "), QStringLiteral("groupImageProperties"),

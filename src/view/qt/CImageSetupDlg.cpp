@@ -1,6 +1,7 @@
 #include "view/qt/CImageSetupDlg.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -15,6 +16,7 @@ CImageSetupDlg::CImageSetupDlg(CodecSettings& settings, std::function<void()> co
       scrollBar_(new QScrollBar(Qt::Horizontal, this)), edit_(new QLineEdit(this))
 {
     setWindowTitle(QStringLiteral("Image Setup"));
+    UseDialogFrame(*this);
 
     scrollBar_->setObjectName(ControlName(kScrollBarId));
     scrollBar_->setRange(kEasySetupMinimumQuality, kEasySetupMaximumQuality);
@@ -39,16 +41,21 @@ CImageSetupDlg::CImageSetupDlg(CodecSettings& settings, std::function<void()> co
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
+    // The scroll bar and the number say nothing by themselves.
+    auto* meaning = MakeStaticText(QStringLiteral("Quality factor (0 to 100; 100 is lossless)"),
+                                   QStringLiteral("labelQuality"), this);
+
     auto* layout = new QGridLayout(this);
-    layout->addWidget(scrollBar_, 0, 0, 1, 2);
-    layout->addWidget(edit_, 0, 2);
-    layout->addWidget(reset, 1, 0);
-    layout->addWidget(test, 1, 1);
+    layout->addWidget(meaning, 0, 0, 1, 3);
+    layout->addWidget(scrollBar_, 1, 0, 1, 2);
+    layout->addWidget(edit_, 1, 2);
+    layout->addWidget(reset, 2, 0);
+    layout->addWidget(test, 2, 1);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addStretch();
-    layout->addLayout(buttons, 0, 3, 2, 1);
+    layout->addLayout(buttons, 0, 3, 3, 1);
 
     ShowSession();
 }

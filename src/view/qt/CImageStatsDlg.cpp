@@ -13,6 +13,7 @@ namespace tamr::qt {
 CImageStatsDlg::CImageStatsDlg(const ImageStatisticsTexts& texts, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Image Statistics"));
+    UseDialogFrame(*this);
 
     QGroupBox* compression = MakeValueFieldGroup(QStringLiteral("Compression"), QStringLiteral("groupCompression"),
                                                  {

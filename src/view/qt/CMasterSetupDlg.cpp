@@ -72,6 +72,7 @@ CMasterSetupDlg::CMasterSetupDlg(CodecSettings& settings, Prompter& prompter, st
     : QDialog(parent), settings_(settings), prompter_(prompter), compress_(std::move(compress))
 {
     setWindowTitle(QStringLiteral("Master Setup"));
+    UseDialogFrame(*this);
     const MasterSetupForm form = ToForm(FromSettings(settings));
 
     // One labelled edit in a grid row; vector edits are wide and take at most

@@ -24,6 +24,7 @@ constexpr std::array<SharpenBar, 3> kBars{SharpenBar::Top, SharpenBar::Middle, S
 CSharpenDlg::CSharpenDlg(SharpenSession& session, QWidget* parent) : QDialog(parent), session_(session)
 {
     setWindowTitle(Text(kSharpenDialogTitle));
+    UseDialogFrame(*this);
 
     auto* grid = new QGridLayout;
     for (std::size_t i = 0; i < kBars.size(); ++i) {

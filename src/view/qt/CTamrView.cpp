@@ -142,6 +142,7 @@ void CTamrView::OnUpdate()
         SetScrollSizes({width, height});
     }
     viewport()->update();
+    emit Updated();
 }
 
 void CTamrView::ShowLevel(const CDibImage& levelImage)

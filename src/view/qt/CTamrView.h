@@ -73,6 +73,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     bool event(QEvent* event) override;
 
+signals:
+    // The document changed (its title and state too, not only its picture).
+    void Updated();
+
 private:
     void SetScrollSizes(ZoomSize total);
     void UpdateScrollBars();

@@ -1,6 +1,7 @@
 #include "view/qt/DialogControls.h"
 
 #include <QAbstractSlider>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -34,6 +35,12 @@ QLabel* MakeStaticText(const QString& text, const QString& objectName, QWidget* 
     label->setText(text);
     label->setObjectName(objectName);
     return label;
+}
+
+void UseDialogFrame(QDialog& dialog)
+{
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint);
 }
 
 QSize DialogUnitsToPixels(const QWidget& dialog, int width, int height)

@@ -9,6 +9,7 @@
 
 #include "platform/ScrollCode.h"
 
+class QDialog;
 class QLabel;
 class QObject;
 class QPushButton;
@@ -28,6 +29,10 @@ QPushButton* MakeButton(const QString& text, int id, QWidget* parent);
 
 // A static text shown exactly as given (never as rich text).
 QLabel* MakeStaticText(const QString& text, const QString& objectName, QWidget* parent);
+
+// A title bar with a close button only: a modal dialog that could be
+// minimized would leave the program waiting for a window nobody sees.
+void UseDialogFrame(QDialog& dialog);
 
 // A size in dialog units for the dialog's font: a quarter of the average
 // character width across, an eighth of the character height down.

@@ -24,6 +24,9 @@ void DrawPrintedImage(QPainter& painter, const CDibImage& image)
     const QRectF target(0, 0, picture.width() * scaleX, picture.height() * scaleY);
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    // A PDF file gets the pixels as they are, not recoded as JPEG: the print
+    // shows what the codec made of the picture, nothing else.
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     painter.drawImage(target, picture);
     painter.restore();
 }

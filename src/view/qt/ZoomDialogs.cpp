@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include "view/qt/DialogControls.h"
+
 namespace tamr::qt {
 
 namespace {
@@ -17,6 +19,7 @@ CZoomDialog::CZoomDialog(QWidget* parent, const QString& caption, const QStringL
     : QDialog(parent), list_(new QComboBox(this))
 {
     setWindowTitle(caption);
+    UseDialogFrame(*this);
     list_->addItems(entries);
     // Like the list it stands for, nothing is chosen until the user picks an entry.
     list_->setCurrentIndex(-1);

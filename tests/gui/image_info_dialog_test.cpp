@@ -4,10 +4,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include "gui/DialogTestSupport.h"
 #include "view/qt/CImageInfoDlg.h"
+#include "view/qt/HelpPageDialog.h"
 #include "view/qt/ViewDialogs.h"
 
 using namespace tamr;
@@ -99,8 +101,14 @@ private slots:
         QCOMPARE(Find<QPushButton>(dialog, 1018)->text(), QStringLiteral("HELP"));
 
         dialog.show();
+        QString shownPage;
+        ModalDialogDriver readHelp([&](QDialog& help) {
+            if (auto* page = qobject_cast<HelpPageDialog*>(&help))
+                shownPage = page->Browser()->source().fileName();
+        });
         Find<QPushButton>(dialog, 1018)->click();
-        QVERIFY(dialog.isVisible()); // HELP does nothing
+        QCOMPARE(shownPage, QStringLiteral("statistics.html"));
+        QVERIFY(dialog.isVisible());
         Find<QPushButton>(dialog, 1)->click();
         QVERIFY(!dialog.isVisible());
     }

@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include "codec/QualityFactor.h"
 #include "gui/DialogTestSupport.h"
 #include "view/qt/CMasterSetupDlg.h"
+#include "view/qt/HelpPageDialog.h"
 #include "view/qt/ViewDialogs.h"
 
 using namespace tamr;
@@ -216,20 +218,31 @@ private slots:
         QVERIFY(dialog.isVisible());
     }
 
-    void ResetDefaultAndHelpDoNothing()
+    void ResetDefaultFillsTheDefaultsAndHelpShowsItsPage()
     {
         CodecSettings settings;
+        settings.qualityFactor = 80;
+        ApplyQualityFactor(settings);
+        const CodecSettings before = settings;
         ScriptedPrompter prompter;
         int compressions = 0;
         CMasterSetupDlg dialog(settings, prompter, [&] { ++compressions; });
         dialog.show();
         SetText(dialog, 1003, "4");
-        const MasterSetupForm form = dialog.Form();
         Find<QPushButton>(dialog, 1000)->click();
+        // The edits show the defaults; the settings wait for OK or Test Setting.
+        QCOMPARE(dialog.Form().texts, ToForm(FromSettings(CodecSettings{})).texts);
+        QCOMPARE(settings, before);
+
+        QString shownPage;
+        ModalDialogDriver readHelp([&](QDialog& help) {
+            if (auto* page = qobject_cast<HelpPageDialog*>(&help))
+                shownPage = page->Browser()->source().fileName();
+        });
         Find<QPushButton>(dialog, 1002)->click();
+        QVERIFY(readHelp.Ran());
+        QCOMPARE(shownPage, QStringLiteral("quality.html"));
         QVERIFY(dialog.isVisible());
-        QCOMPARE(dialog.Form().texts, form.texts);
-        QCOMPARE(settings, CodecSettings{});
         QCOMPARE(compressions, 0);
         QVERIFY(prompter.Messages().empty());
     }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "view/qt/DialogControls.h"
+#include "view/qt/HelpPageDialog.h"
 #include "view/qt/ValueFieldGroup.h"
 
 namespace tamr::qt {
@@ -48,8 +49,9 @@ CImageInfoDlg::CImageInfoDlg(const ImageInformationTexts& texts, QWidget* parent
     QPushButton* ok = MakeButton(QStringLiteral("OK"), 1, this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    // "HELP" has no action.
+    // "HELP" shows what the figures mean.
     QPushButton* help = MakeButton(QStringLiteral("HELP"), kHelpId, this);
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelpPage(QStringLiteral("statistics.html"), this); });
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(properties, 0, 0);

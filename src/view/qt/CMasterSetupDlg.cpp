@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "view/qt/DialogControls.h"
+#include "view/qt/HelpPageDialog.h"
 
 namespace tamr::qt {
 namespace {
@@ -118,13 +119,14 @@ CMasterSetupDlg::CMasterSetupDlg(CodecSettings& settings, Prompter& prompter, st
     QPushButton* ok = MakeButton(QStringLiteral("OK"), 1, this);
     QPushButton* cancel = MakeButton(QStringLiteral("Cancel"), 2, this);
     QPushButton* test = MakeButton(QStringLiteral("Test Setting"), kTestSettingId, this);
-    // These two have no action.
     QPushButton* resetDefault = MakeButton(QStringLiteral("Reset Default"), kResetDefaultId, this);
     QPushButton* help = MakeButton(QStringLiteral("Help"), kHelpId, this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CMasterSetupDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(test, &QPushButton::clicked, this, &CMasterSetupDlg::OnTestSetting);
+    connect(resetDefault, &QPushButton::clicked, this, &CMasterSetupDlg::OnResetDefault);
+    connect(help, &QPushButton::clicked, this, [this] { ShowHelpPage(QStringLiteral("quality.html"), this); });
 
     auto* levels = new QHBoxLayout;
     levels->addWidget(discard);
@@ -169,6 +171,16 @@ void CMasterSetupDlg::accept()
     accepted_ = Read();
     if (accepted_) {
         QDialog::accept();
+    }
+}
+
+void CMasterSetupDlg::OnResetDefault()
+{
+    // The edits only: the settings change when OK or Test Setting accepts them.
+    const MasterSetupForm form = ToForm(FromSettings(CodecSettings{}));
+    for (std::size_t i = 0; i < kMasterSetupFieldCount; ++i) {
+        edits_[i]->setText(QString::fromStdString(form.texts[i]));
+        edits_[i]->setCursorPosition(0);
     }
 }
 

@@ -2,7 +2,8 @@
 // "Master Setup": the raw codec parameters as edits. "Test Setting" copies
 // accepted values into the settings and compresses while the dialog stays
 // open; OK closes with accepted values for whoever ran the dialog to copy;
-// refusals are told through the prompter and keep the dialog open.
+// refusals are told through the prompter and keep the dialog open. "Reset
+// Default" fills the edits with the codec's default settings.
 
 #include <QDialog>
 #include <array>
@@ -38,6 +39,7 @@ public:
 
 private:
     void OnTestSetting();
+    void OnResetDefault();
     // Reads the edits; a refused integer field takes the focus.
     std::optional<MasterSetupValues> Read();
     QLineEdit* Edit(MasterSetupField field) const { return edits_[static_cast<std::size_t>(field)]; }

@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QGroupBox>
 #include <QTemporaryDir>
 #include <QTimerEvent>
+#include <QtTest>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/document/TamrDoc.h"
@@ -28,6 +31,16 @@ template <typename Control> Control* Find(const QWidget& dialog, int id)
 template <typename Control> Control* FindNamed(const QWidget& dialog, const QString& name)
 {
     return dialog.findChild<Control*>(name);
+}
+
+// Every group box named in `groups` (object name, title) is there with its title.
+inline void CheckGroupTitles(const QWidget& dialog, std::initializer_list<std::pair<const char*, const char*>> groups)
+{
+    for (const auto& [name, title] : groups) {
+        auto* group = FindNamed<QGroupBox>(dialog, QString::fromUtf8(name));
+        QVERIFY2(group, name);
+        QCOMPARE(group->title(), QString::fromUtf8(title));
+    }
 }
 
 // Runs `action` on the first modal dialog that shows while it lives, from

@@ -95,17 +95,12 @@ private slots:
         QCOMPARE(list->currentRow(), 0);
         QVERIFY(list->item(0)->isSelected());
 
-        const std::pair<const char*, const char*> groups[] = {
-            {"groupFilterList", "Filter list"},
-            {"groupMultipliers", "Multipiers -255 to +255"},
-            {"groupDivisor", "Divisor -255 to +255"},
-            {"groupIntensity", "Intensity 1-9"},
-        };
-        for (const auto& [name, title] : groups) {
-            auto* group = FindNamed<QGroupBox>(dialog, QString::fromUtf8(name));
-            QVERIFY2(group, name);
-            QCOMPARE(group->title(), QString::fromUtf8(title));
-        }
+        tamr::qt::test::CheckGroupTitles(dialog, {
+                                                     {"groupFilterList", "Filter list"},
+                                                     {"groupMultipliers", "Multipiers -255 to +255"},
+                                                     {"groupDivisor", "Divisor -255 to +255"},
+                                                     {"groupIntensity", "Intensity 1-9"},
+                                                 });
         QVERIFY(FindNamed<QGroupBox>(dialog, QStringLiteral("groupFilterList"))->isAncestorOf(list));
         auto* multipliers = FindNamed<QGroupBox>(dialog, QStringLiteral("groupMultipliers"));
         for (int i = 0; i < 9; ++i) {

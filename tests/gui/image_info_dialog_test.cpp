@@ -7,26 +7,24 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-#include "gui/DialogTestSupport.h"
+#include "gui/FigureDialogTestSupport.h"
 #include "view/qt/CImageInfoDlg.h"
 #include "view/qt/HelpPageDialog.h"
 #include "view/qt/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;
+using tamr::qt::test::CheckEmptyFields;
+using tamr::qt::test::CheckGroupTitles;
 using tamr::qt::test::Find;
 using tamr::qt::test::FindNamed;
 using tamr::qt::test::ModalDialogDriver;
 using tamr::qt::test::TestDocument;
+using tamr::qt::test::ValueField;
 
 namespace {
 
-struct Field {
-    int id;
-    const char* label;
-    const char* group;
-    std::string ImageInformationTexts::*text;
-};
+using Field = ValueField<ImageInformationTexts>;
 
 const Field kFields[] = {
     {101, "File  Name :", "groupImageProperties", &ImageInformationTexts::fileName},
@@ -42,29 +40,10 @@ const Field kFields[] = {
     {1016, "Max Pixel Difference :", "groupImageQuality", &ImageInformationTexts::largestDifference},
 };
 
-QString Value(const QWidget& dialog, int id)
-{
-    auto* value = Find<QLabel>(dialog, id);
-    return value ? value->text() : QStringLiteral("<missing>");
-}
-
-// The value fields of the dialog RunImageInformation shows for the document.
 std::map<int, QString> ShownValues(const CTamrDoc& document)
 {
-    std::map<int, QString> values;
-    ModalDialogDriver driver([&](QDialog& dialog) {
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Image Information"));
-        for (const Field& field : kFields) {
-            values[field.id] = Value(dialog, field.id);
-        }
-        Find<QPushButton>(dialog, 1)->click();
-        QVERIFY(!dialog.isVisible());
-    });
-    RunImageInformation(nullptr, document);
-    if (!driver.Ran()) {
-        values.clear();
-    }
-    return values;
+    return tamr::qt::test::ShownValues(kFields, QStringLiteral("Image Information"),
+                                       [&] { RunImageInformation(nullptr, document); });
 }
 
 } // namespace
@@ -76,27 +55,13 @@ private slots:
     void EveryGroupLabelAndButton()
     {
         CImageInfoDlg dialog(ImageInformationTexts{});
-        const std::pair<const char*, const char*> groups[] = {
-            {"groupImageProperties", "Image Properties "},
-            {"groupCompressionRatios", "Compression Ratios "},
-            {"groupTimeStatistics", "Time Statistics"},
-            {"groupImageQuality", "Image Quarity "},
-        };
-        for (const auto& [name, title] : groups) {
-            auto* group = FindNamed<QGroupBox>(dialog, QString::fromUtf8(name));
-            QVERIFY2(group, name);
-            QCOMPARE(group->title(), QString::fromUtf8(title));
-        }
-        for (const Field& field : kFields) {
-            auto* label = FindNamed<QLabel>(dialog, LabelName(field.id));
-            QVERIFY2(label, field.label);
-            QCOMPARE(label->text(), QString::fromUtf8(field.label));
-            auto* group = FindNamed<QGroupBox>(dialog, QString::fromUtf8(field.group));
-            QVERIFY(group->isAncestorOf(label));
-            QVERIFY(group->isAncestorOf(Find<QLabel>(dialog, field.id)));
-            // A document without a codec shows empty fields.
-            QCOMPARE(Value(dialog, field.id), QString());
-        }
+        CheckGroupTitles(dialog, {
+                                     {"groupImageProperties", "Image Properties "},
+                                     {"groupCompressionRatios", "Compression Ratios "},
+                                     {"groupTimeStatistics", "Time Statistics"},
+                                     {"groupImageQuality", "Image Quarity "},
+                                 });
+        CheckEmptyFields(dialog, kFields);
         QCOMPARE(Find<QPushButton>(dialog, 1)->text(), QStringLiteral("OK"));
         QCOMPARE(Find<QPushButton>(dialog, 1018)->text(), QStringLiteral("HELP"));
 
@@ -129,11 +94,7 @@ private slots:
         TestDocument test;
         QVERIFY(test.Open(QStringLiteral("Photo.bmp"), tamr::qt::test::ColourBmp(40, 30)));
         std::map<int, QString> shown = ShownValues(*test.document);
-        ImageInformationTexts expected = InformationTexts(*test.document);
-        QCOMPARE(shown.size(), std::size(kFields));
-        for (const Field& field : kFields) {
-            QCOMPARE(shown[field.id], QString::fromStdString(expected.*field.text));
-        }
+        tamr::qt::test::ExpectTexts(shown, kFields, InformationTexts(*test.document));
         QCOMPARE(shown[101], QStringLiteral("Photo.bmp"));
         QCOMPARE(shown[1004], QStringLiteral("40 x 30"));
         QCOMPARE(shown[103], QStringLiteral("40 x 30"));
@@ -144,10 +105,7 @@ private slots:
 
         QVERIFY(test.document->Compress());
         shown = ShownValues(*test.document);
-        expected = InformationTexts(*test.document);
-        for (const Field& field : kFields) {
-            QCOMPARE(shown[field.id], QString::fromStdString(expected.*field.text));
-        }
+        tamr::qt::test::ExpectTexts(shown, kFields, InformationTexts(*test.document));
         QCOMPARE(shown[101], QStringLiteral("Photo.cod"));
         QVERIFY(shown[1020].endsWith(QStringLiteral(" Sec.")));
         QVERIFY(shown[106].endsWith(QStringLiteral(" Sec")));

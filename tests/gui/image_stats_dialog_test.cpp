@@ -6,25 +6,23 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "gui/DialogTestSupport.h"
+#include "gui/FigureDialogTestSupport.h"
 #include "view/qt/CImageStatsDlg.h"
 #include "view/qt/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;
+using tamr::qt::test::CheckEmptyFields;
+using tamr::qt::test::CheckGroupTitles;
 using tamr::qt::test::Find;
 using tamr::qt::test::FindNamed;
 using tamr::qt::test::ModalDialogDriver;
 using tamr::qt::test::TestDocument;
+using tamr::qt::test::ValueField;
 
 namespace {
 
-struct Field {
-    int id;
-    const char* label;
-    const char* group;
-    std::string ImageStatisticsTexts::*text;
-};
+using Field = ValueField<ImageStatisticsTexts>;
 
 const Field kFields[] = {
     {1005, "Compression Time :", "groupCompression", &ImageStatisticsTexts::compressionTime},
@@ -44,37 +42,10 @@ const Field kFields[] = {
     {1009, "Non zeros after quant. :", "groupDataDistribution", &ImageStatisticsTexts::nonZeroAfter},
 };
 
-QString Value(const QWidget& dialog, int id)
-{
-    auto* value = Find<QLabel>(dialog, id);
-    return value ? value->text() : QStringLiteral("<missing>");
-}
-
-// The value fields of the dialog RunImageStatistics shows for the document.
 std::map<int, QString> ShownValues(const CTamrDoc& document)
 {
-    std::map<int, QString> values;
-    ModalDialogDriver driver([&](QDialog& dialog) {
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Image Statistics"));
-        for (const Field& field : kFields) {
-            values[field.id] = Value(dialog, field.id);
-        }
-        Find<QPushButton>(dialog, 1)->click();
-        QVERIFY(!dialog.isVisible());
-    });
-    RunImageStatistics(nullptr, document);
-    if (!driver.Ran()) {
-        values.clear();
-    }
-    return values;
-}
-
-void ExpectTexts(const std::map<int, QString>& shown, const ImageStatisticsTexts& expected)
-{
-    QCOMPARE(shown.size(), std::size(kFields));
-    for (const Field& field : kFields) {
-        QCOMPARE(shown.at(field.id), QString::fromStdString(expected.*field.text));
-    }
+    return tamr::qt::test::ShownValues(kFields, QStringLiteral("Image Statistics"),
+                                       [&] { RunImageStatistics(nullptr, document); });
 }
 
 } // namespace
@@ -86,27 +57,14 @@ private slots:
     void EveryGroupLabelAndButton()
     {
         CImageStatsDlg dialog(ImageStatisticsTexts{});
-        const std::pair<const char*, const char*> groups[] = {
-            {"groupCompression", "Compression"},
-            {"groupDecompression", "Decompression"},
-            {"groupGeneral", "General"},
-            {"groupImageQuality", "Image Quarity "},
-            {"groupDataDistribution", "Data Distriution"},
-        };
-        for (const auto& [name, title] : groups) {
-            auto* group = FindNamed<QGroupBox>(dialog, QString::fromUtf8(name));
-            QVERIFY2(group, name);
-            QCOMPARE(group->title(), QString::fromUtf8(title));
-        }
-        for (const Field& field : kFields) {
-            auto* label = FindNamed<QLabel>(dialog, LabelName(field.id));
-            QVERIFY2(label, field.label);
-            QCOMPARE(label->text(), QString::fromUtf8(field.label));
-            auto* group = FindNamed<QGroupBox>(dialog, QString::fromUtf8(field.group));
-            QVERIFY(group->isAncestorOf(label));
-            QVERIFY(group->isAncestorOf(Find<QLabel>(dialog, field.id)));
-            QCOMPARE(Value(dialog, field.id), QString());
-        }
+        CheckGroupTitles(dialog, {
+                                     {"groupCompression", "Compression"},
+                                     {"groupDecompression", "Decompression"},
+                                     {"groupGeneral", "General"},
+                                     {"groupImageQuality", "Image Quarity "},
+                                     {"groupDataDistribution", "Data Distriution"},
+                                 });
+        CheckEmptyFields(dialog, kFields);
         QCOMPARE(Find<QPushButton>(dialog, 1)->text(), QStringLiteral("OK"));
     }
 
@@ -114,7 +72,7 @@ private slots:
     {
         TestDocument test;
         QVERIFY(test.OpenEmpty());
-        ExpectTexts(ShownValues(*test.document), ImageStatisticsTexts{});
+        tamr::qt::test::ExpectTexts(ShownValues(*test.document), kFields, ImageStatisticsTexts{});
     }
 
     void BmpDocumentBeforeAndAfterCompress()
@@ -122,7 +80,7 @@ private slots:
         TestDocument test;
         QVERIFY(test.Open(QStringLiteral("Photo.bmp"), tamr::qt::test::ColourBmp(40, 30)));
         std::map<int, QString> shown = ShownValues(*test.document);
-        ExpectTexts(shown, StatisticsTexts(*test.document));
+        tamr::qt::test::ExpectTexts(shown, kFields, StatisticsTexts(*test.document));
         // Nothing decoded yet: no loss, and no PSNR for a title that is not ".cod".
         QCOMPARE(shown[1015], QStringLiteral("0"));
         QCOMPARE(shown[1017], QStringLiteral("0.00 "));
@@ -132,7 +90,7 @@ private slots:
 
         QVERIFY(test.document->Compress());
         shown = ShownValues(*test.document);
-        ExpectTexts(shown, StatisticsTexts(*test.document));
+        tamr::qt::test::ExpectTexts(shown, kFields, StatisticsTexts(*test.document));
         QVERIFY2(shown[1015].endsWith(QStringLiteral(" dB.")), qPrintable(shown[1015]));
         QVERIFY(shown[1017] != QStringLiteral("0.00 "));
         QVERIFY(shown[1016] != QStringLiteral("0"));

@@ -389,11 +389,21 @@ void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
 
 std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
 {
+    const auto next = ReadLevel(in, position, n);
+    if (!next || !ReconstructLevel(n))
+        return std::nullopt;
+    return next;
+}
+
+std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
+{
     if (n < 0 || n > levels_)
         return position;
     const int finest = FinestCodedLevel();
     const int bandCount = n == 0 ? 1 : (n <= finest ? 3 : 0);
     const int alphabetExtra = n >= 1 && n < finest ? 2 : 1;
+    if (bandCount == 0)
+        return position;
     std::vector<std::int8_t> symbols;
     try {
         const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
@@ -412,7 +422,14 @@ std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
         PlaceBand(rect, entry, n, std::span(symbols).first(symbolCount));
     }
+    return position;
+}
 
+bool CodecComponent::ReconstructLevel(int n)
+{
+    if (n < 0 || n > levels_)
+        return true;
+    const int finest = FinestCodedLevel();
     const TimeStamp transformStart = Now();
     if (n == 0) {
         Dequantise(LowPassBand(), 3 * levels_);
@@ -427,10 +444,12 @@ std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint
                 ? InverseLevelDiscarded(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_)
                 : InverseLevel(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_);
         if (!inverted)
-            return std::nullopt;
+            return false;
+        if (n == levels_)
+            inverseTemporary_ = {}; // the last level is done: give the memory back
     }
     transformSeconds_ += ElapsedSeconds(transformStart, Now());
-    return position;
+    return true;
 }
 
 } // namespace tamr

@@ -53,6 +53,13 @@ public:
     // level; returns the new position, or nothing when memory runs out. Corrupt
     // data is not detected: whatever symbols come out are placed.
     std::optional<std::size_t> DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n);
+    // The two halves of DecodeLevel: reading and placing the symbols of level
+    // index n, then dequantising them and inverting the wavelet level. Reading
+    // level n + 1 never touches what reconstructing level n works on, so the
+    // two may run on different threads as long as each level is read before
+    // it is reconstructed.
+    std::optional<std::size_t> ReadLevel(std::span<const std::uint8_t> in, std::size_t position, int n);
+    [[nodiscard]] bool ReconstructLevel(int n);
 
     // Merges zero symbols whose whole descendant tree is zero into zerotree
     // roots (Q + 1) and marks those descendants with the skip mark.

@@ -94,7 +94,6 @@ private:
     bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
-    bool DescendantsAreZero(int n, int y, int x) const;
     void MarkDescendants(int n, int y, int x);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
@@ -108,6 +107,7 @@ private:
 
     std::vector<std::int16_t> plane_;
     std::vector<std::int16_t> inverseTemporary_;
+    std::vector<std::int8_t> symbolBuffer_; // decoded symbols of one subband
     int width_ = 0;
     int height_ = 0;
     std::array<std::uint32_t, kLevelSlots> levelBytes_{};

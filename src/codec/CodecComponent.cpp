@@ -531,13 +531,13 @@ bool CodecComponent::ReconstructLevel(int n)
             n > finest
                 ? InverseLevelDiscarded(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_)
                 : InverseLevel(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_);
+        // The temporary serves this level only; freeing it keeps the planes
+        // of the other components from sharing memory with it.
+        inverseTemporary_ = {};
         if (!inverted)
             return false;
-        if (n == levels_) {
-            // The last level is done: give the memory back.
-            inverseTemporary_ = {};
-            symbolBuffer_ = {};
-        }
+        if (n == levels_)
+            symbolBuffer_ = {}; // the last level is done
     }
     transformSeconds_ += ElapsedSeconds(transformStart, Now());
     return true;

@@ -17,6 +17,13 @@ void AddCodecOptions(CLI::App& command, CodecOptions& options)
     command.add_option("--threshold", options.threshold, "raw setting: threshold vector");
     command.add_option("--discard", options.discard, "raw setting: levels to discard for A,B,C");
     command.add_option("--sample", options.sample, "raw setting: levels to sample for A,B,C");
+    AddThreadsOption(command, options.threads);
+}
+
+void AddThreadsOption(CLI::App& command, int& threads)
+{
+    command.add_option("--threads", threads, "threads for coding and decoding (default: one per processor)")
+        ->check(CLI::Range(1, 256));
 }
 
 std::optional<CodecSettings> SettingsFromOptions(const CodecOptions& options, Prompter& prompter)
@@ -24,6 +31,7 @@ std::optional<CodecSettings> SettingsFromOptions(const CodecOptions& options, Pr
     CodecSettings settings;
     settings.qualityFactor = static_cast<std::int16_t>(options.quality);
     ApplyQualityFactor(settings);
+    settings.threads = options.threads;
     if (!options.HasRawSettings())
         return settings;
 

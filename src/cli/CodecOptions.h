@@ -21,11 +21,14 @@ struct CodecOptions {
     std::optional<std::string> threshold;
     std::optional<std::string> discard;
     std::optional<std::string> sample;
+    int threads = 0; // 0: one per hardware thread; never changes the output
 
     bool HasRawSettings() const { return levels || quantA || quantB || quantC || threshold || discard || sample; }
 };
 
 void AddCodecOptions(CLI::App& command, CodecOptions& options);
+// --threads N: how many threads code and decode (1: none besides the main one).
+void AddThreadsOption(CLI::App& command, int& threads);
 
 // The settings of the quality factor, then the raw settings on top as a
 // Master Setup OK after an Easy Setup would leave them. Nothing (after telling

@@ -149,6 +149,7 @@ CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
     command->add_option("IN", options.input, "the COD file")->required();
     command->add_option("OUT", options.output, "the BMP file to write")->required();
     command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
+    AddThreadsOption(*command, options.threads);
     return command;
 }
 
@@ -206,6 +207,7 @@ int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostre
 {
     CliSession session(err);
     session.prompter.AnswerQuestionsYes(options.yes);
+    session.settings.threads = options.threads;
     auto document = session.Open(options.input, err);
     if (!document)
         return 1;

@@ -27,6 +27,7 @@ struct DecompressOptions {
     std::string input;
     std::string output;
     bool yes = false;
+    int threads = 0; // 0: one per hardware thread
 };
 
 struct StatsOptions {

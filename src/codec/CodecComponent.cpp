@@ -7,6 +7,7 @@
 #include "platform/ByteBlock.h"
 #include "platform/ByteReader.h"
 #include "platform/Clock.h"
+#include "platform/VectorClones.h"
 
 namespace tamr {
 
@@ -20,6 +21,86 @@ constexpr Band kBands[3] = {Band::V, Band::H, Band::D};
 std::int16_t Truncate16(float value)
 {
     return static_cast<std::int16_t>(static_cast<int>(value));
+}
+
+// The row loops of thresholding and quantisation, written to run on vector
+// registers; every value is computed exactly as the scalar formulas say.
+
+// Counts the samples whose truncated value is not 0 and clears those whose
+// truncated magnitude is below the threshold.
+TAMR_VECTOR_CLONES std::uint32_t ThresholdRow(float* row, int count, int threshold)
+{
+    std::uint32_t nonZero = 0;
+    for (int x = 0; x < count; ++x) {
+        const float v = row[x];
+        const int t = Truncate16(v);
+        nonZero += static_cast<std::uint32_t>(t != 0);
+        const bool cut = t != 0 && std::abs(t) < threshold;
+        row[x] = cut ? 0.0f : v;
+    }
+    return nonZero;
+}
+
+struct Range {
+    int max;
+    int min;
+};
+
+TAMR_VECTOR_CLONES Range RowRange(const float* row, int count, Range range)
+{
+    for (int x = 0; x < count; ++x) {
+        const int t = Truncate16(row[x]);
+        range.max = std::max(range.max, t);
+        range.min = std::min(range.min, t);
+    }
+    return range;
+}
+
+// Truncates a run of samples to 16 bits; true when any of them is not 0.
+TAMR_VECTOR_CLONES bool TruncateRun(const float* row, int count, std::int16_t* truncated)
+{
+    int any = 0;
+    for (int x = 0; x < count; ++x) {
+        truncated[x] = Truncate16(row[x]);
+        any |= truncated[x];
+    }
+    return any != 0;
+}
+
+// Most samples are 0 after thresholding: runs of them are found on vector
+// registers, and only runs with a non-zero sample take the scalar formulas.
+void QuantiseRow(const float* row, int count, float positiveScale, float negativeScale, std::int16_t* symbols)
+{
+    constexpr int kRun = 32;
+    int start = 0;
+    for (; start + kRun <= count; start += kRun) {
+        if (!TruncateRun(row + start, kRun, symbols + start))
+            continue; // all 0: the truncated values are the symbols
+        for (int x = start; x < start + kRun; ++x) {
+            const float v = row[x];
+            const int t = symbols[x];
+            int symbol = 0;
+            // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
+            if (t != 0 && v > 0)
+                // NOLINTNEXTLINE(bugprone-incorrect-roundings)
+                symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
+            else if (t != 0 && v < 0)
+                symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
+            symbols[x] = static_cast<std::int16_t>(symbol);
+        }
+    }
+    for (int x = start; x < count; ++x) {
+        const float v = row[x];
+        const int t = Truncate16(v);
+        int symbol = 0;
+        // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
+        if (t != 0 && v > 0)
+            // NOLINTNEXTLINE(bugprone-incorrect-roundings)
+            symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
+        else if (t != 0 && v < 0)
+            symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
+        symbols[x] = static_cast<std::int16_t>(symbol);
+    }
 }
 
 bool ByteIs(std::span<const std::uint8_t> bytes, std::size_t position, std::uint8_t expected)
@@ -88,6 +169,7 @@ void CodecComponent::ReleasePlane()
 {
     plane_ = {};
     inverseTemporary_ = {};
+    symbolBuffer_ = {};
 }
 
 int CodecComponent::FinestCodedLevel() const
@@ -119,9 +201,11 @@ bool CodecComponent::ForwardTransform()
 {
     std::vector<float> values;
     std::vector<float> lineBuffer;
-    if (!TryResize(values, plane_.size()))
+    try {
+        values.assign(plane_.begin(), plane_.end());
+    } catch (const std::bad_alloc&) {
         return false;
-    std::copy(plane_.begin(), plane_.end(), values.begin());
+    }
 
     for (int k = 0; k < levels_; ++k) {
         if (!ForwardLevel(values, static_cast<std::size_t>(width_), height_ >> k, width_ >> k, lineBuffer))
@@ -146,29 +230,19 @@ void CodecComponent::ThresholdLevel(std::span<float> values, int k)
     const int lowColumns = width_ >> (k + 1);
     const int threshold = threshold_[static_cast<std::size_t>(k)];
     for (int y = 0; y < rows; ++y) {
-        float* row = values.data() + static_cast<std::size_t>(y) * width_;
-        for (int x = (y < lowRows ? lowColumns : 0); x < columns; ++x) {
-            const int t = Truncate16(row[x]);
-            if (t == 0)
-                continue;
-            ++nonZeroBefore_;
-            if (std::abs(t) < threshold)
-                row[x] = 0.0f;
-        }
+        const int first = y < lowRows ? lowColumns : 0;
+        float* row = values.data() + static_cast<std::size_t>(y) * width_ + first;
+        nonZeroBefore_ += ThresholdRow(row, columns - first, threshold);
     }
 }
 
 void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
 {
-    int max = -30000;
-    int min = 30000;
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-            const int t = Truncate16(values[static_cast<std::size_t>(y) * width_ + x]);
-            max = std::max(max, t);
-            min = std::min(min, t);
-        }
-    }
+    Range range{-30000, 30000};
+    for (int y = rect.row; y < rect.row + rect.rows; ++y)
+        range = RowRange(values.data() + static_cast<std::size_t>(y) * width_ + rect.column, rect.columns, range);
+    int max = range.max;
+    int min = range.min;
     // Symmetrise the range around zero, shrinking Q when the band is narrower than Q.
     int q = q_[static_cast<std::size_t>(entry)];
     if (!(std::abs(max) >= q && std::abs(min) >= q)) {
@@ -189,33 +263,9 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
     const float positiveScale = max == 0 ? 0.0f : static_cast<float>(q) / static_cast<float>(max);
     const float negativeScale = min == 0 ? 0.0f : static_cast<float>(-q) / static_cast<float>(min);
     for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-            const float v = values[static_cast<std::size_t>(y) * width_ + x];
-            const int t = Truncate16(v);
-            int symbol = 0;
-            // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
-            if (t != 0 && v > 0)
-                // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-                symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
-            else if (t != 0 && v < 0)
-                symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
-            At(y, x) = static_cast<std::int16_t>(symbol);
-        }
+        const std::size_t start = static_cast<std::size_t>(y) * width_ + rect.column;
+        QuantiseRow(values.data() + start, rect.columns, positiveScale, negativeScale, plane_.data() + start);
     }
-}
-
-bool CodecComponent::DescendantsAreZero(int n, int y, int x) const
-{
-    const int finest = FinestCodedLevel();
-    for (int m = n + 1; m <= finest; ++m) {
-        const int shift = m - n;
-        const int size = 1 << shift;
-        for (int dy = 0; dy < size; ++dy)
-            for (int dx = 0; dx < size; ++dx)
-                if (At((y << shift) + dy, (x << shift) + dx) != 0)
-                    return false;
-    }
-    return true;
 }
 
 void CodecComponent::MarkDescendants(int n, int y, int x)
@@ -230,21 +280,56 @@ void CodecComponent::MarkDescendants(int n, int y, int x)
     }
 }
 
+// A position is a zerotree root when it and all its descendants are 0 and no
+// ancestor is a root already; a descendant of a root gets the skip mark. The
+// finest levels are visited first to find, for every position, whether its
+// whole tree is 0, from the trees of its four children; then the coarsest
+// first to place roots and skip marks. That is what testing every position's
+// descendants from the coarsest level down gives, in one pass per level.
 void CodecComponent::MarkZerotrees()
 {
     const int finest = FinestCodedLevel();
     if (finest < 2)
         return;
-    for (int n = 1; n < finest; ++n) {
-        for (const Band band : kBands) {
-            const auto root = static_cast<std::int16_t>(q_[static_cast<std::size_t>(Entry(n, band))] + 1);
+    std::vector<std::vector<std::uint8_t>> zeroTree(static_cast<std::size_t>(finest) + 1);
+    for (const Band band : kBands) {
+        for (int n = finest; n >= 1; --n) {
             const SubbandRect rect = Subband(n, band);
-            for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-                for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-                    if (At(y, x) == 0 && DescendantsAreZero(n, y, x)) {
-                        At(y, x) = root;
-                        MarkDescendants(n, y, x);
+            auto& zero = zeroTree[static_cast<std::size_t>(n)];
+            zero.assign(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns), 0);
+            const std::uint8_t* children = n < finest ? zeroTree[static_cast<std::size_t>(n) + 1].data() : nullptr;
+            const auto childColumns = static_cast<std::size_t>(2 * rect.columns);
+            for (int y = 0; y < rect.rows; ++y) {
+                const std::int16_t* row = &At(rect.row + y, rect.column);
+                std::uint8_t* out = zero.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
+                for (int x = 0; x < rect.columns; ++x) {
+                    bool z = row[x] == 0;
+                    if (z && children != nullptr) {
+                        const std::uint8_t* top = children + static_cast<std::size_t>(2 * y) * childColumns + 2 * x;
+                        const std::uint8_t* bottom = top + childColumns;
+                        z = (top[0] & top[1] & bottom[0] & bottom[1]) != 0;
                     }
+                    out[x] = z ? 1 : 0;
+                }
+            }
+        }
+        for (int n = 1; n <= finest; ++n) {
+            const SubbandRect rect = Subband(n, band);
+            const auto root = static_cast<std::int16_t>(q_[static_cast<std::size_t>(Entry(n, band))] + 1);
+            const std::uint8_t* zero = zeroTree[static_cast<std::size_t>(n)].data();
+            const std::uint8_t* parents = n >= 2 ? zeroTree[static_cast<std::size_t>(n) - 1].data() : nullptr;
+            const auto parentColumns = static_cast<std::size_t>(rect.columns / 2);
+            for (int y = 0; y < rect.rows; ++y) {
+                std::int16_t* row = &At(rect.row + y, rect.column);
+                const std::uint8_t* zeroRow =
+                    zero + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
+                const std::uint8_t* parentRow =
+                    parents != nullptr ? parents + static_cast<std::size_t>(y / 2) * parentColumns : nullptr;
+                for (int x = 0; x < rect.columns; ++x) {
+                    if (parentRow != nullptr && parentRow[x / 2] != 0)
+                        row[x] = kSkipMark;
+                    else if (n < finest && zeroRow[x] != 0)
+                        row[x] = root;
                 }
             }
         }
@@ -389,15 +474,28 @@ void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
 
 std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
 {
+    const auto next = ReadLevel(in, position, n);
+    if (!next || !ReconstructLevel(n))
+        return std::nullopt;
+    return next;
+}
+
+std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
+{
     if (n < 0 || n > levels_)
         return position;
     const int finest = FinestCodedLevel();
     const int bandCount = n == 0 ? 1 : (n <= finest ? 3 : 0);
     const int alphabetExtra = n >= 1 && n < finest ? 2 : 1;
-    std::vector<std::int8_t> symbols;
+    if (bandCount == 0)
+        return position;
+    // One buffer serves every level: it only grows, level after level.
+    std::vector<std::int8_t>& symbols = symbolBuffer_;
     try {
         const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
-        symbols.resize(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
+        const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
+        if (symbols.size() < needed)
+            symbols = std::vector<std::int8_t>(needed);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -412,7 +510,14 @@ std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
         PlaceBand(rect, entry, n, std::span(symbols).first(symbolCount));
     }
+    return position;
+}
 
+bool CodecComponent::ReconstructLevel(int n)
+{
+    if (n < 0 || n > levels_)
+        return true;
+    const int finest = FinestCodedLevel();
     const TimeStamp transformStart = Now();
     if (n == 0) {
         Dequantise(LowPassBand(), 3 * levels_);
@@ -426,11 +531,16 @@ std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint
             n > finest
                 ? InverseLevelDiscarded(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_)
                 : InverseLevel(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_);
+        // The temporary serves this level only; freeing it keeps the planes
+        // of the other components from sharing memory with it.
+        inverseTemporary_ = {};
         if (!inverted)
-            return std::nullopt;
+            return false;
+        if (n == levels_)
+            symbolBuffer_ = {}; // the last level is done
     }
     transformSeconds_ += ElapsedSeconds(transformStart, Now());
-    return position;
+    return true;
 }
 
 } // namespace tamr

@@ -53,6 +53,13 @@ public:
     // level; returns the new position, or nothing when memory runs out. Corrupt
     // data is not detected: whatever symbols come out are placed.
     std::optional<std::size_t> DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n);
+    // The two halves of DecodeLevel: reading and placing the symbols of level
+    // index n, then dequantising them and inverting the wavelet level. Reading
+    // level n + 1 never touches what reconstructing level n works on, so the
+    // two may run on different threads as long as each level is read before
+    // it is reconstructed.
+    std::optional<std::size_t> ReadLevel(std::span<const std::uint8_t> in, std::size_t position, int n);
+    [[nodiscard]] bool ReconstructLevel(int n);
 
     // Merges zero symbols whose whole descendant tree is zero into zerotree
     // roots (Q + 1) and marks those descendants with the skip mark.
@@ -87,7 +94,6 @@ private:
     bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
-    bool DescendantsAreZero(int n, int y, int x) const;
     void MarkDescendants(int n, int y, int x);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
@@ -101,6 +107,7 @@ private:
 
     std::vector<std::int16_t> plane_;
     std::vector<std::int16_t> inverseTemporary_;
+    std::vector<std::int8_t> symbolBuffer_; // decoded symbols of one subband
     int width_ = 0;
     int height_ = 0;
     std::array<std::uint32_t, kLevelSlots> levelBytes_{};

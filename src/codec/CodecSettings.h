@@ -44,6 +44,9 @@ struct CodecSettings {
     std::int16_t qualityFactor = 50; // 0..100, 100 meaning lossless coding
     std::int16_t totalLevels = 5;    // wavelet decomposition levels, 1..6
     bool incrementalDisplay = false; // show the image after each decoded level
+    // Threads that compress and decode; 0: one per hardware thread. The coded
+    // bytes and decoded samples never depend on it.
+    int threads = 0;
 
     ComponentSettings& component(std::size_t index) { return components.at(index); }
     const ComponentSettings& component(std::size_t index) const { return components.at(index); }

@@ -1,6 +1,9 @@
 #include "codec/WaveletCodec.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 #include "platform/ByteBlock.h"
 
@@ -36,6 +39,7 @@ int WaveletCodec::LevelsForSize(int width, int height, int requested)
 
 void WaveletCodec::Configure(const CodecSettings& settings)
 {
+    threads_ = ResolveThreadCount(settings.threads);
     totalLevels_ = LevelsForSize(width_, height_, settings.totalLevels);
     for (std::size_t c = 0; c < components_.size(); ++c) {
         ComponentSettings component = settings.component(c);
@@ -63,31 +67,83 @@ bool WaveletCodec::PrepareEncode(const CodecSettings& settings)
         if (!components_[index].SizeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample))
             return false;
     }
-    data_.clear();
+    data_ = {};
     // The uncompressed size, plus room for the fixed cost of every subband
     // (header, the shortest stream, end marker), which would otherwise make
-    // tiny images fail. The buffer's size never changes a coded byte.
+    // tiny images fail. The limit never changes a coded byte.
     constexpr std::size_t kSubbandOverhead = 6 + 2 + 3;
     const std::size_t subbands = static_cast<std::size_t>(ComponentCount()) * (3 * totalLevels_ + 1);
-    const std::size_t bytes = static_cast<std::size_t>(bitsPerPixel_ / 8) * static_cast<std::size_t>(paddedWidth_) *
-                                  static_cast<std::size_t>(paddedHeight_) +
-                              subbands * kSubbandOverhead;
-    return TryResize(data_, bytes);
+    capacity_ = static_cast<std::size_t>(bitsPerPixel_ / 8) * static_cast<std::size_t>(paddedWidth_) *
+                    static_cast<std::size_t>(paddedHeight_) +
+                subbands * kSubbandOverhead;
+    return true;
 }
+
+std::span<std::uint8_t> WaveletCodec::DataBuffer()
+{
+    if (data_.size() < capacity_ && !TryResize(data_, capacity_))
+        data_ = {};
+    return data_;
+}
+
+namespace {
+
+// One component's coded levels in a buffer of its own. The buffer is not
+// cleared: only the pages the coder writes are ever touched.
+struct CodedComponent {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::array<std::size_t, CodecComponent::kLevelSlots + 1> levelEnd{};
+    bool coded = false;
+};
+
+} // namespace
 
 bool WaveletCodec::EncodeAll()
 {
     codingMethod_ = CodingMethod::Wavelet;
-    for (int c = 0; c < ComponentCount(); ++c)
-        if (!components_[static_cast<std::size_t>(c)].ForwardTransform())
+    const auto count = static_cast<std::size_t>(ComponentCount());
+    // The components are independent until their levels are joined in file
+    // order, so each is transformed and coded on its own, in parallel. Each
+    // may take the whole capacity; the joined data must fit it too.
+    std::array<CodedComponent, 3> coded;
+    try {
+        RunTasks(threads_, count, [&](std::size_t c) {
+            CodecComponent& component = components_[c];
+            CodedComponent& out = coded[c];
+            if (!component.ForwardTransform())
+                return;
+            out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
+            const std::span<std::uint8_t> bytes(out.bytes.get(), capacity_);
+            std::size_t position = 0;
+            for (int n = 0; n <= totalLevels_; ++n) {
+                const auto next = component.EncodeLevel(bytes, position, n);
+                if (!next)
+                    return;
+                position = *next;
+                out.levelEnd[static_cast<std::size_t>(n) + 1] = position;
+            }
+            component.ReleasePlane();
+            out.coded = true;
+        });
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::size_t total = 0;
+    for (std::size_t c = 0; c < count; ++c) {
+        if (!coded[c].coded)
             return false;
+        total += coded[c].levelEnd[static_cast<std::size_t>(totalLevels_) + 1];
+    }
+    if (total > capacity_ || !TryResize(data_, total))
+        return false;
     std::size_t position = 0;
     for (int n = 0; n <= totalLevels_; ++n) {
-        for (int c = 0; c < ComponentCount(); ++c) {
-            const auto next = components_[static_cast<std::size_t>(c)].EncodeLevel(data_, position, n);
-            if (!next)
-                return false;
-            position = *next;
+        for (std::size_t c = 0; c < count; ++c) {
+            const std::size_t begin = coded[c].levelEnd[static_cast<std::size_t>(n)];
+            const std::size_t end = coded[c].levelEnd[static_cast<std::size_t>(n) + 1];
+            std::copy(coded[c].bytes.get() + begin, coded[c].bytes.get() + end,
+                      data_.begin() + static_cast<std::ptrdiff_t>(position));
+            position += end - begin;
         }
     }
     dataSize_ = position;
@@ -114,6 +170,8 @@ bool WaveletCodec::DecodeAll(const LevelCallback& onLevel)
 {
     if (!PrepareDecode())
         return false;
+    if (!onLevel && threads_ > 1)
+        return DecodeAllInParallel();
     const auto coded = CodedData();
     std::size_t position = 0;
     for (int n = 0; n <= totalLevels_; ++n) {
@@ -126,6 +184,77 @@ bool WaveletCodec::DecodeAll(const LevelCallback& onLevel)
         if (onLevel && n < totalLevels_)
             onLevel(n, *this);
     }
+    return true;
+}
+
+// The coded data must be read in file order, but each component's levels can
+// be reconstructed as soon as they are read: one task reads every level of
+// every component, the others reconstruct one component each, level after
+// level, waiting for the reader where they catch up with it.
+bool WaveletCodec::DecodeAllInParallel()
+{
+    const auto coded = CodedData();
+    const auto count = static_cast<std::size_t>(ComponentCount());
+    std::mutex mutex;
+    std::condition_variable levelRead;
+    std::array<int, 3> levelsRead{};
+    bool readFailed = false;
+    std::array<bool, 3> reconstructed{};
+
+    auto read = [&] {
+        std::size_t position = 0;
+        for (int n = 0; n <= totalLevels_; ++n) {
+            for (std::size_t c = 0; c < count; ++c) {
+                const auto next = components_[c].ReadLevel(coded, position, n);
+                const std::lock_guard lock(mutex);
+                if (!next) {
+                    readFailed = true;
+                    levelRead.notify_all();
+                    return;
+                }
+                position = *next;
+                levelsRead[c] = n + 1;
+                levelRead.notify_all();
+            }
+        }
+    };
+    auto reconstruct = [&](std::size_t c) {
+        for (int n = 0; n <= totalLevels_; ++n) {
+            {
+                std::unique_lock lock(mutex);
+                levelRead.wait(lock, [&] { return readFailed || levelsRead[c] > n; });
+                if (levelsRead[c] <= n)
+                    return;
+            }
+            if (!components_[c].ReconstructLevel(n))
+                return;
+        }
+        reconstructed[c] = true;
+    };
+    try {
+        // Task 0, the reader, is taken first and never waits, so the
+        // reconstructing tasks always get their levels.
+        RunTasks(threads_, count + 1, [&](std::size_t task) {
+            try {
+                if (task == 0)
+                    read();
+                else
+                    reconstruct(task - 1);
+            } catch (...) {
+                if (task == 0) {
+                    const std::lock_guard lock(mutex);
+                    readFailed = true;
+                    levelRead.notify_all();
+                }
+                throw;
+            }
+        });
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::size_t c = 0; c < count; ++c)
+        if (!reconstructed[c])
+            return false;
     return true;
 }
 

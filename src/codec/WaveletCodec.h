@@ -13,6 +13,7 @@
 
 #include "codec/CodecComponent.h"
 #include "codec/CodecSettings.h"
+#include "platform/ParallelTasks.h"
 
 namespace tamr {
 
@@ -52,8 +53,10 @@ public:
     static int LevelsForSize(int width, int height, int requested);
     static int Padded(int size, int levels);
 
-    // Lossless coding writes its byte planes straight into the data buffer.
-    std::span<std::uint8_t> DataBuffer() { return data_; }
+    // Lossless coding writes its byte planes straight into the data buffer,
+    // which is allocated at the uncompressed size on first use after
+    // PrepareEncode (empty when memory runs out).
+    std::span<std::uint8_t> DataBuffer();
     std::span<const std::uint8_t> CodedData() const
     {
         return std::span<const std::uint8_t>(data_).first(std::min(dataSize_, data_.size()));
@@ -78,6 +81,9 @@ public:
     int BitsPerPixel() const { return bitsPerPixel_; }
     bool IsColour() const { return colour_; }
     int TotalLevels() const { return totalLevels_; }
+    // Threads for compressing and decoding (at least 1); never changes a byte.
+    int Threads() const { return threads_; }
+    void SetThreads(int threads) { threads_ = ResolveThreadCount(threads); }
     std::size_t DataSize() const { return dataSize_; }
     int ExtraLength() const { return extraLength_; }
     std::uint32_t LevelTableEntry(int n) const { return levelTable_.at(static_cast<std::size_t>(n)); }
@@ -90,6 +96,7 @@ public:
 private:
     void Configure(const CodecSettings& settings);
     void ComputePaddedSize();
+    bool DecodeAllInParallel();
 
     CodingMethod codingMethod_ = CodingMethod::Wavelet;
     std::array<std::uint8_t, 4> formatFlags_ = {1, 1, 1, 1};
@@ -101,6 +108,9 @@ private:
     int height_ = 0;
     int totalLevels_ = 5;
     std::vector<std::uint8_t> data_;
+    // The most coded data may take: the uncompressed size plus every subband's fixed cost.
+    std::size_t capacity_ = 0;
+    int threads_ = 1;
     // Coded bytes per level index over all components, as written or read.
     std::array<std::uint32_t, CodecComponent::kLevelSlots> levelTable_{};
     bool colour_ = false;

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "platform/VectorClones.h"
+
 namespace tamr {
 namespace {
 
@@ -97,6 +99,28 @@ void ForwardLanes(std::span<const float> in, std::size_t inStride, std::span<flo
     }
 }
 
+// The row pass over one contiguous row: the forward step of ForwardLanes for a
+// single lane, with the same expressions in the same order, written over plain
+// pointers so that it runs on vector registers.
+TAMR_VECTOR_CLONES void ForwardRow(float* s, int count, const LiftingPass& pass, float* buffer)
+{
+    const int h = count / 2;
+    const float a = pass.a;
+    const float b = pass.b;
+    const float c = pass.c;
+    float* eta = buffer + h;
+    eta[0] = b * (s[1] - s[0]);
+    for (int k = 1; k < h; ++k) {
+        eta[k] = b * (s[2 * k - 1] - 2.0f * s[2 * k] + s[2 * k + 1]);
+    }
+    buffer[0] = a * (s[0] + 6.0f * s[1] + 2.0f * s[2] - s[3]);
+    for (int k = 1; k <= h - 2; ++k) {
+        buffer[k] = c * s[2 * k + 1] - (eta[k] + eta[k + 1]) / 2.0f;
+    }
+    buffer[h - 1] = a * (-s[count - 3] + 2.0f * s[count - 2] + 7.0f * s[count - 1]);
+    std::copy(buffer, buffer + count, s);
+}
+
 // One line through the line buffer, the result copied back over the line.
 void ForwardLine(std::span<float> samples, std::size_t step, int count, const LiftingPass& pass,
                  std::span<float> buffer)
@@ -109,7 +133,8 @@ void ForwardLine(std::span<float> samples, std::size_t step, int count, const Li
 
 // The column pass over `lanes` neighbouring columns starting at column x: they
 // are gathered into a block, filtered into a second block and copied back.
-void ForwardColumns(std::span<float> plane, std::size_t stride, int rows, int x, int lanes, std::span<float> buffer)
+TAMR_VECTOR_CLONES void ForwardColumns(std::span<float> plane, std::size_t stride, int rows, int x, int lanes,
+                                       std::span<float> buffer)
 {
     const auto width = static_cast<std::size_t>(lanes);
     const auto height = static_cast<std::size_t>(rows);
@@ -152,7 +177,7 @@ template <typename T> struct Rows {
 // Column stage of the full inverse: low-pass rows 0..h-1 and high-pass rows
 // h..R-1 of the region give the rows of T at twice the sample scale. The columns
 // are independent, so each formula is applied across a whole row at once.
-void InverseColumns(Rows<const std::int16_t> region, int rows, Rows<std::int16_t> t)
+TAMR_VECTOR_CLONES void InverseColumns(Rows<const std::int16_t> region, int rows, Rows<std::int16_t> t)
 {
     const int h = rows / 2;
     const int width = region.width;
@@ -187,26 +212,35 @@ void InverseColumns(Rows<const std::int16_t> region, int rows, Rows<std::int16_t
 
 // Row stage of the full inverse: one row of T (low half, high half) gives one
 // row of samples, halving the scale again.
+// The odd samples depend on T alone, the even ones on their odd neighbours as
+// stored, so all odd samples are made first and then all even ones: the same
+// values as the interleaved order, in loops that run on vector registers.
+TAMR_VECTOR_CLONES void InverseRowSamples(const std::int16_t* line, std::int16_t* s, int cols)
+{
+    const int c2 = cols / 2;
+    const std::int16_t* lambda = line;
+    const std::int16_t* eta = line + c2;
+
+    s[1] = Store((eta[1] + 2 * lambda[0] + eta[0] + 2) >> 2);
+    s[0] = Store(s[1] - 2 * eta[0]);
+    s[cols - 1] = Store((eta[c2 - 1] + 2 * lambda[c2 - 1] + 2) >> 2);
+    s[cols - 2] = Store(((eta[c2 - 2] + 2 * (eta[c2 - 1] + lambda[c2 - 2] + lambda[c2 - 1]) + 4) >> 3) - eta[c2 - 1]);
+    for (int k = 1; k <= c2 - 2; ++k) {
+        s[2 * k + 1] = Store((eta[k + 1] + 2 * lambda[k] + eta[k] + 2) >> 2);
+    }
+    for (int k = 1; k <= c2 - 2; ++k) {
+        s[2 * k] = Store(((s[2 * k - 1] + s[2 * k + 1] + 1) >> 1) - eta[k]);
+    }
+}
+
 void InverseRow(std::span<const std::int16_t> line, std::span<std::int16_t> s)
 {
-    const int cols = static_cast<int>(s.size());
-    const int c2 = cols / 2;
-    const auto lambda = [&](int k) -> int { return line[static_cast<std::size_t>(k)]; };
-    const auto eta = [&](int k) -> int { return line[static_cast<std::size_t>(c2 + k)]; };
-
-    s[1] = Store((eta(1) + 2 * lambda(0) + eta(0) + 2) >> 2);
-    s[0] = Store(s[1] - 2 * eta(0));
-    s[cols - 1] = Store((eta(c2 - 1) + 2 * lambda(c2 - 1) + 2) >> 2);
-    s[cols - 2] = Store(((eta(c2 - 2) + 2 * (eta(c2 - 1) + lambda(c2 - 2) + lambda(c2 - 1)) + 4) >> 3) - eta(c2 - 1));
-    for (int k = 1; k <= c2 - 2; ++k) {
-        s[2 * k + 1] = Store((eta(k + 1) + 2 * lambda(k) + eta(k) + 2) >> 2);
-        s[2 * k] = Store(((s[2 * k - 1] + s[2 * k + 1] + 1) >> 1) - eta(k));
-    }
+    InverseRowSamples(line.data(), s.data(), static_cast<int>(s.size()));
 }
 
 // Column stage of the discarded-level inverse over the LL columns only: odd rows
 // take the low-pass rows, even rows the mean of their neighbours.
-void InterpolateColumns(Rows<const std::int16_t> region, int rows, Rows<std::int16_t> t)
+TAMR_VECTOR_CLONES void InterpolateColumns(Rows<const std::int16_t> region, int rows, Rows<std::int16_t> t)
 {
     const int h = rows / 2;
     const int width = region.width;
@@ -239,20 +273,23 @@ void InterpolateColumns(Rows<const std::int16_t> region, int rows, Rows<std::int
 
 // Row stage of the discarded-level inverse: the first half of a row of T gives a
 // whole row of samples at half the scale.
-void InterpolateRow(std::span<const std::int16_t> line, std::span<std::int16_t> s)
+TAMR_VECTOR_CLONES void InterpolateRowSamples(const std::int16_t* t, std::int16_t* s, int cols)
 {
-    const int cols = static_cast<int>(s.size());
     const int c2 = cols / 2;
-    const auto t = [&](int k) -> int { return line[static_cast<std::size_t>(k)]; };
 
-    s[0] = Store((t(0) + 1) >> 1);
+    s[0] = Store((t[0] + 1) >> 1);
     s[1] = s[0];
     for (int k = 1; k <= c2 - 2; ++k) {
-        s[2 * k + 1] = Store((t(k) + 1) >> 1);
-        s[2 * k] = Store((t(k - 1) + t(k) + 3) >> 2);
+        s[2 * k + 1] = Store((t[k] + 1) >> 1);
+        s[2 * k] = Store((t[k - 1] + t[k] + 3) >> 2);
     }
-    s[cols - 2] = Store((t(c2 - 2) + t(c2 - 1) + 2) >> 2);
-    s[cols - 1] = Store((t(c2 - 1) + 1) >> 1);
+    s[cols - 2] = Store((t[c2 - 2] + t[c2 - 1] + 2) >> 2);
+    s[cols - 1] = Store((t[c2 - 1] + 1) >> 1);
+}
+
+void InterpolateRow(std::span<const std::int16_t> line, std::span<std::int16_t> s)
+{
+    InterpolateRowSamples(line.data(), s.data(), static_cast<int>(s.size()));
 }
 
 } // namespace
@@ -282,7 +319,7 @@ bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols
     }
     const std::span<float> buffer(lineBuffer);
     for (int y = 0; y < rows; ++y) {
-        ForwardLine(plane.subspan(static_cast<std::size_t>(y) * stride), 1, cols, kRowPass, buffer);
+        ForwardRow(plane.data() + static_cast<std::size_t>(y) * stride, cols, kRowPass, buffer.data());
     }
     for (int x = 0; x < cols; x += block) {
         ForwardColumns(plane, stride, rows, x, std::min(block, cols - x), buffer);

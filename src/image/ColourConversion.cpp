@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "image/ColourSpace.h"
+#include "platform/VectorClones.h"
 
 namespace tamr {
 namespace {
@@ -29,36 +30,12 @@ constexpr int kGreenFromQ = -662;
 constexpr int kRedFromI = 979;
 constexpr int kRedFromQ = 636;
 
-// Clamping table of the full-resolution inverse, indexed -1024..1279. Sums of
-// 16-bit samples reach far beyond that range, so the index is clamped to the
-// table first; the entries at both ends already hold the clamped values.
-constexpr int kClampTableLow = -1024;
-constexpr int kClampTableHigh = 1279;
-constexpr std::size_t kClampTableSize = kClampTableHigh - kClampTableLow + 1;
-
-constexpr std::array<std::int32_t, kClampTableSize> MakeClampTable()
+// Every inverse result is clamped to 0..255. Comparisons give the same bytes
+// as a lookup table and let the row loops below run on vector registers.
+inline std::uint8_t ClampByte(int x)
 {
-    std::array<std::int32_t, kClampTableSize> table{};
-    for (int x = kClampTableLow; x <= kClampTableHigh; ++x) {
-        table[static_cast<std::size_t>(x - kClampTableLow)] = x < 0 ? 0 : (x > 255 ? 255 : x);
-    }
-    return table;
+    return static_cast<std::uint8_t>(std::min(std::max(x, 0), 255));
 }
-
-constexpr auto kClampTable = MakeClampTable();
-static_assert(kClampTable.size() == 2304);
-
-struct ClampByTable {
-    std::uint8_t operator()(int x) const
-    {
-        const int index = std::clamp(x, kClampTableLow, kClampTableHigh) - kClampTableLow;
-        return static_cast<std::uint8_t>(kClampTable[static_cast<std::size_t>(index)] & 0xFF);
-    }
-};
-
-struct ClampByCompare {
-    std::uint8_t operator()(int x) const { return static_cast<std::uint8_t>(x < 0 ? 0 : (x > 255 ? 255 : x)); }
-};
 
 struct Bgr {
     int b;
@@ -87,12 +64,11 @@ int ChromaQ(Bgr p)
 }
 
 // Writes blue, green, red of one pixel from Y + o and the two chroma samples.
-template <typename Clamp> void WriteInverse(std::span<std::uint8_t> bytes, std::size_t at, int yo, int i, int q)
+inline void WriteInverse(std::uint8_t* pixel, int yo, int i, int q)
 {
-    const Clamp clamp;
-    bytes[at] = clamp(yo + ((kBlueFromQ * q + kBlueFromI * i) >> kScaleShift));
-    bytes[at + 1] = clamp(yo + ((kGreenFromI * i + kGreenFromQ * q) >> kScaleShift));
-    bytes[at + 2] = clamp(yo + ((kRedFromI * i + kRedFromQ * q) >> kScaleShift));
+    pixel[0] = ClampByte(yo + ((kBlueFromQ * q + kBlueFromI * i) >> kScaleShift));
+    pixel[1] = ClampByte(yo + ((kGreenFromI * i + kGreenFromQ * q) >> kScaleShift));
+    pixel[2] = ClampByte(yo + ((kRedFromI * i + kRedFromQ * q) >> kScaleShift));
 }
 
 std::size_t Index(const ConstPlaneView& plane, std::size_t row, std::size_t column)
@@ -164,15 +140,47 @@ Chroma BlockChroma(std::span<const std::uint8_t> bytes, std::size_t rowBytes, st
     return ChromaOfAverages(sumR >> averageShift, sumG >> averageShift, sumB >> averageShift);
 }
 
+// The row loops below work on pointers into rows whose extent the callers have
+// checked, so that they run on vector registers.
+TAMR_VECTOR_CLONES void LuminanceRow(const std::uint8_t* pixel, std::size_t count, int o, std::int16_t* y)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        y[c] = static_cast<std::int16_t>(Luminance({pixel[3 * c], pixel[3 * c + 1], pixel[3 * c + 2]}, o));
+    }
+}
+
+TAMR_VECTOR_CLONES void ChromaRow(const std::uint8_t* pixel, std::size_t count, std::int16_t* i, std::int16_t* q)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        const Bgr p{pixel[3 * c], pixel[3 * c + 1], pixel[3 * c + 2]};
+        i[c] = static_cast<std::int16_t>(ChromaI(p));
+        q[c] = static_cast<std::int16_t>(ChromaQ(p));
+    }
+}
+
+TAMR_VECTOR_CLONES void InverseRow(const std::int16_t* y, const std::int16_t* i, const std::int16_t* q,
+                                   std::size_t count, int o, std::uint8_t* pixel)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        WriteInverse(pixel + 3 * c, y[c] + o, i[c], q[c]);
+    }
+}
+
+// Each chroma sample serves two neighbouring pixels.
+TAMR_VECTOR_CLONES void InverseRowHalfChroma(const std::int16_t* y, const std::int16_t* i, const std::int16_t* q,
+                                             std::size_t count, int o, std::uint8_t* pixel)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        WriteInverse(pixel + 3 * c, y[c] + o, i[c / 2], q[c / 2]);
+    }
+}
+
 void WriteLuminance(ConstPixelView pixels, std::size_t rowBytes, int o, PlaneView y)
 {
     const auto w = static_cast<std::size_t>(pixels.width);
     const auto h = static_cast<std::size_t>(pixels.height);
     for (std::size_t r = 0; r < h; ++r) {
-        for (std::size_t c = 0; c < w; ++c) {
-            y.samples[Index(y, r, c)] =
-                static_cast<std::int16_t>(Luminance(ReadBgr(pixels.bytes, r * rowBytes + 3 * c), o));
-        }
+        LuminanceRow(pixels.bytes.data() + r * rowBytes, w, o, y.samples.data() + Index(y, r, 0));
     }
 }
 
@@ -194,11 +202,8 @@ bool RgbToYiqFull(ConstPixelView pixels, std::int16_t offset, YiqPlanes planes)
     const std::size_t rowBytes = RowBytes(pixels, 3);
     WriteLuminance(pixels, rowBytes, offset, planes.y);
     for (std::size_t r = 0; r < h; ++r) {
-        for (std::size_t c = 0; c < w; ++c) {
-            const Bgr p = ReadBgr(pixels.bytes, r * rowBytes + 3 * c);
-            planes.i.samples[Index(planes.i, r, c)] = static_cast<std::int16_t>(ChromaI(p));
-            planes.q.samples[Index(planes.q, r, c)] = static_cast<std::int16_t>(ChromaQ(p));
-        }
+        ChromaRow(pixels.bytes.data() + r * rowBytes, w, planes.i.samples.data() + Index(planes.i, r, 0),
+                  planes.q.samples.data() + Index(planes.q, r, 0));
     }
     FillBeyondImage(planes.y, w, h);
     FillBeyondImage(planes.i, w, h);
@@ -226,7 +231,24 @@ bool RgbToYiqSubsampled(ConstPixelView pixels, std::int16_t offset, YiqPlanes pl
     WriteLuminance(pixels, rowBytes, offset, planes.y);
     for (std::size_t k = 0; k < chromaRows; ++k) {
         const std::size_t rowCount = std::min<std::size_t>(2, h - 2 * k);
-        for (std::size_t j = 0; j < chromaColumns; ++j) {
+        std::size_t j = 0;
+        if (rowCount == 2) {
+            // Whole 2x2 blocks along a row pair.
+            const std::uint8_t* top = pixels.bytes.data() + 2 * k * rowBytes;
+            const std::uint8_t* bottom = top + rowBytes;
+            std::int16_t* i = planes.i.samples.data() + Index(planes.i, k, 0);
+            std::int16_t* q = planes.q.samples.data() + Index(planes.q, k, 0);
+            const int o = offset;
+            for (; j < w / 2; ++j, top += 6, bottom += 6) {
+                const int sumB = (top[0] - o) + (top[3] - o) + (bottom[0] - o) + (bottom[3] - o);
+                const int sumG = (top[1] - o) + (top[4] - o) + (bottom[1] - o) + (bottom[4] - o);
+                const int sumR = (top[2] - o) + (top[5] - o) + (bottom[2] - o) + (bottom[5] - o);
+                const Chroma chroma = ChromaOfAverages(sumR >> 2, sumG >> 2, sumB >> 2);
+                i[j] = static_cast<std::int16_t>(chroma.i);
+                q[j] = static_cast<std::int16_t>(chroma.q);
+            }
+        }
+        for (; j < chromaColumns; ++j) {
             const std::size_t columnCount = std::min<std::size_t>(2, w - 2 * j);
             const Chroma chroma = BlockChroma(pixels.bytes, rowBytes, 2 * k, rowCount, 2 * j, columnCount, offset);
             planes.i.samples[Index(planes.i, k, j)] = static_cast<std::int16_t>(chroma.i);
@@ -270,11 +292,10 @@ bool YiqToRgbFull(ConstYiqPlanes planes, std::int16_t offset, PixelView pixels)
     }
     const std::size_t rowBytes = RowBytes(pixels, 3);
     for (std::size_t r = 0; r < h; ++r) {
-        for (std::size_t c = 0; c < w; ++c) {
-            const int yo = planes.y.samples[Index(planes.y, r, c)] + offset;
-            WriteInverse<ClampByTable>(pixels.bytes, r * rowBytes + 3 * c, yo, planes.i.samples[Index(planes.i, r, c)],
-                                       planes.q.samples[Index(planes.q, r, c)]);
-        }
+        const std::int16_t* y = planes.y.samples.data() + Index(planes.y, r, 0);
+        const std::int16_t* i = planes.i.samples.data() + Index(planes.i, r, 0);
+        const std::int16_t* q = planes.q.samples.data() + Index(planes.q, r, 0);
+        InverseRow(y, i, q, w, offset, pixels.bytes.data() + r * rowBytes);
     }
     return true;
 }
@@ -294,12 +315,10 @@ bool YiqToRgbSubsampled(ConstYiqPlanes planes, std::int16_t offset, PixelView pi
     }
     const std::size_t rowBytes = RowBytes(pixels, 3);
     for (std::size_t r = 0; r < h; ++r) {
-        for (std::size_t c = 0; c < w; ++c) {
-            const int yo = planes.y.samples[Index(planes.y, r, c)] + offset;
-            WriteInverse<ClampByCompare>(pixels.bytes, r * rowBytes + 3 * c, yo,
-                                         planes.i.samples[Index(planes.i, r / 2, c / 2)],
-                                         planes.q.samples[Index(planes.q, r / 2, c / 2)]);
-        }
+        const std::int16_t* y = planes.y.samples.data() + Index(planes.y, r, 0);
+        const std::int16_t* i = planes.i.samples.data() + Index(planes.i, r / 2, 0);
+        const std::int16_t* q = planes.q.samples.data() + Index(planes.q, r / 2, 0);
+        InverseRowHalfChroma(y, i, q, w, offset, pixels.bytes.data() + r * rowBytes);
     }
     return true;
 }
@@ -322,11 +341,12 @@ bool LevelYiqToRgb(LevelShifts shifts, ConstYiqPlanes planes, std::int16_t offse
     }
     const std::size_t rowBytes = RowBytes(reduced, 3);
     for (std::size_t r = 0; r < h; ++r) {
+        const std::int16_t* y = planes.y.samples.data() + Index(planes.y, r, 0);
+        const std::int16_t* i = planes.i.samples.data() + Index(planes.i, r, 0);
+        const std::int16_t* q = planes.q.samples.data() + Index(planes.q, r, 0);
+        std::uint8_t* pixel = reduced.bytes.data() + r * rowBytes;
         for (std::size_t c = 0; c < w; ++c) {
-            const int yo = offset + (planes.y.samples[Index(planes.y, r, c)] >> shifts.y);
-            WriteInverse<ClampByCompare>(reduced.bytes, r * rowBytes + 3 * c, yo,
-                                         planes.i.samples[Index(planes.i, r, c)] >> shifts.i,
-                                         planes.q.samples[Index(planes.q, r, c)] >> shifts.q);
+            WriteInverse(pixel + 3 * c, offset + (y[c] >> shifts.y), i[c] >> shifts.i, q[c] >> shifts.q);
         }
     }
     return true;
@@ -342,11 +362,12 @@ bool LevelPlaneToGray(int shift, ConstPlaneView plane, std::int16_t offset, Pixe
     if (!PlaneCovers(plane, w, h)) {
         return false;
     }
-    const ClampByCompare clamp;
     const std::size_t rowBytes = RowBytes(reduced, 1);
     for (std::size_t r = 0; r < h; ++r) {
+        const std::int16_t* y = plane.samples.data() + Index(plane, r, 0);
+        std::uint8_t* pixel = reduced.bytes.data() + r * rowBytes;
         for (std::size_t c = 0; c < w; ++c) {
-            reduced.bytes[r * rowBytes + c] = clamp(offset + (plane.samples[Index(plane, r, c)] >> shift));
+            pixel[c] = ClampByte(offset + (y[c] >> shift));
         }
     }
     return true;

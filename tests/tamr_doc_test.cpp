@@ -275,9 +275,9 @@ TEST_F(TamrDocTest, GifOpensAndEveryGifFailureSaysWhyOnce)
     EXPECT_TRUE(prompter_.Messages().empty());
 
     const Message readError{"There was an error reading the file!!", "Error", MessageIcon::Error, MessageButtons::Ok};
-    auto failureMessages = [&](const test::GifSpec& spec, std::size_t keepBytes = SIZE_MAX) {
+    auto failureMessages = [&](const test::GifSpec& gifLayout, std::size_t keepBytes = SIZE_MAX) {
         prompter_.Clear();
-        auto bytes = test::BuildGif(spec);
+        auto bytes = test::BuildGif(gifLayout);
         bytes.resize(std::min(bytes.size(), keepBytes));
         EXPECT_FALSE(Open(Write("broken.gif", bytes)));
         return prompter_.Messages();

@@ -22,6 +22,10 @@ TEST(FileTypeTest, DecidesByContentInTheDocumentsOrder)
     EXPECT_EQ(DetectFileType(BytesOf("gif89a"), "x"), FileType::Gif);
     // JFIF at byte 6 wins over a GIF signature at byte 0.
     EXPECT_EQ(DetectFileType(BytesOf("GIF89aJFIF"), "x"), FileType::Jpeg);
+    // Files that start with an Exif (or any other) segment are JPEG files too.
+    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFF\xE1..Exif"), "x.bmp"), FileType::Jpeg);
+    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFF"), "x"), FileType::Jpeg);
+    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFE\xE1"), "x"), FileType::Unknown);
 }
 
 TEST(FileTypeTest, TgaOnlyByNameAndNeverWhenEmpty)
@@ -34,7 +38,7 @@ TEST(FileTypeTest, TgaOnlyByNameAndNeverWhenEmpty)
               FileType::Tga); // the full name counts
     EXPECT_EQ(DetectFileType({}, "a.tga"), FileType::Unknown);
     EXPECT_EQ(DetectFileType(BytesOf("B"), "a"), FileType::Unknown); // short files never match
-    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFF\xE0..JFI"), "a"), FileType::Unknown);
+    EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFE\xE0..JFI"), "a"), FileType::Unknown);
 }
 
 } // namespace

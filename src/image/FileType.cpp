@@ -17,6 +17,14 @@ bool SpellsAt(std::span<const std::uint8_t> bytes, std::size_t offset, std::stri
     return true;
 }
 
+// A start-of-image marker followed by any marker. Cameras and most programs
+// write JPEG files that start with an Exif or other segment instead of the
+// JFIF one; they are the same kind of file to the reader.
+bool StartsAnyJpeg(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+}
+
 } // namespace
 
 FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fullName)
@@ -25,7 +33,7 @@ FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fu
         return FileType::Bmp;
     if (SpellsAt(bytes, 0, "CIS"))
         return FileType::Cod;
-    if (SpellsAt(bytes, 6, "JFIF"))
+    if (SpellsAt(bytes, 6, "JFIF") || StartsAnyJpeg(bytes))
         return FileType::Jpeg;
     if (SpellsAt(bytes, 0, "GIF"))
         return FileType::Gif;

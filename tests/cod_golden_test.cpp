@@ -47,46 +47,32 @@ std::string Hex(std::uint64_t value)
 // standard library builds the same bytes. Rows are listed bottom-up as stored.
 std::vector<std::uint8_t> GoldenBmp(int width, int height, bool colour)
 {
-    test::BmpLayout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.bits = colour ? 24 : 8;
-    if (!colour)
-        layout.table = test::GrayRamp();
-    const int bytesPerPixel = colour ? 3 : 1;
-    const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
     std::uint32_t state = 0x2545F491u;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const bool inBlock = x >= width / 4 && x < width / 2 && y >= height / 3 && y < 2 * height / 3;
-            for (int k = 0; k < bytesPerPixel; ++k) {
-                int value = 0;
-                switch (colour ? k : 3) {
-                case 0:
-                    value = x * 255 / (width - 1);
-                    break;
-                case 1:
-                    value = y * 255 / (height - 1);
-                    break;
-                case 2:
-                    value = ((x + 2 * y) * 5) & 0xFF;
-                    break;
-                default:
-                    value = (x * 200 / (width - 1) + y * 2) & 0xFF;
-                    break;
-                }
-                if (inBlock)
-                    value = 255 - value;
-                state ^= state << 13;
-                state ^= state >> 17;
-                state ^= state << 5;
-                value += static_cast<int>((state >> 24) % 13) - 6;
-                layout.rows.push_back(static_cast<std::uint8_t>(std::clamp(value, 0, 255)));
-            }
+    return test::SampledBmp(width, height, colour, [&](int x, int y, int k) {
+        const bool inBlock = x >= width / 4 && x < width / 2 && y >= height / 3 && y < 2 * height / 3;
+        int value = 0;
+        switch (colour ? k : 3) {
+        case 0:
+            value = x * 255 / (width - 1);
+            break;
+        case 1:
+            value = y * 255 / (height - 1);
+            break;
+        case 2:
+            value = ((x + 2 * y) * 5) & 0xFF;
+            break;
+        default:
+            value = (x * 200 / (width - 1) + y * 2) & 0xFF;
+            break;
         }
-        layout.rows.insert(layout.rows.end(), static_cast<std::size_t>(rowPad), 0);
-    }
-    return test::BuildBmp(layout);
+        if (inBlock)
+            value = 255 - value;
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        value += static_cast<int>((state >> 24) % 13) - 6;
+        return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+    });
 }
 
 CodecSettings Quality(int quality)

@@ -16,25 +16,12 @@ namespace {
 // A picture with smooth shading and noise, bottom-up rows padded to 4 bytes.
 std::vector<std::uint8_t> PictureBmp(int width, int height, bool colour, std::uint32_t seed)
 {
-    test::BmpLayout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.bits = colour ? 24 : 8;
-    if (!colour)
-        layout.table = test::GrayRamp();
-    const int bytesPerPixel = colour ? 3 : 1;
-    const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
     std::mt19937 generator(seed);
     std::uniform_int_distribution<int> noise(-6, 6);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            for (int k = 0; k < bytesPerPixel; ++k)
-                layout.rows.push_back(static_cast<std::uint8_t>(std::clamp(
-                    128 + static_cast<int>(80 * std::sin(x * 0.11 + k) * std::cos(y * 0.07)) + noise(generator), 0,
-                    255)));
-        layout.rows.insert(layout.rows.end(), static_cast<std::size_t>(rowPad), 0);
-    }
-    return test::BuildBmp(layout);
+    return test::SampledBmp(width, height, colour, [&](int x, int y, int k) {
+        return static_cast<std::uint8_t>(std::clamp(
+            128 + static_cast<int>(80 * std::sin(x * 0.11 + k) * std::cos(y * 0.07)) + noise(generator), 0, 255));
+    });
 }
 
 CDibImage LoadBmp(const std::vector<std::uint8_t>& file)

@@ -30,28 +30,12 @@ namespace {
 // carry a gray colour table.
 std::vector<std::uint8_t> RandomBmp(std::mt19937& random, int width, int height, bool colour, int noise)
 {
-    test::BmpLayout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.bits = colour ? 24 : 8;
-    if (!colour)
-        for (int i = 0; i < 256; ++i)
-            layout.table.push_back(
-                RgbQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), 0});
-    const int bytesPerPixel = colour ? 3 : 1;
-    const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
     std::uniform_int_distribution<int> jitter(-noise, noise);
     const int edge = std::uniform_int_distribution<int>(1, 40)(random);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            for (int k = 0; k < bytesPerPixel; ++k) {
-                const int shade = (x * (3 + k) + y * (5 - k)) % 256 + ((x / edge + y / edge) % 2 != 0 ? 60 : -60);
-                layout.rows.push_back(static_cast<std::uint8_t>(std::clamp(shade + jitter(random), 0, 255)));
-            }
-        }
-        layout.rows.insert(layout.rows.end(), static_cast<std::size_t>(rowPad), 0);
-    }
-    return test::BuildBmp(layout);
+    return test::SampledBmp(width, height, colour, [&](int x, int y, int k) {
+        const int shade = (x * (3 + k) + y * (5 - k)) % 256 + ((x / edge + y / edge) % 2 != 0 ? 60 : -60);
+        return static_cast<std::uint8_t>(std::clamp(shade + jitter(random), 0, 255));
+    });
 }
 
 // The settings of a quality factor, then, now and then, raw changes as Master

@@ -116,4 +116,26 @@ inline std::vector<RgbQuad> ColourPalette(int count)
     return table;
 }
 
+// A 24-bit colour or 8-bit gray BMP (with the gray ramp) whose bytes come
+// from sample(x, y, k), called in storage order: rows bottom-up, pixels left
+// to right, k = 0 .. 2 (blue, green, red) or 0 for gray. Rows are padded with zeros.
+template <typename Sample> std::vector<std::uint8_t> SampledBmp(int width, int height, bool colour, Sample sample)
+{
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bits = colour ? 24 : 8;
+    if (!colour)
+        layout.table = GrayRamp();
+    const int bytesPerPixel = colour ? 3 : 1;
+    const int rowPad = (4 - (width * bytesPerPixel) % 4) % 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            for (int k = 0; k < bytesPerPixel; ++k)
+                layout.rows.push_back(sample(x, y, k));
+        layout.rows.insert(layout.rows.end(), static_cast<std::size_t>(rowPad), 0);
+    }
+    return BuildBmp(layout);
+}
+
 } // namespace tamr::test

@@ -11,7 +11,7 @@
 #include "image/DibImage.h"
 #include "image/ImageCompression.h"
 #include "platform/ByteWriter.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 namespace {
 

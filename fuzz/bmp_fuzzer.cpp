@@ -7,7 +7,7 @@
 
 #include "image/DibImage.h"
 #include "platform/ByteReader.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 namespace {
 

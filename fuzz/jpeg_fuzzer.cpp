@@ -6,7 +6,7 @@
 
 #include "image/DibImage.h"
 #include "image/JpegReader.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "image/DibImage.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

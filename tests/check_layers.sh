@@ -1,23 +1,40 @@
 #!/usr/bin/env bash
-# Fails when a lower layer includes a header of a higher one.
+# Fails when a layer includes a header of a layer above it, or when Qt is
+# included outside the desktop program. The order, lowest first:
+#   platform < codec < image < enhance < document < {cli, gui}
 set -u
 src=${1:?source folder}
+layers=(platform codec image enhance document)
+tops=(cli gui)
 status=0
-check() {
-  local folder=$1; shift
-  [ -d "$src/$folder" ] || return 0
-  for forbidden in "$@"; do
-    hits=$(grep -rnE "#include +\"$forbidden/" "$src/$folder" 2>/dev/null)
-    if [ -n "$hits" ]; then
-      echo "$folder must not include $forbidden/:"; echo "$hits"; status=1
-    fi
+report() { echo "$1"; echo "$2"; status=1; }
+
+for folder in "$src"/*/; do
+  name=$(basename "$folder")
+  case " ${layers[*]} ${tops[*]} " in
+    *" $name "*) ;;
+    *) report "src/$name is no layer; add it to the order in $0" "" ;;
+  esac
+done
+
+# Each layer may include itself and the layers below it only.
+for ((i = 0; i < ${#layers[@]}; i++)); do
+  folder=${layers[$i]}
+  forbidden=("${layers[@]:i+1}" "${tops[@]}")
+  for above in "${forbidden[@]}"; do
+    hits=$(grep -rnE "#include +\"$above/" "$src/$folder" 2>/dev/null)
+    [ -n "$hits" ] && report "$folder must not include $above/:" "$hits"
   done
-}
-check platform codec image view app cli
-check codec image view app cli
-check image view app cli
-check view/enhance app cli view/qt
-check app/document app/qt view/qt cli
-check cli app/qt view/qt
+done
+# The two front ends do not include each other.
+hits=$(grep -rnE '#include +"gui/' "$src/cli" 2>/dev/null)
+[ -n "$hits" ] && report "cli must not include gui/:" "$hits"
+hits=$(grep -rnE '#include +"cli/' "$src/gui" 2>/dev/null)
+[ -n "$hits" ] && report "gui must not include cli/:" "$hits"
+
+# Qt belongs to the desktop program alone.
+hits=$(grep -rnE '#include +<Q[A-Za-z]*(/|>)|#include +<qt' --include='*.h' --include='*.cpp' "$src" | grep -v "^$src/gui/")
+[ -n "$hits" ] && report "Qt outside src/gui:" "$hits"
+
 [ $status -eq 0 ] && echo "layers point one way"
 exit $status

@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "enhance/FilterKernel.h"
+#include "enhance/FilterList.h"
+#include "enhance/Sharpen.h"
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
 #include "support/FilterTestImage.h"
-#include "view/enhance/FilterKernel.h"
-#include "view/enhance/FilterList.h"
-#include "view/enhance/Sharpen.h"
 
 namespace tamr {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "image/DibImage.h"
 #include "image/FixedColourTable.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

@@ -19,8 +19,8 @@
 #include "codec/WaveletTransform.h"
 #include "image/DibImage.h"
 #include "image/ImageCompression.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

@@ -9,8 +9,8 @@
 #include "image/ImageCompression.h"
 #include "image/PackedImageBlock.h"
 #include "image/PaletteBuilder.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

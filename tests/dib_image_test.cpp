@@ -12,8 +12,8 @@
 #include "image/FixedColourTable.h"
 #include "image/PackedImageBlock.h"
 #include "platform/ByteReader.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/document/DocumentEdits.h"
+#include "document/DocumentEdits.h"
+#include "enhance/FiltersSession.h"
+#include "enhance/Sharpen.h"
 #include "support/DocumentTestFixture.h"
-#include "view/enhance/FiltersSession.h"
-#include "view/enhance/Sharpen.h"
 
 namespace tamr {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "app/document/DocumentEdits.h"
-#include "app/document/DocumentStatistics.h"
-#include "app/document/TamrDoc.h"
-#include "platform/ScriptedPrompter.h"
+#include "document/DocumentEdits.h"
+#include "document/DocumentStatistics.h"
+#include "document/TamrDoc.h"
 #include "support/BmpTestFiles.h"
 #include "support/DocumentTestFixture.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "view/enhance/FilterList.h"
+#include "enhance/FilterList.h"
 
 namespace tamr {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/ScriptedPrompter.h"
+#include "enhance/FilterList.h"
+#include "enhance/FiltersSession.h"
 #include "support/FilterTestImage.h"
-#include "view/enhance/FilterList.h"
-#include "view/enhance/FiltersSession.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

@@ -6,15 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "enhance/ConvolutionFilter.h"
+#include "enhance/FillFilters.h"
+#include "enhance/FilterKernel.h"
+#include "enhance/FilterList.h"
+#include "enhance/MeanFilters.h"
+#include "enhance/NegativeFilter.h"
+#include "enhance/RankFilters.h"
 #include "support/FilterTestImage.h"
 #include "support/TestSupport.h"
-#include "view/enhance/ConvolutionFilter.h"
-#include "view/enhance/FillFilters.h"
-#include "view/enhance/FilterKernel.h"
-#include "view/enhance/FilterList.h"
-#include "view/enhance/MeanFilters.h"
-#include "view/enhance/NegativeFilter.h"
-#include "view/enhance/RankFilters.h"
 
 namespace tamr {
 namespace {

@@ -20,9 +20,9 @@
 #include "image/GifReader.h"
 #include "image/PackedImageBlock.h"
 #include "platform/ByteReader.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/GifTestFiles.h"
 #include "support/GiflibReference.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

@@ -16,8 +16,8 @@
 #include "image/GifReader.h"
 #include "image/PackedImageBlock.h"
 #include "platform/ByteReader.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/GifTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

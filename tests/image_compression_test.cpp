@@ -7,8 +7,8 @@
 #include "codec/QualityFactor.h"
 #include "image/DibImage.h"
 #include "image/ImageCompression.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

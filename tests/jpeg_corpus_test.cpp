@@ -14,7 +14,7 @@
 
 #include "image/JpegReader.h"
 #include "platform/ByteReader.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

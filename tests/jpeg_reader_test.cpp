@@ -10,8 +10,8 @@
 #include "image/BmpHeaders.h"
 #include "image/DibImage.h"
 #include "image/JpegReader.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/JpegTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "codec/MasterSetupForm.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

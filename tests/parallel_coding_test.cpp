@@ -20,8 +20,8 @@
 #include "image/DibImage.h"
 #include "image/ImageCompression.h"
 #include "platform/ParallelTasks.h"
-#include "platform/ScriptedPrompter.h"
 #include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

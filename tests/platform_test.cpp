@@ -8,7 +8,7 @@
 #include "platform/ByteWriter.h"
 #include "platform/Clock.h"
 #include "platform/FileIo.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

@@ -7,8 +7,8 @@
 #include <iostream>
 #include <set>
 
-#include "app/document/TamrDoc.h"
-#include "platform/ScriptedPrompter.h"
+#include "document/TamrDoc.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

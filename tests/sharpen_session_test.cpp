@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "enhance/SharpenSession.h"
 #include "image/DibImage.h"
-#include "platform/ScriptedPrompter.h"
-#include "view/enhance/SharpenSession.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {

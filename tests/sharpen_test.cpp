@@ -9,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "view/enhance/Sharpen.h"
+#include "enhance/Sharpen.h"
 
 namespace tamr {
 namespace {

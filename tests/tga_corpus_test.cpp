@@ -10,7 +10,7 @@
 
 #include "image/DibImage.h"
 #include "image/TgaReader.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr {

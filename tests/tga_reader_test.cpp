@@ -11,7 +11,7 @@
 #include "image/DibImage.h"
 #include "image/PackedImageBlock.h"
 #include "image/TgaReader.h"
-#include "platform/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 #include "support/TgaTestFiles.h"
 

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <thread>
 
-#include "app/document/DocumentStatistics.h"
 #include "cli/CliSession.h"
 #include "codec/QualityFactor.h"
+#include "document/DocumentStatistics.h"
 
 namespace tamr {
 

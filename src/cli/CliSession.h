@@ -6,8 +6,8 @@
 #include <memory>
 #include <ostream>
 
-#include "app/document/TamrDoc.h"
 #include "cli/StderrPrompter.h"
+#include "document/TamrDoc.h"
 
 namespace tamr {
 

@@ -1,9 +1,9 @@
 #include "cli/CompressCommands.h"
 
-#include "app/document/DocumentStatistics.h"
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
 #include "codec/QualityFactor.h"
+#include "document/DocumentStatistics.h"
 
 namespace tamr {
 

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <vector>
 
-#include "app/document/DocumentEdits.h"
 #include "cli/CliSession.h"
+#include "document/DocumentEdits.h"
 
 namespace tamr {
 

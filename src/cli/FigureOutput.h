@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "app/document/DocumentStatistics.h"
+#include "document/DocumentStatistics.h"
 
 namespace tamr {
 

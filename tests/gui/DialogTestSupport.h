@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/document/TamrDoc.h"
-#include "platform/ScriptedPrompter.h"
+#include "document/TamrDoc.h"
+#include "gui/dialogs/DialogControls.h"
 #include "support/BmpTestFiles.h"
-#include "view/qt/DialogControls.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr::qt::test {
 

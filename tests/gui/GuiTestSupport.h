@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/CMainFrame.h"
-#include "app/qt/CTamrApp.h"
-#include "platform/ScriptedPrompter.h"
+#include "gui/CMainFrame.h"
+#include "gui/CTamrApp.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr::test {
 

@@ -8,10 +8,10 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "app/qt/CChildFrame.h"
-#include "app/qt/CommandTable.h"
-#include "app/qt/StartOptions.h"
+#include "gui/CChildFrame.h"
+#include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/StartOptions.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "enhance/FiltersDialogTexts.h"
 #include "gui/DialogTestSupport.h"
-#include "view/enhance/FiltersDialogTexts.h"
-#include "view/qt/CFiltersDlg.h"
-#include "view/qt/ViewDialogs.h"
+#include "gui/dialogs/CFiltersDlg.h"
+#include "gui/dialogs/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

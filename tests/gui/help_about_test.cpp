@@ -12,10 +12,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "app/qt/CAboutDlg.h"
-#include "app/qt/CommandTable.h"
-#include "app/qt/HelpWindow.h"
+#include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/HelpWindow.h"
+#include "gui/dialogs/CAboutDlg.h"
 
 using namespace tamr;
 using namespace tamr::qt;

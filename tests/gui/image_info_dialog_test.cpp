@@ -8,9 +8,9 @@
 #include <QtTest>
 
 #include "gui/FigureDialogTestSupport.h"
-#include "view/qt/CImageInfoDlg.h"
-#include "view/qt/HelpPageDialog.h"
-#include "view/qt/ViewDialogs.h"
+#include "gui/dialogs/CImageInfoDlg.h"
+#include "gui/dialogs/HelpPageDialog.h"
+#include "gui/dialogs/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -8,8 +8,8 @@
 
 #include "codec/QualityFactor.h"
 #include "gui/DialogTestSupport.h"
-#include "view/qt/CImageSetupDlg.h"
-#include "view/qt/ViewDialogs.h"
+#include "gui/dialogs/CImageSetupDlg.h"
+#include "gui/dialogs/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

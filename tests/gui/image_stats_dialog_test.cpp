@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "gui/FigureDialogTestSupport.h"
-#include "view/qt/CImageStatsDlg.h"
-#include "view/qt/ViewDialogs.h"
+#include "gui/dialogs/CImageStatsDlg.h"
+#include "gui/dialogs/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -9,11 +9,11 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/qt/CChildFrame.h"
-#include "app/qt/CommandTable.h"
-#include "app/qt/KeyLockIndicators.h"
+#include "gui/CChildFrame.h"
+#include "gui/CTamrView.h"
+#include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
-#include "view/qt/CTamrView.h"
+#include "gui/KeyLockIndicators.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -10,9 +10,9 @@
 
 #include "codec/QualityFactor.h"
 #include "gui/DialogTestSupport.h"
-#include "view/qt/CMasterSetupDlg.h"
-#include "view/qt/HelpPageDialog.h"
-#include "view/qt/ViewDialogs.h"
+#include "gui/dialogs/CMasterSetupDlg.h"
+#include "gui/dialogs/HelpPageDialog.h"
+#include "gui/dialogs/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

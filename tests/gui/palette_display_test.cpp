@@ -5,13 +5,13 @@
 #include <QMdiArea>
 #include <QtTest>
 
-#include "app/qt/CChildFrame.h"
-#include "app/qt/CommandTable.h"
-#include "app/qt/StartOptions.h"
+#include "gui/CChildFrame.h"
+#include "gui/CTamrView.h"
+#include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/PictureImage.h"
+#include "gui/StartOptions.h"
 #include "image/IndexImageRefresh.h"
-#include "view/qt/CTamrView.h"
-#include "view/qt/PictureImage.h"
 
 using namespace tamr;
 using namespace tamr::qt;

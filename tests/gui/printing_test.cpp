@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
+#include "gui/CTamrView.h"
 #include "gui/GuiTestSupport.h"
-#include "view/qt/CTamrView.h"
-#include "view/qt/ImagePrinting.h"
+#include "gui/ImagePrinting.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -12,10 +12,10 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "app/qt/FileDialogFilter.h"
-#include "app/qt/PrompterSlot.h"
-#include "app/qt/QtPrompter.h"
-#include "platform/ScriptedPrompter.h"
+#include "gui/FileDialogFilter.h"
+#include "gui/PrompterSlot.h"
+#include "gui/QtPrompter.h"
+#include "support/ScriptedPrompter.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "gui/DialogTestSupport.h"
-#include "view/qt/CSharpenDlg.h"
-#include "view/qt/ViewDialogs.h"
+#include "gui/dialogs/CSharpenDlg.h"
+#include "gui/dialogs/ViewDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -6,11 +6,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/qt/CChildFrame.h"
-#include "app/qt/CommandTable.h"
+#include "gui/CChildFrame.h"
+#include "gui/CTamrView.h"
+#include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
-#include "view/qt/CTamrView.h"
-#include "view/qt/ZoomDialogs.h"
+#include "gui/dialogs/ZoomDialogs.h"
 
 using namespace tamr;
 using namespace tamr::qt;

@@ -16,12 +16,12 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "app/qt/CChildFrame.h"
-#include "app/qt/CommandTable.h"
-#include "app/qt/HelpWindow.h"
+#include "gui/CChildFrame.h"
+#include "gui/CTamrView.h"
+#include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
-#include "view/qt/CTamrView.h"
-#include "view/qt/DialogControls.h"
+#include "gui/HelpWindow.h"
+#include "gui/dialogs/DialogControls.h"
 
 using namespace tamr;
 using namespace tamr::qt;

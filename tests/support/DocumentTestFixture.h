@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/document/TamrDoc.h"
-#include "platform/ScriptedPrompter.h"
+#include "document/TamrDoc.h"
 #include "support/BmpTestFiles.h"
 #include "support/GifTestFiles.h"
 #include "support/JpegTestFiles.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestSupport.h"
 
 namespace tamr::test {

@@ -1,0 +1,128 @@
+#pragma once
+// The document of one open picture: opens files by their content, compresses
+// with the current settings, saves COD or BMP files by the rules of its title,
+// and reports sizes, times and quality. It talks to the user only through the
+// Prompter.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "codec/CodecSettings.h"
+#include "codec/WaveletCodec.h"
+#include "document/Document.h"
+#include "image/DibImage.h"
+#include "image/DisplaySettings.h"
+#include "image/FileType.h"
+#include "image/ImagePalette.h"
+#include "platform/FileIo.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+// What a document works with, owned by the application.
+struct DocumentEnvironment {
+    CodecSettings& settings;
+    DisplaySettings& display;
+    Prompter& prompter;
+    // Where Save writes: the folder last chosen in a file dialog.
+    std::filesystem::path currentDirectory = std::filesystem::current_path();
+    // How saved files reach the disk; nothing: the system's calls.
+    const FileOutput* fileOutput = nullptr;
+    // The palette the views draw with on a 256-colour screen; a document that
+    // closes clears it when it is its own.
+    const ImagePalette* currentPalette = nullptr;
+};
+
+class CTamrDoc : public Document {
+public:
+    explicit CTamrDoc(DocumentEnvironment& environment);
+    ~CTamrDoc() override;
+    CTamrDoc(const CTamrDoc&) = delete;
+    CTamrDoc& operator=(const CTamrDoc&) = delete;
+
+    // An empty document: no image and no codec.
+    bool OnNewDocument();
+    // Opens a file by its content; on success the path name and the title
+    // (the file name) are set, as the framework does after a successful open.
+    bool OnOpenDocument(const std::filesystem::path& path);
+    // The same, with the kind of file decided as if its full name were
+    // nameForType (the Open dialog's lower-case name of the file).
+    bool OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType);
+    // Codes the reference image with the current settings and shows the
+    // decoded result; false when compressing fails (the caller tells the user).
+    bool Compress();
+
+    // Both return whether a file was written.
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    // Writes the COD file next to `path` when a modified document is closed.
+    bool OnSaveDocument(const std::filesystem::path& path);
+
+    bool OnUpdateFileSave() const;
+    bool OnUpdateFileSaveAs() const;
+    bool OnUpdateFileNew() const { return false; }
+
+    // The 256 colours of the image's colour table, for drawing.
+    static ImagePalette CreateImagePalette(const CDibImage& image);
+
+    // The last four characters of the title, and the title renamed to ".cod".
+    std::string TitleExtension() const;
+    static std::string CodTitle(const std::string& title);
+
+    CDibImage* Image() { return image_.get(); }
+    const CDibImage* Image() const { return image_.get(); }
+    WaveletCodec* Codec() { return codec_.get(); }
+    const WaveletCodec* Codec() const { return codec_.get(); }
+    const ImagePalette* Palette() const { return palette_.get(); }
+    FileType SourceType() const { return sourceType_; }
+    float CompressSeconds() const { return compressSeconds_; }
+    float DecompressSeconds() const { return decompressSeconds_; }
+    bool ImageEdited() const { return imageEdited_; }
+    // Filters and Sharpen Image set this when their dialog closes.
+    void SetImageEdited(bool edited) { imageEdited_ = edited; }
+
+private:
+    bool OpenBmp(std::span<const std::uint8_t> file);
+    bool OpenCod(std::span<const std::uint8_t> file);
+    bool OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
+    bool OpenJpeg(std::span<const std::uint8_t> file);
+    bool ImageFromPackedBlock(std::span<const std::uint8_t> block);
+
+    // Progressive display while the codec decodes: the image each level is
+    // drawn from, and the codec's callback that makes and shows it.
+    struct LevelDisplay {
+        std::unique_ptr<CDibImage> image;
+        WaveletCodec::LevelCallback callback;
+    };
+    // With incremental display on, a level image for the codec's picture and
+    // a callback that shows every level in the first view; without it an
+    // empty callback. Nothing when the level image cannot be made.
+    std::optional<LevelDisplay> MakeLevelDisplay();
+    void ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec, int level);
+    void MakeCodecForImage();
+
+    // The bit-depth warnings of the image's first reserved word; false when
+    // the user does not want the file written.
+    bool ConfirmBitDepth();
+    // Writes the COD file or the BMP file, chosen by the name.
+    enum class Writer { Cod, Bmp, None };
+    static Writer WriterFor(const std::string& lowerCaseName);
+    bool Write(Writer writer, const std::filesystem::path& path);
+    void ShowCannotSave();
+
+    DocumentEnvironment& environment_;
+    bool imageEdited_ = false;
+    std::unique_ptr<CDibImage> image_;
+    std::unique_ptr<WaveletCodec> codec_;
+    FileType sourceType_ = FileType::Unknown;
+    float compressSeconds_ = 0;
+    float decompressSeconds_ = 0;
+    std::unique_ptr<ImagePalette> palette_;
+};
+
+} // namespace tamr

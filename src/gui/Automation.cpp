@@ -1,0 +1,125 @@
+#include "gui/Automation.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "gui/CMainFrame.h"
+#include "gui/CTamrApp.h"
+#include "gui/CommandTable.h"
+#include "gui/HelpWindow.h"
+
+namespace tamr::qt {
+
+namespace {
+
+constexpr int kStepPauseMilliseconds = 1500;
+constexpr int kDialogShownMilliseconds = 4000;
+
+void Announce(const QString& step)
+{
+    std::printf("tamr-automation: %s\n", qUtf8Printable(step));
+    std::fflush(stdout);
+}
+
+// A modal dialog opened by the next step closes itself after a while.
+void CloseNextDialogLater()
+{
+    QTimer::singleShot(kDialogShownMilliseconds, qApp, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+}
+
+// Opens a menu of the menu bar by its title without the ampersand; it closes
+// again after a while.
+void OpenMenuLater(CTamrApp& app, const QString& title)
+{
+    QMenuBar* bar = app.MainFrame().menuBar();
+    for (QAction* action : bar->actions()) {
+        if (action->text().remove('&') != title || action->menu() == nullptr)
+            continue;
+        bar->setActiveAction(action);
+        QMenu* menu = action->menu();
+        QTimer::singleShot(kDialogShownMilliseconds, menu, [menu] { menu->close(); });
+        return;
+    }
+}
+
+// Steps that open a modal dialog through a command.
+struct DialogStep {
+    const char* name;
+    int command;
+};
+constexpr DialogStep kDialogSteps[] = {
+    {"statistics", ID_FILE_STATISTICS},
+    {"properties", ID_FILE_PROPERTIES},
+    {"about", ID_APP_ABOUT},
+    {"easysetup", ID_OPTIONS_EASY_SETUP},
+    {"mastersetup", ID_OPTIONS_MASTER_SETUP},
+    {"filters", ID_OPTIONS_FILTERS},
+    {"sharpen", ID_OPTIONS_SHARPEN},
+    {"zoomin", ID_VIEW_ZOOM_IN},
+    {"zoomout", ID_VIEW_ZOOM_OUT},
+    {"printpreview", ID_FILE_PRINT_PREVIEW},
+    {"open", ID_FILE_OPEN},
+    {"saveas", ID_FILE_SAVE_AS},
+    {"print", ID_FILE_PRINT},
+    {"printsetup", ID_FILE_PRINT_SETUP},
+};
+
+void RunStep(CTamrApp& app, const QString& step)
+{
+    for (const DialogStep& dialog : kDialogSteps) {
+        if (step == QLatin1String(dialog.name)) {
+            CloseNextDialogLater();
+            app.OnCommand(dialog.command);
+            return;
+        }
+    }
+    if (step.startsWith(QLatin1String("menu:"))) {
+        OpenMenuLater(app, step.mid(5));
+        return;
+    }
+    if (step == QLatin1String("maximize")) {
+        CMainFrame& frame = app.MainFrame();
+        if (const QScreen* screen = frame.screen())
+            frame.setGeometry(screen->availableGeometry());
+        frame.showMaximized();
+    } else if (step == QLatin1String("compress")) {
+        app.OnCommand(ID_FILE_COMPRESS);
+    } else if (step == QLatin1String("help")) {
+        app.OnCommand(ID_HELP_FINDER);
+        if (HelpWindow* help = app.Help())
+            QTimer::singleShot(kDialogShownMilliseconds, help, [help] { help->close(); });
+    } else if (step == QLatin1String("quit")) {
+        QCoreApplication::exit(0);
+    }
+}
+
+void RunFrom(CTamrApp& app, QStringList steps)
+{
+    if (steps.isEmpty()) {
+        Announce(QStringLiteral("done"));
+        return;
+    }
+    const QString step = steps.takeFirst().trimmed();
+    Announce(step);
+    RunStep(app, step);
+    QTimer::singleShot(kStepPauseMilliseconds, &app, [&app, steps] { RunFrom(app, steps); });
+}
+
+} // namespace
+
+void StartAutomation(CTamrApp& app, const QString& steps)
+{
+    if (steps.trimmed().isEmpty())
+        return;
+    const QStringList list = steps.split(',', Qt::SkipEmptyParts);
+    QTimer::singleShot(kStepPauseMilliseconds, &app, [&app, list] { RunFrom(app, list); });
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,346 @@
+#include "gui/CMainFrame.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+
+#include "gui/CChildFrame.h"
+#include "gui/CTamrApp.h"
+#include "gui/KeyLockIndicators.h"
+#include "gui/SvgArt.h"
+
+namespace tamr::qt {
+
+namespace {
+
+const QString kMainTitle = QStringLiteral("TAMR");
+const QString kIdleMessage = QStringLiteral("For Help, press F1");
+const QString kHelpModeMessage = QStringLiteral("Select an object on which to get Help");
+
+QString ToQString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The tool bar pictures, drawn for this program.
+QString ToolBarPicture(int id)
+{
+    switch (id) {
+    case ID_FILE_OPEN:
+        return QStringLiteral(":/res/icons/open.svg");
+    case ID_FILE_SAVE:
+        return QStringLiteral(":/res/icons/save.svg");
+    case ID_FILE_COMPRESS:
+        return QStringLiteral(":/res/icons/compress.svg");
+    case ID_FILE_STATISTICS:
+        return QStringLiteral(":/res/icons/statistics.svg");
+    case ID_FILE_PROPERTIES:
+        return QStringLiteral(":/res/icons/properties.svg");
+    case ID_FILE_PRINT:
+        return QStringLiteral(":/res/icons/print.svg");
+    case ID_APP_ABOUT:
+        return QStringLiteral(":/res/icons/about-button.svg");
+    case ID_HELP_FINDER:
+        return QStringLiteral(":/res/icons/help.svg");
+    default:
+        return {};
+    }
+}
+
+QList<QKeySequence> KeysOf(std::string_view keys)
+{
+    QList<QKeySequence> sequences;
+    for (const QString& key : ToQString(keys).split(QStringLiteral(", "), Qt::SkipEmptyParts))
+        sequences << QKeySequence::fromString(key, QKeySequence::PortableText);
+    return sequences;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CTamrApp& app, QWidget* parent) : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this))
+{
+    setWindowTitle(kMainTitle);
+    setWindowIcon(SvgIcon(QStringLiteral(":/res/icons/tamr.svg")));
+    setCentralWidget(mdiArea_);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setAcceptDrops(true);
+    // Room for a picture or two until the user decides otherwise.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableSize() * 4 / 5);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+
+    CreateActions();
+    for (const MenuItem& popup : MenuWithoutDocument())
+        bareMenus_.push_back(BuildMenu(popup));
+    for (const MenuItem& popup : MenuWithDocument())
+        documentMenus_.push_back(BuildMenu(popup));
+    CreateToolBar();
+    CreateStatusBar();
+
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
+    // A maximized child frame names itself in the main title its own way; the
+    // title is put back as this window writes it.
+    connect(this, &QWidget::windowTitleChanged, this, &CMainFrame::UpdateTitles, Qt::QueuedConnection);
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Taking the windows down activates and hides subwindows; nothing is updated any more.
+    disconnect(mdiArea_, nullptr, this, nullptr);
+}
+
+QAction* CMainFrame::Action(int id) const
+{
+    const auto found = actions_.find(id);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+void CMainFrame::CreateActions()
+{
+    for (const CommandInfo& command : Commands()) {
+        auto* action = new QAction(this);
+        action->setText(command.menuText.empty() ? ToQString(ToolTipText(command)) : ToQString(command.menuText));
+        action->setStatusTip(ToQString(StatusText(command)));
+        action->setToolTip(ToQString(ToolTipText(command)));
+        action->setShortcuts(KeysOf(command.keys));
+        action->setCheckable(command.checkable);
+        action->setData(command.id);
+        if (command.toolBar)
+            action->setIcon(SvgIcon(ToolBarPicture(command.id)));
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { app_.OnCommand(id); });
+        // Keys work whichever menu is shown.
+        addAction(action);
+        actions_.emplace(id, action);
+    }
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        auto* action = new QAction(this);
+        const int id = ID_FILE_MRU_FILE1 + i;
+        action->setData(id);
+        action->setStatusTip(QStringLiteral("Open this document"));
+        connect(action, &QAction::triggered, this, [this, id] { app_.OnCommand(id); });
+        recentFileActions_[static_cast<std::size_t>(i)] = action;
+        actions_.emplace(id, action);
+    }
+}
+
+QMenu* CMainFrame::BuildMenu(const MenuItem& popup)
+{
+    auto* menu = new QMenu(ToQString(popup.text), this);
+    connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
+    for (const MenuItem& item : popup.items) {
+        switch (item.kind) {
+        case MenuItem::Kind::Command:
+            menu->addAction(Action(item.id));
+            break;
+        case MenuItem::Kind::Separator:
+            menu->addSeparator();
+            break;
+        case MenuItem::Kind::Popup:
+            menu->addMenu(BuildMenu(item));
+            break;
+        case MenuItem::Kind::RecentFiles:
+            for (QAction* action : recentFileActions_)
+                menu->addAction(action);
+            break;
+        case MenuItem::Kind::WindowList:
+            windowMenu_ = menu;
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowList);
+            break;
+        }
+    }
+    return menu;
+}
+
+void CMainFrame::CreateToolBar()
+{
+    toolBar_ = new QToolBar(tr("Toolbar"), this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setIconSize(QSize(16, 16));
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar_->setMovable(true);
+    toolBar_->setFloatable(true);
+    for (const int id : ToolBarLayout()) {
+        if (id == 0)
+            toolBar_->addSeparator();
+        else
+            toolBar_->addAction(Action(id));
+    }
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    messagePane_ = new QLabel(kIdleMessage, this);
+    messagePane_->setObjectName(QStringLiteral("messagePane"));
+    statusBar()->addWidget(messagePane_, 1);
+    indicators_ = new KeyLockIndicators(this);
+    statusBar()->addPermanentWidget(indicators_);
+}
+
+void CMainFrame::ShowHelpModePrompt(bool on)
+{
+    if (on)
+        statusBar()->showMessage(kHelpModeMessage);
+    else
+        statusBar()->clearMessage();
+}
+
+CChildFrame* CMainFrame::ActiveFrame() const
+{
+    auto* frame = qobject_cast<CChildFrame*>(mdiArea_->currentSubWindow());
+    return frame != nullptr && frame->IsOpen() ? frame : nullptr;
+}
+
+std::vector<CChildFrame*> CMainFrame::Frames() const
+{
+    std::vector<CChildFrame*> frames;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        auto* frame = qobject_cast<CChildFrame*>(window);
+        if (frame != nullptr && frame->IsOpen())
+            frames.push_back(frame);
+    }
+    return frames;
+}
+
+void CMainFrame::ShowMenuBar(bool withDocument)
+{
+    if (menuBarBuilt_ && withDocument == showsDocumentMenu_)
+        return;
+    menuBar()->clear();
+    for (QMenu* menu : withDocument ? documentMenus_ : bareMenus_)
+        menuBar()->addMenu(menu);
+    showsDocumentMenu_ = withDocument;
+    menuBarBuilt_ = true;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    ShowMenuBar(ActiveFrame() != nullptr);
+    for (const auto& [id, action] : actions_) {
+        const CommandState state = app_.QueryCommand(id);
+        action->setEnabled(state.enabled);
+        if (action->isCheckable())
+            action->setChecked(state.checked);
+    }
+    UpdateRecentFiles();
+    UpdateTitles();
+}
+
+void CMainFrame::UpdateRecentFiles()
+{
+    const RecentFileList& recent = app_.RecentFiles();
+    const int count = static_cast<int>(recent.Files().size());
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        QAction* action = recentFileActions_[static_cast<std::size_t>(i)];
+        if (i < count) {
+            action->setText(recent.MenuText(i));
+            action->setVisible(true);
+        } else if (i == 0) {
+            // An empty list shows its place, grayed.
+            action->setText(QStringLiteral("Recent File"));
+            action->setVisible(true);
+            action->setEnabled(false);
+        } else {
+            action->setVisible(false);
+        }
+    }
+}
+
+void CMainFrame::UpdateWindowList()
+{
+    for (QAction* action : windowListActions_) {
+        windowMenu_->removeAction(action);
+        action->deleteLater();
+    }
+    windowListActions_.clear();
+    const std::vector<CChildFrame*> frames = Frames();
+    if (frames.empty())
+        return;
+    windowListActions_.push_back(windowMenu_->addSeparator());
+    const CChildFrame* active = ActiveFrame();
+    int number = 1;
+    for (CChildFrame* frame : frames) {
+        QString title = frame->windowTitle();
+        title.replace('&', QStringLiteral("&&"));
+        QAction* action = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(title));
+        action->setCheckable(true);
+        action->setChecked(frame == active);
+        action->setStatusTip(tr("Activate this window"));
+        connect(action, &QAction::triggered, this, [this, frame] {
+            const std::vector<CChildFrame*> current = Frames();
+            if (std::find(current.begin(), current.end(), frame) != current.end())
+                mdiArea_->setActiveSubWindow(frame);
+        });
+        windowListActions_.push_back(action);
+    }
+}
+
+void CMainFrame::UpdateTitles()
+{
+    // Captions: the document's title, numbered when it has several windows.
+    const std::vector<CChildFrame*> frames = Frames();
+    for (CChildFrame* frame : frames) {
+        int number = 0;
+        int count = 0;
+        for (CChildFrame* other : frames) {
+            if (&other->Document() != &frame->Document())
+                continue;
+            ++count;
+            if (other == frame)
+                number = count;
+        }
+        frame->UpdateCaption(number, count);
+    }
+    QString title = kMainTitle;
+    if (const CChildFrame* active = ActiveFrame()) {
+        title += active->isMaximized() ? QStringLiteral(" - [%1]").arg(active->windowTitle())
+                                       : QStringLiteral(" - %1").arg(active->windowTitle());
+    }
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!app_.SaveAllModified()) {
+        event->ignore();
+        return;
+    }
+    app_.CloseAllDocuments();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    activateWindow();
+    app_.OpenDroppedFiles(paths);
+}
+
+} // namespace tamr::qt

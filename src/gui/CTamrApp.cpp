@@ -1,0 +1,661 @@
+#include "gui/CTamrApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+
+#include "gui/CChildFrame.h"
+#include "gui/CMainFrame.h"
+#include "gui/CTamrView.h"
+#include "gui/FileDialogFilter.h"
+#include "gui/HelpWindow.h"
+#include "gui/SvgArt.h"
+#include "gui/dialogs/CAboutDlg.h"
+#include "gui/dialogs/ViewDialogs.h"
+
+namespace tamr::qt {
+
+namespace {
+
+constexpr std::string_view kOpenFilter =
+    "Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg)|*.bmp;*.BMP;*.cod;*.COD;*.tga;*.TGA;*.gif;*.GIF;*.jpg;*.JPG;|"
+    "BMP (*.bmp)|*.bmp; *.BMP|COD (*.cod)|*.cod;*.COD|JPG (*.jpg)|*.jpg;*.JPG|TGA (*.tga)|*.tga; *.TGA|"
+    "GIF (*.gif)|*.gif; *.GIF|All image files (*.*)|*.*; ****||";
+// The document type's own filter, for saving a document whose file is gone.
+constexpr std::string_view kDocumentFilter = "Corvane  (*.cod)|*.COD|All Files (*.*)|*.*||";
+const QStringList kOpenableExtensions = {QStringLiteral("cod"), QStringLiteral("bmp"), QStringLiteral("gif"),
+                                         QStringLiteral("tga"), QStringLiteral("jpg")};
+
+std::filesystem::path ToPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdString());
+}
+
+QString ToQString(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.string());
+}
+
+// The name a document's file is known by, for finding it among the open ones.
+QString CanonicalName(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+} // namespace
+
+CTamrApp::CTamrApp(Options options)
+    : options_(std::move(options)), documentEnvironment_{settings_, display_, prompterSlot_},
+      desktopPrompter_(ApplicationTitle(), documentEnvironment_.currentDirectory), prompterSlot_(desktopPrompter_),
+      viewEnvironment_{settings_, display_, prompterSlot_, sharedState_, options_.forcedScreenDepth, {}},
+      recentFiles_(options_.iniPath.isEmpty() ? DefaultIniPath() : options_.iniPath, kRecentFileCount)
+{
+}
+
+CTamrApp::~CTamrApp()
+{
+    // Windows (and with them the views) go before the documents they show.
+    if (helpMode_)
+        LeaveHelpMode();
+    mainFrame_.reset();
+    helpWindow_.reset();
+    documents_.clear();
+}
+
+QString CTamrApp::DefaultIniPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/tamr.ini");
+}
+
+bool CTamrApp::InitInstance()
+{
+    mainFrame_ = std::make_unique<CMainFrame>(*this);
+    mainFrame_->show();
+    mainFrame_->UpdateCommandUI();
+    return true;
+}
+
+void CTamrApp::SetZoomChooser(std::function<bool(QWidget*, bool, QString*)> chooser)
+{
+    viewEnvironment_.chooseZoom = std::move(chooser);
+}
+
+QPrinter& CTamrApp::Printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+CTamrView* CTamrApp::ActiveView() const
+{
+    if (!mainFrame_)
+        return nullptr;
+    CChildFrame* frame = mainFrame_->ActiveFrame();
+    return frame != nullptr ? &frame->View() : nullptr;
+}
+
+CTamrDoc* CTamrApp::ActiveDocument() const
+{
+    CTamrView* view = ActiveView();
+    return view != nullptr ? &view->Document() : nullptr;
+}
+
+CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
+{
+    // The view looks at the screen when it is made, before its document loads
+    // an image: a palette screen makes images keep an index image.
+    auto* view = new CTamrView(viewEnvironment_, document);
+    auto* frame = new CChildFrame(*view, [this](CChildFrame& closing) { return CanCloseFrame(closing); });
+    connect(frame, &QObject::destroyed, this, [this] { OnFrameDestroyed(); });
+    // Captions and command states follow the document at once, also while a
+    // dialog that compresses ("Test") is still open.
+    connect(
+        view, &CTamrView::Updated, this, [this] { AfterCommand(); }, Qt::QueuedConnection);
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
+        if (mainFrame_)
+            mainFrame_->UpdateTitles();
+    });
+    mainFrame_->MdiArea()->addSubWindow(frame);
+    return frame;
+}
+
+void CTamrApp::ShowFrame(CChildFrame& frame)
+{
+    frame.MarkShown();
+    frame.setWindowIcon(SvgIcon(QStringLiteral(":/res/icons/application-x-tamr-cod.svg")));
+    frame.show();
+    // Big enough for the picture, as far as the area allows.
+    const QRect area = mainFrame_->MdiArea()->viewport()->rect();
+    const QSize wanted = frame.sizeHint();
+    const QPoint at = frame.pos();
+    const int minimum = 160;
+    frame.resize(
+        std::clamp(wanted.width(), std::min(minimum, area.width()), std::max(minimum, area.width() - at.x())),
+        std::clamp(wanted.height(), std::min(minimum, area.height()), std::max(minimum, area.height() - at.y())));
+    mainFrame_->MdiArea()->setActiveSubWindow(&frame);
+    frame.View().OnInitialUpdate();
+    frame.View().setFocus();
+    mainFrame_->UpdateCommandUI();
+}
+
+void CTamrApp::OnFrameDestroyed()
+{
+    ReleaseDocumentsWithoutViews();
+    if (mainFrame_)
+        mainFrame_->UpdateCommandUI();
+}
+
+void CTamrApp::ReleaseDocumentsWithoutViews()
+{
+    const auto unviewed = [](const std::unique_ptr<CTamrDoc>& document) { return document->Views().empty(); };
+    for (const auto& document : documents_) {
+        // The palette in use for drawing goes with its document.
+        if (unviewed(document) && sharedState_.currentPalette == document->Palette())
+            sharedState_.currentPalette = nullptr;
+    }
+    documents_.erase(std::remove_if(documents_.begin(), documents_.end(), unviewed), documents_.end());
+}
+
+CTamrDoc* CTamrApp::FindDocument(const QString& path) const
+{
+    const QString wanted = CanonicalName(path);
+    for (const auto& document : documents_) {
+        if (!document->PathName().empty() && CanonicalName(ToQString(document->PathName())) == wanted)
+            return document.get();
+    }
+    return nullptr;
+}
+
+void CTamrApp::ActivateDocument(CTamrDoc& document)
+{
+    for (CChildFrame* frame : mainFrame_->Frames()) {
+        if (&frame->Document() == &document) {
+            mainFrame_->MdiArea()->setActiveSubWindow(frame);
+            frame->View().setFocus();
+            return;
+        }
+    }
+}
+
+CTamrDoc* CTamrApp::OpenDocumentFile(const QString& path)
+{
+    return OpenDocument(path, path);
+}
+
+CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType)
+{
+    if (path.isEmpty() || !mainFrame_)
+        return nullptr;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (CTamrDoc* open = FindDocument(absolute)) {
+        ActivateDocument(*open);
+        return open;
+    }
+    auto document = std::make_unique<CTamrDoc>(documentEnvironment_);
+    // The frame stays hidden while the file loads and goes away if it fails.
+    std::unique_ptr<CChildFrame> frame(CreateFrame(*document));
+    const QString typeName = nameForType == path ? absolute : QFileInfo(nameForType).absoluteFilePath();
+    if (!document->OnOpenDocument(ToPath(absolute), typeName.toStdString()))
+        return nullptr;
+    CTamrDoc& opened = *document;
+    documents_.push_back(std::move(document));
+    recentFiles_.Add(absolute);
+    ShowFrame(*frame.release());
+    return &opened;
+}
+
+CTamrDoc* CTamrApp::OpenChosenFile(const QString& path)
+{
+    // Names from the Open dialog are taken in lower case.
+    const QString lowered = path.toLower();
+    const QString extension = QFileInfo(lowered).suffix();
+    if (!extension.isEmpty() && !kOpenableExtensions.contains(extension)) {
+        prompterSlot_.ShowError("This file type is not supported!!", "");
+        return nullptr;
+    }
+    const bool alreadyOpen = FindDocument(path) != nullptr;
+    CTamrDoc* document = OpenDocument(path, lowered);
+    if (document != nullptr && !alreadyOpen) {
+        document->SetTitle(QFileInfo(lowered).fileName().toStdString());
+        mainFrame_->UpdateCommandUI();
+    }
+    return document;
+}
+
+void CTamrApp::OpenDroppedFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        OpenDocumentFile(path);
+}
+
+void CTamrApp::OnFileOpen()
+{
+    QString chosen;
+    if (chooseOpenFile_) {
+        chosen = chooseOpenFile_();
+    } else {
+        const ModalInterruption interruption;
+        QFileDialog dialog(nullptr, tr("Open"));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        dialog.setNameFilters(QtNameFilters(kOpenFilter));
+        dialog.setDirectory(ToQString(CurrentDirectory()));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().front();
+    }
+    if (chosen.isEmpty())
+        return;
+    CurrentDirectory() = ToPath(QFileInfo(chosen).absolutePath());
+    OpenChosenFile(chosen);
+}
+
+void CTamrApp::OnFileNew()
+{
+    auto document = std::make_unique<CTamrDoc>(documentEnvironment_);
+    std::unique_ptr<CChildFrame> frame(CreateFrame(*document));
+    if (!document->OnNewDocument())
+        return;
+    // New documents are named after the document type and numbered.
+    document->SetTitle("Tamr" + std::to_string(++untitledCount_));
+    documents_.push_back(std::move(document));
+    ShowFrame(*frame.release());
+}
+
+bool CTamrApp::SaveModified(CTamrDoc& document)
+{
+    if (!document.IsModified())
+        return true;
+    const std::string title = document.Title().empty() ? "Untitled" : document.Title();
+    const MessageAnswer answer = prompterSlot_.ShowMessage(
+        {"Save changes to " + title + "?", "", MessageIcon::Warning, MessageButtons::YesNoCancel});
+    if (answer == MessageAnswer::No)
+        return true;
+    if (answer != MessageAnswer::Yes)
+        return false;
+    std::filesystem::path path = document.PathName();
+    const QFileInfo source(ToQString(path));
+    if (path.empty() || !source.exists() || !source.isWritable()) {
+        // The file is gone or read-only: ask for a name first.
+        const auto chosen = prompterSlot_.AskSaveFile({std::string(kDocumentFilter), "COD", title});
+        if (!chosen)
+            return false;
+        path = chosen->path;
+    }
+    return document.OnSaveDocument(path);
+}
+
+bool CTamrApp::SaveAllModified()
+{
+    for (const auto& document : documents_) {
+        if (!SaveModified(*document))
+            return false;
+    }
+    return true;
+}
+
+bool CTamrApp::CanCloseFrame(CChildFrame& frame)
+{
+    if (closingWithoutAsking_)
+        return true;
+    CTamrDoc& document = frame.Document();
+    const auto frames = mainFrame_->Frames();
+    const auto windows = std::count_if(frames.begin(), frames.end(),
+                                       [&document](CChildFrame* other) { return &other->Document() == &document; });
+    return windows > 1 || SaveModified(document);
+}
+
+void CTamrApp::CloseDocumentWindows(CTamrDoc& document)
+{
+    closingWithoutAsking_ = true;
+    for (CChildFrame* frame : mainFrame_->Frames()) {
+        if (&frame->Document() == &document)
+            frame->close();
+    }
+    closingWithoutAsking_ = false;
+    mainFrame_->UpdateCommandUI();
+}
+
+void CTamrApp::CloseAllDocuments()
+{
+    closingWithoutAsking_ = true;
+    for (CChildFrame* frame : mainFrame_->Frames())
+        frame->close();
+    closingWithoutAsking_ = false;
+    if (helpWindow_)
+        helpWindow_->close();
+}
+
+void CTamrApp::OnFileClose()
+{
+    CTamrDoc* document = ActiveDocument();
+    if (document != nullptr && SaveModified(*document))
+        CloseDocumentWindows(*document);
+}
+
+void CTamrApp::OnOpenRecentFile(int index)
+{
+    const QStringList& files = recentFiles_.Files();
+    if (index < 0 || index >= files.size())
+        return;
+    const QString path = files[index];
+    // An entry that no longer opens leaves the list.
+    if (OpenDocumentFile(path) == nullptr) {
+        const auto stale = recentFiles_.Files().indexOf(path);
+        if (stale >= 0)
+            recentFiles_.Remove(static_cast<int>(stale));
+    }
+}
+
+void CTamrApp::OnFilePrint()
+{
+    CTamrView* view = ActiveView();
+    if (view == nullptr)
+        return;
+    const ModalInterruption interruption;
+    // The job is named after the document, and so is the PDF file the dialog proposes.
+    Printer().setDocName(QString::fromStdString(view->Document().Title()));
+    QPrintDialog dialog(&Printer(), mainFrame_.get());
+    if (dialog.exec() == QDialog::Accepted)
+        view->Print(Printer());
+}
+
+void CTamrApp::OnFilePrintPreview()
+{
+    CTamrView* view = ActiveView();
+    if (view == nullptr)
+        return;
+    const ModalInterruption interruption;
+    Printer().setDocName(QString::fromStdString(view->Document().Title()));
+    QPrintPreviewDialog preview(&Printer(), mainFrame_.get());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, view, [view](QPrinter* printer) { view->Print(*printer); });
+    preview.exec();
+}
+
+void CTamrApp::OnFilePrintSetup()
+{
+    const ModalInterruption interruption;
+    QPageSetupDialog dialog(&Printer(), mainFrame_.get());
+    dialog.exec();
+}
+
+void CTamrApp::OnWindowNew()
+{
+    CTamrDoc* document = ActiveDocument();
+    if (document == nullptr)
+        return;
+    ShowFrame(*CreateFrame(*document));
+}
+
+void CTamrApp::OnWindowArrange()
+{
+    // Minimized windows in a row along the bottom of the area.
+    const QRect area = mainFrame_->MdiArea()->viewport()->rect();
+    int x = 0;
+    for (CChildFrame* frame : mainFrame_->Frames()) {
+        if (!frame->isMinimized())
+            continue;
+        const QSize size = frame->size();
+        if (x > 0 && x + size.width() > area.width())
+            x = 0;
+        frame->move(x, area.height() - size.height());
+        x += size.width();
+    }
+}
+
+void CTamrApp::OnAppAbout()
+{
+    const ModalInterruption interruption;
+    CAboutDlg about(mainFrame_.get());
+    about.exec();
+}
+
+void CTamrApp::ShowHelpFinder()
+{
+    if (!helpWindow_)
+        helpWindow_ = std::make_unique<HelpWindow>();
+    helpWindow_->ShowFinder();
+}
+
+void CTamrApp::EnterHelpMode()
+{
+    if (helpMode_)
+        return;
+    helpMode_ = true;
+    qApp->installEventFilter(this);
+    QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+    mainFrame_->ShowHelpModePrompt(true);
+}
+
+void CTamrApp::LeaveHelpMode()
+{
+    if (!helpMode_)
+        return;
+    helpMode_ = false;
+    qApp->removeEventFilter(this);
+    QApplication::restoreOverrideCursor();
+    if (mainFrame_)
+        mainFrame_->ShowHelpModePrompt(false);
+}
+
+bool CTamrApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (helpMode_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            // Whatever was clicked, help opens at its contents.
+            LeaveHelpMode();
+            ShowHelpFinder();
+            return true;
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                LeaveHelpMode();
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+CommandState CTamrApp::QueryCommand(int id) const
+{
+    const CTamrDoc* document = ActiveDocument();
+    const bool active = document != nullptr;
+    const bool hasImage = active && document->Image() != nullptr && document->Image()->HasPixels();
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount)
+        return {id - ID_FILE_MRU_FILE1 < recentFiles_.Files().size()};
+    switch (id) {
+    case ID_FILE_OPEN:
+    case ID_FILE_PRINT_SETUP:
+    case ID_APP_EXIT:
+    case ID_APP_ABOUT:
+    case ID_HELP_FINDER:
+    case ID_HELP:
+    case ID_CONTEXT_HELP:
+        return {true};
+    case ID_VIEW_TOOLBAR:
+        return {true, mainFrame_ && mainFrame_->ToolBar()->isVisibleTo(mainFrame_.get())};
+    case ID_VIEW_STATUS_BAR:
+        return {true, mainFrame_ && mainFrame_->statusBar()->isVisibleTo(mainFrame_.get())};
+    case ID_FILE_NEW:
+        return {!active};
+    case ID_FILE_SAVE:
+        return {active && document->OnUpdateFileSave()};
+    case ID_FILE_SAVE_AS:
+        return {active && document->OnUpdateFileSaveAs()};
+    case ID_FILE_CLOSE:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_FILE_COMPRESS:
+    case ID_OPTIONS_EASY_SETUP:
+    case ID_OPTIONS_MASTER_SETUP:
+    case ID_VIEW_NO_ZOOM:
+    case ID_VIEW_ZOOM_IN:
+    case ID_VIEW_ZOOM_OUT:
+    case ID_WINDOW_NEW:
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+    case ID_WINDOW_ARRANGE:
+    case ID_FILE_PROPERTIES:
+    case ID_FILE_STATISTICS:
+        return {active};
+    // These change the pixels: a new, empty document has none.
+    case ID_OPTIONS_SHARPEN:
+    case ID_OPTIONS_FILTERS:
+        return {hasImage};
+    case ID_OPTIONS_DITHERING:
+        return {active, display_.ditherEnabled};
+    case ID_PALETTE_FIXED:
+        return {active, display_.fixedPalette};
+    case ID_PALETTE_CUSTOM:
+        return {active, display_.customPalette};
+    case ID_OPTIONS_INCREMENTAL:
+        return {active, settings_.incrementalDisplay};
+    default:
+        // Undo, Cut, Copy, Paste and the pane switches have nothing to act on.
+        return {false};
+    }
+}
+
+void CTamrApp::OnCommand(int id)
+{
+    if (!mainFrame_ || !QueryCommand(id).enabled)
+        return;
+    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount) {
+        OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+        AfterCommand();
+        return;
+    }
+    CTamrView* view = ActiveView();
+    CTamrDoc* document = ActiveDocument();
+    switch (id) {
+    case ID_FILE_OPEN:
+        OnFileOpen();
+        break;
+    case ID_FILE_NEW:
+        OnFileNew();
+        break;
+    case ID_FILE_CLOSE:
+        OnFileClose();
+        break;
+    case ID_FILE_SAVE:
+        document->OnFileSave();
+        break;
+    case ID_FILE_SAVE_AS:
+        document->OnFileSaveAs();
+        break;
+    case ID_FILE_PRINT:
+        OnFilePrint();
+        break;
+    case ID_FILE_PRINT_PREVIEW:
+        OnFilePrintPreview();
+        break;
+    case ID_FILE_PRINT_SETUP:
+        OnFilePrintSetup();
+        break;
+    case ID_FILE_COMPRESS:
+        view->OnCompress();
+        break;
+    case ID_FILE_PROPERTIES:
+        RunImageInformation(view, *document);
+        break;
+    case ID_FILE_STATISTICS:
+        RunImageStatistics(view, *document);
+        break;
+    case ID_APP_EXIT:
+        mainFrame_->close();
+        break;
+    case ID_VIEW_TOOLBAR:
+        mainFrame_->ToolBar()->setVisible(!mainFrame_->ToolBar()->isVisibleTo(mainFrame_.get()));
+        break;
+    case ID_VIEW_STATUS_BAR:
+        mainFrame_->statusBar()->setVisible(!mainFrame_->statusBar()->isVisibleTo(mainFrame_.get()));
+        break;
+    case ID_VIEW_NO_ZOOM:
+        view->OnNoZoom();
+        break;
+    case ID_VIEW_ZOOM_IN:
+        view->OnZoomIn();
+        break;
+    case ID_VIEW_ZOOM_OUT:
+        view->OnZoomOut();
+        break;
+    case ID_OPTIONS_EASY_SETUP:
+        view->OnEasySetup();
+        break;
+    case ID_OPTIONS_MASTER_SETUP:
+        view->OnMasterSetup();
+        break;
+    case ID_OPTIONS_DITHERING:
+        view->OnDithering();
+        break;
+    case ID_PALETTE_FIXED:
+        view->OnFixedPalette();
+        break;
+    case ID_PALETTE_CUSTOM:
+        view->OnCustomPalette();
+        break;
+    case ID_OPTIONS_INCREMENTAL:
+        view->OnIncrementalDisplay();
+        break;
+    case ID_OPTIONS_SHARPEN:
+        view->OnSharpen();
+        break;
+    case ID_OPTIONS_FILTERS:
+        view->OnFilters();
+        break;
+    case ID_WINDOW_NEW:
+        OnWindowNew();
+        break;
+    case ID_WINDOW_CASCADE:
+        mainFrame_->MdiArea()->cascadeSubWindows();
+        break;
+    case ID_WINDOW_TILE_HORZ:
+        mainFrame_->MdiArea()->tileSubWindows();
+        break;
+    case ID_WINDOW_ARRANGE:
+        OnWindowArrange();
+        break;
+    case ID_APP_ABOUT:
+        OnAppAbout();
+        break;
+    case ID_HELP_FINDER:
+    case ID_HELP:
+        ShowHelpFinder();
+        break;
+    case ID_CONTEXT_HELP:
+        EnterHelpMode();
+        break;
+    default:
+        break;
+    }
+    AfterCommand();
+}
+
+void CTamrApp::AfterCommand()
+{
+    if (mainFrame_)
+        mainFrame_->UpdateCommandUI();
+}
+
+} // namespace tamr::qt

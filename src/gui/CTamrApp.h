@@ -1,0 +1,151 @@
+#pragma once
+// The application: owns the settings, the prompter, the documents and the
+// main window; opens and closes documents the way a document/view framework
+// does, and carries out and enables every command.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "codec/CodecSettings.h"
+#include "document/TamrDoc.h"
+#include "gui/PrompterSlot.h"
+#include "gui/QtPrompter.h"
+#include "gui/RecentFileList.h"
+#include "gui/ViewEnvironment.h"
+#include "image/DisplaySettings.h"
+
+class QPrinter;
+
+namespace tamr::qt {
+
+class CChildFrame;
+class CMainFrame;
+class CTamrView;
+class HelpWindow;
+
+struct CommandState {
+    bool enabled = false;
+    bool checked = false;
+};
+
+class CTamrApp : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        // 8 makes every view a palette screen; 0 asks the screen.
+        int forcedScreenDepth = 0;
+        // The INI file of the recent-file list; empty means tamr.ini in the user's configuration folder.
+        QString iniPath;
+    };
+
+    explicit CTamrApp(Options options);
+    ~CTamrApp() override;
+
+    // Creates and shows the empty main window. Files named on the command line
+    // are opened afterwards with OpenDroppedFiles, like files dropped on it.
+    bool InitInstance();
+
+    static QString ApplicationTitle() { return QStringLiteral("tamr"); }
+    static QString DefaultIniPath();
+
+    CMainFrame& MainFrame() const { return *mainFrame_; }
+    CodecSettings& Settings() { return settings_; }
+    DisplaySettings& Display() { return display_; }
+    SharedViewState& SharedState() { return sharedState_; }
+    RecentFileList& RecentFiles() { return recentFiles_; }
+    // Made when first needed: finding printers can take a while.
+    QPrinter& Printer();
+    HelpWindow* Help() const { return helpWindow_.get(); }
+    std::filesystem::path& CurrentDirectory() { return documentEnvironment_.currentDirectory; }
+
+    // Every question goes to this prompter from now on (the desktop's own by default).
+    void InstallPrompter(Prompter& prompter) { prompterSlot_.Install(prompter); }
+    void RestoreDesktopPrompter() { prompterSlot_.Install(desktopPrompter_); }
+    // Replaces the Open dialog: returns the chosen path, empty on Cancel.
+    void SetOpenFileChooser(std::function<QString()> chooser) { chooseOpenFile_ = std::move(chooser); }
+    // Replaces the zoom dialogs of every view.
+    void SetZoomChooser(std::function<bool(QWidget*, bool, QString*)> chooser);
+
+    // Documents.
+    const std::vector<std::unique_ptr<CTamrDoc>>& Documents() const { return documents_; }
+    CTamrView* ActiveView() const;
+    CTamrDoc* ActiveDocument() const;
+    // Opens a file by its content; a document already open for the path is
+    // activated instead. Null when the open failed (no window is left).
+    CTamrDoc* OpenDocumentFile(const QString& path);
+    // The Open dialog's choice: extension check, then a lower-case title.
+    CTamrDoc* OpenChosenFile(const QString& path);
+    void OpenDroppedFiles(const QStringList& paths);
+    // "Save changes to %1?" for a modified document; false when the user cancels
+    // or the save fails.
+    bool SaveModified(CTamrDoc& document);
+    // Asks about every modified document; false as soon as one answer keeps it open.
+    bool SaveAllModified();
+    // Closes every window of the document without asking.
+    void CloseDocumentWindows(CTamrDoc& document);
+    void CloseAllDocuments();
+
+    // Commands by identifier.
+    void OnCommand(int id);
+    CommandState QueryCommand(int id) const;
+
+    // Whether a child frame may close now: the last window of a modified document asks first.
+    bool CanCloseFrame(CChildFrame& frame);
+
+    // Shift+F1: the next click anywhere asks for help.
+    bool InHelpMode() const { return helpMode_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CChildFrame* CreateFrame(CTamrDoc& document);
+    CTamrDoc* OpenDocument(const QString& path, const QString& nameForType);
+    // Shows a new frame at a size that fits its picture, active.
+    void ShowFrame(CChildFrame& frame);
+    void OnFrameDestroyed();
+    void ReleaseDocumentsWithoutViews();
+    void OnFileOpen();
+    void OnFileNew();
+    void OnFileClose();
+    void OnOpenRecentFile(int index);
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnWindowNew();
+    void OnWindowArrange();
+    void OnAppAbout();
+    void ShowHelpFinder();
+    void EnterHelpMode();
+    void LeaveHelpMode();
+    CTamrDoc* FindDocument(const QString& path) const;
+    void ActivateDocument(CTamrDoc& document);
+    void AfterCommand();
+
+    Options options_;
+    CodecSettings settings_;
+    DisplaySettings display_;
+    SharedViewState sharedState_;
+    DocumentEnvironment documentEnvironment_;
+    QtPrompter desktopPrompter_;
+    PrompterSlot prompterSlot_;
+    ViewEnvironment viewEnvironment_;
+    RecentFileList recentFiles_;
+    std::function<QString()> chooseOpenFile_;
+    int untitledCount_ = 0;
+    bool closingWithoutAsking_ = false;
+    bool helpMode_ = false;
+    std::unique_ptr<QPrinter> printer_;
+    // Documents go after their windows: the main window is destroyed first.
+    std::vector<std::unique_ptr<CTamrDoc>> documents_;
+    std::unique_ptr<HelpWindow> helpWindow_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+};
+
+} // namespace tamr::qt

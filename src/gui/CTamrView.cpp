@@ -1,0 +1,411 @@
+#include "gui/CTamrView.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
+#include <memory>
+
+#include "gui/ImagePrinting.h"
+#include "gui/PictureImage.h"
+#include "gui/dialogs/ViewDialogs.h"
+#include "gui/dialogs/ZoomDialogs.h"
+#include "image/IndexImageRefresh.h"
+
+namespace tamr::qt {
+
+namespace {
+
+constexpr int kPaletteScreenDepth = 8;
+
+// The wait cursor and the mouse held by the view while a command runs.
+class BusyGuard {
+public:
+    explicit BusyGuard(QWidget& widget) : widget_(widget), grabbed_(widget.isVisible())
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (grabbed_)
+            widget_.grabMouse();
+    }
+    ~BusyGuard()
+    {
+        QApplication::restoreOverrideCursor();
+        if (grabbed_ && QWidget::mouseGrabber() == &widget_)
+            widget_.releaseMouse();
+    }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    QWidget& widget_;
+    bool grabbed_;
+};
+
+} // namespace
+
+CTamrView::CTamrView(ViewEnvironment& environment, CTamrDoc& document, QWidget* parent)
+    : QAbstractScrollArea(parent), environment_(environment), document_(document)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+
+    // Every new view looks at the screen again: a 256-colour screen turns
+    // palette display and dithering on.
+    DisplaySettings& display = environment_.display;
+    paletteDevice_ = false;
+    display.paletteDisplay = false;
+    if (ScreenDepth() == kPaletteScreenDepth) {
+        paletteDevice_ = true;
+        display.paletteDisplay = true;
+        display.ditherEnabled = true;
+    }
+    document_.AddView(*this);
+}
+
+CTamrView::~CTamrView()
+{
+    document_.RemoveView(*this);
+}
+
+int CTamrView::ScreenDepth() const
+{
+    if (environment_.forcedScreenDepth > 0)
+        return environment_.forcedScreenDepth;
+    const QScreen* shownOn = screen();
+    return shownOn != nullptr ? shownOn->depth() : 0;
+}
+
+void CTamrView::RebuildPicture()
+{
+    picture_ = QImage();
+    mappedPicture_ = QImage();
+    const CDibImage* image = document_.Image();
+    if (image == nullptr || !image->HasPixels())
+        return;
+    const bool drawIndexImage = paletteDevice_ && image->IsColour() == 1;
+    picture_ = drawIndexImage ? IndexPicture(*image) : WorkingPicture(*image);
+}
+
+const QImage& CTamrView::PictureToShow() const
+{
+    // A palette screen shows an indexed picture in the colours of the
+    // palette realized for the focused document.
+    const ImagePalette* palette = environment_.shared.currentPalette;
+    if (!paletteDevice_ || palette == nullptr || picture_.format() != QImage::Format_Indexed8)
+        return picture_;
+    if (mappedPicture_.isNull() || mappedFor_ != *palette) {
+        mappedPicture_ = picture_.copy();
+        MapToPalette(mappedPicture_, *palette);
+        mappedFor_ = *palette;
+    }
+    return mappedPicture_;
+}
+
+void CTamrView::OnUpdate()
+{
+    int width = 0;
+    int height = 0;
+    if (const CDibImage* image = document_.Image()) {
+        width = ScrollableExtent(image->Info().header.biWidth);
+        height = ScrollableExtent(image->Info().header.biHeight);
+    }
+    levelPicture_ = QImage();
+    RebuildPicture();
+
+    ZoomAnchor& anchor = environment_.shared.zoomAnchor;
+    if (!zoom_.zoomActive) {
+        SetScrollSizes({width, height});
+        if (!anchor.free) {
+            anchor.free = true;
+            ScrollTo(AnchoredScroll(anchor, zoom_.zoomInFactor));
+        }
+    } else if (zoom_.zoomedIn) {
+        const int z = zoom_.zoomInFactor;
+        SetScrollSizes({width * z, height * z});
+        const ZoomPoint current = ScrollPosition();
+        if (clickPending_) {
+            if (anchor.free) {
+                anchor.scroll = current;
+                anchor.click = clickPoint_;
+                anchor.free = false;
+            }
+            ScrollTo(AnchoredScroll(anchor, z));
+        }
+    } else if (zoom_.zoomedOut) {
+        SetScrollSizes({width / zoom_.zoomOutFactor, height / zoom_.zoomOutFactor});
+    } else {
+        SetScrollSizes({width, height});
+    }
+    viewport()->update();
+    emit Updated();
+}
+
+void CTamrView::ShowLevel(const CDibImage& levelImage)
+{
+    const bool indexed = environment_.display.paletteDisplay && levelImage.IsColour() == 1;
+    QImage level = indexed ? IndexPicture(levelImage) : WorkingPicture(levelImage);
+    if (level.isNull())
+        return;
+    // The level covers the whole picture, whatever its own size.
+    ZoomSize full{levelImage.Width(), levelImage.Height()};
+    if (const WaveletCodec* codec = document_.Codec(); codec != nullptr && codec->Width() > 0)
+        full = {codec->Width(), codec->Height()};
+    levelPicture_ = std::move(level);
+    levelSize_ = full;
+    if (QWidget* frame = parentWidget(); frame != nullptr && !frame->isVisible())
+        frame->show();
+    // Drawn now: decoding goes on as soon as this returns.
+    viewport()->repaint();
+}
+
+QSize CTamrView::sizeHint() const
+{
+    const CDibImage* image = document_.Image();
+    if (image == nullptr || !image->HasPixels())
+        return {320, 240};
+    const int border = 2 * frameWidth();
+    return {image->Width() + border, image->Height() + border};
+}
+
+ZoomPoint CTamrView::ScrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void CTamrView::ScrollTo(ZoomPoint position)
+{
+    horizontalScrollBar()->setValue(position.x);
+    verticalScrollBar()->setValue(position.y);
+}
+
+void CTamrView::SetScrollSizes(ZoomSize total)
+{
+    scrollTotal_ = total;
+    UpdateScrollBars();
+}
+
+void CTamrView::UpdateScrollBars()
+{
+    const QSize page = viewport()->size();
+    QScrollBar* horizontal = horizontalScrollBar();
+    QScrollBar* vertical = verticalScrollBar();
+    horizontal->setRange(0, std::max(0, scrollTotal_.width - page.width()));
+    horizontal->setPageStep(page.width());
+    horizontal->setSingleStep(std::max(1, scrollTotal_.width / 100));
+    vertical->setRange(0, std::max(0, scrollTotal_.height - page.height()));
+    vertical->setPageStep(page.height());
+    vertical->setSingleStep(std::max(1, scrollTotal_.height / 100));
+}
+
+void CTamrView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CTamrView::DrawPicture(QPainter& painter, const QRect& exposed) const
+{
+    const QImage& shown = PictureToShow();
+    if (shown.isNull())
+        return;
+    const int width = shown.width();
+    const int height = shown.height();
+    const ZoomSize size = zoom_.DisplaySize(width, height);
+    if (size.width <= 0 || size.height <= 0)
+        return;
+    if (!zoom_.zoomActive) {
+        painter.drawImage(0, 0, shown);
+        return;
+    }
+    if (zoom_.zoomedIn) {
+        // Only the source pixels under the exposed area are stretched.
+        const int z = zoom_.zoomInFactor;
+        const int left = std::clamp(exposed.left() / z, 0, width);
+        const int top = std::clamp(exposed.top() / z, 0, height);
+        const int right = std::clamp(exposed.right() / z + 1, 0, width);
+        const int bottom = std::clamp(exposed.bottom() / z + 1, 0, height);
+        if (right > left && bottom > top)
+            painter.drawImage(QRect(left * z, top * z, (right - left) * z, (bottom - top) * z), shown,
+                              QRect(left, top, right - left, bottom - top));
+        return;
+    }
+    painter.drawImage(QRect(0, 0, size.width, size.height), shown);
+}
+
+void CTamrView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const ZoomPoint scroll = ScrollPosition();
+    painter.translate(-scroll.x, -scroll.y);
+    DrawPicture(painter, event->rect().translated(scroll.x, scroll.y));
+    if (!levelPicture_.isNull()) {
+        // Incremental display draws at the window's origin, not scrolled.
+        painter.resetTransform();
+        painter.drawImage(QRect(0, 0, levelSize_.width, levelSize_.height), levelPicture_);
+    }
+}
+
+void CTamrView::mousePressEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The mouse stays with this view until the button is released.
+    clickPending_ = true;
+    const QPoint point = event->position().toPoint();
+    clickPoint_ = {point.x(), point.y()};
+}
+
+void CTamrView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    const ImagePalette* palette = document_.Palette();
+    const bool paletteChanged = environment_.shared.currentPalette != palette;
+    environment_.shared.currentPalette = palette;
+    document_.UpdateAllViews();
+    if (paletteChanged && paletteDevice_) {
+        // Every view on the screen is shown through the new palette.
+        for (CTamrView* view : window()->findChildren<CTamrView*>())
+            view->viewport()->update();
+    }
+}
+
+bool CTamrView::event(QEvent* event)
+{
+    if (event->type() == kImageChangedEvent) {
+        OnImageChanged();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void CTamrView::PostImageChanged()
+{
+    // The event queue takes the event and deletes it once delivered.
+    QCoreApplication::postEvent(this, new QEvent(kImageChangedEvent)); // NOLINT(cppcoreguidelines-owning-memory)
+}
+
+void CTamrView::OnImageChanged()
+{
+    CDibImage* image = document_.Image();
+    if (paletteDevice_ && image != nullptr && image->IsColour() == 1)
+        RebuildIndexImage(*image, environment_.display);
+    RebuildPicture();
+    viewport()->update();
+}
+
+void CTamrView::OnCompress()
+{
+    BusyGuard busy(*this);
+    if (!document_.Compress())
+        environment_.prompter.ShowMessage(
+            {"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+}
+
+void CTamrView::OnEasySetup()
+{
+    RunEasySetup(this, environment_.settings, [this] { OnCompress(); });
+}
+
+void CTamrView::OnMasterSetup()
+{
+    RunMasterSetup(this, environment_.settings, environment_.prompter, [this] { OnCompress(); });
+}
+
+void CTamrView::OnIncrementalDisplay()
+{
+    environment_.settings.incrementalDisplay = !environment_.settings.incrementalDisplay;
+}
+
+void CTamrView::OnDithering()
+{
+    environment_.display.ditherEnabled = !environment_.display.ditherEnabled;
+}
+
+void CTamrView::OnCustomPalette()
+{
+    environment_.display.customPalette = true;
+    environment_.display.fixedPalette = false;
+}
+
+void CTamrView::OnFixedPalette()
+{
+    environment_.display.fixedPalette = true;
+    environment_.display.customPalette = false;
+}
+
+void CTamrView::OnSharpen()
+{
+    RunSharpen(this, document_, environment_.prompter, [this] { PostImageChanged(); });
+}
+
+void CTamrView::OnFilters()
+{
+    RunFilters(this, document_, environment_.prompter, [this] { PostImageChanged(); });
+}
+
+bool CTamrView::ChooseZoom(bool zoomIn, QString* text)
+{
+    if (environment_.chooseZoom)
+        return environment_.chooseZoom(this, zoomIn, text);
+    std::unique_ptr<CZoomDialog> dialog;
+    if (zoomIn)
+        dialog = std::make_unique<CZoomInDlg>(this);
+    else
+        dialog = std::make_unique<CZoomOutDlg>(this);
+    if (dialog->exec() != QDialog::Accepted)
+        return false;
+    *text = dialog->ZoomText();
+    return true;
+}
+
+void CTamrView::OnZoomIn()
+{
+    QString text;
+    if (ChooseZoom(true, &text))
+        ZoomInTo(text);
+}
+
+void CTamrView::OnZoomOut()
+{
+    QString text;
+    if (ChooseZoom(false, &text))
+        ZoomOutTo(text);
+}
+
+void CTamrView::ZoomInTo(const QString& text)
+{
+    zoom_.ApplyZoomIn(text.toStdString());
+    OnUpdate();
+}
+
+void CTamrView::ZoomOutTo(const QString& text)
+{
+    zoom_.ApplyZoomOut(text.toStdString());
+    OnUpdate();
+}
+
+void CTamrView::OnNoZoom()
+{
+    zoom_.NoZoom();
+    clickPending_ = false;
+    OnUpdate();
+}
+
+void CTamrView::Print(QPrinter& printer) const
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    if (const CDibImage* image = document_.Image())
+        DrawPrintedImage(painter, *image);
+    painter.end();
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,109 @@
+#pragma once
+// The image view: draws the document's image unscaled, magnified or reduced
+// 2 to 16 times, through the index image on a 256-colour screen, and hosts
+// the commands that change the image or the codec settings.
+
+#include <QAbstractScrollArea>
+#include <QEvent>
+#include <QImage>
+
+#include "document/TamrDoc.h"
+#include "gui/ViewEnvironment.h"
+#include "gui/ZoomArithmetic.h"
+
+class QPainter;
+class QPrinter;
+
+namespace tamr::qt {
+
+// Posted to a view after its image's pixels changed in place.
+inline const QEvent::Type kImageChangedEvent = static_cast<QEvent::Type>(QEvent::User + 1);
+
+class CTamrView : public QAbstractScrollArea, public DocumentView {
+    Q_OBJECT
+
+public:
+    // Joins the document's views; creation decides whether this is a palette screen.
+    CTamrView(ViewEnvironment& environment, CTamrDoc& document, QWidget* parent = nullptr);
+    ~CTamrView() override;
+
+    CTamrDoc& Document() const { return document_; }
+
+    // DocumentView
+    void OnUpdate() override;
+    void ShowLevel(const CDibImage& levelImage) override;
+    void OnInitialUpdate() { OnUpdate(); }
+
+    // Commands.
+    void OnCompress();
+    void OnEasySetup();
+    void OnMasterSetup();
+    void OnIncrementalDisplay();
+    void OnDithering();
+    void OnCustomPalette();
+    void OnFixedPalette();
+    void OnSharpen();
+    void OnFilters();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnNoZoom();
+    // The zoom dialogs' OK with the chosen entry.
+    void ZoomInTo(const QString& text);
+    void ZoomOutTo(const QString& text);
+    // Asks for a rebuild of the index image and a repaint, as filters do.
+    void PostImageChanged();
+
+    // One image pixel per 0.01 inch from the top-left of the printable area.
+    void Print(QPrinter& printer) const;
+
+    bool PaletteDevice() const { return paletteDevice_; }
+    const ZoomState& Zoom() const { return zoom_; }
+    bool ClickPending() const { return clickPending_; }
+    ZoomPoint ClickPoint() const { return clickPoint_; }
+    ZoomPoint ScrollPosition() const;
+    // Room for the whole picture, unscaled.
+    QSize sizeHint() const override;
+    ZoomSize ScrollTotal() const { return scrollTotal_; }
+    void ScrollTo(ZoomPoint position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
+
+signals:
+    // The document changed (its title and state too, not only its picture).
+    void Updated();
+
+private:
+    void SetScrollSizes(ZoomSize total);
+    void UpdateScrollBars();
+    void RebuildPicture();
+    void OnImageChanged();
+    int ScreenDepth() const;
+    bool ChooseZoom(bool zoomIn, QString* text);
+    void DrawPicture(QPainter& painter, const QRect& exposed) const;
+    const QImage& PictureToShow() const;
+
+    ViewEnvironment& environment_;
+    CTamrDoc& document_;
+    bool paletteDevice_ = false;
+    bool clickPending_ = false;
+    ZoomState zoom_;
+    ZoomPoint clickPoint_;
+    ZoomSize scrollTotal_;
+    // What is drawn: the working image, or on a palette screen the index
+    // image of a colour image; rebuilt whenever the image changed.
+    QImage picture_;
+    // The picture in the colours of the current palette, made when first drawn.
+    mutable QImage mappedPicture_;
+    mutable ImagePalette mappedFor_{};
+    // The level last shown by incremental display, stretched over the full
+    // size until the next update.
+    QImage levelPicture_;
+    ZoomSize levelSize_;
+};
+
+} // namespace tamr::qt

@@ -1,0 +1,149 @@
+#include "gui/CommandTable.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tamr::qt {
+
+namespace {
+
+constexpr CommandInfo kCommands[] = {
+    {ID_FILE_OPEN, "&Open...\tCtrl+O", "Ctrl+O", true, "Open an existing document\nOpen", false},
+    {ID_FILE_CLOSE, "&Close", "", false, "Close the active document\nClose", false},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", "Ctrl+S", true, "Save the active document\nSave", false},
+    {ID_FILE_SAVE_AS, "Save &As...", "", false, "Save the active document with a new name\nSave As", false},
+    {ID_FILE_PRINT, "&Print...\tCtrl+P", "Ctrl+P", true, "Print the active document\nPrint", false},
+    {ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", false, "Display full pages\nPrint Preview", false},
+    {ID_FILE_PRINT_SETUP, "P&rint Setup...", "", false, "Change the printer and printing options\nPrint Setup", false},
+    {ID_FILE_COMPRESS, "Co&mpress", "", true, "Compress the image with current setup\nCompress", false},
+    {ID_FILE_PROPERTIES, "Properties", "", true, "Display compression/decompression information\nProperties", false},
+    {ID_FILE_STATISTICS, "Statistics", "", true, "Display statistics\nStatistics", false},
+    {ID_APP_EXIT, "E&xit", "", false, "Quit the application; prompts to save documents\nExit", false},
+    {ID_VIEW_TOOLBAR, "&Toolbar", "", false, "Show or hide the toolbar\nToggle ToolBar", true},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", "", false, "Show or hide the status bar\nToggle StatusBar", true},
+    {ID_VIEW_NO_ZOOM, "No Zoom", "", false, "", false},
+    {ID_VIEW_ZOOM_IN, "Zoom in", "", false, "Zoom active window\nZoom in", false},
+    {ID_VIEW_ZOOM_OUT, "Zoom out", "", false, "Zoom active window\nZoom out", false},
+    {ID_OPTIONS_EASY_SETUP, "&Easy Setup", "", false, "Set up quality factor for compression", false},
+    {ID_OPTIONS_MASTER_SETUP, "&Master Setup", "", false, "More accurate settings for compression", false},
+    {ID_OPTIONS_DITHERING, "&FS_Dithering", "", false, "Do dithering when image is quantized to 256 colors", true},
+    {ID_PALETTE_FIXED, "&Fixed", "", false, "", true},
+    {ID_PALETTE_CUSTOM, "Custom", "", false,
+     "Use customized color palette. It may take more time than using system color palette.", true},
+    {ID_OPTIONS_INCREMENTAL, "&Incremental Display", "", false, "", true},
+    {ID_OPTIONS_SHARPEN, "&Sharpen Image", "", false, "", false},
+    {ID_OPTIONS_FILTERS, "Filters", "", false, "", false},
+    {ID_WINDOW_NEW, "&New Window", "", false, "Open another window for the active document\nNew Window", false},
+    {ID_WINDOW_CASCADE, "&Cascade", "", false, "Arrange windows so they overlap\nCascade Windows", false},
+    {ID_WINDOW_TILE_HORZ, "&Tile", "", false, "Arrange windows as non-overlapping tiles\nTile Windows", false},
+    {ID_WINDOW_ARRANGE, "&Arrange Icons", "", false, "Arrange icons at the bottom of the window\nArrange Icons", false},
+    {ID_HELP_FINDER, "&Help Topics", "", true, "List Help topics\nHelp Topics", false},
+    {ID_APP_ABOUT, "&About tamr...", "", true, "Display program information, version number and copyright\nAbout",
+     false},
+    {ID_FILE_NEW, "", "Ctrl+N", false, "Create a new document\nNew", false},
+    {ID_HELP, "", "F1", false, "Display help for current task or command\nHelp", false},
+    {ID_CONTEXT_HELP, "", "Shift+F1", false, "Display help for clicked on buttons, menus and windows\nHelp", false},
+    {ID_EDIT_UNDO, "", "Ctrl+Z, Alt+Backspace", false, "Undo the last action\nUndo", false},
+    {ID_EDIT_CUT, "", "Ctrl+X, Shift+Del", false, "Cut the selection and put it on the Clipboard\nCut", false},
+    {ID_EDIT_COPY, "", "Ctrl+C, Ctrl+Ins", false, "Copy the selection and put it on the Clipboard\nCopy", false},
+    {ID_EDIT_PASTE, "", "Ctrl+V, Shift+Ins", false, "Insert Clipboard contents\nPaste", false},
+    {ID_NEXT_PANE, "", "F6", false, "Switch to the next window pane\nNext Pane", false},
+    {ID_PREV_PANE, "", "Shift+F6", false, "Switch back to the previous window pane\nPrevious Pane", false},
+};
+
+constexpr std::array<int, 9> kToolBar = {ID_FILE_OPEN,       ID_FILE_SAVE,       ID_FILE_COMPRESS,
+                                         ID_FILE_STATISTICS, ID_FILE_PROPERTIES, 0,
+                                         ID_FILE_PRINT,      ID_APP_ABOUT,       ID_HELP_FINDER};
+
+using K = MenuItem::Kind;
+
+constexpr MenuItem Command(int id)
+{
+    return {K::Command, id, {}, {}};
+}
+constexpr MenuItem kSeparator{K::Separator, 0, {}, {}};
+constexpr MenuItem kRecentFiles{K::RecentFiles, 0, {}, {}};
+constexpr MenuItem kWindowList{K::WindowList, 0, {}, {}};
+
+// Menu 128: no document open.
+constexpr MenuItem kFileBare[] = {Command(ID_FILE_OPEN), Command(ID_FILE_PRINT_SETUP), kRecentFiles,
+                                  Command(ID_APP_EXIT)};
+constexpr MenuItem kViewBare[] = {Command(ID_VIEW_TOOLBAR), Command(ID_VIEW_STATUS_BAR)};
+constexpr MenuItem kHelpBare[] = {Command(ID_HELP_FINDER), Command(ID_APP_ABOUT)};
+constexpr MenuItem kMenuBare[] = {
+    {K::Popup, 0, "&File", kFileBare}, {K::Popup, 0, "&View", kViewBare}, {K::Popup, 0, "&Help", kHelpBare}};
+
+// Menu 129: a document active.
+constexpr MenuItem kFile[] = {Command(ID_FILE_OPEN),
+                              Command(ID_FILE_CLOSE),
+                              Command(ID_FILE_SAVE),
+                              Command(ID_FILE_SAVE_AS),
+                              kSeparator,
+                              Command(ID_FILE_PRINT),
+                              Command(ID_FILE_PRINT_PREVIEW),
+                              Command(ID_FILE_PRINT_SETUP),
+                              kSeparator,
+                              Command(ID_FILE_COMPRESS),
+                              Command(ID_FILE_PROPERTIES),
+                              Command(ID_FILE_STATISTICS),
+                              kSeparator,
+                              kRecentFiles,
+                              kSeparator,
+                              Command(ID_APP_EXIT)};
+constexpr MenuItem kView[] = {Command(ID_VIEW_TOOLBAR), Command(ID_VIEW_STATUS_BAR), Command(ID_VIEW_NO_ZOOM),
+                              Command(ID_VIEW_ZOOM_IN), Command(ID_VIEW_ZOOM_OUT)};
+constexpr MenuItem kPalette[] = {Command(ID_PALETTE_FIXED), Command(ID_PALETTE_CUSTOM)};
+constexpr MenuItem kOptions[] = {Command(ID_OPTIONS_EASY_SETUP),  Command(ID_OPTIONS_MASTER_SETUP),
+                                 Command(ID_OPTIONS_DITHERING),   {K::Popup, 0, "Color &Palette", kPalette},
+                                 Command(ID_OPTIONS_INCREMENTAL), Command(ID_OPTIONS_SHARPEN),
+                                 Command(ID_OPTIONS_FILTERS)};
+constexpr MenuItem kWindow[] = {Command(ID_WINDOW_NEW), Command(ID_WINDOW_CASCADE), Command(ID_WINDOW_TILE_HORZ),
+                                Command(ID_WINDOW_ARRANGE), kWindowList};
+constexpr MenuItem kHelp[] = {Command(ID_HELP_FINDER), kSeparator, Command(ID_APP_ABOUT)};
+constexpr MenuItem kMenuDocument[] = {{K::Popup, 0, "&File", kFile},
+                                      {K::Popup, 0, "&View", kView},
+                                      {K::Popup, 0, "&Options", kOptions},
+                                      {K::Popup, 0, "&Window", kWindow},
+                                      {K::Popup, 0, "&Help", kHelp}};
+
+} // namespace
+
+std::span<const CommandInfo> Commands()
+{
+    return kCommands;
+}
+
+const CommandInfo* FindCommand(int id)
+{
+    const auto* found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                     [id](const CommandInfo& command) { return command.id == id; });
+    return found == std::end(kCommands) ? nullptr : found;
+}
+
+std::string_view StatusText(const CommandInfo& command)
+{
+    return command.prompt.substr(0, command.prompt.find('\n'));
+}
+
+std::string_view ToolTipText(const CommandInfo& command)
+{
+    const auto lineFeed = command.prompt.find('\n');
+    return lineFeed == std::string_view::npos ? std::string_view() : command.prompt.substr(lineFeed + 1);
+}
+
+std::span<const int> ToolBarLayout()
+{
+    return kToolBar;
+}
+
+std::span<const MenuItem> MenuWithoutDocument()
+{
+    return kMenuBare;
+}
+
+std::span<const MenuItem> MenuWithDocument()
+{
+    return kMenuDocument;
+}
+
+} // namespace tamr::qt

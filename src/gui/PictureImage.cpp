@@ -1,0 +1,90 @@
+#include "gui/PictureImage.h"
+
+#include <cstring>
+#include <limits>
+
+namespace tamr::qt {
+
+namespace {
+
+QList<QRgb> ColourTableOf(const CDibImage& image)
+{
+    QList<QRgb> table;
+    table.reserve(static_cast<qsizetype>(kColourTableEntries));
+    for (const RgbQuad& entry : image.ColourTable())
+        table.push_back(qRgb(entry.red, entry.green, entry.blue));
+    return table;
+}
+
+// Copies bottom-up rows of rowBytes bytes (stride bytes apart) into a top-down picture.
+QImage TopDownCopy(std::span<const std::uint8_t> rows, int width, int height, std::size_t rowBytes, std::size_t stride,
+                   QImage::Format format)
+{
+    if (width <= 0 || height <= 0 || rows.size() < stride * static_cast<std::size_t>(height))
+        return {};
+    QImage picture(width, height, format);
+    if (picture.isNull())
+        return {};
+    for (int y = 0; y < height; ++y) {
+        const std::size_t source = stride * static_cast<std::size_t>(height - 1 - y);
+        std::memcpy(picture.scanLine(y), rows.data() + source, rowBytes);
+    }
+    return picture;
+}
+
+} // namespace
+
+QImage WorkingPicture(const CDibImage& image)
+{
+    if (!image.HasPixels())
+        return {};
+    const int width = image.Width();
+    const int height = image.Height();
+    const std::size_t bytesPerPixel = image.BitsPerPixel() / 8u;
+    if (bytesPerPixel != 1 && bytesPerPixel != 3)
+        return {};
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    const std::size_t stride = rowBytes + image.RowPad();
+    if (bytesPerPixel == 3)
+        return TopDownCopy(image.Pixels(), width, height, rowBytes, stride, QImage::Format_BGR888);
+    QImage picture = TopDownCopy(image.Pixels(), width, height, rowBytes, stride, QImage::Format_Indexed8);
+    if (!picture.isNull())
+        picture.setColorTable(ColourTableOf(image));
+    return picture;
+}
+
+QImage IndexPicture(const CDibImage& image)
+{
+    if (image.IndexPixels().empty())
+        return {};
+    const int width = image.Width();
+    const std::size_t rowBytes = static_cast<std::size_t>(width);
+    QImage picture = TopDownCopy(image.IndexPixels(), width, image.Height(), rowBytes, rowBytes + image.IndexRowPad(),
+                                 QImage::Format_Indexed8);
+    if (!picture.isNull())
+        picture.setColorTable(ColourTableOf(image));
+    return picture;
+}
+
+void MapToPalette(QImage& indexedPicture, const ImagePalette& palette)
+{
+    QList<QRgb> table = indexedPicture.colorTable();
+    for (QRgb& colour : table) {
+        int best = std::numeric_limits<int>::max();
+        QRgb nearest = colour;
+        for (const PaletteEntry& entry : palette) {
+            const int red = qRed(colour) - entry.red;
+            const int green = qGreen(colour) - entry.green;
+            const int blue = qBlue(colour) - entry.blue;
+            const int distance = red * red + green * green + blue * blue;
+            if (distance < best) {
+                best = distance;
+                nearest = qRgb(entry.red, entry.green, entry.blue);
+            }
+        }
+        colour = nearest;
+    }
+    indexedPicture.setColorTable(table);
+}
+
+} // namespace tamr::qt

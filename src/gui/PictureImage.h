@@ -1,0 +1,23 @@
+#pragma once
+// Top-down QImages of an image's pixel buffers, for drawing and printing.
+
+#include <QImage>
+
+#include "document/TamrDoc.h"
+#include "image/DibImage.h"
+
+namespace tamr::qt {
+
+// The working image: 24-bit rows as BGR888, 8-bit gray rows as an indexed
+// image with the image's colour table. Null when the image holds no pixels.
+QImage WorkingPicture(const CDibImage& image);
+
+// The index image with the colour table as its colours; null for an image
+// without one (gray, or no pixels).
+QImage IndexPicture(const CDibImage& image);
+
+// What the screen shows of an indexed picture while a palette is realized:
+// every colour of the picture's table replaced by the nearest palette colour.
+void MapToPalette(QImage& indexedPicture, const ImagePalette& palette);
+
+} // namespace tamr::qt

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the desktop integration:
-# the program, its menu entry, the COD file type and the icons.
+# the programs, the menu entry, the COD file type and the icons; and what is
+# read about them: the manual pages, the completion and the help pages.
 set -u
 build=${1:?build folder}
 prefix=$(mktemp -d)
@@ -11,6 +12,14 @@ fail() { echo "FAIL: $*"; status=1; }
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
 [ -x "$prefix/bin/tamr" ] || fail "bin/tamr missing"
+[ -x "$prefix/bin/tamr-cli" ] || fail "bin/tamr-cli missing"
+for page in tamr tamr-cli; do
+  gzip -t "$prefix/share/man/man1/$page.1.gz" 2>/dev/null || fail "manual page $page(1) missing"
+done
+[ -f "$prefix/share/bash-completion/completions/tamr-cli" ] || fail "completion missing"
+for page in "$(dirname "$0")"/../res/help/*.html; do
+  [ -f "$prefix/share/doc/tamr/html/$(basename "$page")" ] || fail "help page $(basename "$page") missing"
+done
 desktop=$prefix/share/applications/tamr.desktop
 mime=$prefix/share/mime/packages/tamr.xml
 [ -f "$desktop" ] || fail "tamr.desktop missing"

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <string>
 
 #include "cli/BatchCommand.h"
 #include "cli/CompressCommands.h"
@@ -12,10 +13,18 @@
 
 namespace {
 
+// The version the package carries, from the build (the project's version).
+constexpr const char* kVersion = TAMR_VERSION;
+
+// A command line that is not understood ends with status 2, as is usual for
+// command-line tools; --help and --version end with 0.
+constexpr int kUsageError = 2;
+
 int Run(int argc, char** argv)
 {
     CLI::App app{"tamr-cli: wavelet image compression from the command line"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("tamr-cli ") + kVersion, "Print the version and exit");
     tamr::InfoOptions infoOptions;
     CLI::App* info = tamr::AddInfoCommand(app, infoOptions);
     tamr::CompressOptions compressOptions;
@@ -36,7 +45,11 @@ int Run(int argc, char** argv)
     CLI::App* filter = tamr::AddFilterCommand(app, filterOptions);
     tamr::SharpenOptions sharpenOptions;
     CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error) == 0 ? 0 : kUsageError;
+    }
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);

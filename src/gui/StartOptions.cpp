@@ -34,6 +34,10 @@ StartOptions ParseStartOptions(const QStringList& arguments, const QProcessEnvir
             options.files << argument;
         } else if (argument == QStringLiteral("--")) {
             optionsEnded = true;
+        } else if (argument == QStringLiteral("-h") || argument == QStringLiteral("--help")) {
+            options.showHelp = true;
+        } else if (argument == QStringLiteral("--version")) {
+            options.showVersion = true;
         } else if (argument == kDepthOption) {
             if (i + 1 < arguments.size())
                 options.screenDepth = ParseDepth(arguments[++i], options.error);
@@ -46,6 +50,24 @@ StartOptions ParseStartOptions(const QStringList& arguments, const QProcessEnvir
         }
     }
     return options;
+}
+
+QString StartHelpText()
+{
+    return QStringLiteral("tamr: the image-compression workbench\n"
+                          "Usage: tamr [OPTIONS] [PICTURE...]\n"
+                          "\n"
+                          "Opens each PICTURE (BMP, TGA, GIF, JPEG or COD) in a window of its own.\n"
+                          "\n"
+                          "Options:\n"
+                          "  -h,--help                   Print this help message and exit\n"
+                          "  --version                   Print the version and exit\n"
+                          "  --screen-depth N            draw pictures as a screen with N bits per pixel would\n"
+                          "                              (8: through a 256-colour palette)\n"
+                          "  --                          every argument after it names a picture\n"
+                          "\n"
+                          "Environment:\n"
+                          "  TAMR_SCREEN_DEPTH=N         as --screen-depth N (the option wins)\n");
 }
 
 } // namespace tamr::qt

@@ -17,9 +17,15 @@ struct StartOptions {
     QString automation;
     // What was not understood; the program starts anyway.
     QString error;
+    // -h/--help and --version: print and end before any window opens.
+    bool showHelp = false;
+    bool showVersion = false;
 };
 
 // arguments[0] is the program.
 StartOptions ParseStartOptions(const QStringList& arguments, const QProcessEnvironment& environment);
+
+// What `tamr --help` prints: the usage, every option and the environment it reads.
+QString StartHelpText();
 
 } // namespace tamr::qt

@@ -77,6 +77,21 @@ private slots:
         QCOMPARE(running.Frame().windowTitle(), QStringLiteral("TAMR - Second.BMP"));
     }
 
+    void HelpAndVersionAreAskedForByOptions()
+    {
+        QVERIFY(ParseStartOptions({"tamr", "--help"}, {}).showHelp);
+        QVERIFY(ParseStartOptions({"tamr", "a.bmp", "-h"}, {}).showHelp);
+        const StartOptions version = ParseStartOptions({"tamr", "--version"}, {});
+        QVERIFY(version.showVersion);
+        QVERIFY(!version.showHelp);
+        QVERIFY(version.error.isEmpty());
+        // After "--" they are names of pictures.
+        const StartOptions named = ParseStartOptions({"tamr", "--", "--help", "--version"}, {});
+        QVERIFY(!named.showHelp && !named.showVersion);
+        QCOMPARE(named.files, (QStringList{"--help", "--version"}));
+        QVERIFY(StartHelpText().contains(QStringLiteral("--screen-depth")));
+    }
+
     void DroppedFilesOpenByContent()
     {
         RunningApp running;

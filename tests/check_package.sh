@@ -23,8 +23,9 @@ version=$(field Version)
 [ "$(field Description | wc -l)" -gt 3 ] || fail "the Description has no long text"
 # dpkg-shlibdeps found the shared libraries the programs link.
 depends=$(field Depends)
+depended=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
 for library in libc6 libstdc++6 libjpeg62-turbo libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6; do
-  grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
+  grep -qxF "$library" <<<"$depended" || fail "Depends lacks $library: $depends"
 done
 
 # Removing the package must leave nothing behind: no conffiles and no

@@ -104,8 +104,10 @@ public:
     void Convert(std::span<const std::uint8_t> raw, std::uint32_t first, std::uint32_t step, PackedPictureRows& out,
                  std::uint32_t y)
     {
-        const RawRow row(raw, header_.bit_depth, channels_);
         const std::span<std::uint8_t> target = out.Row(y);
+        if (CopyOpaqueEightBitRow(raw, first, step, target))
+            return;
+        const RawRow row(raw, header_.bit_depth, channels_);
         for (std::uint32_t x = first; x < header_.width; x += step) {
             std::array<std::uint8_t, 3> rgb{};
             const std::uint8_t alpha = Pixel(row, x, rgb);
@@ -127,6 +129,28 @@ public:
     bool Composited() const { return composited_; }
 
 private:
+    // The common case of 8-bit gray or RGB without transparency, byte for
+    // byte; false for every other kind of row.
+    bool CopyOpaqueEightBitRow(std::span<const std::uint8_t> raw, std::uint32_t first, std::uint32_t step,
+                               std::span<std::uint8_t> target) const
+    {
+        if (header_.bit_depth != 8 || trns_ != nullptr)
+            return false;
+        if (header_.color_type == SPNG_COLOR_TYPE_GRAYSCALE) {
+            for (std::uint32_t x = first; x < header_.width; x += step)
+                target[x] = raw[x];
+            return true;
+        }
+        if (header_.color_type != SPNG_COLOR_TYPE_TRUECOLOR)
+            return false;
+        for (std::size_t x = first; x < header_.width; x += step) {
+            target[3 * x] = raw[3 * x + 2];
+            target[3 * x + 1] = raw[3 * x + 1];
+            target[3 * x + 2] = raw[3 * x];
+        }
+        return true;
+    }
+
     // The pixel's 8-bit red, green and blue (all three the gray level for a
     // gray picture) and its 8-bit alpha.
     std::uint8_t Pixel(const RawRow& row, std::uint32_t x, std::array<std::uint8_t, 3>& rgb) const
@@ -259,7 +283,8 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> file, std::uint64_t maxP
         if (status != 0)
             break;
         // Rows of a pass fill only some columns; the rest must not carry an earlier row's bits.
-        std::fill(raw.begin(), raw.end(), std::uint8_t{0});
+        if (header.interlace_method != SPNG_INTERLACE_NONE)
+            std::fill(raw.begin(), raw.end(), std::uint8_t{0});
         status = spng_decode_row(png, raw.data(), raw.size());
         if (status != 0 && status != SPNG_EOI)
             break;

@@ -11,7 +11,8 @@ namespace {
 
 void AddInputOutput(CLI::App& command, CompressOptions& options, const char* outputHelp)
 {
-    command.add_option("IN", options.input, "the picture to compress (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
+    command.add_option("IN", options.input, "the picture to compress (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")
+        ->required();
     command.add_option("OUT", options.output, outputHelp)->required();
     command.add_flag("--json", options.json, "print the figures as one JSON object");
     command.add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
@@ -137,8 +138,8 @@ CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options)
 
 CLI::App* AddRoundtripCommand(CLI::App& app, CompressOptions& options)
 {
-    CLI::App* command =
-        app.add_subcommand("roundtrip", "Compress a picture and write the decoded result as a BMP (or PNG, PPM/PGM) file");
+    CLI::App* command = app.add_subcommand(
+        "roundtrip", "Compress a picture and write the decoded result as a BMP (or PNG, PPM/PGM) file");
     AddInputOutput(*command, options, "the BMP, PNG or PPM/PGM file to write");
     return command;
 }

@@ -14,8 +14,12 @@ namespace {
 
 using SpngContext = std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)>;
 
+// libspng hands the encoded file over in memory it took with malloc.
 struct FreeBuffer {
-    void operator()(void* buffer) const { std::free(buffer); }
+    void operator()(void* buffer) const
+    {
+        std::free(buffer); // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
+    }
 };
 
 } // namespace

@@ -206,6 +206,21 @@ TEST(PngReader, DataThatExpandsPastThePictureIsBoundedByIt)
     }
 }
 
+TEST(PngReader, TextThatExpandsWithoutEndIsRefusedBeforeItIsKept)
+{
+    std::vector<std::uint8_t> text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+    const auto packed = test::Deflate(std::vector<std::uint8_t>(std::size_t{32} << 20, 'a'));
+    text.insert(text.end(), packed.begin(), packed.end());
+    std::vector<std::uint8_t> file = test::PngSignature();
+    test::PutChunk(file, "IHDR", test::PngHeaderChunk(1, 1, 8, 0, false));
+    test::PutChunk(file, "zTXt", text);
+    test::PutChunk(file, "IDAT", test::Deflate({0, 7}));
+    test::PutChunk(file, "IEND", {});
+    const auto result = ReadPng(file);
+    EXPECT_FALSE(result.block);
+    EXPECT_NE(result.failure.find("extra chunks"), std::string::npos) << result.failure;
+}
+
 // The photos as libspng itself decodes them to 8-bit RGB.
 TEST(PngReader, CorpusPhotosGiveLibspngsOwnPixels)
 {

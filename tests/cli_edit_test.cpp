@@ -138,9 +138,13 @@ TEST_F(CliEditTest, EditedPictureIsSavedWithTheSaveAsRules)
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(std::filesystem::exists(scratch / "deep.bmp"));
     // Neither kind of name.
-    run = Run("filter " + In(3) + " " + Out("x.png") + " --name Negative");
+    run = Run("filter " + In(3) + " " + Out("x.txt") + " --name Negative");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("The file is not this type!!"), std::string::npos) << run.err;
+    // A PNG name gets the edited picture as PNG.
+    run = Run("filter " + In(3) + " " + Out("x.png") + " --name Negative");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(scratch / "x.png"));
 }
 
 TEST_F(CliEditTest, SharpenBarsFollowTheDialog)

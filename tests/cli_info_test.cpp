@@ -95,6 +95,27 @@ TEST(CliInfoTest, UnreadableFilesExitWithTheMessageOnStderr)
     EXPECT_NE(noFile.exitCode, 0);
 }
 
+TEST(CliInfoTest, PngAndPnmRefusalsGiveTheReasonOnTheNextLine)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "cut.png", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H'});
+    const CliRun cut = Info(scratch / "cut.png", scratch);
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.err, "Error: There was an error reading the file!!\nPNG: the file ends before its picture does\n");
+
+    test::WriteBytes(scratch / "plain.pgm", {'P', '2', '\n', '1', ' ', '1', '\n', '9', '\n', '3', '\n'});
+    const CliRun plain = Info(scratch / "plain.pgm", scratch);
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_EQ(plain.err, "Error: There was an error reading the file!!\nPNM: plain (ASCII) P1, P2 and P3 files are "
+                         "not read; write the picture as binary P5 or P6\n");
+
+    test::WriteBytes(scratch / "gray.pgm", {'P', '5', ' ', '2', ' ', '1', ' ', '9', ' ', 3, 9});
+    const CliRun gray = Info(scratch / "gray.pgm", scratch);
+    EXPECT_EQ(gray.exitCode, 0) << gray.err;
+    EXPECT_NE(gray.out.find("kind: PNM"), std::string::npos) << gray.out;
+    EXPECT_NE(gray.out.find("mode: gray"), std::string::npos) << gray.out;
+}
+
 TEST(CliInfoTest, NeverCrashesOnTheCorpus)
 {
     if (test::CorpusDir().empty())

@@ -85,6 +85,30 @@ TEST(CliPaletteTest, WritesTheIndexImageWithItsPaletteForEachChoice)
     EXPECT_EQ(outputs.size(), 4u); // each choice gives a picture of its own
 }
 
+// A name ending in ".png" gets a palette PNG of the same picture, ".ppm" its colours.
+TEST(CliPaletteTest, PngAndPnmNamesGetTheSameIndexImage)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "p.bmp", Shaded(30, 20));
+    const std::string in = Quoted((scratch / "p.bmp").string());
+    std::vector<std::vector<std::uint8_t>> shown;
+    for (const std::string name : {"p8.bmp", "p8.png", "p8.ppm"}) {
+        const auto run = test::RunCli("palette " + in + " " + Quoted((scratch / name).string()), scratch);
+        ASSERT_EQ(run.exitCode, 0) << name << ": " << run.err;
+        const auto reopened = test::RunCli("convert " + Quoted((scratch / name).string()) + " " +
+                                               Quoted((scratch / (name + ".bmp")).string()),
+                                           scratch);
+        ASSERT_EQ(reopened.exitCode, 0) << name << ": " << reopened.err;
+        ScriptedPrompter prompter;
+        CDibImage image;
+        ASSERT_TRUE(image.ReadBmp(test::ReadBytes(scratch / (name + ".bmp")), prompter, DisplaySettings{}));
+        shown.emplace_back(image.Pixels().begin(), image.Pixels().end());
+    }
+    EXPECT_EQ(test::ReadBytes(scratch / "p8.png")[25], 3); // colour type: palette
+    EXPECT_EQ(shown[1], shown[0]);
+    EXPECT_EQ(shown[2], shown[0]);
+}
+
 TEST(CliPaletteTest, GrayPicturesAreWrittenAsTheyAreShownAndBadInputFails)
 {
     test::ScratchDir scratch;

@@ -28,6 +28,20 @@ TEST(FileTypeTest, DecidesByContentInTheDocumentsOrder)
     EXPECT_EQ(DetectFileType(BytesOf("\xFF\xD8\xFE\xE1"), "x"), FileType::Unknown);
 }
 
+TEST(FileTypeTest, PngAndPnmByTheirSignaturesBeforeTheTgaName)
+{
+    const std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0};
+    EXPECT_EQ(DetectFileType(png, "x.tga"), FileType::Png);
+    EXPECT_EQ(DetectFileType(std::span(png).first(7), "x"), FileType::Unknown);
+    EXPECT_EQ(DetectFileType(BytesOf("P6\n2 2\n255\n"), "x.tga"), FileType::Pnm);
+    EXPECT_EQ(DetectFileType(BytesOf("P5 1"), "x"), FileType::Pnm);
+    // The plain kinds are recognised so that the reader can say why it refuses them.
+    EXPECT_EQ(DetectFileType(BytesOf("P3\t"), "x"), FileType::Pnm);
+    EXPECT_EQ(DetectFileType(BytesOf("P6x"), "x"), FileType::Unknown);
+    EXPECT_EQ(DetectFileType(BytesOf("P7 "), "x"), FileType::Unknown);
+    EXPECT_EQ(DetectFileType(BytesOf("P6"), "x"), FileType::Unknown);
+}
+
 TEST(FileTypeTest, TgaOnlyByNameAndNeverWhenEmpty)
 {
     EXPECT_EQ(DetectFileType(std::vector<std::uint8_t>{0, 0, 2}, "/photos/a.tga"), FileType::Tga);

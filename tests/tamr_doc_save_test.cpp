@@ -23,7 +23,9 @@ const Message kCannotSave{"Cannot Save to the file!!", "Error", MessageIcon::Err
 const Message k24Bit{"File will be saved as 24 bit!", "Warning!", MessageIcon::Error, MessageButtons::YesNoCancel};
 const Message k8Bit{"File will be saved as 8 bit!", "Warning!", MessageIcon::Error, MessageButtons::YesNoCancel};
 
-const SaveFileRequest kBothKinds{"COD (*.cod)|*.cod;*.COD|BMP (*.bmp)|*.bmp;*.BMP;****||", "cod;bmp;****", ""};
+const SaveFileRequest kBothKinds{"COD (*.cod)|*.cod;*.COD|BMP (*.bmp)|*.bmp;*.BMP;****|PNG (*.png)|*.png;*.PNG|"
+                                 "PNM (*.ppm;*.pgm)|*.ppm;*.PPM;*.pgm;*.PGM||",
+                                 "cod;bmp;****", ""};
 
 // Writes the first `allowed` bytes, then fails as a full disk does.
 class FullDisk : public FileOutput {
@@ -196,6 +198,43 @@ TEST_F(TamrDocSaveTest, CodTitleSavesAsEitherKind)
     EXPECT_EQ(test::ReadBytes(scratch_ / "d.bmp"), cod->Image()->WriteBmp());
 }
 
+// PNG and PNM files hold the shown picture wherever a BMP can; read back they
+// give the very pixels, and the documents they open save the same way.
+TEST_F(TamrDocSaveTest, ShownPictureAsPngOrPnmReadsBackToTheSamePixels)
+{
+    auto compressed = OpenCompressed("x.bmp", 23, 17);
+    auto gray = Open(Write("g.bmp", test::GrayBmp(9, 5)));
+    ASSERT_TRUE(gray);
+    for (CTamrDoc* document : {compressed.get(), gray.get()}) {
+        for (const std::string name : {"y.png", "y.ppm", "y.pgm", "photo.bmp.png"}) {
+            SCOPED_TRACE(document->Title() + " as " + name);
+            prompter_.Clear();
+            const auto shown = document->Image()->Pixels();
+            const std::vector<std::uint8_t> pixels(shown.begin(), shown.end());
+            ASSERT_TRUE(SaveAs(*document, scratch_ / name));
+            EXPECT_TRUE(prompter_.Messages().empty());
+            EXPECT_EQ(document->Title(), name);
+            auto reopened = Open(scratch_ / name);
+            ASSERT_TRUE(reopened);
+            EXPECT_EQ(reopened->SourceType(), name.ends_with(".png") ? FileType::Png : FileType::Pnm);
+            EXPECT_EQ(reopened->Image()->IsColour(), document->Image()->IsColour());
+            const auto read = reopened->Image()->Pixels();
+            EXPECT_EQ(std::vector<std::uint8_t>(read.begin(), read.end()), pixels);
+        }
+    }
+    // A gray picture is P5 whatever the name, a colour one P6.
+    EXPECT_EQ(test::ReadBytes(scratch_ / "y.ppm")[1], '5');
+    // A PNG document is a bitmap: it saves as BMP, PNG or PNM, not as COD.
+    auto png = Open(scratch_ / "y.png");
+    ASSERT_TRUE(png);
+    EXPECT_TRUE(png->OnUpdateFileSave());
+    EXPECT_TRUE(png->OnUpdateFileSaveAs());
+    prompter_.Clear();
+    EXPECT_FALSE(SaveAs(*png, scratch_ / "z.cod"));
+    EXPECT_EQ(prompter_.Messages(), std::vector<Message>{kNotThisType});
+    EXPECT_TRUE(SaveAs(*png, scratch_ / "z.bmp"));
+}
+
 TEST_F(TamrDocSaveTest, NameOfNeitherKindCreatesNothing)
 {
     auto document = OpenCompressed("x.bmp");
@@ -276,7 +315,9 @@ TEST_F(TamrDocSaveTest, EditedPictureIsSavedAsBitmapOnly)
     document->SetImageEdited(true);
     prompter_.QueueSaveFile(std::nullopt);
     EXPECT_FALSE(document->OnFileSaveAs());
-    EXPECT_EQ(prompter_.SaveRequests().back(), (SaveFileRequest{"BMP (*.bmp)|*.bmp;*.BMP;****||", "bmp", "photo"}));
+    EXPECT_EQ(prompter_.SaveRequests().back(), (SaveFileRequest{"BMP (*.bmp)|*.bmp;*.BMP;****|PNG (*.png)|*.png;*.PNG|"
+                                                                "PNM (*.ppm;*.pgm)|*.ppm;*.PPM;*.pgm;*.PGM||",
+                                                                "bmp", "photo"}));
     // A COD file would hold the coded data without the edits.
     EXPECT_FALSE(SaveAs(*document, scratch_ / "y.cod"));
     EXPECT_EQ(prompter_.Messages(), std::vector<Message>{kNotThisType});

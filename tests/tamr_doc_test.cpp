@@ -7,6 +7,7 @@
 
 #include "codec/QualityFactor.h"
 #include "support/DocumentTestFixture.h"
+#include "support/PngTestFiles.h"
 
 namespace tamr {
 namespace {
@@ -257,6 +258,65 @@ TEST_F(TamrDocTest, OpensByContent)
     EXPECT_FALSE(Open(Write("bad.cod", {'C', 'I', 'S', '4', '.', '0', 0, 0})));
     ASSERT_EQ(prompter_.Messages().size(), 1u);
     EXPECT_EQ(prompter_.Messages()[0], ErrorBox("file can not be decompressed!!"));
+}
+
+// The same pixels as PNG, PNM and BMP compress to the same COD file.
+TEST_F(TamrDocTest, PngAndPnmCompressLikeTheSameBitmap)
+{
+    constexpr int kWidth = 21;
+    constexpr int kHeight = 14;
+    test::PngSpec spec = test::PatternPng(kWidth, kHeight, 8, 2);
+    spec.interlaced = true;
+    std::string ppm = "P6\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n255\n";
+    test::BmpLayout bmp;
+    bmp.width = kWidth;
+    bmp.height = kHeight;
+    for (int y = kHeight - 1; y >= 0; --y) {
+        for (int x = 0; x < kWidth; ++x)
+            for (int c = 2; c >= 0; --c)
+                bmp.rows.push_back(static_cast<std::uint8_t>(spec.samples[(y * kWidth + x) * 3 + c]));
+        bmp.rows.resize(bmp.rows.size() + (4 - kWidth * 3 % 4) % 4, 0);
+    }
+    std::vector<std::uint8_t> ppmFile(ppm.begin(), ppm.end());
+    for (const std::uint16_t sample : spec.samples)
+        ppmFile.push_back(static_cast<std::uint8_t>(sample));
+
+    std::vector<std::vector<std::uint8_t>> codFiles;
+    for (const auto& [name, bytes] : {std::pair{"a.png", test::BuildPng(spec)}, std::pair{"a.ppm", ppmFile},
+                                      std::pair{"a.bmp", test::BuildBmp(bmp)}}) {
+        auto document = Open(Write(name, bytes));
+        ASSERT_TRUE(document) << name;
+        ASSERT_TRUE(document->Compress());
+        EXPECT_EQ(document->Title(), "a.cod");
+        codFiles.push_back(document->Codec()->WriteHeader());
+    }
+    EXPECT_EQ(codFiles[0], codFiles[2]);
+    EXPECT_EQ(codFiles[1], codFiles[2]);
+    EXPECT_TRUE(prompter_.Messages().empty());
+}
+
+TEST_F(TamrDocTest, PngRefusalsSayWhyAndTransparencyIsNoticed)
+{
+    auto file = test::BuildPng(test::PatternPng(8, 8, 8, 0));
+    file[file.size() - 14] ^= 1; // the checksum of the picture data
+    EXPECT_FALSE(Open(Write("bad.png", file)));
+    EXPECT_EQ(prompter_.Messages(), std::vector<Message>{ErrorBox("There was an error reading the file!!")});
+    ASSERT_EQ(prompter_.Details().size(), 1u);
+    EXPECT_NE(prompter_.Details()[0].find("checksum"), std::string::npos);
+
+    prompter_.Clear();
+    EXPECT_FALSE(Open(Write("plain.ppm", {'P', '3', '\n', '1', ' ', '1', '\n', '1', '\n', '1', ' ', '1', ' ', '1'})));
+    ASSERT_EQ(prompter_.Details().size(), 1u);
+    EXPECT_NE(prompter_.Details()[0].find("ASCII"), std::string::npos);
+
+    prompter_.Clear();
+    auto alpha = Open(Write("alpha.png", test::BuildPng(test::PatternPng(8, 8, 8, 6))));
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(alpha->SourceType(), FileType::Png);
+    EXPECT_EQ(prompter_.Messages(), (std::vector<Message>{{"Transparent parts of the picture are shown over white",
+                                                           "Notice", MessageIcon::Information, MessageButtons::Ok}}));
+    // Until the first compression the compressed size is the source file's length.
+    EXPECT_EQ(alpha->Codec()->DataSize(), std::filesystem::file_size(scratch_ / "alpha.png"));
 }
 
 TEST_F(TamrDocTest, GifOpensAndEveryGifFailureSaysWhyOnce)

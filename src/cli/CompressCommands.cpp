@@ -11,7 +11,8 @@ namespace {
 
 void AddInputOutput(CLI::App& command, CompressOptions& options, const char* outputHelp)
 {
-    command.add_option("IN", options.input, "the picture to compress (BMP, TGA, GIF, JPEG or COD)")->required();
+    command.add_option("IN", options.input, "the picture to compress (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")
+        ->required();
     command.add_option("OUT", options.output, outputHelp)->required();
     command.add_flag("--json", options.json, "print the figures as one JSON object");
     command.add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
@@ -126,7 +127,7 @@ CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options)
 {
     CLI::App* command = app.add_subcommand("compress", "Compress a picture into a COD file and print the figures");
     AddInputOutput(*command, options, "the COD (or BMP) file to write, with the Save As rules");
-    command->add_option("--decoded", options.decoded, "also write the decoded picture as a BMP file");
+    command->add_option("--decoded", options.decoded, "also write the decoded picture as a BMP (or PNG, PPM/PGM) file");
     auto* size = command->add_option("--target-size", options.targetSize,
                                      "choose the highest quality whose file has at most this many bytes");
     auto* psnr = command->add_option("--target-psnr", options.targetPsnr,
@@ -137,17 +138,17 @@ CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options)
 
 CLI::App* AddRoundtripCommand(CLI::App& app, CompressOptions& options)
 {
-    CLI::App* command =
-        app.add_subcommand("roundtrip", "Compress a picture and write the decoded result as a BMP file");
-    AddInputOutput(*command, options, "the BMP file to write");
+    CLI::App* command = app.add_subcommand(
+        "roundtrip", "Compress a picture and write the decoded result as a BMP (or PNG, PPM/PGM) file");
+    AddInputOutput(*command, options, "the BMP, PNG or PPM/PGM file to write");
     return command;
 }
 
 CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
 {
-    CLI::App* command = app.add_subcommand("decompress", "Decode a COD file into a BMP file");
+    CLI::App* command = app.add_subcommand("decompress", "Decode a COD file into a BMP (or PNG, PPM/PGM) file");
     command->add_option("IN", options.input, "the COD file")->required();
-    command->add_option("OUT", options.output, "the BMP file to write")->required();
+    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write")->required();
     command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
     AddThreadsOption(*command, options.threads);
     return command;
@@ -155,9 +156,9 @@ CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
 
 CLI::App* AddConvertCommand(CLI::App& app, DecompressOptions& options)
 {
-    CLI::App* command = app.add_subcommand("convert", "Write any picture tamr opens as a BMP file");
-    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG or COD)")->required();
-    command->add_option("OUT", options.output, "the BMP file to write")->required();
+    CLI::App* command = app.add_subcommand("convert", "Write any picture tamr opens as a BMP, PNG or PPM/PGM file");
+    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
+    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write")->required();
     command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
     return command;
 }

@@ -105,8 +105,9 @@ int EditAndSave(const std::string& input, const std::string& output, bool yes, s
 CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options)
 {
     CLI::App* command = app.add_subcommand("filter", "Run one of the sixteen filters on a picture and save it as BMP");
-    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG or COD)")->required();
-    command->add_option("OUT", options.output, "the BMP file to write, with the Save As rules")->required();
+    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
+    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write, with the Save As rules")
+        ->required();
     command->add_option("--name", options.name, "the filter, as named in the Filters dialog (\"Smooth\", ...)")
         ->required();
     command->add_option("--kernel", options.kernel, "the nine multipliers k0,...,k8 as typed into the dialog");
@@ -121,8 +122,9 @@ CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options)
 CLI::App* AddSharpenCommand(CLI::App& app, SharpenOptions& options)
 {
     CLI::App* command = app.add_subcommand("sharpen", "Sharpen a picture as Sharpen Image does and save it as BMP");
-    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG or COD)")->required();
-    command->add_option("OUT", options.output, "the BMP file to write, with the Save As rules")->required();
+    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
+    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write, with the Save As rules")
+        ->required();
     auto* amount =
         command->add_option("--amount", options.amount, "percent 0..100 for every bar")->check(CLI::Range(0, 100));
     auto* amounts =

@@ -23,6 +23,14 @@ MessageAnswer StderrPrompter::ShowMessage(const Message& message)
     return MessageAnswer::Ok;
 }
 
+void StderrPrompter::ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail)
+{
+    ++count_;
+    stream_ << (caption.empty() ? "tamr" : caption) << ": " << text << '\n';
+    if (!detail.empty())
+        stream_ << detail << '\n';
+}
+
 std::optional<ChosenFile> StderrPrompter::AskSaveFile(const SaveFileRequest&)
 {
     if (!savePath_)

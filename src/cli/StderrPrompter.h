@@ -22,6 +22,8 @@ public:
     explicit StderrPrompter(std::ostream& stream = std::cerr) : stream_(stream) {}
 
     MessageAnswer ShowMessage(const Message& message) override;
+    // The error line, then the detail on a line of its own.
+    void ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail) override;
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override;
 
     void AnswerQuestionsYes(bool yes) { answerYes_ = yes; }

@@ -6,6 +6,8 @@
 #include "image/GifReader.h"
 #include "image/ImageCompression.h"
 #include "image/JpegReader.h"
+#include "image/PngReader.h"
+#include "image/PnmReader.h"
 #include "image/TgaReader.h"
 #include "platform/Clock.h"
 #include "platform/CountingPrompter.h"
@@ -16,6 +18,7 @@ namespace tamr {
 namespace {
 
 constexpr const char* kReadError = "There was an error reading the file!!";
+constexpr const char* kCompositedNotice = "Transparent parts of the picture are shown over white";
 
 std::string Lower(std::string text)
 {
@@ -90,6 +93,10 @@ bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::stri
             break;
         case FileType::Jpeg:
             opened = OpenJpeg(*file);
+            break;
+        case FileType::Png:
+        case FileType::Pnm:
+            opened = OpenPngOrPnm(*file, type);
             break;
         case FileType::Unknown:
             environment_.prompter.ShowError(kReadError, "Error");
@@ -205,6 +212,26 @@ bool CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
     return true;
 }
 
+// Opened like a TGA or GIF picture; the reader's reason for refusing a file
+// goes under the read error.
+bool CTamrDoc::OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type)
+{
+    sourceType_ = type;
+    const PictureReadResult result = type == FileType::Png ? ReadPng(file) : ReadPnm(file);
+    if (!result.block) {
+        environment_.prompter.ShowErrorWithDetail(kReadError, "Error", result.failure);
+        return false;
+    }
+    if (!ImageFromPackedBlock(*result.block))
+        return false;
+    if (result.composited)
+        environment_.prompter.ShowNotice(kCompositedNotice, "Notice");
+    MakeCodecForImage();
+    codec_->SetSourceDataSize(file.size());
+    UpdateAllViews();
+    return true;
+}
+
 std::optional<CTamrDoc::LevelDisplay> CTamrDoc::MakeLevelDisplay()
 {
     LevelDisplay display;
@@ -238,7 +265,7 @@ bool CTamrDoc::Compress()
         environment_.prompter.ShowMessage(
             {"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information, MessageButtons::Ok});
     if (sourceType_ == FileType::Bmp || sourceType_ == FileType::Tga || sourceType_ == FileType::Gif ||
-        sourceType_ == FileType::Jpeg) {
+        sourceType_ == FileType::Jpeg || sourceType_ == FileType::Png || sourceType_ == FileType::Pnm) {
         std::optional<CompressionTimes> times;
         try {
             if (environment_.settings.qualityFactor == 100) {

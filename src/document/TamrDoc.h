@@ -91,6 +91,7 @@ private:
     bool OpenCod(std::span<const std::uint8_t> file);
     bool OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
     bool OpenJpeg(std::span<const std::uint8_t> file);
+    bool OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type);
     bool ImageFromPackedBlock(std::span<const std::uint8_t> block);
 
     // Progressive display while the codec decodes: the image each level is
@@ -109,8 +110,8 @@ private:
     // The bit-depth warnings of the image's first reserved word; false when
     // the user does not want the file written.
     bool ConfirmBitDepth();
-    // Writes the COD file or the BMP file, chosen by the name.
-    enum class Writer { Cod, Bmp, None };
+    // Writes the COD file or the shown picture as a BMP, PNG or PNM file, chosen by the name.
+    enum class Writer { Cod, Bmp, Png, Pnm, None };
     static Writer WriterFor(const std::string& lowerCaseName);
     bool Write(Writer writer, const std::filesystem::path& path);
     void ShowCannotSave();

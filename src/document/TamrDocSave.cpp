@@ -1,10 +1,13 @@
-// Save, Save As and the save on closing: COD or BMP chosen by the name.
+// Save, Save As and the save on closing: COD, or the shown picture as BMP,
+// PNG or PNM, chosen by the name.
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
 
 #include "document/TamrDoc.h"
+#include "image/PictureWriters.h"
+#include "image/TopDownPicture.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
@@ -22,11 +25,29 @@ std::string LastFour(const std::string& text)
     return text.size() <= 4 ? text : text.substr(text.size() - 4);
 }
 
+// The endings of files that hold the shown picture: BMP, and the PNG and PNM
+// files added beside it. Wherever a BMP can be written, these can.
+bool IsPictureEnding(const std::string& lowerCaseLastFour)
+{
+    return lowerCaseLastFour == ".bmp" || lowerCaseLastFour == ".png" || lowerCaseLastFour == ".ppm" ||
+           lowerCaseLastFour == ".pgm";
+}
+
+constexpr const char* kAddedSaveFilters = "|PNG (*.png)|*.png;*.PNG|PNM (*.ppm;*.pgm)|*.ppm;*.PPM;*.pgm;*.PGM||";
+
+std::vector<std::uint8_t> PictureFile(const CDibImage& image, bool png)
+{
+    const auto picture = ShownPicture(image);
+    if (!picture)
+        return {};
+    return png ? EncodePng(*picture) : EncodePnm(*picture);
+}
+
 } // namespace
 
 // The name's own extension decides first, so that "photo.cod.bmp" is a
-// bitmap; otherwise any ".cod", then any ".bmp" in the name. Only the file
-// name counts, never the folders it lies in.
+// bitmap and "photo.bmp.png" a PNG file; otherwise any ".cod", then any
+// ".bmp" in the name. Only the file name counts, never the folders it lies in.
 CTamrDoc::Writer CTamrDoc::WriterFor(const std::string& lowerCaseName)
 {
     const std::string name = std::filesystem::path(lowerCaseName).filename().string();
@@ -35,6 +56,10 @@ CTamrDoc::Writer CTamrDoc::WriterFor(const std::string& lowerCaseName)
         return Writer::Cod;
     if (last == ".bmp")
         return Writer::Bmp;
+    if (last == ".png")
+        return Writer::Png;
+    if (last == ".ppm" || last == ".pgm")
+        return Writer::Pnm;
     if (name.find(".cod") != std::string::npos)
         return Writer::Cod;
     if (name.find(".bmp") != std::string::npos)
@@ -76,6 +101,8 @@ bool CTamrDoc::Write(Writer writer, const std::filesystem::path& path)
             bytes = codec_->WriteHeader();
         else if (writer == Writer::Bmp && image_)
             bytes = image_->WriteBmp();
+        else if ((writer == Writer::Png || writer == Writer::Pnm) && image_)
+            bytes = PictureFile(*image_, writer == Writer::Png);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -115,10 +142,12 @@ bool CTamrDoc::OnFileSaveAs()
     const std::string title = Title();
     SaveFileRequest request;
     if (!imageEdited_) {
-        request = {"COD (*.cod)|*.cod;*.COD|BMP (*.bmp)|*.bmp;*.BMP;****||", "cod;bmp;****", title};
+        request = {std::string("COD (*.cod)|*.cod;*.COD|BMP (*.bmp)|*.bmp;*.BMP;****") + kAddedSaveFilters,
+                   "cod;bmp;****", title};
     } else {
         const auto dot = title.find('.');
-        request = {"BMP (*.bmp)|*.bmp;*.BMP;****||", "bmp", dot == std::string::npos ? "" : title.substr(0, dot)};
+        request = {std::string("BMP (*.bmp)|*.bmp;*.BMP;****") + kAddedSaveFilters, "bmp",
+                   dot == std::string::npos ? "" : title.substr(0, dot)};
     }
     const auto chosen = environment_.prompter.AskSaveFile(request);
     if (!chosen)
@@ -137,7 +166,7 @@ bool CTamrDoc::OnFileSaveAs()
     const std::string lowered = Lower(target.filename().string());
 
     const std::string last = LastFour(lowered);
-    const bool kindAccepted = last == TitleExtension() || TitleExtension() == ".cod" || last == ".bmp";
+    const bool kindAccepted = last == TitleExtension() || TitleExtension() == ".cod" || IsPictureEnding(last);
     // An edited picture is saved as a bitmap only: a COD file would hold the
     // coded data without the edits.
     const bool editsKept = !imageEdited_ || WriterFor(lowered) != Writer::Cod;
@@ -170,13 +199,13 @@ bool CTamrDoc::OnSaveDocument(const std::filesystem::path& path)
 bool CTamrDoc::OnUpdateFileSave() const
 {
     const std::string extension = TitleExtension();
-    return ((extension == ".cod" || extension == ".bmp") && !imageEdited_) || IsModified();
+    return ((extension == ".cod" || IsPictureEnding(extension)) && !imageEdited_) || IsModified();
 }
 
 bool CTamrDoc::OnUpdateFileSaveAs() const
 {
     const std::string extension = TitleExtension();
-    return extension == ".cod" || extension == ".bmp" || IsModified();
+    return extension == ".cod" || IsPictureEnding(extension) || IsModified();
 }
 
 } // namespace tamr

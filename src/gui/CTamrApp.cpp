@@ -31,11 +31,13 @@ namespace {
 constexpr std::string_view kOpenFilter =
     "Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg)|*.bmp;*.BMP;*.cod;*.COD;*.tga;*.TGA;*.gif;*.GIF;*.jpg;*.JPG;|"
     "BMP (*.bmp)|*.bmp; *.BMP|COD (*.cod)|*.cod;*.COD|JPG (*.jpg)|*.jpg;*.JPG|TGA (*.tga)|*.tga; *.TGA|"
-    "GIF (*.gif)|*.gif; *.GIF|All image files (*.*)|*.*; ****||";
+    "GIF (*.gif)|*.gif; *.GIF|PNG and PNM (*.png;*.ppm;*.pgm)|*.png;*.PNG;*.ppm;*.PPM;*.pgm;*.PGM|"
+    "All image files (*.*)|*.*; ****||";
 // The document type's own filter, for saving a document whose file is gone.
 constexpr std::string_view kDocumentFilter = "Corvane  (*.cod)|*.COD|All Files (*.*)|*.*||";
 const QStringList kOpenableExtensions = {QStringLiteral("cod"), QStringLiteral("bmp"), QStringLiteral("gif"),
-                                         QStringLiteral("tga"), QStringLiteral("jpg")};
+                                         QStringLiteral("tga"), QStringLiteral("jpg"), QStringLiteral("png"),
+                                         QStringLiteral("ppm"), QStringLiteral("pgm")};
 
 std::filesystem::path ToPath(const QString& path)
 {

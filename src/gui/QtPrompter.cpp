@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QWidget>
 
 #include "gui/FileDialogFilter.h"
@@ -103,6 +105,27 @@ MessageAnswer QtPrompter::ShowMessage(const Message& message)
     QMessageBox box(IconFor(message.icon), caption, QString::fromStdString(message.text), set.buttons, DialogOwner());
     box.setDefaultButton(set.first);
     return AnswerFor(box.exec(), message.buttons);
+}
+
+void QtPrompter::ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail)
+{
+    const ModalInterruption interruption;
+    QMessageBox box(QMessageBox::Critical, caption.empty() ? applicationTitle_ : QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok, DialogOwner());
+    box.setDetailedText(QString::fromStdString(detail));
+    box.exec();
+}
+
+void QtPrompter::ShowNotice(const std::string& text, const std::string& caption)
+{
+    constexpr int kShownMilliseconds = 10000;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<QMainWindow*>(widget)) {
+            window->statusBar()->showMessage(QString::fromStdString(caption + ": " + text), kShownMilliseconds);
+            return;
+        }
+    }
+    Prompter::ShowNotice(text, caption);
 }
 
 std::optional<ChosenFile> QtPrompter::AskSaveFile(const SaveFileRequest& request)

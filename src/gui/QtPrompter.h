@@ -20,6 +20,10 @@ public:
     }
 
     MessageAnswer ShowMessage(const Message& message) override;
+    // The error box with the detail as its detailed text.
+    void ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail) override;
+    // In the main window's status bar.
+    void ShowNotice(const std::string& text, const std::string& caption) override;
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override;
 
 private:

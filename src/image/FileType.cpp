@@ -1,6 +1,8 @@
 #include "image/FileType.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 
 namespace tamr {
 
@@ -25,6 +27,19 @@ bool StartsAnyJpeg(std::span<const std::uint8_t> bytes)
     return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
 }
 
+bool StartsPng(std::span<const std::uint8_t> bytes)
+{
+    static constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    return bytes.size() >= sizeof kSignature && std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin());
+}
+
+// "P1" to "P6" and a white-space byte: every kind of PNM file, so that the
+// reader can say why it takes only the binary gray and colour ones.
+bool StartsPnm(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && std::isspace(bytes[2]) != 0;
+}
+
 } // namespace
 
 FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fullName)
@@ -37,6 +52,10 @@ FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fu
         return FileType::Jpeg;
     if (SpellsAt(bytes, 0, "GIF"))
         return FileType::Gif;
+    if (StartsPng(bytes))
+        return FileType::Png;
+    if (StartsPnm(bytes))
+        return FileType::Pnm;
     if (!bytes.empty() &&
         (fullName.find(".tga") != std::string_view::npos || fullName.find(".TGA") != std::string_view::npos))
         return FileType::Tga;
@@ -56,6 +75,10 @@ const char* FileTypeName(FileType type)
         return "GIF";
     case FileType::Jpeg:
         return "JPEG";
+    case FileType::Png:
+        return "PNG";
+    case FileType::Pnm:
+        return "PNM";
     case FileType::Unknown:
         break;
     }

@@ -8,11 +8,14 @@
 namespace tamr {
 
 // The values are the document's source types.
-enum class FileType : int { Unknown = 0, Bmp = 1, Cod = 2, Tga = 3, Gif = 4, Jpeg = 5 };
+// PNG and PNM are added beside the five kinds the program started with.
+enum class FileType : int { Unknown = 0, Bmp = 1, Cod = 2, Tga = 3, Gif = 4, Jpeg = 5, Png = 6, Pnm = 7 };
 
 // Tests, in this order: "BM"/"MB"; "CIS" in any case; "JFIF" at byte 6 in any
-// case; "GIF" in any case; a non-empty file whose full name contains ".tga"
-// or ".TGA". Bytes missing from a short file never match.
+// case; "GIF" in any case; the PNG signature; "P1" to "P6" followed by white
+// space (the PNM reader refuses all but P5 and P6 with a reason); a non-empty
+// file whose full name contains ".tga" or ".TGA". Signatures come before the
+// name, so a PNG named x.tga is a PNG. Bytes missing from a short file never match.
 FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fullName);
 
 const char* FileTypeName(FileType type);

@@ -15,6 +15,16 @@ public:
         ++messages_;
         return inner_.ShowMessage(message);
     }
+    void ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail) override
+    {
+        ++messages_;
+        inner_.ShowErrorWithDetail(text, caption, detail);
+    }
+    void ShowNotice(const std::string& text, const std::string& caption) override
+    {
+        ++messages_;
+        inner_.ShowNotice(text, caption);
+    }
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override
     {
         return inner_.AskSaveFile(request);

@@ -51,10 +51,26 @@ public:
     // Nothing when the user cancels.
     virtual std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) = 0;
 
+    // A notice that asks nothing and need not stop the user; the desktop
+    // shows it in the status bar. By default an information box.
+    virtual void ShowNotice(const std::string& text, const std::string& caption)
+    {
+        ShowMessage(Message{text, caption, MessageIcon::Information, MessageButtons::Ok});
+    }
+
     // The common error box: OK button, error icon.
     void ShowError(const std::string& text, const std::string& caption)
     {
         ShowMessage(Message{text, caption, MessageIcon::Error, MessageButtons::Ok});
+    }
+
+    // The same with more about it, such as why a file was refused: the
+    // command line prints it on the line under the text, the desktop shows it
+    // as the box's detailed text. By default the box alone.
+    virtual void ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail)
+    {
+        (void)detail;
+        ShowError(text, caption);
     }
 };
 

@@ -121,6 +121,14 @@ private slots:
         QCOMPARE(running.app->ActiveDocument()->Title(), std::string("picture"));
         // The dialog's folder becomes the current one, where Save writes.
         QCOMPARE(QString::fromStdString(running.app->CurrentDirectory().string()), running.folder.path());
+
+        // PNG and PNM names pass the check too.
+        const QString ppm =
+            running.Write("Photo.PPM", {'P', '6', ' ', '1', ' ', '1', ' ', '2', '5', '5', ' ', 9, 8, 7});
+        running.app->SetOpenFileChooser([ppm] { return ppm; });
+        running.app->OnCommand(ID_FILE_OPEN);
+        QCOMPARE(running.app->ActiveDocument()->SourceType(), FileType::Pnm);
+        QCOMPARE(running.app->ActiveDocument()->Title(), std::string("photo.ppm"));
     }
 
     void OpenDialogNamesAreLowerCase()

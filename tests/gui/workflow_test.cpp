@@ -215,7 +215,9 @@ private slots:
         saveAs = MenuEntry(frame, "&File", "Save &As...");
         QVERIFY(saveAs != nullptr);
         saveAs->trigger();
-        QCOMPARE(running.prompter.SaveRequests().back().filter, std::string("BMP (*.bmp)|*.bmp;*.BMP;****||"));
+        QCOMPARE(running.prompter.SaveRequests().back().filter,
+                 std::string("BMP (*.bmp)|*.bmp;*.BMP;****|PNG (*.png)|*.png;*.PNG|"
+                             "PNM (*.ppm;*.pgm)|*.ppm;*.PPM;*.pgm;*.PGM||"));
         QCOMPARE(FileStart(bmp, 2), QByteArray("BM"));
         QCOMPARE(document.Title(), std::string("edited.bmp"));
 

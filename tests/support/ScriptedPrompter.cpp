@@ -24,4 +24,11 @@ MessageAnswer ScriptedPrompter::ShowMessage(const Message& message)
     return answer;
 }
 
+void ScriptedPrompter::ShowErrorWithDetail(const std::string& text, const std::string& caption,
+                                           const std::string& detail)
+{
+    details_.push_back(detail);
+    ShowError(text, caption);
+}
+
 } // namespace tamr

@@ -13,6 +13,8 @@ class ScriptedPrompter : public Prompter {
 public:
     MessageAnswer ShowMessage(const Message& message) override;
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override;
+    // Recorded as the error box, and its detail beside it.
+    void ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail) override;
 
     // Queues the answer to the next message; without one, boxes get their default answer.
     void QueueAnswer(MessageAnswer answer) { answers_.push_back(answer); }
@@ -22,10 +24,17 @@ public:
 
     const std::vector<Message>& Messages() const { return messages_; }
     const std::vector<SaveFileRequest>& SaveRequests() const { return saveRequests_; }
-    void Clear() { messages_.clear(); }
+    // The details of the error boxes that had one, in order.
+    const std::vector<std::string>& Details() const { return details_; }
+    void Clear()
+    {
+        messages_.clear();
+        details_.clear();
+    }
 
 private:
     std::vector<Message> messages_;
+    std::vector<std::string> details_;
     std::deque<MessageAnswer> answers_;
     std::vector<SaveFileRequest> saveRequests_;
     std::deque<std::optional<std::filesystem::path>> saveFiles_;

@@ -1,0 +1,26 @@
+#pragma once
+// Reads a PNG file of any colour type and depth into a packed image block.
+
+#include <cstdint>
+#include <span>
+
+#include "image/PictureReadResult.h"
+#include "image/ReaderLimits.h"
+
+namespace tamr {
+
+// The most bytes of ancillary chunks (text, colour profiles ...) the decoder
+// keeps while it reads; the picture does not need them, and a compressed text
+// chunk must not expand without end.
+inline constexpr std::size_t kPngChunkCacheBytes = std::size_t{8} << 20;
+
+// Gray (1 to 16 bits) and gray with alpha give an 8-bit gray block; RGB and
+// RGBA give 24 bits; a palette picture gives gray when every palette entry is
+// gray, else 24 bits. Interlaced files are taken. 16-bit samples are rounded to
+// 8 bits, (v * 255 + 32767) / 65535; transparent pixels (alpha channel or tRNS)
+// are composited over white. Every chunk's checksum is checked; a damaged or
+// cut-off file, more than maxPixels pixels, or a large picture the file is far
+// too short to code is refused with the reason. Ancillary chunks are ignored.
+PictureReadResult ReadPng(std::span<const std::uint8_t> file, std::uint64_t maxPixels = kDefaultMaxReaderPixels);
+
+} // namespace tamr

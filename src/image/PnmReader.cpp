@@ -1,0 +1,128 @@
+#include "image/PnmReader.h"
+
+#include <cctype>
+#include <optional>
+#include <string>
+
+#include "image/PackedPictureRows.h"
+#include "image/PictureSamples.h"
+
+namespace tamr {
+namespace {
+
+constexpr std::uint32_t kLargestValue = 65535;
+
+// Walks the header: numbers separated by white space and comments.
+class HeaderReader {
+public:
+    explicit HeaderReader(std::span<const std::uint8_t> file) : file_(file), position_(2) {}
+
+    // The next decimal number after white space and comments; nothing when
+    // there is none or it exceeds 65535.
+    std::optional<std::uint32_t> Number()
+    {
+        SkipSpaceAndComments();
+        std::uint32_t value = 0;
+        std::size_t digits = 0;
+        while (position_ < file_.size() && std::isdigit(file_[position_]) != 0) {
+            value = value * 10 + static_cast<std::uint32_t>(file_[position_] - '0');
+            if (value > kLargestValue)
+                return std::nullopt;
+            ++position_;
+            ++digits;
+        }
+        if (digits == 0)
+            return std::nullopt;
+        return value;
+    }
+
+    // The one white-space byte between the header and the picture; the
+    // offset of the picture, or nothing.
+    std::optional<std::size_t> PictureStart()
+    {
+        if (position_ >= file_.size() || std::isspace(file_[position_]) == 0)
+            return std::nullopt;
+        return position_ + 1;
+    }
+
+private:
+    void SkipSpaceAndComments()
+    {
+        while (position_ < file_.size()) {
+            if (file_[position_] == '#') {
+                while (position_ < file_.size() && file_[position_] != '\n' && file_[position_] != '\r')
+                    ++position_;
+            } else if (std::isspace(file_[position_]) != 0) {
+                ++position_;
+            } else {
+                return;
+            }
+        }
+    }
+
+    std::span<const std::uint8_t> file_;
+    std::size_t position_;
+};
+
+} // namespace
+
+PictureReadResult ReadPnm(std::span<const std::uint8_t> file, std::uint64_t maxPixels)
+{
+    if (file.size() < 2 || file[0] != 'P')
+        return PictureReadResult::Refused("PNM: the file does not start with P5 or P6");
+    const std::uint8_t kind = file[1];
+    if (kind >= '1' && kind <= '3')
+        return PictureReadResult::Refused(
+            "PNM: plain (ASCII) P1, P2 and P3 files are not read; write the picture as binary P5 or P6");
+    if (kind == '4')
+        return PictureReadResult::Refused("PNM: 1-bit P4 files are not read; write the picture as binary P5 or P6");
+    if (kind != '5' && kind != '6')
+        return PictureReadResult::Refused("PNM: the file does not start with P5 or P6");
+    const bool colour = kind == '6';
+
+    HeaderReader header(file);
+    const auto width = header.Number();
+    const auto height = header.Number();
+    const auto maxValue = header.Number();
+    const auto start = header.PictureStart();
+    if (!width || !height || !maxValue || !start)
+        return PictureReadResult::Refused("PNM: the header is incomplete or holds a number above 65535");
+    if (*width == 0 || *height == 0)
+        return PictureReadResult::Refused("PNM: the width and height of the picture must be 1 to 65535 pixels");
+    if (*maxValue == 0)
+        return PictureReadResult::Refused("PNM: the maximum sample value must be 1 to 65535");
+    const std::uint64_t pixels = std::uint64_t{*width} * *height;
+    if (pixels > maxPixels)
+        return PictureReadResult::Refused("PNM: the picture has " + std::to_string(*width) + " x " +
+                                          std::to_string(*height) + " pixels, more than the " +
+                                          std::to_string(maxPixels) + " pixels the reader decodes");
+    const std::uint32_t sampleBytes = *maxValue > 255 ? 2 : 1;
+    const std::uint32_t channels = colour ? 3 : 1;
+    const std::uint64_t rowBytes = std::uint64_t{*width} * channels * sampleBytes;
+    if (file.size() - *start < rowBytes * *height)
+        return PictureReadResult::Refused("PNM: the file ends before its picture does");
+
+    auto out = PackedPictureRows::Make(*width, *height, colour);
+    if (!out)
+        return PictureReadResult::Refused("PNM: the picture is too large to be held in memory");
+    const std::uint32_t limit = *maxValue;
+    for (std::uint32_t y = 0; y < *height; ++y) {
+        const auto source = file.subspan(*start + y * rowBytes, static_cast<std::size_t>(rowBytes));
+        const auto target = out->Row(y);
+        const std::size_t samples = std::size_t{*width} * channels;
+        for (std::size_t i = 0; i < samples; ++i) {
+            const std::uint32_t value =
+                sampleBytes == 1 ? source[i] : (std::uint32_t{source[2 * i]} << 8) | source[2 * i + 1];
+            if (value > limit)
+                return PictureReadResult::Refused("PNM: a sample is larger than the file's maximum value");
+            // P6 holds red, green, blue; the block blue, green, red.
+            const std::size_t to = colour ? i - i % 3 + (2 - i % 3) : i;
+            target[to] = ScaleToByte(value, limit);
+        }
+    }
+    PictureReadResult result;
+    result.block = out->Take();
+    return result;
+}
+
+} // namespace tamr

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "image/BmpHeaders.h"
+#include "image/PackedImageBlock.h"
+#include "image/PnmReader.h"
+
+namespace tamr {
+namespace {
+
+std::vector<std::uint8_t> Pnm(const std::string& header, const std::vector<std::uint8_t>& samples)
+{
+    std::vector<std::uint8_t> file(header.begin(), header.end());
+    file.insert(file.end(), samples.begin(), samples.end());
+    return file;
+}
+
+// The packed block's row y from the top, as stored (gray levels or blue, green, red).
+std::vector<std::uint8_t> RowOf(const ByteBlock& block, int y)
+{
+    ByteReader reader(block);
+    const BitmapInfoHeader header = ReadInfoHeader(reader);
+    const std::size_t rowBytes = std::size_t(header.biWidth) * (header.biBitCount / 8);
+    const std::size_t stride = (rowBytes + 3) / 4 * 4;
+    const std::size_t start = PackedRowsOffset(header.biClrUsed) + (std::size_t(header.biHeight) - 1 - y) * stride;
+    return {block.begin() + static_cast<std::ptrdiff_t>(start),
+            block.begin() + static_cast<std::ptrdiff_t>(start + rowBytes)};
+}
+
+TEST(PnmReader, GrayAndColourWithCommentsAndEveryMaxval)
+{
+    // Comments wherever white space may stand; a single white-space byte before the samples.
+    auto result = ReadPnm(Pnm("P5 # gray\n3 # wide\n2\n# max\n255\n", {0, 128, 255, 1, 2, 3}));
+    ASSERT_TRUE(result.block) << result.failure;
+    EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{0, 128, 255}));
+    EXPECT_EQ(RowOf(*result.block, 1), (std::vector<std::uint8_t>{1, 2, 3}));
+
+    // Red, green, blue in the file; blue, green, red in the block. Maxval 1 scales to 255.
+    result = ReadPnm(Pnm("P6\n2 1\n1\n", {1, 0, 0, 0, 1, 1}));
+    ASSERT_TRUE(result.block) << result.failure;
+    EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{0, 0, 255, 255, 255, 0}));
+
+    // Two bytes per sample, most significant first, rounded: (v * 255 + 32767) / 65535.
+    result = ReadPnm(Pnm("P5\n3 1\n65535\n", {0x00, 0xFF, 0x01, 0xFE, 0xFF, 0xFF}));
+    ASSERT_TRUE(result.block) << result.failure;
+    EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{1, 2, 255}));
+    result = ReadPnm(Pnm("P5\n1 1\n1000\n", {0x01, 0xF4})); // 500 of 1000
+    ASSERT_TRUE(result.block) << result.failure;
+    EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{128}));
+    EXPECT_FALSE(result.composited);
+}
+
+TEST(PnmReader, OtherKindsAndBadFilesAreRefusedWithTheReason)
+{
+    const struct {
+        std::vector<std::uint8_t> file;
+        const char* reason;
+    } cases[] = {
+        {Pnm("P3\n1 1\n255\n1 2 3\n", {}), "plain (ASCII)"},
+        {Pnm("P2\n1 1\n255\n1\n", {}), "plain (ASCII)"},
+        {Pnm("P4\n8 1\n", {0xFF}), "1-bit P4"},
+        {Pnm("P6\n2 2\n255\n", {1, 2, 3}), "ends before its picture"},
+        {Pnm("P5\n2 2\n", {}), "header is incomplete"},
+        {Pnm("P5\n0 2\n255\n", {}), "1 to 65535 pixels"},
+        {Pnm("P5\n70000 1\n255\n", {}), "above 65535"},
+        {Pnm("P5\n1 1\n0\n", {0}), "maximum sample value"},
+        {Pnm("P5\n2 1\n100\n", {100, 101}), "larger than the file's maximum"},
+        {Pnm("P5\n1 1\n255", {}), "header is incomplete"},
+    };
+    for (const auto& test : cases) {
+        const auto result = ReadPnm(test.file);
+        EXPECT_FALSE(result.block) << test.reason;
+        EXPECT_NE(result.failure.find(test.reason), std::string::npos) << result.failure;
+    }
+    const auto result = ReadPnm(Pnm("P5\n300 300\n255\n", std::vector<std::uint8_t>(90000)), 1000);
+    EXPECT_FALSE(result.block);
+    EXPECT_NE(result.failure.find("300 x 300 pixels"), std::string::npos) << result.failure;
+}
+
+} // namespace
+} // namespace tamr

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/BatchCommand.h"
+#include "cli/CompareCommand.h"
 #include "cli/CompressCommands.h"
 #include "cli/EditCommands.h"
 #include "cli/InfoCommand.h"
@@ -36,6 +37,8 @@ int Run(int argc, char** argv)
     CLI::App* filter = tamr::AddFilterCommand(app, filterOptions);
     tamr::SharpenOptions sharpenOptions;
     CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
+    tamr::CompareOptions compareOptions;
+    CLI::App* compare = tamr::AddCompareCommand(app, compareOptions);
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed())
@@ -58,6 +61,8 @@ int Run(int argc, char** argv)
         return tamr::RunFilterCommand(filterOptions, std::cerr);
     if (sharpen->parsed())
         return tamr::RunSharpenCommand(sharpenOptions, std::cerr);
+    if (compare->parsed())
+        return tamr::RunCompareCommand(compareOptions, std::cout, std::cerr);
     return 0;
 }
 

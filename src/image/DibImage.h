@@ -151,7 +151,10 @@ public:
     QualityFigures MeasureQuality() const;
 
     PixelView WorkingView();
+    ConstPixelView WorkingView() const;
     ConstPixelView ReferenceView() const;
+    // 3 for colour (blue, green, red), 1 for gray, 0 for an empty image.
+    int BytesPerPixel() const { return isColour_ == 1 ? 3 : (isColour_ == 0 ? 1 : 0); }
 
     // Padding bytes after a row of width pixels of the given depth.
     static std::uint16_t RowPadFor(std::uint16_t width, std::uint16_t bitsPerPixel);

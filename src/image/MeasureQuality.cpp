@@ -106,8 +106,7 @@ QualityFigures CDibImage::MeasureQuality() const
 {
     if (ReferencePixels().empty() || Pixels().empty())
         return {};
-    const int bytesPerPixel = isColour_ == 1 ? 3 : (isColour_ == 0 ? 1 : 0);
-    return MeasureDifferences(ReferenceView(), ConstPixelView{Pixels(), width_, height_, rowPad_}, bytesPerPixel);
+    return MeasureDifferences(ReferenceView(), WorkingView(), BytesPerPixel());
 }
 
 } // namespace tamr

@@ -10,6 +10,7 @@
 #include "cli/EditCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/PaletteCommand.h"
+#include "cli/SweepCommand.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ int Run(int argc, char** argv)
     CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
     tamr::CompareOptions compareOptions;
     CLI::App* compare = tamr::AddCompareCommand(app, compareOptions);
+    tamr::SweepOptions sweepOptions;
+    CLI::App* sweep = tamr::AddSweepCommand(app, sweepOptions);
     CLI11_PARSE(app, argc, argv);
 
     if (info->parsed())
@@ -63,6 +66,8 @@ int Run(int argc, char** argv)
         return tamr::RunSharpenCommand(sharpenOptions, std::cerr);
     if (compare->parsed())
         return tamr::RunCompareCommand(compareOptions, std::cout, std::cerr);
+    if (sweep->parsed())
+        return tamr::RunSweepCommand(sweepOptions, std::cout, std::cerr);
     return 0;
 }
 

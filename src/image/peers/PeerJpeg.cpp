@@ -48,7 +48,7 @@ bool Encode(ConstPixelView picture, int bytesPerPixel, int quality, unsigned cha
     info.input_components = bytesPerPixel;
     info.in_color_space = bytesPerPixel == 3 ? JCS_EXT_BGR : JCS_GRAYSCALE;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_set_quality(&info, quality, FALSE); // as cjpeg without -baseline: tables may exceed 255
     jpeg_start_compress(&info, TRUE);
     const std::size_t rowBytes = RowBytes(picture, bytesPerPixel);
     while (info.next_scanline < info.image_height) {

@@ -1,6 +1,7 @@
 #pragma once
 // JPEG through libjpeg-turbo, with the settings its cjpeg tool uses for
-// "-quality Q": baseline, 4:2:0 chroma for colour, no optimised tables.
+// "-quality Q": 4:2:0 chroma for colour, standard Huffman tables, quantisation
+// tables not forced to 8 bits.
 
 #include "image/peers/PeerPicture.h"
 

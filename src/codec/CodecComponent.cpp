@@ -142,7 +142,12 @@ bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, in
     height_ = paddedHeight >> sampleLevels;
     levels_ = totalLevels - sampleLevels;
     levelBytes_.fill(0);
-    return TryResize(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    // A fresh block: the old one is freed first rather than copied.
+    Release(plane_);
+    if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
+        return false;
+    std::fill(plane_.begin(), plane_.end(), std::int16_t{0});
+    return true;
 }
 
 bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
@@ -167,9 +172,15 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 
 void CodecComponent::ReleasePlane()
 {
-    plane_ = {};
-    inverseTemporary_ = {};
-    symbolBuffer_ = {};
+    Release(plane_);
+    Release(inverseTemporary_);
+    Release(symbolBuffer_);
+}
+
+std::size_t CodecComponent::HeldBytes() const
+{
+    return plane_.capacity() * sizeof(std::int16_t) + inverseTemporary_.capacity() * sizeof(std::int16_t) +
+           symbolBuffer_.capacity();
 }
 
 int CodecComponent::FinestCodedLevel() const
@@ -199,13 +210,16 @@ SubbandRect CodecComponent::LowPassBand() const
 
 bool CodecComponent::ForwardTransform()
 {
-    std::vector<float> values;
+    LargeVector<float> values;
+    return ForwardTransform(values);
+}
+
+bool CodecComponent::ForwardTransform(LargeVector<float>& values)
+{
     std::vector<float> lineBuffer;
-    try {
-        values.assign(plane_.begin(), plane_.end());
-    } catch (const std::bad_alloc&) {
+    if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
-    }
+    std::copy(plane_.begin(), plane_.end(), values.begin());
 
     for (int k = 0; k < levels_; ++k) {
         if (!ForwardLevel(values, static_cast<std::size_t>(width_), height_ >> k, width_ >> k, lineBuffer))
@@ -405,7 +419,7 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
 // Reads one subband's header and stream and skips its end marker; `symbols`
 // gets the decoded symbols, as many as `symbolCount` says.
 std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry,
-                                     int alphabetExtra, std::vector<std::int8_t>& symbols, std::size_t& symbolCount)
+                                     int alphabetExtra, std::span<std::int8_t> symbols, std::size_t& symbolCount)
 {
     ByteReader header(in.subspan(std::min(position, in.size())));
     max_[static_cast<std::size_t>(entry)] = header.I16();
@@ -490,12 +504,12 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
     if (bandCount == 0)
         return position;
     // One buffer serves every level: it only grows, level after level.
-    std::vector<std::int8_t>& symbols = symbolBuffer_;
+    LargeVector<std::int8_t>& symbols = symbolBuffer_;
     try {
         const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
         const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
-        if (symbols.size() < needed)
-            symbols = std::vector<std::int8_t>(needed);
+        if (symbols.size() < needed && !TryResizeUninitialised(symbols, needed))
+            return std::nullopt;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -527,17 +541,25 @@ bool CodecComponent::ReconstructLevel(int n)
                 Dequantise(Subband(n, band), Entry(n, band));
         const int rows = height_ >> (levels_ - n);
         const int columns = width_ >> (levels_ - n);
+        // One temporary of the finest level's size serves every level, so
+        // no level pays for fresh memory; it is freed after the last one.
+        try {
+            inverseTemporary_.reserve(plane_.size());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
         const bool inverted =
             n > finest
                 ? InverseLevelDiscarded(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_)
                 : InverseLevel(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_);
-        // The temporary serves this level only; freeing it keeps the planes
-        // of the other components from sharing memory with it.
-        inverseTemporary_ = {};
-        if (!inverted)
+        if (!inverted) {
+            Release(inverseTemporary_);
             return false;
-        if (n == levels_)
-            symbolBuffer_ = {}; // the last level is done
+        }
+        if (n == levels_) { // the last level is done
+            Release(inverseTemporary_);
+            Release(symbolBuffer_);
+        }
     }
     transformSeconds_ += ElapsedSeconds(transformStart, Now());
     return true;

@@ -135,7 +135,7 @@ void CodecComponent::ConfigureForEncoding(const ComponentSettings& settings, int
         threshold_[static_cast<std::size_t>(i)] = settings.thresholdVector[static_cast<std::size_t>(i)];
 }
 
-bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
+bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
 {
     sampleLevels_ = sampleLevels;
     width_ = paddedWidth >> sampleLevels;
@@ -146,7 +146,10 @@ bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, in
     Release(plane_);
     if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
         return false;
-    std::fill(plane_.begin(), plane_.end(), std::int16_t{0});
+    // Encoding reads the padding a gray picture leaves unwritten as zeros;
+    // decoding writes every sample before reading it.
+    if (zeroed)
+        std::fill(plane_.begin(), plane_.end(), std::int16_t{0});
     return true;
 }
 
@@ -154,7 +157,7 @@ bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int tota
 {
     nonZeroBefore_ = 0;
     nonZeroAfter_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels);
+    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, true);
 }
 
 void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)
@@ -167,7 +170,7 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 {
     transformSeconds_ = 0;
     entropySeconds_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels_);
+    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels_, false);
 }
 
 void CodecComponent::ReleasePlane()
@@ -175,12 +178,17 @@ void CodecComponent::ReleasePlane()
     Release(plane_);
     Release(inverseTemporary_);
     Release(symbolBuffer_);
+    for (auto& flags : treeFlags_)
+        Release(flags);
 }
 
 std::size_t CodecComponent::HeldBytes() const
 {
-    return plane_.capacity() * sizeof(std::int16_t) + inverseTemporary_.capacity() * sizeof(std::int16_t) +
-           symbolBuffer_.capacity();
+    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + inverseTemporary_.capacity() * sizeof(std::int16_t) +
+                        symbolBuffer_.capacity();
+    for (const auto& flags : treeFlags_)
+        bytes += flags.capacity();
+    return bytes;
 }
 
 int CodecComponent::FinestCodedLevel() const
@@ -282,18 +290,6 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
     }
 }
 
-void CodecComponent::MarkDescendants(int n, int y, int x)
-{
-    const int finest = FinestCodedLevel();
-    for (int m = n + 1; m <= finest; ++m) {
-        const int shift = m - n;
-        const int size = 1 << shift;
-        for (int dy = 0; dy < size; ++dy)
-            for (int dx = 0; dx < size; ++dx)
-                At((y << shift) + dy, (x << shift) + dx) = kSkipMark;
-    }
-}
-
 // A position is a zerotree root when it and all its descendants are 0 and no
 // ancestor is a root already; a descendant of a root gets the skip mark. The
 // finest levels are visited first to find, for every position, whether its
@@ -357,11 +353,17 @@ std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> ou
     const int q = q_[static_cast<std::size_t>(entry)];
     if (q < 0 || q > kMaxCodedQ)
         return std::nullopt; // such symbols cannot be told from the skip mark
-    symbols.clear();
-    for (int y = rect.row; y < rect.row + rect.rows; ++y)
-        for (int x = rect.column; x < rect.column + rect.columns; ++x)
-            if (At(y, x) != kSkipMark)
-                symbols.push_back(static_cast<std::int8_t>(At(y, x)));
+    // Every symbol is written, and the count advances past all but skip marks.
+    symbols.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
+    std::size_t count = 0;
+    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
+        const std::int16_t* row = &At(y, rect.column);
+        for (int x = 0; x < rect.columns; ++x) {
+            symbols[count] = static_cast<std::int8_t>(row[x]);
+            count += static_cast<std::size_t>(row[x] != kSkipMark);
+        }
+    }
+    symbols.resize(count);
 
     if (position > out.size() || out.size() - position < kSubbandHeaderBytes)
         return std::nullopt;
@@ -438,31 +440,78 @@ std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size
     return SkipEndMarker(in, position + decoded.inputUsed);
 }
 
-// Puts the decoded symbols into the subband in row-major order: skip marks take
-// no symbol and become 0, and a zerotree root marks its descendants.
-void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, std::span<const std::int8_t> symbols)
+// Puts the decoded symbols into the subband in row-major order. A position
+// under a zerotree root (its parent in the level before is flagged) takes no
+// symbol and becomes 0; a root becomes 0 and flags its position for its
+// children. Every position of the band is written.
+void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band band,
+                               std::span<const std::int8_t> symbols)
 {
     const int finest = FinestCodedLevel();
     const int zerotreeRoot = q_[static_cast<std::size_t>(entry)] + 1;
+    const bool rootsPossible = n >= 1 && n < finest;
+    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
+    std::vector<std::uint8_t> parents;
+    parents.swap(flags);
+    const bool hasParents = n >= 2 && !parents.empty();
+    const auto columns = static_cast<std::size_t>(rect.columns);
+    if (rootsPossible)
+        flags.assign(static_cast<std::size_t>(rect.rows) * columns, 0);
+    const std::size_t available = symbols.size();
     std::size_t next = 0;
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-            if (At(y, x) == kSkipMark) {
-                At(y, x) = 0;
+    for (int y = 0; y < rect.rows; ++y) {
+        std::int16_t* row = &At(rect.row + y, rect.column);
+        const std::uint8_t* parentRow =
+            hasParents ? parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2) : nullptr;
+        std::uint8_t* flagRow = rootsPossible ? flags.data() + static_cast<std::size_t>(y) * columns : nullptr;
+        if (parentRow == nullptr && !rootsPossible) {
+            // No roots above or in this band: the symbols are the samples.
+            for (std::size_t x = 0; x < columns; ++x, ++next)
+                row[x] = next < available ? symbols[next] : std::int16_t{0};
+            continue;
+        }
+        for (std::size_t x = 0; x < columns; ++x) {
+            if (parentRow != nullptr && parentRow[x / 2] != 0) {
+                row[x] = 0;
+                if (flagRow != nullptr)
+                    flagRow[x] = 1;
                 continue;
             }
-            const int v = next < symbols.size() ? symbols[next] : 0;
+            const int v = next < available ? symbols[next] : 0;
             ++next;
             if (n >= 1 && v == zerotreeRoot) {
-                At(y, x) = 0;
-                if (n < finest)
-                    MarkDescendants(n, y, x);
+                row[x] = 0;
+                if (flagRow != nullptr)
+                    flagRow[x] = 1;
             } else {
-                At(y, x) = static_cast<std::int16_t>(v);
+                row[x] = static_cast<std::int16_t>(v);
             }
         }
     }
+    if (!rootsPossible)
+        Release(flags);
 }
+
+namespace {
+
+// Each symbol s times its step, truncated: positive symbols take the step of
+// the band's max, negative ones that of its min, and 0 stays 0. Returns the
+// count of non-zero results.
+TAMR_VECTOR_CLONES std::uint32_t DequantiseRow(std::int16_t* row, int count, float positiveStep, float negativeStep)
+{
+    std::uint32_t nonZero = 0;
+    for (int x = 0; x < count; ++x) {
+        // 0 times either step is 0, so no case of its own is needed.
+        const auto s = static_cast<float>(row[x]);
+        const float step = s > 0.0f ? positiveStep : negativeStep;
+        const int value = static_cast<int>(step * s);
+        nonZero += static_cast<std::uint32_t>(value != 0);
+        row[x] = static_cast<std::int16_t>(value);
+    }
+    return nonZero;
+}
+
+} // namespace
 
 void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
 {
@@ -471,19 +520,8 @@ void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
         q == 0 ? 0.0f : static_cast<float>(max_[static_cast<std::size_t>(entry)]) / static_cast<float>(q);
     const float negativeStep =
         q == 0 ? 0.0f : static_cast<float>(min_[static_cast<std::size_t>(entry)]) / static_cast<float>(-q);
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-            const int s = At(y, x);
-            int value = 0;
-            if (s > 0)
-                value = static_cast<int>(positiveStep * static_cast<float>(s));
-            else if (s < 0)
-                value = static_cast<int>(negativeStep * static_cast<float>(s));
-            if (value != 0)
-                ++nonZeroAfter_;
-            At(y, x) = static_cast<std::int16_t>(value);
-        }
-    }
+    for (int y = rect.row; y < rect.row + rect.rows; ++y)
+        nonZeroAfter_ += DequantiseRow(&At(y, rect.column), rect.columns, positiveStep, negativeStep);
 }
 
 std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
@@ -522,7 +560,7 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         const TimeStamp entropyStart = Now();
         position = ReadBand(in, position, entry, alphabetExtra, symbols, symbolCount);
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
-        PlaceBand(rect, entry, n, std::span(symbols).first(symbolCount));
+        PlaceBand(rect, entry, n, kBands[b], std::span(symbols).first(symbolCount));
     }
     return position;
 }
@@ -559,6 +597,8 @@ bool CodecComponent::ReconstructLevel(int n)
         if (n == levels_) { // the last level is done
             Release(inverseTemporary_);
             Release(symbolBuffer_);
+            for (auto& flags : treeFlags_)
+                Release(flags);
         }
     }
     transformSeconds_ += ElapsedSeconds(transformStart, Now());

@@ -98,15 +98,14 @@ public:
     float EntropySeconds() const { return entropySeconds_; }
 
 private:
-    bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
-    void MarkDescendants(int n, int y, int x);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
                          std::span<std::int8_t> symbols, std::size_t& symbolCount);
-    void PlaceBand(const SubbandRect& rect, int entry, int n, std::span<const std::int8_t> symbols);
+    void PlaceBand(const SubbandRect& rect, int entry, int n, Band band, std::span<const std::int8_t> symbols);
     void Dequantise(const SubbandRect& rect, int entry);
 
     std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
@@ -115,6 +114,9 @@ private:
     LargeVector<std::int16_t> plane_;
     LargeVector<std::int16_t> inverseTemporary_; // serves every inverse level, then freed
     LargeVector<std::int8_t> symbolBuffer_;      // decoded symbols of one subband
+    // Decoding, per band: 1 where a position of the level last placed is a
+    // zerotree root or lies under one, so that its children take no symbol.
+    std::array<std::vector<std::uint8_t>, 3> treeFlags_;
     int width_ = 0;
     int height_ = 0;
     std::array<std::uint32_t, kLevelSlots> levelBytes_{};

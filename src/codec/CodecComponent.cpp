@@ -290,6 +290,59 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
     }
 }
 
+namespace {
+
+// Row loops of zerotree marking, written to run on vector registers.
+
+// 1 where the symbol is 0 (the finest coded level has no children to ask).
+TAMR_VECTOR_CLONES void ZeroRow(const std::int16_t* symbols, int count, std::uint8_t* zero)
+{
+    for (int x = 0; x < count; ++x)
+        zero[x] = static_cast<std::uint8_t>(symbols[x] == 0);
+}
+
+// 1 where the symbol is 0 and so are the trees of its four children, whose
+// flags are the two child rows `top` and `bottom`.
+TAMR_VECTOR_CLONES void ZeroTreeRow(const std::int16_t* symbols, int count, const std::uint8_t* top,
+                                    const std::uint8_t* bottom, std::uint8_t* zero)
+{
+    for (int x = 0; x < count; ++x)
+        zero[x] = static_cast<std::uint8_t>(static_cast<int>(symbols[x] == 0) & top[2 * x] & top[2 * x + 1] &
+                                            bottom[2 * x] & bottom[2 * x + 1]);
+}
+
+// Roots where the tree is zero, unless the parent's tree is zero already:
+// then the position lies under a root and gets the skip mark.
+// Children come in pairs under one parent; `count` is even.
+TAMR_VECTOR_CLONES void MarkRow(std::int16_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents,
+                                std::int16_t root)
+{
+    for (int k = 0; k < count / 2; ++k) {
+        const bool skipped = parents[k] != 0;
+        const std::int16_t left = zero[2 * k] != 0 ? root : symbols[2 * k];
+        const std::int16_t right = zero[2 * k + 1] != 0 ? root : symbols[2 * k + 1];
+        symbols[2 * k] = skipped ? kSkipMark : left;
+        symbols[2 * k + 1] = skipped ? kSkipMark : right;
+    }
+}
+
+TAMR_VECTOR_CLONES void MarkRootsRow(std::int16_t* symbols, int count, const std::uint8_t* zero, std::int16_t root)
+{
+    for (int x = 0; x < count; ++x)
+        symbols[x] = zero[x] != 0 ? root : symbols[x];
+}
+
+TAMR_VECTOR_CLONES void MarkSkippedRow(std::int16_t* symbols, int count, const std::uint8_t* parents)
+{
+    for (int k = 0; k < count / 2; ++k) {
+        const bool skipped = parents[k] != 0;
+        symbols[2 * k] = skipped ? kSkipMark : symbols[2 * k];
+        symbols[2 * k + 1] = skipped ? kSkipMark : symbols[2 * k + 1];
+    }
+}
+
+} // namespace
+
 // A position is a zerotree root when it and all its descendants are 0 and no
 // ancestor is a root already; a descendant of a root gets the skip mark. The
 // finest levels are visited first to find, for every position, whether its
@@ -306,20 +359,17 @@ void CodecComponent::MarkZerotrees()
         for (int n = finest; n >= 1; --n) {
             const SubbandRect rect = Subband(n, band);
             auto& zero = zeroTree[static_cast<std::size_t>(n)];
-            zero.assign(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns), 0);
+            zero.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
             const std::uint8_t* children = n < finest ? zeroTree[static_cast<std::size_t>(n) + 1].data() : nullptr;
             const auto childColumns = static_cast<std::size_t>(2 * rect.columns);
             for (int y = 0; y < rect.rows; ++y) {
                 const std::int16_t* row = &At(rect.row + y, rect.column);
                 std::uint8_t* out = zero.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
-                for (int x = 0; x < rect.columns; ++x) {
-                    bool z = row[x] == 0;
-                    if (z && children != nullptr) {
-                        const std::uint8_t* top = children + static_cast<std::size_t>(2 * y) * childColumns + 2 * x;
-                        const std::uint8_t* bottom = top + childColumns;
-                        z = (top[0] & top[1] & bottom[0] & bottom[1]) != 0;
-                    }
-                    out[x] = z ? 1 : 0;
+                if (children == nullptr) {
+                    ZeroRow(row, rect.columns, out);
+                } else {
+                    const std::uint8_t* top = children + static_cast<std::size_t>(2 * y) * childColumns;
+                    ZeroTreeRow(row, rect.columns, top, top + childColumns, out);
                 }
             }
         }
@@ -335,12 +385,13 @@ void CodecComponent::MarkZerotrees()
                     zero + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
                 const std::uint8_t* parentRow =
                     parents != nullptr ? parents + static_cast<std::size_t>(y / 2) * parentColumns : nullptr;
-                for (int x = 0; x < rect.columns; ++x) {
-                    if (parentRow != nullptr && parentRow[x / 2] != 0)
-                        row[x] = kSkipMark;
-                    else if (n < finest && zeroRow[x] != 0)
-                        row[x] = root;
-                }
+                // The finest coded level has no roots: its zero trees only tell its parents.
+                if (parentRow != nullptr && n < finest)
+                    MarkRow(row, rect.columns, zeroRow, parentRow, root);
+                else if (parentRow != nullptr)
+                    MarkSkippedRow(row, rect.columns, parentRow);
+                else if (n < finest)
+                    MarkRootsRow(row, rect.columns, zeroRow, root);
             }
         }
     }

@@ -181,5 +181,30 @@ TEST(CodecComponentTest, RefusesQuantisationLevelsThatCollideWithTheSkipMark)
     EXPECT_FALSE(component.EncodeLevel(out, 0, 0).has_value());
 }
 
+TEST(CodecComponentTest, ReleaseGivesEveryBufferBack)
+{
+    constexpr int kSize = 64;
+    auto component = MakeComponent(UniformSettings(20, 3, 0), kSize, 3);
+    for (std::size_t i = 0; i < component.Plane().size(); ++i)
+        component.Plane()[i] = static_cast<std::int16_t>((i * 7) % 200 - 100);
+    ASSERT_TRUE(component.ForwardTransform());
+    const Coded coded = EncodeAllLevels(component, 3);
+    component.ReleasePlane();
+    EXPECT_EQ(component.HeldBytes(), 0u);
+
+    CodecComponent decoder;
+    decoder.SetCodedLevels(0, 0);
+    ASSERT_TRUE(decoder.SizeForDecoding(kSize, kSize, 3));
+    std::size_t position = 0;
+    for (int n = 0; n < 3; ++n)
+        position = decoder.DecodeLevel(coded.bytes, position, n).value();
+    // Before the last level the decoding buffers are held; after it only the plane.
+    EXPECT_GT(decoder.HeldBytes(), kSize * kSize * sizeof(std::int16_t));
+    ASSERT_TRUE(decoder.DecodeLevel(coded.bytes, position, 3).has_value());
+    EXPECT_EQ(decoder.HeldBytes(), kSize * kSize * sizeof(std::int16_t));
+    decoder.ReleasePlane();
+    EXPECT_EQ(decoder.HeldBytes(), 0u);
+}
+
 } // namespace
 } // namespace tamr

@@ -230,6 +230,14 @@ TEST(DibImageDisplayTest, DecodedImagesBuildTheirIndexImageAfterConverting)
         EXPECT_TRUE(std::equal(decoded.Pixels().begin(), decoded.Pixels().end(), source.Pixels().begin()));
         EXPECT_FALSE(AllZero(decoded.IndexPixels()));
         ExpectIndexImageOfTheWorkingImage(decoded, PaletteScreen(true));
+
+        // Without a palette screen nothing draws an index image: none is kept.
+        CDibImage plain;
+        ASSERT_TRUE(reader.ReadHeader(file));
+        ASSERT_TRUE(DecodeCodImage(plain, reader, DisplaySettings{}));
+        EXPECT_TRUE(std::equal(plain.Pixels().begin(), plain.Pixels().end(), source.Pixels().begin()));
+        EXPECT_TRUE(plain.IndexPixels().empty());
+        EXPECT_FALSE(plain.BuildIndexImage(PaletteScreen(true)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "codec/QualityFactor.h"
@@ -118,6 +119,26 @@ TEST(ImageCompressionTest, QualityHundredIsLossless)
         EXPECT_EQ(figures.largestDifference, 0);
         EXPECT_TRUE(std::isinf(figures.psnr));
         ExpectCodFileShowsTheCompressedImage(PictureBmp(23, 9, colour, 6), settings);
+    }
+}
+
+TEST(ImageCompressionTest, LosslessNoiseOfNarrowPicturesFitsTheDataBuffer)
+{
+    // Noise codes into more bytes than the pixels take, and such narrow
+    // pictures are coded with fewer wavelet levels, so little padding.
+    for (const auto& [width, height, colour] :
+         {std::tuple{2, 172, true}, {2, 300, true}, {4, 300, true}, {300, 4, false}, {2, 300, false}}) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height << (colour ? " colour" : " gray"));
+        std::mt19937 generator(static_cast<std::uint32_t>(width * 1000 + height));
+        const auto bmp = test::SampledBmp(width, height, colour,
+                                          [&](int, int, int) { return static_cast<std::uint8_t>(generator()); });
+        CDibImage image = LoadBmp(bmp);
+        const CodecSettings settings = SettingsFor(100);
+        WaveletCodec codec(settings, width, height, image.BitsPerPixel(), colour);
+        ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());
+        EXPECT_GT(codec.DataSize(), static_cast<std::size_t>(width * height * (colour ? 3 : 1)));
+        EXPECT_EQ(Bytes(image.Pixels()), Bytes(image.ReferencePixels()));
+        ExpectCodFileShowsTheCompressedImage(bmp, settings);
     }
 }
 

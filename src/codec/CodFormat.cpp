@@ -134,10 +134,10 @@ bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
     if (dataStart > file.size() || dataSize > file.size() - dataStart)
         return false;
 
-    auto data = AllocateBlock(dataSize);
-    if (!data)
+    LargeVector<std::uint8_t> data;
+    if (!TryResizeUninitialised(data, dataSize))
         return false;
-    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(dataStart), dataSize, data->begin());
+    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(dataStart), dataSize, data.begin());
 
     std::copy(magic.begin(), magic.end(), fileMagic_.begin());
     codingMethod_ = static_cast<CodingMethod>(method);
@@ -150,7 +150,7 @@ bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
     headerSize_ = headerSize;
     extraLength_ = extraLength;
     dataSize_ = dataSize;
-    data_ = std::move(*data);
+    data_ = std::move(data);
     levelTable_ = levelTable;
     for (std::size_t c = 0; c < components_.size(); ++c)
         components_[c].SetCodedLevels(discard[c], sample[c]);

@@ -135,21 +135,29 @@ void CodecComponent::ConfigureForEncoding(const ComponentSettings& settings, int
         threshold_[static_cast<std::size_t>(i)] = settings.thresholdVector[static_cast<std::size_t>(i)];
 }
 
-bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
+bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
 {
     sampleLevels_ = sampleLevels;
     width_ = paddedWidth >> sampleLevels;
     height_ = paddedHeight >> sampleLevels;
     levels_ = totalLevels - sampleLevels;
     levelBytes_.fill(0);
-    return TryResize(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    // A fresh block: the old one is freed first rather than copied.
+    Release(plane_);
+    if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
+        return false;
+    // Encoding reads the padding a gray picture leaves unwritten as zeros;
+    // decoding writes every sample before reading it.
+    if (zeroed)
+        std::fill(plane_.begin(), plane_.end(), std::int16_t{0});
+    return true;
 }
 
 bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
 {
     nonZeroBefore_ = 0;
     nonZeroAfter_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels);
+    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, true);
 }
 
 void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)
@@ -162,14 +170,25 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 {
     transformSeconds_ = 0;
     entropySeconds_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels_);
+    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels_, false);
 }
 
 void CodecComponent::ReleasePlane()
 {
-    plane_ = {};
-    inverseTemporary_ = {};
-    symbolBuffer_ = {};
+    Release(plane_);
+    Release(inverseTemporary_);
+    Release(symbolBuffer_);
+    for (auto& flags : treeFlags_)
+        Release(flags);
+}
+
+std::size_t CodecComponent::HeldBytes() const
+{
+    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + inverseTemporary_.capacity() * sizeof(std::int16_t) +
+                        symbolBuffer_.capacity();
+    for (const auto& flags : treeFlags_)
+        bytes += flags.capacity();
+    return bytes;
 }
 
 int CodecComponent::FinestCodedLevel() const
@@ -199,13 +218,16 @@ SubbandRect CodecComponent::LowPassBand() const
 
 bool CodecComponent::ForwardTransform()
 {
-    std::vector<float> values;
+    LargeVector<float> values;
+    return ForwardTransform(values);
+}
+
+bool CodecComponent::ForwardTransform(LargeVector<float>& values)
+{
     std::vector<float> lineBuffer;
-    try {
-        values.assign(plane_.begin(), plane_.end());
-    } catch (const std::bad_alloc&) {
+    if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
-    }
+    std::copy(plane_.begin(), plane_.end(), values.begin());
 
     for (int k = 0; k < levels_; ++k) {
         if (!ForwardLevel(values, static_cast<std::size_t>(width_), height_ >> k, width_ >> k, lineBuffer))
@@ -268,17 +290,58 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
     }
 }
 
-void CodecComponent::MarkDescendants(int n, int y, int x)
+namespace {
+
+// Row loops of zerotree marking, written to run on vector registers.
+
+// 1 where the symbol is 0 (the finest coded level has no children to ask).
+TAMR_VECTOR_CLONES void ZeroRow(const std::int16_t* symbols, int count, std::uint8_t* zero)
 {
-    const int finest = FinestCodedLevel();
-    for (int m = n + 1; m <= finest; ++m) {
-        const int shift = m - n;
-        const int size = 1 << shift;
-        for (int dy = 0; dy < size; ++dy)
-            for (int dx = 0; dx < size; ++dx)
-                At((y << shift) + dy, (x << shift) + dx) = kSkipMark;
+    for (int x = 0; x < count; ++x)
+        zero[x] = static_cast<std::uint8_t>(symbols[x] == 0);
+}
+
+// 1 where the symbol is 0 and so are the trees of its four children, whose
+// flags are the two child rows `top` and `bottom`.
+TAMR_VECTOR_CLONES void ZeroTreeRow(const std::int16_t* symbols, int count, const std::uint8_t* top,
+                                    const std::uint8_t* bottom, std::uint8_t* zero)
+{
+    for (int x = 0; x < count; ++x)
+        zero[x] = static_cast<std::uint8_t>(static_cast<int>(symbols[x] == 0) & top[2 * x] & top[2 * x + 1] &
+                                            bottom[2 * x] & bottom[2 * x + 1]);
+}
+
+// Roots where the tree is zero, unless the parent's tree is zero already:
+// then the position lies under a root and gets the skip mark.
+// Children come in pairs under one parent; `count` is even.
+TAMR_VECTOR_CLONES void MarkRow(std::int16_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents,
+                                std::int16_t root)
+{
+    for (int k = 0; k < count / 2; ++k) {
+        const bool skipped = parents[k] != 0;
+        const std::int16_t left = zero[2 * k] != 0 ? root : symbols[2 * k];
+        const std::int16_t right = zero[2 * k + 1] != 0 ? root : symbols[2 * k + 1];
+        symbols[2 * k] = skipped ? kSkipMark : left;
+        symbols[2 * k + 1] = skipped ? kSkipMark : right;
     }
 }
+
+TAMR_VECTOR_CLONES void MarkRootsRow(std::int16_t* symbols, int count, const std::uint8_t* zero, std::int16_t root)
+{
+    for (int x = 0; x < count; ++x)
+        symbols[x] = zero[x] != 0 ? root : symbols[x];
+}
+
+TAMR_VECTOR_CLONES void MarkSkippedRow(std::int16_t* symbols, int count, const std::uint8_t* parents)
+{
+    for (int k = 0; k < count / 2; ++k) {
+        const bool skipped = parents[k] != 0;
+        symbols[2 * k] = skipped ? kSkipMark : symbols[2 * k];
+        symbols[2 * k + 1] = skipped ? kSkipMark : symbols[2 * k + 1];
+    }
+}
+
+} // namespace
 
 // A position is a zerotree root when it and all its descendants are 0 and no
 // ancestor is a root already; a descendant of a root gets the skip mark. The
@@ -296,20 +359,17 @@ void CodecComponent::MarkZerotrees()
         for (int n = finest; n >= 1; --n) {
             const SubbandRect rect = Subband(n, band);
             auto& zero = zeroTree[static_cast<std::size_t>(n)];
-            zero.assign(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns), 0);
+            zero.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
             const std::uint8_t* children = n < finest ? zeroTree[static_cast<std::size_t>(n) + 1].data() : nullptr;
             const auto childColumns = static_cast<std::size_t>(2 * rect.columns);
             for (int y = 0; y < rect.rows; ++y) {
                 const std::int16_t* row = &At(rect.row + y, rect.column);
                 std::uint8_t* out = zero.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
-                for (int x = 0; x < rect.columns; ++x) {
-                    bool z = row[x] == 0;
-                    if (z && children != nullptr) {
-                        const std::uint8_t* top = children + static_cast<std::size_t>(2 * y) * childColumns + 2 * x;
-                        const std::uint8_t* bottom = top + childColumns;
-                        z = (top[0] & top[1] & bottom[0] & bottom[1]) != 0;
-                    }
-                    out[x] = z ? 1 : 0;
+                if (children == nullptr) {
+                    ZeroRow(row, rect.columns, out);
+                } else {
+                    const std::uint8_t* top = children + static_cast<std::size_t>(2 * y) * childColumns;
+                    ZeroTreeRow(row, rect.columns, top, top + childColumns, out);
                 }
             }
         }
@@ -325,12 +385,13 @@ void CodecComponent::MarkZerotrees()
                     zero + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
                 const std::uint8_t* parentRow =
                     parents != nullptr ? parents + static_cast<std::size_t>(y / 2) * parentColumns : nullptr;
-                for (int x = 0; x < rect.columns; ++x) {
-                    if (parentRow != nullptr && parentRow[x / 2] != 0)
-                        row[x] = kSkipMark;
-                    else if (n < finest && zeroRow[x] != 0)
-                        row[x] = root;
-                }
+                // The finest coded level has no roots: its zero trees only tell its parents.
+                if (parentRow != nullptr && n < finest)
+                    MarkRow(row, rect.columns, zeroRow, parentRow, root);
+                else if (parentRow != nullptr)
+                    MarkSkippedRow(row, rect.columns, parentRow);
+                else if (n < finest)
+                    MarkRootsRow(row, rect.columns, zeroRow, root);
             }
         }
     }
@@ -343,11 +404,17 @@ std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> ou
     const int q = q_[static_cast<std::size_t>(entry)];
     if (q < 0 || q > kMaxCodedQ)
         return std::nullopt; // such symbols cannot be told from the skip mark
-    symbols.clear();
-    for (int y = rect.row; y < rect.row + rect.rows; ++y)
-        for (int x = rect.column; x < rect.column + rect.columns; ++x)
-            if (At(y, x) != kSkipMark)
-                symbols.push_back(static_cast<std::int8_t>(At(y, x)));
+    // Every symbol is written, and the count advances past all but skip marks.
+    symbols.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
+    std::size_t count = 0;
+    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
+        const std::int16_t* row = &At(y, rect.column);
+        for (int x = 0; x < rect.columns; ++x) {
+            symbols[count] = static_cast<std::int8_t>(row[x]);
+            count += static_cast<std::size_t>(row[x] != kSkipMark);
+        }
+    }
+    symbols.resize(count);
 
     if (position > out.size() || out.size() - position < kSubbandHeaderBytes)
         return std::nullopt;
@@ -405,7 +472,7 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
 // Reads one subband's header and stream and skips its end marker; `symbols`
 // gets the decoded symbols, as many as `symbolCount` says.
 std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry,
-                                     int alphabetExtra, std::vector<std::int8_t>& symbols, std::size_t& symbolCount)
+                                     int alphabetExtra, std::span<std::int8_t> symbols, std::size_t& symbolCount)
 {
     ByteReader header(in.subspan(std::min(position, in.size())));
     max_[static_cast<std::size_t>(entry)] = header.I16();
@@ -424,31 +491,78 @@ std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size
     return SkipEndMarker(in, position + decoded.inputUsed);
 }
 
-// Puts the decoded symbols into the subband in row-major order: skip marks take
-// no symbol and become 0, and a zerotree root marks its descendants.
-void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, std::span<const std::int8_t> symbols)
+// Puts the decoded symbols into the subband in row-major order. A position
+// under a zerotree root (its parent in the level before is flagged) takes no
+// symbol and becomes 0; a root becomes 0 and flags its position for its
+// children. Every position of the band is written.
+void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band band,
+                               std::span<const std::int8_t> symbols)
 {
     const int finest = FinestCodedLevel();
     const int zerotreeRoot = q_[static_cast<std::size_t>(entry)] + 1;
+    const bool rootsPossible = n >= 1 && n < finest;
+    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
+    std::vector<std::uint8_t> parents;
+    parents.swap(flags);
+    const bool hasParents = n >= 2 && !parents.empty();
+    const auto columns = static_cast<std::size_t>(rect.columns);
+    if (rootsPossible)
+        flags.assign(static_cast<std::size_t>(rect.rows) * columns, 0);
+    const std::size_t available = symbols.size();
     std::size_t next = 0;
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-            if (At(y, x) == kSkipMark) {
-                At(y, x) = 0;
+    for (int y = 0; y < rect.rows; ++y) {
+        std::int16_t* row = &At(rect.row + y, rect.column);
+        const std::uint8_t* parentRow =
+            hasParents ? parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2) : nullptr;
+        std::uint8_t* flagRow = rootsPossible ? flags.data() + static_cast<std::size_t>(y) * columns : nullptr;
+        if (parentRow == nullptr && !rootsPossible) {
+            // No roots above or in this band: the symbols are the samples.
+            for (std::size_t x = 0; x < columns; ++x, ++next)
+                row[x] = next < available ? symbols[next] : std::int16_t{0};
+            continue;
+        }
+        for (std::size_t x = 0; x < columns; ++x) {
+            if (parentRow != nullptr && parentRow[x / 2] != 0) {
+                row[x] = 0;
+                if (flagRow != nullptr)
+                    flagRow[x] = 1;
                 continue;
             }
-            const int v = next < symbols.size() ? symbols[next] : 0;
+            const int v = next < available ? symbols[next] : 0;
             ++next;
             if (n >= 1 && v == zerotreeRoot) {
-                At(y, x) = 0;
-                if (n < finest)
-                    MarkDescendants(n, y, x);
+                row[x] = 0;
+                if (flagRow != nullptr)
+                    flagRow[x] = 1;
             } else {
-                At(y, x) = static_cast<std::int16_t>(v);
+                row[x] = static_cast<std::int16_t>(v);
             }
         }
     }
+    if (!rootsPossible)
+        Release(flags);
 }
+
+namespace {
+
+// Each symbol s times its step, truncated: positive symbols take the step of
+// the band's max, negative ones that of its min, and 0 stays 0. Returns the
+// count of non-zero results.
+TAMR_VECTOR_CLONES std::uint32_t DequantiseRow(std::int16_t* row, int count, float positiveStep, float negativeStep)
+{
+    std::uint32_t nonZero = 0;
+    for (int x = 0; x < count; ++x) {
+        // 0 times either step is 0, so no case of its own is needed.
+        const auto s = static_cast<float>(row[x]);
+        const float step = s > 0.0f ? positiveStep : negativeStep;
+        const int value = static_cast<int>(step * s);
+        nonZero += static_cast<std::uint32_t>(value != 0);
+        row[x] = static_cast<std::int16_t>(value);
+    }
+    return nonZero;
+}
+
+} // namespace
 
 void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
 {
@@ -457,19 +571,8 @@ void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
         q == 0 ? 0.0f : static_cast<float>(max_[static_cast<std::size_t>(entry)]) / static_cast<float>(q);
     const float negativeStep =
         q == 0 ? 0.0f : static_cast<float>(min_[static_cast<std::size_t>(entry)]) / static_cast<float>(-q);
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        for (int x = rect.column; x < rect.column + rect.columns; ++x) {
-            const int s = At(y, x);
-            int value = 0;
-            if (s > 0)
-                value = static_cast<int>(positiveStep * static_cast<float>(s));
-            else if (s < 0)
-                value = static_cast<int>(negativeStep * static_cast<float>(s));
-            if (value != 0)
-                ++nonZeroAfter_;
-            At(y, x) = static_cast<std::int16_t>(value);
-        }
-    }
+    for (int y = rect.row; y < rect.row + rect.rows; ++y)
+        nonZeroAfter_ += DequantiseRow(&At(y, rect.column), rect.columns, positiveStep, negativeStep);
 }
 
 std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
@@ -490,12 +593,12 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
     if (bandCount == 0)
         return position;
     // One buffer serves every level: it only grows, level after level.
-    std::vector<std::int8_t>& symbols = symbolBuffer_;
+    LargeVector<std::int8_t>& symbols = symbolBuffer_;
     try {
         const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
         const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
-        if (symbols.size() < needed)
-            symbols = std::vector<std::int8_t>(needed);
+        if (symbols.size() < needed && !TryResizeUninitialised(symbols, needed))
+            return std::nullopt;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -508,7 +611,7 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         const TimeStamp entropyStart = Now();
         position = ReadBand(in, position, entry, alphabetExtra, symbols, symbolCount);
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
-        PlaceBand(rect, entry, n, std::span(symbols).first(symbolCount));
+        PlaceBand(rect, entry, n, kBands[b], std::span(symbols).first(symbolCount));
     }
     return position;
 }
@@ -527,17 +630,27 @@ bool CodecComponent::ReconstructLevel(int n)
                 Dequantise(Subband(n, band), Entry(n, band));
         const int rows = height_ >> (levels_ - n);
         const int columns = width_ >> (levels_ - n);
+        // One temporary of the finest level's size serves every level, so
+        // no level pays for fresh memory; it is freed after the last one.
+        try {
+            inverseTemporary_.reserve(plane_.size());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
         const bool inverted =
             n > finest
                 ? InverseLevelDiscarded(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_)
                 : InverseLevel(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_);
-        // The temporary serves this level only; freeing it keeps the planes
-        // of the other components from sharing memory with it.
-        inverseTemporary_ = {};
-        if (!inverted)
+        if (!inverted) {
+            Release(inverseTemporary_);
             return false;
-        if (n == levels_)
-            symbolBuffer_ = {}; // the last level is done
+        }
+        if (n == levels_) { // the last level is done
+            Release(inverseTemporary_);
+            Release(symbolBuffer_);
+            for (auto& flags : treeFlags_)
+                Release(flags);
+        }
     }
     transformSeconds_ += ElapsedSeconds(transformStart, Now());
     return true;

@@ -11,6 +11,7 @@
 
 #include "codec/ArithmeticCoder.h"
 #include "codec/CodecSettings.h"
+#include "platform/LargeBuffer.h"
 
 namespace tamr {
 
@@ -46,6 +47,9 @@ public:
 
     // From plane samples to quantised, zerotree-marked symbols in the plane.
     [[nodiscard]] bool ForwardTransform();
+    // The same with a float plane of the caller's, which is grown when short
+    // and may serve one component after another.
+    [[nodiscard]] bool ForwardTransform(LargeVector<float>& values);
     // Writes level index n at `position` of `out`; returns the new position, or
     // nothing when the level does not fit into `out` or memory runs out.
     std::optional<std::size_t> EncodeLevel(std::span<std::uint8_t> out, std::size_t position, int n);
@@ -64,7 +68,10 @@ public:
     // Merges zero symbols whose whole descendant tree is zero into zerotree
     // roots (Q + 1) and marks those descendants with the skip mark.
     void MarkZerotrees();
+    // Frees the plane and every buffer of decoding, giving the memory back.
     void ReleasePlane();
+    // Bytes the component holds in its plane and buffers (their capacity).
+    std::size_t HeldBytes() const;
 
     // The finest coded level index: levels above it are discarded.
     int FinestCodedLevel() const;
@@ -91,23 +98,25 @@ public:
     float EntropySeconds() const { return entropySeconds_; }
 
 private:
-    bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
-    void MarkDescendants(int n, int y, int x);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
-                         std::vector<std::int8_t>& symbols, std::size_t& symbolCount);
-    void PlaceBand(const SubbandRect& rect, int entry, int n, std::span<const std::int8_t> symbols);
+                         std::span<std::int8_t> symbols, std::size_t& symbolCount);
+    void PlaceBand(const SubbandRect& rect, int entry, int n, Band band, std::span<const std::int8_t> symbols);
     void Dequantise(const SubbandRect& rect, int entry);
 
     std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
     std::int16_t At(int y, int x) const { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
 
-    std::vector<std::int16_t> plane_;
-    std::vector<std::int16_t> inverseTemporary_;
-    std::vector<std::int8_t> symbolBuffer_; // decoded symbols of one subband
+    LargeVector<std::int16_t> plane_;
+    LargeVector<std::int16_t> inverseTemporary_; // serves every inverse level, then freed
+    LargeVector<std::int8_t> symbolBuffer_;      // decoded symbols of one subband
+    // Decoding, per band: 1 where a position of the level last placed is a
+    // zerotree root or lies under one, so that its children take no symbol.
+    std::array<std::vector<std::uint8_t>, 3> treeFlags_;
     int width_ = 0;
     int height_ = 0;
     std::array<std::uint32_t, kLevelSlots> levelBytes_{};

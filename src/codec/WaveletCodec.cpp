@@ -67,22 +67,29 @@ bool WaveletCodec::PrepareEncode(const CodecSettings& settings)
         if (!components_[index].SizeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample))
             return false;
     }
-    data_ = {};
+    Release(data_);
     // The uncompressed size, plus room for the fixed cost of every subband
     // (header, the shortest stream, end marker), which would otherwise make
     // tiny images fail. The limit never changes a coded byte.
     constexpr std::size_t kSubbandOverhead = 6 + 2 + 3;
     const std::size_t subbands = static_cast<std::size_t>(ComponentCount()) * (3 * totalLevels_ + 1);
-    capacity_ = static_cast<std::size_t>(bitsPerPixel_ / 8) * static_cast<std::size_t>(paddedWidth_) *
-                    static_cast<std::size_t>(paddedHeight_) +
+    const auto bytesPerPixel = static_cast<std::size_t>(bitsPerPixel_ / 8);
+    capacity_ = bytesPerPixel * static_cast<std::size_t>(paddedWidth_) * static_cast<std::size_t>(paddedHeight_) +
                 subbands * kSubbandOverhead;
     return true;
 }
 
 std::span<std::uint8_t> WaveletCodec::DataBuffer()
 {
-    if (data_.size() < capacity_ && !TryResize(data_, capacity_))
-        data_ = {};
+    // Lossless streams of noise come out longer than the pixels: the coder
+    // shifts out at most 16 bits per symbol (the end symbol included), then
+    // 16 termination bits and a partial byte; one stream per byte of a pixel.
+    constexpr std::size_t kStreamEnd = 2 + 2 + 1;
+    const auto bytesPerPixel = static_cast<std::size_t>(bitsPerPixel_ / 8);
+    const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    const std::size_t size = std::max(capacity_, bytesPerPixel * (2 * pixels + kStreamEnd));
+    if (data_.size() < size)
+        (void)TryResizeUninitialised(data_, size);
     return data_;
 }
 
@@ -106,11 +113,29 @@ bool WaveletCodec::EncodeAll()
     // order, so each is transformed and coded on its own, in parallel. Each
     // may take the whole capacity; the joined data must fit it too.
     std::array<CodedComponent, 3> coded;
+    // A float plane serves one component after another: no more planes are
+    // made than components are transformed at once.
+    std::mutex planesMutex;
+    std::vector<LargeVector<float>> idlePlanes;
+    auto transform = [&](CodecComponent& component) {
+        LargeVector<float> values;
+        {
+            const std::lock_guard lock(planesMutex);
+            if (!idlePlanes.empty()) {
+                values = std::move(idlePlanes.back());
+                idlePlanes.pop_back();
+            }
+        }
+        const bool transformed = component.ForwardTransform(values);
+        const std::lock_guard lock(planesMutex);
+        idlePlanes.push_back(std::move(values));
+        return transformed;
+    };
     try {
         RunTasks(threads_, count, [&](std::size_t c) {
             CodecComponent& component = components_[c];
             CodedComponent& out = coded[c];
-            if (!component.ForwardTransform())
+            if (!transform(component))
                 return;
             out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
             const std::span<std::uint8_t> bytes(out.bytes.get(), capacity_);
@@ -134,7 +159,8 @@ bool WaveletCodec::EncodeAll()
             return false;
         total += coded[c].levelEnd[static_cast<std::size_t>(totalLevels_) + 1];
     }
-    if (total > capacity_ || !TryResize(data_, total))
+    Release(data_);
+    if (total > capacity_ || !TryResizeUninitialised(data_, total))
         return false;
     std::size_t position = 0;
     for (int n = 0; n <= totalLevels_; ++n) {

@@ -13,6 +13,7 @@
 
 #include "codec/CodecComponent.h"
 #include "codec/CodecSettings.h"
+#include "platform/LargeBuffer.h"
 #include "platform/ParallelTasks.h"
 
 namespace tamr {
@@ -54,8 +55,9 @@ public:
     static int Padded(int size, int levels);
 
     // Lossless coding writes its byte planes straight into the data buffer,
-    // which is allocated at the uncompressed size on first use after
-    // PrepareEncode (empty when memory runs out).
+    // which is allocated on first use after PrepareEncode, large enough for
+    // the longest streams the coder can make of the pixels (empty when memory
+    // runs out). Only the pages written take memory.
     std::span<std::uint8_t> DataBuffer();
     std::span<const std::uint8_t> CodedData() const
     {
@@ -107,8 +109,8 @@ private:
     int width_ = 0;
     int height_ = 0;
     int totalLevels_ = 5;
-    std::vector<std::uint8_t> data_;
-    // The most coded data may take: the uncompressed size plus every subband's fixed cost.
+    LargeVector<std::uint8_t> data_;
+    // The most wavelet-coded data may take: the uncompressed size plus every subband's fixed cost.
     std::size_t capacity_ = 0;
     int threads_ = 1;
     // Coded bytes per level index over all components, as written or read.

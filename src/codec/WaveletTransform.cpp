@@ -29,7 +29,7 @@ bool RegionFits(std::size_t size, std::size_t stride, int rows, int cols)
     return static_cast<std::size_t>(rows - 1) <= (size - width) / stride;
 }
 
-template <typename T> bool GrowTo(std::vector<T>& values, std::size_t count)
+template <typename Vector> bool GrowTo(Vector& values, std::size_t count)
 {
     if (values.size() >= count) {
         return true;
@@ -327,35 +327,77 @@ bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols
     return true;
 }
 
-bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                  std::vector<std::int16_t>& temporary)
+namespace {
+
+void InvertLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                 std::span<std::int16_t> temporary)
 {
-    if (!RegionFits(plane.size(), stride, rows, cols) ||
-        !GrowTo(temporary, static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols))) {
-        return false;
-    }
     const Rows<std::int16_t> region{plane, stride, cols};
     const Rows<std::int16_t> t{temporary, static_cast<std::size_t>(cols), cols};
     InverseColumns({plane, stride, cols}, rows, t);
     for (int y = 0; y < rows; ++y) {
         InverseRow(t[y], region[y]);
     }
-    return true;
 }
 
-bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                           std::vector<std::int16_t>& temporary)
+void InterpolateLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                      std::span<std::int16_t> temporary)
 {
-    if (!RegionFits(plane.size(), stride, rows, cols) ||
-        !GrowTo(temporary, static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols))) {
-        return false;
-    }
     const Rows<std::int16_t> region{plane, stride, cols};
     const Rows<std::int16_t> t{temporary, static_cast<std::size_t>(cols), cols};
     InterpolateColumns({plane, stride, cols / 2}, rows, {temporary, static_cast<std::size_t>(cols), cols / 2});
     for (int y = 0; y < rows; ++y) {
         InterpolateRow(t[y].first(static_cast<std::size_t>(cols / 2)), region[y]);
     }
+}
+
+// Checks the region and grows the temporary to rows x cols samples.
+template <typename Temporary>
+bool PrepareInverse(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols, Temporary& temporary)
+{
+    return RegionFits(plane.size(), stride, rows, cols) &&
+           GrowTo(temporary, static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+}
+
+} // namespace
+
+bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                  std::vector<std::int16_t>& temporary)
+{
+    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+        return false;
+    }
+    InvertLevel(plane, stride, rows, cols, temporary);
+    return true;
+}
+
+bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                  LargeVector<std::int16_t>& temporary)
+{
+    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+        return false;
+    }
+    InvertLevel(plane, stride, rows, cols, temporary);
+    return true;
+}
+
+bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                           std::vector<std::int16_t>& temporary)
+{
+    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+        return false;
+    }
+    InterpolateLevel(plane, stride, rows, cols, temporary);
+    return true;
+}
+
+bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                           LargeVector<std::int16_t>& temporary)
+{
+    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+        return false;
+    }
+    InterpolateLevel(plane, stride, rows, cols, temporary);
     return true;
 }
 

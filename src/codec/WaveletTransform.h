@@ -17,6 +17,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/LargeBuffer.h"
+
 namespace tamr {
 
 // Scale factors of one forward pass: `a` scales the 5-tap low-pass boundary forms,
@@ -51,10 +53,16 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 // or the temporary cannot be allocated.
 [[nodiscard]] bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                 std::vector<std::int16_t>& temporary);
+// The same with a temporary whose growth leaves it uninitialised: the inverse
+// writes every temporary sample before it reads it.
+[[nodiscard]] bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                LargeVector<std::int16_t>& temporary);
 
 // Rebuilds a level whose detail subbands were not coded: reads only the LL
 // quadrant and interpolates it to the whole region, halving the LL gain.
 [[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                          std::vector<std::int16_t>& temporary);
+[[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                         LargeVector<std::int16_t>& temporary);
 
 } // namespace tamr

@@ -52,19 +52,19 @@ void CDibImage::SetDefaultPalette()
     }
 }
 
-CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference) const
+CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference, bool withIndex) const
 {
     // 64-bit arithmetic: with 16-bit sides none of these can overflow.
     BlockParts parts;
     parts.working = std::uint64_t{width_} * (bitsPerPixel_ / 8u) * height_ + std::uint64_t{rowPad_} * height_;
-    parts.index = isColour_ == 1 ? (std::uint64_t{width_} + indexRowPad_) * height_ : 0;
+    parts.index = isColour_ == 1 && withIndex ? (std::uint64_t{width_} + indexRowPad_) * height_ : 0;
     parts.reference = withReference ? parts.working : 0;
     return parts;
 }
 
-CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference)
+CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference, bool withIndex)
 {
-    const auto [working, index, reference] = PixelBlockParts(withReference);
+    const auto [working, index, reference] = PixelBlockParts(withReference, withIndex);
     const std::uint64_t total = working + index + reference;
     if (total > kMaxPixelBlockBytes)
         return BlockResult::TooLarge;
@@ -203,7 +203,8 @@ void CDibImage::FinishLoad(const DisplaySettings& display)
     std::copy(working.begin(), working.end(), ReferencePixels().begin());
 }
 
-bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour)
+bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour,
+                                   bool withIndexImage)
 {
     *this = CDibImage();
     if (width == 0 || height == 0 || (isColour && bitsPerPixel != 24))
@@ -216,7 +217,7 @@ bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, st
     isColour_ = isColour ? 1 : 0;
     rowPad_ = RowPadFor(width_, bitsPerPixel_);
     indexRowPad_ = RowPadFor(width_, 8);
-    if (AllocatePixelBlock(false) != BlockResult::Allocated) {
+    if (AllocatePixelBlock(false, withIndexImage) != BlockResult::Allocated) {
         *this = CDibImage();
         return false;
     }

@@ -57,8 +57,10 @@ public:
 
     // Sets up headers and a zero-filled block without reference image for
     // decoded COD data; a colour image must have 24 bits, a gray one gets 8.
-    // Fails silently (the image stays empty).
-    bool AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour);
+    // Only a palette display draws the index image: without one the block
+    // need not hold it. Fails silently (the image stays empty).
+    bool AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour,
+                            bool withIndexImage = true);
 
     // The image shown while a COD image is decoded level by level: made like
     // an image for the codec's decoded data (with the fixed colour table for a
@@ -182,8 +184,8 @@ private:
         std::uint64_t reference = 0;
     };
     // Bytes of each buffer of the pixel block for the current size and depth.
-    BlockParts PixelBlockParts(bool withReference) const;
-    BlockResult AllocatePixelBlock(bool withReference);
+    BlockParts PixelBlockParts(bool withReference, bool withIndex = true) const;
+    BlockResult AllocatePixelBlock(bool withReference, bool withIndex = true);
 
     std::span<std::uint8_t> Part(std::size_t offset, std::size_t size)
     {

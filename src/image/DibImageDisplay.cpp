@@ -12,7 +12,7 @@ namespace tamr {
 
 bool CDibImage::BuildIndexImage(const DisplaySettings& display)
 {
-    if (isColour_ != 1 || !HasPixels())
+    if (isColour_ != 1 || !HasPixels() || IndexPixels().empty())
         return false;
     if (display.fixedPalette)
         return paletteBuilder_.Quantise(Pixels(), IndexPixels(), display.ditherEnabled, true, {}, kColourTableEntries,

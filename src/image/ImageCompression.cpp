@@ -8,7 +8,8 @@ namespace {
 bool AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display)
 {
     if (!image.AllocateForCodData(static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
-                                  static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour()))
+                                  static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour(),
+                                  display.paletteDisplay))
         return false;
     if (display.paletteDisplay)
         image.SetDefaultPalette();

@@ -32,31 +32,6 @@ QString ToQString(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The tool bar pictures, drawn for this program.
-QString ToolBarPicture(int id)
-{
-    switch (id) {
-    case ID_FILE_OPEN:
-        return QStringLiteral(":/res/icons/open.svg");
-    case ID_FILE_SAVE:
-        return QStringLiteral(":/res/icons/save.svg");
-    case ID_FILE_COMPRESS:
-        return QStringLiteral(":/res/icons/compress.svg");
-    case ID_FILE_STATISTICS:
-        return QStringLiteral(":/res/icons/statistics.svg");
-    case ID_FILE_PROPERTIES:
-        return QStringLiteral(":/res/icons/properties.svg");
-    case ID_FILE_PRINT:
-        return QStringLiteral(":/res/icons/print.svg");
-    case ID_APP_ABOUT:
-        return QStringLiteral(":/res/icons/about-button.svg");
-    case ID_HELP_FINDER:
-        return QStringLiteral(":/res/icons/help.svg");
-    default:
-        return {};
-    }
-}
-
 QList<QKeySequence> KeysOf(std::string_view keys)
 {
     QList<QKeySequence> sequences;
@@ -117,8 +92,8 @@ void CMainFrame::CreateActions()
         action->setShortcuts(KeysOf(command.keys));
         action->setCheckable(command.checkable);
         action->setData(command.id);
-        if (command.toolBar)
-            action->setIcon(SvgIcon(ToolBarPicture(command.id)));
+        if (!command.toolBarPicture.empty())
+            action->setIcon(SvgIcon(ToQString(command.toolBarPicture)));
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { app_.OnCommand(id); });
         // Keys work whichever menu is shown.

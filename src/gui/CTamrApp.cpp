@@ -63,6 +63,7 @@ CTamrApp::CTamrApp(Options options)
       viewEnvironment_{settings_, display_, prompterSlot_, sharedState_, options_.forcedScreenDepth, {}},
       recentFiles_(options_.iniPath.isEmpty() ? DefaultIniPath() : options_.iniPath, kRecentFileCount)
 {
+    RegisterCommands();
 }
 
 CTamrApp::~CTamrApp()
@@ -477,179 +478,10 @@ bool CTamrApp::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-CommandState CTamrApp::QueryCommand(int id) const
-{
-    const CTamrDoc* document = ActiveDocument();
-    const bool active = document != nullptr;
-    const bool hasImage = active && document->Image() != nullptr && document->Image()->HasPixels();
-    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount)
-        return {id - ID_FILE_MRU_FILE1 < recentFiles_.Files().size()};
-    switch (id) {
-    case ID_FILE_OPEN:
-    case ID_FILE_PRINT_SETUP:
-    case ID_APP_EXIT:
-    case ID_APP_ABOUT:
-    case ID_HELP_FINDER:
-    case ID_HELP:
-    case ID_CONTEXT_HELP:
-        return {true};
-    case ID_VIEW_TOOLBAR:
-        return {true, mainFrame_ && mainFrame_->ToolBar()->isVisibleTo(mainFrame_.get())};
-    case ID_VIEW_STATUS_BAR:
-        return {true, mainFrame_ && mainFrame_->statusBar()->isVisibleTo(mainFrame_.get())};
-    case ID_FILE_NEW:
-        return {!active};
-    case ID_FILE_SAVE:
-        return {active && document->OnUpdateFileSave()};
-    case ID_FILE_SAVE_AS:
-        return {active && document->OnUpdateFileSaveAs()};
-    case ID_FILE_CLOSE:
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW:
-    case ID_FILE_COMPRESS:
-    case ID_OPTIONS_EASY_SETUP:
-    case ID_OPTIONS_MASTER_SETUP:
-    case ID_VIEW_NO_ZOOM:
-    case ID_VIEW_ZOOM_IN:
-    case ID_VIEW_ZOOM_OUT:
-    case ID_WINDOW_NEW:
-    case ID_WINDOW_CASCADE:
-    case ID_WINDOW_TILE_HORZ:
-    case ID_WINDOW_ARRANGE:
-    case ID_FILE_PROPERTIES:
-    case ID_FILE_STATISTICS:
-        return {active};
-    // These change the pixels: a new, empty document has none.
-    case ID_OPTIONS_SHARPEN:
-    case ID_OPTIONS_FILTERS:
-        return {hasImage};
-    case ID_OPTIONS_DITHERING:
-        return {active, display_.ditherEnabled};
-    case ID_PALETTE_FIXED:
-        return {active, display_.fixedPalette};
-    case ID_PALETTE_CUSTOM:
-        return {active, display_.customPalette};
-    case ID_OPTIONS_INCREMENTAL:
-        return {active, settings_.incrementalDisplay};
-    default:
-        // Undo, Cut, Copy, Paste and the pane switches have nothing to act on.
-        return {false};
-    }
-}
-
 void CTamrApp::OnCommand(int id)
 {
-    if (!mainFrame_ || !QueryCommand(id).enabled)
-        return;
-    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount) {
-        OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+    if (mainFrame_ && commands_.RunIfEnabled(id))
         AfterCommand();
-        return;
-    }
-    CTamrView* view = ActiveView();
-    CTamrDoc* document = ActiveDocument();
-    switch (id) {
-    case ID_FILE_OPEN:
-        OnFileOpen();
-        break;
-    case ID_FILE_NEW:
-        OnFileNew();
-        break;
-    case ID_FILE_CLOSE:
-        OnFileClose();
-        break;
-    case ID_FILE_SAVE:
-        document->OnFileSave();
-        break;
-    case ID_FILE_SAVE_AS:
-        document->OnFileSaveAs();
-        break;
-    case ID_FILE_PRINT:
-        OnFilePrint();
-        break;
-    case ID_FILE_PRINT_PREVIEW:
-        OnFilePrintPreview();
-        break;
-    case ID_FILE_PRINT_SETUP:
-        OnFilePrintSetup();
-        break;
-    case ID_FILE_COMPRESS:
-        view->OnCompress();
-        break;
-    case ID_FILE_PROPERTIES:
-        RunImageInformation(view, *document);
-        break;
-    case ID_FILE_STATISTICS:
-        RunImageStatistics(view, *document);
-        break;
-    case ID_APP_EXIT:
-        mainFrame_->close();
-        break;
-    case ID_VIEW_TOOLBAR:
-        mainFrame_->ToolBar()->setVisible(!mainFrame_->ToolBar()->isVisibleTo(mainFrame_.get()));
-        break;
-    case ID_VIEW_STATUS_BAR:
-        mainFrame_->statusBar()->setVisible(!mainFrame_->statusBar()->isVisibleTo(mainFrame_.get()));
-        break;
-    case ID_VIEW_NO_ZOOM:
-        view->OnNoZoom();
-        break;
-    case ID_VIEW_ZOOM_IN:
-        view->OnZoomIn();
-        break;
-    case ID_VIEW_ZOOM_OUT:
-        view->OnZoomOut();
-        break;
-    case ID_OPTIONS_EASY_SETUP:
-        view->OnEasySetup();
-        break;
-    case ID_OPTIONS_MASTER_SETUP:
-        view->OnMasterSetup();
-        break;
-    case ID_OPTIONS_DITHERING:
-        view->OnDithering();
-        break;
-    case ID_PALETTE_FIXED:
-        view->OnFixedPalette();
-        break;
-    case ID_PALETTE_CUSTOM:
-        view->OnCustomPalette();
-        break;
-    case ID_OPTIONS_INCREMENTAL:
-        view->OnIncrementalDisplay();
-        break;
-    case ID_OPTIONS_SHARPEN:
-        view->OnSharpen();
-        break;
-    case ID_OPTIONS_FILTERS:
-        view->OnFilters();
-        break;
-    case ID_WINDOW_NEW:
-        OnWindowNew();
-        break;
-    case ID_WINDOW_CASCADE:
-        mainFrame_->MdiArea()->cascadeSubWindows();
-        break;
-    case ID_WINDOW_TILE_HORZ:
-        mainFrame_->MdiArea()->tileSubWindows();
-        break;
-    case ID_WINDOW_ARRANGE:
-        OnWindowArrange();
-        break;
-    case ID_APP_ABOUT:
-        OnAppAbout();
-        break;
-    case ID_HELP_FINDER:
-    case ID_HELP:
-        ShowHelpFinder();
-        break;
-    case ID_CONTEXT_HELP:
-        EnterHelpMode();
-        break;
-    default:
-        break;
-    }
-    AfterCommand();
 }
 
 void CTamrApp::AfterCommand()

@@ -13,6 +13,7 @@
 
 #include "codec/CodecSettings.h"
 #include "document/TamrDoc.h"
+#include "gui/CommandBindings.h"
 #include "gui/PrompterSlot.h"
 #include "gui/QtPrompter.h"
 #include "gui/RecentFileList.h"
@@ -27,11 +28,6 @@ class CChildFrame;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
-
-struct CommandState {
-    bool enabled = false;
-    bool checked = false;
-};
 
 class CTamrApp : public QObject {
     Q_OBJECT
@@ -91,9 +87,9 @@ public:
     void CloseDocumentWindows(CTamrDoc& document);
     void CloseAllDocuments();
 
-    // Commands by identifier.
+    // Commands by identifier: lookups in the bindings that RegisterCommands makes.
     void OnCommand(int id);
-    CommandState QueryCommand(int id) const;
+    CommandState QueryCommand(int id) const { return commands_.StateOf(id); }
 
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);
@@ -105,6 +101,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Every command's action and state, in one place (CTamrAppCommands.cpp).
+    void RegisterCommands();
     CChildFrame* CreateFrame(CTamrDoc& document);
     CTamrDoc* OpenDocument(const QString& path, const QString& nameForType);
     // Shows a new frame at a size that fits its picture, active.
@@ -138,6 +136,7 @@ private:
     ViewEnvironment viewEnvironment_;
     RecentFileList recentFiles_;
     std::function<QString()> chooseOpenFile_;
+    CommandBindings commands_;
     int untitledCount_ = 0;
     bool closingWithoutAsking_ = false;
     bool helpMode_ = false;

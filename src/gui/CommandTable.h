@@ -1,6 +1,6 @@
 #pragma once
 // Every command of the desktop program as data: identifier, menu text, keys,
-// tool bar membership and prompt; and the two menu bars built from them.
+// tool bar picture and prompt; and the two menu bars built from them.
 
 #include <span>
 #include <string_view>
@@ -58,11 +58,11 @@ inline constexpr int kRecentFileCount = 6;
 
 struct CommandInfo {
     int id;
-    std::string_view menuText; // "&Open...\tCtrl+O"; empty for commands reached by keys only
-    std::string_view keys;     // key sequences separated by ", " in portable text form
-    bool toolBar;              // has a tool bar button
-    std::string_view prompt;   // status bar text, then "\n" and the tool tip; may be empty
-    bool checkable;            // shows a check mark
+    std::string_view menuText;       // "&Open...\tCtrl+O"; empty for commands reached by keys only
+    std::string_view keys;           // key sequences separated by ", " in portable text form
+    std::string_view toolBarPicture; // resource path of its tool bar button; empty when it has none
+    std::string_view prompt;         // status bar text, then "\n" and the tool tip; may be empty
+    bool checkable;                  // shows a check mark
 };
 
 std::span<const CommandInfo> Commands();

@@ -20,6 +20,7 @@
 #include "gui/CTamrView.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
+#include "gui/ModalHelpKey.h"
 #include "gui/SvgArt.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/ViewDialogs.h"
@@ -71,6 +72,7 @@ CTamrApp::~CTamrApp()
     // Windows (and with them the views) go before the documents they show.
     if (helpMode_)
         LeaveHelpMode();
+    modalHelpKey_.reset();
     mainFrame_.reset();
     helpWindow_.reset();
     documents_.clear();
@@ -84,6 +86,7 @@ QString CTamrApp::DefaultIniPath()
 bool CTamrApp::InitInstance()
 {
     mainFrame_ = std::make_unique<CMainFrame>(*this);
+    modalHelpKey_ = std::make_unique<ModalHelpKey>([this] { ShowHelpFinder(); });
     mainFrame_->show();
     mainFrame_->UpdateCommandUI();
     return true;
@@ -429,6 +432,15 @@ void CTamrApp::ShowHelpFinder()
 {
     if (!helpWindow_)
         helpWindow_ = std::make_unique<HelpWindow>();
+    // Over a modal dialog the help must be modal too, or the dialog would
+    // keep it from being read; otherwise it stays beside the main window.
+    const QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality modality =
+        modal != nullptr && modal != helpWindow_.get() ? Qt::ApplicationModal : Qt::NonModal;
+    if (helpWindow_->windowModality() != modality) {
+        helpWindow_->hide();
+        helpWindow_->setWindowModality(modality);
+    }
     helpWindow_->ShowFinder();
 }
 

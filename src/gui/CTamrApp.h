@@ -28,6 +28,7 @@ class CChildFrame;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
+class ModalHelpKey;
 
 class CTamrApp : public QObject {
     Q_OBJECT
@@ -144,6 +145,7 @@ private:
     // Documents go after their windows: the main window is destroyed first.
     std::vector<std::unique_ptr<CTamrDoc>> documents_;
     std::unique_ptr<HelpWindow> helpWindow_;
+    std::unique_ptr<ModalHelpKey> modalHelpKey_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };
 

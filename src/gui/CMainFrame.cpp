@@ -15,7 +15,9 @@
 #include <algorithm>
 
 #include "gui/CChildFrame.h"
+#include "gui/CCompareFrame.h"
 #include "gui/CTamrApp.h"
+#include "gui/CompareView.h"
 #include "gui/KeyLockIndicators.h"
 #include "gui/SvgArt.h"
 
@@ -161,6 +163,10 @@ void CMainFrame::CreateStatusBar()
     messagePane_ = new QLabel(kIdleMessage, this);
     messagePane_->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(messagePane_, 1);
+    inspectorPane_ = new QLabel(this);
+    inspectorPane_->setObjectName(QStringLiteral("pixelInspector"));
+    inspectorPane_->hide();
+    statusBar()->addWidget(inspectorPane_);
     indicators_ = new KeyLockIndicators(this);
     statusBar()->addPermanentWidget(indicators_);
 }
@@ -175,8 +181,37 @@ void CMainFrame::ShowHelpModePrompt(bool on)
 
 CChildFrame* CMainFrame::ActiveFrame() const
 {
+    if (const CCompareFrame* compare = ActiveCompareFrame()) {
+        for (CChildFrame* frame : Frames()) {
+            if (&frame->Document() == compare->View().Document())
+                return frame;
+        }
+        return nullptr;
+    }
     auto* frame = qobject_cast<CChildFrame*>(mdiArea_->currentSubWindow());
     return frame != nullptr && frame->IsOpen() ? frame : nullptr;
+}
+
+CCompareFrame* CMainFrame::ActiveCompareFrame() const
+{
+    auto* frame = qobject_cast<CCompareFrame*>(mdiArea_->currentSubWindow());
+    return frame != nullptr && frame->isVisible() ? frame : nullptr;
+}
+
+std::vector<CCompareFrame*> CMainFrame::CompareFrames() const
+{
+    std::vector<CCompareFrame*> frames;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* frame = qobject_cast<CCompareFrame*>(window))
+            frames.push_back(frame);
+    }
+    return frames;
+}
+
+void CMainFrame::ShowInspection(const QString& text)
+{
+    inspectorPane_->setText(text);
+    inspectorPane_->setVisible(!text.isEmpty());
 }
 
 std::vector<CChildFrame*> CMainFrame::Frames() const
@@ -279,6 +314,8 @@ void CMainFrame::UpdateTitles()
         }
         frame->UpdateCaption(number, count);
     }
+    for (CCompareFrame* compare : CompareFrames())
+        compare->UpdateCaption();
     QString title = kMainTitle;
     if (const CChildFrame* active = ActiveFrame()) {
         title += active->isMaximized() ? QStringLiteral(" - [%1]").arg(active->windowTitle())

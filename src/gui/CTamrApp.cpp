@@ -16,8 +16,10 @@
 #include <algorithm>
 
 #include "gui/CChildFrame.h"
+#include "gui/CCompareFrame.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
+#include "gui/CompareView.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
@@ -128,7 +130,13 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
     // Captions and command states follow the document at once, also while a
     // dialog that compresses ("Test") is still open.
     connect(
-        view, &CTamrView::Updated, this, [this] { AfterCommand(); }, Qt::QueuedConnection);
+        view, &CTamrView::Updated, this,
+        [this] {
+            FollowCompareWindows();
+            AfterCommand();
+        },
+        Qt::QueuedConnection);
+    connect(view, &CTamrView::PixelsChanged, this, [this] { FollowCompareWindows(); });
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
         if (mainFrame_)
             mainFrame_->UpdateTitles();
@@ -166,12 +174,67 @@ void CTamrApp::OnFrameDestroyed()
 void CTamrApp::ReleaseDocumentsWithoutViews()
 {
     const auto unviewed = [](const std::unique_ptr<CTamrDoc>& document) { return document->Views().empty(); };
+    for (CCompareFrame* compare : mainFrame_ ? mainFrame_->CompareFrames() : std::vector<CCompareFrame*>{}) {
+        // A compare window goes with the last image window of its document.
+        CTamrDoc* document = compare->View().Document();
+        if (document != nullptr && document->Views().empty()) {
+            compare->View().Detach();
+            compare->close();
+        }
+    }
     for (const auto& document : documents_) {
         // The palette in use for drawing goes with its document.
         if (unviewed(document) && sharedState_.currentPalette == document->Palette())
             sharedState_.currentPalette = nullptr;
     }
     documents_.erase(std::remove_if(documents_.begin(), documents_.end(), unviewed), documents_.end());
+}
+
+CCompareFrame* CTamrApp::OpenCompareWindow()
+{
+    CTamrDoc* document = ActiveDocument();
+    if (document == nullptr || document->Image() == nullptr || !document->Image()->HasPixels())
+        return nullptr;
+    auto* view = new CompareView(*document);
+    auto* frame = new CCompareFrame(*view);
+    connect(view, &CompareView::Inspected, mainFrame_.get(), &CMainFrame::ShowInspection);
+    connect(frame, &QObject::destroyed, this, [this] {
+        if (mainFrame_) {
+            mainFrame_->ShowInspection({});
+            mainFrame_->UpdateCommandUI();
+        }
+    });
+    mainFrame_->MdiArea()->addSubWindow(frame);
+    frame->setWindowIcon(SvgIcon(QStringLiteral(":/res/icons/application-x-tamr-cod.svg")));
+    const QRect area = mainFrame_->MdiArea()->viewport()->rect();
+    frame->resize(std::max(320, area.width() * 4 / 5), std::max(240, area.height() * 4 / 5));
+    frame->show();
+    mainFrame_->MdiArea()->setActiveSubWindow(frame);
+    view->setFocus();
+    mainFrame_->UpdateCommandUI();
+    return frame;
+}
+
+CompareView* CTamrApp::ActiveCompareView() const
+{
+    CCompareFrame* frame = mainFrame_ ? mainFrame_->ActiveCompareFrame() : nullptr;
+    return frame != nullptr ? &frame->View() : nullptr;
+}
+
+void CTamrApp::FollowCompareWindows()
+{
+    if (!mainFrame_)
+        return;
+    for (CCompareFrame* compare : mainFrame_->CompareFrames())
+        compare->View().Follow();
+}
+
+void CTamrApp::ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view)
+{
+    if (CompareView* comparing = ActiveCompareView())
+        compare(*comparing);
+    else if (CTamrView* active = ActiveView())
+        view(*active);
 }
 
 CTamrDoc* CTamrApp::FindDocument(const QString& path) const

@@ -25,6 +25,8 @@ class QPrinter;
 namespace tamr::qt {
 
 class CChildFrame;
+class CCompareFrame;
+class CompareView;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
@@ -92,6 +94,11 @@ public:
     void OnCommand(int id);
     CommandState QueryCommand(int id) const { return commands_.StateOf(id); }
 
+    // A compare window for the active document, shown and active; null when
+    // the document has no picture.
+    CCompareFrame* OpenCompareWindow();
+    CompareView* ActiveCompareView() const;
+
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);
 
@@ -110,6 +117,10 @@ private:
     void ShowFrame(CChildFrame& frame);
     void OnFrameDestroyed();
     void ReleaseDocumentsWithoutViews();
+    // Compare windows take their document's pictures again after a change.
+    void FollowCompareWindows();
+    // Zoom commands go to the active compare window, else to the active view.
+    void ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view);
     void OnFileOpen();
     void OnFileNew();
     void OnFileClose();

@@ -1,6 +1,7 @@
 // Every command of the program bound to its action and its state. Adding a
 // command is a row in the command table and one Bind here.
 
+#include <QCursor>
 #include <QMdiArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -8,6 +9,7 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrApp.h"
 #include "gui/CTamrView.h"
+#include "gui/CompareView.h"
 #include "gui/dialogs/ViewDialogs.h"
 
 namespace tamr::qt {
@@ -77,6 +79,42 @@ void CTamrApp::RegisterCommands()
     commands_.Bind(ID_VIEW_NO_ZOOM, withDocument, onView(&CTamrView::OnNoZoom));
     commands_.Bind(ID_VIEW_ZOOM_IN, withDocument, onView(&CTamrView::OnZoomIn));
     commands_.Bind(ID_VIEW_ZOOM_OUT, withDocument, onView(&CTamrView::OnZoomOut));
+
+    // The zoom additions act on the active compare window, else on the active view.
+    const auto pointerIn = [](QWidget& widget) -> std::optional<QPointF> {
+        const QPoint at = widget.mapFromGlobal(QCursor::pos());
+        return widget.rect().contains(at) ? std::optional<QPointF>(at) : std::nullopt;
+    };
+    commands_.Bind(ID_VIEW_FIT_WINDOW, withPixels, [this] {
+        ZoomActive([](CompareView& compare) { compare.FitToWindow(); }, [](CTamrView& view) { view.FitToWindow(); });
+    });
+    commands_.Bind(ID_VIEW_ACTUAL_SIZE, withPixels, [this] {
+        ZoomActive([](CompareView& compare) { compare.ActualSize(); }, [](CTamrView& view) { view.ActualSize(); });
+    });
+    for (const auto& [id, direction] : {std::pair{ID_VIEW_ZOOM_STEP_IN, 1}, std::pair{ID_VIEW_ZOOM_STEP_OUT, -1}}) {
+        commands_.Bind(id, withPixels, [this, pointerIn, direction] {
+            ZoomActive([&](CompareView& compare) { compare.StepZoom(direction, pointerIn(*compare.Pane(0))); },
+                       [&](CTamrView& view) {
+                           const auto at = pointerIn(*view.viewport());
+                           view.StepZoom(direction, at ? std::optional<QPoint>(at->toPoint()) : std::nullopt);
+                       });
+        });
+    }
+
+    // Compare.
+    commands_.Bind(ID_COMPARE_WINDOW, withPixels, [this] { OpenCompareWindow(); });
+    for (const auto& [id, mode] :
+         {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},
+          std::pair{ID_COMPARE_DIFFERENCE, CompareMode::Difference},
+          std::pair{ID_COMPARE_HEAT_MAP, CompareMode::HeatMap}}) {
+        commands_.Bind(
+            id,
+            [this, mode] {
+                const CompareView* compare = ActiveCompareView();
+                return CommandState{compare != nullptr, compare != nullptr && compare->Mode() == mode};
+            },
+            [this, mode] { ActiveCompareView()->SetMode(mode); });
+    }
 
     // Options.
     commands_.Bind(ID_OPTIONS_EASY_SETUP, withDocument, onView(&CTamrView::OnEasySetup));

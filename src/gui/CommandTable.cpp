@@ -42,6 +42,25 @@ constexpr CommandInfo kCommands[] = {
     {ID_HELP_FINDER, "&Help Topics", "", ":/res/icons/help.svg", "List Help topics\nHelp Topics", false},
     {ID_APP_ABOUT, "&About tamr...", "", ":/res/icons/about-button.svg",
      "Display program information, version number and copyright\nAbout", false},
+    {ID_VIEW_FIT_WINDOW, "Fit to &Window", "", "", "Show the whole picture in the window\nFit to Window", false},
+    {ID_VIEW_ACTUAL_SIZE, "&Actual Size\tCtrl+0", "Ctrl+0", "", "Show one picture pixel per screen pixel\nActual Size",
+     false},
+    {ID_VIEW_ZOOM_STEP_IN, "Zoom In &Step\tCtrl++", "Ctrl++, Ctrl+=", "",
+     "Magnify one step about the mouse pointer\nZoom In Step", false},
+    {ID_VIEW_ZOOM_STEP_OUT, "Zoom Out S&tep\tCtrl+-", "Ctrl+-", "",
+     "Reduce one step about the mouse pointer\nZoom Out Step", false},
+    {ID_VIEW_FIGURES, "&Figures Panel", "", "",
+     "Show or hide the panel of figures and the quality slider\nFigures Panel", true},
+    {ID_COMPARE_WINDOW, "&Compare Window", "", "",
+     "Open a window comparing the original picture with the compressed one\nCompare Window", false},
+    {ID_COMPARE_SIDE_BY_SIDE, "&Side by Side", "", "",
+     "Show the original and the compressed picture side by side\nSide by Side", true},
+    {ID_COMPARE_SPLIT, "S&plit", "", "", "Show the original left and the compressed picture right of a divider\nSplit",
+     true},
+    {ID_COMPARE_DIFFERENCE, "&Difference", "", "", "Show the difference between the pictures, amplified\nDifference",
+     true},
+    {ID_COMPARE_HEAT_MAP, "&Heat Map", "", "", "Show the difference between the pictures as a heat map\nHeat Map",
+     true},
     {ID_FILE_NEW, "", "Ctrl+N", "", "Create a new document\nNew", false},
     {ID_HELP, "", "F1", "", "Display help for current task or command\nHelp", false},
     {ID_CONTEXT_HELP, "", "Shift+F1", "", "Display help for clicked on buttons, menus and windows\nHelp", false},
@@ -92,21 +111,25 @@ constexpr MenuItem kFile[] = {Command(ID_FILE_OPEN),
                               kRecentFiles,
                               kSeparator,
                               Command(ID_APP_EXIT)};
-constexpr MenuItem kView[] = {Command(ID_VIEW_TOOLBAR), Command(ID_VIEW_STATUS_BAR), Command(ID_VIEW_NO_ZOOM),
-                              Command(ID_VIEW_ZOOM_IN), Command(ID_VIEW_ZOOM_OUT)};
+constexpr MenuItem kView[] = {
+    Command(ID_VIEW_TOOLBAR),       Command(ID_VIEW_STATUS_BAR),  Command(ID_VIEW_NO_ZOOM),
+    Command(ID_VIEW_ZOOM_IN),       Command(ID_VIEW_ZOOM_OUT),    kSeparator,
+    Command(ID_VIEW_FIT_WINDOW),    Command(ID_VIEW_ACTUAL_SIZE), Command(ID_VIEW_ZOOM_STEP_IN),
+    Command(ID_VIEW_ZOOM_STEP_OUT), Command(ID_VIEW_FIGURES)};
 constexpr MenuItem kPalette[] = {Command(ID_PALETTE_FIXED), Command(ID_PALETTE_CUSTOM)};
 constexpr MenuItem kOptions[] = {Command(ID_OPTIONS_EASY_SETUP),  Command(ID_OPTIONS_MASTER_SETUP),
                                  Command(ID_OPTIONS_DITHERING),   {K::Popup, 0, "Color &Palette", kPalette},
                                  Command(ID_OPTIONS_INCREMENTAL), Command(ID_OPTIONS_SHARPEN),
                                  Command(ID_OPTIONS_FILTERS)};
+constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),       kSeparator,
+                                 Command(ID_COMPARE_SIDE_BY_SIDE), Command(ID_COMPARE_SPLIT),
+                                 Command(ID_COMPARE_DIFFERENCE),   Command(ID_COMPARE_HEAT_MAP)};
 constexpr MenuItem kWindow[] = {Command(ID_WINDOW_NEW), Command(ID_WINDOW_CASCADE), Command(ID_WINDOW_TILE_HORZ),
                                 Command(ID_WINDOW_ARRANGE), kWindowList};
 constexpr MenuItem kHelp[] = {Command(ID_HELP_FINDER), kSeparator, Command(ID_APP_ABOUT)};
-constexpr MenuItem kMenuDocument[] = {{K::Popup, 0, "&File", kFile},
-                                      {K::Popup, 0, "&View", kView},
-                                      {K::Popup, 0, "&Options", kOptions},
-                                      {K::Popup, 0, "&Window", kWindow},
-                                      {K::Popup, 0, "&Help", kHelp}};
+constexpr MenuItem kMenuDocument[] = {{K::Popup, 0, "&File", kFile},       {K::Popup, 0, "&View", kView},
+                                      {K::Popup, 0, "&Options", kOptions}, {K::Popup, 0, "&Compare", kCompare},
+                                      {K::Popup, 0, "&Window", kWindow},   {K::Popup, 0, "&Help", kHelp}};
 
 } // namespace
 

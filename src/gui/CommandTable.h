@@ -51,6 +51,17 @@ enum CommandId : int {
     ID_VIEW_ZOOM_OUT = 32793,
     ID_VIEW_NO_ZOOM = 32794,
     ID_OPTIONS_FILTERS = 32795,
+    // The workbench's additions: zoom steps, the figures panel and the compare window.
+    ID_VIEW_FIT_WINDOW = 33001,
+    ID_VIEW_ACTUAL_SIZE = 33002,
+    ID_VIEW_ZOOM_STEP_IN = 33003,
+    ID_VIEW_ZOOM_STEP_OUT = 33004,
+    ID_VIEW_FIGURES = 33005,
+    ID_COMPARE_WINDOW = 33010,
+    ID_COMPARE_SIDE_BY_SIDE = 33011,
+    ID_COMPARE_SPLIT = 33012,
+    ID_COMPARE_DIFFERENCE = 33013,
+    ID_COMPARE_HEAT_MAP = 33014,
 };
 
 // The recent-file list shows at most this many entries (ID_FILE_MRU_FILE1 onwards).

@@ -13,19 +13,13 @@
 #include "image/DisplaySettings.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelPlaneViews.h"
+#include "image/QualityFigures.h"
 #include "platform/ByteBlock.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
 
 class WaveletCodec;
-
-// How far the working image is from the image as loaded.
-struct QualityFigures {
-    double psnr = 0;           // dB; infinite when nothing changed
-    int largestDifference = 0; // largest byte difference
-    double meanSquaredError = 0;
-};
 
 // The info header followed by room for 257 colour-table entries; entries 0 to
 // 255 are used. Zero-filled when the image is made, so entries a source does

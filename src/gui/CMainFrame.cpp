@@ -16,6 +16,7 @@
 
 #include "gui/CChildFrame.h"
 #include "gui/CCompareFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CTamrApp.h"
 #include "gui/CompareView.h"
 #include "gui/KeyLockIndicators.h"
@@ -64,6 +65,10 @@ CMainFrame::CMainFrame(CTamrApp& app, QWidget* parent) : QMainWindow(parent), ap
         documentMenus_.push_back(BuildMenu(popup));
     CreateToolBar();
     CreateStatusBar();
+    figuresPanel_ = new CFiguresPanel(app_.Settings(), this);
+    addDockWidget(Qt::RightDockWidgetArea, figuresPanel_);
+    figuresPanel_->hide();
+    connect(figuresPanel_, &CFiguresPanel::Compressed, this, &CMainFrame::UpdateCommandUI);
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
     // A maximized child frame names itself in the main title its own way; the
@@ -247,6 +252,7 @@ void CMainFrame::UpdateCommandUI()
     }
     UpdateRecentFiles();
     UpdateTitles();
+    figuresPanel_->ShowDocument(app_.ActiveDocument());
 }
 
 void CMainFrame::UpdateRecentFiles()

@@ -18,6 +18,7 @@ namespace tamr::qt {
 
 class CChildFrame;
 class CCompareFrame;
+class CFiguresPanel;
 class CTamrApp;
 class KeyLockIndicators;
 
@@ -46,6 +47,7 @@ public:
     // The pixel inspector's pane of the status bar; hidden while empty.
     void ShowInspection(const QString& text);
     QLabel* InspectorPane() const { return inspectorPane_; }
+    CFiguresPanel* FiguresPanel() const { return figuresPanel_; }
     std::vector<CChildFrame*> Frames() const;
     // The document menu is shown while a child frame is active.
     bool ShowsDocumentMenu() const { return showsDocumentMenu_; }
@@ -76,6 +78,7 @@ private:
     QToolBar* toolBar_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* inspectorPane_ = nullptr;
+    CFiguresPanel* figuresPanel_ = nullptr;
     KeyLockIndicators* indicators_ = nullptr;
     std::map<int, QAction*> actions_;
     std::array<QAction*, kRecentFileCount> recentFileActions_{};

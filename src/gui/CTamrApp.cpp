@@ -17,6 +17,7 @@
 
 #include "gui/CChildFrame.h"
 #include "gui/CCompareFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
@@ -183,6 +184,8 @@ void CTamrApp::ReleaseDocumentsWithoutViews()
         }
     }
     for (const auto& document : documents_) {
+        if (unviewed(document) && mainFrame_)
+            mainFrame_->FiguresPanel()->Forget(*document);
         // The palette in use for drawing goes with its document.
         if (unviewed(document) && sharedState_.currentPalette == document->Palette())
             sharedState_.currentPalette = nullptr;

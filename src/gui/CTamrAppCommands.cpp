@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrApp.h"
 #include "gui/CTamrView.h"
@@ -100,6 +101,13 @@ void CTamrApp::RegisterCommands()
                        });
         });
     }
+
+    commands_.Bind(
+        ID_VIEW_FIGURES,
+        [this] {
+            return CommandState{true, mainFrame_ && mainFrame_->FiguresPanel()->isVisibleTo(mainFrame_.get())};
+        },
+        [this] { mainFrame_->FiguresPanel()->setVisible(!mainFrame_->FiguresPanel()->isVisibleTo(mainFrame_.get())); });
 
     // Compare.
     commands_.Bind(ID_COMPARE_WINDOW, withPixels, [this] { OpenCompareWindow(); });

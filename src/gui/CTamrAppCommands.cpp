@@ -110,7 +110,15 @@ void CTamrApp::RegisterCommands()
         [this] { mainFrame_->FiguresPanel()->setVisible(!mainFrame_->FiguresPanel()->isVisibleTo(mainFrame_.get())); });
 
     // Compare.
-    commands_.Bind(ID_COMPARE_WINDOW, withPixels, [this] { OpenCompareWindow(); });
+    // A picture made from COD data has no original to compare with.
+    commands_.Bind(
+        ID_COMPARE_WINDOW,
+        [this] {
+            const CTamrDoc* document = ActiveDocument();
+            return CommandState{document != nullptr && document->Image() != nullptr &&
+                                !document->Image()->ReferencePixels().empty()};
+        },
+        [this] { OpenCompareWindow(); });
     for (const auto& [id, mode] :
          {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},
           std::pair{ID_COMPARE_DIFFERENCE, CompareMode::Difference},

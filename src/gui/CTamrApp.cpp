@@ -138,6 +138,10 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
         },
         Qt::QueuedConnection);
     connect(view, &CTamrView::PixelsChanged, this, [this] { FollowCompareWindows(); });
+    connect(view, &CTamrView::Inspected, this, [this](const QString& text) {
+        if (mainFrame_)
+            mainFrame_->ShowInspection(text);
+    });
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
         if (mainFrame_)
             mainFrame_->UpdateTitles();

@@ -5,7 +5,9 @@
 
 # What tamr opens, whatever the name's letter case (_filedir also tries the
 # upper-case form).
-_tamr_cli_pictures='@(bmp|cod|tga|gif|jpg|jpeg)'
+_tamr_cli_pictures='@(bmp|cod|tga|gif|jpg|jpeg|png|ppm|pgm|pnm)'
+# What tamr writes a shown picture as.
+_tamr_cli_written='@(bmp|png|ppm|pgm)'
 
 # The sixteen entries of the Filters list, for filter --name.
 _tamr_cli_filters='Edge enhance
@@ -50,18 +52,20 @@ _tamr_cli_option_table()
 }
 
 # The kind of file a subcommand takes at a position among its arguments:
-# picture, cod, bmp, coded (a COD or BMP name), any (a subcommand this script
+# picture, cod, bmp (a written picture: BMP, PNG or PNM), coded (a COD name
+# or a written picture's), any (a subcommand this script
 # does not know yet) or none.
 _tamr_cli_file_kind()
 {
     case $1:$2 in
     batch:*) echo picture ;;
-    info:0 | stats:0) echo picture ;;
+    info:0 | stats:0 | sweep:0 | compare:0 | compare:1) echo picture ;;
     decompress:0) echo cod ;;
     compress:0 | roundtrip:0 | convert:0 | palette:0 | filter:0 | sharpen:0) echo picture ;;
     compress:1) echo coded ;;
     roundtrip:1 | decompress:1 | convert:1 | palette:1 | filter:1 | sharpen:1) echo bmp ;;
-    info:* | stats:* | compress:* | roundtrip:* | decompress:* | convert:* | palette:* | filter:* | sharpen:*)
+    info:* | stats:* | compress:* | roundtrip:* | decompress:* | convert:* | palette:* | filter:* | sharpen:* | \
+        compare:* | sweep:*)
         echo none ;;
     *) echo any ;;
     esac
@@ -100,7 +104,9 @@ _tamr_cli()
     if [[ -n $prev && ${takes[$prev]-} == 1 ]]; then
         case $prev in
         --out) _filedir -d ;;
-        --decoded) _filedir bmp ;;
+        --decoded) _filedir "$_tamr_cli_written" ;;
+        --diff) _filedir bmp ;;
+        --svg) _filedir svg ;;
         --name)
             local typed=${cur//\\ / } match
             typed=${typed#[\"\']}
@@ -132,8 +138,8 @@ _tamr_cli()
     case $(_tamr_cli_file_kind "$subcommand" "$position") in
     picture) _filedir "$_tamr_cli_pictures" ;;
     cod) _filedir cod ;;
-    bmp) _filedir bmp ;;
-    coded) _filedir '@(cod|bmp)' ;;
+    bmp) _filedir "$_tamr_cli_written" ;;
+    coded) _filedir '@(cod|bmp|png|ppm|pgm)' ;;
     any) _filedir ;;
     esac
 } &&

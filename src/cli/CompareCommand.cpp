@@ -54,7 +54,7 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
 {
     CLI::App* command = app.add_subcommand(
         "compare", "Print PSNR, PSNR-Y, MSE, largest difference and SSIM of two pictures of one size and depth");
-    command->add_option("A", options.first, "the first picture (BMP, TGA, GIF, JPEG or COD)")->required();
+    command->add_option("A", options.first, "the first picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
     command->add_option("B", options.second, "the second picture")->required();
     command->add_flag("--json", options.json, "print the figures as one JSON object");
     command->add_option("--diff", options.diff, "also write the amplified difference |A - B| as a BMP file");

@@ -180,7 +180,7 @@ CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
 {
     CLI::App* command = app.add_subcommand(
         "sweep", "Code a picture at many qualities with tamr, JPEG, JPEG 2000 and WebP and measure every point");
-    command->add_option("PICTURE", options.input, "the picture (BMP, TGA, GIF or JPEG)")->required();
+    command->add_option("PICTURE", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG or PNM)")->required();
     command->add_option("--qualities", options.qualities, "FIRST:LAST:STEP or a list Q1,Q2,... of quality factors")
         ->capture_default_str();
     command->add_option("--peers", options.peers, "the other codecs: jpeg, jp2, webp, separated by commas, or none")

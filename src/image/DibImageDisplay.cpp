@@ -34,14 +34,6 @@ void CDibImage::BuildDisplayIndexImage(const DisplaySettings& display)
     quantiseSeconds_ = stopwatch.Elapsed();
 }
 
-bool CDibImage::RebuildIndexImage(bool paletteDevice, const DisplaySettings& display)
-{
-    if (!paletteDevice || isColour_ != 1)
-        return false;
-    SetDefaultPalette();
-    return BuildIndexImage(display);
-}
-
 std::vector<std::uint8_t> CDibImage::WriteIndexBmp() const
 {
     const auto indices = IndexPixels();

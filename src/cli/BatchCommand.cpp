@@ -13,6 +13,7 @@
 
 #include "cli/CliSession.h"
 #include "codec/QualityFactor.h"
+#include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
 
 namespace tamr {
@@ -38,7 +39,7 @@ BatchResult CompressOne(const std::filesystem::path& input, const std::filesyste
     if (document && document->SourceType() == FileType::Cod)
         messages << "already a COD file\n";
     else if (document && !document->Compress())
-        messages << "Errors occur during compressing/Decompressing\n";
+        messages << kCompressErrorMessage << '\n';
     else if (document) {
         // Taken before the save: its figures are those of the compression.
         result.figures = Figures(*document);

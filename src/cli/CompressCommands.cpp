@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
 #include "codec/QualityFactor.h"
+#include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
 
 namespace tamr {
@@ -20,14 +21,14 @@ void AddInputOutput(CLI::App& command, CompressOptions& options, const char* out
 
 void ShowCompressError(Prompter& prompter)
 {
-    prompter.ShowMessage({"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+    prompter.ShowMessage(CompressErrorBox());
 }
 
 bool CompressAt(CTamrDoc& document, CodecSettings& settings, int quality)
 {
     settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(settings);
-    return document.Compress();
+    return document.Compress().Ok();
 }
 
 // The highest quality whose file fits the size, or the lowest whose PSNR reaches

@@ -1,21 +1,15 @@
 // Save, Save As and the save on closing: COD or BMP chosen by the name.
 
-#include <algorithm>
-#include <cctype>
 #include <fstream>
 
+#include "document/DocumentMessages.h"
+#include "document/LowerCase.h"
 #include "document/TamrDoc.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 std::string LastFour(const std::string& text)
 {
@@ -44,7 +38,7 @@ CTamrDoc::Writer CTamrDoc::WriterFor(const std::string& lowerCaseName)
 
 void CTamrDoc::ShowCannotSave()
 {
-    environment_.prompter.ShowError("Cannot Save to the file!!", "Error");
+    environment_.prompter.ShowError(std::string(kCannotSaveMessage), "Error");
 }
 
 bool CTamrDoc::ConfirmBitDepth()
@@ -142,7 +136,7 @@ bool CTamrDoc::OnFileSaveAs()
     // coded data without the edits.
     const bool editsKept = !imageEdited_ || WriterFor(lowered) != Writer::Cod;
     if (!kindAccepted || !editsKept) {
-        environment_.prompter.ShowError("The file is not this type!!", "Error");
+        environment_.prompter.ShowError(std::string(kNotThisTypeMessage), "Error");
         return false;
     }
     if (TitleExtension() != ".cod" && !ConfirmBitDepth())

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "document/DocumentMessages.h"
 #include "gui/ImagePrinting.h"
 #include "gui/PictureImage.h"
 #include "gui/dialogs/ViewDialogs.h"
@@ -304,8 +305,7 @@ void CTamrView::OnCompress()
 {
     BusyGuard busy(*this);
     if (!document_.Compress())
-        environment_.prompter.ShowMessage(
-            {"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+        environment_.prompter.ShowMessage(CompressErrorBox());
 }
 
 void CTamrView::OnEasySetup()

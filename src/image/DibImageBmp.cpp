@@ -64,18 +64,19 @@ std::size_t TableEntryCount(const BmpLayout& layout, std::uint32_t offBits)
 
 } // namespace
 
-bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& display)
+Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& display,
+                          const Limits& limits)
 {
     *this = CDibImage();
-    auto fail = [this] {
+    auto fail = [this](FailureKind kind) {
         *this = CDibImage();
-        return false;
+        return kind;
     };
 
     ByteReader reader(file);
     BitmapFileHeader fileHeader = ReadFileHeader(reader);
     if (fileHeader.bfType != kBmpTypeBM && fileHeader.bfType != kBmpTypeMB)
-        return fail();
+        return fail(FailureKind::Unsupported);
 
     BmpLayout layout;
     switch (ReadLayout(file, layout)) {
@@ -83,19 +84,19 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
         break;
     case HeaderProblem::Incomplete:
         ShowImageError(prompter, kHeaderIncompleteMessage);
-        return fail();
+        return fail(FailureKind::Truncated);
     case HeaderProblem::UnknownKind:
         ShowImageError(prompter, kHeaderUnknownMessage);
-        return fail();
+        return fail(FailureKind::Unsupported);
     }
     const BitmapInfoHeader& header = layout.header;
     if (header.biBitCount != 8 && header.biBitCount != 24) {
         ShowImageError(prompter, kDepthMessage);
-        return fail();
+        return fail(FailureKind::Unsupported);
     }
     if (header.biCompression != 0) {
         ShowImageError(prompter, kCompressedMessage);
-        return fail();
+        return fail(FailureKind::Unsupported);
     }
 
     // Entries the file does not hold stay zero.
@@ -107,15 +108,15 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
     // A pixel area the file holds only in part leaves the rest zero.
     const auto rows =
         fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
-    if (!BeginLoad(header, rows.size(), prompter))
-        return fail();
+    if (const Status begun = BeginLoad(header, rows.size(), limits, prompter); !begun)
+        return fail(begun.Failure());
     LoadRows(rows, header.biHeight < 0);
     FinishLoad(display);
 
     fileHeader_ = fileHeader;
     fileHeader_.bfSize =
         static_cast<std::uint32_t>(std::min<std::size_t>(file.size(), std::numeric_limits<std::uint32_t>::max()));
-    return true;
+    return {};
 }
 
 std::vector<std::uint8_t> CDibImage::WriteBmp() const

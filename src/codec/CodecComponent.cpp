@@ -192,13 +192,8 @@ SubbandRect CodecComponent::LowPassBand() const
 
 bool CodecComponent::ForwardTransform()
 {
-    std::vector<float> values;
+    std::vector<float> values(plane_.begin(), plane_.end());
     std::vector<float> lineBuffer;
-    try {
-        values.assign(plane_.begin(), plane_.end());
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
 
     for (int k = 0; k < levels_; ++k) {
         if (!ForwardLevel(values, static_cast<std::size_t>(width_), height_ >> k, width_ >> k, lineBuffer))
@@ -371,12 +366,8 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
         return position;
     }
     std::vector<std::int8_t> symbols;
-    try {
-        const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
-        symbols.reserve(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
+    symbols.reserve(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
     const std::size_t start = position;
     if (n == 0) {
         const auto next = EncodeBand(out, position, LowPassBand(), 3 * levels_, 1, symbols);
@@ -484,14 +475,10 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         return position;
     // One buffer serves every level: it only grows, level after level.
     std::vector<std::int8_t>& symbols = symbolBuffer_;
-    try {
-        const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
-        const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
-        if (symbols.size() < needed)
-            symbols = std::vector<std::int8_t>(needed);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
+    const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
+    if (symbols.size() < needed)
+        symbols = std::vector<std::int8_t>(needed);
 
     // Only reading the header, the stream and the end marker counts as entropy decoding.
     for (int b = 0; b < bandCount; ++b) {

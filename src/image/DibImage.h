@@ -81,7 +81,7 @@ public:
     bool ShowLevel(const WaveletCodec& codec, int level, const DisplaySettings& display);
 
     // The whole BMP file of the working image, with a 40-byte info header; the
-    // caller writes it. Empty when the image has no pixels or memory is short.
+    // caller writes it. Empty when the image has no pixels.
     std::vector<std::uint8_t> WriteBmp() const;
     // The index image as an 8-bit BMP file with the colour table as its
     // palette: what a palette display shows. Empty for an image without one.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <new>
 
 #include "image/DibImage.h"
 #include "image/ImageMessages.h"
@@ -133,20 +132,16 @@ std::vector<std::uint8_t> CDibImage::WriteBmp() const
     header.biClrUsed = 0;
 
     const auto pixels = Pixels().first(std::min<std::size_t>(info_.header.biSizeImage, Pixels().size()));
-    try {
-        std::vector<std::uint8_t> bytes;
-        bytes.reserve(fileHeader.bfOffBits + pixels.size());
-        ByteWriter writer(bytes);
-        WriteFileHeader(writer, fileHeader);
-        WriteInfoHeader(writer, header);
-        if (gray)
-            for (const RgbQuad& entry : ColourTable())
-                WriteRgbQuad(writer, entry);
-        writer.Bytes(pixels);
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(fileHeader.bfOffBits + pixels.size());
+    ByteWriter writer(bytes);
+    WriteFileHeader(writer, fileHeader);
+    WriteInfoHeader(writer, header);
+    if (gray)
+        for (const RgbQuad& entry : ColourTable())
+            WriteRgbQuad(writer, entry);
+    writer.Bytes(pixels);
+    return bytes;
 }
 
 } // namespace tamr

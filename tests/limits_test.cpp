@@ -5,8 +5,13 @@
 #include <cstdint>
 #include <limits>
 
+#include "codec/CodecSettings.h"
+#include "codec/WaveletCodec.h"
+#include "image/DibImage.h"
 #include "platform/CheckedSize.h"
 #include "platform/Limits.h"
+#include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {
@@ -38,6 +43,31 @@ TEST(LimitsTest, CheckedSizesRefuseOverflowAndWhatExceedsTheLimit)
     EXPECT_FALSE((CheckedSize(std::uint64_t{1} << 32) * (std::uint64_t{1} << 32) * 0 + 1).Within(kMax));
     EXPECT_FALSE((CheckedSize(kMax) + 1).Within(kMax));
     EXPECT_TRUE(CheckedSize(kMax).Exceeds(kMax - 1));
+}
+
+TEST(LimitsTest, TheDecodeLimitRefusesPicturesOfMoreBytesThanItAllows)
+{
+    // 4 × 3 colour pixels decode to 36 bytes.
+    test::BmpLayout layout;
+    layout.width = 4;
+    layout.height = 3;
+    layout.rows = test::RandomRows(4, 3, 3, 7);
+    const auto file = test::BuildBmp(layout);
+    ScriptedPrompter prompter;
+    CDibImage image;
+    const Status refused = image.ReadBmp(file, prompter, DisplaySettings{}, Limits{.maxDecodedBytes = 35});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.Failure(), FailureKind::TooLarge);
+    EXPECT_TRUE(refused.IsOverDecodeLimit());
+    EXPECT_FALSE(image.HasPixels());
+    EXPECT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_TRUE(image.ReadBmp(file, prompter, DisplaySettings{}, Limits{.maxDecodedBytes = 36}));
+
+    // A COD header of the same picture is refused before its data is looked at.
+    const CodecSettings settings;
+    const auto cod = WaveletCodec(settings, 4, 3, 24, true).WriteHeader();
+    EXPECT_TRUE(WaveletCodec(settings).ReadHeader(cod, Limits{.maxDecodedBytes = 35}).IsOverDecodeLimit());
+    EXPECT_TRUE(WaveletCodec(settings).ReadHeader(cod, Limits{.maxDecodedBytes = 36}));
 }
 
 } // namespace

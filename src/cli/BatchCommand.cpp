@@ -28,11 +28,12 @@ struct BatchResult {
     DocumentFigures figures;
 };
 
-BatchResult CompressOne(const std::filesystem::path& input, const std::filesystem::path& output, int quality)
+BatchResult CompressOne(const std::filesystem::path& input, const std::filesystem::path& output, int quality,
+                        const Limits& limits)
 {
     BatchResult result;
     std::ostringstream messages;
-    CliSession session(messages);
+    CliSession session(messages, limits);
     session.settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(session.settings);
     auto document = session.Open(input, messages);
@@ -127,7 +128,7 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
     auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
             if (results[i].messages.empty())
-                results[i] = CompressOne(options.files[i], outputs[i], options.quality);
+                results[i] = CompressOne(options.files[i], outputs[i], options.quality, options.limits);
             progress.Advance();
         }
     };

@@ -175,7 +175,7 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
@@ -192,7 +192,7 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
 
 int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
@@ -206,7 +206,7 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
 
 int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     session.prompter.AnswerQuestionsYes(options.yes);
     session.settings.threads = options.threads;
     auto document = session.Open(options.input, err);
@@ -224,7 +224,7 @@ int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostre
 
 int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     auto document = session.Open(options.input, err);
     if (!document)
         return 1;

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <iostream>
+#include <optional>
 
 #include "cli/BatchCommand.h"
 #include "cli/CompressCommands.h"
@@ -16,6 +18,10 @@ int Run(int argc, char** argv)
 {
     CLI::App app{"tamr-cli: wavelet image compression from the command line"};
     app.require_subcommand(1);
+    std::optional<std::uint64_t> maxMegapixels;
+    app.add_option("--max-megapixels", maxMegapixels,
+                   "decode pictures of up to N million colour pixels (default: 256 MiB of decoded picture)")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000}));
     tamr::InfoOptions infoOptions;
     CLI::App* info = tamr::AddInfoCommand(app, infoOptions);
     tamr::CompressOptions compressOptions;
@@ -37,6 +43,13 @@ int Run(int argc, char** argv)
     tamr::SharpenOptions sharpenOptions;
     CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
     CLI11_PARSE(app, argc, argv);
+
+    tamr::Limits limits;
+    if (maxMegapixels)
+        limits.maxDecodedBytes = tamr::Limits::DecodedBytesFor(*maxMegapixels);
+    infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
+        convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
+            filterOptions.limits = sharpenOptions.limits = limits;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);

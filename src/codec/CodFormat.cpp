@@ -166,6 +166,9 @@ Status WaveletCodec::ReadHeader(std::span<const std::uint8_t> file, const Limits
     }
     if ((CheckedSize(Padded(width, levels)) * Padded(height, levels)).Exceeds(limits.maxPlaneSamples))
         return FailureKind::TooLarge;
+    if (!limits.DecodeAllowed(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
+                              static_cast<std::uint64_t>(bits / 8)))
+        return Status::OverDecodeLimit();
     if (dataStart > file.size() || dataSize > file.size() - dataStart)
         return FailureKind::Truncated;
 

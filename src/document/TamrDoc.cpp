@@ -57,7 +57,7 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::st
 {
     const auto file = ReadFileBytes(path, environment_.limits);
     if (!file)
-        return file.Failure(); // cannot be opened: no message
+        return file.AsStatus(); // cannot be opened: no message
     const FileType type = DetectFileType(*file, nameForType);
     Status opened;
     // Opening is where reading meets the user: memory that runs out anywhere
@@ -156,7 +156,7 @@ Status CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
         block = CTgaReader().Read(file, environment_.prompter, environment_.limits);
         if (!block) {
             environment_.prompter.ShowError(std::string(kReadErrorMessage), "");
-            return block.Failure();
+            return block.AsStatus();
         }
     } else {
         // The reader tells the user about the files it refuses knowingly; a
@@ -166,7 +166,7 @@ Status CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
         if (!block) {
             if (reader.MessagesShown() == 0)
                 environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
-            return block.Failure();
+            return block.AsStatus();
         }
     }
     if (const Status loaded = ImageFromPackedBlock(*block); !loaded)
@@ -183,7 +183,7 @@ Status CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
     const TimeStamp t0 = Now();
     const auto block = ReadJpeg(file, environment_.prompter, environment_.limits);
     if (!block)
-        return block.Failure();
+        return block.AsStatus();
     if (const Status loaded = ImageFromPackedBlock(*block); !loaded)
         return loaded;
     const TimeStamp t1 = Now();
@@ -242,7 +242,7 @@ Status CTamrDoc::Compress()
             times = FailureKind::OutOfMemory;
         }
         if (!times)
-            return times.Failure();
+            return times.AsStatus();
         compressSeconds_ = times->compressSeconds;
         decompressSeconds_ = times->decompressSeconds;
     }

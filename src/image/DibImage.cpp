@@ -116,6 +116,10 @@ Status CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytes
         ShowImageError(prompter, kPictureMissingMessage);
         return FailureKind::Truncated;
     }
+    if (!limits.DecodeAllowed(width_, height_, bitsPerPixel_ / 8u)) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return Status::OverDecodeLimit();
+    }
 
     switch (AllocatePixelBlock(true, limits)) {
     case BlockResult::Allocated:

@@ -67,9 +67,9 @@ Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter
                           const Limits& limits)
 {
     *this = CDibImage();
-    auto fail = [this](FailureKind kind) {
+    auto fail = [this](Status failure) {
         *this = CDibImage();
-        return kind;
+        return failure;
     };
 
     ByteReader reader(file);
@@ -108,7 +108,7 @@ Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter
     const auto rows =
         fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
     if (const Status begun = BeginLoad(header, rows.size(), limits, prompter); !begun)
-        return fail(begun.Failure());
+        return fail(begun);
     LoadRows(rows, header.biHeight < 0);
     FinishLoad(display);
 

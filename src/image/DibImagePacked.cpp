@@ -12,9 +12,9 @@ Status CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter&
                                   const DisplaySettings& display, const Limits& limits)
 {
     *this = CDibImage();
-    auto fail = [this](FailureKind kind) {
+    auto fail = [this](Status failure) {
         *this = CDibImage();
-        return kind;
+        return failure;
     };
     // A block without a whole header is a reader's fault, not the user's: no message.
     if (block.size() < kInfoHeaderSize)
@@ -34,7 +34,7 @@ Status CDibImage::LoadPackedBlock(std::span<const std::uint8_t> block, Prompter&
     const auto rows = rowsOffset < block.size() ? block.subspan(static_cast<std::size_t>(rowsOffset))
                                                 : std::span<const std::uint8_t>();
     if (const Status begun = BeginLoad(header, rows.size(), limits, prompter); !begun)
-        return fail(begun.Failure());
+        return fail(begun);
     LoadRows(rows, header.biHeight < 0);
     FinishLoad(display);
 

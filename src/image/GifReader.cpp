@@ -254,6 +254,11 @@ Result<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter&
         ShowImageError(prompter, kPictureMissingMessage);
         return FailureKind::Truncated;
     }
+    // One byte of index per pixel here; the image checks again at the depth it expands to.
+    if (!limits.DecodeAllowed(descriptor.width, descriptor.height, 1)) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return Status::OverDecodeLimit();
+    }
 
     const std::uint16_t bits = OutputBitsFor(tableBits);
     const std::uint64_t stride = RowStride(descriptor.width, bits);

@@ -24,7 +24,7 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
 {
     const TimeStamp t0 = Now();
     if (const Status prepared = codec.PrepareEncode(settings); !prepared)
-        return prepared.Failure();
+        return prepared;
     TimeStamp t1;
     if (settings.qualityFactor == 100) {
         if (!image.EncodeLosslessPlanes(codec))
@@ -37,14 +37,14 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
         if (!image.ConvertToPlanes(codec))
             return FailureKind::Corrupt;
         if (const Status encoded = codec.EncodeAll(); !encoded)
-            return encoded.Failure();
+            return encoded;
         t1 = Now();
         Status decoded = codec.DecodeAll(onLevel);
         if (decoded && !image.ConvertDecodedPlanes(codec, display))
             decoded = FailureKind::Corrupt;
         codec.ReleasePlanes();
         if (!decoded)
-            return decoded.Failure();
+            return decoded;
     }
     const TimeStamp t2 = Now();
     return CompressionTimes{ElapsedSeconds(t0, t1), ElapsedSeconds(t1, t2)};

@@ -19,7 +19,16 @@
 namespace tamr {
 namespace {
 
-enum class DecodeResult { Decoded, DecoderFailed, NotSupported, NotColour, TooLarge, NoMemory, PictureMissing };
+enum class DecodeResult {
+    Decoded,
+    DecoderFailed,
+    NotSupported,
+    NotColour,
+    TooLarge,
+    OverDecodeLimit,
+    NoMemory,
+    PictureMissing
+};
 
 // No colour JPEG codes more pixels to a byte: the component with the most
 // blocks has one 8x8 block for every 64 pixels, and no block takes fewer than
@@ -88,6 +97,8 @@ DecodeResult RunDecoder(JpegSession& session, const Limits& limits, ByteBlock& b
     const std::uint64_t bytesNeeded = (pixels + kJpegMostPixelsPerByte - 1) / kJpegMostPixelsPerByte;
     if (!limits.Justifies(pixels, session.source.file.Size(), bytesNeeded))
         return DecodeResult::PictureMissing;
+    if (!limits.DecodeAllowed(width, height, 3))
+        return DecodeResult::OverDecodeLimit;
 
     if (!jpeg_start_decompress(decompressor))
         return DecodeResult::DecoderFailed;
@@ -154,6 +165,9 @@ Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompte
     case DecodeResult::TooLarge:
         ShowImageError(prompter, kJpegMemoryMessage);
         return FailureKind::TooLarge;
+    case DecodeResult::OverDecodeLimit:
+        ShowImageError(prompter, kJpegMemoryMessage);
+        return Status::OverDecodeLimit();
     case DecodeResult::NoMemory:
         ShowImageError(prompter, kJpegMemoryMessage);
         return FailureKind::OutOfMemory;

@@ -174,6 +174,8 @@ Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter
     const TgaPixelSource source(reader.Take(*pixelBytes), header, stride);
 
     const std::vector<RgbQuad> palette = plan.outputBits < 24 ? BuildPalette(plan, map) : std::vector<RgbQuad>();
+    if (!limits.DecodeAllowed(header.width, header.height, plan.outputBits >= 24 ? 3 : 1))
+        return Status::OverDecodeLimit();
     const std::uint64_t rowsOffset = PackedRowsOffset(static_cast<std::uint32_t>(palette.size()));
     const auto blockBytes = (CheckedSize(PackedRowBytes(header.width, plan.outputBits)) * header.height + rowsOffset)
                                 .Within(limits.maxBlockBytes);

@@ -36,27 +36,38 @@ constexpr std::string_view FailureName(FailureKind kind)
     return "failed";
 }
 
-// Success, or the kind of failure.
+// Success, or the kind of failure; a TooLarge failure may say that it was
+// the decode limit that refused the picture, which the user can raise.
 class [[nodiscard]] Status {
 public:
     Status() = default;
     // Implicit, so that a failing path reads `return FailureKind::Corrupt;`.
     constexpr Status(FailureKind kind) : failure_(kind) {} // NOLINT(google-explicit-constructor)
+    static constexpr Status OverDecodeLimit()
+    {
+        Status status(FailureKind::TooLarge);
+        status.overDecodeLimit_ = true;
+        return status;
+    }
 
     constexpr bool Ok() const { return !failure_; }
     constexpr explicit operator bool() const { return Ok(); }
     // The kind; only for a failed status.
     constexpr FailureKind Failure() const { return *failure_; }
+    constexpr bool IsOverDecodeLimit() const { return overDecodeLimit_; }
 
 private:
     std::optional<FailureKind> failure_;
+    bool overDecodeLimit_ = false;
 };
 
-// A value, or the kind of failure that left none.
+// A value, or the failure that left none.
 template <typename T> class [[nodiscard]] Result {
 public:
-    Result(T value) : state_(std::move(value)) {}        // NOLINT(google-explicit-constructor)
-    constexpr Result(FailureKind kind) : state_(kind) {} // NOLINT(google-explicit-constructor)
+    Result(T value) : state_(std::move(value)) {}                // NOLINT(google-explicit-constructor)
+    constexpr Result(FailureKind kind) : state_(Status(kind)) {} // NOLINT(google-explicit-constructor)
+    // Only for a failed status.
+    constexpr Result(Status failure) : state_(failure) {} // NOLINT(google-explicit-constructor)
 
     bool has_value() const { return std::holds_alternative<T>(state_); }
     explicit operator bool() const { return has_value(); }
@@ -65,12 +76,12 @@ public:
     T* operator->() { return &std::get<T>(state_); }
     const T* operator->() const { return &std::get<T>(state_); }
     // The kind; only for a result without a value.
-    FailureKind Failure() const { return std::get<FailureKind>(state_); }
+    FailureKind Failure() const { return std::get<Status>(state_).Failure(); }
     // The failure as a status, success when a value is held.
-    Status AsStatus() const { return has_value() ? Status() : Status(Failure()); }
+    Status AsStatus() const { return has_value() ? Status() : std::get<Status>(state_); }
 
 private:
-    std::variant<T, FailureKind> state_;
+    std::variant<T, Status> state_;
 };
 
 } // namespace tamr

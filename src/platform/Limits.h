@@ -36,6 +36,18 @@ struct Limits {
     // GIF pixels are decoded code by code, so a damaged GIF gets a smaller
     // allowance (2^16 pixels) beyond what its code stream could decode to.
     std::uint64_t unbackedGifPixels = std::uint64_t{1} << 16;
+    // The decode limit: a COD file can honestly describe a huge flat picture
+    // in a few bytes, so no file may decode to more than 256 MiB of picture
+    // (width × height × bytes per pixel) unless the user raises it.
+    std::uint64_t maxDecodedBytes = std::uint64_t{256} << 20;
+
+    // True when a picture of this size and depth stays within the decode limit.
+    constexpr bool DecodeAllowed(std::uint64_t width, std::uint64_t height, std::uint64_t bytesPerPixel) const
+    {
+        return width <= maxSide && height <= maxSide && width * height * bytesPerPixel <= maxDecodedBytes;
+    }
+    // The decode limit that lets a colour picture of `megapixels` million pixels through.
+    static constexpr std::uint64_t DecodedBytesFor(std::uint64_t megapixels) { return megapixels * 1000000 * 3; }
 
     // The rule above with the allowance of every reader but GIF.
     constexpr bool Justifies(std::uint64_t pixels, std::uint64_t bytesPresent, std::uint64_t bytesNeeded) const

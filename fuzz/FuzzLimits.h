@@ -13,5 +13,6 @@ inline tamr::Limits FuzzLimits()
     tamr::Limits limits;
     limits.maxPixels = std::uint64_t{1} << 22;
     limits.maxPlaneSamples = std::uint64_t{1} << 20;
+    limits.maxDecodedBytes = std::uint64_t{3} << 22;
     return limits;
 }

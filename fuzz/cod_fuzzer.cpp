@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the COD reader and decodes whatever it accepts.
+// Feeds arbitrary bytes to the COD reader and builds the picture of whatever
+// it accepts, wavelet or lossless, as opening the file does.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +8,8 @@
 #include "FuzzLimits.h"
 #include "codec/CodecSettings.h"
 #include "codec/WaveletCodec.h"
+#include "image/DibImage.h"
+#include "image/ImageCompression.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -14,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tamr::WaveletCodec codec(settings);
     if (!codec.ReadHeader(std::span(data, size), FuzzLimits()))
         return 0;
-    if (codec.Method() == tamr::CodingMethod::Wavelet)
-        (void)codec.DecodeAll();
+    tamr::CDibImage image;
+    (void)tamr::DecodeCodImage(image, codec, tamr::DisplaySettings{});
     return 0;
 }

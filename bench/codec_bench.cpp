@@ -56,7 +56,7 @@ void BM_Compress(benchmark::State& state)
     const auto file = PhotoLikeBmp(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    image.ReadBmp(file, prompter, tamr::DisplaySettings{});
+    (void)image.ReadBmp(file, prompter, tamr::DisplaySettings{});
     const tamr::CodecSettings settings;
     for (auto _ : state) {
         tamr::WaveletCodec codec(settings, image.Width(), image.Height(), 24, true);
@@ -70,7 +70,7 @@ void BM_Decompress(benchmark::State& state)
     const auto file = PhotoLikeBmp(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    image.ReadBmp(file, prompter, tamr::DisplaySettings{});
+    (void)image.ReadBmp(file, prompter, tamr::DisplaySettings{});
     const tamr::CodecSettings settings;
     tamr::WaveletCodec encoder(settings, image.Width(), image.Height(), 24, true);
     (void)tamr::CompressImage(image, encoder, settings, tamr::DisplaySettings{});

@@ -4,21 +4,21 @@
 #include <cstdint>
 #include <span>
 
+#include "FuzzLimits.h"
 #include "image/DibImage.h"
 #include "image/GifReader.h"
 #include "support/ScriptedPrompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A much smaller pixel limit than the program's keeps every run fast: a few
-    // hundred bytes of GIF may declare millions of pixels, and every one is
-    // allocated, decoded and expanded. The largest picture of the corpus fits.
-    constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 18;
+    // GIF pixels are decoded one code at a time: smaller still.
+    tamr::Limits limits = FuzzLimits();
+    limits.maxPixels = std::uint64_t{1} << 18;
     tamr::ScriptedPrompter prompter;
-    const auto block = tamr::CGifReader().Read(std::span(data, size), prompter, kMaxPixels);
+    const auto block = tamr::CGifReader().Read(std::span(data, size), prompter, limits);
     if (!block)
         return 0;
     tamr::CDibImage image;
-    (void)image.LoadPackedBlock(*block, prompter, tamr::DisplaySettings{});
+    (void)image.LoadPackedBlock(*block, prompter, tamr::DisplaySettings{}, limits);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 
+#include "FuzzLimits.h"
 #include "image/DibImage.h"
 #include "image/JpegReader.h"
 #include "support/ScriptedPrompter.h"
@@ -11,11 +12,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     tamr::ScriptedPrompter prompter;
-    // Large pictures decode correctly but slowly; the fuzzer looks for faults, not patience.
-    const auto block = tamr::ReadJpeg(std::span(data, size), prompter, std::uint64_t{1} << 22);
+    const auto block = tamr::ReadJpeg(std::span(data, size), prompter, FuzzLimits());
     if (!block)
         return 0;
     tamr::CDibImage image;
-    (void)image.LoadPackedBlock(*block, prompter, tamr::DisplaySettings{});
+    (void)image.LoadPackedBlock(*block, prompter, tamr::DisplaySettings{}, FuzzLimits());
     return 0;
 }

@@ -4,20 +4,18 @@
 #include <cstdint>
 #include <span>
 
+#include "FuzzLimits.h"
 #include "image/DibImage.h"
 #include "image/PngReader.h"
 #include "support/ScriptedPrompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // A much smaller pixel limit than the program's keeps every run fast: a
-    // few bytes of header may declare millions of pixels.
-    constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 18;
-    const auto result = tamr::ReadPng(std::span(data, size), kMaxPixels);
+    const auto result = tamr::ReadPng(std::span(data, size), FuzzLimits());
     if (!result.block)
         return 0;
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    (void)image.LoadPackedBlock(*result.block, prompter, tamr::DisplaySettings{});
+    (void)image.LoadPackedBlock(*result.block, prompter, tamr::DisplaySettings{}, FuzzLimits());
     return 0;
 }

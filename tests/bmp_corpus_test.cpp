@@ -30,7 +30,7 @@ Outcome Load(const std::filesystem::path& path)
 {
     Outcome outcome;
     ScriptedPrompter prompter;
-    outcome.ok = outcome.image.ReadBmp(test::ReadBytes(path), prompter, kDisplay);
+    outcome.ok = outcome.image.ReadBmp(test::ReadBytes(path), prompter, kDisplay).Ok();
     outcome.messages = prompter.Messages();
     return outcome;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -69,6 +70,40 @@ TEST(CliInfoTest, ReadsTheBundledSampleImage)
     const CliRun run = Info(TAMR_SAMPLE_IMAGE, scratch);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "kind: BMP\nwidth: 512\nheight: 384\nbits per pixel: 24\nmode: colour\nreserved: 0\n");
+}
+
+// A lossless COD header of a colour picture with no data: a few bytes that
+// describe a picture of any size.
+std::vector<std::uint8_t> FlatCod(std::uint16_t width, std::uint16_t height)
+{
+    std::vector<std::uint8_t> file = {'C', 'I', 'S', '3', '.', '0', 0x1A, 0x04, 25, 0, 0, 0, 0, 0, 0, 0};
+    for (const std::uint16_t side : {width, height}) {
+        file.push_back(static_cast<std::uint8_t>(side & 0xFF));
+        file.push_back(static_cast<std::uint8_t>(side >> 8));
+    }
+    const std::vector<std::uint8_t> rest = {24, 1, 0, 0, 2};
+    file.insert(file.end(), rest.begin(), rest.end());
+    return file;
+}
+
+TEST(CliInfoTest, PicturesBeyondTheDecodeLimitAreRefusedWithHowToRaiseIt)
+{
+    test::ScratchDir scratch;
+    const auto huge = scratch / "huge.cod";
+    test::WriteBytes(huge, FlatCod(11000, 11000));
+    const CliRun refused = Info(huge, scratch);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "Error: file can not be decompressed!!\ntamr-cli: " + huge.string() +
+                               " decodes to more than the limit of 256 MiB of picture; raise it with "
+                               "--max-megapixels N\n");
+
+    // A million colour pixels is 3 000 000 bytes: one row more is refused, and a raised limit takes it.
+    const auto wide = scratch / "wide.cod";
+    test::WriteBytes(wide, FlatCod(1000, 1001));
+    EXPECT_EQ(RunCli("--max-megapixels 1 info " + Quoted(wide.string()), scratch).exitCode, 1);
+    const CliRun raised = RunCli("--max-megapixels 2 info " + Quoted(wide.string()), scratch);
+    EXPECT_EQ(raised.exitCode, 0) << raised.err;
+    EXPECT_NE(raised.out.find("width: 1000"), std::string::npos) << raised.out;
 }
 
 TEST(CliInfoTest, UnreadableFilesExitWithTheMessageOnStderr)

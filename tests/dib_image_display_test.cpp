@@ -241,7 +241,7 @@ TEST(DibImageDisplayTest, DecodedImagesBuildTheirIndexImageAfterConverting)
     }
 }
 
-TEST(DibImageDisplayTest, RebuildAfterAnEditOnlyOnAPaletteDevice)
+TEST(DibImageDisplayTest, IndexImageFollowsAnEditWithTheChosenPalette)
 {
     CDibImage image = Load(ColourBmp(4, 4, [](int, int) { return Pixel{0, 0, 255}; }), PaletteScreen());
     ASSERT_EQ(image.PaletteBuilder().ColourCount(), 1u);
@@ -252,15 +252,14 @@ TEST(DibImageDisplayTest, RebuildAfterAnEditOnlyOnAPaletteDevice)
             image.Pixels()[at] = 255;
             image.Pixels()[at + 2] = 0;
         }
-    EXPECT_FALSE(image.RebuildIndexImage(false, PaletteScreen()));
-    EXPECT_EQ(TableColour(image, 0), (Pixel{4, 2, 252}));
-
     // With the fixed table chosen since, the table is reset to it and indices follow.
-    ASSERT_TRUE(image.RebuildIndexImage(true, PaletteScreen(true)));
+    image.SetDefaultPalette();
+    ASSERT_TRUE(image.BuildIndexImage(PaletteScreen(true)));
     EXPECT_EQ(TableColour(image, 0), (Pixel{0, 0, 0}));
     EXPECT_EQ(IndexAt(image, 2, 3), 249);
 
-    ASSERT_TRUE(image.RebuildIndexImage(true, PaletteScreen()));
+    image.SetDefaultPalette();
+    ASSERT_TRUE(image.BuildIndexImage(PaletteScreen()));
     EXPECT_EQ(TableColour(image, 0), (Pixel{252, 2, 4}));
     EXPECT_EQ(TableColour(image, 1), (Pixel{128, 0, 0})); // the fixed table behind the one custom colour
     EXPECT_EQ(IndexAt(image, 2, 3), 0);

@@ -65,7 +65,7 @@ struct Loaded {
 std::unique_ptr<Loaded> Read(const std::vector<std::uint8_t>& file)
 {
     auto result = std::make_unique<Loaded>();
-    result->ok = result->image.ReadBmp(file, result->prompter, kDisplay);
+    result->ok = result->image.ReadBmp(file, result->prompter, kDisplay).Ok();
     return result;
 }
 
@@ -708,7 +708,7 @@ TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
             LimitAddressSpace();
             CDibImage image;
             ScriptedPrompter prompter;
-            const bool ok = image.ReadBmp(file, prompter, kDisplay);
+            const bool ok = image.ReadBmp(file, prompter, kDisplay).Ok();
             const bool told = prompter.Messages() == std::vector<Message>{ErrorBox("Memory is low", "MEMORY ERROR!")};
             std::_Exit(!ok && told ? 0 : 1);
         },

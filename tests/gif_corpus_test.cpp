@@ -170,7 +170,7 @@ TEST(GifCorpusTest, EveryFileOpensOrFailsCleanlyAndOpensAsGiflibDecodesIt)
         EXPECT_TRUE(prompter.Messages().empty());
         const BitmapInfoHeader header = HeaderOf(*block);
         CDibImage image;
-        const bool loaded = image.LoadPackedBlock(*block, prompter, kDisplay);
+        const bool loaded = image.LoadPackedBlock(*block, prompter, kDisplay).Ok();
         if (header.biBitCount != 8 || header.biWidth == 0 || header.biHeight == 0) {
             EXPECT_FALSE(loaded); // the image gives its depth or size message
             continue;

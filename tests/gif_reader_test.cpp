@@ -47,11 +47,12 @@ struct Outcome {
     std::vector<Message> messages;
 };
 
-Outcome Read(const GifBytes& file, std::uint64_t maxPixels = kDefaultMaxReaderPixels)
+Outcome Read(const GifBytes& file, std::uint64_t maxPixels = Limits{}.maxPixels)
 {
     ScriptedPrompter prompter;
     Outcome outcome;
-    outcome.block = CGifReader().Read(file, prompter, maxPixels);
+    if (auto block = CGifReader().Read(file, prompter, Limits{.maxPixels = maxPixels}))
+        outcome.block = std::move(*block);
     outcome.messages = prompter.Messages();
     return outcome;
 }
@@ -131,7 +132,7 @@ CDibImage LoadImage(const ByteBlock& block, std::vector<Message>* messages = nul
 {
     ScriptedPrompter prompter;
     CDibImage image;
-    image.LoadPackedBlock(block, prompter, kDisplay);
+    (void)image.LoadPackedBlock(block, prompter, kDisplay);
     if (messages)
         *messages = prompter.Messages();
     else
@@ -589,7 +590,7 @@ TEST(GifReaderHostileTest, DamagedFilesGiveWholeBlocksOrNothing)
             file[6 + generator() % (file.size() - 6)] = static_cast<std::uint8_t>(generator());
         file.resize(file.size() - generator() % 40);
         ScriptedPrompter prompter;
-        const auto block = CGifReader().Read(file, prompter, 1 << 20);
+        const auto block = CGifReader().Read(file, prompter, Limits{.maxPixels = 1 << 20});
         ASSERT_LE(prompter.Messages().size(), 1u);
         if (!block)
             continue;

@@ -30,11 +30,12 @@ struct Outcome {
     std::vector<Message> messages;
 };
 
-Outcome Read(const std::vector<std::uint8_t>& file, std::uint64_t maxPixels = kDefaultMaxReaderPixels)
+Outcome Read(const std::vector<std::uint8_t>& file, std::uint64_t maxPixels = Limits{}.maxPixels)
 {
     ScriptedPrompter prompter;
     Outcome outcome;
-    outcome.block = ReadJpeg(file, prompter, maxPixels);
+    if (auto block = ReadJpeg(file, prompter, Limits{.maxPixels = maxPixels}))
+        outcome.block = std::move(*block);
     outcome.messages = prompter.Messages();
     return outcome;
 }

@@ -174,7 +174,7 @@ TEST(PngReader, DamagedCutOffAndOversizedFilesAreRefusedWithTheReason)
     }
 
     // More pixels than the limit allows, and a picture far larger than its file could code.
-    result = ReadPng(good, 255);
+    result = ReadPng(good, Limits{.maxPixels = 255});
     EXPECT_FALSE(result.block);
     EXPECT_NE(result.failure.find("16 x 16 pixels"), std::string::npos) << result.failure;
     std::vector<std::uint8_t> huge = test::PngSignature();

@@ -74,7 +74,7 @@ TEST(PnmReader, OtherKindsAndBadFilesAreRefusedWithTheReason)
         EXPECT_FALSE(result.block) << test.reason;
         EXPECT_NE(result.failure.find(test.reason), std::string::npos) << result.failure;
     }
-    const auto result = ReadPnm(Pnm("P5\n300 300\n255\n", std::vector<std::uint8_t>(90000)), 1000);
+    const auto result = ReadPnm(Pnm("P5\n300 300\n255\n", std::vector<std::uint8_t>(90000)), Limits{.maxPixels = 1000});
     EXPECT_FALSE(result.block);
     EXPECT_NE(result.failure.find("300 x 300 pixels"), std::string::npos) << result.failure;
 }

@@ -21,17 +21,16 @@ std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes)
     return {bytes.begin(), bytes.end()};
 }
 
-// What the enabling handlers say, in the order Save, Save As, New.
+// What the enabling handlers say, in the order Save, Save As.
 struct Enabling {
     bool save;
     bool saveAs;
-    bool newDocument;
     bool operator==(const Enabling&) const = default;
 };
 
 Enabling EnablingOf(const CTamrDoc& document)
 {
-    return {document.OnUpdateFileSave(), document.OnUpdateFileSaveAs(), document.OnUpdateFileNew()};
+    return {document.OnUpdateFileSave(), document.OnUpdateFileSaveAs()};
 }
 
 TEST_F(TamrDocTest, LoadedBitmap)
@@ -43,7 +42,7 @@ TEST_F(TamrDocTest, LoadedBitmap)
     EXPECT_EQ(document->PathName(), scratch_ / "Photo.bmp");
     EXPECT_FALSE(document->IsModified());
     EXPECT_FALSE(document->ImageEdited());
-    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true}));
     // Until the first compression the coded size is the raw picture's.
     EXPECT_EQ(document->Codec()->DataSize(), 40u * 30u * 3u);
     EXPECT_EQ(document->CompressSeconds(), 0.0f);
@@ -69,7 +68,7 @@ TEST_F(TamrDocTest, LoadedTgaGifAndJpegCannotBeSavedBeforeCompression)
         EXPECT_EQ(document->SourceType(), c.type);
         EXPECT_EQ(document->Title(), c.name);
         EXPECT_FALSE(document->IsModified());
-        EXPECT_EQ(EnablingOf(*document), (Enabling{false, false, false})) << c.name;
+        EXPECT_EQ(EnablingOf(*document), (Enabling{false, false})) << c.name;
         // The source file's length stands for the coded size.
         EXPECT_EQ(document->Codec()->DataSize(), c.bytes.size()) << c.name;
         EXPECT_EQ(document->CompressSeconds(), 0.0f);
@@ -86,7 +85,7 @@ TEST_F(TamrDocTest, CompressedDocumentIsModifiedUnderItsCodTitle)
     EXPECT_EQ(document->PathName(), scratch_ / "photo.bmp");
     EXPECT_TRUE(document->IsModified());
     EXPECT_FALSE(document->ImageEdited()); // Compress clears it
-    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true}));
     EXPECT_EQ(document->Codec()->Method(), CodingMethod::Wavelet);
     EXPECT_GE(document->CompressSeconds(), 0.0f);
     // The shown image is the decoded one.
@@ -100,11 +99,11 @@ TEST_F(TamrDocTest, EditedDocumentSavesOnlyWhenModified)
     document->SetImageEdited(true);
     EXPECT_EQ(document->Title(), "photo.bmp");
     EXPECT_FALSE(document->IsModified());
-    EXPECT_EQ(EnablingOf(*document), (Enabling{false, true, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{false, true}));
 
     ASSERT_TRUE(document->Compress());
     document->SetImageEdited(true);
-    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true}));
 }
 
 TEST_F(TamrDocTest, CompressCodesTheLoadedImageNotTheEdits)
@@ -165,7 +164,7 @@ TEST_F(TamrDocTest, CodTitleRule)
     auto document = Open(Write("photo", ColourBmp(16, 16)));
     ASSERT_TRUE(document);
     EXPECT_EQ(document->TitleExtension(), "hoto");
-    EXPECT_EQ(EnablingOf(*document), (Enabling{false, false, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{false, false}));
     ASSERT_TRUE(document->Compress());
     EXPECT_EQ(document->Title(), "photo.cod");
 }
@@ -175,7 +174,7 @@ TEST_F(TamrDocTest, TitleExtensionIgnoresCase)
     auto document = Open(Write("SHOT.BMP", ColourBmp(16, 16)));
     ASSERT_TRUE(document);
     EXPECT_EQ(document->TitleExtension(), ".bmp");
-    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true}));
     document->SetTitle("a.b");
     EXPECT_EQ(document->TitleExtension(), "a.b"); // shorter than four: the whole title
 }
@@ -193,7 +192,7 @@ TEST_F(TamrDocTest, CodDocumentCompressesNothingButBecomesModified)
     EXPECT_EQ(Bytes(document->Image()->Pixels()), shown);
     EXPECT_EQ(document->CompressSeconds(), 0.0f);
     EXPECT_FALSE(document->IsModified());
-    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true, false}));
+    EXPECT_EQ(EnablingOf(*document), (Enabling{true, true}));
     ASSERT_TRUE(document->Compress());
     EXPECT_EQ(document->Title(), "x.cod");
     EXPECT_TRUE(document->IsModified());
@@ -366,18 +365,6 @@ TEST_F(TamrDocTest, BrokenTgaIsReportedUnderTheApplicationsTitle)
     ASSERT_FALSE(prompter_.Messages().empty());
     EXPECT_EQ(prompter_.Messages().back(),
               (Message{"There was an error reading the file!!", "", MessageIcon::Error, MessageButtons::Ok}));
-}
-
-TEST_F(TamrDocTest, ClosingClearsTheDrawingPaletteWhenItIsItsOwn)
-{
-    auto first = Open(Write("a.bmp", ColourBmp(8, 8)));
-    auto second = Open(Write("b.bmp", ColourBmp(8, 8)));
-    ASSERT_TRUE(first && second);
-    environment_.currentPalette = second->Palette();
-    first.reset();
-    EXPECT_EQ(environment_.currentPalette, second->Palette());
-    second.reset();
-    EXPECT_EQ(environment_.currentPalette, nullptr);
 }
 
 // A view that writes down what the document asks of it, in order.

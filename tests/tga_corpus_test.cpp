@@ -35,7 +35,7 @@ Outcome Open(const std::filesystem::path& path)
     const auto block = CTgaReader().Read(test::ReadBytes(path), prompter);
     outcome.read = block.has_value();
     if (block)
-        outcome.loaded = outcome.image.LoadPackedBlock(*block, prompter, kDisplay);
+        outcome.loaded = outcome.image.LoadPackedBlock(*block, prompter, kDisplay).Ok();
     outcome.messages = prompter.Messages();
     return outcome;
 }

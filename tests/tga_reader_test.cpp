@@ -34,7 +34,9 @@ std::optional<ByteBlock> ReadTga(const TgaSpec& layout, std::vector<Message>* me
         *messages = prompter.Messages();
     else
         EXPECT_TRUE(prompter.Messages().empty());
-    return block;
+    if (!block)
+        return std::nullopt;
+    return std::move(*block);
 }
 
 BitmapInfoHeader HeaderOf(const ByteBlock& block)
@@ -602,8 +604,8 @@ TEST(TgaReaderHostileTest, PixelLimitIsInclusive)
     const TgaSpec layout = TrueColour24(4, 4, 0);
     const auto file = BuildTga(layout);
     ScriptedPrompter prompter;
-    EXPECT_TRUE(CTgaReader().Read(file, prompter, 16));
-    EXPECT_FALSE(CTgaReader().Read(file, prompter, 15));
+    EXPECT_TRUE(CTgaReader().Read(file, prompter, Limits{.maxPixels = 16}));
+    EXPECT_EQ(CTgaReader().Read(file, prompter, Limits{.maxPixels = 15}).Failure(), FailureKind::TooLarge);
 }
 
 TEST(TgaReaderHostileTest, ColourMapLongerThanTheFileIsRefused)
@@ -655,7 +657,7 @@ TEST(TgaReaderHostileTest, RandomHeadersGiveBlocksOfTheSizeTheirHeaderSays)
         file[15] = 0;
         file[16] = static_cast<std::uint8_t>(file[16] % 40); // pixel depth
         ScriptedPrompter prompter;
-        const auto block = CTgaReader().Read(file, prompter, 1 << 16);
+        const auto block = CTgaReader().Read(file, prompter, Limits{.maxPixels = 1 << 16});
         EXPECT_TRUE(prompter.Messages().empty());
         if (!block)
             continue;

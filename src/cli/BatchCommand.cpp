@@ -14,6 +14,7 @@
 #include "cli/CliSession.h"
 #include "cli/ProgressBar.h"
 #include "codec/QualityFactor.h"
+#include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
 
 namespace tamr {
@@ -28,18 +29,19 @@ struct BatchResult {
     DocumentFigures figures;
 };
 
-BatchResult CompressOne(const std::filesystem::path& input, const std::filesystem::path& output, int quality)
+BatchResult CompressOne(const std::filesystem::path& input, const std::filesystem::path& output, int quality,
+                        const Limits& limits)
 {
     BatchResult result;
     std::ostringstream messages;
-    CliSession session(messages);
+    CliSession session(messages, limits);
     session.settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(session.settings);
     auto document = session.Open(input, messages);
     if (document && document->SourceType() == FileType::Cod)
         messages << "already a COD file\n";
     else if (document && !document->Compress())
-        messages << "Errors occur during compressing/Decompressing\n";
+        messages << kCompressErrorMessage << '\n';
     else if (document) {
         // Taken before the save: its figures are those of the compression.
         result.figures = Figures(*document);
@@ -96,7 +98,7 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
     auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
             if (results[i].messages.empty())
-                results[i] = CompressOne(options.files[i], outputs[i], options.quality);
+                results[i] = CompressOne(options.files[i], outputs[i], options.quality, options.limits);
             progress.Advance();
         }
     };

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Limits.h"
+
 namespace tamr {
 
 struct BatchOptions {
@@ -15,6 +17,7 @@ struct BatchOptions {
     int quality = 50;
     unsigned threads = 0; // 0: one per core
     std::vector<std::string> files;
+    Limits limits{}; // the global --max-megapixels
 };
 
 CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options);

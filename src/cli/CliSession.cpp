@@ -6,9 +6,13 @@ std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, st
 {
     auto document = std::make_unique<CTamrDoc>(environment);
     const std::size_t shownBefore = prompter.MessageCount();
-    if (document->OnOpenDocument(path))
+    const Status opened = document->OnOpenDocument(path);
+    if (opened)
         return document;
-    if (prompter.MessageCount() == shownBefore)
+    if (opened.IsOverDecodeLimit())
+        err << "tamr-cli: " << path.string() << " decodes to more than the limit of "
+            << environment.limits.maxDecodedBytes / (1 << 20) << " MiB of picture; raise it with --max-megapixels N\n";
+    else if (prompter.MessageCount() == shownBefore)
         err << "tamr-cli: cannot open " << path.string() << '\n';
     return nullptr;
 }

@@ -12,15 +12,18 @@
 namespace tamr {
 
 struct CliSession {
-    explicit CliSession(std::ostream& err, const CodecSettings& startSettings = CodecSettings())
+    explicit CliSession(std::ostream& err, const Limits& limits = {},
+                        const CodecSettings& startSettings = CodecSettings())
         : settings(startSettings), prompter(err), environment{settings, display, prompter}
     {
+        environment.limits = limits;
     }
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 
     // Opens a file as the program does; when the system has nothing to say
-    // about a failure, says so on `err`.
+    // about a failure, says so on `err`, and after a refusal by the decode
+    // limit says which limit it was and how to raise it.
     std::unique_ptr<CTamrDoc> Open(const std::filesystem::path& path, std::ostream& err);
 
     // Saves the document as the Save As command does, with `path` as the name

@@ -3,6 +3,7 @@
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
 #include "codec/QualityFactor.h"
+#include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
 
 namespace tamr {
@@ -21,14 +22,14 @@ void AddInputOutput(CLI::App& command, CompressOptions& options, const char* out
 
 void ShowCompressError(Prompter& prompter)
 {
-    prompter.ShowMessage({"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+    prompter.ShowMessage(CompressErrorBox());
 }
 
 bool CompressAt(CTamrDoc& document, CodecSettings& settings, int quality)
 {
     settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(settings);
-    return document.Compress();
+    return document.Compress().Ok();
 }
 
 // The highest quality whose file fits the size, or the lowest whose PSNR reaches
@@ -176,7 +177,7 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
@@ -194,7 +195,7 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
 
 int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
@@ -209,7 +210,7 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
 
 int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     session.prompter.AnswerQuestionsYes(options.yes);
     session.settings.threads = options.threads;
     auto document = session.Open(options.input, err);
@@ -227,7 +228,7 @@ int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostre
 
 int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     auto document = session.Open(options.input, err);
     if (!document)
         return 1;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/CodecOptions.h"
+#include "platform/Limits.h"
 
 namespace tamr {
 
@@ -21,6 +22,7 @@ struct CompressOptions {
     std::optional<std::uint32_t> targetSize;
     std::optional<double> targetPsnr;
     CodecOptions codec;
+    Limits limits{}; // the global --max-megapixels
 };
 
 struct DecompressOptions {
@@ -28,12 +30,14 @@ struct DecompressOptions {
     std::string output;
     bool yes = false;
     int threads = 0; // 0: one per hardware thread
+    Limits limits{}; // the global --max-megapixels
 };
 
 struct StatsOptions {
     std::string input;
     std::optional<int> quality;
     bool json = false;
+    Limits limits{}; // the global --max-megapixels
 };
 
 CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options);

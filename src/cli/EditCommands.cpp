@@ -90,9 +90,10 @@ std::optional<SharpenPercents> PercentsFromOptions(const SharpenOptions& options
 // Opens the picture, applies the edit (which tells the user when it fails)
 // and saves the result with the Save As rules.
 template <typename Edit>
-int EditAndSave(const std::string& input, const std::string& output, bool yes, std::ostream& err, Edit edit)
+int EditAndSave(const std::string& input, const std::string& output, bool yes, const Limits& limits, std::ostream& err,
+                Edit edit)
 {
-    CliSession session(err);
+    CliSession session(err, limits);
     session.prompter.AnswerQuestionsYes(yes);
     auto document = session.Open(input, err);
     if (!document || !edit(*document, session.prompter))
@@ -139,9 +140,9 @@ int RunFilterCommand(const FilterOptions& options, std::ostream& err)
     const auto request = RequestFromOptions(options, err);
     if (!request)
         return 1;
-    return EditAndSave(options.input, options.output, options.yes, err, [&](CTamrDoc& document, Prompter& prompter) {
-        return FilterDocument(document, prompter, *request);
-    });
+    return EditAndSave(
+        options.input, options.output, options.yes, options.limits, err,
+        [&](CTamrDoc& document, Prompter& prompter) { return FilterDocument(document, prompter, *request); });
 }
 
 int RunSharpenCommand(const SharpenOptions& options, std::ostream& err)
@@ -153,13 +154,14 @@ int RunSharpenCommand(const SharpenOptions& options, std::ostream& err)
     const auto percents = PercentsFromOptions(options, err);
     if (!percents)
         return 1;
-    return EditAndSave(options.input, options.output, options.yes, err, [&](CTamrDoc& document, Prompter& prompter) {
-        if (options.amounts && document.Image()->IsColour() == 0) {
-            err << "tamr-cli: " << options.input << " is gray and has one amount: give --amount\n";
-            return false;
-        }
-        return SharpenDocument(document, prompter, *percents);
-    });
+    return EditAndSave(options.input, options.output, options.yes, options.limits, err,
+                       [&](CTamrDoc& document, Prompter& prompter) {
+                           if (options.amounts && document.Image()->IsColour() == 0) {
+                               err << "tamr-cli: " << options.input << " is gray and has one amount: give --amount\n";
+                               return false;
+                           }
+                           return SharpenDocument(document, prompter, *percents);
+                       });
 }
 
 } // namespace tamr

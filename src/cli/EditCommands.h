@@ -9,6 +9,8 @@
 #include <ostream>
 #include <string>
 
+#include "platform/Limits.h"
+
 namespace tamr {
 
 struct FilterOptions {
@@ -21,6 +23,7 @@ struct FilterOptions {
     std::optional<std::string> intensity;
     int times = 1;
     bool yes = false;
+    Limits limits{}; // the global --max-megapixels
 };
 
 struct SharpenOptions {
@@ -29,6 +32,7 @@ struct SharpenOptions {
     std::optional<int> amount;
     std::optional<std::string> amounts; // top, middle and bottom bar: R,G,B
     bool yes = false;
+    Limits limits{}; // the global --max-megapixels
 };
 
 CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options);

@@ -26,7 +26,7 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
 
 int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     const auto document = session.Open(options.path, err);
     if (!document)
         return 1;

@@ -6,10 +6,13 @@
 #include <ostream>
 #include <string>
 
+#include "platform/Limits.h"
+
 namespace tamr {
 
 struct InfoOptions {
     std::string path;
+    Limits limits{}; // the global --max-megapixels
 };
 
 // Registers the subcommand; its options are filled in when the command line is parsed.

@@ -64,7 +64,7 @@ CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options)
 
 int RunPaletteCommand(const PaletteOptions& options, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     // Opened as on a 256-colour screen, the picture gets its index image while it loads.
     session.display.paletteDisplay = true;
     session.display.fixedPalette = options.fixed;

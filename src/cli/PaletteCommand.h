@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "platform/Limits.h"
+
 namespace tamr {
 
 struct PaletteOptions {
@@ -14,6 +16,7 @@ struct PaletteOptions {
     std::string output;
     bool fixed = false;  // the fixed colour table instead of a custom palette
     bool dither = false; // Floyd-Steinberg error diffusion
+    Limits limits{};     // the global --max-megapixels
 };
 
 CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options);

@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "cli/BatchCommand.h"
@@ -27,6 +29,10 @@ int Run(int argc, char** argv)
     CLI::App app{"tamr-cli: wavelet image compression from the command line"};
     app.require_subcommand(1);
     app.set_version_flag("--version", std::string("tamr-cli ") + kVersion, "Print the version and exit");
+    std::optional<std::uint64_t> maxMegapixels;
+    app.add_option("--max-megapixels", maxMegapixels,
+                   "decode pictures of up to N million colour pixels (default: 256 MiB of decoded picture)")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000}));
     tamr::InfoOptions infoOptions;
     CLI::App* info = tamr::AddInfoCommand(app, infoOptions);
     tamr::CompressOptions compressOptions;
@@ -56,6 +62,13 @@ int Run(int argc, char** argv)
     } catch (const CLI::ParseError& error) {
         return app.exit(error) == 0 ? 0 : kUsageError;
     }
+
+    tamr::Limits limits;
+    if (maxMegapixels)
+        limits.maxDecodedBytes = tamr::Limits::DecodedBytesFor(*maxMegapixels);
+    infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
+        convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
+            filterOptions.limits = sharpenOptions.limits = limits;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);

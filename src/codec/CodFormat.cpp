@@ -1,5 +1,39 @@
 // The COD file: a fixed header, a per-level table, one section per component
-// and the coded data block.
+// and the coded data block. Integers are little-endian; offsets count from
+// the start of the file.
+//
+//   offset     size      field
+//   0          8         magic "CIS3.0" 0x1A 0x04 (readers look at bytes 3 and 5 only)
+//   8          2         header size: where the data block starts
+//   10         4         data size: bytes in the data block
+//   14         2         extra length (written 0, counted into HeaderSize)
+//   16         2         width in pixels, not padded
+//   18         2         height in pixels, not padded
+//   20         1         bits per pixel, 8 or 24 (signed)
+//   21         1         colour flag: 1 = components A, B, C; otherwise A only (signed)
+//   22         2         zero
+//   24         1         coding method: 1 wavelet, 2 lossless
+//
+// Lossless (method 2): the data block follows at offset 25, arithmetic-coded
+// byte planes (alphabet 257) back to back: one plane of width × height bytes
+// for gray, three (blue, green, red bytes of each pixel) for colour.
+//
+// Wavelet (method 1) goes on:
+//   25         3         format flags, each 1
+//   28         1         format flag, written 1, any value read
+//   29         1         L = total levels (signed)
+//   30         4·(L+1)   level table: coded bytes of level n = 0 .. L over all components
+//   34 + 4L    2         component A: discard levels, sample levels (signed bytes)
+//   36 + 4L    2         component B (colour only)
+//   38 + 4L    2         component C (colour only)
+//   header size  data size  data block: for n = 0 .. L, for A (then B, C):
+//                        n = 0 the LL band, n ≥ 1 the V, H and D bands, each as
+//                        max, min, Q (signed 16-bit), the coded stream and "cod";
+//                        nothing for a discarded level or one beyond the
+//                        component's own level count.
+//
+// The header size is 36 + 4L for gray and 40 + 4L for colour. Nothing lists
+// band sizes: a reader finds every boundary by decoding.
 
 #include <algorithm>
 
@@ -7,6 +41,7 @@
 #include "platform/ByteBlock.h"
 #include "platform/ByteReader.h"
 #include "platform/ByteWriter.h"
+#include "platform/CheckedSize.h"
 
 namespace tamr {
 
@@ -66,7 +101,7 @@ std::vector<std::uint8_t> WaveletCodec::WriteHeader() const
     return file;
 }
 
-bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
+Status WaveletCodec::ReadHeader(std::span<const std::uint8_t> file, const Limits& limits)
 {
     ByteReader reader(file);
     std::array<char, 9> magic{};
@@ -81,14 +116,16 @@ bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
     const int colourFlag = reader.I8();
     reader.Skip(2);
     const int method = reader.U8();
-    if (reader.Overran() || magic[3] != '3' || magic[5] != '0')
-        return false;
+    if (reader.Overran())
+        return FailureKind::Truncated;
+    if (magic[3] != '3' || magic[5] != '0')
+        return FailureKind::Unsupported;
     // What the writer never produces is refused before anything is trusted.
     const bool colour = colourFlag == 1;
     if (!((bits == 24 && colour) || (bits == 8 && !colour)) || width < 1 || height < 1)
-        return false;
+        return FailureKind::Corrupt;
     if (method != static_cast<int>(CodingMethod::Wavelet) && method != static_cast<int>(CodingMethod::Lossless))
-        return false;
+        return FailureKind::Corrupt;
 
     int levels = 1;
     std::array<int, 3> discard{};
@@ -100,10 +137,10 @@ bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
         for (auto& flag : flags)
             flag = reader.U8();
         if (flags[0] != 1 || flags[1] != 1 || flags[2] != 1)
-            return false;
+            return FailureKind::Corrupt;
         levels = reader.I8();
         if (levels < 1 || levels > kMaxTotalLevels)
-            return false;
+            return FailureKind::Corrupt;
         // The level table is not needed to decode; it is kept so that saving
         // the file again writes it unchanged.
         levelTable.fill(0);
@@ -115,28 +152,29 @@ bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
             sample[static_cast<std::size_t>(c)] = reader.I8();
         }
         if (reader.Overran())
-            return false;
+            return FailureKind::Truncated;
         for (int c = 0; c < components; ++c)
             if (discard[static_cast<std::size_t>(c)] < 0 || discard[static_cast<std::size_t>(c)] > levels)
-                return false;
+                return FailureKind::Corrupt;
         if (sample[0] != 0 || (colour && (sample[1] < 0 || sample[1] > 1 || sample[2] != sample[1])))
-            return false;
+            return FailureKind::Corrupt;
         if (width <= (1 << levels) || height <= (1 << levels))
-            return false; // too small for the coarsest level's four samples
+            return FailureKind::Corrupt; // too small for the coarsest level's four samples
         if (headerSize < SectionsEnd(levels, colour))
-            return false;
+            return FailureKind::Corrupt;
         dataStart = static_cast<std::size_t>(headerSize);
     }
-    const std::uint64_t paddedSamples =
-        static_cast<std::uint64_t>(Padded(width, levels)) * static_cast<std::uint64_t>(Padded(height, levels));
-    if (paddedSamples > kMaxPlaneSamples)
-        return false;
+    if ((CheckedSize(Padded(width, levels)) * Padded(height, levels)).Exceeds(limits.maxPlaneSamples))
+        return FailureKind::TooLarge;
+    if (!limits.DecodeAllowed(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
+                              static_cast<std::uint64_t>(bits / 8)))
+        return Status::OverDecodeLimit();
     if (dataStart > file.size() || dataSize > file.size() - dataStart)
-        return false;
+        return FailureKind::Truncated;
 
     LargeVector<std::uint8_t> data;
     if (!TryResizeUninitialised(data, dataSize))
-        return false;
+        return FailureKind::OutOfMemory;
     std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(dataStart), dataSize, data.begin());
 
     std::copy(magic.begin(), magic.end(), fileMagic_.begin());
@@ -155,7 +193,7 @@ bool WaveletCodec::ReadHeader(std::span<const std::uint8_t> file)
     for (std::size_t c = 0; c < components_.size(); ++c)
         components_[c].SetCodedLevels(discard[c], sample[c]);
     ComputePaddedSize();
-    return true;
+    return {};
 }
 
 } // namespace tamr

@@ -67,6 +67,19 @@ TAMR_VECTOR_CLONES bool TruncateRun(const float* row, int count, std::int16_t* t
     return any != 0;
 }
 
+// The symbol of sample v whose truncated value is t.
+std::int16_t QuantisedSymbol(float v, int t, float positiveScale, float negativeScale)
+{
+    int symbol = 0;
+    // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
+    if (t != 0 && v > 0)
+        // NOLINTNEXTLINE(bugprone-incorrect-roundings)
+        symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
+    else if (t != 0 && v < 0)
+        symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
+    return static_cast<std::int16_t>(symbol);
+}
+
 // Most samples are 0 after thresholding: runs of them are found on vector
 // registers, and only runs with a non-zero sample take the scalar formulas.
 void QuantiseRow(const float* row, int count, float positiveScale, float negativeScale, std::int16_t* symbols)
@@ -76,31 +89,11 @@ void QuantiseRow(const float* row, int count, float positiveScale, float negativ
     for (; start + kRun <= count; start += kRun) {
         if (!TruncateRun(row + start, kRun, symbols + start))
             continue; // all 0: the truncated values are the symbols
-        for (int x = start; x < start + kRun; ++x) {
-            const float v = row[x];
-            const int t = symbols[x];
-            int symbol = 0;
-            // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
-            if (t != 0 && v > 0)
-                // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-                symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
-            else if (t != 0 && v < 0)
-                symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
-            symbols[x] = static_cast<std::int16_t>(symbol);
-        }
+        for (int x = start; x < start + kRun; ++x)
+            symbols[x] = QuantisedSymbol(row[x], symbols[x], positiveScale, negativeScale);
     }
-    for (int x = start; x < count; ++x) {
-        const float v = row[x];
-        const int t = Truncate16(v);
-        int symbol = 0;
-        // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
-        if (t != 0 && v > 0)
-            // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-            symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
-        else if (t != 0 && v < 0)
-            symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
-        symbols[x] = static_cast<std::int16_t>(symbol);
-    }
+    for (int x = start; x < count; ++x)
+        symbols[x] = QuantisedSymbol(row[x], Truncate16(row[x]), positiveScale, negativeScale);
 }
 
 bool ByteIs(std::span<const std::uint8_t> bytes, std::size_t position, std::uint8_t expected)
@@ -445,12 +438,8 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
         return position;
     }
     std::vector<std::int8_t> symbols;
-    try {
-        const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
-        symbols.reserve(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
+    symbols.reserve(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
     const std::size_t start = position;
     if (n == 0) {
         const auto next = EncodeBand(out, position, LowPassBand(), 3 * levels_, 1, symbols);

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/ByteBlock.h"
+#include "platform/CheckedSize.h"
 
 namespace tamr {
 
@@ -55,17 +56,19 @@ void WaveletCodec::ComputePaddedSize()
     paddedHeight_ = Padded(height_, totalLevels_);
 }
 
-bool WaveletCodec::PrepareEncode(const CodecSettings& settings)
+Status WaveletCodec::PrepareEncode(const CodecSettings& settings)
 {
     Configure(settings);
     ComputePaddedSize();
-    if (static_cast<std::uint64_t>(paddedWidth_) * static_cast<std::uint64_t>(paddedHeight_) > kMaxPlaneSamples)
-        return false;
+    // The picture was read within the limits; its padded planes are held to them too.
+    const Limits limits;
+    if ((CheckedSize(paddedWidth_) * paddedHeight_).Exceeds(limits.maxPlaneSamples))
+        return FailureKind::TooLarge;
     for (int c = 0; c < ComponentCount(); ++c) {
         const auto index = static_cast<std::size_t>(c);
         const int sample = std::clamp<int>(settings.component(index).sampleLevels, 0, 1);
         if (!components_[index].SizeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample))
-            return false;
+            return FailureKind::OutOfMemory;
     }
     Release(data_);
     // The uncompressed size, plus room for the fixed cost of every subband
@@ -73,10 +76,12 @@ bool WaveletCodec::PrepareEncode(const CodecSettings& settings)
     // tiny images fail. The limit never changes a coded byte.
     constexpr std::size_t kSubbandOverhead = 6 + 2 + 3;
     const std::size_t subbands = static_cast<std::size_t>(ComponentCount()) * (3 * totalLevels_ + 1);
-    const auto bytesPerPixel = static_cast<std::size_t>(bitsPerPixel_ / 8);
-    capacity_ = bytesPerPixel * static_cast<std::size_t>(paddedWidth_) * static_cast<std::size_t>(paddedHeight_) +
-                subbands * kSubbandOverhead;
-    return true;
+    const auto capacity = (CheckedSize(bitsPerPixel_ / 8) * paddedWidth_ * paddedHeight_ + subbands * kSubbandOverhead)
+                              .Within(limits.maxBlockBytes);
+    if (!capacity)
+        return FailureKind::TooLarge;
+    capacity_ = *capacity;
+    return {};
 }
 
 std::span<std::uint8_t> WaveletCodec::DataBuffer()
@@ -105,7 +110,7 @@ struct CodedComponent {
 
 } // namespace
 
-bool WaveletCodec::EncodeAll()
+Status WaveletCodec::EncodeAll()
 {
     codingMethod_ = CodingMethod::Wavelet;
     const auto count = static_cast<std::size_t>(ComponentCount());
@@ -131,37 +136,35 @@ bool WaveletCodec::EncodeAll()
         idlePlanes.push_back(std::move(values));
         return transformed;
     };
-    try {
-        RunTasks(threads_, count, [&](std::size_t c) {
-            CodecComponent& component = components_[c];
-            CodedComponent& out = coded[c];
-            if (!transform(component))
+    RunTasks(threads_, count, [&](std::size_t c) {
+        CodecComponent& component = components_[c];
+        CodedComponent& out = coded[c];
+        if (!transform(component))
+            return;
+        out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
+        const std::span<std::uint8_t> bytes(out.bytes.get(), capacity_);
+        std::size_t position = 0;
+        for (int n = 0; n <= totalLevels_; ++n) {
+            const auto next = component.EncodeLevel(bytes, position, n);
+            if (!next)
                 return;
-            out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
-            const std::span<std::uint8_t> bytes(out.bytes.get(), capacity_);
-            std::size_t position = 0;
-            for (int n = 0; n <= totalLevels_; ++n) {
-                const auto next = component.EncodeLevel(bytes, position, n);
-                if (!next)
-                    return;
-                position = *next;
-                out.levelEnd[static_cast<std::size_t>(n) + 1] = position;
-            }
-            component.ReleasePlane();
-            out.coded = true;
-        });
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+            position = *next;
+            out.levelEnd[static_cast<std::size_t>(n) + 1] = position;
+        }
+        component.ReleasePlane();
+        out.coded = true;
+    });
     std::size_t total = 0;
     for (std::size_t c = 0; c < count; ++c) {
         if (!coded[c].coded)
-            return false;
+            return FailureKind::OutOfMemory;
         total += coded[c].levelEnd[static_cast<std::size_t>(totalLevels_) + 1];
     }
     Release(data_);
-    if (total > capacity_ || !TryResizeUninitialised(data_, total))
-        return false;
+    if (total > capacity_)
+        return FailureKind::TooLarge;
+    if (!TryResizeUninitialised(data_, total))
+        return FailureKind::OutOfMemory;
     std::size_t position = 0;
     for (int n = 0; n <= totalLevels_; ++n) {
         for (std::size_t c = 0; c < count; ++c) {
@@ -178,24 +181,24 @@ bool WaveletCodec::EncodeAll()
         for (int c = 0; c < ComponentCount(); ++c)
             levelTable_[static_cast<std::size_t>(n)] += components_[static_cast<std::size_t>(c)].LevelBytes(n);
     ReleasePlanes();
-    return true;
+    return {};
 }
 
-bool WaveletCodec::PrepareDecode()
+Status WaveletCodec::PrepareDecode()
 {
     ComputePaddedSize();
     for (int c = 0; c < ComponentCount(); ++c) {
         auto& component = components_[static_cast<std::size_t>(c)];
         if (!component.SizeForDecoding(paddedWidth_, paddedHeight_, totalLevels_))
-            return false;
+            return FailureKind::OutOfMemory;
     }
-    return true;
+    return {};
 }
 
-bool WaveletCodec::DecodeAll(const LevelCallback& onLevel)
+Status WaveletCodec::DecodeAll(const LevelCallback& onLevel)
 {
-    if (!PrepareDecode())
-        return false;
+    if (const Status prepared = PrepareDecode(); !prepared)
+        return prepared;
     if (!onLevel && threads_ > 1)
         return DecodeAllInParallel();
     const auto coded = CodedData();
@@ -204,20 +207,20 @@ bool WaveletCodec::DecodeAll(const LevelCallback& onLevel)
         for (int c = 0; c < ComponentCount(); ++c) {
             const auto next = components_[static_cast<std::size_t>(c)].DecodeLevel(coded, position, n);
             if (!next)
-                return false;
+                return FailureKind::Corrupt;
             position = *next;
         }
         if (onLevel && n < totalLevels_)
             onLevel(n, *this);
     }
-    return true;
+    return {};
 }
 
 // The coded data must be read in file order, but each component's levels can
 // be reconstructed as soon as they are read: one task reads every level of
 // every component, the others reconstruct one component each, level after
 // level, waiting for the reader where they catch up with it.
-bool WaveletCodec::DecodeAllInParallel()
+Status WaveletCodec::DecodeAllInParallel()
 {
     const auto coded = CodedData();
     const auto count = static_cast<std::size_t>(ComponentCount());
@@ -257,31 +260,28 @@ bool WaveletCodec::DecodeAllInParallel()
         }
         reconstructed[c] = true;
     };
-    try {
-        // Task 0, the reader, is taken first and never waits, so the
-        // reconstructing tasks always get their levels.
-        RunTasks(threads_, count + 1, [&](std::size_t task) {
-            try {
-                if (task == 0)
-                    read();
-                else
-                    reconstruct(task - 1);
-            } catch (...) {
-                if (task == 0) {
-                    const std::lock_guard lock(mutex);
-                    readFailed = true;
-                    levelRead.notify_all();
-                }
-                throw;
+    // Task 0, the reader, is taken first and never waits, so the
+    // reconstructing tasks always get their levels. A reader that throws
+    // releases the waiting tasks before the exception goes on.
+    RunTasks(threads_, count + 1, [&](std::size_t task) {
+        try {
+            if (task == 0)
+                read();
+            else
+                reconstruct(task - 1);
+        } catch (...) {
+            if (task == 0) {
+                const std::lock_guard lock(mutex);
+                readFailed = true;
+                levelRead.notify_all();
             }
-        });
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+            throw;
+        }
+    });
     for (std::size_t c = 0; c < count; ++c)
         if (!reconstructed[c])
-            return false;
-    return true;
+            return FailureKind::Corrupt;
+    return {};
 }
 
 void WaveletCodec::ReleasePlanes()

@@ -13,15 +13,15 @@
 
 #include "codec/CodecComponent.h"
 #include "codec/CodecSettings.h"
+#include "platform/Failure.h"
 #include "platform/LargeBuffer.h"
+#include "platform/Limits.h"
 #include "platform/ParallelTasks.h"
 
 namespace tamr {
 
 enum class CodingMethod : std::uint8_t { Wavelet = 1, Lossless = 2 };
 
-// The largest padded plane, in samples, the codec accepts (16384 x 8192).
-inline constexpr std::uint64_t kMaxPlaneSamples = std::uint64_t{1} << 27;
 // Levels are limited by the formulas' need for four samples at the coarsest level.
 inline constexpr int kMaxTotalLevels = 6;
 
@@ -35,17 +35,21 @@ public:
     // A codec for an image of the given size and kind.
     WaveletCodec(const CodecSettings& settings, int width, int height, int bitsPerPixel, bool colour);
 
-    [[nodiscard]] bool PrepareEncode(const CodecSettings& settings);
-    [[nodiscard]] bool EncodeAll();
-    [[nodiscard]] bool PrepareDecode();
-    [[nodiscard]] bool DecodeAll(const LevelCallback& onLevel = {});
+    // Failures: TooLarge for planes beyond the limits, OutOfMemory, and
+    // Corrupt for coded data that does not decode. Memory that runs out while
+    // coding throws std::bad_alloc, which the document catches.
+    Status PrepareEncode(const CodecSettings& settings);
+    Status EncodeAll();
+    Status PrepareDecode();
+    Status DecodeAll(const LevelCallback& onLevel = {});
     void ReleasePlanes();
 
     // The whole COD file for the coded data held.
     std::vector<std::uint8_t> WriteHeader() const;
     // Reads a whole COD file: header and data block. Fails on anything the
-    // writer never produces, so that decoding can trust the geometry.
-    [[nodiscard]] bool ReadHeader(std::span<const std::uint8_t> file);
+    // writer never produces, so that decoding can trust the geometry, and on
+    // planes beyond the limits.
+    Status ReadHeader(std::span<const std::uint8_t> file, const Limits& limits = {});
     // Header bytes as the statistics count them.
     int HeaderSize() const;
 
@@ -98,7 +102,7 @@ public:
 private:
     void Configure(const CodecSettings& settings);
     void ComputePaddedSize();
-    bool DecodeAllInParallel();
+    Status DecodeAllInParallel();
 
     CodingMethod codingMethod_ = CodingMethod::Wavelet;
     std::array<std::uint8_t, 4> formatFlags_ = {1, 1, 1, 1};

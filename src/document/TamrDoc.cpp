@@ -1,8 +1,7 @@
 #include "document/TamrDoc.h"
 
-#include <algorithm>
-#include <cctype>
-
+#include "document/DocumentMessages.h"
+#include "document/LowerCase.h"
 #include "image/GifReader.h"
 #include "image/ImageCompression.h"
 #include "image/JpegReader.h"
@@ -17,27 +16,17 @@ namespace tamr {
 
 namespace {
 
-constexpr const char* kReadError = "There was an error reading the file!!";
-constexpr const char* kCompositedNotice = "Transparent parts of the picture are shown over white";
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
+constexpr std::string_view kCompositedNotice = "Transparent parts of the picture are shown over white";
 
 } // namespace
 
 CTamrDoc::CTamrDoc(DocumentEnvironment& environment) : environment_(environment) {}
 
-// The codec goes first, then the image, then the palette, which the views
-// must no longer draw with.
+// The codec goes first, then the image, then the palette.
 CTamrDoc::~CTamrDoc()
 {
     codec_.reset();
     image_.reset();
-    if (palette_ && environment_.currentPalette == palette_.get())
-        environment_.currentPalette = nullptr;
     palette_.reset();
 }
 
@@ -67,18 +56,20 @@ ImagePalette CTamrDoc::CreateImagePalette(const CDibImage& image)
     return palette;
 }
 
-bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path)
+Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path)
 {
     return OnOpenDocument(path, path.string());
 }
 
-bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType)
+Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType)
 {
-    const auto file = ReadFileBytes(path);
+    const auto file = ReadFileBytes(path, environment_.limits);
     if (!file)
-        return false; // cannot be opened: no message
+        return file.AsStatus(); // cannot be opened: no message
     const FileType type = DetectFileType(*file, nameForType);
-    bool opened = false;
+    Status opened;
+    // Opening is where reading meets the user: memory that runs out anywhere
+    // below ends here.
     try {
         switch (type) {
         case FileType::Bmp:
@@ -99,14 +90,14 @@ bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::stri
             opened = OpenPngOrPnm(*file, type);
             break;
         case FileType::Unknown:
-            environment_.prompter.ShowError(kReadError, "Error");
-            return false;
+            environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
+            return FailureKind::Unsupported;
         }
     } catch (const std::bad_alloc&) {
-        opened = false;
+        opened = FailureKind::OutOfMemory;
     }
     if (!opened)
-        return false;
+        return opened;
     try {
         palette_ = std::make_unique<ImagePalette>(CreateImagePalette(*image_));
     } catch (const std::bad_alloc&) {
@@ -114,7 +105,7 @@ bool CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::stri
     }
     SetPathName(path);
     SetTitle(path.filename().string());
-    return true;
+    return {};
 }
 
 void CTamrDoc::MakeCodecForImage()
@@ -123,113 +114,122 @@ void CTamrDoc::MakeCodecForImage()
                                             image_->BitsPerPixel(), image_->DetectColour() == 1);
 }
 
-bool CTamrDoc::OpenBmp(std::span<const std::uint8_t> file)
+Status CTamrDoc::OpenBmp(std::span<const std::uint8_t> file)
 {
     image_ = std::make_unique<CDibImage>();
     sourceType_ = FileType::Bmp;
-    if (!image_->ReadBmp(file, environment_.prompter, environment_.display))
-        return false;
+    if (const Status read = image_->ReadBmp(file, environment_.prompter, environment_.display, environment_.limits);
+        !read)
+        return read;
     MakeCodecForImage();
-    return true;
+    return {};
 }
 
-bool CTamrDoc::OpenCod(std::span<const std::uint8_t> file)
+Status CTamrDoc::OpenCod(std::span<const std::uint8_t> file)
 {
     codec_ = std::make_unique<WaveletCodec>(environment_.settings);
     sourceType_ = FileType::Cod;
-    if (!codec_->ReadHeader(file)) {
-        environment_.prompter.ShowError("file can not be decompressed!!", "Error");
-        return false;
+    if (const Status read = codec_->ReadHeader(file, environment_.limits); !read) {
+        environment_.prompter.ShowError(std::string(kDecompressErrorMessage), "Error");
+        return read;
     }
     const TimeStamp t0 = Now();
     image_ = std::make_unique<CDibImage>();
-    bool decoded = false;
+    Status decoded;
     if (codec_->Method() == CodingMethod::Wavelet) {
         const auto display = MakeLevelDisplay();
-        decoded = display && DecodeCodImage(*image_, *codec_, environment_.display, display->callback);
+        decoded = display ? DecodeCodImage(*image_, *codec_, environment_.display, display->callback)
+                          : Status(FailureKind::OutOfMemory);
     } else {
         decoded = DecodeCodImage(*image_, *codec_, environment_.display);
     }
     if (!decoded)
-        return false;
+        return decoded;
     const TimeStamp t1 = Now();
     compressSeconds_ = 0;
     decompressSeconds_ = ElapsedSeconds(t0, t1);
     UpdateAllViews();
-    return true;
+    return {};
 }
 
-bool CTamrDoc::ImageFromPackedBlock(std::span<const std::uint8_t> block)
+Status CTamrDoc::ImageFromPackedBlock(std::span<const std::uint8_t> block)
 {
     image_ = std::make_unique<CDibImage>();
     // A block the image refuses has been reported by the image; the document
     // does not keep a picture without pixels.
-    return image_->LoadPackedBlock(block, environment_.prompter, environment_.display);
+    return image_->LoadPackedBlock(block, environment_.prompter, environment_.display, environment_.limits);
 }
 
-bool CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
+Status CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
 {
     sourceType_ = type;
-    std::optional<ByteBlock> block;
+    Result<ByteBlock> block = FailureKind::Corrupt;
     if (type == FileType::Tga) {
-        block = CTgaReader().Read(file, environment_.prompter);
+        block = CTgaReader().Read(file, environment_.prompter, environment_.limits);
         if (!block) {
-            environment_.prompter.ShowError(kReadError, "");
-            return false;
+            environment_.prompter.ShowError(std::string(kReadErrorMessage), "");
+            return block.AsStatus();
         }
     } else {
         // The reader tells the user about the files it refuses knowingly; a
         // file it simply cannot read gets the document's read error.
         CountingPrompter reader(environment_.prompter);
-        block = CGifReader().Read(file, reader);
+        block = CGifReader().Read(file, reader, environment_.limits);
         if (!block) {
             if (reader.MessagesShown() == 0)
-                environment_.prompter.ShowError(kReadError, "Error");
-            return false;
+                environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
+            return block.AsStatus();
         }
     }
-    if (!ImageFromPackedBlock(*block))
-        return false;
+    if (const Status loaded = ImageFromPackedBlock(*block); !loaded)
+        return loaded;
     MakeCodecForImage();
     codec_->SetSourceDataSize(file.size());
     UpdateAllViews();
-    return true;
+    return {};
 }
 
-bool CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
+Status CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
 {
     sourceType_ = FileType::Jpeg;
     const TimeStamp t0 = Now();
-    const auto block = ReadJpeg(file, environment_.prompter);
-    if (!block || !ImageFromPackedBlock(*block))
-        return false;
+    const auto block = ReadJpeg(file, environment_.prompter, environment_.limits);
+    if (!block)
+        return block.AsStatus();
+    if (const Status loaded = ImageFromPackedBlock(*block); !loaded)
+        return loaded;
     const TimeStamp t1 = Now();
     compressSeconds_ = 0;
     decompressSeconds_ = ElapsedSeconds(t0, t1);
     MakeCodecForImage();
     codec_->SetSourceDataSize(file.size());
     UpdateAllViews();
-    return true;
+    return {};
 }
 
 // Opened like a TGA or GIF picture; the reader's reason for refusing a file
 // goes under the read error.
-bool CTamrDoc::OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type)
+Status CTamrDoc::OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type)
 {
     sourceType_ = type;
-    const PictureReadResult result = type == FileType::Png ? ReadPng(file) : ReadPnm(file);
-    if (!result.block) {
-        environment_.prompter.ShowErrorWithDetail(kReadError, "Error", result.failure);
-        return false;
+    const PictureReadResult result =
+        type == FileType::Png ? ReadPng(file, environment_.limits) : ReadPnm(file, environment_.limits);
+    if (result.overDecodeLimit) {
+        environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
+        return Status::OverDecodeLimit();
     }
-    if (!ImageFromPackedBlock(*result.block))
-        return false;
+    if (!result.block) {
+        environment_.prompter.ShowErrorWithDetail(std::string(kReadErrorMessage), "Error", result.failure);
+        return FailureKind::Corrupt;
+    }
+    if (const Status loaded = ImageFromPackedBlock(*result.block); !loaded)
+        return loaded;
     if (result.composited)
-        environment_.prompter.ShowNotice(kCompositedNotice, "Notice");
+        environment_.prompter.ShowNotice(std::string(kCompositedNotice), "Notice");
     MakeCodecForImage();
     codec_->SetSourceDataSize(file.size());
     UpdateAllViews();
-    return true;
+    return {};
 }
 
 std::optional<CTamrDoc::LevelDisplay> CTamrDoc::MakeLevelDisplay()
@@ -260,17 +260,19 @@ void CTamrDoc::WarnIfJpegSource() const
 {
     if (sourceType_ == FileType::Jpeg)
         environment_.prompter.ShowMessage(
-            {"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information, MessageButtons::Ok});
+            {std::string(kJpegSourceWarning), "Warning", MessageIcon::Information, MessageButtons::Ok});
 }
 
-bool CTamrDoc::Compress()
+Status CTamrDoc::Compress()
 {
     if (!image_ || !codec_)
-        return false;
+        return FailureKind::Unsupported;
     const std::string codTitle = CodTitle(Title());
     WarnIfJpegSource();
     if (CodesItsPicture()) {
-        std::optional<CompressionTimes> times;
+        // Compressing is where the codec meets the user: memory that runs out
+        // anywhere below ends here.
+        Result<CompressionTimes> times = FailureKind::OutOfMemory;
         try {
             if (environment_.settings.qualityFactor == 100) {
                 times = CompressImage(*image_, *codec_, environment_.settings, environment_.display);
@@ -278,10 +280,10 @@ bool CTamrDoc::Compress()
                 times = CompressImage(*image_, *codec_, environment_.settings, environment_.display, display->callback);
             }
         } catch (const std::bad_alloc&) {
-            times.reset();
+            times = FailureKind::OutOfMemory;
         }
         if (!times)
-            return false;
+            return times.AsStatus();
         compressSeconds_ = times->compressSeconds;
         decompressSeconds_ = times->decompressSeconds;
     }
@@ -289,7 +291,7 @@ bool CTamrDoc::Compress()
     SetTitle(codTitle);
     imageEdited_ = false;
     UpdateAllViews();
-    return true;
+    return {};
 }
 
 } // namespace tamr

@@ -20,7 +20,9 @@
 #include "image/FileType.h"
 #include "image/ImageCompression.h"
 #include "image/ImagePalette.h"
+#include "platform/Failure.h"
 #include "platform/FileIo.h"
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -34,9 +36,8 @@ struct DocumentEnvironment {
     std::filesystem::path currentDirectory = std::filesystem::current_path();
     // How saved files reach the disk; nothing: the system's calls.
     const FileOutput* fileOutput = nullptr;
-    // The palette the views draw with on a 256-colour screen; a document that
-    // closes clears it when it is its own.
-    const ImagePalette* currentPalette = nullptr;
+    // How much memory an opened file may make the document take.
+    Limits limits{};
 };
 
 class CTamrDoc : public Document {
@@ -50,13 +51,13 @@ public:
     bool OnNewDocument();
     // Opens a file by its content; on success the path name and the title
     // (the file name) are set, as the framework does after a successful open.
-    bool OnOpenDocument(const std::filesystem::path& path);
+    Status OnOpenDocument(const std::filesystem::path& path);
     // The same, with the kind of file decided as if its full name were
     // nameForType (the Open dialog's lower-case name of the file).
-    bool OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType);
+    Status OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType);
     // Codes the reference image with the current settings and shows the
-    // decoded result; false when compressing fails (the caller tells the user).
-    bool Compress();
+    // decoded result; the failure when compressing fails (the caller tells the user).
+    Status Compress();
 
     // Compressing off the user-interface thread, in three steps: a copy of the
     // picture and codec to code with `settings` (nothing without a picture),
@@ -83,7 +84,6 @@ public:
 
     bool OnUpdateFileSave() const;
     bool OnUpdateFileSaveAs() const;
-    bool OnUpdateFileNew() const { return false; }
 
     // The 256 colours of the image's colour table, for drawing.
     static ImagePalette CreateImagePalette(const CDibImage& image);
@@ -105,12 +105,12 @@ public:
     void SetImageEdited(bool edited) { imageEdited_ = edited; }
 
 private:
-    bool OpenBmp(std::span<const std::uint8_t> file);
-    bool OpenCod(std::span<const std::uint8_t> file);
-    bool OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
-    bool OpenJpeg(std::span<const std::uint8_t> file);
-    bool OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type);
-    bool ImageFromPackedBlock(std::span<const std::uint8_t> block);
+    Status OpenBmp(std::span<const std::uint8_t> file);
+    Status OpenCod(std::span<const std::uint8_t> file);
+    Status OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
+    Status OpenJpeg(std::span<const std::uint8_t> file);
+    Status OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type);
+    Status ImageFromPackedBlock(std::span<const std::uint8_t> block);
 
     // Progressive display while the codec decodes: the image each level is
     // drawn from, and the codec's callback that makes and shows it.

@@ -1,10 +1,10 @@
 // Save, Save As and the save on closing: COD, or the shown picture as BMP,
 // PNG or PNM, chosen by the name.
 
-#include <algorithm>
-#include <cctype>
 #include <fstream>
 
+#include "document/DocumentMessages.h"
+#include "document/LowerCase.h"
 #include "document/TamrDoc.h"
 #include "image/PictureWriters.h"
 #include "image/TopDownPicture.h"
@@ -13,12 +13,6 @@
 namespace tamr {
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 std::string LastFour(const std::string& text)
 {
@@ -69,7 +63,7 @@ CTamrDoc::Writer CTamrDoc::WriterFor(const std::string& lowerCaseName)
 
 void CTamrDoc::ShowCannotSave()
 {
-    environment_.prompter.ShowError("Cannot Save to the file!!", "Error");
+    environment_.prompter.ShowError(std::string(kCannotSaveMessage), "Error");
 }
 
 bool CTamrDoc::ConfirmBitDepth()
@@ -171,7 +165,7 @@ bool CTamrDoc::OnFileSaveAs()
     // coded data without the edits.
     const bool editsKept = !imageEdited_ || WriterFor(lowered) != Writer::Cod;
     if (!kindAccepted || !editsKept) {
-        environment_.prompter.ShowError("The file is not this type!!", "Error");
+        environment_.prompter.ShowError(std::string(kNotThisTypeMessage), "Error");
         return false;
     }
     if (TitleExtension() != ".cod" && !ConfirmBitDepth())

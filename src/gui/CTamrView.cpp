@@ -12,6 +12,7 @@
 #include <cmath>
 #include <memory>
 
+#include "document/DocumentMessages.h"
 #include "gui/ComparePictures.h"
 #include "gui/ImagePrinting.h"
 #include "gui/PictureImage.h"
@@ -310,8 +311,7 @@ void CTamrView::OnCompress()
 {
     BusyGuard busy(*this);
     if (!document_.Compress())
-        environment_.prompter.ShowMessage(
-            {"Errors occur during compressing/Decompressing", "", MessageIcon::None, MessageButtons::Ok});
+        environment_.prompter.ShowMessage(CompressErrorBox());
 }
 
 void CTamrView::OnEasySetup()

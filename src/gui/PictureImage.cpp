@@ -1,7 +1,9 @@
 #include "gui/PictureImage.h"
 
 #include <cstring>
-#include <limits>
+#include <span>
+
+#include "image/NearestColour.h"
 
 namespace tamr::qt {
 
@@ -85,19 +87,9 @@ void MapToPalette(QImage& indexedPicture, const ImagePalette& palette)
 {
     QList<QRgb> table = indexedPicture.colorTable();
     for (QRgb& colour : table) {
-        int best = std::numeric_limits<int>::max();
-        QRgb nearest = colour;
-        for (const PaletteEntry& entry : palette) {
-            const int red = qRed(colour) - entry.red;
-            const int green = qGreen(colour) - entry.green;
-            const int blue = qBlue(colour) - entry.blue;
-            const int distance = red * red + green * green + blue * blue;
-            if (distance < best) {
-                best = distance;
-                nearest = qRgb(entry.red, entry.green, entry.blue);
-            }
-        }
-        colour = nearest;
+        const PaletteEntry& entry = palette[NearestColourIndex(std::span<const PaletteEntry>(palette), qRed(colour),
+                                                               qGreen(colour), qBlue(colour))];
+        colour = qRgb(entry.red, entry.green, entry.blue);
     }
     indexedPicture.setColorTable(table);
 }

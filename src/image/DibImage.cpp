@@ -4,15 +4,9 @@
 
 #include "image/FixedColourTable.h"
 #include "image/ImageMessages.h"
-#include "image/ReaderLimits.h"
+#include "platform/CheckedSize.h"
 
 namespace tamr {
-namespace {
-
-constexpr std::int64_t kMaxSide = 65535;
-
-} // namespace
-
 std::uint16_t CDibImage::RowPadFor(std::uint16_t width, std::uint16_t bitsPerPixel)
 {
     const std::uint32_t rowBytes = std::uint32_t{width} * (bitsPerPixel / 8u);
@@ -54,7 +48,8 @@ void CDibImage::SetDefaultPalette()
 
 CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference, bool withIndex) const
 {
-    // 64-bit arithmetic: with 16-bit sides none of these can overflow.
+    // 64-bit arithmetic: with 16-bit sides none of these can overflow; their
+    // sum is checked where the block is allocated.
     BlockParts parts;
     parts.working = std::uint64_t{width_} * (bitsPerPixel_ / 8u) * height_ + std::uint64_t{rowPad_} * height_;
     parts.index = isColour_ == 1 && withIndex ? (std::uint64_t{width_} + indexRowPad_) * height_ : 0;
@@ -62,13 +57,13 @@ CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference, bool withIn
     return parts;
 }
 
-CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference, bool withIndex)
+CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference, const Limits& limits, bool withIndex)
 {
     const auto [working, index, reference] = PixelBlockParts(withReference, withIndex);
-    const std::uint64_t total = working + index + reference;
-    if (total > kMaxPixelBlockBytes)
+    const auto total = (CheckedSize(working) + index + reference).Within(limits.maxBlockBytes);
+    if (!total)
         return BlockResult::TooLarge;
-    auto block = AllocateBlock(static_cast<std::size_t>(total));
+    auto block = AllocateBlock(*total);
     if (!block)
         return BlockResult::NoMemory;
     memoryBlock_ = std::move(*block);
@@ -80,14 +75,20 @@ CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference, bool wi
     return BlockResult::Allocated;
 }
 
-bool CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, Prompter& prompter)
+Status CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, const Limits& limits,
+                            Prompter& prompter)
 {
     // A negative height means top-down rows; the image always holds them bottom-up.
     const std::int64_t width = header.biWidth;
     const std::int64_t height = header.biHeight < 0 ? -std::int64_t{header.biHeight} : header.biHeight;
-    if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide) {
+    const std::int64_t maxSide = limits.maxSide;
+    if (width < 1 || width > maxSide || height < 1 || height > maxSide) {
         ShowImageError(prompter, kPictureSizeMessage);
-        return false;
+        return FailureKind::Unsupported;
+    }
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > limits.maxPixels) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return FailureKind::TooLarge;
     }
     width_ = static_cast<std::uint16_t>(width);
     height_ = static_cast<std::uint16_t>(height);
@@ -103,28 +104,32 @@ bool CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPr
     indexRowPad_ = RowPadFor(width_, 8);
 
     const BlockParts parts = PixelBlockParts(true);
-    if (parts.working + parts.index + parts.reference > kMaxPixelBlockBytes) {
+    if ((CheckedSize(parts.working) + parts.index + parts.reference).Exceeds(limits.maxBlockBytes)) {
         ShowImageError(prompter, kTooLargeMessage);
-        return false;
+        return FailureKind::TooLarge;
     }
     // Missing rows are zero, but a large picture the source holds little of
     // is not worth the memory it would take.
     const bool fromIndices = expandedFromIndexed_ == kExpandedFromIndexed;
-    if (!PictureJustified(std::uint64_t{width_} * height_, rowBytesPresent,
+    if (!limits.Justifies(std::uint64_t{width_} * height_, rowBytesPresent,
                           fromIndices ? parts.index : parts.working)) {
         ShowImageError(prompter, kPictureMissingMessage);
-        return false;
+        return FailureKind::Truncated;
+    }
+    if (!limits.DecodeAllowed(width_, height_, bitsPerPixel_ / 8u)) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return Status::OverDecodeLimit();
     }
 
-    switch (AllocatePixelBlock(true)) {
+    switch (AllocatePixelBlock(true, limits)) {
     case BlockResult::Allocated:
         break;
     case BlockResult::TooLarge:
         ShowImageError(prompter, kTooLargeMessage);
-        return false;
+        return FailureKind::TooLarge;
     case BlockResult::NoMemory:
         ShowImageError(prompter, kMemoryLowMessage, kMemoryErrorCaption);
-        return false;
+        return FailureKind::OutOfMemory;
     }
 
     // The held header describes the image as held: 40 bytes, uncompressed, bottom-up.
@@ -135,7 +140,7 @@ bool CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPr
     info_.header.biBitCount = bitsPerPixel_;
     info_.header.biCompression = 0;
     info_.header.biSizeImage = static_cast<std::uint32_t>(ImageSize());
-    return true;
+    return {};
 }
 
 void CDibImage::LoadRows(std::span<const std::uint8_t> rows, bool topDown)
@@ -203,12 +208,12 @@ void CDibImage::FinishLoad(const DisplaySettings& display)
     std::copy(working.begin(), working.end(), ReferencePixels().begin());
 }
 
-bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour,
-                                   bool withIndexImage)
+Status CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel,
+                                     bool isColour, const Limits& limits, bool withIndexImage)
 {
     *this = CDibImage();
     if (width == 0 || height == 0 || (isColour && bitsPerPixel != 24))
-        return false;
+        return FailureKind::Corrupt;
     width_ = width;
     height_ = height;
     fullWidth_ = width;
@@ -217,9 +222,10 @@ bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, st
     isColour_ = isColour ? 1 : 0;
     rowPad_ = RowPadFor(width_, bitsPerPixel_);
     indexRowPad_ = RowPadFor(width_, 8);
-    if (AllocatePixelBlock(false, withIndexImage) != BlockResult::Allocated) {
+    if (const BlockResult result = AllocatePixelBlock(false, limits, withIndexImage);
+        result != BlockResult::Allocated) {
         *this = CDibImage();
-        return false;
+        return result == BlockResult::TooLarge ? FailureKind::TooLarge : FailureKind::OutOfMemory;
     }
 
     fileHeader_.bfType = kBmpTypeBM;
@@ -236,7 +242,7 @@ bool CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, st
     header.biBitCount = bitsPerPixel_;
     header.biSizeImage = static_cast<std::uint32_t>(ImageSize());
     fileHeader_.bfSize = header.biSizeImage + fileHeader_.bfOffBits;
-    return true;
+    return {};
 }
 
 } // namespace tamr

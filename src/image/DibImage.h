@@ -15,6 +15,8 @@
 #include "image/PixelPlaneViews.h"
 #include "image/QualityFigures.h"
 #include "platform/ByteBlock.h"
+#include "platform/Failure.h"
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -32,10 +34,6 @@ struct BitmapInfo {
 inline constexpr std::size_t kColourTableEntries = 256;
 inline constexpr std::int16_t kExpandedFromIndexed = 10;
 
-// The largest pixel block the image allocates (2 GiB); larger sizes are refused
-// with a message before anything is allocated.
-inline constexpr std::uint64_t kMaxPixelBlockBytes = std::uint64_t{1} << 31;
-
 // Pixel forms: 24 bits (blue, green, red) for colour, 8 bits (gray level) for
 // gray. Rows are bottom-up, each padded with zeros to a multiple of 4 bytes.
 // The block holds, in order: the working image, for colour images the 8-bit
@@ -48,19 +46,22 @@ public:
 
     // Loads a whole BMP file. Top-down files are stored bottom-up like every
     // other image. On failure the user has been told why (except for a file
-    // that is not a BMP at all) and the image is empty again.
-    bool ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& settings);
+    // that is not a BMP at all) and the image is empty again. A picture beyond
+    // the limits is refused before anything is allocated for it.
+    Status ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& settings,
+                   const Limits& limits = {});
 
     // Loads the packed image block a TGA, GIF or JPEG reader returns. Rows the
     // block does not hold stay zero. On failure the image is empty again.
-    bool LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter, const DisplaySettings& settings);
+    Status LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter, const DisplaySettings& settings,
+                           const Limits& limits = {});
 
     // Sets up headers and a zero-filled block without reference image for
     // decoded COD data; a colour image must have 24 bits, a gray one gets 8.
     // Only a palette display draws the index image: without one the block
     // need not hold it. Fails silently (the image stays empty).
-    bool AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour,
-                            bool withIndexImage = true);
+    Status AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour,
+                              const Limits& limits = {}, bool withIndexImage = true);
 
     // The image shown while a COD image is decoded level by level: made like
     // an image for the codec's decoded data (with the fixed colour table for a
@@ -75,7 +76,7 @@ public:
     bool ShowLevel(const WaveletCodec& codec, int level, const DisplaySettings& display);
 
     // The whole BMP file of the working image, with a 40-byte info header; the
-    // caller writes it. Empty when the image has no pixels or memory is short.
+    // caller writes it. Empty when the image has no pixels.
     std::vector<std::uint8_t> WriteBmp() const;
     // The index image as an 8-bit BMP file with the colour table as its
     // palette: what a palette display shows. Empty for an image without one.
@@ -93,10 +94,6 @@ public:
     // palette's colours replace the front of the colour table. False for a
     // gray image, or when quantising fails (the colour table is then unchanged).
     bool BuildIndexImage(const DisplaySettings& display);
-    // After the working image changed in place: on a palette device a colour
-    // image gets the fixed table back and a new index image. True when the
-    // index image was rebuilt.
-    bool RebuildIndexImage(bool paletteDevice, const DisplaySettings& display);
 
     bool HasPixels() const { return !memoryBlock_.empty(); }
     std::uint16_t Width() const { return width_; }
@@ -167,7 +164,8 @@ private:
     // Shared steps of loading from a file or a packed block: take the size and
     // depth from the header (the colour table already read), allocate the block.
     // rowBytesPresent is how many bytes of pixel rows the source holds.
-    bool BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, Prompter& prompter);
+    Status BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, const Limits& limits,
+                     Prompter& prompter);
     // Copies the source rows into the index image (8-bit colour) or the working image.
     void LoadRows(std::span<const std::uint8_t> rows, bool topDown);
     // Gray mapping or expansion to 24 bits, the index image on a palette
@@ -185,7 +183,7 @@ private:
     };
     // Bytes of each buffer of the pixel block for the current size and depth.
     BlockParts PixelBlockParts(bool withReference, bool withIndex = true) const;
-    BlockResult AllocatePixelBlock(bool withReference, bool withIndex = true);
+    BlockResult AllocatePixelBlock(bool withReference, const Limits& limits, bool withIndex = true);
 
     std::span<std::uint8_t> Part(std::size_t offset, std::size_t size)
     {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <new>
 
 #include "image/DibImage.h"
 #include "image/ImageMessages.h"
@@ -64,18 +63,19 @@ std::size_t TableEntryCount(const BmpLayout& layout, std::uint32_t offBits)
 
 } // namespace
 
-bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& display)
+Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& display,
+                          const Limits& limits)
 {
     *this = CDibImage();
-    auto fail = [this] {
+    auto fail = [this](Status failure) {
         *this = CDibImage();
-        return false;
+        return failure;
     };
 
     ByteReader reader(file);
     BitmapFileHeader fileHeader = ReadFileHeader(reader);
     if (fileHeader.bfType != kBmpTypeBM && fileHeader.bfType != kBmpTypeMB)
-        return fail();
+        return fail(FailureKind::Unsupported);
 
     BmpLayout layout;
     switch (ReadLayout(file, layout)) {
@@ -83,19 +83,19 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
         break;
     case HeaderProblem::Incomplete:
         ShowImageError(prompter, kHeaderIncompleteMessage);
-        return fail();
+        return fail(FailureKind::Truncated);
     case HeaderProblem::UnknownKind:
         ShowImageError(prompter, kHeaderUnknownMessage);
-        return fail();
+        return fail(FailureKind::Unsupported);
     }
     const BitmapInfoHeader& header = layout.header;
     if (header.biBitCount != 8 && header.biBitCount != 24) {
         ShowImageError(prompter, kDepthMessage);
-        return fail();
+        return fail(FailureKind::Unsupported);
     }
     if (header.biCompression != 0) {
         ShowImageError(prompter, kCompressedMessage);
-        return fail();
+        return fail(FailureKind::Unsupported);
     }
 
     // Entries the file does not hold stay zero.
@@ -107,15 +107,15 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
     // A pixel area the file holds only in part leaves the rest zero.
     const auto rows =
         fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
-    if (!BeginLoad(header, rows.size(), prompter))
-        return fail();
+    if (const Status begun = BeginLoad(header, rows.size(), limits, prompter); !begun)
+        return fail(begun);
     LoadRows(rows, header.biHeight < 0);
     FinishLoad(display);
 
     fileHeader_ = fileHeader;
     fileHeader_.bfSize =
         static_cast<std::uint32_t>(std::min<std::size_t>(file.size(), std::numeric_limits<std::uint32_t>::max()));
-    return true;
+    return {};
 }
 
 std::vector<std::uint8_t> CDibImage::WriteBmp() const
@@ -132,20 +132,16 @@ std::vector<std::uint8_t> CDibImage::WriteBmp() const
     header.biClrUsed = 0;
 
     const auto pixels = Pixels().first(std::min<std::size_t>(info_.header.biSizeImage, Pixels().size()));
-    try {
-        std::vector<std::uint8_t> bytes;
-        bytes.reserve(fileHeader.bfOffBits + pixels.size());
-        ByteWriter writer(bytes);
-        WriteFileHeader(writer, fileHeader);
-        WriteInfoHeader(writer, header);
-        if (gray)
-            for (const RgbQuad& entry : ColourTable())
-                WriteRgbQuad(writer, entry);
-        writer.Bytes(pixels);
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(fileHeader.bfOffBits + pixels.size());
+    ByteWriter writer(bytes);
+    WriteFileHeader(writer, fileHeader);
+    WriteInfoHeader(writer, header);
+    if (gray)
+        for (const RgbQuad& entry : ColourTable())
+            WriteRgbQuad(writer, entry);
+    writer.Bytes(pixels);
+    return bytes;
 }
 
 } // namespace tamr

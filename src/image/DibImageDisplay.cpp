@@ -2,7 +2,6 @@
 // image and its colour table, and the reduced image of one decoded level.
 
 #include <array>
-#include <new>
 
 #include "codec/WaveletCodec.h"
 #include "image/DibImage.h"
@@ -34,14 +33,6 @@ void CDibImage::BuildDisplayIndexImage(const DisplaySettings& display)
     quantiseSeconds_ = stopwatch.Elapsed();
 }
 
-bool CDibImage::RebuildIndexImage(bool paletteDevice, const DisplaySettings& display)
-{
-    if (!paletteDevice || isColour_ != 1)
-        return false;
-    SetDefaultPalette();
-    return BuildIndexImage(display);
-}
-
 std::vector<std::uint8_t> CDibImage::WriteIndexBmp() const
 {
     const auto indices = IndexPixels();
@@ -59,19 +50,15 @@ std::vector<std::uint8_t> CDibImage::WriteIndexBmp() const
     header.biBitCount = 8;
     header.biSizeImage = static_cast<std::uint32_t>(indices.size());
     header.biClrUsed = kColourTableEntries;
-    try {
-        std::vector<std::uint8_t> bytes;
-        bytes.reserve(fileHeader.bfSize);
-        ByteWriter writer(bytes);
-        WriteFileHeader(writer, fileHeader);
-        WriteInfoHeader(writer, header);
-        for (const RgbQuad& entry : ColourTable())
-            WriteRgbQuad(writer, entry);
-        writer.Bytes(indices);
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(fileHeader.bfSize);
+    ByteWriter writer(bytes);
+    WriteFileHeader(writer, fileHeader);
+    WriteInfoHeader(writer, header);
+    for (const RgbQuad& entry : ColourTable())
+        WriteRgbQuad(writer, entry);
+    writer.Bytes(indices);
+    return bytes;
 }
 
 bool CDibImage::AllocateForLevelDisplay(const WaveletCodec& codec)

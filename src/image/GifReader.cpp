@@ -9,6 +9,7 @@
 #include "image/PackedImageBlock.h"
 #include "platform/ByteReader.h"
 #include "platform/ByteWriter.h"
+#include "platform/CheckedSize.h"
 
 namespace tamr {
 namespace {
@@ -82,12 +83,12 @@ std::uint64_t RowStride(std::uint64_t width, std::uint64_t bits)
 
 // The most pixels the bytes left in the file could decode to: no code is
 // shorter than 3 bits and none stands for more than 4096 pixels.
-std::uint64_t PixelsBackedBy(std::size_t remainingBytes)
+// The bytes of code stream that could decode to `pixels` pixels at the
+// coder's largest expansion.
+std::uint64_t CodeBytesFor(std::uint64_t pixels)
 {
-    const std::uint64_t codes = std::uint64_t{remainingBytes} * 8 / kBitsPerLzwCodeAtLeast;
-    const std::uint64_t backed =
-        codes > (UINT64_MAX / GifLzwDecoder::kMaxCodes) ? UINT64_MAX : codes * GifLzwDecoder::kMaxCodes;
-    return std::max(backed, kGifUnbackedPixelAllowance);
+    const std::uint64_t codes = (pixels + GifLzwDecoder::kMaxCodes - 1) / GifLzwDecoder::kMaxCodes;
+    return (codes * kBitsPerLzwCodeAtLeast + 7) / 8;
 }
 
 void WriteHeaderAndPalette(ByteBlock& block, const ImageDescriptor& descriptor, std::uint16_t bits,
@@ -202,21 +203,20 @@ void DecodePixels(ByteReader& reader, const ImageDescriptor& descriptor, PixelRo
 
 } // namespace
 
-std::optional<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter& prompter,
-                                          std::uint64_t maxPixels) const
+Result<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const
 {
     if (!HasGifSignature(file) || file.size() <= kScreenPackedByte)
-        return std::nullopt;
+        return FailureKind::Unsupported;
 
     // The screen must declare a 256-entry table, even when it has none.
     const std::uint8_t screenPacked = file[kScreenPackedByte];
     const int screenTableBits = (screenPacked & 0x07) + 1;
     if (screenTableBits < kScreenBitsNeeded) {
         ShowImageError(prompter, kGifDepthMessage);
-        return std::nullopt;
+        return FailureKind::Unsupported;
     }
     if (file.size() < kScreenEnd)
-        return std::nullopt;
+        return FailureKind::Truncated;
 
     ByteReader reader(file);
     reader.Seek(kScreenEnd);
@@ -224,17 +224,17 @@ std::optional<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Pr
     if ((screenPacked & 0x80) != 0) {
         globalTable = reader.Take(3 * (std::size_t{1} << screenTableBits));
         if (reader.Overran())
-            return std::nullopt;
+            return FailureKind::Truncated;
     }
     while (reader.Remaining() > 0 && file[reader.Position()] == kExtensionIntroducer) {
         reader.Skip(2); // introducer and label
         if (reader.Overran() || !SkipSubBlocks(reader))
-            return std::nullopt;
+            return FailureKind::Truncated;
     }
 
     const auto descriptorBytes = reader.Take(kDescriptorSize);
     if (reader.Overran())
-        return std::nullopt;
+        return FailureKind::Truncated;
     const ImageDescriptor descriptor = ParseDescriptor(descriptorBytes);
     const int tableBits = descriptor.hasLocalTable ? descriptor.localTableBits : screenTableBits;
     const std::uint32_t colourCount = std::uint32_t{1} << tableBits;
@@ -242,31 +242,39 @@ std::optional<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Pr
     if (descriptor.hasLocalTable) {
         table = reader.Take(3 * std::size_t{colourCount});
         if (reader.Overran())
-            return std::nullopt;
+            return FailureKind::Truncated;
     }
 
     const std::uint64_t pixels = std::uint64_t{descriptor.width} * descriptor.height;
-    if (pixels > maxPixels) {
+    if (pixels > limits.maxPixels) {
         ShowImageError(prompter, kTooLargeMessage);
-        return std::nullopt;
+        return FailureKind::TooLarge;
     }
-    if (pixels > PixelsBackedBy(reader.Remaining())) {
+    if (!FileJustifies(pixels, reader.Remaining(), CodeBytesFor(pixels), limits.unbackedGifPixels)) {
         ShowImageError(prompter, kPictureMissingMessage);
-        return std::nullopt;
+        return FailureKind::Truncated;
+    }
+    // One byte of index per pixel here; the image checks again at the depth it expands to.
+    if (!limits.DecodeAllowed(descriptor.width, descriptor.height, 1)) {
+        ShowImageError(prompter, kTooLargeMessage);
+        return Status::OverDecodeLimit();
     }
 
     const std::uint16_t bits = OutputBitsFor(tableBits);
     const std::uint64_t stride = RowStride(descriptor.width, bits);
     const std::uint64_t rowsOffset = PackedRowsOffset(colourCount);
-    auto block = AllocateBlock(static_cast<std::size_t>(stride * descriptor.height + rowsOffset));
+    const auto blockBytes = (CheckedSize(stride) * descriptor.height + rowsOffset).Within(limits.maxBlockBytes);
+    if (!blockBytes)
+        return FailureKind::TooLarge;
+    auto block = AllocateBlock(*blockBytes);
     if (!block)
-        return std::nullopt;
+        return FailureKind::OutOfMemory;
 
     WriteHeaderAndPalette(*block, descriptor, bits, colourCount, table);
     const std::span<std::uint8_t> rowBytes = std::span(*block).subspan(static_cast<std::size_t>(rowsOffset));
     PixelRows rows(rowBytes, static_cast<std::size_t>(stride), descriptor.height, bits);
     DecodePixels(reader, descriptor, rows);
-    return block;
+    return std::move(*block);
 }
 
 } // namespace tamr

@@ -2,21 +2,17 @@
 // Reads the first image of a GIF file (87a or 89a) into a packed image block.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 
-#include "image/ReaderLimits.h"
 #include "platform/ByteBlock.h"
+#include "platform/Failure.h"
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
 
 inline constexpr std::string_view kGifDepthMessage = "Two and four bit GIF files are not supported.";
-
-// Pixels a damaged file may ask for beyond what its code stream could possibly
-// decode to, so that a cut-off small picture still opens.
-inline constexpr std::uint64_t kGifUnbackedPixelAllowance = std::uint64_t{1} << 16;
 
 class CGifReader {
 public:
@@ -29,11 +25,10 @@ public:
     // Nothing and no message: an empty file, a wrong signature, a file that ends
     // before its image data, or no memory for the block; the caller reports the
     // failure. Nothing after a message: the depth message for a screen table of
-    // fewer than 256 entries, the too-large message for more than maxPixels
-    // pixels, the missing-picture message for more pixels than the rest of the
-    // file could code.
-    std::optional<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter,
-                                  std::uint64_t maxPixels = kDefaultMaxReaderPixels) const;
+    // fewer than 256 entries, the too-large message for more than the limits'
+    // most pixels, the missing-picture message for more pixels than the rest
+    // of the file could code.
+    Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {}) const;
 };
 
 } // namespace tamr

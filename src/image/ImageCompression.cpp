@@ -5,59 +5,66 @@
 namespace tamr {
 namespace {
 
-bool AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display)
+Status AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display)
 {
-    if (!image.AllocateForCodData(static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
-                                  static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour(),
-                                  display.paletteDisplay))
-        return false;
+    if (const Status allocated = image.AllocateForCodData(
+            static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
+            static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour(), Limits(), display.paletteDisplay);
+        !allocated)
+        return allocated;
     if (display.paletteDisplay)
         image.SetDefaultPalette();
-    return true;
+    return {};
 }
 
 } // namespace
 
-std::optional<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
-                                              const DisplaySettings& display,
-                                              const WaveletCodec::LevelCallback& onLevel)
+Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                       const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel)
 {
     const TimeStamp t0 = Now();
-    if (!codec.PrepareEncode(settings))
-        return std::nullopt;
+    if (const Status prepared = codec.PrepareEncode(settings); !prepared)
+        return prepared;
     TimeStamp t1;
     if (settings.qualityFactor == 100) {
         if (!image.EncodeLosslessPlanes(codec))
-            return std::nullopt;
+            return FailureKind::OutOfMemory;
         t1 = Now();
         if (!image.DecodeLosslessPlanes(codec))
-            return std::nullopt;
+            return FailureKind::Corrupt;
         image.BuildDisplayIndexImage(display);
     } else {
-        if (!image.ConvertToPlanes(codec) || !codec.EncodeAll())
-            return std::nullopt;
+        if (!image.ConvertToPlanes(codec))
+            return FailureKind::Corrupt;
+        if (const Status encoded = codec.EncodeAll(); !encoded)
+            return encoded;
         t1 = Now();
-        const bool decoded = codec.DecodeAll(onLevel) && image.ConvertDecodedPlanes(codec, display);
+        Status decoded = codec.DecodeAll(onLevel);
+        if (decoded && !image.ConvertDecodedPlanes(codec, display))
+            decoded = FailureKind::Corrupt;
         codec.ReleasePlanes();
         if (!decoded)
-            return std::nullopt;
+            return decoded;
     }
     const TimeStamp t2 = Now();
     return CompressionTimes{ElapsedSeconds(t0, t1), ElapsedSeconds(t1, t2)};
 }
 
-bool DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettings& display,
-                    const WaveletCodec::LevelCallback& onLevel)
+Status DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettings& display,
+                      const WaveletCodec::LevelCallback& onLevel)
 {
     if (codec.Method() == CodingMethod::Lossless) {
-        if (!AllocateFor(image, codec, display))
-            return false;
+        if (const Status allocated = AllocateFor(image, codec, display); !allocated)
+            return allocated;
         (void)image.DecodeLosslessPlanes(codec);
         image.BuildDisplayIndexImage(display);
-        return true;
+        return {};
     }
-    const bool decoded =
-        codec.DecodeAll(onLevel) && AllocateFor(image, codec, display) && image.ConvertDecodedPlanes(codec, display);
+    Status decoded = codec.DecodeAll(onLevel);
+    if (decoded)
+        decoded = AllocateFor(image, codec, display);
+    if (decoded && !image.ConvertDecodedPlanes(codec, display))
+        decoded = FailureKind::Corrupt;
     codec.ReleasePlanes();
     return decoded;
 }

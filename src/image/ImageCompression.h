@@ -2,12 +2,11 @@
 // Compressing an image with the current settings and decoding the result at
 // once, as the document's Compress does; and building the image of a COD file.
 
-#include <optional>
-
 #include "codec/CodecSettings.h"
 #include "codec/WaveletCodec.h"
 #include "image/DibImage.h"
 #include "image/DisplaySettings.h"
+#include "platform/Failure.h"
 
 namespace tamr {
 
@@ -18,17 +17,17 @@ struct CompressionTimes {
 
 // Codes the image's reference pixels into the codec (lossless byte planes at
 // quality 100, the wavelet codec otherwise), then decodes the coded data into
-// the working image, and on a palette display into the index image. Nothing
-// when any step fails. `onLevel` sees every decoded level but the last.
-std::optional<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
-                                              const DisplaySettings& display,
-                                              const WaveletCodec::LevelCallback& onLevel = {});
+// the working image, and on a palette display into the index image. The
+// failure of the step that failed otherwise. `onLevel` sees every decoded
+// level but the last.
+Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                       const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel = {});
 
 // Makes the image of a codec that has read a COD file and decodes the data
 // into it (with the fixed colour table and an index image on a palette
 // display); the codec's planes are released afterwards.
 // Corrupt lossless data gives whatever image comes out, as corrupt wavelet data does.
-bool DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettings& display,
-                    const WaveletCodec::LevelCallback& onLevel = {});
+Status DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettings& display,
+                      const WaveletCodec::LevelCallback& onLevel = {});
 
 } // namespace tamr

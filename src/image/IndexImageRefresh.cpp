@@ -1,30 +1,10 @@
 #include "image/IndexImageRefresh.h"
 
-#include <limits>
 #include <unordered_map>
 
+#include "image/NearestColour.h"
+
 namespace tamr {
-
-namespace {
-
-std::uint8_t NearestEntry(std::span<const RgbQuad> table, std::uint8_t blue, std::uint8_t green, std::uint8_t red)
-{
-    int best = std::numeric_limits<int>::max();
-    std::size_t nearest = 0;
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        const int b = blue - table[i].blue;
-        const int g = green - table[i].green;
-        const int r = red - table[i].red;
-        const int distance = b * b + g * g + r * r;
-        if (distance < best) {
-            best = distance;
-            nearest = i;
-        }
-    }
-    return static_cast<std::uint8_t>(nearest);
-}
-
-} // namespace
 
 bool RebuildIndexImage(CDibImage& image, [[maybe_unused]] const DisplaySettings& display)
 {
@@ -47,7 +27,7 @@ bool RebuildIndexImage(CDibImage& image, [[maybe_unused]] const DisplaySettings&
             const std::uint32_t key = pixel[0] | (pixel[1] << 8) | (std::uint32_t{pixel[2]} << 16);
             auto [found, inserted] = nearestOf.try_emplace(key, std::uint8_t{0});
             if (inserted)
-                found->second = NearestEntry(table, pixel[0], pixel[1], pixel[2]);
+                found->second = static_cast<std::uint8_t>(NearestColourIndex(table, pixel[2], pixel[1], pixel[0]));
             indices[row * indexRowBytes + x] = found->second;
         }
     }

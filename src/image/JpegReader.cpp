@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstddef>
-#include <limits>
-#include <new>
-#include <stdexcept>
 
 #include "image/BmpHeaders.h"
 #include "image/ImageMessages.h"
@@ -13,6 +10,7 @@
 #include "image/JpegMemorySource.h"
 #include "image/PackedImageBlock.h"
 #include "platform/ByteWriter.h"
+#include "platform/CheckedSize.h"
 
 #if !defined(JCS_EXTENSIONS)
 #error "The JPEG reader needs libjpeg-turbo's extended colour spaces (JCS_EXT_BGR)"
@@ -21,7 +19,16 @@
 namespace tamr {
 namespace {
 
-enum class DecodeResult { Decoded, DecoderFailed, NotSupported, NotColour, NoMemory, PictureMissing };
+enum class DecodeResult {
+    Decoded,
+    DecoderFailed,
+    NotSupported,
+    NotColour,
+    TooLarge,
+    OverDecodeLimit,
+    NoMemory,
+    PictureMissing
+};
 
 // No colour JPEG codes more pixels to a byte: the component with the most
 // blocks has one 8x8 block for every 64 pixels, and no block takes fewer than
@@ -42,7 +49,8 @@ struct JpegSession {
 static_assert(std::is_trivially_destructible_v<JpegSession>);
 
 // Lays out the block with its header and spare bytes, room for the rows after.
-// Called between decoder calls, so the jump never crosses it.
+// Called between decoder calls, so the jump never crosses it; nothing may
+// throw here either, or the decoder would never be destroyed.
 bool StartPackedBlock(ByteBlock& block, JDIMENSION width, JDIMENSION height, std::size_t size)
 {
     BitmapInfoHeader header;
@@ -51,22 +59,20 @@ bool StartPackedBlock(ByteBlock& block, JDIMENSION width, JDIMENSION height, std
     header.biHeight = static_cast<std::int32_t>(height);
     header.biPlanes = 1;
     header.biBitCount = 24;
-    try {
-        block.clear();
-        block.reserve(size);
-        ByteWriter writer(block);
-        WriteInfoHeader(writer, header);
-        writer.Zeros(kPackedSpareBytes);
-        block.resize(size);
-        return true;
-    } catch (const std::bad_alloc&) {
+    auto allocated = AllocateBlock(size);
+    if (!allocated || size < kInfoHeaderSize + kPackedSpareBytes)
         return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
+    block = std::move(*allocated);
+    // The writer appends, so it starts on an empty block of the full capacity;
+    // the spare bytes stay as the allocation left them, zero.
+    block.clear();
+    ByteWriter writer(block);
+    WriteInfoHeader(writer, header);
+    block.resize(size);
+    return true;
 }
 
-DecodeResult RunDecoder(JpegSession& session, std::uint64_t maxPixels, ByteBlock& block)
+DecodeResult RunDecoder(JpegSession& session, const Limits& limits, ByteBlock& block)
 {
     const j_decompress_ptr decompressor = &session.decompressor;
     AttachMemorySource(decompressor, session.source);
@@ -84,13 +90,15 @@ DecodeResult RunDecoder(JpegSession& session, std::uint64_t maxPixels, ByteBlock
     const JDIMENSION width = decompressor->output_width;
     const JDIMENSION height = decompressor->output_height;
     const std::uint64_t pixels = std::uint64_t{width} * height;
-    if (pixels > maxPixels)
-        return DecodeResult::NoMemory;
+    if (pixels > limits.maxPixels)
+        return DecodeResult::TooLarge;
     // The decoder makes up whatever the file leaves out; a large picture the
     // file cannot hold is refused rather than made up at great cost.
     const std::uint64_t bytesNeeded = (pixels + kJpegMostPixelsPerByte - 1) / kJpegMostPixelsPerByte;
-    if (!PictureJustified(pixels, session.source.file.Size(), bytesNeeded))
+    if (!limits.Justifies(pixels, session.source.file.Size(), bytesNeeded))
         return DecodeResult::PictureMissing;
+    if (!limits.DecodeAllowed(width, height, 3))
+        return DecodeResult::OverDecodeLimit;
 
     if (!jpeg_start_decompress(decompressor))
         return DecodeResult::DecoderFailed;
@@ -103,9 +111,10 @@ DecodeResult RunDecoder(JpegSession& session, std::uint64_t maxPixels, ByteBlock
     const std::uint64_t rowBytes = std::uint64_t{width} * 3;
     const std::uint64_t stride = rowBytes + (4 - rowBytes % 4) % 4;
     const std::uint64_t rowsStart = PackedRowsOffset(0);
-    const std::uint64_t size = rowsStart + stride * height;
-    if (size > std::numeric_limits<std::size_t>::max() ||
-        !StartPackedBlock(block, width, height, static_cast<std::size_t>(size)))
+    const auto size = (CheckedSize(stride) * height + rowsStart).Within(limits.maxBlockBytes);
+    if (!size)
+        return DecodeResult::TooLarge;
+    if (!StartPackedBlock(block, width, height, *size))
         return DecodeResult::NoMemory;
 
     // The first scanline read is the top of the picture and goes into the last
@@ -122,7 +131,7 @@ DecodeResult RunDecoder(JpegSession& session, std::uint64_t maxPixels, ByteBlock
 
 // The jump point for fatal decoder errors. It keeps no state of its own: the
 // session and the block live in the caller, untouched by the jump.
-DecodeResult DecodeJpeg(JpegSession& session, std::uint64_t maxPixels, ByteBlock& block)
+DecodeResult DecodeJpeg(JpegSession& session, const Limits& limits, ByteBlock& block)
 {
     session.decompressor.err = UseErrorManager(session.errors, kJpegWarningLimit);
     if (setjmp(session.errors.jumpPoint) != 0) {
@@ -130,35 +139,43 @@ DecodeResult DecodeJpeg(JpegSession& session, std::uint64_t maxPixels, ByteBlock
         return DecodeResult::DecoderFailed;
     }
     jpeg_create_decompress(&session.decompressor);
-    const DecodeResult result = RunDecoder(session, maxPixels, block);
+    const DecodeResult result = RunDecoder(session, limits, block);
     jpeg_destroy_decompress(&session.decompressor);
     return result;
 }
 
 } // namespace
 
-std::optional<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, std::uint64_t maxPixels)
+Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
 {
     ByteBlock block;
     JpegSession session(file);
-    switch (DecodeJpeg(session, maxPixels, block)) {
+    switch (DecodeJpeg(session, limits, block)) {
     case DecodeResult::Decoded:
         return block;
     case DecodeResult::DecoderFailed:
+        ShowImageError(prompter, kJpegNotSupportedMessage);
+        return FailureKind::Corrupt;
     case DecodeResult::NotSupported:
         ShowImageError(prompter, kJpegNotSupportedMessage);
-        break;
+        return FailureKind::Unsupported;
     case DecodeResult::NotColour:
         ShowImageError(prompter, kJpegNotColourMessage);
-        break;
+        return FailureKind::Unsupported;
+    case DecodeResult::TooLarge:
+        ShowImageError(prompter, kJpegMemoryMessage);
+        return FailureKind::TooLarge;
+    case DecodeResult::OverDecodeLimit:
+        ShowImageError(prompter, kJpegMemoryMessage);
+        return Status::OverDecodeLimit();
     case DecodeResult::NoMemory:
         ShowImageError(prompter, kJpegMemoryMessage);
-        break;
+        return FailureKind::OutOfMemory;
     case DecodeResult::PictureMissing:
         ShowImageError(prompter, kPictureMissingMessage);
-        break;
+        return FailureKind::Truncated;
     }
-    return std::nullopt;
+    return FailureKind::Corrupt;
 }
 
 } // namespace tamr

@@ -2,12 +2,12 @@
 // Reads a baseline colour JPEG file into a 24-bit packed image block.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 
-#include "image/ReaderLimits.h"
 #include "platform/ByteBlock.h"
+#include "platform/Failure.h"
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -25,10 +25,9 @@ inline constexpr long kJpegWarningLimit = 100;
 // table), 4 spare bytes, then the rows bottom-up, blue, green, red, each padded
 // to a multiple of 4 bytes. A file that ends early decodes as far as it goes.
 // On failure the user has been told why (caption "ERROR") and nothing is
-// returned; an image of more than maxPixels pixels is refused as memory low
+// returned; an image of more than the limits' most pixels is refused as memory low
 // before anything is allocated for it, and a picture above the unbacked
 // allowance that the file is too short to hold with the missing-picture message.
-std::optional<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter,
-                                  std::uint64_t maxPixels = kDefaultMaxReaderPixels);
+Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {});
 
 } // namespace tamr

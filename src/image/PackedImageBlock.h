@@ -21,7 +21,7 @@ inline constexpr std::uint64_t PackedRowsOffset(std::uint32_t colourCount)
 }
 
 // Lays out a block from its parts as given (the caller keeps biClrUsed and the
-// table's length in step). Empty when memory is not available.
+// table's length in step).
 ByteBlock MakePackedBlock(const BitmapInfoHeader& header, std::span<const RgbQuad> table,
                           std::span<const std::uint8_t> rows);
 

@@ -6,6 +6,7 @@
 #include "image/DibImage.h"
 #include "image/PackedImageBlock.h"
 #include "platform/ByteWriter.h"
+#include "platform/Limits.h"
 
 namespace tamr {
 
@@ -20,7 +21,7 @@ std::optional<PackedPictureRows> PackedPictureRows::Make(std::uint32_t width, st
     const std::uint64_t rowsStart = PackedRowsOffset(colours);
     const std::uint64_t size = rowsStart + stride * height;
     // The image model holds the working and the reference image of this size.
-    if (stride * height > kMaxPixelBlockBytes / 2)
+    if (stride * height > Limits().maxBlockBytes / 2)
         return std::nullopt;
 
     PackedPictureRows rows;

@@ -17,11 +17,19 @@ struct PictureReadResult {
     std::string failure;
     // Some pixel was not fully opaque and now shows over white.
     bool composited = false;
+    // Refused by the decode limit, which the user can raise.
+    bool overDecodeLimit = false;
 
     static PictureReadResult Refused(std::string reason)
     {
         PictureReadResult result;
         result.failure = std::move(reason);
+        return result;
+    }
+    static PictureReadResult OverDecodeLimit()
+    {
+        PictureReadResult result = Refused("the picture is larger than the decode limit");
+        result.overDecodeLimit = true;
         return result;
     }
 };

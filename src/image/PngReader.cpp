@@ -228,7 +228,7 @@ PassColumns ColumnsOf(const spng_ihdr& header, int pass)
 
 } // namespace
 
-PictureReadResult ReadPng(std::span<const std::uint8_t> file, std::uint64_t maxPixels)
+PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits)
 {
     const SpngContext context(spng_ctx_new(0), &spng_ctx_free);
     if (!context)
@@ -244,16 +244,20 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> file, std::uint64_t maxP
     if (int error = spng_get_ihdr(png, &header); error != 0)
         return PictureReadResult::Refused(ReasonFor(error));
     const std::uint64_t pixels = std::uint64_t{header.width} * header.height;
-    if (pixels > maxPixels)
+    if (pixels > limits.maxPixels)
         return PictureReadResult::Refused("PNG: the picture has " + std::to_string(header.width) + " x " +
                                           std::to_string(header.height) + " pixels, more than the " +
-                                          std::to_string(maxPixels) + " pixels the reader decodes");
+                                          std::to_string(limits.maxPixels) + " pixels the reader decodes");
     const int channels = ChannelsOf(header.color_type);
     const std::uint64_t filteredBytes =
         header.height *
         (1 + (std::uint64_t{header.width} * static_cast<std::uint64_t>(channels) * header.bit_depth + 7) / 8);
-    if (!PictureJustified(pixels, file.size(), filteredBytes / kDeflateLargestExpansion))
+    if (!limits.Justifies(pixels, file.size(), filteredBytes / kDeflateLargestExpansion))
         return PictureReadResult::Refused("PNG: the file is far too short to hold the picture its header declares");
+    const bool gray =
+        header.color_type == SPNG_COLOR_TYPE_GRAYSCALE || header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA;
+    if (!limits.DecodeAllowed(header.width, header.height, gray ? 1 : 3))
+        return PictureReadResult::OverDecodeLimit();
 
     // Reads the chunks up to the picture data, so that palette and tRNS are known.
     if (int error = spng_decode_image(png, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE); error != 0)

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "image/PictureReadResult.h"
-#include "image/ReaderLimits.h"
+#include "platform/Limits.h"
 
 namespace tamr {
 
@@ -19,8 +19,8 @@ inline constexpr std::size_t kPngChunkCacheBytes = std::size_t{8} << 20;
 // gray, else 24 bits. Interlaced files are taken. 16-bit samples are rounded to
 // 8 bits, (v * 255 + 32767) / 65535; transparent pixels (alpha channel or tRNS)
 // are composited over white. Every chunk's checksum is checked; a damaged or
-// cut-off file, more than maxPixels pixels, or a large picture the file is far
+// cut-off file, more than the limits' pixels, a picture over the decode limit, or a large picture the file is far
 // too short to code is refused with the reason. Ancillary chunks are ignored.
-PictureReadResult ReadPng(std::span<const std::uint8_t> file, std::uint64_t maxPixels = kDefaultMaxReaderPixels);
+PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits = {});
 
 } // namespace tamr

@@ -66,7 +66,7 @@ private:
 
 } // namespace
 
-PictureReadResult ReadPnm(std::span<const std::uint8_t> file, std::uint64_t maxPixels)
+PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits)
 {
     if (file.size() < 2 || file[0] != 'P')
         return PictureReadResult::Refused("PNM: the file does not start with P5 or P6");
@@ -92,12 +92,14 @@ PictureReadResult ReadPnm(std::span<const std::uint8_t> file, std::uint64_t maxP
     if (*maxValue == 0)
         return PictureReadResult::Refused("PNM: the maximum sample value must be 1 to 65535");
     const std::uint64_t pixels = std::uint64_t{*width} * *height;
-    if (pixels > maxPixels)
+    if (pixels > limits.maxPixels)
         return PictureReadResult::Refused("PNM: the picture has " + std::to_string(*width) + " x " +
                                           std::to_string(*height) + " pixels, more than the " +
-                                          std::to_string(maxPixels) + " pixels the reader decodes");
-    const std::uint32_t sampleBytes = *maxValue > 255 ? 2 : 1;
+                                          std::to_string(limits.maxPixels) + " pixels the reader decodes");
     const std::uint32_t channels = colour ? 3 : 1;
+    if (!limits.DecodeAllowed(*width, *height, channels))
+        return PictureReadResult::OverDecodeLimit();
+    const std::uint32_t sampleBytes = *maxValue > 255 ? 2 : 1;
     const std::uint64_t rowBytes = std::uint64_t{*width} * channels * sampleBytes;
     if (file.size() - *start < rowBytes * *height)
         return PictureReadResult::Refused("PNM: the file ends before its picture does");

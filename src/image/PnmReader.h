@@ -5,7 +5,7 @@
 #include <span>
 
 #include "image/PictureReadResult.h"
-#include "image/ReaderLimits.h"
+#include "platform/Limits.h"
 
 namespace tamr {
 
@@ -14,8 +14,8 @@ namespace tamr {
 // 65535, samples above 255 take two bytes (most significant first), and every
 // sample is scaled to 8 bits by (v * 255 + maxval / 2) / maxval. The plain
 // (ASCII) kinds P1 to P3 and the 1-bit P4 are refused with the reason, and so
-// are a header out of range, more than maxPixels pixels, a file shorter than
+// are a header out of range, more than the limits' pixels, a picture over the decode limit, a file shorter than
 // its picture and a sample above maxval. Only the first picture of a file is read.
-PictureReadResult ReadPnm(std::span<const std::uint8_t> file, std::uint64_t maxPixels = kDefaultMaxReaderPixels);
+PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits = {});
 
 } // namespace tamr

@@ -1,8 +1,6 @@
 #include "image/TgaReader.h"
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "image/BmpHeaders.h"
@@ -12,6 +10,7 @@
 #include "image/TgaPixels.h"
 #include "platform/ByteReader.h"
 #include "platform/ByteWriter.h"
+#include "platform/CheckedSize.h"
 
 namespace tamr {
 namespace {
@@ -126,37 +125,37 @@ void WriteRows(const Plan& plan, const TgaPixelSource& source, const TgaHeader& 
     }
 }
 
-std::optional<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter, std::uint64_t maxPixels)
+Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
 {
     if (file.empty())
-        return std::nullopt;
+        return FailureKind::Truncated;
     ByteReader reader(file);
     const TgaHeader header = ReadTgaHeader(reader);
     if (reader.Overran() || header.imageType == kTgaNoImage)
-        return std::nullopt;
+        return FailureKind::Truncated;
 
     const Dispatch dispatch = Choose(header);
     if (!dispatch.plan) {
         if (dispatch.refusal == Refusal::Compressed)
             ShowImageError(prompter, kCompressedTgaMessage);
-        return std::nullopt;
+        return FailureKind::Unsupported;
     }
     Plan plan = *dispatch.plan;
 
     reader.Skip(header.idLength);
     if (reader.Overran())
-        return std::nullopt;
+        return FailureKind::Truncated;
 
     TgaColourMap map;
     if (plan.map != MapUse::None) {
         if (header.ColourMapBytes() > reader.Remaining())
-            return std::nullopt;
+            return FailureKind::Truncated;
         if (plan.map == MapUse::Skip) {
             reader.Skip(static_cast<std::size_t>(header.ColourMapBytes()));
         } else {
             auto read = ReadTgaColourMap(reader, header);
             if (!read)
-                return std::nullopt;
+                return FailureKind::OutOfMemory;
             map = std::move(*read);
         }
         if (plan.palette == PaletteForm::ColourMap)
@@ -166,21 +165,25 @@ std::optional<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& p
     // Every stored pixel takes at least one byte, even at a nonsensical depth of
     // 0: the rows must be in the file, or a header alone could ask for a block
     // of any size.
-    const std::uint64_t pixelCount = std::uint64_t{header.width} * header.height;
-    if (pixelCount > maxPixels)
-        return std::nullopt;
+    if ((CheckedSize(header.width) * header.height).Exceeds(limits.maxPixels))
+        return FailureKind::TooLarge;
     const std::size_t stride = std::max<std::size_t>(1, header.InputBytesPerPixel());
-    const std::uint64_t pixelBytes = pixelCount * stride;
-    if (pixelBytes > reader.Remaining())
-        return std::nullopt;
-    const TgaPixelSource source(reader.Take(static_cast<std::size_t>(pixelBytes)), header, stride);
+    const auto pixelBytes = (CheckedSize(header.width) * header.height * stride).Within(reader.Remaining());
+    if (!pixelBytes)
+        return FailureKind::Truncated;
+    const TgaPixelSource source(reader.Take(*pixelBytes), header, stride);
 
     const std::vector<RgbQuad> palette = plan.outputBits < 24 ? BuildPalette(plan, map) : std::vector<RgbQuad>();
+    if (!limits.DecodeAllowed(header.width, header.height, plan.outputBits >= 24 ? 3 : 1))
+        return Status::OverDecodeLimit();
     const std::uint64_t rowsOffset = PackedRowsOffset(static_cast<std::uint32_t>(palette.size()));
-    const std::uint64_t rowsBytes = std::uint64_t{PackedRowBytes(header.width, plan.outputBits)} * header.height;
-    auto block = AllocateBlock(static_cast<std::size_t>(rowsOffset + rowsBytes));
+    const auto blockBytes = (CheckedSize(PackedRowBytes(header.width, plan.outputBits)) * header.height + rowsOffset)
+                                .Within(limits.maxBlockBytes);
+    if (!blockBytes)
+        return FailureKind::TooLarge;
+    auto block = AllocateBlock(*blockBytes);
     if (!block)
-        return std::nullopt;
+        return FailureKind::OutOfMemory;
 
     std::vector<std::uint8_t> head;
     ByteWriter writer(head);
@@ -190,22 +193,14 @@ std::optional<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& p
     std::copy(head.begin(), head.end(), block->begin());
 
     WriteRows(plan, source, header, map, std::span(*block).subspan(static_cast<std::size_t>(rowsOffset)));
-    return block;
+    return std::move(*block);
 }
 
 } // namespace
 
-std::optional<ByteBlock> CTgaReader::Read(std::span<const std::uint8_t> file, Prompter& prompter,
-                                          std::uint64_t maxPixels) const
+Result<ByteBlock> CTgaReader::Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const
 {
-    // The small buffers besides the block (map, palette, header bytes) fail the same way.
-    try {
-        return ReadTga(file, prompter, maxPixels);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    } catch (const std::length_error&) {
-        return std::nullopt;
-    }
+    return ReadTga(file, prompter, limits);
 }
 
 } // namespace tamr

@@ -2,12 +2,12 @@
 // Reads an uncompressed TGA file into a packed image block.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string_view>
 
-#include "image/ReaderLimits.h"
 #include "platform/ByteBlock.h"
+#include "platform/Failure.h"
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -21,10 +21,9 @@ public:
     // indices, 1 bit for a gray image carrying a colour map (the image model
     // refuses the last two). Nothing for run-length-encoded files (after telling
     // the user), for types it does not know, for a file shorter than its header,
-    // image ID, colour map or pixel rows say, for more than maxPixels pixels,
+    // image ID, colour map or pixel rows say, for more than the limits' most pixels,
     // and when memory is short; those tell nothing, the caller reports the failure.
-    std::optional<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter,
-                                  std::uint64_t maxPixels = kDefaultMaxReaderPixels) const;
+    Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {}) const;
 };
 
 } // namespace tamr

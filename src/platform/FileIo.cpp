@@ -12,24 +12,26 @@
 
 namespace tamr {
 
-std::optional<ByteBlock> ReadFileBytes(const std::filesystem::path& path)
+Result<ByteBlock> ReadFileBytes(const std::filesystem::path& path, const Limits& limits)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
+        return FailureKind::Unsupported;
     const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxInputFileBytes)
-        return std::nullopt;
+    if (error)
+        return FailureKind::Unsupported;
+    if (size > limits.maxBlockBytes)
+        return FailureKind::TooLarge;
     std::ifstream file(path, std::ios::binary);
     if (!file)
-        return std::nullopt;
+        return FailureKind::Unsupported;
     auto bytes = AllocateBlock(static_cast<std::size_t>(size));
     if (!bytes)
-        return std::nullopt;
+        return FailureKind::OutOfMemory;
     file.read(reinterpret_cast<char*>(bytes->data()), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(file.gcount()) != size)
-        return std::nullopt;
-    return bytes;
+        return FailureKind::Truncated;
+    return std::move(*bytes);
 }
 
 ssize_t FileOutput::Write(int descriptor, const std::uint8_t* data, std::size_t size) const

@@ -10,14 +10,14 @@
 #include <string>
 
 #include "platform/ByteBlock.h"
+#include "platform/Failure.h"
+#include "platform/Limits.h"
 
 namespace tamr {
 
-// Files larger than this are refused before anything is allocated.
-inline constexpr std::uintmax_t kMaxInputFileBytes = std::uintmax_t{1} << 31;
-
-// The whole file, or nothing when it cannot be opened, is too large or fails to read.
-std::optional<ByteBlock> ReadFileBytes(const std::filesystem::path& path);
+// The whole file; Unsupported when it is not a regular file or cannot be
+// opened, TooLarge beyond one block, OutOfMemory, Truncated when it reads short.
+Result<ByteBlock> ReadFileBytes(const std::filesystem::path& path, const Limits& limits = {});
 
 // The calls the atomic writer makes on its open temporary file. The defaults
 // are the system's; a test derives one that fails part-way, as a full disk

@@ -127,7 +127,7 @@ public:
             return false;
         }
         document = std::make_unique<CTamrDoc>(environment_);
-        return document->OnOpenDocument(path.toStdString());
+        return document->OnOpenDocument(path.toStdString()).Ok();
     }
 
     // A document without image or codec.

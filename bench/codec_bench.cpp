@@ -90,7 +90,8 @@ void BM_CompressLossless(benchmark::State& state)
     const auto file = PhotoLikeBmp(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    image.ReadBmp(file, prompter, tamr::DisplaySettings{});
+    if (!image.ReadBmp(file, prompter, tamr::DisplaySettings{}).Ok())
+        state.SkipWithError("the picture did not load");
     tamr::CodecSettings settings;
     settings.qualityFactor = 100;
     for (auto _ : state) {

@@ -26,7 +26,9 @@ std::optional<CTamrDoc::CompressJob> CTamrDoc::MakeCompressJob(const CodecSettin
 void CTamrDoc::RunCompressJob(CompressJob& job)
 {
     try {
-        job.times = CompressImage(*job.image, *job.codec, job.settings, job.display);
+        job.times.reset();
+        if (const Result<CompressionTimes> times = CompressImage(*job.image, *job.codec, job.settings, job.display))
+            job.times = *times;
     } catch (const std::bad_alloc&) {
         job.times.reset();
     }

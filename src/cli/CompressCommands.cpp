@@ -174,6 +174,9 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err) ||
+        (!options.decoded.empty() && RefuseOutputOverInput(options.input, options.decoded, err)))
+        return 1;
     CliSession session(err);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
@@ -191,6 +194,8 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
 
 int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err))
+        return 1;
     CliSession session(err);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
@@ -205,6 +210,8 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
 
 int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err))
+        return 1;
     CliSession session(err);
     session.prompter.AnswerQuestionsYes(options.yes);
     session.settings.threads = options.threads;

@@ -92,6 +92,8 @@ std::optional<SharpenPercents> PercentsFromOptions(const SharpenOptions& options
 template <typename Edit>
 int EditAndSave(const std::string& input, const std::string& output, bool yes, std::ostream& err, Edit edit)
 {
+    if (RefuseOutputOverInput(input, output, err))
+        return 1;
     CliSession session(err);
     session.prompter.AnswerQuestionsYes(yes);
     auto document = session.Open(input, err);

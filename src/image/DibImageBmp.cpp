@@ -118,7 +118,7 @@ bool CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, 
     return true;
 }
 
-std::vector<std::uint8_t> CDibImage::WriteBmp() const
+FileParts CDibImage::BmpFile() const
 {
     if (!HasPixels())
         return {};
@@ -132,17 +132,21 @@ std::vector<std::uint8_t> CDibImage::WriteBmp() const
     header.biClrUsed = 0;
 
     const auto pixels = Pixels().first(std::min<std::size_t>(info_.header.biSizeImage, Pixels().size()));
+    FileParts file;
+    ByteWriter writer(file.head);
+    WriteFileHeader(writer, fileHeader);
+    WriteInfoHeader(writer, header);
+    if (gray)
+        for (const RgbQuad& entry : ColourTable())
+            WriteRgbQuad(writer, entry);
+    file.body = pixels;
+    return file;
+}
+
+std::vector<std::uint8_t> CDibImage::WriteBmp() const
+{
     try {
-        std::vector<std::uint8_t> bytes;
-        bytes.reserve(fileHeader.bfOffBits + pixels.size());
-        ByteWriter writer(bytes);
-        WriteFileHeader(writer, fileHeader);
-        WriteInfoHeader(writer, header);
-        if (gray)
-            for (const RgbQuad& entry : ColourTable())
-                WriteRgbQuad(writer, entry);
-        writer.Bytes(pixels);
-        return bytes;
+        return BmpFile().Joined();
     } catch (const std::bad_alloc&) {
         return {};
     }

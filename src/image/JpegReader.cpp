@@ -124,12 +124,13 @@ DecodeResult RunDecoder(JpegSession& session, std::uint64_t maxPixels, ByteBlock
 // session and the block live in the caller, untouched by the jump.
 DecodeResult DecodeJpeg(JpegSession& session, std::uint64_t maxPixels, ByteBlock& block)
 {
-    session.decompressor.err = UseErrorManager(session.errors, kJpegWarningLimit);
+    session.decompressor.err = UseErrorManager(session.errors);
     if (setjmp(session.errors.jumpPoint) != 0) {
         jpeg_destroy_decompress(&session.decompressor);
         return DecodeResult::DecoderFailed;
     }
     jpeg_create_decompress(&session.decompressor);
+    LimitScans(session.decompressor, session.errors, kJpegScanLimit);
     const DecodeResult result = RunDecoder(session, maxPixels, block);
     jpeg_destroy_decompress(&session.decompressor);
     return result;

@@ -85,6 +85,65 @@ TEST(CliCompressTest, RawSettingsAreValidatedByTheMasterSetupRules)
     EXPECT_EQ(file[34 + 16 + 2], 1); // B discard level
 }
 
+TEST(CliCompressTest, RawSettingsAreReadWithTheirSignAndNonNumbersAreRefused)
+{
+    test::ScratchDir scratch;
+    const auto cod = scratch / "raw.cod";
+    const std::string in = Quoted(TAMR_SAMPLE_IMAGE) + " " + Quoted(cod.string());
+    const struct {
+        std::string options;
+        std::string line;
+    } refusals[] = {
+        {"--discard=-1,0,0", "Error: A discarded levels cannot larger than total levels\n"},
+        {"--sample=0,-1,-1", "Error: B subsample levels must be 0 or 1 and equal to C subsample levels\n"},
+        {"--discard=x,0,0", "Error: --discard takes up to three whole numbers a,b,c, not \"x,0,0\"\n"},
+        {"--levels abc", "Error: --levels takes a whole number, not \"abc\"\n"},
+    };
+    for (const auto& refusal : refusals) {
+        const auto run = test::RunCli("compress " + in + " " + refusal.options, scratch);
+        EXPECT_EQ(run.exitCode, 1) << refusal.options;
+        EXPECT_EQ(run.err, refusal.line);
+    }
+    EXPECT_FALSE(std::filesystem::exists(cod));
+    // One entry stands for all three, as in the vectors.
+    const auto run = test::RunCli("compress " + in + " --discard=+1 --levels ' 3 '", scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto file = test::ReadBytes(cod);
+    ASSERT_GT(file.size(), 60u);
+    EXPECT_EQ(file[29], 3);
+    EXPECT_EQ(file[30 + 4 * 4], 1);     // A discard level, after the level table
+    EXPECT_EQ(file[30 + 4 * 4 + 4], 1); // C discard level
+}
+
+TEST(CliCompressTest, OutputThatIsTheInputIsRefused)
+{
+    test::ScratchDir scratch;
+    const auto picture = scratch / "a.bmp";
+    std::filesystem::copy_file(TAMR_SAMPLE_IMAGE, picture);
+    std::filesystem::create_symlink("a.bmp", scratch / "link.bmp");
+    std::filesystem::create_hard_link(picture, scratch / "hard.bmp");
+    const auto original = test::ReadBytes(picture);
+    const std::string a = Quoted(picture.string());
+    const std::string commands[] = {
+        "compress " + a + " " + a,
+        "compress " + a + " " + Quoted((scratch / "x.cod").string()) + " --decoded " + a,
+        "roundtrip " + a + " " + Quoted((scratch / "link.bmp").string()),
+        "convert " + a + " " + Quoted((scratch / "hard.bmp").string()),
+        "palette " + a + " " + a,
+        "filter " + a + " " + a + " --name Smooth",
+        "sharpen " + a + " " + a + " --amount 50",
+    };
+    for (const std::string& command : commands) {
+        const auto run = test::RunCli(command, scratch);
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_NE(run.err.find(" is the input picture; choose another name\n"), std::string::npos) << run.err;
+    }
+    const auto run = test::RunCli("compress " + a + " " + a, scratch);
+    EXPECT_EQ(run.err, "tamr-cli: " + picture.string() + " is the input picture; choose another name\n");
+    EXPECT_EQ(test::ReadBytes(picture), original);
+    EXPECT_FALSE(std::filesystem::exists(scratch / "x.cod"));
+}
+
 TEST(CliCompressTest, UnreadableInputGivesTheSystemsMessage)
 {
     test::ScratchDir scratch;

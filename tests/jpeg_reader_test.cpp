@@ -290,12 +290,35 @@ std::vector<std::uint8_t> WithEmptyScans(int count)
     return file;
 }
 
-TEST(JpegReaderTest, ExcessiveCorruptDataWarningsAreFatal)
+TEST(JpegReaderTest, TooManyScansAreFatal)
 {
     const Outcome few = Read(WithEmptyScans(10));
     EXPECT_TRUE(few.block.has_value());
     EXPECT_TRUE(few.messages.empty());
-    ExpectRefused(WithEmptyScans(static_cast<int>(kJpegWarningLimit) + 1), kNotSupported);
+    // Three scans of its own, then the extra ones.
+    ExpectRefused(WithEmptyScans(kJpegScanLimit - 2), kNotSupported);
+}
+
+TEST(JpegReaderTest, RenumberedRestartMarkersDecodeAsTheLibraryDecodesThem)
+{
+    JpegSpec layout;
+    layout.width = 128;
+    layout.height = 128;
+    layout.fullChroma = true; // 8 x 8 MCUs: 256 of them
+    layout.restartInterval = 1;
+    auto file = MakeJpeg(layout);
+    // Every restart marker one number on: the decoder warns at each and resynchronises.
+    int renumbered = 0;
+    for (std::size_t at = test::FindMarker(file, 0xDA); at + 1 < file.size(); ++at)
+        if (file[at] == 0xFF && file[at + 1] >= 0xD0 && file[at + 1] <= 0xD7) {
+            file[at + 1] = static_cast<std::uint8_t>(0xD0 + (file[at + 1] - 0xD0 + 1) % 8);
+            ++renumbered;
+        }
+    ASSERT_GT(renumbered, 200);
+    const Outcome outcome = Read(file);
+    ASSERT_TRUE(outcome.block.has_value());
+    EXPECT_TRUE(outcome.messages.empty());
+    ExpectSamePixels(*outcome.block, test::DecodeReference(file), layout.height);
 }
 
 TEST(JpegReaderTest, FileCutInsideALongSegmentBetweenScansOpens)

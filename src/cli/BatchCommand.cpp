@@ -16,6 +16,7 @@
 #include "codec/QualityFactor.h"
 #include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
+#include "platform/FileIo.h"
 
 namespace tamr {
 
@@ -89,6 +90,8 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
                      std::filesystem::path(options.files[i]).filename().replace_extension(".cod");
         if (!taken.insert(outputs[i]).second)
             results[i].messages = "another file of the batch writes " + outputs[i].string();
+        else if (SameFile(options.files[i], outputs[i]))
+            results[i].messages = OutputIsInputText(outputs[i].string());
     }
 
     unsigned threads = options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());

@@ -1,6 +1,21 @@
 #include "cli/CliSession.h"
 
+#include "platform/FileIo.h"
+
 namespace tamr {
+
+std::string OutputIsInputText(const std::string& output)
+{
+    return output + " is the input picture; choose another name";
+}
+
+bool RefuseOutputOverInput(const std::filesystem::path& input, const std::filesystem::path& output, std::ostream& err)
+{
+    if (!SameFile(input, output))
+        return false;
+    err << "tamr-cli: " << OutputIsInputText(output.string()) << '\n';
+    return true;
+}
 
 std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, std::ostream& err)
 {

@@ -5,11 +5,20 @@
 #include <filesystem>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "cli/StderrPrompter.h"
 #include "document/TamrDoc.h"
 
 namespace tamr {
+
+// Why a command does not write `output`: it is the very file the command reads.
+std::string OutputIsInputText(const std::string& output);
+
+// True, after saying so on `err`, when `output` names the very file `input`
+// does (the same device and inode, whatever the names): writing it would
+// replace the picture before or while it is read.
+bool RefuseOutputOverInput(const std::filesystem::path& input, const std::filesystem::path& output, std::ostream& err);
 
 struct CliSession {
     explicit CliSession(std::ostream& err, const Limits& limits = {},

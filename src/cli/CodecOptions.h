@@ -14,7 +14,9 @@ namespace tamr {
 
 struct CodecOptions {
     int quality = 50;
-    std::optional<int> levels;
+    // Raw settings as typed: read as the dialog reads its edits, so that signs
+    // count and a text that is no number is refused with a message of its own.
+    std::optional<std::string> levels;
     std::optional<std::string> quantA;
     std::optional<std::string> quantB;
     std::optional<std::string> quantC;
@@ -32,7 +34,8 @@ void AddThreadsOption(CLI::App& command, int& threads);
 
 // The settings of the quality factor, then the raw settings on top as a
 // Master Setup OK after an Easy Setup would leave them. Nothing (after telling
-// the prompter why) when the raw settings break a Master Setup rule.
+// the prompter why) when the raw settings are not numbers or break a Master
+// Setup rule.
 std::optional<CodecSettings> SettingsFromOptions(const CodecOptions& options, Prompter& prompter);
 
 } // namespace tamr

@@ -177,6 +177,9 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err) ||
+        (!options.decoded.empty() && RefuseOutputOverInput(options.input, options.decoded, err)))
+        return 1;
     CliSession session(err, options.limits);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
@@ -195,6 +198,8 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
 
 int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err))
+        return 1;
     CliSession session(err, options.limits);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
@@ -210,6 +215,8 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
 
 int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err))
+        return 1;
     CliSession session(err, options.limits);
     session.prompter.AnswerQuestionsYes(options.yes);
     session.settings.threads = options.threads;

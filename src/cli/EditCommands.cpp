@@ -93,6 +93,8 @@ template <typename Edit>
 int EditAndSave(const std::string& input, const std::string& output, bool yes, const Limits& limits, std::ostream& err,
                 Edit edit)
 {
+    if (RefuseOutputOverInput(input, output, err))
+        return 1;
     CliSession session(err, limits);
     session.prompter.AnswerQuestionsYes(yes);
     auto document = session.Open(input, err);

@@ -64,6 +64,8 @@ CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options)
 
 int RunPaletteCommand(const PaletteOptions& options, std::ostream& err)
 {
+    if (RefuseOutputOverInput(options.input, options.output, err))
+        return 1;
     CliSession session(err, options.limits);
     // Opened as on a 256-colour screen, the picture gets its index image while it loads.
     session.display.paletteDisplay = true;

@@ -65,10 +65,10 @@ int WaveletCodec::HeaderSize() const
     return SectionsEnd(totalLevels_, colour_) + extraLength_;
 }
 
-std::vector<std::uint8_t> WaveletCodec::WriteHeader() const
+FileParts WaveletCodec::CodFile() const
 {
-    std::vector<std::uint8_t> file;
-    ByteWriter writer(file);
+    FileParts file;
+    ByteWriter writer(file.head);
     for (int i = 0; i < 8; ++i)
         writer.U8(static_cast<std::uint8_t>(fileMagic_[static_cast<std::size_t>(i)]));
     writer.U16(0); // header size, filled in below
@@ -84,7 +84,7 @@ std::vector<std::uint8_t> WaveletCodec::WriteHeader() const
 
     if (codingMethod_ == CodingMethod::Lossless) {
         writer.PatchU16(8, kLosslessHeaderSize);
-        writer.Bytes(coded);
+        file.body = coded;
         return file;
     }
     for (const std::uint8_t flag : formatFlags_)
@@ -97,8 +97,13 @@ std::vector<std::uint8_t> WaveletCodec::WriteHeader() const
         writer.I8(static_cast<std::int8_t>(components_[static_cast<std::size_t>(c)].SampleLevels()));
     }
     writer.PatchU16(8, static_cast<std::uint16_t>(writer.Size()));
-    writer.Bytes(coded);
+    file.body = coded;
     return file;
+}
+
+std::vector<std::uint8_t> WaveletCodec::WriteHeader() const
+{
+    return CodFile().Joined();
 }
 
 Status WaveletCodec::ReadHeader(std::span<const std::uint8_t> file, const Limits& limits)

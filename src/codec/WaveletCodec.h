@@ -14,6 +14,7 @@
 #include "codec/CodecComponent.h"
 #include "codec/CodecSettings.h"
 #include "platform/Failure.h"
+#include "platform/FileParts.h"
 #include "platform/LargeBuffer.h"
 #include "platform/Limits.h"
 #include "platform/ParallelTasks.h"
@@ -44,7 +45,9 @@ public:
     Status DecodeAll(const LevelCallback& onLevel = {});
     void ReleasePlanes();
 
-    // The whole COD file for the coded data held.
+    // The COD file for the coded data held: the header, then the data block as held.
+    FileParts CodFile() const;
+    // The same file in one block.
     std::vector<std::uint8_t> WriteHeader() const;
     // Reads a whole COD file: header and data block. Fails on anything the
     // writer never produces, so that decoding can trust the geometry, and on

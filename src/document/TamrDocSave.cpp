@@ -89,21 +89,21 @@ bool CTamrDoc::ConfirmBitDepth()
 
 bool CTamrDoc::Write(Writer writer, const std::filesystem::path& path)
 {
-    std::vector<std::uint8_t> bytes;
+    FileParts file;
     try {
         if (writer == Writer::Cod && codec_)
-            bytes = codec_->WriteHeader();
+            file = codec_->CodFile();
         else if (writer == Writer::Bmp && image_)
-            bytes = image_->WriteBmp();
+            file = image_->BmpFile();
         else if ((writer == Writer::Png || writer == Writer::Pnm) && image_)
-            bytes = PictureFile(*image_, writer == Writer::Png);
+            file.head = PictureFile(*image_, writer == Writer::Png);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    // The whole file goes to a temporary file first: a failed write leaves any old file as it was.
+    // The file goes to a temporary file first: a failed write leaves any old file as it was.
     const FileOutput systemOutput;
     const FileOutput& output = environment_.fileOutput ? *environment_.fileOutput : systemOutput;
-    return !bytes.empty() && WriteFileAtomically(path, bytes, nullptr, output);
+    return !file.Empty() && WriteFileAtomically(path, file.Pieces(), nullptr, output);
 }
 
 // Names are compared without regard to case, but files are written under the

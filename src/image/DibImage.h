@@ -16,6 +16,7 @@
 #include "image/QualityFigures.h"
 #include "platform/ByteBlock.h"
 #include "platform/Failure.h"
+#include "platform/FileParts.h"
 #include "platform/Limits.h"
 #include "platform/Prompter.h"
 
@@ -75,8 +76,11 @@ public:
     // level count or one too small to show.
     bool ShowLevel(const WaveletCodec& codec, int level, const DisplaySettings& display);
 
-    // The whole BMP file of the working image, with a 40-byte info header; the
-    // caller writes it. Empty when the image has no pixels.
+    // The BMP file of the working image, with a 40-byte info header: the
+    // headers (and a gray image's colour table) built for it, then the pixels
+    // as they are held. Empty when the image has no pixels or memory is short.
+    FileParts BmpFile() const;
+    // The same file in one block; the caller writes it.
     std::vector<std::uint8_t> WriteBmp() const;
     // The index image as an 8-bit BMP file with the colour table as its
     // palette: what a palette display shows. Empty for an image without one.

@@ -118,7 +118,7 @@ Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter
     return {};
 }
 
-std::vector<std::uint8_t> CDibImage::WriteBmp() const
+FileParts CDibImage::BmpFile() const
 {
     if (!HasPixels())
         return {};
@@ -132,16 +132,24 @@ std::vector<std::uint8_t> CDibImage::WriteBmp() const
     header.biClrUsed = 0;
 
     const auto pixels = Pixels().first(std::min<std::size_t>(info_.header.biSizeImage, Pixels().size()));
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(fileHeader.bfOffBits + pixels.size());
-    ByteWriter writer(bytes);
+    FileParts file;
+    ByteWriter writer(file.head);
     WriteFileHeader(writer, fileHeader);
     WriteInfoHeader(writer, header);
     if (gray)
         for (const RgbQuad& entry : ColourTable())
             WriteRgbQuad(writer, entry);
-    writer.Bytes(pixels);
-    return bytes;
+    file.body = pixels;
+    return file;
+}
+
+std::vector<std::uint8_t> CDibImage::WriteBmp() const
+{
+    try {
+        return BmpFile().Joined();
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 } // namespace tamr

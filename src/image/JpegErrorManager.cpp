@@ -1,5 +1,7 @@
 #include "image/JpegErrorManager.h"
 
+#include <cstdio>
+
 namespace tamr {
 namespace {
 
@@ -14,25 +16,32 @@ JpegErrorManager& ManagerOf(j_common_ptr decoder)
     std::longjmp(ManagerOf(decoder).jumpPoint, 1);
 }
 
-// Warnings (level -1) are counted by the standard handler, which prints the first.
-void EmitMessage(j_common_ptr decoder, int level)
+// Called before the decoder takes in more input: between scans among others.
+void CheckScanCount(j_common_ptr decoder)
 {
-    JpegErrorManager& manager = ManagerOf(decoder);
-    (*manager.standardEmit)(decoder, level);
-    if (level < 0 && decoder->err->num_warnings > manager.warningLimit)
-        ExitToReader(decoder);
+    if (decoder->is_decompressor == 0)
+        return;
+    const JpegErrorManager& manager = ManagerOf(decoder);
+    if (reinterpret_cast<j_decompress_ptr>(decoder)->input_scan_number > manager.scanLimit) {
+        std::fprintf(stderr, "JPEG file has more than %d scans\n", manager.scanLimit);
+        std::longjmp(ManagerOf(decoder).jumpPoint, 1);
+    }
 }
 
 } // namespace
 
-jpeg_error_mgr* UseErrorManager(JpegErrorManager& manager, long warningLimit)
+jpeg_error_mgr* UseErrorManager(JpegErrorManager& manager)
 {
     jpeg_std_error(&manager.standard);
-    manager.standardEmit = manager.standard.emit_message;
-    manager.warningLimit = warningLimit;
     manager.standard.error_exit = ExitToReader;
-    manager.standard.emit_message = EmitMessage;
     return &manager.standard;
+}
+
+void LimitScans(jpeg_decompress_struct& decompressor, JpegErrorManager& manager, int scanLimit)
+{
+    manager.scanLimit = scanLimit;
+    manager.progress.progress_monitor = CheckScanCount;
+    decompressor.progress = &manager.progress;
 }
 
 } // namespace tamr

@@ -133,12 +133,13 @@ DecodeResult RunDecoder(JpegSession& session, const Limits& limits, ByteBlock& b
 // session and the block live in the caller, untouched by the jump.
 DecodeResult DecodeJpeg(JpegSession& session, const Limits& limits, ByteBlock& block)
 {
-    session.decompressor.err = UseErrorManager(session.errors, kJpegWarningLimit);
+    session.decompressor.err = UseErrorManager(session.errors);
     if (setjmp(session.errors.jumpPoint) != 0) {
         jpeg_destroy_decompress(&session.decompressor);
         return DecodeResult::DecoderFailed;
     }
     jpeg_create_decompress(&session.decompressor);
+    LimitScans(session.decompressor, session.errors, kJpegScanLimit);
     const DecodeResult result = RunDecoder(session, limits, block);
     jpeg_destroy_decompress(&session.decompressor);
     return result;

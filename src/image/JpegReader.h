@@ -18,8 +18,11 @@ inline constexpr std::string_view kJpegNotSupportedMessage = "Progressive JPEG n
 inline constexpr std::string_view kJpegNotColourMessage = "Only 24 bit JPEG's are supported.";
 inline constexpr std::string_view kJpegMemoryMessage = "Memory low";
 
-// More corrupt-data warnings than this make the file count as broken.
-inline constexpr long kJpegWarningLimit = 100;
+// Damaged data only makes the decoder warn, however often; but a file with
+// more scans than this counts as broken. A sequential colour file has at most
+// one scan per component, and each further scan makes the decoder go over the
+// whole picture again.
+inline constexpr int kJpegScanLimit = 100;
 
 // Decodes the whole file into a packed block: info header (24 bits, no colour
 // table), 4 spare bytes, then the rows bottom-up, blue, green, red, each padded

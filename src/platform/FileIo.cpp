@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
+
+#include "platform/PendingTemporary.h"
 
 namespace tamr {
 
@@ -70,15 +74,52 @@ bool WriteAll(const FileOutput& output, int descriptor, std::span<const std::uin
     return true;
 }
 
-// The file a write to `path` replaces: the end of a chain of symbolic links,
-// so that the link itself stays in place.
-std::filesystem::path ResolvedTarget(const std::filesystem::path& path)
+// As the kernel resolves names.
+constexpr int kMaxLinkHops = 40;
+
+// The file a write to `path` replaces or creates: the end of its chain of
+// symbolic links, so that the links stay in place, also when the last one
+// names a file that does not exist yet.
+std::optional<std::filesystem::path> FollowLinks(std::filesystem::path path)
 {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(path, error))
-        return path;
-    const auto resolved = std::filesystem::canonical(path, error);
-    return error ? path : resolved;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat entry {};
+        if (::lstat(path.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+            return path;
+        std::error_code error;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            errno = error.value();
+            return std::nullopt;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// Room the temporary name keeps beside the target's name: its dot and ".tamr-XXXXXX".
+constexpr std::string_view kTemporaryTag = ".tamr-";
+constexpr std::size_t kRandomLetters = 6;
+// Short enough for any folder, long enough to tell which file it was for.
+constexpr std::size_t kTemporaryNameLimit = 64;
+
+bool IsUtf8Continuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+std::string TemporaryName(const std::string& target, std::mt19937& random)
+{
+    std::size_t keep = std::min(target.size(), kTemporaryNameLimit - 1 - kTemporaryTag.size() - kRandomLetters);
+    while (keep > 0 && keep < target.size() && IsUtf8Continuation(target[keep]))
+        --keep;
+    constexpr std::string_view letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
+    std::string name = "." + target.substr(0, keep) + std::string(kTemporaryTag);
+    for (std::size_t i = 0; i < kRandomLetters; ++i)
+        name += letters[pick(random)];
+    return name;
 }
 
 // Makes the folder's new entry durable; a folder that cannot be flushed is no failure of the write.
@@ -91,9 +132,23 @@ void SyncFolder(const std::filesystem::path& folder)
     ::close(descriptor);
 }
 
+// The temporary file gets the replaced file's owner, group and permissions
+// before anything is in it. Only root may give a file away; a user may still
+// keep a group they belong to. What cannot be kept is not kept, as when the
+// file is written in place.
+void KeepOwnerAndMode(int descriptor, const struct stat& existing)
+{
+    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+        if (::fchown(descriptor, existing.st_uid, existing.st_gid) != 0)
+            (void)::fchown(descriptor, static_cast<uid_t>(-1), existing.st_gid);
+    }
+    // After the owner: a change of owner may clear the set-id bits.
+    ::fchmod(descriptor, existing.st_mode & 07777);
+}
+
 } // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::uint8_t> bytes,
+bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::span<const std::uint8_t>> pieces,
                          std::string* error, const FileOutput& output)
 {
     auto fail = [error](const std::string& reason) {
@@ -101,7 +156,10 @@ bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const
             *error = reason;
         return false;
     };
-    const std::filesystem::path path = ResolvedTarget(requested);
+    const auto resolved = FollowLinks(requested);
+    if (!resolved)
+        return fail(SystemError("cannot follow the links of " + requested.string()));
+    const std::filesystem::path& path = *resolved;
     const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
@@ -109,40 +167,64 @@ bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const
         errno = EISDIR;
         return fail(SystemError("cannot replace " + path.string()));
     }
+    // A FIFO, socket or device is no file to replace (and opening a FIFO could wait forever).
+    if (replacing && !S_ISREG(existing.st_mode))
+        return fail("cannot replace " + path.string() + ": not a regular file");
     // A file the user may not write is not replaced behind its back by a rename.
     if (replacing && ::access(path.c_str(), W_OK) != 0)
         return fail(SystemError("cannot replace " + path.string()));
 
-    std::random_device entropy;
+    std::error_code absoluteError;
+    const std::filesystem::path absoluteFolder = std::filesystem::absolute(folder, absoluteError);
+    std::mt19937 random{std::random_device{}()};
     std::filesystem::path temporary;
+    std::optional<PendingTemporary> pending;
     int descriptor = -1;
     for (int attempt = 0; attempt < 16 && descriptor < 0; ++attempt) {
-        temporary = folder / ("." + path.filename().string() + ".tmp" + std::to_string(entropy()));
+        temporary = (absoluteError ? folder : absoluteFolder) / TemporaryName(path.filename().string(), random);
         descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (descriptor < 0 && errno != EEXIST)
             return fail(SystemError("cannot create " + temporary.string()));
     }
     if (descriptor < 0)
         return fail("cannot create a temporary file in " + folder.string());
+    pending.emplace(temporary);
 
-    // A replaced file keeps its permissions (a private file stays private).
     if (replacing)
-        ::fchmod(descriptor, existing.st_mode & 07777);
-    const bool written = WriteAll(output, descriptor, bytes) && output.Sync(descriptor) == 0;
+        KeepOwnerAndMode(descriptor, existing);
+    bool written = true;
+    for (const auto piece : pieces)
+        written = written && WriteAll(output, descriptor, piece);
+    written = written && output.Sync(descriptor) == 0;
     const std::string writeError = written ? std::string() : SystemError("cannot write " + temporary.string());
     const bool closed = ::close(descriptor) == 0;
     if (!written || !closed) {
         const std::string reason = written ? SystemError("cannot close " + temporary.string()) : writeError;
-        std::remove(temporary.c_str());
+        ::unlink(temporary.c_str());
         return fail(reason);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const std::string reason = SystemError("cannot replace " + path.string());
-        std::remove(temporary.c_str());
+        ::unlink(temporary.c_str());
         return fail(reason);
     }
     SyncFolder(folder);
     return true;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string* error,
+                         const FileOutput& output)
+{
+    const std::array<std::span<const std::uint8_t>, 1> pieces{bytes};
+    return WriteFileAtomically(path, pieces, error, output);
+}
+
+bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 } // namespace tamr

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/ByteBlock.h"
 #include "platform/Failure.h"
@@ -31,14 +32,26 @@ public:
     virtual int Sync(int descriptor) const;
 };
 
-// Writes to a temporary file in the target's folder and renames it over the
-// target only once everything is written and flushed; on failure the old file
-// is left byte for byte as it was and no temporary file remains. A target
-// that is a symbolic link has the file it points to replaced; an existing
-// target keeps its permission bits, and one the user may not write is not
-// replaced. Returns false with a reason in *error
-// when given.
+// Writes to a temporary file beside the target (".NAME.tamr-XXXXXX", NAME cut
+// short so that any name the folder takes still leaves room) and renames it
+// over the target only once everything is written and flushed. On failure,
+// and when SIGINT, SIGTERM or SIGHUP ends the program part-way, the old file
+// is left byte for byte as it was and no temporary file remains.
+// - A target that is a symbolic link, even one naming a file that does not
+//   exist yet, has the file at the end of its links written; the links stay.
+// - Only regular files are replaced: a folder, FIFO, socket or device is left
+//   alone and the write fails.
+// - A replaced file keeps its permission bits, and its owner and group where
+//   the user may give them (root always); one the user may not write is not
+//   replaced.
+// The pieces are written one after the other, as one file. Returns false with
+// a reason in *error when given.
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::span<const std::uint8_t>> pieces,
+                         std::string* error = nullptr, const FileOutput& output = FileOutput());
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          std::string* error = nullptr, const FileOutput& output = FileOutput());
+
+// True when both names lead to the same existing file (device and inode).
+bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second);
 
 } // namespace tamr

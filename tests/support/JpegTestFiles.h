@@ -26,7 +26,8 @@ struct JpegSpec {
     int components = 3; // 1 gray, 3 colour, 4 CMYK
     JpegKind kind = JpegKind::Baseline;
     int quality = 90;
-    bool fullChroma = false; // 4:4:4 instead of the default 4:2:0
+    bool fullChroma = false;      // 4:4:4 instead of the default 4:2:0
+    unsigned restartInterval = 0; // MCUs between restart markers; 0: none
     // The colour of pixel (x, y), y = 0 the top row; gray takes the red value,
     // CMYK takes red, green, blue and 0 as its four channels.
     std::function<Rgb(int, int)> pixel = [](int x, int y) {
@@ -50,6 +51,7 @@ inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& layout)
     compressor.in_color_space = layout.components == 1 ? JCS_GRAYSCALE : layout.components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&compressor);
     jpeg_set_quality(&compressor, layout.quality, TRUE);
+    compressor.restart_interval = layout.restartInterval;
     if (layout.fullChroma)
         for (int c = 0; c < compressor.num_components; ++c)
             compressor.comp_info[c].h_samp_factor = compressor.comp_info[c].v_samp_factor = 1;

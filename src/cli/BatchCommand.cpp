@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "cli/CliSession.h"
+#include "cli/ProgressBar.h"
 #include "codec/QualityFactor.h"
 #include "document/DocumentStatistics.h"
 
@@ -49,37 +50,6 @@ BatchResult CompressOne(const std::filesystem::path& input, const std::filesyste
         result.messages.pop_back();
     return result;
 }
-
-// Redraws a one-line bar on the terminal; nothing when the errors go elsewhere.
-class ProgressBar {
-public:
-    explicit ProgressBar(std::size_t total) : total_(total), shown_(isatty(STDERR_FILENO) == 1) { Draw(0); }
-
-    void Advance()
-    {
-        const std::lock_guard lock(mutex_);
-        Draw(++done_);
-        if (done_ == total_ && shown_)
-            std::fputc('\n', stderr);
-    }
-
-private:
-    void Draw(std::size_t done) const
-    {
-        if (!shown_ || total_ == 0)
-            return;
-        constexpr std::size_t kWidth = 30;
-        const std::size_t filled = done * kWidth / total_;
-        std::fprintf(stderr, "\r[%s%s] %zu/%zu", std::string(filled, '#').c_str(),
-                     std::string(kWidth - filled, ' ').c_str(), done, total_);
-        std::fflush(stderr);
-    }
-
-    std::mutex mutex_;
-    std::size_t total_;
-    std::size_t done_ = 0;
-    bool shown_;
-};
 
 std::string Cell(const char* format, double value)
 {

@@ -66,10 +66,11 @@ std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, co
     return low;
 }
 
-void PrintFigures(const DocumentFigures& figures, int quality, bool json, std::ostream& out)
+void PrintFigures(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics, int quality, bool json,
+                  std::ostream& out)
 {
     if (json) {
-        auto object = FiguresJson(figures);
+        auto object = FiguresJson(figures, metrics);
         object["quality"] = quality;
         out << object.dump(2) << '\n';
         return;
@@ -181,11 +182,12 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
         return 1;
     // Taken before Save As names the document after a BMP file, which would hide the PSNR.
     const DocumentFigures figures = Figures(*document);
+    const auto metrics = options.json ? Metrics(*document) : std::nullopt;
     if (!session.SaveAs(*document, options.output, err))
         return 1;
     if (!options.decoded.empty() && !session.SaveAs(*document, options.decoded, err))
         return 1;
-    PrintFigures(figures, quality, options.json, out);
+    PrintFigures(figures, metrics, quality, options.json, out);
     return 0;
 }
 
@@ -197,9 +199,10 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
     if (!document)
         return 1;
     const DocumentFigures figures = Figures(*document);
+    const auto metrics = options.json ? Metrics(*document) : std::nullopt;
     if (!session.SaveAs(*document, options.output, err))
         return 1;
-    PrintFigures(figures, quality, options.json, out);
+    PrintFigures(figures, metrics, quality, options.json, out);
     return 0;
 }
 
@@ -235,7 +238,7 @@ int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream
     }
     const DocumentFigures figures = Figures(*document);
     if (options.json)
-        out << FiguresJson(figures).dump(2) << '\n';
+        out << FiguresJson(figures, Metrics(*document)).dump(2) << '\n';
     else
         PrintStatistics(figures, out);
     return 0;

@@ -4,7 +4,17 @@
 
 namespace tamr {
 
-nlohmann::json FiguresJson(const DocumentFigures& figures)
+nlohmann::json FiniteOrNull(double value)
+{
+    return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json();
+}
+
+nlohmann::json SsimJson(const std::optional<double>& ssim)
+{
+    return ssim ? nlohmann::json(*ssim) : nlohmann::json();
+}
+
+nlohmann::json FiguresJson(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics)
 {
     return {
         {"compressed_size", figures.compressedSize},
@@ -18,8 +28,9 @@ nlohmann::json FiguresJson(const DocumentFigures& figures)
         {"transform_seconds", figures.transformSeconds},
         {"convert_seconds", figures.convertSeconds},
         {"quantise_seconds", figures.quantiseSeconds},
-        // JSON has no infinity: an unchanged picture has no finite PSNR.
-        {"psnr", std::isfinite(figures.psnr) ? nlohmann::json(figures.psnr) : nlohmann::json()},
+        {"psnr", FiniteOrNull(figures.psnr)},
+        {"psnr_y", metrics ? FiniteOrNull(metrics->psnrY) : nlohmann::json()},
+        {"ssim", metrics ? SsimJson(metrics->ssim) : nlohmann::json()},
         {"mse", figures.meanSquaredError},
         {"largest_difference", figures.largestDifference},
         {"non_zero_before", figures.nonZeroBefore},

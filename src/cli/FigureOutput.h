@@ -3,13 +3,19 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <ostream>
 
 #include "document/DocumentStatistics.h"
 
 namespace tamr {
 
-nlohmann::json FiguresJson(const DocumentFigures& figures);
+// JSON has no infinity: an infinite figure (an unchanged picture) is null.
+nlohmann::json FiniteOrNull(double value);
+nlohmann::json SsimJson(const std::optional<double>& ssim);
+
+// The Statistics figures, with `ssim` and `psnr_y` from the metrics (null without them).
+nlohmann::json FiguresJson(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics);
 // The Statistics dialog's labels and texts, one per line.
 void PrintStatistics(const DocumentFigures& figures, std::ostream& out);
 

@@ -6,10 +6,12 @@
 #include <string>
 
 #include "cli/BatchCommand.h"
+#include "cli/CompareCommand.h"
 #include "cli/CompressCommands.h"
 #include "cli/EditCommands.h"
 #include "cli/InfoCommand.h"
 #include "cli/PaletteCommand.h"
+#include "cli/SweepCommand.h"
 
 namespace {
 
@@ -45,6 +47,10 @@ int Run(int argc, char** argv)
     CLI::App* filter = tamr::AddFilterCommand(app, filterOptions);
     tamr::SharpenOptions sharpenOptions;
     CLI::App* sharpen = tamr::AddSharpenCommand(app, sharpenOptions);
+    tamr::CompareOptions compareOptions;
+    CLI::App* compare = tamr::AddCompareCommand(app, compareOptions);
+    tamr::SweepOptions sweepOptions;
+    CLI::App* sweep = tamr::AddSweepCommand(app, sweepOptions);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -71,6 +77,10 @@ int Run(int argc, char** argv)
         return tamr::RunFilterCommand(filterOptions, std::cerr);
     if (sharpen->parsed())
         return tamr::RunSharpenCommand(sharpenOptions, std::cerr);
+    if (compare->parsed())
+        return tamr::RunCompareCommand(compareOptions, std::cout, std::cerr);
+    if (sweep->parsed())
+        return tamr::RunSweepCommand(sweepOptions, std::cout, std::cerr);
     return 0;
 }
 

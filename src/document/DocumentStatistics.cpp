@@ -55,6 +55,14 @@ DocumentFigures Figures(const CTamrDoc& document)
     return figures;
 }
 
+std::optional<PictureMetrics> Metrics(const CTamrDoc& document)
+{
+    const CDibImage* image = document.Image();
+    if (!image || image->BytesPerPixel() == 0 || image->ReferencePixels().empty() || image->Pixels().empty())
+        return std::nullopt;
+    return MeasurePictures(image->ReferenceView(), image->WorkingView(), image->BytesPerPixel());
+}
+
 ImageInformationTexts InformationTexts(const CTamrDoc& document)
 {
     ImageInformationTexts texts;

@@ -3,7 +3,10 @@
 // from the document when the command runs.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "image/PictureMetrics.h"
 
 namespace tamr {
 
@@ -70,6 +73,11 @@ ImageInformationTexts InformationTexts(const CTamrDoc& document);
 ImageStatisticsTexts StatisticsTexts(const CTamrDoc& document);
 // The same texts from figures taken earlier (before a Save As renamed the title).
 ImageStatisticsTexts StatisticsTexts(const DocumentFigures& figures);
+
+// The figures beyond the Statistics dialog (PSNR of luma, SSIM): the shown
+// picture against the picture as loaded; none without the latter (a COD file
+// on its own). SSIM costs a pass over the picture, so Figures leaves it out.
+std::optional<PictureMetrics> Metrics(const CTamrDoc& document);
 
 // "%3.2f dB." of a PSNR. A picture that did not change at all (lossless
 // coding) has an infinite PSNR, shown as "inf dB.".

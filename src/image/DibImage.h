@@ -13,19 +13,13 @@
 #include "image/DisplaySettings.h"
 #include "image/PaletteBuilder.h"
 #include "image/PixelPlaneViews.h"
+#include "image/QualityFigures.h"
 #include "platform/ByteBlock.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
 
 class WaveletCodec;
-
-// How far the working image is from the image as loaded.
-struct QualityFigures {
-    double psnr = 0;           // dB; infinite when nothing changed
-    int largestDifference = 0; // largest byte difference
-    double meanSquaredError = 0;
-};
 
 // The info header followed by room for 257 colour-table entries; entries 0 to
 // 255 are used. Zero-filled when the image is made, so entries a source does
@@ -157,7 +151,10 @@ public:
     QualityFigures MeasureQuality() const;
 
     PixelView WorkingView();
+    ConstPixelView WorkingView() const;
     ConstPixelView ReferenceView() const;
+    // 3 for colour (blue, green, red), 1 for gray, 0 for an empty image.
+    int BytesPerPixel() const { return isColour_ == 1 ? 3 : (isColour_ == 0 ? 1 : 0); }
 
     // Padding bytes after a row of width pixels of the given depth.
     static std::uint16_t RowPadFor(std::uint16_t width, std::uint16_t bitsPerPixel);

@@ -32,6 +32,11 @@ PixelView CDibImage::WorkingView()
     return {Pixels(), width_, height_, rowPad_};
 }
 
+ConstPixelView CDibImage::WorkingView() const
+{
+    return {Pixels(), width_, height_, rowPad_};
+}
+
 ConstPixelView CDibImage::ReferenceView() const
 {
     return {ReferencePixels(), width_, height_, rowPad_};

@@ -16,4 +16,4 @@ struct PaletteEntry {
 };
 using ImagePalette = std::array<PaletteEntry, 256>;
 
-}  // namespace tamr
+} // namespace tamr

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "image/DibImage.h"
+#include "image/QualityFigures.h"
 #include "platform/VectorClones.h"
 
 namespace tamr {
@@ -53,32 +54,30 @@ TAMR_VECTOR_CLONES RowErrors GrayRowErrors(const std::uint8_t* ref, const std::u
 
 } // namespace
 
-QualityFigures CDibImage::MeasureQuality() const
+QualityFigures MeasureDifferences(ConstPixelView reference, ConstPixelView working, int bytesPerPixel)
 {
     QualityFigures figures;
-    const auto reference = ReferencePixels();
-    const auto working = Pixels();
-    if (reference.empty() || working.empty() || width_ == 0 || height_ == 0)
+    if (bytesPerPixel != 1 && bytesPerPixel != 3)
         return figures;
-    const int bytesPerPixel = isColour_ == 1 ? 3 : (isColour_ == 0 ? 1 : 0);
-    if (bytesPerPixel == 0)
+    if (reference.width != working.width || reference.height != working.height || reference.rowPad != working.rowPad ||
+        !HoldsAllRows(reference, bytesPerPixel) || !HoldsAllRows(working, bytesPerPixel) || reference.width == 0 ||
+        reference.height == 0)
         return figures;
+    const int width = reference.width;
+    const int height = reference.height;
 
     // Integer sums are exact; they stand in for the extended-precision sums.
     // Each row is summed in 32-bit chunks short enough never to overflow, so
     // that the loops run on vector registers.
     std::uint64_t sums[3] = {0, 0, 0};
     int largest = 0;
-    const std::size_t rowBytes = static_cast<std::size_t>(width_) * static_cast<std::size_t>(bytesPerPixel) + rowPad_;
-    const std::size_t imageBytes = rowBytes * static_cast<std::size_t>(height_);
-    if (reference.size() < imageBytes || working.size() < imageBytes)
-        return figures;
+    const std::size_t rowBytes = RowBytes(reference, bytesPerPixel);
     constexpr std::size_t kChunkPixels = 4096; // 4096 * 255^2 < 2^32
-    for (int y = 0; y < height_; ++y) {
-        const std::uint8_t* ref = reference.data() + static_cast<std::size_t>(y) * rowBytes;
-        const std::uint8_t* work = working.data() + static_cast<std::size_t>(y) * rowBytes;
-        for (std::size_t start = 0; start < static_cast<std::size_t>(width_); start += kChunkPixels) {
-            const std::size_t end = std::min<std::size_t>(width_, start + kChunkPixels);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* ref = reference.bytes.data() + static_cast<std::size_t>(y) * rowBytes;
+        const std::uint8_t* work = working.bytes.data() + static_cast<std::size_t>(y) * rowBytes;
+        for (std::size_t start = 0; start < static_cast<std::size_t>(width); start += kChunkPixels) {
+            const std::size_t end = std::min<std::size_t>(width, start + kChunkPixels);
             const std::size_t skip = start * static_cast<std::size_t>(bytesPerPixel);
             const RowErrors errors = bytesPerPixel == 3 ? ColourRowErrors(ref + skip, work + skip, end - start)
                                                         : GrayRowErrors(ref + skip, work + skip, end - start);
@@ -88,7 +87,7 @@ QualityFigures CDibImage::MeasureQuality() const
         }
     }
     figures.largestDifference = std::max(figures.largestDifference, largest);
-    const double pixelCount = static_cast<double>(width_) * static_cast<double>(height_);
+    const double pixelCount = static_cast<double>(width) * static_cast<double>(height);
     if (bytesPerPixel == 3) {
         const double s0 = static_cast<double>(sums[0]);
         const double s1 = static_cast<double>(sums[1]);
@@ -97,10 +96,17 @@ QualityFigures CDibImage::MeasureQuality() const
         figures.psnr = ((ChannelPsnr(s2, pixelCount) + ChannelPsnr(s1, pixelCount)) + ChannelPsnr(s0, pixelCount)) *
                        0.3333333333333333;
     } else {
-        figures.meanSquaredError = static_cast<double>(sums[0]) / (static_cast<double>(height_) * width_);
+        figures.meanSquaredError = static_cast<double>(sums[0]) / (static_cast<double>(height) * width);
         figures.psnr = 20.0 * std::log10(255.0 / std::sqrt(figures.meanSquaredError));
     }
     return figures;
+}
+
+QualityFigures CDibImage::MeasureQuality() const
+{
+    if (ReferencePixels().empty() || Pixels().empty())
+        return {};
+    return MeasureDifferences(ReferenceView(), WorkingView(), BytesPerPixel());
 }
 
 } // namespace tamr

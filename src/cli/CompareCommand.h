@@ -1,0 +1,25 @@
+#pragma once
+// tamr-cli compare A B: how far one picture is from another, and where.
+
+#include <CLI/CLI.hpp>
+
+#include <ostream>
+#include <string>
+
+namespace tamr {
+
+struct CompareOptions {
+    std::string first;
+    std::string second;
+    bool json = false;
+    std::string diff; // also write |A - B| amplified as a BMP file
+    int amplify = 8;
+};
+
+CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options);
+
+// Prints PSNR, PSNR-Y, MSE, largest difference and SSIM of the pictures as
+// shown (a COD file decoded); 1 after saying why when they cannot be compared.
+int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace tamr

@@ -1,0 +1,275 @@
+#include "cli/SweepCommand.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli/FigureOutput.h"
+#include "cli/ProgressBar.h"
+#include "cli/StderrPrompter.h"
+#include "document/RateDistortionSweep.h"
+#include "document/SweepPlot.h"
+#include "image/PlainBmp.h"
+#include "platform/FileIo.h"
+
+namespace tamr {
+namespace {
+
+std::optional<int> QualityNumber(const std::string& text)
+{
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int value = std::stoi(text);
+    return value <= 100 ? std::optional<int>(value) : std::nullopt;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::stringstream stream(text);
+    std::string part;
+    while (std::getline(stream, part, separator))
+        parts.push_back(part);
+    if (!text.empty() && text.back() == separator)
+        parts.emplace_back();
+    return parts;
+}
+
+std::optional<std::vector<SweepCodec>> ParsePeers(const std::string& text)
+{
+    std::vector<SweepCodec> peers;
+    if (text.empty() || text == "none")
+        return peers;
+    for (const std::string& name : Split(text, ',')) {
+        const auto codec = SweepCodecNamed(name);
+        if (!codec || *codec == SweepCodec::Tamr)
+            return std::nullopt;
+        peers.push_back(*codec);
+    }
+    return peers;
+}
+
+const char* Extension(SweepCodec codec)
+{
+    switch (codec) {
+    case SweepCodec::Tamr:
+        return ".cod";
+    case SweepCodec::Jpeg:
+        return ".jpg";
+    case SweepCodec::Jpeg2000:
+        return ".jp2";
+    case SweepCodec::Webp:
+        return ".webp";
+    }
+    return "";
+}
+
+std::string Cell(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+nlohmann::json PointJson(const SweepPoint& point)
+{
+    const bool measured = !point.Failed();
+    return {
+        {"codec", SweepCodecName(point.codec)},
+        {"quality", point.quality},
+        {"bytes", measured ? nlohmann::json(point.bytes) : nlohmann::json()},
+        {"bpp", measured ? nlohmann::json(point.bitsPerPixel) : nlohmann::json()},
+        {"psnr", measured ? FiniteOrNull(point.metrics.psnr) : nlohmann::json()},
+        {"psnr_y", measured ? FiniteOrNull(point.metrics.psnrY) : nlohmann::json()},
+        {"ssim", measured ? SsimJson(point.metrics.ssim) : nlohmann::json()},
+        {"mse", measured ? nlohmann::json(point.metrics.meanSquaredError) : nlohmann::json()},
+        {"largest_difference", measured ? nlohmann::json(point.metrics.largestDifference) : nlohmann::json()},
+        {"encode_seconds", measured ? nlohmann::json(point.encodeSeconds) : nlohmann::json()},
+        {"decode_seconds", measured ? nlohmann::json(point.decodeSeconds) : nlohmann::json()},
+        {"error", measured ? nlohmann::json() : nlohmann::json(point.failure)},
+    };
+}
+
+// A CSV field: figures as they are, an empty field for none, texts quoted.
+std::string CsvField(const nlohmann::json& value)
+{
+    if (value.is_null())
+        return "";
+    if (value.is_string()) {
+        std::string text = "\"";
+        for (const char c : value.get<std::string>())
+            text += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return text + "\"";
+    }
+    return value.dump();
+}
+
+constexpr const char* kColumns[] = {
+    "codec",          "quality",        "bytes", "bpp", "psnr", "psnr_y", "ssim", "mse", "largest_difference",
+    "encode_seconds", "decode_seconds", "error"};
+
+void PrintCsv(const SweepResult& result, std::ostream& out)
+{
+    for (std::size_t i = 0; i < std::size(kColumns); ++i)
+        out << (i ? "," : "") << kColumns[i];
+    out << '\n';
+    for (const SweepPoint& point : result.points) {
+        const nlohmann::json row = PointJson(point);
+        for (std::size_t i = 0; i < std::size(kColumns); ++i)
+            out << (i ? "," : "") << (i == 0 ? std::string(SweepCodecName(point.codec)) : CsvField(row[kColumns[i]]));
+        out << '\n';
+    }
+}
+
+void PrintTable(const SweepResult& result, std::ostream& out)
+{
+    out << "codec  quality      bytes     bpp   PSNR dB  PSNR-Y dB    SSIM  encode s  decode s\n";
+    for (const SweepPoint& point : result.points) {
+        char line[256];
+        if (point.Failed()) {
+            std::snprintf(line, sizeof line, "%-5s  %7d  failed: %s\n",
+                          std::string(SweepCodecName(point.codec)).c_str(), point.quality, point.failure.c_str());
+        } else {
+            std::snprintf(line, sizeof line, "%-5s  %7d  %9zu  %6.3f  %8s  %9s  %6s  %8.3f  %8.3f\n",
+                          std::string(SweepCodecName(point.codec)).c_str(), point.quality, point.bytes,
+                          point.bitsPerPixel, Cell("%.2f", point.metrics.psnr).c_str(),
+                          Cell("%.2f", point.metrics.psnrY).c_str(),
+                          point.metrics.ssim ? Cell("%.4f", *point.metrics.ssim).c_str() : "n/a", point.encodeSeconds,
+                          point.decodeSeconds);
+        }
+        out << line;
+    }
+}
+
+bool WriteOrSay(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err)
+{
+    std::string reason;
+    if (!bytes.empty() && WriteFileAtomically(path, bytes, &reason))
+        return true;
+    err << "tamr-cli: cannot write " << path.string() << (reason.empty() ? "" : ": " + reason) << '\n';
+    return false;
+}
+
+} // namespace
+
+std::optional<std::vector<int>> ParseQualities(const std::string& text)
+{
+    std::vector<int> qualities;
+    const auto range = Split(text, ':');
+    if (range.size() == 3) {
+        const auto first = QualityNumber(range[0]);
+        const auto last = QualityNumber(range[1]);
+        const auto step = QualityNumber(range[2]);
+        if (!first || !last || !step || *step == 0 || *first > *last)
+            return std::nullopt;
+        for (int q = *first; q <= *last; q += *step)
+            qualities.push_back(q);
+        return qualities;
+    }
+    if (range.size() != 1)
+        return std::nullopt;
+    for (const std::string& part : Split(text, ',')) {
+        const auto quality = QualityNumber(part);
+        if (!quality)
+            return std::nullopt;
+        qualities.push_back(*quality);
+    }
+    return qualities.empty() ? std::nullopt : std::optional(qualities);
+}
+
+CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
+{
+    CLI::App* command = app.add_subcommand(
+        "sweep", "Code a picture at many qualities with tamr, JPEG, JPEG 2000 and WebP and measure every point");
+    command->add_option("PICTURE", options.input, "the picture (BMP, TGA, GIF or JPEG)")->required();
+    command->add_option("--qualities", options.qualities, "FIRST:LAST:STEP or a list Q1,Q2,... of quality factors")
+        ->capture_default_str();
+    command->add_option("--peers", options.peers, "the other codecs: jpeg, jp2, webp, separated by commas, or none")
+        ->capture_default_str();
+    auto* json = command->add_flag("--json", options.json, "print the points as one JSON object");
+    auto* csv = command->add_flag("--csv", options.csv, "print the points as CSV");
+    json->excludes(csv);
+    command->add_option("--svg", options.svg, "also draw PSNR and SSIM against bits per pixel into an SVG file");
+    command->add_option("--out", options.outputFolder,
+                        "also write every point's coded file and decoded picture (BMP) into this folder");
+    command->add_option("--threads", options.threads, "points coded at once (default: one per core)")
+        ->check(CLI::Range(1, 256));
+    return command;
+}
+
+int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream& err)
+{
+    const auto qualities = ParseQualities(options.qualities);
+    if (!qualities) {
+        err << "tamr-cli: --qualities takes FIRST:LAST:STEP or Q1,Q2,... with qualities 0 to 100, not \""
+            << options.qualities << "\"\n";
+        return 1;
+    }
+    const auto peers = ParsePeers(options.peers);
+    if (!peers) {
+        err << "tamr-cli: --peers takes jpeg, jp2 and webp separated by commas, or none, not \"" << options.peers
+            << "\"\n";
+        return 1;
+    }
+    const std::filesystem::path folder = options.outputFolder;
+    if (!folder.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (!std::filesystem::is_directory(folder)) {
+            err << "tamr-cli: cannot make the folder " << folder.string() << '\n';
+            return 1;
+        }
+    }
+
+    StderrPrompter prompter(err);
+    const SweepRequest request{*qualities, *peers, options.threads};
+    const std::size_t total = qualities->size() * (1 + peers->size());
+    ProgressBar bar(total);
+    std::mutex writeMutex;
+    bool written = true;
+    SweepPointSink sink;
+    if (!folder.empty())
+        sink = [&](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView decoded,
+                   int bytesPerPixel) {
+            char stem[32];
+            std::snprintf(stem, sizeof stem, "%s-q%03d", std::string(SweepCodecName(point.codec)).c_str(),
+                          point.quality);
+            const auto bmp = PlainBmpFile(decoded, bytesPerPixel);
+            std::ostringstream said;
+            const bool ok = WriteOrSay(folder / (std::string(stem) + Extension(point.codec)), coded, said) &&
+                            WriteOrSay(folder / (std::string(stem) + ".bmp"), bmp, said);
+            const std::lock_guard lock(writeMutex);
+            err << said.str();
+            written = written && ok;
+        };
+    const auto result = RunSweep(
+        options.input, request, prompter, [&](std::size_t, std::size_t) { bar.Advance(); }, sink);
+    if (!result) {
+        err << "tamr-cli: cannot sweep " << options.input << " (a picture tamr opens, not a COD file)\n";
+        return 1;
+    }
+    for (const std::string& notice : result->notices)
+        err << notice << '\n';
+
+    const std::string name = std::filesystem::path(options.input).filename().string();
+    if (!options.svg.empty()) {
+        const std::string svg = SweepSvg(*result, name);
+        written =
+            WriteOrSay(options.svg, std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()), err) &&
+            written;
+    }
+    if (options.json) {
+        nlohmann::json points = nlohmann::json::array();
+        for (const SweepPoint& point : result->points)
+            points.push_back(PointJson(point));
+        const nlohmann::json object = {
+            {"picture", name}, {"width", result->width}, {"height", result->height}, {"points", points}};
+        out << object.dump(2) << '\n';
+    } else if (options.csv) {
+        PrintCsv(*result, out);
+    } else {
+        PrintTable(*result, out);
+    }
+    return written ? 0 : 1;
+}
+
+} // namespace tamr

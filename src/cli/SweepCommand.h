@@ -1,0 +1,31 @@
+#pragma once
+// tamr-cli sweep PICTURE: tamr at a row of quality factors against JPEG,
+// JPEG 2000 and WebP, as a table, JSON or CSV, and an SVG plot.
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tamr {
+
+struct SweepOptions {
+    std::string input;
+    std::string qualities = "0:99:5";
+    std::string peers = "jpeg,jp2,webp";
+    bool json = false;
+    bool csv = false;
+    std::string svg;
+    std::string outputFolder; // each point's coded file and decoded BMP
+    int threads = 0;
+};
+
+// "FIRST:LAST:STEP" (LAST included when the steps reach it) or "Q1,Q2,...", each 0 to 100.
+std::optional<std::vector<int>> ParseQualities(const std::string& text);
+
+CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options);
+int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream& err);
+
+} // namespace tamr

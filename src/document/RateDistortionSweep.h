@@ -1,0 +1,68 @@
+#pragma once
+// The rate-distortion sweep: one picture coded by tamr at a row of quality
+// factors and by other codecs beside it, every point measured the same way
+// (size, bits per pixel, PSNR, PSNR-Y, SSIM, times), the points run in parallel.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "image/PictureMetrics.h"
+#include "image/PixelPlaneViews.h"
+#include "platform/Prompter.h"
+
+namespace tamr {
+
+enum class SweepCodec { Tamr, Jpeg, Jpeg2000, Webp };
+
+// "tamr", "jpeg", "jp2", "webp": the names the command line and the outputs use.
+std::string_view SweepCodecName(SweepCodec codec);
+std::optional<SweepCodec> SweepCodecNamed(std::string_view name);
+
+struct SweepPoint {
+    SweepCodec codec = SweepCodec::Tamr;
+    int quality = 0; // tamr's quality factor; JPEG 2000 aims at tamr's size at it
+    std::size_t bytes = 0;
+    double bitsPerPixel = 0;
+    PictureMetrics metrics;
+    double encodeSeconds = 0;
+    double decodeSeconds = 0;
+    std::string failure; // empty for a point that was measured
+
+    bool Failed() const { return !failure.empty(); }
+};
+
+struct SweepRequest {
+    std::vector<int> qualities;    // 0 to 100
+    std::vector<SweepCodec> peers; // besides tamr
+    int threads = 0;               // 0: one per core
+};
+
+struct SweepResult {
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
+    std::vector<SweepPoint> points;   // by codec (tamr first, then the peers as asked), then quality
+    std::vector<std::string> notices; // tamr's messages while compressing, each once
+};
+
+// Called after each point with how many are done of how many; from any thread, one call at a time.
+using SweepProgress = std::function<void(std::size_t done, std::size_t total)>;
+// Called for each measured point with its coded file and decoded picture (the
+// original's layout and depth), on the thread that made it.
+using SweepPointSink = std::function<void(const SweepPoint& point, std::span<const std::uint8_t> coded,
+                                          ConstPixelView decoded, int bytesPerPixel)>;
+
+// Opens the picture as the program does (messages to `prompter`); nothing when it cannot be opened
+// or is already a COD file. Each tamr point is coded exactly as Compress at that quality codes it.
+std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const SweepRequest& request,
+                                    Prompter& prompter, const SweepProgress& progress = {},
+                                    const SweepPointSink& sink = {});
+
+} // namespace tamr

@@ -1,0 +1,200 @@
+#include "document/SweepPlot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace tamr {
+namespace {
+
+constexpr double kPanelWidth = 440;
+constexpr double kPanelHeight = 300;
+constexpr double kLeft = 70;
+constexpr double kTop = 60;
+constexpr double kGap = 110;
+constexpr const char* kColours[] = {"#d62728", "#1f77b4", "#2ca02c", "#9467bd", "#ff7f0e"};
+
+std::string Number(double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Round tick steps (1, 2 or 5 times a power of ten) giving about five ticks.
+struct Axis {
+    double low = 0;
+    double high = 1;
+    double step = 0.2;
+    int decimals = 1;
+};
+
+Axis NiceAxis(double low, double high)
+{
+    if (!(high > low)) {
+        const double pad = std::max(std::abs(low) * 0.05, 0.01);
+        low -= pad;
+        high += pad;
+    }
+    const double rough = (high - low) / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = power;
+    for (const double m : {1.0, 2.0, 5.0, 10.0})
+        if (m * power >= rough) {
+            step = m * power;
+            break;
+        }
+    Axis axis;
+    axis.step = step;
+    axis.low = std::floor(low / step) * step;
+    axis.high = std::ceil(high / step) * step;
+    axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step))));
+    return axis;
+}
+
+struct Panel {
+    std::string id;
+    std::string yLabel;
+    double (*value)(const SweepPoint&);
+};
+
+double Psnr(const SweepPoint& point)
+{
+    return point.metrics.psnr;
+}
+double Ssim(const SweepPoint& point)
+{
+    return point.metrics.ssim.value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+bool Plotted(const SweepPoint& point, const Panel& panel)
+{
+    return !point.Failed() && std::isfinite(panel.value(point));
+}
+
+void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<SweepCodec>& codecs, const Panel& panel,
+               double left, const Axis& x)
+{
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const SweepPoint& point : result.points)
+        if (Plotted(point, panel)) {
+            low = std::min(low, panel.value(point));
+            high = std::max(high, panel.value(point));
+        }
+    const Axis y = std::isfinite(low) ? NiceAxis(low, high) : Axis{};
+    auto px = [&](double v) { return left + (v - x.low) / (x.high - x.low) * kPanelWidth; };
+    auto py = [&](double v) { return kTop + kPanelHeight - (v - y.low) / (y.high - y.low) * kPanelHeight; };
+
+    svg += "<g id=\"" + panel.id + "\">\n";
+    svg += "<rect x=\"" + Number(left, 1) + "\" y=\"" + Number(kTop, 1) + "\" width=\"" + Number(kPanelWidth, 1) +
+           "\" height=\"" + Number(kPanelHeight, 1) + "\" fill=\"none\" stroke=\"#000\"/>\n";
+    for (double t = x.low; t <= x.high + x.step / 2; t += x.step) {
+        const std::string at = Number(px(t), 1);
+        svg += "<line x1=\"" + at + "\" y1=\"" + Number(kTop + kPanelHeight, 1) + "\" x2=\"" + at + "\" y2=\"" +
+               Number(kTop + kPanelHeight + 5, 1) + "\" stroke=\"#000\"/>\n";
+        svg += "<text x=\"" + at + "\" y=\"" + Number(kTop + kPanelHeight + 20, 1) + "\" text-anchor=\"middle\">" +
+               Number(t, x.decimals) + "</text>\n";
+    }
+    for (double t = y.low; t <= y.high + y.step / 2; t += y.step) {
+        const std::string at = Number(py(t), 1);
+        svg += "<line x1=\"" + Number(left - 5, 1) + "\" y1=\"" + at + "\" x2=\"" + Number(left, 1) + "\" y2=\"" + at +
+               "\" stroke=\"#000\"/>\n";
+        svg += "<text x=\"" + Number(left - 8, 1) + "\" y=\"" + Number(py(t) + 4, 1) + "\" text-anchor=\"end\">" +
+               Number(t, y.decimals) + "</text>\n";
+    }
+    svg += "<text x=\"" + Number(left + kPanelWidth / 2, 1) + "\" y=\"" + Number(kTop + kPanelHeight + 42, 1) +
+           "\" text-anchor=\"middle\">bits per pixel</text>\n";
+    svg += "<text transform=\"translate(" + Number(left - 52, 1) + " " + Number(kTop + kPanelHeight / 2, 1) +
+           ") rotate(-90)\" text-anchor=\"middle\">" + panel.yLabel + "</text>\n";
+
+    for (std::size_t c = 0; c < codecs.size(); ++c) {
+        std::vector<const SweepPoint*> points;
+        for (const SweepPoint& point : result.points)
+            if (point.codec == codecs[c] && Plotted(point, panel))
+                points.push_back(&point);
+        std::sort(points.begin(), points.end(),
+                  [](const SweepPoint* a, const SweepPoint* b) { return a->bitsPerPixel < b->bitsPerPixel; });
+        const char* colour = kColours[c % std::size(kColours)];
+        std::string d;
+        for (const SweepPoint* point : points)
+            d += (d.empty() ? "M" : " L") + Number(px(point->bitsPerPixel), 2) + " " +
+                 Number(py(panel.value(*point)), 2);
+        svg += "<path class=\"series\" data-codec=\"" + std::string(SweepCodecName(codecs[c])) + "\" d=\"" + d +
+               "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\"/>\n";
+        for (const SweepPoint* point : points)
+            svg += "<circle cx=\"" + Number(px(point->bitsPerPixel), 2) + "\" cy=\"" +
+                   Number(py(panel.value(*point)), 2) + "\" r=\"2.5\" fill=\"" + colour + "\"/>\n";
+    }
+    svg += "</g>\n";
+}
+
+} // namespace
+
+std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
+{
+    std::vector<SweepCodec> codecs;
+    double highBpp = 0;
+    for (const SweepPoint& point : result.points) {
+        if (std::find(codecs.begin(), codecs.end(), point.codec) == codecs.end())
+            codecs.push_back(point.codec);
+        if (!point.Failed())
+            highBpp = std::max(highBpp, point.bitsPerPixel);
+    }
+    const Axis x = NiceAxis(0, highBpp > 0 ? highBpp : 1);
+    const double width = kLeft + 2 * kPanelWidth + kGap + 30;
+    const double height = kTop + kPanelHeight + 60 + 24.0 * static_cast<double>(codecs.size() > 0 ? 1 : 0) + 20;
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(width, 0) + "\" height=\"" +
+           Number(height, 0) + "\" viewBox=\"0 0 " + Number(width, 0) + " " + Number(height, 0) +
+           "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+    svg += "<text x=\"" + Number(width / 2, 1) + "\" y=\"28\" text-anchor=\"middle\" font-size=\"16\">" +
+           Escaped(pictureName) + " (" + std::to_string(result.width) + " \u00d7 " + std::to_string(result.height) +
+           "): quality against size</text>\n";
+    DrawPanel(svg, result, codecs, Panel{"psnr-panel", "PSNR (dB)", Psnr}, kLeft, x);
+    DrawPanel(svg, result, codecs, Panel{"ssim-panel", "SSIM", Ssim}, kLeft + kPanelWidth + kGap, x);
+
+    // The legend, in one row under the panels.
+    svg += "<g id=\"legend\">\n";
+    const double legendY = kTop + kPanelHeight + 70;
+    for (std::size_t c = 0; c < codecs.size(); ++c) {
+        const double at = kLeft + 120.0 * static_cast<double>(c);
+        const char* colour = kColours[c % std::size(kColours)];
+        svg += "<line x1=\"" + Number(at, 1) + "\" y1=\"" + Number(legendY, 1) + "\" x2=\"" + Number(at + 24, 1) +
+               "\" y2=\"" + Number(legendY, 1) + "\" stroke=\"" + colour + "\" stroke-width=\"3\"/>\n";
+        svg += "<text x=\"" + Number(at + 30, 1) + "\" y=\"" + Number(legendY + 4, 1) + "\">" +
+               std::string(SweepCodecName(codecs[c])) + "</text>\n";
+    }
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
+} // namespace tamr

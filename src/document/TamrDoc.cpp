@@ -229,16 +229,20 @@ void CTamrDoc::ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec
         Views().front()->ShowLevel(levelImage);
 }
 
+void CTamrDoc::WarnIfJpegSource() const
+{
+    if (sourceType_ == FileType::Jpeg)
+        environment_.prompter.ShowMessage(
+            {"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information, MessageButtons::Ok});
+}
+
 bool CTamrDoc::Compress()
 {
     if (!image_ || !codec_)
         return false;
     const std::string codTitle = CodTitle(Title());
-    if (sourceType_ == FileType::Jpeg)
-        environment_.prompter.ShowMessage(
-            {"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information, MessageButtons::Ok});
-    if (sourceType_ == FileType::Bmp || sourceType_ == FileType::Tga || sourceType_ == FileType::Gif ||
-        sourceType_ == FileType::Jpeg) {
+    WarnIfJpegSource();
+    if (CodesItsPicture()) {
         std::optional<CompressionTimes> times;
         try {
             if (environment_.settings.qualityFactor == 100) {

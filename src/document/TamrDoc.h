@@ -18,6 +18,7 @@
 #include "image/DibImage.h"
 #include "image/DisplaySettings.h"
 #include "image/FileType.h"
+#include "image/ImageCompression.h"
 #include "image/ImagePalette.h"
 #include "platform/FileIo.h"
 #include "platform/Prompter.h"
@@ -57,6 +58,23 @@ public:
     // decoded result; false when compressing fails (the caller tells the user).
     bool Compress();
 
+    // Compressing off the user-interface thread, in three steps: a copy of the
+    // picture and codec to code with `settings` (nothing without a picture),
+    // coded by RunCompressJob on any thread (it touches only the job), and
+    // the result taken by AdoptCompressed on the user-interface thread as
+    // Compress takes its own. A job whose picture the document no longer
+    // holds, or whose coding failed, is refused (false).
+    struct CompressJob {
+        std::unique_ptr<CDibImage> image;
+        std::unique_ptr<WaveletCodec> codec;
+        CodecSettings settings;
+        DisplaySettings display;
+        std::optional<CompressionTimes> times;
+        const CDibImage* source = nullptr;
+    };
+    std::optional<CompressJob> MakeCompressJob(const CodecSettings& settings) const;
+    static void RunCompressJob(CompressJob& job);
+    bool AdoptCompressed(CompressJob job);
     // Both return whether a file was written.
     bool OnFileSave();
     bool OnFileSaveAs();
@@ -105,6 +123,14 @@ private:
     std::optional<LevelDisplay> MakeLevelDisplay();
     void ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec, int level);
     void MakeCodecForImage();
+    // Compressing a JPEG picture codes it a second time: the user is told.
+    void WarnIfJpegSource() const;
+    // Pictures read from image files are coded; a COD document keeps its data.
+    bool CodesItsPicture() const
+    {
+        return sourceType_ == FileType::Bmp || sourceType_ == FileType::Tga || sourceType_ == FileType::Gif ||
+               sourceType_ == FileType::Jpeg;
+    }
 
     // The bit-depth warnings of the image's first reserved word; false when
     // the user does not want the file written.

@@ -15,7 +15,10 @@
 #include <algorithm>
 
 #include "gui/CChildFrame.h"
+#include "gui/CCompareFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CTamrApp.h"
+#include "gui/CompareView.h"
 #include "gui/KeyLockIndicators.h"
 #include "gui/SvgArt.h"
 
@@ -30,31 +33,6 @@ const QString kHelpModeMessage = QStringLiteral("Select an object on which to ge
 QString ToQString(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The tool bar pictures, drawn for this program.
-QString ToolBarPicture(int id)
-{
-    switch (id) {
-    case ID_FILE_OPEN:
-        return QStringLiteral(":/res/icons/open.svg");
-    case ID_FILE_SAVE:
-        return QStringLiteral(":/res/icons/save.svg");
-    case ID_FILE_COMPRESS:
-        return QStringLiteral(":/res/icons/compress.svg");
-    case ID_FILE_STATISTICS:
-        return QStringLiteral(":/res/icons/statistics.svg");
-    case ID_FILE_PROPERTIES:
-        return QStringLiteral(":/res/icons/properties.svg");
-    case ID_FILE_PRINT:
-        return QStringLiteral(":/res/icons/print.svg");
-    case ID_APP_ABOUT:
-        return QStringLiteral(":/res/icons/about-button.svg");
-    case ID_HELP_FINDER:
-        return QStringLiteral(":/res/icons/help.svg");
-    default:
-        return {};
-    }
 }
 
 QList<QKeySequence> KeysOf(std::string_view keys)
@@ -87,6 +65,10 @@ CMainFrame::CMainFrame(CTamrApp& app, QWidget* parent) : QMainWindow(parent), ap
         documentMenus_.push_back(BuildMenu(popup));
     CreateToolBar();
     CreateStatusBar();
+    figuresPanel_ = new CFiguresPanel(app_.Settings(), this);
+    addDockWidget(Qt::RightDockWidgetArea, figuresPanel_);
+    figuresPanel_->hide();
+    connect(figuresPanel_, &CFiguresPanel::Compressed, this, &CMainFrame::UpdateCommandUI);
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
     // A maximized child frame names itself in the main title its own way; the
@@ -117,8 +99,8 @@ void CMainFrame::CreateActions()
         action->setShortcuts(KeysOf(command.keys));
         action->setCheckable(command.checkable);
         action->setData(command.id);
-        if (command.toolBar)
-            action->setIcon(SvgIcon(ToolBarPicture(command.id)));
+        if (!command.toolBarPicture.empty())
+            action->setIcon(SvgIcon(ToQString(command.toolBarPicture)));
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { app_.OnCommand(id); });
         // Keys work whichever menu is shown.
@@ -186,6 +168,10 @@ void CMainFrame::CreateStatusBar()
     messagePane_ = new QLabel(kIdleMessage, this);
     messagePane_->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(messagePane_, 1);
+    inspectorPane_ = new QLabel(this);
+    inspectorPane_->setObjectName(QStringLiteral("pixelInspector"));
+    inspectorPane_->hide();
+    statusBar()->addWidget(inspectorPane_);
     indicators_ = new KeyLockIndicators(this);
     statusBar()->addPermanentWidget(indicators_);
 }
@@ -200,8 +186,37 @@ void CMainFrame::ShowHelpModePrompt(bool on)
 
 CChildFrame* CMainFrame::ActiveFrame() const
 {
+    if (const CCompareFrame* compare = ActiveCompareFrame()) {
+        for (CChildFrame* frame : Frames()) {
+            if (&frame->Document() == compare->View().Document())
+                return frame;
+        }
+        return nullptr;
+    }
     auto* frame = qobject_cast<CChildFrame*>(mdiArea_->currentSubWindow());
     return frame != nullptr && frame->IsOpen() ? frame : nullptr;
+}
+
+CCompareFrame* CMainFrame::ActiveCompareFrame() const
+{
+    auto* frame = qobject_cast<CCompareFrame*>(mdiArea_->currentSubWindow());
+    return frame != nullptr && frame->isVisible() ? frame : nullptr;
+}
+
+std::vector<CCompareFrame*> CMainFrame::CompareFrames() const
+{
+    std::vector<CCompareFrame*> frames;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* frame = qobject_cast<CCompareFrame*>(window))
+            frames.push_back(frame);
+    }
+    return frames;
+}
+
+void CMainFrame::ShowInspection(const QString& text)
+{
+    inspectorPane_->setText(text);
+    inspectorPane_->setVisible(!text.isEmpty());
 }
 
 std::vector<CChildFrame*> CMainFrame::Frames() const
@@ -237,6 +252,7 @@ void CMainFrame::UpdateCommandUI()
     }
     UpdateRecentFiles();
     UpdateTitles();
+    figuresPanel_->ShowDocument(app_.ActiveDocument());
 }
 
 void CMainFrame::UpdateRecentFiles()
@@ -304,6 +320,8 @@ void CMainFrame::UpdateTitles()
         }
         frame->UpdateCaption(number, count);
     }
+    for (CCompareFrame* compare : CompareFrames())
+        compare->UpdateCaption();
     QString title = kMainTitle;
     if (const CChildFrame* active = ActiveFrame()) {
         title += active->isMaximized() ? QStringLiteral(" - [%1]").arg(active->windowTitle())

@@ -17,6 +17,8 @@ class QToolBar;
 namespace tamr::qt {
 
 class CChildFrame;
+class CCompareFrame;
+class CFiguresPanel;
 class CTamrApp;
 class KeyLockIndicators;
 
@@ -35,8 +37,17 @@ public:
     QAction* Action(int id) const;
     QAction* RecentFileAction(int index) const { return recentFileActions_.at(static_cast<std::size_t>(index)); }
 
-    // The child frame whose commands the menus reach, and all child frames in order.
+    // The child frame whose commands the menus reach, and all child frames in
+    // order. While a compare window is active, the menus reach its document's
+    // first image window.
     CChildFrame* ActiveFrame() const;
+    // The active compare window, or null.
+    CCompareFrame* ActiveCompareFrame() const;
+    std::vector<CCompareFrame*> CompareFrames() const;
+    // The pixel inspector's pane of the status bar; hidden while empty.
+    void ShowInspection(const QString& text);
+    QLabel* InspectorPane() const { return inspectorPane_; }
+    CFiguresPanel* FiguresPanel() const { return figuresPanel_; }
     std::vector<CChildFrame*> Frames() const;
     // The document menu is shown while a child frame is active.
     bool ShowsDocumentMenu() const { return showsDocumentMenu_; }
@@ -66,6 +77,8 @@ private:
     QMdiArea* mdiArea_;
     QToolBar* toolBar_ = nullptr;
     QLabel* messagePane_ = nullptr;
+    QLabel* inspectorPane_ = nullptr;
+    CFiguresPanel* figuresPanel_ = nullptr;
     KeyLockIndicators* indicators_ = nullptr;
     std::map<int, QAction*> actions_;
     std::array<QAction*, kRecentFileCount> recentFileActions_{};

@@ -16,10 +16,14 @@
 #include <algorithm>
 
 #include "gui/CChildFrame.h"
+#include "gui/CCompareFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
+#include "gui/CompareView.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
+#include "gui/ModalHelpKey.h"
 #include "gui/SvgArt.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/ViewDialogs.h"
@@ -63,6 +67,7 @@ CTamrApp::CTamrApp(Options options)
       viewEnvironment_{settings_, display_, prompterSlot_, sharedState_, options_.forcedScreenDepth, {}},
       recentFiles_(options_.iniPath.isEmpty() ? DefaultIniPath() : options_.iniPath, kRecentFileCount)
 {
+    RegisterCommands();
 }
 
 CTamrApp::~CTamrApp()
@@ -70,6 +75,7 @@ CTamrApp::~CTamrApp()
     // Windows (and with them the views) go before the documents they show.
     if (helpMode_)
         LeaveHelpMode();
+    modalHelpKey_.reset();
     mainFrame_.reset();
     helpWindow_.reset();
     documents_.clear();
@@ -83,6 +89,7 @@ QString CTamrApp::DefaultIniPath()
 bool CTamrApp::InitInstance()
 {
     mainFrame_ = std::make_unique<CMainFrame>(*this);
+    modalHelpKey_ = std::make_unique<ModalHelpKey>([this] { ShowHelpFinder(); });
     mainFrame_->show();
     mainFrame_->UpdateCommandUI();
     return true;
@@ -124,7 +131,13 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
     // Captions and command states follow the document at once, also while a
     // dialog that compresses ("Test") is still open.
     connect(
-        view, &CTamrView::Updated, this, [this] { AfterCommand(); }, Qt::QueuedConnection);
+        view, &CTamrView::Updated, this,
+        [this] {
+            FollowCompareWindows();
+            AfterCommand();
+        },
+        Qt::QueuedConnection);
+    connect(view, &CTamrView::PixelsChanged, this, [this] { FollowCompareWindows(); });
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
         if (mainFrame_)
             mainFrame_->UpdateTitles();
@@ -162,12 +175,69 @@ void CTamrApp::OnFrameDestroyed()
 void CTamrApp::ReleaseDocumentsWithoutViews()
 {
     const auto unviewed = [](const std::unique_ptr<CTamrDoc>& document) { return document->Views().empty(); };
+    for (CCompareFrame* compare : mainFrame_ ? mainFrame_->CompareFrames() : std::vector<CCompareFrame*>{}) {
+        // A compare window goes with the last image window of its document.
+        CTamrDoc* document = compare->View().Document();
+        if (document != nullptr && document->Views().empty()) {
+            compare->View().Detach();
+            compare->close();
+        }
+    }
     for (const auto& document : documents_) {
+        if (unviewed(document) && mainFrame_)
+            mainFrame_->FiguresPanel()->Forget(*document);
         // The palette in use for drawing goes with its document.
         if (unviewed(document) && sharedState_.currentPalette == document->Palette())
             sharedState_.currentPalette = nullptr;
     }
     documents_.erase(std::remove_if(documents_.begin(), documents_.end(), unviewed), documents_.end());
+}
+
+CCompareFrame* CTamrApp::OpenCompareWindow()
+{
+    CTamrDoc* document = ActiveDocument();
+    if (document == nullptr || document->Image() == nullptr || !document->Image()->HasPixels())
+        return nullptr;
+    auto* view = new CompareView(*document);
+    auto* frame = new CCompareFrame(*view);
+    connect(view, &CompareView::Inspected, mainFrame_.get(), &CMainFrame::ShowInspection);
+    connect(frame, &QObject::destroyed, this, [this] {
+        if (mainFrame_) {
+            mainFrame_->ShowInspection({});
+            mainFrame_->UpdateCommandUI();
+        }
+    });
+    mainFrame_->MdiArea()->addSubWindow(frame);
+    frame->setWindowIcon(SvgIcon(QStringLiteral(":/res/icons/application-x-tamr-cod.svg")));
+    const QRect area = mainFrame_->MdiArea()->viewport()->rect();
+    frame->resize(std::max(320, area.width() * 4 / 5), std::max(240, area.height() * 4 / 5));
+    frame->show();
+    mainFrame_->MdiArea()->setActiveSubWindow(frame);
+    view->setFocus();
+    mainFrame_->UpdateCommandUI();
+    return frame;
+}
+
+CompareView* CTamrApp::ActiveCompareView() const
+{
+    CCompareFrame* frame = mainFrame_ ? mainFrame_->ActiveCompareFrame() : nullptr;
+    return frame != nullptr ? &frame->View() : nullptr;
+}
+
+void CTamrApp::FollowCompareWindows()
+{
+    if (!mainFrame_)
+        return;
+    for (CCompareFrame* compare : mainFrame_->CompareFrames())
+        compare->View().Follow();
+}
+
+void CTamrApp::ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view)
+{
+    if (CompareView* comparing = ActiveCompareView())
+        compare(*comparing);
+    else if (CTamrView* active = ActiveView())
+        view(*active);
 }
 
 CTamrDoc* CTamrApp::FindDocument(const QString& path) const
@@ -428,6 +498,15 @@ void CTamrApp::ShowHelpFinder()
 {
     if (!helpWindow_)
         helpWindow_ = std::make_unique<HelpWindow>();
+    // Over a modal dialog the help must be modal too, or the dialog would
+    // keep it from being read; otherwise it stays beside the main window.
+    const QWidget* modal = QApplication::activeModalWidget();
+    const Qt::WindowModality modality =
+        modal != nullptr && modal != helpWindow_.get() ? Qt::ApplicationModal : Qt::NonModal;
+    if (helpWindow_->windowModality() != modality) {
+        helpWindow_->hide();
+        helpWindow_->setWindowModality(modality);
+    }
     helpWindow_->ShowFinder();
 }
 
@@ -477,179 +556,10 @@ bool CTamrApp::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-CommandState CTamrApp::QueryCommand(int id) const
-{
-    const CTamrDoc* document = ActiveDocument();
-    const bool active = document != nullptr;
-    const bool hasImage = active && document->Image() != nullptr && document->Image()->HasPixels();
-    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount)
-        return {id - ID_FILE_MRU_FILE1 < recentFiles_.Files().size()};
-    switch (id) {
-    case ID_FILE_OPEN:
-    case ID_FILE_PRINT_SETUP:
-    case ID_APP_EXIT:
-    case ID_APP_ABOUT:
-    case ID_HELP_FINDER:
-    case ID_HELP:
-    case ID_CONTEXT_HELP:
-        return {true};
-    case ID_VIEW_TOOLBAR:
-        return {true, mainFrame_ && mainFrame_->ToolBar()->isVisibleTo(mainFrame_.get())};
-    case ID_VIEW_STATUS_BAR:
-        return {true, mainFrame_ && mainFrame_->statusBar()->isVisibleTo(mainFrame_.get())};
-    case ID_FILE_NEW:
-        return {!active};
-    case ID_FILE_SAVE:
-        return {active && document->OnUpdateFileSave()};
-    case ID_FILE_SAVE_AS:
-        return {active && document->OnUpdateFileSaveAs()};
-    case ID_FILE_CLOSE:
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW:
-    case ID_FILE_COMPRESS:
-    case ID_OPTIONS_EASY_SETUP:
-    case ID_OPTIONS_MASTER_SETUP:
-    case ID_VIEW_NO_ZOOM:
-    case ID_VIEW_ZOOM_IN:
-    case ID_VIEW_ZOOM_OUT:
-    case ID_WINDOW_NEW:
-    case ID_WINDOW_CASCADE:
-    case ID_WINDOW_TILE_HORZ:
-    case ID_WINDOW_ARRANGE:
-    case ID_FILE_PROPERTIES:
-    case ID_FILE_STATISTICS:
-        return {active};
-    // These change the pixels: a new, empty document has none.
-    case ID_OPTIONS_SHARPEN:
-    case ID_OPTIONS_FILTERS:
-        return {hasImage};
-    case ID_OPTIONS_DITHERING:
-        return {active, display_.ditherEnabled};
-    case ID_PALETTE_FIXED:
-        return {active, display_.fixedPalette};
-    case ID_PALETTE_CUSTOM:
-        return {active, display_.customPalette};
-    case ID_OPTIONS_INCREMENTAL:
-        return {active, settings_.incrementalDisplay};
-    default:
-        // Undo, Cut, Copy, Paste and the pane switches have nothing to act on.
-        return {false};
-    }
-}
-
 void CTamrApp::OnCommand(int id)
 {
-    if (!mainFrame_ || !QueryCommand(id).enabled)
-        return;
-    if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount) {
-        OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+    if (mainFrame_ && commands_.RunIfEnabled(id))
         AfterCommand();
-        return;
-    }
-    CTamrView* view = ActiveView();
-    CTamrDoc* document = ActiveDocument();
-    switch (id) {
-    case ID_FILE_OPEN:
-        OnFileOpen();
-        break;
-    case ID_FILE_NEW:
-        OnFileNew();
-        break;
-    case ID_FILE_CLOSE:
-        OnFileClose();
-        break;
-    case ID_FILE_SAVE:
-        document->OnFileSave();
-        break;
-    case ID_FILE_SAVE_AS:
-        document->OnFileSaveAs();
-        break;
-    case ID_FILE_PRINT:
-        OnFilePrint();
-        break;
-    case ID_FILE_PRINT_PREVIEW:
-        OnFilePrintPreview();
-        break;
-    case ID_FILE_PRINT_SETUP:
-        OnFilePrintSetup();
-        break;
-    case ID_FILE_COMPRESS:
-        view->OnCompress();
-        break;
-    case ID_FILE_PROPERTIES:
-        RunImageInformation(view, *document);
-        break;
-    case ID_FILE_STATISTICS:
-        RunImageStatistics(view, *document);
-        break;
-    case ID_APP_EXIT:
-        mainFrame_->close();
-        break;
-    case ID_VIEW_TOOLBAR:
-        mainFrame_->ToolBar()->setVisible(!mainFrame_->ToolBar()->isVisibleTo(mainFrame_.get()));
-        break;
-    case ID_VIEW_STATUS_BAR:
-        mainFrame_->statusBar()->setVisible(!mainFrame_->statusBar()->isVisibleTo(mainFrame_.get()));
-        break;
-    case ID_VIEW_NO_ZOOM:
-        view->OnNoZoom();
-        break;
-    case ID_VIEW_ZOOM_IN:
-        view->OnZoomIn();
-        break;
-    case ID_VIEW_ZOOM_OUT:
-        view->OnZoomOut();
-        break;
-    case ID_OPTIONS_EASY_SETUP:
-        view->OnEasySetup();
-        break;
-    case ID_OPTIONS_MASTER_SETUP:
-        view->OnMasterSetup();
-        break;
-    case ID_OPTIONS_DITHERING:
-        view->OnDithering();
-        break;
-    case ID_PALETTE_FIXED:
-        view->OnFixedPalette();
-        break;
-    case ID_PALETTE_CUSTOM:
-        view->OnCustomPalette();
-        break;
-    case ID_OPTIONS_INCREMENTAL:
-        view->OnIncrementalDisplay();
-        break;
-    case ID_OPTIONS_SHARPEN:
-        view->OnSharpen();
-        break;
-    case ID_OPTIONS_FILTERS:
-        view->OnFilters();
-        break;
-    case ID_WINDOW_NEW:
-        OnWindowNew();
-        break;
-    case ID_WINDOW_CASCADE:
-        mainFrame_->MdiArea()->cascadeSubWindows();
-        break;
-    case ID_WINDOW_TILE_HORZ:
-        mainFrame_->MdiArea()->tileSubWindows();
-        break;
-    case ID_WINDOW_ARRANGE:
-        OnWindowArrange();
-        break;
-    case ID_APP_ABOUT:
-        OnAppAbout();
-        break;
-    case ID_HELP_FINDER:
-    case ID_HELP:
-        ShowHelpFinder();
-        break;
-    case ID_CONTEXT_HELP:
-        EnterHelpMode();
-        break;
-    default:
-        break;
-    }
-    AfterCommand();
 }
 
 void CTamrApp::AfterCommand()

@@ -13,6 +13,7 @@
 
 #include "codec/CodecSettings.h"
 #include "document/TamrDoc.h"
+#include "gui/CommandBindings.h"
 #include "gui/PrompterSlot.h"
 #include "gui/QtPrompter.h"
 #include "gui/RecentFileList.h"
@@ -24,14 +25,12 @@ class QPrinter;
 namespace tamr::qt {
 
 class CChildFrame;
+class CCompareFrame;
+class CompareView;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
-
-struct CommandState {
-    bool enabled = false;
-    bool checked = false;
-};
+class ModalHelpKey;
 
 class CTamrApp : public QObject {
     Q_OBJECT
@@ -91,9 +90,14 @@ public:
     void CloseDocumentWindows(CTamrDoc& document);
     void CloseAllDocuments();
 
-    // Commands by identifier.
+    // Commands by identifier: lookups in the bindings that RegisterCommands makes.
     void OnCommand(int id);
-    CommandState QueryCommand(int id) const;
+    CommandState QueryCommand(int id) const { return commands_.StateOf(id); }
+
+    // A compare window for the active document, shown and active; null when
+    // the document has no picture.
+    CCompareFrame* OpenCompareWindow();
+    CompareView* ActiveCompareView() const;
 
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);
@@ -105,12 +109,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Every command's action and state, in one place (CTamrAppCommands.cpp).
+    void RegisterCommands();
     CChildFrame* CreateFrame(CTamrDoc& document);
     CTamrDoc* OpenDocument(const QString& path, const QString& nameForType);
     // Shows a new frame at a size that fits its picture, active.
     void ShowFrame(CChildFrame& frame);
     void OnFrameDestroyed();
     void ReleaseDocumentsWithoutViews();
+    // Compare windows take their document's pictures again after a change.
+    void FollowCompareWindows();
+    // Zoom commands go to the active compare window, else to the active view.
+    void ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view);
     void OnFileOpen();
     void OnFileNew();
     void OnFileClose();
@@ -138,6 +148,7 @@ private:
     ViewEnvironment viewEnvironment_;
     RecentFileList recentFiles_;
     std::function<QString()> chooseOpenFile_;
+    CommandBindings commands_;
     int untitledCount_ = 0;
     bool closingWithoutAsking_ = false;
     bool helpMode_ = false;
@@ -145,6 +156,7 @@ private:
     // Documents go after their windows: the main window is destroyed first.
     std::vector<std::unique_ptr<CTamrDoc>> documents_;
     std::unique_ptr<HelpWindow> helpWindow_;
+    std::unique_ptr<ModalHelpKey> modalHelpKey_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };
 

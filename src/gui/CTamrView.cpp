@@ -7,7 +7,9 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "gui/ImagePrinting.h"
@@ -298,6 +300,7 @@ void CTamrView::OnImageChanged()
         RebuildIndexImage(*image, environment_.display);
     RebuildPicture();
     viewport()->update();
+    emit PixelsChanged();
 }
 
 void CTamrView::OnCompress()
@@ -396,6 +399,90 @@ void CTamrView::OnNoZoom()
     zoom_.NoZoom();
     clickPending_ = false;
     OnUpdate();
+}
+
+namespace {
+
+// The factors the zoom steps go through: reduced 16 to 2 times (negative),
+// unscaled (1), magnified 2 to 16 times.
+constexpr int kLargestFactor = 16;
+
+int NextFactor(int factor, int direction)
+{
+    if (direction > 0)
+        return factor == -2 ? 1 : factor == 1 ? 2 : std::min(factor + 1, kLargestFactor);
+    return factor == 2 ? 1 : factor == 1 ? -2 : std::max(factor - 1, -kLargestFactor);
+}
+
+} // namespace
+
+double CTamrView::ShownScale() const
+{
+    if (!zoom_.zoomActive)
+        return 1;
+    if (zoom_.zoomedIn)
+        return zoom_.zoomInFactor;
+    return zoom_.zoomedOut ? 1.0 / zoom_.zoomOutFactor : 1;
+}
+
+void CTamrView::ApplyFactor(int factor, std::optional<QPoint> about)
+{
+    const QPointF point = about ? QPointF(*about) : QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0);
+    const ZoomPoint scroll = ScrollPosition();
+    const QPointF picturePoint = (QPointF(scroll.x, scroll.y) + point) / ShownScale();
+    if (factor > 1)
+        ZoomInTo(QStringLiteral("%1:1").arg(factor));
+    else if (factor < -1)
+        ZoomOutTo(QStringLiteral("1:%1").arg(-factor));
+    else
+        ZoomInTo(QStringLiteral("none"));
+    const QPointF wanted = picturePoint * ShownScale() - point;
+    ScrollTo({static_cast<int>(std::lround(wanted.x())), static_cast<int>(std::lround(wanted.y()))});
+    viewport()->update();
+}
+
+void CTamrView::StepZoom(int direction, std::optional<QPoint> about)
+{
+    const double scale = ShownScale();
+    const int factor = scale >= 1 ? static_cast<int>(scale) : -static_cast<int>(std::lround(1 / scale));
+    ApplyFactor(NextFactor(factor, direction), about);
+}
+
+void CTamrView::FitToWindow()
+{
+    const CDibImage* image = document_.Image();
+    if (image == nullptr || !image->HasPixels())
+        return;
+    const QSize room = viewport()->size();
+    const auto fits = [&](double scale) {
+        return image->Width() * scale <= room.width() && image->Height() * scale <= room.height();
+    };
+    int factor = 1;
+    if (fits(1)) {
+        while (factor < kLargestFactor && fits(factor + 1))
+            ++factor;
+    } else {
+        factor = -2;
+        while (factor > -kLargestFactor && !fits(-1.0 / factor))
+            --factor;
+    }
+    ApplyFactor(factor, QPoint(0, 0));
+    ScrollTo({0, 0});
+}
+
+void CTamrView::ActualSize()
+{
+    ApplyFactor(1, std::nullopt);
+}
+
+void CTamrView::wheelEvent(QWheelEvent* event)
+{
+    if ((event->modifiers() & Qt::ControlModifier) && event->angleDelta().y() != 0) {
+        StepZoom(event->angleDelta().y() > 0 ? 1 : -1, event->position().toPoint());
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
 }
 
 void CTamrView::Print(QPrinter& printer) const

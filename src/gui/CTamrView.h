@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QImage>
+#include <optional>
 
 #include "document/TamrDoc.h"
 #include "gui/ViewEnvironment.h"
@@ -50,6 +51,12 @@ public:
     // The zoom dialogs' OK with the chosen entry.
     void ZoomInTo(const QString& text);
     void ZoomOutTo(const QString& text);
+    // Zoom by the View menu's additions, through the same zoom modes: the
+    // largest whole factor that fits, unscaled, and one factor up or down about
+    // a viewport point (its centre when none).
+    void FitToWindow();
+    void ActualSize();
+    void StepZoom(int direction, std::optional<QPoint> about = {});
     // Asks for a rebuild of the index image and a repaint, as filters do.
     void PostImageChanged();
 
@@ -71,11 +78,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool event(QEvent* event) override;
 
 signals:
     // The document changed (its title and state too, not only its picture).
     void Updated();
+    // The image's pixels were changed in place (Filters, Sharpen Image).
+    void PixelsChanged();
 
 private:
     void SetScrollSizes(ZoomSize total);
@@ -86,6 +96,9 @@ private:
     bool ChooseZoom(bool zoomIn, QString* text);
     void DrawPicture(QPainter& painter, const QRect& exposed) const;
     const QImage& PictureToShow() const;
+    // Shown scale: n when magnified n times, 1/n when reduced, 1 when unscaled.
+    double ShownScale() const;
+    void ApplyFactor(int factor, std::optional<QPoint> about);
 
     ViewEnvironment& environment_;
     CTamrDoc& document_;

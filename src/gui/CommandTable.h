@@ -1,6 +1,6 @@
 #pragma once
 // Every command of the desktop program as data: identifier, menu text, keys,
-// tool bar membership and prompt; and the two menu bars built from them.
+// tool bar picture and prompt; and the two menu bars built from them.
 
 #include <span>
 #include <string_view>
@@ -51,6 +51,17 @@ enum CommandId : int {
     ID_VIEW_ZOOM_OUT = 32793,
     ID_VIEW_NO_ZOOM = 32794,
     ID_OPTIONS_FILTERS = 32795,
+    // The workbench's additions: zoom steps, the figures panel and the compare window.
+    ID_VIEW_FIT_WINDOW = 33001,
+    ID_VIEW_ACTUAL_SIZE = 33002,
+    ID_VIEW_ZOOM_STEP_IN = 33003,
+    ID_VIEW_ZOOM_STEP_OUT = 33004,
+    ID_VIEW_FIGURES = 33005,
+    ID_COMPARE_WINDOW = 33010,
+    ID_COMPARE_SIDE_BY_SIDE = 33011,
+    ID_COMPARE_SPLIT = 33012,
+    ID_COMPARE_DIFFERENCE = 33013,
+    ID_COMPARE_HEAT_MAP = 33014,
 };
 
 // The recent-file list shows at most this many entries (ID_FILE_MRU_FILE1 onwards).
@@ -58,11 +69,11 @@ inline constexpr int kRecentFileCount = 6;
 
 struct CommandInfo {
     int id;
-    std::string_view menuText; // "&Open...\tCtrl+O"; empty for commands reached by keys only
-    std::string_view keys;     // key sequences separated by ", " in portable text form
-    bool toolBar;              // has a tool bar button
-    std::string_view prompt;   // status bar text, then "\n" and the tool tip; may be empty
-    bool checkable;            // shows a check mark
+    std::string_view menuText;       // "&Open...\tCtrl+O"; empty for commands reached by keys only
+    std::string_view keys;           // key sequences separated by ", " in portable text form
+    std::string_view toolBarPicture; // resource path of its tool bar button; empty when it has none
+    std::string_view prompt;         // status bar text, then "\n" and the tool tip; may be empty
+    bool checkable;                  // shows a check mark
 };
 
 std::span<const CommandInfo> Commands();

@@ -34,9 +34,12 @@ QImage TopDownCopy(std::span<const std::uint8_t> rows, int width, int height, st
 
 } // namespace
 
-QImage WorkingPicture(const CDibImage& image)
+namespace {
+
+// Working and reference images share their layout: one picture maker for both.
+QImage PictureOf(const CDibImage& image, std::span<const std::uint8_t> pixels)
 {
-    if (!image.HasPixels())
+    if (!image.HasPixels() || pixels.empty())
         return {};
     const int width = image.Width();
     const int height = image.Height();
@@ -46,11 +49,23 @@ QImage WorkingPicture(const CDibImage& image)
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
     const std::size_t stride = rowBytes + image.RowPad();
     if (bytesPerPixel == 3)
-        return TopDownCopy(image.Pixels(), width, height, rowBytes, stride, QImage::Format_BGR888);
-    QImage picture = TopDownCopy(image.Pixels(), width, height, rowBytes, stride, QImage::Format_Indexed8);
+        return TopDownCopy(pixels, width, height, rowBytes, stride, QImage::Format_BGR888);
+    QImage picture = TopDownCopy(pixels, width, height, rowBytes, stride, QImage::Format_Indexed8);
     if (!picture.isNull())
         picture.setColorTable(ColourTableOf(image));
     return picture;
+}
+
+} // namespace
+
+QImage WorkingPicture(const CDibImage& image)
+{
+    return PictureOf(image, image.Pixels());
+}
+
+QImage ReferencePicture(const CDibImage& image)
+{
+    return PictureOf(image, image.ReferencePixels());
 }
 
 QImage IndexPicture(const CDibImage& image)

@@ -12,6 +12,10 @@ namespace tamr::qt {
 // image with the image's colour table. Null when the image holds no pixels.
 QImage WorkingPicture(const CDibImage& image);
 
+// The reference image (the pixels as loaded) in the same form; null for an
+// image without one (made from COD data).
+QImage ReferencePicture(const CDibImage& image);
+
 // The index image with the colour table as its colours; null for an image
 // without one (gray, or no pixels).
 QImage IndexPicture(const CDibImage& image);

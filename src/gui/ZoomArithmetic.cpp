@@ -6,8 +6,6 @@ namespace tamr::qt {
 
 namespace {
 
-constexpr int kLargestScrollableSize = 5000;
-
 // The decimal number at the start of the text, as atoi reads it (no sign is
 // ever offered by the dialogs); large values saturate instead of overflowing.
 int LeadingNumber(std::string_view text)
@@ -43,7 +41,9 @@ int ZoomOutNumber(std::string_view text)
 
 int ScrollableExtent(int size)
 {
-    return size > kLargestScrollableSize || size < 0 ? 0 : size;
+    // Pictures of any width can be scrolled to their far side: a camera
+    // photo is wider than 5000 pixels.
+    return size < 0 ? 0 : size;
 }
 
 void ZoomState::ApplyZoomIn(std::string_view text)

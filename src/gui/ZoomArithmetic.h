@@ -38,7 +38,7 @@ ZoomPoint AnchoredScroll(const ZoomAnchor& anchor, int z);
 int ZoomInNumber(std::string_view text);
 int ZoomOutNumber(std::string_view text);
 
-// Sizes above 5000 or below 0 get no scroll range.
+// Sizes below 0 get no scroll range; every other size its full range.
 int ScrollableExtent(int size);
 
 // The zoom fields of one view.

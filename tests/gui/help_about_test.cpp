@@ -1,5 +1,6 @@
 // Help (Help Topics, F1, Shift+F1 and a click) and the About box.
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -83,6 +84,29 @@ private slots:
         RunningApp byKey;
         QTest::keyClick(&byKey.Frame(), Qt::Key_F1);
         QVERIFY(byKey.app->Help() != nullptr && byKey.app->Help()->isVisible());
+    }
+
+    void F1InsideAModalDialogOpensHelp()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 16, 16)) != nullptr);
+        bool helpShown = false;
+        QTimer::singleShot(0, qApp, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr)
+                qFatal("no Easy Setup dialog");
+            QWidget* focus = dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog;
+            QTest::keyClick(focus, Qt::Key_F1);
+            helpShown = running.app->Help() != nullptr && running.app->Help()->isVisible();
+            // The help stays readable above the dialog.
+            helpShown = helpShown && running.app->Help()->isModal();
+            dialog->reject();
+        });
+        running.app->OnCommand(ID_OPTIONS_EASY_SETUP);
+        QVERIFY(helpShown);
+        // Asked for without a dialog, the help is an ordinary window again.
+        running.app->OnCommand(ID_HELP_FINDER);
+        QVERIFY(!running.app->Help()->isModal());
     }
 
     void ContextHelpWaitsForAClick()

@@ -59,7 +59,8 @@ private slots:
         QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 40, 30)) != nullptr);
         CMainFrame& frame = running.Frame();
         QVERIFY(frame.ShowsDocumentMenu());
-        QCOMPARE(test::MenuBarTitles(frame), (QStringList{"&File", "&View", "&Options", "&Window", "&Help"}));
+        QCOMPARE(test::MenuBarTitles(frame),
+                 (QStringList{"&File", "&View", "&Options", "&Compare", "&Window", "&Help"}));
         const QString recent = running.app->RecentFiles().MenuText(0);
         QVERIFY(recent.startsWith("&1 ") && recent.endsWith("photo.bmp"));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&File")),
@@ -67,7 +68,12 @@ private slots:
                               "Print Pre&view", "P&rint Setup...", "-", "Co&mpress", "Properties", "Statistics", "-",
                               recent, "-", "E&xit"}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&View")),
-                 (QStringList{"&Toolbar", "&Status Bar", "No Zoom", "Zoom in", "Zoom out"}));
+                 (QStringList{"&Toolbar", "&Status Bar", "No Zoom", "Zoom in", "Zoom out",
+                              // The additions follow.
+                              "-", "Fit to &Window", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
+                              "Zoom Out S&tep\tCtrl+-", "&Figures Panel"}));
+        QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")),
+                 (QStringList{"&Compare Window", "-", "&Side by Side", "S&plit", "&Difference", "&Heat Map"}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Options")),
                  (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed",
                               "  Custom", "&Incremental Display", "&Sharpen Image", "Filters"}));

@@ -1,0 +1,246 @@
+#include "gui/CFiguresPanel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "codec/QualityFactor.h"
+#include "document/DocumentStatistics.h"
+#include "gui/CompareView.h"
+
+namespace tamr::qt {
+
+namespace {
+
+// The slider starts compressing this long after its last movement.
+constexpr std::chrono::milliseconds kSliderIdle(150);
+
+const QString kCompressedSize = QStringLiteral("Compressed size");
+const QString kOriginalSize = QStringLiteral("Original size");
+const QString kRatio = QStringLiteral("Ratio");
+const QString kBitsPerPixel = QStringLiteral("Bits per pixel");
+const QString kPsnr = QStringLiteral("PSNR");
+const QString kPsnrY = QStringLiteral("PSNR of luma Y");
+const QString kSsim = QStringLiteral("SSIM");
+const QString kMse = QStringLiteral("MSE");
+const QString kLargest = QStringLiteral("Largest difference");
+const QString kCompressTime = QStringLiteral("Compression time");
+const QString kDecompressTime = QStringLiteral("Decompression time");
+const QString kNonZero = QStringLiteral("Non zero elements");
+const QString kNonZeroAfter = QStringLiteral("Non zeros after quant.");
+
+QString FromStd(const std::string& text)
+{
+    return QString::fromStdString(text).trimmed();
+}
+
+// The bytes of a picture buffer, copied for measuring on another thread.
+struct PictureCopy {
+    std::vector<std::uint8_t> bytes;
+    int width = 0;
+    int height = 0;
+    int rowPad = 0;
+    ConstPixelView View() const { return {bytes, width, height, rowPad}; }
+};
+
+} // namespace
+
+CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
+    : QDockWidget(tr("Figures"), parent), settings_(settings), slider_(new QSlider(Qt::Horizontal)),
+      sliderValue_(new QLabel), compressJob_([this](Job job) { TakeCompressed(std::move(job)); }),
+      metricsJob_([this](PictureMetrics metrics) { ShowMetrics(metrics, true); })
+{
+    setObjectName(QStringLiteral("figuresPanel"));
+    auto* body = new QWidget(this);
+    auto* form = new QFormLayout;
+    names_ = {kCompressedSize, kOriginalSize, kRatio,          kBitsPerPixel, kPsnr,        kPsnrY, kSsim, kMse,
+              kLargest,        kCompressTime, kDecompressTime, kNonZero,      kNonZeroAfter};
+    for (const QString& name : names_) {
+        auto* value = new QLabel(body);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(name + QStringLiteral(":"), value);
+        values_.emplace(name, value);
+    }
+    slider_->setRange(0, 100);
+    slider_->setObjectName(QStringLiteral("qualitySlider"));
+    slider_->setValue(settings_.qualityFactor);
+    sliderValue_->setNum(settings_.qualityFactor);
+    auto* sliderRow = new QHBoxLayout;
+    sliderRow->addWidget(new QLabel(tr("Quality:")));
+    sliderRow->addWidget(slider_, 1);
+    sliderRow->addWidget(sliderValue_);
+    auto* copy = new QPushButton(tr("Copy as Text"), body);
+    copy->setObjectName(QStringLiteral("copyFigures"));
+
+    auto* layout = new QVBoxLayout(body);
+    layout->addLayout(form);
+    layout->addLayout(sliderRow);
+    layout->addWidget(copy);
+    layout->addStretch(1);
+    setWidget(body);
+
+    // No re-encode storm while dragging: compress on release or once the slider rests.
+    idle_.setSingleShot(true);
+    idle_.setInterval(kSliderIdle);
+    connect(&idle_, &QTimer::timeout, this, [this] { RequestCompress(); });
+    connect(slider_, &QSlider::valueChanged, this, [this](int value) {
+        sliderValue_->setNum(value);
+        idle_.start();
+    });
+    connect(slider_, &QSlider::sliderReleased, this, [this] {
+        idle_.stop();
+        RequestCompress();
+    });
+    connect(copy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(FiguresText()); });
+    connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            Refresh();
+    });
+}
+
+void CFiguresPanel::ShowDocument(CTamrDoc* document)
+{
+    document_ = document;
+    if (isVisible())
+        Refresh();
+}
+
+void CFiguresPanel::Forget(const CTamrDoc& document)
+{
+    if (document_ == &document) {
+        document_ = nullptr;
+        shownFor_ = {};
+    }
+}
+
+void CFiguresPanel::Refresh()
+{
+    Key key;
+    if (document_ != nullptr)
+        key = {document_, PictureFingerprint(*document_), document_->Title(), document_->CompressSeconds(),
+               document_->DecompressSeconds()};
+    if (key == shownFor_)
+        return;
+    shownFor_ = key;
+    const QSignalBlocker quiet(slider_);
+    slider_->setValue(settings_.qualityFactor);
+    sliderValue_->setNum(settings_.qualityFactor);
+    if (document_ == nullptr || document_->Codec() == nullptr) {
+        for (const QString& name : names_)
+            SetValue(name, {});
+        return;
+    }
+    // The figures the Statistics dialog shows, in its own words.
+    const DocumentFigures figures = Figures(*document_);
+    const ImageStatisticsTexts texts = StatisticsTexts(figures);
+    SetValue(kCompressedSize, FromStd(texts.compressedSize));
+    SetValue(kOriginalSize, FromStd(texts.originalSize));
+    SetValue(kRatio, FromStd(texts.compressionRatio));
+    const double pixels = static_cast<double>(figures.width) * figures.height;
+    SetValue(kBitsPerPixel, pixels > 0 ? QString::number(figures.compressedSize * 8.0 / pixels, 'f', 3) : QString());
+    SetValue(kPsnr, FromStd(texts.psnr));
+    SetValue(kMse, FromStd(texts.meanSquaredError));
+    SetValue(kLargest, FromStd(texts.largestDifference));
+    SetValue(kCompressTime, FromStd(texts.compressionTime));
+    SetValue(kDecompressTime, FromStd(texts.decompressionTime));
+    SetValue(kNonZero, FromStd(texts.nonZeroBefore));
+    SetValue(kNonZeroAfter, FromStd(texts.nonZeroAfter));
+
+    // PSNR of luma and SSIM take a while on a big picture: measured on another thread.
+    const CDibImage* image = document_->Image();
+    if (image == nullptr || image->ReferencePixels().empty()) {
+        ShowMetrics({}, false);
+        return;
+    }
+    SetValue(kPsnrY, QStringLiteral("…"));
+    SetValue(kSsim, QStringLiteral("…"));
+    const auto copy = [image](std::span<const std::uint8_t> bytes) {
+        return PictureCopy{{bytes.begin(), bytes.end()}, image->Width(), image->Height(), image->RowPad()};
+    };
+    metricsJob_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
+                       decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
+                       bytesPerPixel = image->BitsPerPixel() / 8] {
+        return MeasurePictures(original->View(), decoded->View(), bytesPerPixel);
+    });
+}
+
+void CFiguresPanel::ShowMetrics(const PictureMetrics& metrics, bool measured)
+{
+    if (!measured) {
+        SetValue(kPsnrY, tr("n/a"));
+        SetValue(kSsim, tr("n/a"));
+        return;
+    }
+    SetValue(kPsnrY, std::isinf(metrics.psnrY) ? QStringLiteral("inf dB")
+                                               : QStringLiteral("%1 dB").arg(metrics.psnrY, 0, 'f', 2));
+    SetValue(kSsim, metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : tr("n/a"));
+}
+
+void CFiguresPanel::SetValue(const QString& name, const QString& text)
+{
+    values_.at(name)->setText(text);
+}
+
+QString CFiguresPanel::Value(const QString& name) const
+{
+    const auto found = values_.find(name);
+    return found == values_.end() ? QString() : found->second->text();
+}
+
+QString CFiguresPanel::FiguresText() const
+{
+    QStringList lines;
+    for (const QString& name : names_)
+        lines << QStringLiteral("%1: %2").arg(name, Value(name));
+    lines << QStringLiteral("Quality: %1").arg(slider_->value());
+    return lines.join('\n') + '\n';
+}
+
+void CFiguresPanel::RequestCompress()
+{
+    if (document_ == nullptr)
+        return;
+    // The settings Easy Setup's Test would code with at this quality.
+    CodecSettings settings = settings_;
+    settings.qualityFactor = static_cast<std::int16_t>(slider_->value());
+    ApplyQualityFactor(settings);
+    auto made = document_->MakeCompressJob(settings);
+    if (!made)
+        return;
+    auto job = std::make_shared<CTamrDoc::CompressJob>(std::move(*made));
+    compressJob_.Start([job] {
+        CTamrDoc::RunCompressJob(*job);
+        return job;
+    });
+}
+
+void CFiguresPanel::TakeCompressed(Job job)
+{
+    if (document_ == nullptr || !job)
+        return;
+    // As Easy Setup's Test: the quality goes into the settings, then the document takes the result.
+    settings_.qualityFactor = job->settings.qualityFactor;
+    ApplyQualityFactor(settings_);
+    if (document_->AdoptCompressed(std::move(*job)))
+        emit Compressed();
+}
+
+void CFiguresPanel::FinishWork()
+{
+    if (idle_.isActive()) {
+        idle_.stop();
+        RequestCompress();
+    }
+    compressJob_.Finish();
+    metricsJob_.Finish();
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,77 @@
+#pragma once
+// The figures panel: a dock beside the pictures with the active document's
+// sizes, ratio, quality figures (the Statistics dialog's, PSNR of luma and
+// SSIM), times and counts, kept up to date after every Compress, a "Copy as
+// Text" button, and a quality slider that compresses in the background.
+
+#include <QDockWidget>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "document/TamrDoc.h"
+#include "gui/BackgroundJob.h"
+#include "image/PictureMetrics.h"
+
+class QLabel;
+class QSlider;
+
+namespace tamr::qt {
+
+class CFiguresPanel : public QDockWidget {
+    Q_OBJECT
+
+public:
+    // The slider's result changes `settings` as Easy Setup's Test does.
+    explicit CFiguresPanel(CodecSettings& settings, QWidget* parent = nullptr);
+
+    // Shows the figures of `document` (null: none), measuring again only
+    // when its pictures or figures changed.
+    void ShowDocument(CTamrDoc* document);
+    // The document is going away: nothing of it is touched any more.
+    void Forget(const CTamrDoc& document);
+
+    // One line per figure, "Name: value".
+    QString FiguresText() const;
+    QString Value(const QString& name) const;
+    QSlider* QualitySlider() const { return slider_; }
+    // Waits for the background work in hand (for tests).
+    void FinishWork();
+
+signals:
+    // A compress the slider asked for took effect.
+    void Compressed();
+
+private:
+    using Job = std::shared_ptr<CTamrDoc::CompressJob>;
+    struct Key {
+        const CTamrDoc* document = nullptr;
+        std::uint64_t pictures = 0;
+        std::string title;
+        float compressSeconds = 0;
+        float decompressSeconds = 0;
+        bool operator==(const Key&) const = default;
+    };
+
+    void Refresh();
+    void SetValue(const QString& name, const QString& text);
+    void RequestCompress();
+    void TakeCompressed(Job job);
+    void ShowMetrics(const PictureMetrics& metrics, bool measured);
+
+    CodecSettings& settings_;
+    CTamrDoc* document_ = nullptr;
+    Key shownFor_;
+    std::map<QString, QLabel*> values_;
+    QStringList names_;
+    QSlider* slider_;
+    QLabel* sliderValue_;
+    QTimer idle_;
+    BackgroundJob<Job> compressJob_;
+    BackgroundJob<PictureMetrics> metricsJob_;
+};
+
+} // namespace tamr::qt

@@ -1,0 +1,95 @@
+#include "gui/ComparePictures.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+namespace tamr::qt {
+
+namespace {
+
+int ChannelDifference(const uchar* original, const uchar* decoded, int channel)
+{
+    return std::abs(static_cast<int>(original[channel]) - static_cast<int>(decoded[channel]));
+}
+
+} // namespace
+
+DifferencePictures MakeDifferencePictures(const QImage& original, const QImage& decoded, int amplification)
+{
+    DifferencePictures result;
+    if (original.isNull() || original.size() != decoded.size() || original.format() != QImage::Format_RGB888 ||
+        decoded.format() != QImage::Format_RGB888)
+        return result;
+    const int factor = std::clamp(amplification, 1, kLargestAmplification);
+    const int width = original.width();
+    const int height = original.height();
+    result.amplified = QImage(original.size(), QImage::Format_RGB888);
+    QImage largestPerPixel(original.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < height; ++y) {
+        const uchar* from = original.constScanLine(y);
+        const uchar* to = decoded.constScanLine(y);
+        uchar* amplified = result.amplified.scanLine(y);
+        uchar* largest = largestPerPixel.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            int pixelLargest = 0;
+            for (int channel = 0; channel < 3; ++channel) {
+                const int difference = ChannelDifference(from + 3 * x, to + 3 * x, channel);
+                amplified[3 * x + channel] = static_cast<uchar>(std::min(255, difference * factor));
+                pixelLargest = std::max(pixelLargest, difference);
+            }
+            largest[x] = static_cast<uchar>(pixelLargest);
+            result.largest = std::max(result.largest, pixelLargest);
+        }
+    }
+    // One colour per difference value, then a lookup per pixel.
+    std::array<QRgb, 256> colours{};
+    for (int value = 0; value < 256; ++value)
+        colours[static_cast<std::size_t>(value)] = HeatColour(value, result.largest).rgb();
+    result.heatMap = QImage(original.size(), QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        const uchar* largest = largestPerPixel.constScanLine(y);
+        uchar* heat = result.heatMap.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const QRgb colour = colours[largest[x]];
+            heat[3 * x] = static_cast<uchar>(qRed(colour));
+            heat[3 * x + 1] = static_cast<uchar>(qGreen(colour));
+            heat[3 * x + 2] = static_cast<uchar>(qBlue(colour));
+        }
+    }
+    return result;
+}
+
+QColor HeatColour(int value, int largest)
+{
+    if (largest <= 0 || value <= 0)
+        return Qt::black;
+    // Four equal stretches between the five colours.
+    static constexpr std::array<std::array<int, 3>, 5> kStops = {
+        {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {255, 255, 0}, {255, 255, 255}}};
+    const double position = 4.0 * std::min(value, largest) / largest;
+    const int stretch = std::min(3, static_cast<int>(position));
+    const double t = position - stretch;
+    const auto& from = kStops[static_cast<std::size_t>(stretch)];
+    const auto& to = kStops[static_cast<std::size_t>(stretch) + 1];
+    const auto mix = [t](int a, int b) { return static_cast<int>(a + (b - a) * t + 0.5); };
+    return {mix(from[0], to[0]), mix(from[1], to[1]), mix(from[2], to[2])};
+}
+
+QString InspectorText(const QImage& original, const QImage& decoded, QPoint at)
+{
+    if (original.isNull() || original.size() != decoded.size() || !original.rect().contains(at))
+        return {};
+    const uchar* from = original.constScanLine(at.y()) + 3 * at.x();
+    const uchar* to = decoded.constScanLine(at.y()) + 3 * at.x();
+    const auto triple = [](int red, int green, int blue) {
+        return QStringLiteral("%1 %2 %3").arg(red).arg(green).arg(blue);
+    };
+    return QStringLiteral("x %1, y %2   original %3   decoded %4   difference %5")
+        .arg(at.x())
+        .arg(at.y())
+        .arg(triple(from[0], from[1], from[2]), triple(to[0], to[1], to[2]),
+             triple(ChannelDifference(from, to, 0), ChannelDifference(from, to, 1), ChannelDifference(from, to, 2)));
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,153 @@
+#pragma once
+// The compare window's view: the document's original (reference) and decoded
+// (working) pictures side by side, split by a draggable divider, or their
+// difference amplified or as a heat map; Space held shows the original in
+// place of the decoded picture. All panes share one zoom and scroll position.
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "gui/BackgroundJob.h"
+#include "gui/ComparePictures.h"
+
+class QComboBox;
+class QLabel;
+class QScrollBar;
+class QSpinBox;
+
+namespace tamr {
+class CTamrDoc;
+}
+
+namespace tamr::qt {
+
+enum class CompareMode { SideBySide, Split, Difference, HeatMap };
+
+class ComparePane;
+
+class CompareView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CompareView(CTamrDoc& document, QWidget* parent = nullptr);
+    ~CompareView() override;
+    CompareView(const CompareView&) = delete;
+    CompareView& operator=(const CompareView&) = delete;
+
+    // Null once the document has gone.
+    CTamrDoc* Document() const { return document_; }
+    void Detach();
+    // Takes the document's pictures again when they changed since the last time.
+    void Follow();
+
+    CompareMode Mode() const { return mode_; }
+    void SetMode(CompareMode mode);
+    int Amplification() const { return amplification_; }
+    void SetAmplification(int factor);
+
+    // Device pixels per picture pixel.
+    double Scale() const { return scale_; }
+    // Zooms about a point of the first pane (logical pixels); the pane's centre when none.
+    void SetScale(double scale, std::optional<QPointF> about = {});
+    void StepZoom(int steps, std::optional<QPointF> about = {});
+    void FitToWindow();
+    void ActualSize();
+    QPoint ScrollPosition() const;
+    void ScrollTo(QPoint position);
+
+    // The part of the picture a pane shows, in picture pixels; empty for a hidden pane.
+    QRectF VisiblePictureRect(int pane) const;
+    ComparePane* Pane(int index) const { return panes_[static_cast<std::size_t>(index)]; }
+    bool Flipped() const { return flipped_; }
+    // The split divider, as a fraction of the pane's width.
+    double DividerFraction() const { return divider_; }
+    void SetDividerFraction(double fraction);
+    const QImage& Original() const { return original_; }
+    const QImage& Decoded() const { return decoded_; }
+    const DifferencePictures& Difference() const { return difference_; }
+    // Waits for the difference pictures being made (for tests).
+    void FinishDifference() { differenceJob_.Finish(); }
+
+signals:
+    // The pixel inspector's text for the pointer's place; empty when it left the picture.
+    void Inspected(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class ComparePane;
+    // What a pane draws: the picture and the scaled copy kept for drawing below 100 %.
+    struct Shown {
+        const QImage* picture = nullptr;
+        QImage* scaled = nullptr;
+        double* scaledFor = nullptr;
+    };
+
+    void TakePictures();
+    void StartDifference();
+    void UpdateScrollBars();
+    void UpdateControls();
+    void PaintPane(const ComparePane& pane, QPainter& painter, const QRect& exposed);
+    void DrawPicture(QPainter& painter, Shown shown, const QRect& area, double devicePixelRatio);
+    Shown PictureOf(int pane, bool leftOfDivider);
+    void Inspect(const ComparePane& pane, QPoint at);
+    QPointF PicturePoint(const ComparePane& pane, QPointF at) const;
+    double DevicePixelRatio() const;
+    void Wheel(const ComparePane& pane, QWheelEvent& event);
+
+    CTamrDoc* document_;
+    std::uint64_t fingerprint_ = 0;
+    CompareMode mode_ = CompareMode::SideBySide;
+    int amplification_ = 8;
+    double scale_ = 1;
+    double divider_ = 0.5;
+    bool flipped_ = false;
+    bool fitted_ = false;
+    QImage original_;
+    QImage decoded_;
+    DifferencePictures difference_;
+    std::array<QImage, 4> scaled_;
+    std::array<double, 4> scaledFor_{};
+    BackgroundJob<DifferencePictures> differenceJob_;
+    QComboBox* modes_;
+    QSpinBox* amplifier_;
+    QLabel* heatScale_;
+    QLabel* zoomText_;
+    std::array<ComparePane*, 2> panes_{};
+    QScrollBar* horizontal_;
+    QScrollBar* vertical_;
+};
+
+// One pane of the compare view; the view draws it and handles its mouse.
+class ComparePane : public QWidget {
+public:
+    ComparePane(CompareView& view, int index);
+    int Index() const { return index_; }
+    bool DraggingDivider() const { return dragging_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    CompareView& view_;
+    int index_;
+    bool dragging_ = false;
+};
+
+// A fingerprint of a document's pictures that changes when their pixels do:
+// sizes, buffers and an even sample of the bytes.
+std::uint64_t PictureFingerprint(const CTamrDoc& document);
+
+} // namespace tamr::qt

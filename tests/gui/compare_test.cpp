@@ -1,0 +1,183 @@
+// The compare window: panes in step through zoom and scroll, the pixel
+// inspector, the difference pictures, flip on Space, following the document;
+// and the zoom additions of the image view.
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QScrollBar>
+#include <QtTest>
+
+#include "codec/QualityFactor.h"
+#include "gui/CCompareFrame.h"
+#include "gui/CTamrView.h"
+#include "gui/CommandTable.h"
+#include "gui/CompareView.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/PictureImage.h"
+
+using namespace tamr;
+using namespace tamr::qt;
+using tamr::test::RunningApp;
+
+namespace {
+
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+
+// A compressed picture and its compare window.
+CompareView& OpenCompared(RunningApp& running)
+{
+    CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", kWidth, kHeight));
+    if (document == nullptr)
+        qFatal("the picture did not open");
+    running.app->OnCommand(ID_FILE_COMPRESS);
+    running.app->OnCommand(ID_COMPARE_WINDOW);
+    CompareView* compare = running.app->ActiveCompareView();
+    if (compare == nullptr)
+        qFatal("no compare window");
+    compare->window()->resize(800, 600);
+    running.Frame().MdiArea()->currentSubWindow()->resize(600, 400);
+    QCoreApplication::processEvents();
+    return *compare;
+}
+
+QRgb At(const QImage& picture, int x, int y)
+{
+    return picture.pixel(x, y);
+}
+
+} // namespace
+
+class CompareTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void PanesStayInStepThroughZoomAndScroll()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        QVERIFY(compare.Pane(1)->isVisible());
+        compare.SetScale(8, QPointF(10, 10));
+        compare.ScrollTo({37, 21});
+        QCOMPARE(compare.VisiblePictureRect(0), compare.VisiblePictureRect(1));
+        QCOMPARE(compare.VisiblePictureRect(0).topLeft(), QPointF(37 / 8.0, 21 / 8.0));
+        // Ctrl+wheel zooms one step about the pointer: the picture point under it stays.
+        const QPointF pointer(40, 30);
+        const QPointF before = (QPointF(compare.ScrollPosition()) + pointer) / compare.Scale();
+        QWheelEvent wheel(pointer, compare.Pane(1)->mapToGlobal(pointer), {}, QPoint(0, 120), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(compare.Pane(1), &wheel);
+        QCOMPARE(compare.Scale(), 12.0);
+        const QPointF after = (QPointF(compare.ScrollPosition()) + pointer) / compare.Scale();
+        QVERIFY(std::abs(after.x() - before.x()) < 0.5 && std::abs(after.y() - before.y()) < 0.5);
+        QCOMPARE(compare.VisiblePictureRect(0), compare.VisiblePictureRect(1));
+        // Below 100 %, fitted: the whole picture in both panes.
+        compare.FitToWindow();
+        QVERIFY(compare.Scale() * kHeight <= compare.Pane(0)->height());
+        compare.SetScale(0.5);
+        QCOMPARE(compare.VisiblePictureRect(0), QRectF(0, 0, kWidth, kHeight));
+        QCOMPARE(compare.VisiblePictureRect(1), QRectF(0, 0, kWidth, kHeight));
+        QVERIFY(!compare.Pane(0)->grab().isNull());
+    }
+
+    void InspectorShowsOriginalDecodedAndDifference()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        compare.SetScale(4);
+        compare.ScrollTo({0, 0});
+        QTest::mouseMove(compare.Pane(0), QPoint(4 * 5 + 1, 4 * 3 + 2));
+        // The expected values from the file's pattern and the document's bottom-up BGR pixels.
+        const CDibImage& image = *running.app->ActiveDocument()->Image();
+        const std::size_t stride = kWidth * 3 + image.RowPad();
+        const std::uint8_t* decoded = image.Pixels().data() + stride * (kHeight - 1 - 3) + 3 * 5;
+        const test::Rgb original = test::Pattern(5, 3);
+        const auto difference = [](int a, int b) { return std::abs(a - b); };
+        const QString expected = QStringLiteral("x 5, y 3   original %1 %2 %3   decoded %4 %5 %6   difference %7 %8 %9")
+                                     .arg(original.red)
+                                     .arg(original.green)
+                                     .arg(original.blue)
+                                     .arg(decoded[2])
+                                     .arg(decoded[1])
+                                     .arg(decoded[0])
+                                     .arg(difference(original.red, decoded[2]))
+                                     .arg(difference(original.green, decoded[1]))
+                                     .arg(difference(original.blue, decoded[0]));
+        QCOMPARE(running.Frame().InspectorPane()->text(), expected);
+        QVERIFY(running.Frame().InspectorPane()->isVisible());
+    }
+
+    void DifferenceIsAmplifiedAndFlipShowsTheOriginal()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        running.app->OnCommand(ID_COMPARE_DIFFERENCE);
+        QCOMPARE(compare.Mode(), CompareMode::Difference);
+        QVERIFY(running.Frame().Action(ID_COMPARE_DIFFERENCE)->isChecked());
+        compare.SetAmplification(16);
+        compare.FinishDifference();
+        const QImage& amplified = compare.Difference().amplified;
+        QCOMPARE(amplified.size(), QSize(kWidth, kHeight));
+        int largest = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const int difference = std::abs(qRed(At(compare.Original(), x, y)) - qRed(At(compare.Decoded(), x, y)));
+                QCOMPARE(qRed(At(amplified, x, y)), std::min(255, 16 * difference));
+                largest = std::max(largest, difference);
+            }
+        }
+        QVERIFY(largest > 0);
+        // The heat map's top is the largest difference of any channel.
+        QVERIFY(compare.Difference().largest >= largest);
+
+        QTest::keyPress(&compare, Qt::Key_Space);
+        QVERIFY(compare.Flipped());
+        QTest::keyRelease(&compare, Qt::Key_Space);
+        QVERIFY(!compare.Flipped());
+    }
+
+    void FollowsTheDocumentAfterCompressAndGoesWithIt()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        CTamrDoc& document = *compare.Document();
+        const QImage first = compare.Decoded();
+        running.app->Settings().qualityFactor = 10;
+        ApplyQualityFactor(running.app->Settings());
+        // Compress reaches the document from its compare window too.
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QCoreApplication::processEvents();
+        QVERIFY(compare.Decoded() != first);
+        QCOMPARE(compare.Decoded(), WorkingPicture(*document.Image()).convertToFormat(QImage::Format_RGB888));
+
+        QPointer<CCompareFrame> frame = qobject_cast<CCompareFrame*>(compare.parentWidget());
+        running.app->CloseDocumentWindows(document);
+        // The image window goes first; the compare window with it.
+        test::DeleteClosedWindows();
+        test::DeleteClosedWindows();
+        QVERIFY(frame.isNull());
+    }
+
+    void ViewZoomAdditionsStepFitAndReturn()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 64, 48)) != nullptr);
+        CTamrView& view = *running.app->ActiveView();
+        view.parentWidget()->resize(400, 300);
+        running.app->OnCommand(ID_VIEW_FIT_WINDOW);
+        const int fitted = view.Zoom().zoomInFactor;
+        QVERIFY(view.Zoom().zoomedIn && fitted > 1);
+        QVERIFY(64 * fitted <= view.viewport()->width() && 48 * fitted <= view.viewport()->height());
+        QVERIFY(64 * (fitted + 1) > view.viewport()->width() || 48 * (fitted + 1) > view.viewport()->height());
+        view.StepZoom(-1);
+        QCOMPARE(view.Zoom().zoomInFactor, fitted - 1);
+        running.app->OnCommand(ID_VIEW_ACTUAL_SIZE);
+        QVERIFY(!view.Zoom().zoomActive);
+        view.StepZoom(-1);
+        QVERIFY(view.Zoom().zoomedOut && view.Zoom().zoomOutFactor == 2);
+        QCOMPARE(view.ScrollTotal(), (ZoomSize{32, 24}));
+    }
+};
+
+QTEST_MAIN(CompareTest)
+#include "compare_test.moc"

@@ -222,6 +222,17 @@ void CFiguresPanel::RequestCompress()
     });
 }
 
+void CFiguresPanel::CompressAt(int quality)
+{
+    {
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(quality);
+        sliderValue_->setNum(quality);
+    }
+    idle_.stop();
+    RequestCompress();
+}
+
 void CFiguresPanel::TakeCompressed(Job job)
 {
     if (document_ == nullptr || !job)

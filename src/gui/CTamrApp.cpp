@@ -21,6 +21,7 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
+#include "gui/RateDistortionWindow.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
@@ -183,6 +184,12 @@ void CTamrApp::ReleaseDocumentsWithoutViews()
             compare->close();
         }
     }
+    for (RateDistortionWindow* chart : mainFrame_ ? mainFrame_->findChildren<RateDistortionWindow*>()
+                                                  : QList<RateDistortionWindow*>{}) {
+        // Its points stay for reading and export; clicks no longer compress.
+        if (chart->Document() != nullptr && chart->Document()->Views().empty())
+            chart->Detach();
+    }
     for (const auto& document : documents_) {
         if (unviewed(document) && mainFrame_)
             mainFrame_->FiguresPanel()->Forget(*document);
@@ -216,6 +223,40 @@ CCompareFrame* CTamrApp::OpenCompareWindow()
     view->setFocus();
     mainFrame_->UpdateCommandUI();
     return frame;
+}
+
+bool CTamrApp::CanChartRateDistortion() const
+{
+    // The sweep codes the picture file: one tamr opens as a picture, not a COD file.
+    const CTamrDoc* document = ActiveDocument();
+    return document != nullptr && document->Image() != nullptr && document->Image()->HasPixels() &&
+           document->SourceType() != FileType::Cod && !document->PathName().empty();
+}
+
+RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& request)
+{
+    if (!CanChartRateDistortion())
+        return nullptr;
+    auto* window = new RateDistortionWindow(*ActiveDocument(), request, mainFrame_.get());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &RateDistortionWindow::QualityChosen, this, [this, window](int quality) {
+        CTamrDoc* document = window->Document();
+        if (document == nullptr || !mainFrame_)
+            return;
+        // The document's own window comes to the front, then the figures
+        // panel compresses as its slider does.
+        for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
+            auto* frame = qobject_cast<CChildFrame*>(sub);
+            if (frame != nullptr && &frame->View().Document() == document) {
+                mainFrame_->MdiArea()->setActiveSubWindow(frame);
+                break;
+            }
+        }
+        mainFrame_->FiguresPanel()->ShowDocument(document);
+        mainFrame_->FiguresPanel()->CompressAt(quality);
+    });
+    window->show();
+    return window;
 }
 
 CompareView* CTamrApp::ActiveCompareView() const

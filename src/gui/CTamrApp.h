@@ -18,6 +18,7 @@
 #include "gui/QtPrompter.h"
 #include "gui/RecentFileList.h"
 #include "gui/ViewEnvironment.h"
+#include "document/RateDistortionSweep.h"
 #include "image/DisplaySettings.h"
 
 class QPrinter;
@@ -27,6 +28,7 @@ namespace tamr::qt {
 class CChildFrame;
 class CCompareFrame;
 class CompareView;
+class RateDistortionWindow;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
@@ -98,6 +100,10 @@ public:
     // the document has no picture.
     CCompareFrame* OpenCompareWindow();
     CompareView* ActiveCompareView() const;
+    // The rate-distortion window of the active document's picture file, shown
+    // and running; null when the document has no picture file of its own.
+    RateDistortionWindow* OpenRateDistortionWindow(const SweepRequest& request);
+    bool CanChartRateDistortion() const;
 
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);

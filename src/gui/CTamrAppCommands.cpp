@@ -11,6 +11,7 @@
 #include "gui/CTamrApp.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
+#include "gui/RateDistortionWindow.h"
 #include "gui/dialogs/ViewDialogs.h"
 
 namespace tamr::qt {
@@ -111,6 +112,9 @@ void CTamrApp::RegisterCommands()
 
     // Compare.
     commands_.Bind(ID_COMPARE_WINDOW, withPixels, [this] { OpenCompareWindow(); });
+    commands_.Bind(
+        ID_COMPARE_RATE_DISTORTION, [this] { return CommandState{CanChartRateDistortion()}; },
+        [this] { OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest()); });
     for (const auto& [id, mode] :
          {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},
           std::pair{ID_COMPARE_DIFFERENCE, CompareMode::Difference},

@@ -62,6 +62,7 @@ enum CommandId : int {
     ID_COMPARE_SPLIT = 33012,
     ID_COMPARE_DIFFERENCE = 33013,
     ID_COMPARE_HEAT_MAP = 33014,
+    ID_COMPARE_RATE_DISTORTION = 33020,
 };
 
 // The recent-file list shows at most this many entries (ID_FILE_MRU_FILE1 onwards).

@@ -1,8 +1,8 @@
 #include "document/SweepCsv.h"
 
 #include <array>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace tamr {
 namespace {

@@ -21,10 +21,11 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
-#include "gui/RateDistortionWindow.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
+#include "gui/EqualSizeWindow.h"
+#include "gui/RateDistortionWindow.h"
 #include "gui/SvgArt.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/ViewDialogs.h"
@@ -184,8 +185,8 @@ void CTamrApp::ReleaseDocumentsWithoutViews()
             compare->close();
         }
     }
-    for (RateDistortionWindow* chart : mainFrame_ ? mainFrame_->findChildren<RateDistortionWindow*>()
-                                                  : QList<RateDistortionWindow*>{}) {
+    for (RateDistortionWindow* chart :
+         mainFrame_ ? mainFrame_->findChildren<RateDistortionWindow*>() : QList<RateDistortionWindow*>{}) {
         // Its points stay for reading and export; clicks no longer compress.
         if (chart->Document() != nullptr && chart->Document()->Views().empty())
             chart->Detach();
@@ -255,6 +256,25 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
         mainFrame_->FiguresPanel()->ShowDocument(document);
         mainFrame_->FiguresPanel()->CompressAt(quality);
     });
+    window->show();
+    return window;
+}
+
+bool CTamrApp::CanCompareAtEqualSize() const
+{
+    const CTamrDoc* document = ActiveDocument();
+    if (document == nullptr || document->Codec() == nullptr || document->Image() == nullptr)
+        return false;
+    const CDibImage& image = *document->Image();
+    return image.HasPixels() && !image.ReferencePixels().empty() && image.BytesPerPixel() != 0;
+}
+
+EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(SweepCodec peer)
+{
+    if (!CanCompareAtEqualSize())
+        return nullptr;
+    auto* window = new EqualSizeWindow(*ActiveDocument(), peer, mainFrame_.get());
+    window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
 }

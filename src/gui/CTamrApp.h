@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "codec/CodecSettings.h"
+#include "document/RateDistortionSweep.h"
 #include "document/TamrDoc.h"
 #include "gui/CommandBindings.h"
 #include "gui/PrompterSlot.h"
 #include "gui/QtPrompter.h"
 #include "gui/RecentFileList.h"
 #include "gui/ViewEnvironment.h"
-#include "document/RateDistortionSweep.h"
 #include "image/DisplaySettings.h"
 
 class QPrinter;
@@ -29,6 +29,7 @@ class CChildFrame;
 class CCompareFrame;
 class CompareView;
 class RateDistortionWindow;
+class EqualSizeWindow;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
@@ -104,6 +105,9 @@ public:
     // and running; null when the document has no picture file of its own.
     RateDistortionWindow* OpenRateDistortionWindow(const SweepRequest& request);
     bool CanChartRateDistortion() const;
+    // tamr's result beside `peer`'s at the same size, shown; null without a compressed picture.
+    EqualSizeWindow* OpenEqualSizeWindow(SweepCodec peer);
+    bool CanCompareAtEqualSize() const;
 
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);

@@ -115,6 +115,12 @@ void CTamrApp::RegisterCommands()
     commands_.Bind(
         ID_COMPARE_RATE_DISTORTION, [this] { return CommandState{CanChartRateDistortion()}; },
         [this] { OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest()); });
+    for (const auto& [id, peer] : {std::pair{ID_COMPARE_EQUAL_SIZE_JPEG, SweepCodec::Jpeg},
+                                   std::pair{ID_COMPARE_EQUAL_SIZE_JPEG2000, SweepCodec::Jpeg2000},
+                                   std::pair{ID_COMPARE_EQUAL_SIZE_WEBP, SweepCodec::Webp}})
+        commands_.Bind(
+            id, [this] { return CommandState{CanCompareAtEqualSize()}; },
+            [this, peer] { OpenEqualSizeWindow(peer); });
     for (const auto& [id, mode] :
          {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},
           std::pair{ID_COMPARE_DIFFERENCE, CompareMode::Difference},

@@ -63,6 +63,9 @@ enum CommandId : int {
     ID_COMPARE_DIFFERENCE = 33013,
     ID_COMPARE_HEAT_MAP = 33014,
     ID_COMPARE_RATE_DISTORTION = 33020,
+    ID_COMPARE_EQUAL_SIZE_JPEG = 33021,
+    ID_COMPARE_EQUAL_SIZE_JPEG2000 = 33022,
+    ID_COMPARE_EQUAL_SIZE_WEBP = 33023,
 };
 
 // The recent-file list shows at most this many entries (ID_FILE_MRU_FILE1 onwards).

@@ -24,6 +24,7 @@
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
+#include "gui/CodecLabel.h"
 
 namespace tamr::qt {
 
@@ -41,21 +42,6 @@ public:
     }
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest&) override { return std::nullopt; }
 };
-
-QString CodecLabel(SweepCodec codec)
-{
-    switch (codec) {
-    case SweepCodec::Tamr:
-        return QStringLiteral("tamr");
-    case SweepCodec::Jpeg:
-        return QStringLiteral("JPEG");
-    case SweepCodec::Jpeg2000:
-        return QStringLiteral("JPEG 2000");
-    case SweepCodec::Webp:
-        return QStringLiteral("WebP");
-    }
-    return {};
-}
 
 bool Plottable(const SweepPoint& point)
 {
@@ -76,10 +62,10 @@ struct RateDistortionWindow::Run {
 };
 
 RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent)
-    : QWidget(parent, Qt::Window), document_(&document),
-      pictureName_(document.PathName().filename().string()), run_(std::make_shared<Run>()),
-      chartView_(new QChartView(this)), progress_(new QProgressBar(this)), cancel_(new QPushButton(tr("Cancel"), this)),
-      export_(new QPushButton(tr("Export..."), this)), status_(new QLabel(this)), hover_(new QLabel(this))
+    : QWidget(parent, Qt::Window), document_(&document), pictureName_(document.PathName().filename().string()),
+      run_(std::make_shared<Run>()), chartView_(new QChartView(this)), progress_(new QProgressBar(this)),
+      cancel_(new QPushButton(tr("Cancel"), this)), export_(new QPushButton(tr("Export..."), this)),
+      status_(new QLabel(this)), hover_(new QLabel(this))
 {
     setObjectName(QStringLiteral("rateDistortionWindow"));
     setWindowTitle(tr("Rate-Distortion - %1").arg(QString::fromStdString(pictureName_)));
@@ -290,7 +276,9 @@ QString RateDistortionWindow::PointText(std::size_t index) const
                .arg(metrics.psnrY, 0, 'f', 2)
                .arg(metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : tr("n/a")) +
            QStringLiteral("\n") +
-           tr("encoded in %1 s, decoded in %2 s").arg(point.encodeSeconds, 0, 'f', 3).arg(point.decodeSeconds, 0, 'f', 3);
+           tr("encoded in %1 s, decoded in %2 s")
+               .arg(point.encodeSeconds, 0, 'f', 3)
+               .arg(point.decodeSeconds, 0, 'f', 3);
 }
 
 void RateDistortionWindow::ChoosePoint(std::size_t index)
@@ -313,7 +301,8 @@ bool RateDistortionWindow::Export(const QString& path)
         if (kind == QStringLiteral("png")) {
             written = chartView_->grab().save(&file, "PNG");
         } else {
-            const std::string text = kind == QStringLiteral("svg") ? SweepSvg(*result_, pictureName_) : SweepCsv(*result_);
+            const std::string text =
+                kind == QStringLiteral("svg") ? SweepSvg(*result_, pictureName_) : SweepCsv(*result_);
             written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
         }
     }
@@ -338,7 +327,7 @@ void RateDistortionWindow::AskExport()
     // No extension typed: the chosen kind's.
     QString target = path;
     if (QFileInfo(path).suffix().isEmpty())
-        target += chosen.contains(QStringLiteral("svg")) ? QStringLiteral(".svg")
+        target += chosen.contains(QStringLiteral("svg"))   ? QStringLiteral(".svg")
                   : chosen.contains(QStringLiteral("png")) ? QStringLiteral(".png")
                                                            : QStringLiteral(".csv");
     Export(target);

@@ -1,6 +1,7 @@
 // The rate-distortion window: its points are the sweep engine's, Cancel
 // stops the sweep, a click on a tamr point compresses the document at that
-// quality, and the points export as CSV, SVG and PNG.
+// quality, and the points export as CSV, SVG and PNG. Against JPEG at equal
+// size picks the quality of the closest size.
 
 #include <QImage>
 #include <QScatterSeries>
@@ -11,7 +12,9 @@
 #include "gui/CMainFrame.h"
 #include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/EqualSizeWindow.h"
 #include "gui/RateDistortionWindow.h"
+#include "image/peers/PeerJpeg.h"
 
 using namespace tamr;
 using namespace tamr::qt;
@@ -96,7 +99,8 @@ private slots:
         const QList<QByteArray> lines = table.readAll().trimmed().split('\n');
         QCOMPARE(lines.size(), 81);
         QVERIFY(lines[0].startsWith("codec,quality,bytes,bpp,psnr"));
-        QVERIFY(lines[1 + *tamr50].startsWith("tamr,50," + QByteArray::number(qulonglong(shown.points[*tamr50].bytes)) + ","));
+        QVERIFY(lines[1 + *tamr50].startsWith("tamr,50," + QByteArray::number(qulonglong(shown.points[*tamr50].bytes)) +
+                                              ","));
         const QString svg = running.folder.filePath("points.svg");
         QVERIFY(window->Export(svg));
         QFile plot(svg);
@@ -124,9 +128,8 @@ private slots:
         QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
         QVERIFY(window->Result().has_value());
         const auto& points = window->Result()->points;
-        const auto stopped = std::ranges::count_if(points, [](const SweepPoint& point) {
-            return point.failure == kSweepStopped;
-        });
+        const auto stopped =
+            std::ranges::count_if(points, [](const SweepPoint& point) { return point.failure == kSweepStopped; });
         // Cancel came long before the 404 points could be done.
         QVERIFY(stopped > static_cast<std::ptrdiff_t>(points.size()) / 2);
     }
@@ -156,6 +159,36 @@ private slots:
         QCOMPARE(document->Title(), std::string("photo.cod"));
         // The same coding as the sweep's point: the same COD file size.
         QCOMPARE(document->Codec()->WriteHeader().size(), window->Result()->points[*tamr].bytes);
+    }
+
+    void EqualSizePicksTheClosestJpegQuality()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 64, 48));
+        QVERIFY(document != nullptr);
+        QVERIFY(!running.app->QueryCommand(ID_COMPARE_EQUAL_SIZE_JPEG).enabled);
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QVERIFY(running.app->QueryCommand(ID_COMPARE_EQUAL_SIZE_JPEG).enabled);
+        running.app->OnCommand(ID_COMPARE_EQUAL_SIZE_JPEG);
+        auto* window = running.Frame().findChild<EqualSizeWindow*>();
+        QVERIFY(window != nullptr);
+        window->FinishWork();
+        QVERIFY(window->Match().has_value());
+        const EqualSizeMatch& match = *window->Match();
+        QVERIFY2(!match.picture.Failed(), match.picture.failure.c_str());
+        const std::size_t target = document->Codec()->WriteHeader().size();
+        QCOMPARE(window->TamrBytes(), target);
+
+        const CDibImage& image = *document->Image();
+        const auto distance = [target](std::size_t bytes) { return bytes > target ? bytes - target : target - bytes; };
+        const std::size_t chosen = distance(match.picture.coded.size());
+        // JPEG sizes grow with the quality: no neighbour comes closer.
+        for (const int quality : {match.quality - 1, match.quality + 1})
+            if (quality >= 0 && quality <= 100)
+                QVERIFY(chosen <= distance(CodeJpeg(image.ReferenceView(), 3, quality).coded.size()));
+        QVERIFY(window->PeerFigures().startsWith(
+            QStringLiteral("quality %1: %2 bytes").arg(match.quality).arg(match.picture.coded.size())));
+        QVERIFY(window->TamrFigures().contains(QStringLiteral("PSNR")));
     }
 };
 

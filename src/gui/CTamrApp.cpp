@@ -21,12 +21,13 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
+#include "gui/EqualSizeWindow.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
-#include "gui/EqualSizeWindow.h"
 #include "gui/RateDistortionWindow.h"
 #include "gui/SvgArt.h"
+#include "gui/TargetDialog.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/ViewDialogs.h"
 
@@ -240,24 +241,43 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
         return nullptr;
     auto* window = new RateDistortionWindow(*ActiveDocument(), request, mainFrame_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &RateDistortionWindow::QualityChosen, this, [this, window](int quality) {
-        CTamrDoc* document = window->Document();
-        if (document == nullptr || !mainFrame_)
-            return;
-        // The document's own window comes to the front, then the figures
-        // panel compresses as its slider does.
-        for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
-            auto* frame = qobject_cast<CChildFrame*>(sub);
-            if (frame != nullptr && &frame->View().Document() == document) {
-                mainFrame_->MdiArea()->setActiveSubWindow(frame);
-                break;
-            }
-        }
-        mainFrame_->FiguresPanel()->ShowDocument(document);
-        mainFrame_->FiguresPanel()->CompressAt(quality);
-    });
+    connect(window, &RateDistortionWindow::QualityChosen, this,
+            [this, window](int quality) { CompressDocumentAt(window->Document(), quality); });
     window->show();
     return window;
+}
+
+void CTamrApp::CompressDocumentAt(const CTamrDoc* document, int quality)
+{
+    const auto held =
+        std::find_if(documents_.begin(), documents_.end(),
+                     [document](const std::unique_ptr<CTamrDoc>& open) { return open.get() == document; });
+    if (document == nullptr || held == documents_.end() || !mainFrame_)
+        return;
+    // The document's own window comes to the front, then the figures panel
+    // compresses as its slider does.
+    for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
+        auto* frame = qobject_cast<CChildFrame*>(sub);
+        if (frame != nullptr && &frame->View().Document() == document) {
+            mainFrame_->MdiArea()->setActiveSubWindow(frame);
+            break;
+        }
+    }
+    mainFrame_->FiguresPanel()->ShowDocument(held->get());
+    mainFrame_->FiguresPanel()->CompressAt(quality);
+}
+
+TargetDialog* CTamrApp::OpenTargetDialog()
+{
+    if (!CanChartRateDistortion())
+        return nullptr;
+    const CTamrDoc* document = ActiveDocument();
+    auto* dialog = new TargetDialog(document->PathName(), settings_, mainFrame_.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &TargetDialog::QualityChosen, this,
+            [this, document](int quality) { CompressDocumentAt(document, quality); });
+    dialog->show();
+    return dialog;
 }
 
 bool CTamrApp::CanCompareAtEqualSize() const

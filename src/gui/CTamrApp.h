@@ -30,6 +30,7 @@ class CCompareFrame;
 class CompareView;
 class RateDistortionWindow;
 class EqualSizeWindow;
+class TargetDialog;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
@@ -108,6 +109,8 @@ public:
     // tamr's result beside `peer`'s at the same size, shown; null without a compressed picture.
     EqualSizeWindow* OpenEqualSizeWindow(SweepCodec peer);
     bool CanCompareAtEqualSize() const;
+    // The target search for the active document's picture file, shown.
+    TargetDialog* OpenTargetDialog();
 
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);
@@ -128,6 +131,8 @@ private:
     void OnFrameDestroyed();
     void ReleaseDocumentsWithoutViews();
     // Compare windows take their document's pictures again after a change.
+    // Compresses a document still open at `quality` as the figures panel's slider does.
+    void CompressDocumentAt(const CTamrDoc* document, int quality);
     void FollowCompareWindows();
     // Zoom commands go to the active compare window, else to the active view.
     void ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view);

@@ -119,8 +119,9 @@ void CTamrApp::RegisterCommands()
                                    std::pair{ID_COMPARE_EQUAL_SIZE_JPEG2000, SweepCodec::Jpeg2000},
                                    std::pair{ID_COMPARE_EQUAL_SIZE_WEBP, SweepCodec::Webp}})
         commands_.Bind(
-            id, [this] { return CommandState{CanCompareAtEqualSize()}; },
-            [this, peer] { OpenEqualSizeWindow(peer); });
+            id, [this] { return CommandState{CanCompareAtEqualSize()}; }, [this, peer] { OpenEqualSizeWindow(peer); });
+    commands_.Bind(
+        ID_COMPARE_TARGET, [this] { return CommandState{CanChartRateDistortion()}; }, [this] { OpenTargetDialog(); });
     for (const auto& [id, mode] :
          {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},
           std::pair{ID_COMPARE_DIFFERENCE, CompareMode::Difference},

@@ -69,6 +69,8 @@ constexpr CommandInfo kCommands[] = {
      "Show tamr's result beside JPEG 2000's at the same size\nAgainst JPEG 2000 at Equal Size", false},
     {ID_COMPARE_EQUAL_SIZE_WEBP, "Against &WebP at Equal Size", "", "",
      "Show tamr's result beside WebP's at the quality of the closest size\nAgainst WebP at Equal Size", false},
+    {ID_COMPARE_TARGET, "&Target...", "", "", "Compress at the quality factor that meets a target size or PSNR\nTarget",
+     false},
     {ID_FILE_NEW, "", "Ctrl+N", "", "Create a new document\nNew", false},
     {ID_HELP, "", "F1", "", "Display help for current task or command\nHelp", false},
     {ID_CONTEXT_HELP, "", "Shift+F1", "", "Display help for clicked on buttons, menus and windows\nHelp", false},
@@ -139,7 +141,8 @@ constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),
                                  Command(ID_COMPARE_RATE_DISTORTION),
                                  Command(ID_COMPARE_EQUAL_SIZE_JPEG),
                                  Command(ID_COMPARE_EQUAL_SIZE_JPEG2000),
-                                 Command(ID_COMPARE_EQUAL_SIZE_WEBP)};
+                                 Command(ID_COMPARE_EQUAL_SIZE_WEBP),
+                                 Command(ID_COMPARE_TARGET)};
 constexpr MenuItem kWindow[] = {Command(ID_WINDOW_NEW), Command(ID_WINDOW_CASCADE), Command(ID_WINDOW_TILE_HORZ),
                                 Command(ID_WINDOW_ARRANGE), kWindowList};
 constexpr MenuItem kHelp[] = {Command(ID_HELP_FINDER), kSeparator, Command(ID_APP_ABOUT)};

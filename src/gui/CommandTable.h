@@ -66,6 +66,7 @@ enum CommandId : int {
     ID_COMPARE_EQUAL_SIZE_JPEG = 33021,
     ID_COMPARE_EQUAL_SIZE_JPEG2000 = 33022,
     ID_COMPARE_EQUAL_SIZE_WEBP = 33023,
+    ID_COMPARE_TARGET = 33024,
 };
 
 // The recent-file list shows at most this many entries (ID_FILE_MRU_FILE1 onwards).

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -25,23 +27,13 @@
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
+#include "gui/QuietPrompter.h"
 
 namespace tamr::qt {
 
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval(50);
-
-// Messages while the sweep opens and codes the picture are kept, not shown:
-// it runs off the user-interface thread. Questions are answered No.
-class KeepingPrompter : public Prompter {
-public:
-    MessageAnswer ShowMessage(const Message& message) override
-    {
-        return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
-    }
-    std::optional<ChosenFile> AskSaveFile(const SaveFileRequest&) override { return std::nullopt; }
-};
 
 bool Plottable(const SweepPoint& point)
 {
@@ -97,7 +89,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     run_->request.stop = &run_->stop;
     status_->setText(tr("Measuring..."));
     thread_ = std::thread([run = run_] {
-        KeepingPrompter prompter;
+        QuietPrompter prompter;
         run->result = RunSweep(run->picture, run->request, prompter, [&run](std::size_t done, std::size_t total) {
             run->total = total;
             run->done = done;

@@ -1,7 +1,8 @@
 // The rate-distortion window: its points are the sweep engine's, Cancel
 // stops the sweep, a click on a tamr point compresses the document at that
 // quality, and the points export as CSV, SVG and PNG. Against JPEG at equal
-// size picks the quality of the closest size.
+// size picks the quality of the closest size; Target finds the quality the
+// command line's target search finds and compresses at it.
 
 #include <QImage>
 #include <QScatterSeries>
@@ -11,9 +12,10 @@
 #include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CommandTable.h"
-#include "gui/GuiTestSupport.h"
 #include "gui/EqualSizeWindow.h"
+#include "gui/GuiTestSupport.h"
 #include "gui/RateDistortionWindow.h"
+#include "gui/TargetDialog.h"
 #include "image/peers/PeerJpeg.h"
 
 using namespace tamr;
@@ -189,6 +191,43 @@ private slots:
         QVERIFY(window->PeerFigures().startsWith(
             QStringLiteral("quality %1: %2 bytes").arg(match.quality).arg(match.picture.coded.size())));
         QVERIFY(window->TamrFigures().contains(QStringLiteral("PSNR")));
+    }
+
+    void TargetSizeCompressesAtTheSearchedQuality()
+    {
+        RunningApp running;
+        const QString picture = running.WriteBmp("photo.bmp", 64, 48);
+        CTamrDoc* document = running.app->OpenDocumentFile(picture);
+        QVERIFY(document != nullptr);
+        const QualityTarget target{3000, std::nullopt};
+
+        // The search as the command line runs it.
+        CodecSettings settings;
+        DisplaySettings display;
+        SilentPrompter prompter;
+        DocumentEnvironment environment{settings, display, prompter};
+        CTamrDoc searched(environment);
+        QVERIFY(searched.OnOpenDocument(picture.toStdString()));
+        const auto expected = SearchQuality(searched, settings, target);
+        QVERIFY(expected.has_value());
+        QVERIFY(*expected > 0 && *expected < 100);
+
+        TargetDialog* dialog = running.app->OpenTargetDialog();
+        QVERIFY(dialog != nullptr);
+        dialog->SetTarget(target);
+        QVERIFY(dialog->Target().size == target.size);
+        dialog->findChild<QPushButton*>("searchTarget")->click();
+        dialog->FinishWork();
+        running.Frame().FiguresPanel()->FinishWork();
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Quality factor %1 chosen.").arg(*expected));
+        QCOMPARE(running.app->Settings().qualityFactor, *expected);
+        QVERIFY(document->IsModified());
+        QVERIFY(document->Codec()->WriteHeader().size() <= 3000);
+
+        dialog->SetTarget({1, std::nullopt});
+        dialog->Search();
+        dialog->FinishWork();
+        QCOMPARE(dialog->StatusText(), QStringLiteral("no quality factor reaches the target"));
     }
 };
 

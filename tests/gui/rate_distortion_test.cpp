@@ -4,7 +4,9 @@
 // size picks the quality of the closest size; Target finds the quality the
 // command line's target search finds and compresses at it.
 
+#include <QChart>
 #include <QImage>
+#include <QPushButton>
 #include <QScatterSeries>
 #include <QtTest>
 

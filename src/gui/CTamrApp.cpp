@@ -286,7 +286,9 @@ bool CTamrApp::CanCompareAtEqualSize() const
     if (document == nullptr || document->Codec() == nullptr || document->Image() == nullptr)
         return false;
     const CDibImage& image = *document->Image();
-    return image.HasPixels() && !image.ReferencePixels().empty() && image.BytesPerPixel() != 0;
+    // Compressed in this session: the title has become NAME.cod, the original is still held.
+    return document->TitleExtension() == ".cod" && image.HasPixels() && !image.ReferencePixels().empty() &&
+           image.BytesPerPixel() != 0;
 }
 
 EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(SweepCodec peer)

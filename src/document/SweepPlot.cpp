@@ -78,6 +78,22 @@ Axis NiceAxis(double low, double high)
     return axis;
 }
 
+std::string Tick(double x1, double y1, double x2, double y2)
+{
+    return "<line x1=\"" + Number(x1, 1) + "\" y1=\"" + Number(y1, 1) + "\" x2=\"" + Number(x2, 1) + "\" y2=\"" +
+           Number(y2, 1) + "\" stroke=\"#000\"/>\n";
+}
+
+std::string Label(double x, double y, const char* anchor, const std::string& text)
+{
+    std::string label = "<text x=\"" + Number(x, 1) + "\" y=\"" + Number(y, 1) + "\" text-anchor=\"";
+    label += anchor;
+    label += "\">";
+    label += text;
+    label += "</text>\n";
+    return label;
+}
+
 struct Panel {
     std::string id;
     std::string yLabel;
@@ -116,18 +132,12 @@ void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<Sw
     svg += "<rect x=\"" + Number(left, 1) + "\" y=\"" + Number(kTop, 1) + "\" width=\"" + Number(kPanelWidth, 1) +
            "\" height=\"" + Number(kPanelHeight, 1) + "\" fill=\"none\" stroke=\"#000\"/>\n";
     for (double t = x.low; t <= x.high + x.step / 2; t += x.step) {
-        const std::string at = Number(px(t), 1);
-        svg += "<line x1=\"" + at + "\" y1=\"" + Number(kTop + kPanelHeight, 1) + "\" x2=\"" + at + "\" y2=\"" +
-               Number(kTop + kPanelHeight + 5, 1) + "\" stroke=\"#000\"/>\n";
-        svg += "<text x=\"" + at + "\" y=\"" + Number(kTop + kPanelHeight + 20, 1) + "\" text-anchor=\"middle\">" +
-               Number(t, x.decimals) + "</text>\n";
+        svg += Tick(px(t), kTop + kPanelHeight, px(t), kTop + kPanelHeight + 5);
+        svg += Label(px(t), kTop + kPanelHeight + 20, "middle", Number(t, x.decimals));
     }
     for (double t = y.low; t <= y.high + y.step / 2; t += y.step) {
-        const std::string at = Number(py(t), 1);
-        svg += "<line x1=\"" + Number(left - 5, 1) + "\" y1=\"" + at + "\" x2=\"" + Number(left, 1) + "\" y2=\"" + at +
-               "\" stroke=\"#000\"/>\n";
-        svg += "<text x=\"" + Number(left - 8, 1) + "\" y=\"" + Number(py(t) + 4, 1) + "\" text-anchor=\"end\">" +
-               Number(t, y.decimals) + "</text>\n";
+        svg += Tick(left - 5, py(t), left, py(t));
+        svg += Label(left - 8, py(t) + 4, "end", Number(t, y.decimals));
     }
     svg += "<text x=\"" + Number(left + kPanelWidth / 2, 1) + "\" y=\"" + Number(kTop + kPanelHeight + 42, 1) +
            "\" text-anchor=\"middle\">bits per pixel</text>\n";
@@ -169,7 +179,7 @@ std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
     }
     const Axis x = NiceAxis(0, highBpp > 0 ? highBpp : 1);
     const double width = kLeft + 2 * kPanelWidth + kGap + 30;
-    const double height = kTop + kPanelHeight + 60 + 24.0 * static_cast<double>(codecs.size() > 0 ? 1 : 0) + 20;
+    const double height = kTop + kPanelHeight + 104; // axis labels and the legend below the panels
 
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Number(width, 0) + "\" height=\"" +

@@ -10,6 +10,7 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrApp.h"
 #include "gui/CommandTable.h"
+#include "gui/CompareView.h"
 #include "gui/HelpWindow.h"
 
 namespace tamr::qt {
@@ -71,8 +72,27 @@ constexpr DialogStep kDialogSteps[] = {
     {"printsetup", ID_FILE_PRINT_SETUP},
 };
 
+// Steps that run a command without a dialog: the workbench's views.
+constexpr DialogStep kCommandSteps[] = {
+    {"comparewindow", ID_COMPARE_WINDOW},  {"sidebyside", ID_COMPARE_SIDE_BY_SIDE}, {"split", ID_COMPARE_SPLIT},
+    {"difference", ID_COMPARE_DIFFERENCE}, {"heatmap", ID_COMPARE_HEAT_MAP},        {"figures", ID_VIEW_FIGURES},
+    {"fit", ID_VIEW_FIT_WINDOW},
+};
+
 void RunStep(CTamrApp& app, const QString& step)
 {
+    for (const DialogStep& command : kCommandSteps) {
+        if (step == QLatin1String(command.name)) {
+            app.OnCommand(command.command);
+            return;
+        }
+    }
+    if (step.startsWith(QLatin1String("zoom:"))) {
+        // The compare window at a scale in per cent, about its middle.
+        if (CompareView* compare = app.ActiveCompareView())
+            compare->SetScale(step.mid(5).toDouble() / 100);
+        return;
+    }
     for (const DialogStep& dialog : kDialogSteps) {
         if (step == QLatin1String(dialog.name)) {
             CloseNextDialogLater();

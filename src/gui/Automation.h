@@ -9,6 +9,9 @@
 //   zoomout, print, printpreview, printsetup
 //               the dialog of that command (likewise)
 //   help        the help window (likewise)
+//   comparewindow, sidebyside, split, difference, heatmap, figures, fit
+//               that command (the compare window, its modes, the figures panel)
+//   zoom:N      the active compare window at N per cent
 //   menu:TITLE  the menu bar's menu TITLE, without its "&" (likewise)
 //   quit        ends the program at once, without asking to save
 // Before each step a line "tamr-automation: STEP" goes to standard output,

@@ -115,6 +115,8 @@ void CFiguresPanel::ShowDocument(CTamrDoc* document)
 
 void CFiguresPanel::Forget(const CTamrDoc& document)
 {
+    if (compressing_ == &document)
+        compressing_ = nullptr;
     if (document_ == &document) {
         document_ = nullptr;
         shownFor_ = {};
@@ -216,6 +218,7 @@ void CFiguresPanel::RequestCompress()
     if (!made)
         return;
     auto job = std::make_shared<CTamrDoc::CompressJob>(std::move(*made));
+    compressing_ = document_;
     compressJob_.Start([job] {
         CTamrDoc::RunCompressJob(*job);
         return job;
@@ -235,7 +238,8 @@ void CFiguresPanel::CompressAt(int quality)
 
 void CFiguresPanel::TakeCompressed(Job job)
 {
-    if (document_ == nullptr || !job)
+    // A result for a document no longer shown (or gone) is dropped.
+    if (document_ == nullptr || document_ != compressing_ || !job)
         return;
     // As Easy Setup's Test: the quality goes into the settings, then the document takes the result.
     settings_.qualityFactor = job->settings.qualityFactor;

@@ -66,6 +66,8 @@ private:
 
     CodecSettings& settings_;
     CTamrDoc* document_ = nullptr;
+    // The document the slider's compress in hand was asked for.
+    const CTamrDoc* compressing_ = nullptr;
     Key shownFor_;
     std::map<QString, QLabel*> values_;
     QStringList names_;

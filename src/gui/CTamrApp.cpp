@@ -205,7 +205,7 @@ void CTamrApp::ReleaseDocumentsWithoutViews()
 CCompareFrame* CTamrApp::OpenCompareWindow()
 {
     CTamrDoc* document = ActiveDocument();
-    if (document == nullptr || document->Image() == nullptr || !document->Image()->HasPixels())
+    if (document == nullptr || document->Image() == nullptr || document->Image()->ReferencePixels().empty())
         return nullptr;
     auto* view = new CompareView(*document);
     auto* frame = new CCompareFrame(*view);
@@ -221,6 +221,9 @@ CCompareFrame* CTamrApp::OpenCompareWindow()
     const QRect area = mainFrame_->MdiArea()->viewport()->rect();
     frame->resize(std::max(320, area.width() * 4 / 5), std::max(240, area.height() * 4 / 5));
     frame->show();
+    // Wholly inside the area, wherever the area placed it.
+    frame->move(std::clamp(frame->x(), 0, std::max(0, area.width() - frame->width())),
+                std::clamp(frame->y(), 0, std::max(0, area.height() - frame->height())));
     mainFrame_->MdiArea()->setActiveSubWindow(frame);
     view->setFocus();
     mainFrame_->UpdateCommandUI();

@@ -99,7 +99,7 @@ public:
     CommandState QueryCommand(int id) const { return commands_.StateOf(id); }
 
     // A compare window for the active document, shown and active; null when
-    // the document has no picture.
+    // the document has no original picture (COD data).
     CCompareFrame* OpenCompareWindow();
     CompareView* ActiveCompareView() const;
     // The rate-distortion window of the active document's picture file, shown

@@ -111,7 +111,15 @@ void CTamrApp::RegisterCommands()
         [this] { mainFrame_->FiguresPanel()->setVisible(!mainFrame_->FiguresPanel()->isVisibleTo(mainFrame_.get())); });
 
     // Compare.
-    commands_.Bind(ID_COMPARE_WINDOW, withPixels, [this] { OpenCompareWindow(); });
+    // A picture made from COD data has no original to compare with.
+    commands_.Bind(
+        ID_COMPARE_WINDOW,
+        [this] {
+            const CTamrDoc* document = ActiveDocument();
+            return CommandState{document != nullptr && document->Image() != nullptr &&
+                                !document->Image()->ReferencePixels().empty()};
+        },
+        [this] { OpenCompareWindow(); });
     commands_.Bind(
         ID_COMPARE_RATE_DISTORTION, [this] { return CommandState{CanChartRateDistortion()}; },
         [this] { OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest()); });

@@ -77,7 +77,7 @@ CompareView::CompareView(CTamrDoc& document, QWidget* parent)
               pane->update();
       }),
       modes_(new QComboBox(this)), amplifier_(new QSpinBox(this)), heatScale_(new QLabel(this)),
-      zoomText_(new QLabel(this)), horizontal_(new QScrollBar(Qt::Horizontal, this)),
+      heatRange_(new QLabel(this)), zoomText_(new QLabel(this)), horizontal_(new QScrollBar(Qt::Horizontal, this)),
       vertical_(new QScrollBar(Qt::Vertical, this))
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -89,12 +89,14 @@ CompareView::CompareView(CTamrDoc& document, QWidget* parent)
     amplifier_->setPrefix(QStringLiteral("× "));
     amplifier_->setObjectName(QStringLiteral("amplification"));
     heatScale_->setObjectName(QStringLiteral("heatScale"));
+    heatRange_->setObjectName(QStringLiteral("heatRange"));
     zoomText_->setObjectName(QStringLiteral("compareZoom"));
 
     auto* controls = new QHBoxLayout;
     controls->addWidget(modes_);
     controls->addWidget(amplifier_);
     controls->addWidget(heatScale_);
+    controls->addWidget(heatRange_);
     controls->addStretch(1);
     controls->addWidget(zoomText_);
 
@@ -185,10 +187,10 @@ void CompareView::UpdateControls()
     modes_->setCurrentIndex(static_cast<int>(mode_));
     amplifier_->setVisible(mode_ == CompareMode::Difference);
     heatScale_->setVisible(mode_ == CompareMode::HeatMap);
+    heatRange_->setVisible(mode_ == CompareMode::HeatMap);
     if (mode_ == CompareMode::HeatMap) {
         heatScale_->setPixmap(HeatScalePicture(difference_.largest));
-        heatScale_->setToolTip(tr("0 to %1").arg(difference_.largest));
-        heatScale_->setText({});
+        heatRange_->setText(tr("0 to %1").arg(difference_.largest));
     }
     panes_[1]->setVisible(mode_ == CompareMode::SideBySide);
     zoomText_->setText(QStringLiteral("%1 %").arg(std::lround(scale_ * 100)));

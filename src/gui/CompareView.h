@@ -119,6 +119,7 @@ private:
     QComboBox* modes_;
     QSpinBox* amplifier_;
     QLabel* heatScale_;
+    QLabel* heatRange_;
     QLabel* zoomText_;
     std::array<ComparePane*, 2> panes_{};
     QScrollBar* horizontal_;

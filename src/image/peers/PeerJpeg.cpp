@@ -106,7 +106,8 @@ PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality)
     const bool encoded = Encode(picture, bytesPerPixel, quality, &buffer, &size, errors);
     if (encoded && buffer)
         result.coded.assign(buffer, buffer + size);
-    std::free(buffer); // allocated by libjpeg's memory destination
+    // libjpeg's memory destination allocates the buffer with malloc.
+    std::free(buffer); // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
     result.encodeSeconds = SecondsSince(start);
     if (!encoded)
         return PeerFailure(std::string("JPEG: ") + errors.text);

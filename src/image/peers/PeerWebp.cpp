@@ -12,14 +12,15 @@ PeerPicture CodeWebp(ConstPixelView picture, int bytesPerPixel, int quality)
         return PeerFailure("WebP: no picture to code");
     if (picture.width > WEBP_MAX_DIMENSION || picture.height > WEBP_MAX_DIMENSION)
         return PeerFailure("WebP: the picture is larger than 16383 pixels");
-    // libwebp takes top-down red-green-blue rows.
-    std::vector<std::uint8_t> rgb = TopDownRgb(picture, bytesPerPixel);
+    // libwebp takes top-down red-green-blue rows; gray goes as three equal channels.
+    const std::vector<std::uint8_t> samples = TopDownRgb(picture, bytesPerPixel);
+    std::vector<std::uint8_t> grayAsRgb;
     if (bytesPerPixel == 1) {
-        std::vector<std::uint8_t> gray = std::move(rgb);
-        rgb.resize(gray.size() * 3);
-        for (std::size_t i = 0; i < gray.size(); ++i)
-            rgb[3 * i] = rgb[3 * i + 1] = rgb[3 * i + 2] = gray[i];
+        grayAsRgb.resize(samples.size() * 3);
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            grayAsRgb[3 * i] = grayAsRgb[3 * i + 1] = grayAsRgb[3 * i + 2] = samples[i];
     }
+    const std::vector<std::uint8_t>& rgb = bytesPerPixel == 1 ? grayAsRgb : samples;
     PeerPicture result;
     auto start = std::chrono::steady_clock::now();
     std::uint8_t* output = nullptr;

@@ -46,9 +46,11 @@ TEST(EqualSizePeer, JpegAtTheClosestSize)
         return std::labs(static_cast<long>(bytes) - static_cast<long>(target));
     };
     const long chosen = distance(match.picture.coded.size());
-    for (const int neighbour : {match.quality - 1, match.quality + 1})
-        if (neighbour >= 0 && neighbour <= 100)
+    for (const int neighbour : {match.quality - 1, match.quality + 1}) {
+        if (neighbour >= 0 && neighbour <= 100) {
             EXPECT_LE(chosen, distance(CodeJpeg(picture, 3, neighbour).coded.size()));
+        }
+    }
     EXPECT_GT(match.metrics.psnr, 10);
 }
 

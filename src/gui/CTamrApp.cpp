@@ -140,7 +140,11 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
             AfterCommand();
         },
         Qt::QueuedConnection);
-    connect(view, &CTamrView::PixelsChanged, this, [this] { FollowCompareWindows(); });
+    connect(view, &CTamrView::PixelsChanged, this, [this] { FollowCompareWindows(true); });
+    connect(view, &CTamrView::Inspected, this, [this](const QString& text) {
+        if (mainFrame_)
+            mainFrame_->ShowInspection(text);
+    });
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] {
         if (mainFrame_)
             mainFrame_->UpdateTitles();
@@ -310,12 +314,12 @@ CompareView* CTamrApp::ActiveCompareView() const
     return frame != nullptr ? &frame->View() : nullptr;
 }
 
-void CTamrApp::FollowCompareWindows()
+void CTamrApp::FollowCompareWindows(bool edited)
 {
     if (!mainFrame_)
         return;
     for (CCompareFrame* compare : mainFrame_->CompareFrames())
-        compare->View().Follow();
+        compare->View().Follow(edited);
 }
 
 void CTamrApp::ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view)

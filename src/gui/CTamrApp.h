@@ -130,10 +130,11 @@ private:
     void ShowFrame(CChildFrame& frame);
     void OnFrameDestroyed();
     void ReleaseDocumentsWithoutViews();
-    // Compare windows take their document's pictures again after a change.
     // Compresses a document still open at `quality` as the figures panel's slider does.
     void CompressDocumentAt(const CTamrDoc* document, int quality);
-    void FollowCompareWindows();
+    // Compare windows take their document's pictures again after a change
+    // (always after an edit in place).
+    void FollowCompareWindows(bool edited = false);
     // Zoom commands go to the active compare window, else to the active view.
     void ZoomActive(const std::function<void(CompareView&)>& compare, const std::function<void(CTamrView&)>& view);
     void OnFileOpen();

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <memory>
 
+#include "gui/ComparePictures.h"
 #include "gui/ImagePrinting.h"
 #include "gui/PictureImage.h"
 #include "gui/dialogs/ViewDialogs.h"
@@ -53,6 +54,8 @@ CTamrView::CTamrView(ViewEnvironment& environment, CTamrDoc& document, QWidget* 
     : QAbstractScrollArea(parent), environment_(environment), document_(document)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
 
@@ -483,6 +486,25 @@ void CTamrView::wheelEvent(QWheelEvent* event)
         return;
     }
     QAbstractScrollArea::wheelEvent(event);
+}
+
+void CTamrView::mouseMoveEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mouseMoveEvent(event);
+    const CDibImage* image = document_.Image();
+    if (image == nullptr || !image->HasPixels() || !levelPicture_.isNull())
+        return;
+    const ZoomPoint scroll = ScrollPosition();
+    const double scale = ShownScale();
+    const int x = static_cast<int>(std::floor((scroll.x + event->position().x()) / scale));
+    const int y = static_cast<int>(std::floor((scroll.y + event->position().y()) / scale));
+    emit Inspected(InspectorText(*image, QPoint(x, y)));
+}
+
+void CTamrView::leaveEvent(QEvent* event)
+{
+    QAbstractScrollArea::leaveEvent(event);
+    emit Inspected({});
 }
 
 void CTamrView::Print(QPrinter& printer) const

@@ -79,6 +79,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
 signals:
@@ -86,6 +88,8 @@ signals:
     void Updated();
     // The image's pixels were changed in place (Filters, Sharpen Image).
     void PixelsChanged();
+    // The pixel inspector's text for the pointer's place; empty off the picture.
+    void Inspected(const QString& text);
 
 private:
     void SetScrollSizes(ZoomSize total);

@@ -76,6 +76,36 @@ QColor HeatColour(int value, int largest)
     return {mix(from[0], to[0]), mix(from[1], to[1]), mix(from[2], to[2])};
 }
 
+QString InspectorText(const CDibImage& image, QPoint at)
+{
+    if (!image.HasPixels() || at.x() < 0 || at.y() < 0 || at.x() >= image.Width() || at.y() >= image.Height())
+        return {};
+    const int bytesPerPixel = image.BitsPerPixel() / 8;
+    if (bytesPerPixel != 1 && bytesPerPixel != 3)
+        return {};
+    // One pixel of each picture, as a 1 x 1 RGB888 picture; rows are stored bottom-up.
+    const std::size_t stride = static_cast<std::size_t>(image.Width()) * bytesPerPixel + image.RowPad();
+    const std::size_t offset = stride * static_cast<std::size_t>(image.Height() - 1 - at.y()) +
+                               static_cast<std::size_t>(at.x()) * bytesPerPixel;
+    const auto pixel = [&](std::span<const std::uint8_t> bytes) {
+        QImage one(1, 1, QImage::Format_RGB888);
+        if (bytesPerPixel == 3) {
+            one.setPixel(0, 0, qRgb(bytes[offset + 2], bytes[offset + 1], bytes[offset]));
+        } else {
+            const RgbQuad entry = image.ColourTable()[bytes[offset]];
+            one.setPixel(0, 0, qRgb(entry.red, entry.green, entry.blue));
+        }
+        return one;
+    };
+    const auto working = image.Pixels();
+    const auto reference = image.ReferencePixels().empty() ? working : image.ReferencePixels();
+    if (working.size() <= offset + bytesPerPixel - 1 || reference.size() <= offset + bytesPerPixel - 1)
+        return {};
+    const QString text = InspectorText(pixel(reference), pixel(working), QPoint(0, 0));
+    // The position is the picture's, not the one-pixel picture's.
+    return QStringLiteral("x %1, y %2").arg(at.x()).arg(at.y()) + text.mid(text.indexOf(QStringLiteral("   ")));
+}
+
 QString InspectorText(const QImage& original, const QImage& decoded, QPoint at)
 {
     if (original.isNull() || original.size() != decoded.size() || !original.rect().contains(at))

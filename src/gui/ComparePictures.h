@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QString>
 
+#include "image/DibImage.h"
+
 namespace tamr::qt {
 
 inline constexpr int kLargestAmplification = 64;
@@ -27,5 +29,9 @@ QColor HeatColour(int value, int largest);
 // "x 12, y 34   original 200 100 50   decoded 198 101 50   difference 2 1 0";
 // empty outside the picture. Both pictures RGB888.
 QString InspectorText(const QImage& original, const QImage& decoded, QPoint at);
+
+// The same for an image window, read from the image's reference and working
+// pixels (the reference standing in for itself when the image has none).
+QString InspectorText(const CDibImage& image, QPoint at);
 
 } // namespace tamr::qt

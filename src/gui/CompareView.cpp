@@ -135,9 +135,9 @@ void CompareView::Detach()
     document_ = nullptr;
 }
 
-void CompareView::Follow()
+void CompareView::Follow(bool edited)
 {
-    if (document_ != nullptr && PictureFingerprint(*document_) != fingerprint_)
+    if (document_ != nullptr && (edited || PictureFingerprint(*document_) != fingerprint_))
         TakePictures();
 }
 

@@ -40,8 +40,9 @@ public:
     // Null once the document has gone.
     CTamrDoc* Document() const { return document_; }
     void Detach();
-    // Takes the document's pictures again when they changed since the last time.
-    void Follow();
+    // Takes the document's pictures again when they changed since the last
+    // time, or always after an edit in place (`edited`).
+    void Follow(bool edited = false);
 
     CompareMode Mode() const { return mode_; }
     void SetMode(CompareMode mode);

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "codec/QualityFactor.h"
+#include "gui/CChildFrame.h"
 #include "gui/CCompareFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CommandTable.h"
@@ -105,6 +106,12 @@ private slots:
                                      .arg(difference(original.blue, decoded[0]));
         QCOMPARE(running.Frame().InspectorPane()->text(), expected);
         QVERIFY(running.Frame().InspectorPane()->isVisible());
+
+        // An image window inspects the same way, unscaled here.
+        CTamrView& view = running.Frame().Frames().front()->View();
+        view.ScrollTo({0, 0});
+        QTest::mouseMove(view.viewport(), QPoint(5, 3));
+        QCOMPARE(running.Frame().InspectorPane()->text(), expected);
     }
 
     void DifferenceIsAmplifiedAndFlipShowsTheOriginal()

@@ -136,6 +136,11 @@ bool Encode(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes, 
     const double raw = static_cast<double>(picture.width) * picture.height * bytesPerPixel;
     parameters.tcp_rates[0] = static_cast<float>(raw / static_cast<double>(std::max<std::size_t>(targetBytes, 1)));
     parameters.tcp_mct = bytesPerPixel == 3 ? 1 : 0;
+    // The default six resolutions need 32 pixels each way; a smaller picture gets fewer.
+    const int side = std::min(picture.width, picture.height);
+    parameters.numresolution = 1;
+    while (parameters.numresolution < 6 && (1 << parameters.numresolution) <= side)
+        ++parameters.numresolution;
     CodecPtr codec(opj_create_compress(OPJ_CODEC_JP2));
     if (!codec)
         return (failure = "cannot make the encoder"), false;

@@ -5,6 +5,7 @@
 #include "codec/QualityFactor.h"
 #include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
+#include "document/TargetQuality.h"
 
 namespace tamr {
 
@@ -23,49 +24,6 @@ void AddInputOutput(CLI::App& command, CompressOptions& options, const char* out
 void ShowCompressError(Prompter& prompter)
 {
     prompter.ShowMessage(CompressErrorBox());
-}
-
-bool CompressAt(CTamrDoc& document, CodecSettings& settings, int quality)
-{
-    settings.qualityFactor = static_cast<std::int16_t>(quality);
-    ApplyQualityFactor(settings);
-    return document.Compress().Ok();
-}
-
-// The highest quality whose file fits the size, or the lowest whose PSNR reaches
-// the target, by bisection over the quality factor; nothing when none does.
-std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, const CompressOptions& options)
-{
-    auto meets = [&](int quality) {
-        if (!CompressAt(document, settings, quality))
-            return false;
-        const DocumentFigures figures = Figures(document);
-        return options.targetSize ? figures.compressedSize <= *options.targetSize : figures.psnr >= *options.targetPsnr;
-    };
-    int low = 0;
-    int high = 100;
-    if (options.targetSize) {
-        if (!meets(0))
-            return std::nullopt;
-        while (low < high) {
-            const int middle = (low + high + 1) / 2;
-            if (meets(middle))
-                low = middle;
-            else
-                high = middle - 1;
-        }
-    } else {
-        if (!meets(100))
-            return std::nullopt;
-        while (low < high) {
-            const int middle = (low + high) / 2;
-            if (meets(middle))
-                high = middle;
-            else
-                low = middle + 1;
-        }
-    }
-    return low;
 }
 
 void PrintFigures(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics, int quality, bool json,
@@ -103,14 +61,15 @@ std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSes
     }
     quality = session.settings.qualityFactor;
     if (options.targetSize || options.targetPsnr) {
-        const auto chosen = SearchQuality(*document, session.settings, options);
+        const auto chosen =
+            SearchQuality(*document, session.settings, QualityTarget{options.targetSize, options.targetPsnr});
         if (!chosen) {
-            err << "tamr-cli: no quality factor reaches the target\n";
+            err << "tamr-cli: " << kNoQualityMeetsTarget << '\n';
             return nullptr;
         }
         quality = *chosen;
         err << "tamr-cli: chose quality factor " << quality << '\n';
-        if (!CompressAt(*document, session.settings, quality)) {
+        if (!CompressAtQuality(*document, session.settings, quality)) {
             ShowCompressError(session.prompter);
             return nullptr;
         }
@@ -240,7 +199,7 @@ int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream
     if (!document)
         return 1;
     if (options.quality) {
-        if (!CompressAt(*document, session.settings, *options.quality)) {
+        if (!CompressAtQuality(*document, session.settings, *options.quality)) {
             ShowCompressError(session.prompter);
             return 1;
         }

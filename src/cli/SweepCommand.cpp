@@ -7,6 +7,7 @@
 #include "cli/ProgressBar.h"
 #include "cli/StderrPrompter.h"
 #include "document/RateDistortionSweep.h"
+#include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "image/PlainBmp.h"
 #include "platform/FileIo.h"
@@ -89,35 +90,9 @@ nlohmann::json PointJson(const SweepPoint& point)
     };
 }
 
-// A CSV field: figures as they are, an empty field for none, texts quoted.
-std::string CsvField(const nlohmann::json& value)
-{
-    if (value.is_null())
-        return "";
-    if (value.is_string()) {
-        std::string text = "\"";
-        for (const char c : value.get<std::string>())
-            text += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return text + "\"";
-    }
-    return value.dump();
-}
-
-constexpr const char* kColumns[] = {
-    "codec",          "quality",        "bytes", "bpp", "psnr", "psnr_y", "ssim", "mse", "largest_difference",
-    "encode_seconds", "decode_seconds", "error"};
-
 void PrintCsv(const SweepResult& result, std::ostream& out)
 {
-    for (std::size_t i = 0; i < std::size(kColumns); ++i)
-        out << (i ? "," : "") << kColumns[i];
-    out << '\n';
-    for (const SweepPoint& point : result.points) {
-        const nlohmann::json row = PointJson(point);
-        for (std::size_t i = 0; i < std::size(kColumns); ++i)
-            out << (i ? "," : "") << (i == 0 ? std::string(SweepCodecName(point.codec)) : CsvField(row[kColumns[i]]));
-        out << '\n';
-    }
+    out << SweepCsv(result);
 }
 
 void PrintTable(const SweepResult& result, std::ostream& out)

@@ -180,6 +180,10 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     auto run = [&](const std::vector<std::size_t>& indices) {
         RunTasks(threads, indices.size(), [&](std::size_t task) {
             SweepPoint& point = result.points[indices[task]];
+            if (request.stop != nullptr && request.stop->load()) {
+                point.failure = kSweepStopped;
+                return;
+            }
             try {
                 if (point.codec == SweepCodec::Tamr) {
                     RunTamrPoint(point, context);

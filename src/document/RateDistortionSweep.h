@@ -3,6 +3,7 @@
 // factors and by other codecs beside it, every point measured the same way
 // (size, bits per pixel, PSNR, PSNR-Y, SSIM, times), the points run in parallel.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -42,7 +43,12 @@ struct SweepRequest {
     std::vector<int> qualities;    // 0 to 100
     std::vector<SweepCodec> peers; // besides tamr
     int threads = 0;               // 0: one per core
+    // Set from another thread to stop early: points not yet begun are left
+    // out as failed with kSweepStopped; the points in hand still finish.
+    const std::atomic<bool>* stop = nullptr;
 };
+
+inline constexpr std::string_view kSweepStopped = "stopped";
 
 struct SweepResult {
     int width = 0;

@@ -225,6 +225,17 @@ void CFiguresPanel::RequestCompress()
     });
 }
 
+void CFiguresPanel::CompressAt(int quality)
+{
+    {
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(quality);
+        sliderValue_->setNum(quality);
+    }
+    idle_.stop();
+    RequestCompress();
+}
+
 void CFiguresPanel::TakeCompressed(Job job)
 {
     // A result for a document no longer shown (or gone) is dropped.

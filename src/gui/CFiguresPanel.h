@@ -38,6 +38,8 @@ public:
     QString FiguresText() const;
     QString Value(const QString& name) const;
     QSlider* QualitySlider() const { return slider_; }
+    // As the slider moved to `quality` and released.
+    void CompressAt(int quality);
     // Waits for the background work in hand (for tests).
     void FinishWork();
 

@@ -21,10 +21,13 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
+#include "gui/EqualSizeWindow.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
+#include "gui/RateDistortionWindow.h"
 #include "gui/SvgArt.h"
+#include "gui/TargetDialog.h"
 #include "gui/dialogs/CAboutDlg.h"
 #include "gui/dialogs/ViewDialogs.h"
 
@@ -189,6 +192,12 @@ void CTamrApp::ReleaseDocumentsWithoutViews()
             compare->close();
         }
     }
+    for (RateDistortionWindow* chart :
+         mainFrame_ ? mainFrame_->findChildren<RateDistortionWindow*>() : QList<RateDistortionWindow*>{}) {
+        // Its points stay for reading and export; clicks no longer compress.
+        if (chart->Document() != nullptr && chart->Document()->Views().empty())
+            chart->Detach();
+    }
     for (const auto& document : documents_) {
         if (unviewed(document) && mainFrame_)
             mainFrame_->FiguresPanel()->Forget(*document);
@@ -225,6 +234,80 @@ CCompareFrame* CTamrApp::OpenCompareWindow()
     view->setFocus();
     mainFrame_->UpdateCommandUI();
     return frame;
+}
+
+bool CTamrApp::CanChartRateDistortion() const
+{
+    // The sweep codes the picture file: one tamr opens as a picture, not a COD file.
+    const CTamrDoc* document = ActiveDocument();
+    return document != nullptr && document->Image() != nullptr && document->Image()->HasPixels() &&
+           document->SourceType() != FileType::Cod && !document->PathName().empty();
+}
+
+RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& request)
+{
+    if (!CanChartRateDistortion())
+        return nullptr;
+    auto* window = new RateDistortionWindow(*ActiveDocument(), request, mainFrame_.get());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &RateDistortionWindow::QualityChosen, this,
+            [this, window](int quality) { CompressDocumentAt(window->Document(), quality); });
+    window->show();
+    return window;
+}
+
+void CTamrApp::CompressDocumentAt(const CTamrDoc* document, int quality)
+{
+    const auto held =
+        std::find_if(documents_.begin(), documents_.end(),
+                     [document](const std::unique_ptr<CTamrDoc>& open) { return open.get() == document; });
+    if (document == nullptr || held == documents_.end() || !mainFrame_)
+        return;
+    // The document's own window comes to the front, then the figures panel
+    // compresses as its slider does.
+    for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
+        auto* frame = qobject_cast<CChildFrame*>(sub);
+        if (frame != nullptr && &frame->View().Document() == document) {
+            mainFrame_->MdiArea()->setActiveSubWindow(frame);
+            break;
+        }
+    }
+    mainFrame_->FiguresPanel()->ShowDocument(held->get());
+    mainFrame_->FiguresPanel()->CompressAt(quality);
+}
+
+TargetDialog* CTamrApp::OpenTargetDialog()
+{
+    if (!CanChartRateDistortion())
+        return nullptr;
+    const CTamrDoc* document = ActiveDocument();
+    auto* dialog = new TargetDialog(document->PathName(), settings_, mainFrame_.get());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &TargetDialog::QualityChosen, this,
+            [this, document](int quality) { CompressDocumentAt(document, quality); });
+    dialog->show();
+    return dialog;
+}
+
+bool CTamrApp::CanCompareAtEqualSize() const
+{
+    const CTamrDoc* document = ActiveDocument();
+    if (document == nullptr || document->Codec() == nullptr || document->Image() == nullptr)
+        return false;
+    const CDibImage& image = *document->Image();
+    // Compressed in this session: the title has become NAME.cod, the original is still held.
+    return document->TitleExtension() == ".cod" && image.HasPixels() && !image.ReferencePixels().empty() &&
+           image.BytesPerPixel() != 0;
+}
+
+EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(SweepCodec peer)
+{
+    if (!CanCompareAtEqualSize())
+        return nullptr;
+    auto* window = new EqualSizeWindow(*ActiveDocument(), peer, mainFrame_.get());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
 }
 
 CompareView* CTamrApp::ActiveCompareView() const

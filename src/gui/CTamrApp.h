@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "codec/CodecSettings.h"
+#include "document/RateDistortionSweep.h"
 #include "document/TamrDoc.h"
 #include "gui/CommandBindings.h"
 #include "gui/PrompterSlot.h"
@@ -27,6 +28,9 @@ namespace tamr::qt {
 class CChildFrame;
 class CCompareFrame;
 class CompareView;
+class RateDistortionWindow;
+class EqualSizeWindow;
+class TargetDialog;
 class CMainFrame;
 class CTamrView;
 class HelpWindow;
@@ -98,6 +102,15 @@ public:
     // the document has no original picture (COD data).
     CCompareFrame* OpenCompareWindow();
     CompareView* ActiveCompareView() const;
+    // The rate-distortion window of the active document's picture file, shown
+    // and running; null when the document has no picture file of its own.
+    RateDistortionWindow* OpenRateDistortionWindow(const SweepRequest& request);
+    bool CanChartRateDistortion() const;
+    // tamr's result beside `peer`'s at the same size, shown; null without a compressed picture.
+    EqualSizeWindow* OpenEqualSizeWindow(SweepCodec peer);
+    bool CanCompareAtEqualSize() const;
+    // The target search for the active document's picture file, shown.
+    TargetDialog* OpenTargetDialog();
 
     // Whether a child frame may close now: the last window of a modified document asks first.
     bool CanCloseFrame(CChildFrame& frame);
@@ -117,6 +130,8 @@ private:
     void ShowFrame(CChildFrame& frame);
     void OnFrameDestroyed();
     void ReleaseDocumentsWithoutViews();
+    // Compresses a document still open at `quality` as the figures panel's slider does.
+    void CompressDocumentAt(const CTamrDoc* document, int quality);
     // Compare windows take their document's pictures again after a change
     // (always after an edit in place).
     void FollowCompareWindows(bool edited = false);

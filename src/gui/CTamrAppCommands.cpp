@@ -11,6 +11,7 @@
 #include "gui/CTamrApp.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
+#include "gui/RateDistortionWindow.h"
 #include "gui/dialogs/ViewDialogs.h"
 
 namespace tamr::qt {
@@ -119,6 +120,16 @@ void CTamrApp::RegisterCommands()
                                 !document->Image()->ReferencePixels().empty()};
         },
         [this] { OpenCompareWindow(); });
+    commands_.Bind(
+        ID_COMPARE_RATE_DISTORTION, [this] { return CommandState{CanChartRateDistortion()}; },
+        [this] { OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest()); });
+    for (const auto& [id, peer] : {std::pair{ID_COMPARE_EQUAL_SIZE_JPEG, SweepCodec::Jpeg},
+                                   std::pair{ID_COMPARE_EQUAL_SIZE_JPEG2000, SweepCodec::Jpeg2000},
+                                   std::pair{ID_COMPARE_EQUAL_SIZE_WEBP, SweepCodec::Webp}})
+        commands_.Bind(
+            id, [this] { return CommandState{CanCompareAtEqualSize()}; }, [this, peer] { OpenEqualSizeWindow(peer); });
+    commands_.Bind(
+        ID_COMPARE_TARGET, [this] { return CommandState{CanChartRateDistortion()}; }, [this] { OpenTargetDialog(); });
     for (const auto& [id, mode] :
          {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},
           std::pair{ID_COMPARE_DIFFERENCE, CompareMode::Difference},

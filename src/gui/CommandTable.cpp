@@ -61,6 +61,16 @@ constexpr CommandInfo kCommands[] = {
      true},
     {ID_COMPARE_HEAT_MAP, "&Heat Map", "", "", "Show the difference between the pictures as a heat map\nHeat Map",
      true},
+    {ID_COMPARE_RATE_DISTORTION, "&Rate–Distortion...", "", "",
+     "Chart quality against size for tamr, JPEG, JPEG 2000 and WebP\nRate–Distortion", false},
+    {ID_COMPARE_EQUAL_SIZE_JPEG, "Against &JPEG at Equal Size", "", "",
+     "Show tamr's result beside JPEG's at the quality of the closest size\nAgainst JPEG at Equal Size", false},
+    {ID_COMPARE_EQUAL_SIZE_JPEG2000, "Against JPEG &2000 at Equal Size", "", "",
+     "Show tamr's result beside JPEG 2000's at the same size\nAgainst JPEG 2000 at Equal Size", false},
+    {ID_COMPARE_EQUAL_SIZE_WEBP, "Against &WebP at Equal Size", "", "",
+     "Show tamr's result beside WebP's at the quality of the closest size\nAgainst WebP at Equal Size", false},
+    {ID_COMPARE_TARGET, "&Target...", "", "", "Compress at the quality factor that meets a target size or PSNR\nTarget",
+     false},
     {ID_FILE_NEW, "", "Ctrl+N", "", "Create a new document\nNew", false},
     {ID_HELP, "", "F1", "", "Display help for current task or command\nHelp", false},
     {ID_CONTEXT_HELP, "", "Shift+F1", "", "Display help for clicked on buttons, menus and windows\nHelp", false},
@@ -121,9 +131,18 @@ constexpr MenuItem kOptions[] = {Command(ID_OPTIONS_EASY_SETUP),  Command(ID_OPT
                                  Command(ID_OPTIONS_DITHERING),   {K::Popup, 0, "Color &Palette", kPalette},
                                  Command(ID_OPTIONS_INCREMENTAL), Command(ID_OPTIONS_SHARPEN),
                                  Command(ID_OPTIONS_FILTERS)};
-constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),       kSeparator,
-                                 Command(ID_COMPARE_SIDE_BY_SIDE), Command(ID_COMPARE_SPLIT),
-                                 Command(ID_COMPARE_DIFFERENCE),   Command(ID_COMPARE_HEAT_MAP)};
+constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),
+                                 kSeparator,
+                                 Command(ID_COMPARE_SIDE_BY_SIDE),
+                                 Command(ID_COMPARE_SPLIT),
+                                 Command(ID_COMPARE_DIFFERENCE),
+                                 Command(ID_COMPARE_HEAT_MAP),
+                                 kSeparator,
+                                 Command(ID_COMPARE_RATE_DISTORTION),
+                                 Command(ID_COMPARE_EQUAL_SIZE_JPEG),
+                                 Command(ID_COMPARE_EQUAL_SIZE_JPEG2000),
+                                 Command(ID_COMPARE_EQUAL_SIZE_WEBP),
+                                 Command(ID_COMPARE_TARGET)};
 constexpr MenuItem kWindow[] = {Command(ID_WINDOW_NEW), Command(ID_WINDOW_CASCADE), Command(ID_WINDOW_TILE_HORZ),
                                 Command(ID_WINDOW_ARRANGE), kWindowList};
 constexpr MenuItem kHelp[] = {Command(ID_HELP_FINDER), kSeparator, Command(ID_APP_ABOUT)};

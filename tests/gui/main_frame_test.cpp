@@ -73,7 +73,9 @@ private slots:
                               "-", "Fit to &Window", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
                               "Zoom Out S&tep\tCtrl+-", "&Figures Panel"}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")),
-                 (QStringList{"&Compare Window", "-", "&Side by Side", "S&plit", "&Difference", "&Heat Map"}));
+                 (QStringList{"&Compare Window", "-", "&Side by Side", "S&plit", "&Difference", "&Heat Map", "-",
+                              "&Rate–Distortion...", "Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
+                              "Against &WebP at Equal Size", "&Target..."}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Options")),
                  (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed",
                               "  Custom", "&Incremental Display", "&Sharpen Image", "Filters"}));

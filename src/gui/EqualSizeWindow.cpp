@@ -1,0 +1,138 @@
+#include "gui/EqualSizeWindow.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <memory>
+#include <vector>
+
+#include "document/TamrDoc.h"
+#include "gui/CodecLabel.h"
+#include "gui/PictureImage.h"
+
+namespace tamr::qt {
+
+namespace {
+
+// A picture in tamr's layout (bottom-up padded rows, BGR or gray) as a QImage.
+QImage PictureOf(std::span<const std::uint8_t> bytes, int width, int height, int rowPad, int bytesPerPixel)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    const std::size_t stride = static_cast<std::size_t>(width) * bytesPerPixel + rowPad;
+    if (bytes.size() < stride * static_cast<std::size_t>(height))
+        return {};
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = bytes.data() + stride * static_cast<std::size_t>(height - 1 - y);
+        uchar* out = image.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* pixel = row + static_cast<std::size_t>(x) * bytesPerPixel;
+            out[3 * x] = bytesPerPixel == 3 ? pixel[2] : pixel[0];
+            out[3 * x + 1] = bytesPerPixel == 3 ? pixel[1] : pixel[0];
+            out[3 * x + 2] = pixel[0];
+        }
+    }
+    return image;
+}
+
+QString MetricsText(const PictureMetrics& metrics)
+{
+    return QObject::tr("PSNR %1 dB, PSNR-Y %2 dB, SSIM %3")
+        .arg(metrics.psnr, 0, 'f', 2)
+        .arg(metrics.psnrY, 0, 'f', 2)
+        .arg(metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : QObject::tr("n/a"));
+}
+
+QScrollArea* Scrolled(QLabel* picture)
+{
+    auto* area = new QScrollArea;
+    area->setWidget(picture);
+    area->setWidgetResizable(false);
+    return area;
+}
+
+} // namespace
+
+EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWidget* parent)
+    : QWidget(parent, Qt::Window), tamrPicture_(new QLabel), peerPicture_(new QLabel), tamrFigures_(new QLabel(this)),
+      peerFigures_(new QLabel(this)), job_([this](std::shared_ptr<Outcome> outcome) { Show(std::move(*outcome)); })
+{
+    setObjectName(QStringLiteral("equalSizeWindow"));
+    setWindowTitle(tr("%1 against %2 at equal size").arg(QString::fromStdString(document.Title()), CodecLabel(peer)));
+    const CDibImage& image = *document.Image();
+    tamrBytes_ = document.Codec()->WriteHeader().size();
+    width_ = image.Width();
+    height_ = image.Height();
+    rowPad_ = image.RowPad();
+    bytesPerPixel_ = image.BytesPerPixel();
+    pixels_ = static_cast<double>(image.Width()) * image.Height();
+    tamrPicture_->setPixmap(QPixmap::fromImage(WorkingPicture(image)));
+    tamrPicture_->adjustSize();
+    peerFigures_->setText(tr("Coding with %1...").arg(CodecLabel(peer)));
+    for (QLabel* figures : {tamrFigures_, peerFigures_})
+        figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("tamr"), this), 0, 0);
+    layout->addWidget(new QLabel(CodecLabel(peer), this), 0, 1);
+    layout->addWidget(Scrolled(tamrPicture_), 1, 0);
+    layout->addWidget(Scrolled(peerPicture_), 1, 1);
+    layout->addWidget(tamrFigures_, 2, 0);
+    layout->addWidget(peerFigures_, 2, 1);
+    layout->setRowStretch(1, 1);
+    resize(900, 560);
+
+    // The pixels are copied: the document may change while the peer codes.
+    struct Input {
+        std::vector<std::uint8_t> original;
+        std::vector<std::uint8_t> decoded;
+        int width, height, rowPad, bytesPerPixel;
+    };
+    auto input = std::make_shared<Input>(Input{{image.ReferencePixels().begin(), image.ReferencePixels().end()},
+                                               {image.Pixels().begin(), image.Pixels().end()},
+                                               image.Width(),
+                                               image.Height(),
+                                               image.RowPad(),
+                                               image.BytesPerPixel()});
+    job_.Start([input, peer, target = tamrBytes_] {
+        const ConstPixelView original{input->original, input->width, input->height, input->rowPad};
+        const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
+        return std::make_shared<Outcome>(Outcome{MatchPeerSize(original, input->bytesPerPixel, peer, target),
+                                                 MeasurePictures(original, decoded, input->bytesPerPixel)});
+    });
+    tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel").arg(tamrBytes_).arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3));
+}
+
+void EqualSizeWindow::Show(Outcome outcome)
+{
+    tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel\n%3")
+                              .arg(tamrBytes_)
+                              .arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3)
+                              .arg(MetricsText(outcome.tamr)));
+    const EqualSizeMatch& match = outcome.match;
+    if (match.picture.Failed()) {
+        peerFigures_->setText(QString::fromStdString(match.picture.failure));
+    } else {
+        const QString quality = match.quality >= 0 ? tr("quality %1: ").arg(match.quality) : QString();
+        peerPicture_->setPixmap(
+            QPixmap::fromImage(PictureOf(match.picture.decoded, width_, height_, rowPad_, bytesPerPixel_)));
+        peerPicture_->adjustSize();
+        peerFigures_->setText(tr("%1%2 bytes, %3 bits per pixel\n%4")
+                                  .arg(quality)
+                                  .arg(match.picture.coded.size())
+                                  .arg(8.0 * static_cast<double>(match.picture.coded.size()) / pixels_, 0, 'f', 3)
+                                  .arg(MetricsText(match.metrics)));
+    }
+    match_ = std::move(outcome.match);
+}
+
+QString EqualSizeWindow::TamrFigures() const
+{
+    return tamrFigures_->text();
+}
+
+QString EqualSizeWindow::PeerFigures() const
+{
+    return peerFigures_->text();
+}
+
+} // namespace tamr::qt

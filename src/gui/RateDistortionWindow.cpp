@@ -1,0 +1,328 @@
+#include "gui/RateDistortionWindow.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+#include "document/SweepCsv.h"
+#include "document/SweepPlot.h"
+#include "document/TamrDoc.h"
+#include "gui/CodecLabel.h"
+#include "gui/QuietPrompter.h"
+
+namespace tamr::qt {
+
+namespace {
+
+constexpr std::chrono::milliseconds kPollInterval(50);
+
+bool Plottable(const SweepPoint& point)
+{
+    return !point.Failed() && std::isfinite(point.metrics.psnr);
+}
+
+} // namespace
+
+// What the sweep's thread shares with the window; it outlives neither.
+struct RateDistortionWindow::Run {
+    std::filesystem::path picture;
+    SweepRequest request;
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> done{0};
+    std::atomic<std::size_t> total{0};
+    std::atomic<bool> finished{false};
+    std::optional<SweepResult> result; // written by the thread before `finished`
+};
+
+RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent)
+    : QWidget(parent, Qt::Window), document_(&document), pictureName_(document.PathName().filename().string()),
+      run_(std::make_shared<Run>()), chartView_(new QChartView(this)), progress_(new QProgressBar(this)),
+      cancel_(new QPushButton(tr("Cancel"), this)), export_(new QPushButton(tr("Export..."), this)),
+      status_(new QLabel(this)), hover_(new QLabel(this))
+{
+    setObjectName(QStringLiteral("rateDistortionWindow"));
+    setWindowTitle(tr("Rate-Distortion - %1").arg(QString::fromStdString(pictureName_)));
+    cancel_->setObjectName(QStringLiteral("cancelSweep"));
+    export_->setObjectName(QStringLiteral("exportSweep"));
+    export_->setEnabled(false);
+    hover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chartView_->setRenderHint(QPainter::Antialiasing);
+    chartView_->chart()->setTitle(tr("PSNR against bits per pixel: %1").arg(QString::fromStdString(pictureName_)));
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(progress_, 1);
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(cancel_);
+    bottom->addWidget(export_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(chartView_, 1);
+    layout->addWidget(hover_);
+    layout->addLayout(bottom);
+    resize(820, 560);
+
+    connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
+    connect(export_, &QPushButton::clicked, this, [this] { AskExport(); });
+    poll_.setInterval(kPollInterval);
+    connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
+
+    run_->picture = document.PathName();
+    run_->request = std::move(request);
+    run_->request.stop = &run_->stop;
+    status_->setText(tr("Measuring..."));
+    thread_ = std::thread([run = run_] {
+        QuietPrompter prompter;
+        run->result = RunSweep(run->picture, run->request, prompter, [&run](std::size_t done, std::size_t total) {
+            run->total = total;
+            run->done = done;
+        });
+        run->finished = true;
+    });
+    poll_.start();
+}
+
+RateDistortionWindow::~RateDistortionWindow()
+{
+    run_->stop = true;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+SweepRequest RateDistortionWindow::DefaultRequest()
+{
+    SweepRequest request;
+    for (int quality = 0; quality < 100; quality += 5)
+        request.qualities.push_back(quality);
+    request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+    return request;
+}
+
+QChart* RateDistortionWindow::Chart() const
+{
+    return chartView_->chart();
+}
+
+QString RateDistortionWindow::StatusText() const
+{
+    return status_->text();
+}
+
+void RateDistortionWindow::Cancel()
+{
+    if (!Running())
+        return;
+    run_->stop = true;
+    cancel_->setEnabled(false);
+    status_->setText(tr("Stopping..."));
+}
+
+void RateDistortionWindow::FinishWork()
+{
+    if (thread_.joinable())
+        thread_.join();
+    Poll();
+}
+
+void RateDistortionWindow::Poll()
+{
+    const std::size_t total = run_->total;
+    if (total > 0) {
+        progress_->setMaximum(static_cast<int>(total));
+        progress_->setValue(static_cast<int>(run_->done.load()));
+    }
+    if (!run_->finished)
+        return;
+    poll_.stop();
+    if (thread_.joinable())
+        thread_.join();
+    result_ = std::move(run_->result);
+    cancel_->setEnabled(false);
+    if (!result_) {
+        status_->setText(tr("%1 cannot be measured: tamr cannot open it as a picture.")
+                             .arg(QString::fromStdString(run_->picture.string())));
+        return;
+    }
+    status_->setText(run_->stop ? tr("Stopped.") : tr("Done."));
+    export_->setEnabled(true);
+    ShowResult();
+}
+
+void RateDistortionWindow::ShowResult()
+{
+    QChart* chart = chartView_->chart();
+    auto* xAxis = new QValueAxis;
+    xAxis->setTitleText(tr("bits per pixel"));
+    auto* yAxis = new QValueAxis;
+    yAxis->setTitleText(tr("PSNR (dB)"));
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    double widest = 0;
+    for (const SweepCodec codec : {SweepCodec::Tamr, SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp}) {
+        auto* line = new QLineSeries;
+        auto* dots = new QScatterSeries;
+        line->setName(CodecLabel(codec));
+        dots->setMarkerSize(8);
+        std::vector<std::size_t> indices;
+        for (std::size_t i = 0; i < result_->points.size(); ++i) {
+            const SweepPoint& point = result_->points[i];
+            if (point.codec != codec || !Plottable(point))
+                continue;
+            line->append(point.bitsPerPixel, point.metrics.psnr);
+            dots->append(point.bitsPerPixel, point.metrics.psnr);
+            indices.push_back(i);
+            low = std::min(low, point.metrics.psnr);
+            high = std::max(high, point.metrics.psnr);
+            widest = std::max(widest, point.bitsPerPixel);
+        }
+        if (indices.empty()) {
+            delete line;
+            delete dots;
+            continue;
+        }
+        for (QAbstractSeries* series : {static_cast<QAbstractSeries*>(line), static_cast<QAbstractSeries*>(dots)}) {
+            chart->addSeries(series);
+            series->attachAxis(xAxis);
+            series->attachAxis(yAxis);
+        }
+        dots->setColor(line->color());
+        chart->legend()->markers(dots).front()->setVisible(false);
+        connect(dots, &QScatterSeries::hovered, this,
+                [this, dots](const QPointF& at, bool entered) { Hover(dots, at, entered); });
+        connect(dots, &QScatterSeries::clicked, this, [this, dots](const QPointF& at) {
+            if (const auto index = PointAt(dots, at))
+                ChoosePoint(*index);
+        });
+        series_.emplace_back(dots, std::move(indices));
+    }
+    if (series_.empty())
+        return;
+    xAxis->setRange(0, widest * 1.05);
+    yAxis->setRange(std::floor(low) - 1, std::ceil(high) + 1);
+}
+
+std::optional<std::size_t> RateDistortionWindow::PointAt(QScatterSeries* series, QPointF at) const
+{
+    for (const auto& [dots, indices] : series_) {
+        if (dots != series)
+            continue;
+        std::optional<std::size_t> nearest;
+        double best = std::numeric_limits<double>::max();
+        for (const std::size_t index : indices) {
+            const SweepPoint& point = result_->points[index];
+            const double distance = std::hypot(point.bitsPerPixel - at.x(), point.metrics.psnr - at.y());
+            if (distance < best) {
+                best = distance;
+                nearest = index;
+            }
+        }
+        return nearest;
+    }
+    return std::nullopt;
+}
+
+void RateDistortionWindow::Hover(QScatterSeries* series, QPointF at, bool entered)
+{
+    const auto index = entered ? PointAt(series, at) : std::nullopt;
+    const QString text = index ? PointText(*index) : QString();
+    hover_->setText(QString(text).replace('\n', QStringLiteral("; ")));
+    if (index)
+        QToolTip::showText(QCursor::pos(), text, chartView_);
+    else
+        QToolTip::hideText();
+}
+
+QString RateDistortionWindow::PointText(std::size_t index) const
+{
+    if (!result_ || index >= result_->points.size())
+        return {};
+    const SweepPoint& point = result_->points[index];
+    const QString head = tr("%1 at quality %2").arg(CodecLabel(point.codec)).arg(point.quality);
+    if (point.Failed())
+        return head + QStringLiteral("\n") + QString::fromStdString(point.failure);
+    const PictureMetrics& metrics = point.metrics;
+    return head + QStringLiteral("\n") +
+           tr("%1 bytes, %2 bits per pixel").arg(point.bytes).arg(point.bitsPerPixel, 0, 'f', 3) +
+           QStringLiteral("\n") +
+           tr("PSNR %1 dB, PSNR-Y %2 dB, SSIM %3")
+               .arg(metrics.psnr, 0, 'f', 2)
+               .arg(metrics.psnrY, 0, 'f', 2)
+               .arg(metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : tr("n/a")) +
+           QStringLiteral("\n") +
+           tr("encoded in %1 s, decoded in %2 s")
+               .arg(point.encodeSeconds, 0, 'f', 3)
+               .arg(point.decodeSeconds, 0, 'f', 3);
+}
+
+void RateDistortionWindow::ChoosePoint(std::size_t index)
+{
+    if (!result_ || index >= result_->points.size() || document_ == nullptr)
+        return;
+    const SweepPoint& point = result_->points[index];
+    if (point.codec == SweepCodec::Tamr && !point.Failed())
+        emit QualityChosen(point.quality);
+}
+
+bool RateDistortionWindow::Export(const QString& path)
+{
+    if (!result_)
+        return false;
+    const QString kind = QFileInfo(path).suffix().toLower();
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        if (kind == QStringLiteral("png")) {
+            written = chartView_->grab().save(&file, "PNG");
+        } else {
+            const std::string text =
+                kind == QStringLiteral("svg") ? SweepSvg(*result_, pictureName_) : SweepCsv(*result_);
+            written = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+        }
+    }
+    // A failed write leaves nothing behind: the save file is only committed whole.
+    if (written)
+        written = file.commit();
+    else
+        file.cancelWriting();
+    if (!written)
+        QMessageBox::warning(this, tr("Export"), tr("%1 could not be written: %2").arg(path, file.errorString()));
+    return written;
+}
+
+void RateDistortionWindow::AskExport()
+{
+    QString chosen;
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export"), QString::fromStdString(std::filesystem::path(pictureName_).stem().string()),
+        tr("CSV table (*.csv);;SVG picture (*.svg);;PNG picture (*.png)"), &chosen);
+    if (path.isEmpty())
+        return;
+    // No extension typed: the chosen kind's.
+    QString target = path;
+    if (QFileInfo(path).suffix().isEmpty())
+        target += chosen.contains(QStringLiteral("svg"))   ? QStringLiteral(".svg")
+                  : chosen.contains(QStringLiteral("png")) ? QStringLiteral(".png")
+                                                           : QStringLiteral(".csv");
+    Export(target);
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,95 @@
+#pragma once
+// The rate-distortion window: the document's picture coded by tamr at a row
+// of qualities and by JPEG, JPEG 2000 and WebP beside it, PSNR against bits
+// per pixel, computed on a thread of its own with progress and Cancel.
+// Hovering a point shows its figures; clicking a tamr point asks for a
+// compress of the document at that quality. The points export as CSV, SVG
+// or PNG.
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "document/RateDistortionSweep.h"
+
+class QChart;
+class QChartView;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QScatterSeries;
+
+namespace tamr {
+class CTamrDoc;
+}
+
+namespace tamr::qt {
+
+class RateDistortionWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Starts the sweep of the document's picture file at once.
+    RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent = nullptr);
+    ~RateDistortionWindow() override;
+    RateDistortionWindow(const RateDistortionWindow&) = delete;
+    RateDistortionWindow& operator=(const RateDistortionWindow&) = delete;
+
+    // The sweep's default: tamr at 0, 5, ... 95 against the three peers.
+    static SweepRequest DefaultRequest();
+
+    // Null once the document has gone.
+    CTamrDoc* Document() const { return document_; }
+    void Detach() { document_ = nullptr; }
+
+    bool Running() const { return thread_.joinable(); }
+    // Stops the sweep: points not begun are left out; the chart shows those done.
+    void Cancel();
+    // Waits for the sweep to end and shows its result (for tests).
+    void FinishWork();
+    // Empty while running, and when the picture could not be opened.
+    const std::optional<SweepResult>& Result() const { return result_; }
+    QChart* Chart() const;
+    QString StatusText() const;
+
+    // The hover text of a point of the result.
+    QString PointText(std::size_t index) const;
+    // As a click on a point: a tamr point asks for a compress at its quality.
+    void ChoosePoint(std::size_t index);
+    // Writes the result as CSV, SVG or PNG, by the path's extension; false with the reason shown.
+    bool Export(const QString& path);
+
+signals:
+    void QualityChosen(int quality);
+
+private:
+    struct Run;
+
+    void Poll();
+    void ShowResult();
+    void Hover(QScatterSeries* series, QPointF at, bool entered);
+    std::optional<std::size_t> PointAt(QScatterSeries* series, QPointF at) const;
+    void AskExport();
+
+    CTamrDoc* document_;
+    std::string pictureName_;
+    std::shared_ptr<Run> run_;
+    std::thread thread_;
+    QTimer poll_;
+    std::optional<SweepResult> result_;
+    // Each scatter series' points, as indices into the result's points.
+    std::vector<std::pair<QScatterSeries*, std::vector<std::size_t>>> series_;
+    QChartView* chartView_;
+    QProgressBar* progress_;
+    QPushButton* cancel_;
+    QPushButton* export_;
+    QLabel* status_;
+    QLabel* hover_;
+};
+
+} // namespace tamr::qt

@@ -1,0 +1,104 @@
+#include "gui/TargetDialog.h"
+
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <limits>
+
+#include "document/TamrDoc.h"
+#include "gui/QuietPrompter.h"
+
+namespace tamr::qt {
+
+TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& settings, QWidget* parent)
+    : QDialog(parent), picture_(std::move(picture)), settings_(settings),
+      bySize_(new QRadioButton(tr("Target &size (bytes):"), this)),
+      byPsnr_(new QRadioButton(tr("Target &PSNR (dB):"), this)), size_(new QSpinBox(this)),
+      psnr_(new QDoubleSpinBox(this)), search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this)),
+      job_([this](Outcome outcome) { Found(outcome); })
+{
+    setObjectName(QStringLiteral("targetDialog"));
+    setWindowTitle(tr("Target"));
+    size_->setRange(1, std::numeric_limits<int>::max());
+    size_->setValue(20000);
+    psnr_->setRange(0, 200);
+    psnr_->setDecimals(2);
+    psnr_->setValue(32);
+    bySize_->setChecked(true);
+    search_->setObjectName(QStringLiteral("searchTarget"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(search_, QDialogButtonBox::ActionRole);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(bySize_, 0, 0);
+    layout->addWidget(size_, 0, 1);
+    layout->addWidget(byPsnr_, 1, 0);
+    layout->addWidget(psnr_, 1, 1);
+    layout->addWidget(status_, 2, 0, 1, 2);
+    layout->addWidget(buttons, 3, 0, 1, 2);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(search_, &QPushButton::clicked, this, [this] { Search(); });
+}
+
+QualityTarget TargetDialog::Target() const
+{
+    QualityTarget target;
+    if (bySize_->isChecked())
+        target.size = static_cast<std::uint32_t>(size_->value());
+    else
+        target.psnr = psnr_->value();
+    return target;
+}
+
+void TargetDialog::SetTarget(const QualityTarget& target)
+{
+    bySize_->setChecked(target.size.has_value());
+    byPsnr_->setChecked(!target.size.has_value());
+    if (target.size)
+        size_->setValue(static_cast<int>(*target.size));
+    if (target.psnr)
+        psnr_->setValue(*target.psnr);
+}
+
+QString TargetDialog::StatusText() const
+{
+    return status_->text();
+}
+
+void TargetDialog::Search()
+{
+    search_->setEnabled(false);
+    status_->setText(tr("Searching..."));
+    job_.Start([picture = picture_, settings = settings_, target = Target()]() mutable {
+        // A document of its own: the user's document is compressed only at the quality found.
+        DisplaySettings display;
+        QuietPrompter prompter;
+        DocumentEnvironment environment{settings, display, prompter};
+        CTamrDoc document(environment);
+        Outcome outcome;
+        outcome.opened = document.OnOpenDocument(picture) && document.SourceType() != FileType::Cod;
+        if (outcome.opened)
+            outcome.quality = SearchQuality(document, settings, target);
+        return outcome;
+    });
+}
+
+void TargetDialog::Found(Outcome outcome)
+{
+    search_->setEnabled(true);
+    if (!outcome.opened) {
+        status_->setText(tr("%1 cannot be opened as a picture.").arg(QString::fromStdString(picture_.string())));
+    } else if (!outcome.quality) {
+        status_->setText(
+            QString::fromUtf8(kNoQualityMeetsTarget.data(), static_cast<qsizetype>(kNoQualityMeetsTarget.size())));
+    } else {
+        status_->setText(tr("Quality factor %1 chosen.").arg(*outcome.quality));
+        emit QualityChosen(*outcome.quality);
+    }
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,59 @@
+#pragma once
+// Compare > Target: the quality factor for a target size or PSNR, searched
+// as `tamr-cli compress --target-size/--target-psnr` searches it, on a
+// private copy of the document's picture file off the user-interface thread.
+
+#include <QDialog>
+#include <filesystem>
+#include <optional>
+
+#include "codec/CodecSettings.h"
+#include "document/TargetQuality.h"
+#include "gui/BackgroundJob.h"
+
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace tamr::qt {
+
+class TargetDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    TargetDialog(std::filesystem::path picture, const CodecSettings& settings, QWidget* parent = nullptr);
+
+    // The target the fields hold; SetTarget fills them in.
+    QualityTarget Target() const;
+    void SetTarget(const QualityTarget& target);
+    // Starts the search (as the Search button).
+    void Search();
+    // Waits for the search in hand (for tests).
+    void FinishWork() { job_.Finish(); }
+    QString StatusText() const;
+
+signals:
+    // The search found `quality`: the document is to be compressed at it.
+    void QualityChosen(int quality);
+
+private:
+    struct Outcome {
+        bool opened = false;
+        std::optional<int> quality;
+    };
+    void Found(Outcome outcome);
+
+    std::filesystem::path picture_;
+    CodecSettings settings_;
+    QRadioButton* bySize_;
+    QRadioButton* byPsnr_;
+    QSpinBox* size_;
+    QDoubleSpinBox* psnr_;
+    QPushButton* search_;
+    QLabel* status_;
+    BackgroundJob<Outcome> job_;
+};
+
+} // namespace tamr::qt

@@ -1,0 +1,58 @@
+// The equal-size search: the quality whose size is closest to the target, and
+// a peer coded at it.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "document/EqualSizePeer.h"
+#include "image/peers/PeerJpeg.h"
+
+namespace tamr {
+namespace {
+
+TEST(EqualSizePeer, ClosestQualityOfGrowingSizes)
+{
+    // size = 1000 + 37 q: 2850 lies between q 50 (2850 exactly), 4000 between 81 (3997) and 82 (4034).
+    int calls = 0;
+    const auto size = [&calls](int quality) -> std::optional<std::size_t> {
+        ++calls;
+        return 1000 + 37 * static_cast<std::size_t>(quality);
+    };
+    EXPECT_EQ(ClosestQuality(2850, size), 50);
+    EXPECT_EQ(ClosestQuality(4000, size), 81);
+    EXPECT_EQ(ClosestQuality(4020, size), 82);
+    EXPECT_EQ(ClosestQuality(10, size), 0);
+    EXPECT_EQ(ClosestQuality(999'999, size), 100);
+    calls = 0;
+    (void)ClosestQuality(3000, size);
+    EXPECT_LE(calls, 9); // bisection, not a walk over every quality
+    EXPECT_EQ(ClosestQuality(3000, [](int) -> std::optional<std::size_t> { return std::nullopt; }), std::nullopt);
+}
+
+TEST(EqualSizePeer, JpegAtTheClosestSize)
+{
+    const int width = 64;
+    const int height = 48;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>((i * 7 + (i / 192) * 13) % 251);
+    const ConstPixelView picture{pixels, width, height, 0};
+    const std::size_t target = 2500;
+    const EqualSizeMatch match = MatchPeerSize(picture, 3, SweepCodec::Jpeg, target);
+    ASSERT_FALSE(match.picture.Failed()) << match.picture.failure;
+    const auto distance = [target](std::size_t bytes) {
+        return std::labs(static_cast<long>(bytes) - static_cast<long>(target));
+    };
+    const long chosen = distance(match.picture.coded.size());
+    for (const int neighbour : {match.quality - 1, match.quality + 1}) {
+        if (neighbour >= 0 && neighbour <= 100) {
+            EXPECT_LE(chosen, distance(CodeJpeg(picture, 3, neighbour).coded.size()));
+        }
+    }
+    EXPECT_GT(match.metrics.psnr, 10);
+}
+
+} // namespace
+} // namespace tamr

@@ -1,0 +1,237 @@
+// The rate-distortion window: its points are the sweep engine's, Cancel
+// stops the sweep, a click on a tamr point compresses the document at that
+// quality, and the points export as CSV, SVG and PNG. Against JPEG at equal
+// size picks the quality of the closest size; Target finds the quality the
+// command line's target search finds and compresses at it.
+
+#include <QChart>
+#include <QImage>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QtTest>
+
+#include "document/RateDistortionSweep.h"
+#include "gui/CFiguresPanel.h"
+#include "gui/CMainFrame.h"
+#include "gui/CommandTable.h"
+#include "gui/EqualSizeWindow.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/RateDistortionWindow.h"
+#include "gui/TargetDialog.h"
+#include "image/peers/PeerJpeg.h"
+
+using namespace tamr;
+using namespace tamr::qt;
+using tamr::test::RunningApp;
+
+namespace {
+
+class SilentPrompter : public Prompter {
+public:
+    MessageAnswer ShowMessage(const Message&) override { return MessageAnswer::Ok; }
+    std::optional<ChosenFile> AskSaveFile(const SaveFileRequest&) override { return std::nullopt; }
+};
+
+std::optional<std::size_t> FindPoint(const SweepResult& result, SweepCodec codec, int quality)
+{
+    for (std::size_t i = 0; i < result.points.size(); ++i)
+        if (result.points[i].codec == codec && result.points[i].quality == quality)
+            return i;
+    return std::nullopt;
+}
+
+} // namespace
+
+class RateDistortionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ChartPointsAreTheEnginesAndExport()
+    {
+        RunningApp running;
+        const QString picture = running.WriteBmp("photo.bmp", 48, 40);
+        QVERIFY(running.app->OpenDocumentFile(picture) != nullptr);
+        QVERIFY(running.app->QueryCommand(ID_COMPARE_RATE_DISTORTION).enabled);
+        running.app->OnCommand(ID_COMPARE_RATE_DISTORTION);
+        auto* window = running.Frame().findChild<RateDistortionWindow*>();
+        QVERIFY(window != nullptr);
+        QVERIFY(window->isVisible());
+        window->FinishWork();
+        QCOMPARE(window->StatusText(), QStringLiteral("Done."));
+        QVERIFY(window->Result().has_value());
+        const SweepResult& shown = *window->Result();
+
+        SilentPrompter prompter;
+        const auto expected = RunSweep(picture.toStdString(), RateDistortionWindow::DefaultRequest(), prompter);
+        QVERIFY(expected.has_value());
+        QCOMPARE(shown.points.size(), expected->points.size());
+        QCOMPARE(shown.points.size(), std::size_t{80});
+        std::size_t plotted = 0;
+        for (std::size_t i = 0; i < shown.points.size(); ++i) {
+            const SweepPoint& a = shown.points[i];
+            const SweepPoint& b = expected->points[i];
+            QCOMPARE(a.codec, b.codec);
+            QCOMPARE(a.quality, b.quality);
+            QCOMPARE(a.bytes, b.bytes);
+            QCOMPARE(a.failure, b.failure);
+            QCOMPARE(a.metrics.psnr, b.metrics.psnr);
+            plotted += !a.Failed() && std::isfinite(a.metrics.psnr) ? 1 : 0;
+        }
+        // One dot per measured point, at its bits per pixel and PSNR.
+        std::size_t dots = 0;
+        for (QAbstractSeries* series : window->Chart()->series())
+            if (auto* scatter = qobject_cast<QScatterSeries*>(series)) {
+                for (const QPointF& at : scatter->points()) {
+                    const bool found = std::ranges::any_of(shown.points, [&](const SweepPoint& point) {
+                        return point.bitsPerPixel == at.x() && point.metrics.psnr == at.y();
+                    });
+                    QVERIFY(found);
+                }
+                dots += static_cast<std::size_t>(scatter->count());
+            }
+        QCOMPARE(dots, plotted);
+        QVERIFY(plotted > 60);
+        const auto tamr50 = FindPoint(shown, SweepCodec::Tamr, 50);
+        QVERIFY(tamr50.has_value());
+        QVERIFY(window->PointText(*tamr50).startsWith(
+            QStringLiteral("tamr at quality 50\n%1 bytes").arg(shown.points[*tamr50].bytes)));
+
+        const QString csv = running.folder.filePath("points.csv");
+        QVERIFY(window->Export(csv));
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = table.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 81);
+        QVERIFY(lines[0].startsWith("codec,quality,bytes,bpp,psnr"));
+        QVERIFY(lines[1 + *tamr50].startsWith("tamr,50," + QByteArray::number(qulonglong(shown.points[*tamr50].bytes)) +
+                                              ","));
+        const QString svg = running.folder.filePath("points.svg");
+        QVERIFY(window->Export(svg));
+        QFile plot(svg);
+        QVERIFY(plot.open(QIODevice::ReadOnly));
+        QVERIFY(plot.readAll().contains("<svg"));
+        const QString png = running.folder.filePath("points.png");
+        QVERIFY(window->Export(png));
+        QVERIFY(!QImage(png).isNull());
+    }
+
+    void CancelStops()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 256, 200)) != nullptr);
+        SweepRequest request;
+        for (int quality = 0; quality <= 100; ++quality)
+            request.qualities.push_back(quality);
+        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+        request.threads = 1;
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->Running());
+        window->findChild<QPushButton*>("cancelSweep")->click();
+        window->FinishWork();
+        QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
+        QVERIFY(window->Result().has_value());
+        const auto& points = window->Result()->points;
+        const auto stopped =
+            std::ranges::count_if(points, [](const SweepPoint& point) { return point.failure == kSweepStopped; });
+        // Cancel came long before the 404 points could be done.
+        QVERIFY(stopped > static_cast<std::ptrdiff_t>(points.size()) / 2);
+    }
+
+    void ClickingATamrPointCompressesAtItsQuality()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40));
+        QVERIFY(document != nullptr);
+        SweepRequest request;
+        request.qualities = {30, 80};
+        request.peers = {SweepCodec::Jpeg};
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        window->FinishWork();
+        const auto jpeg = FindPoint(*window->Result(), SweepCodec::Jpeg, 30);
+        QVERIFY(jpeg.has_value());
+        window->ChoosePoint(*jpeg);
+        QVERIFY(!document->IsModified());
+
+        const auto tamr = FindPoint(*window->Result(), SweepCodec::Tamr, 30);
+        QVERIFY(tamr.has_value());
+        window->ChoosePoint(*tamr);
+        running.Frame().FiguresPanel()->FinishWork();
+        QVERIFY(document->IsModified());
+        QCOMPARE(running.app->Settings().qualityFactor, 30);
+        QCOMPARE(document->Title(), std::string("photo.cod"));
+        // The same coding as the sweep's point: the same COD file size.
+        QCOMPARE(document->Codec()->WriteHeader().size(), window->Result()->points[*tamr].bytes);
+    }
+
+    void EqualSizePicksTheClosestJpegQuality()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 64, 48));
+        QVERIFY(document != nullptr);
+        QVERIFY(!running.app->QueryCommand(ID_COMPARE_EQUAL_SIZE_JPEG).enabled);
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QVERIFY(running.app->QueryCommand(ID_COMPARE_EQUAL_SIZE_JPEG).enabled);
+        running.app->OnCommand(ID_COMPARE_EQUAL_SIZE_JPEG);
+        auto* window = running.Frame().findChild<EqualSizeWindow*>();
+        QVERIFY(window != nullptr);
+        window->FinishWork();
+        QVERIFY(window->Match().has_value());
+        const EqualSizeMatch& match = *window->Match();
+        QVERIFY2(!match.picture.Failed(), match.picture.failure.c_str());
+        const std::size_t target = document->Codec()->WriteHeader().size();
+        QCOMPARE(window->TamrBytes(), target);
+
+        const CDibImage& image = *document->Image();
+        const auto distance = [target](std::size_t bytes) { return bytes > target ? bytes - target : target - bytes; };
+        const std::size_t chosen = distance(match.picture.coded.size());
+        // JPEG sizes grow with the quality: no neighbour comes closer.
+        for (const int quality : {match.quality - 1, match.quality + 1})
+            if (quality >= 0 && quality <= 100)
+                QVERIFY(chosen <= distance(CodeJpeg(image.ReferenceView(), 3, quality).coded.size()));
+        QVERIFY(window->PeerFigures().startsWith(
+            QStringLiteral("quality %1: %2 bytes").arg(match.quality).arg(match.picture.coded.size())));
+        QVERIFY(window->TamrFigures().contains(QStringLiteral("PSNR")));
+    }
+
+    void TargetSizeCompressesAtTheSearchedQuality()
+    {
+        RunningApp running;
+        const QString picture = running.WriteBmp("photo.bmp", 64, 48);
+        CTamrDoc* document = running.app->OpenDocumentFile(picture);
+        QVERIFY(document != nullptr);
+        const QualityTarget target{3000, std::nullopt};
+
+        // The search as the command line runs it.
+        CodecSettings settings;
+        DisplaySettings display;
+        SilentPrompter prompter;
+        DocumentEnvironment environment{settings, display, prompter};
+        CTamrDoc searched(environment);
+        QVERIFY(searched.OnOpenDocument(picture.toStdString()));
+        const auto expected = SearchQuality(searched, settings, target);
+        QVERIFY(expected.has_value());
+        QVERIFY(*expected > 0 && *expected < 100);
+
+        TargetDialog* dialog = running.app->OpenTargetDialog();
+        QVERIFY(dialog != nullptr);
+        dialog->SetTarget(target);
+        QVERIFY(dialog->Target().size == target.size);
+        dialog->findChild<QPushButton*>("searchTarget")->click();
+        dialog->FinishWork();
+        running.Frame().FiguresPanel()->FinishWork();
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Quality factor %1 chosen.").arg(*expected));
+        QCOMPARE(running.app->Settings().qualityFactor, *expected);
+        QVERIFY(document->IsModified());
+        QVERIFY(document->Codec()->WriteHeader().size() <= 3000);
+
+        dialog->SetTarget({1, std::nullopt});
+        dialog->Search();
+        dialog->FinishWork();
+        QCOMPARE(dialog->StatusText(), QStringLiteral("no quality factor reaches the target"));
+    }
+};
+
+QTEST_MAIN(RateDistortionTest)
+#include "rate_distortion_test.moc"

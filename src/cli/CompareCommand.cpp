@@ -66,7 +66,7 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
 
 int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err);
+    CliSession session(err, options.limits);
     auto first = session.Open(options.first, err);
     if (!first)
         return 1;

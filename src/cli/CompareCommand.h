@@ -6,6 +6,8 @@
 #include <ostream>
 #include <string>
 
+#include "platform/Limits.h"
+
 namespace tamr {
 
 struct CompareOptions {
@@ -14,6 +16,7 @@ struct CompareOptions {
     bool json = false;
     std::string diff; // also write |A - B| amplified as a BMP file
     int amplify = 8;
+    Limits limits{}; // the global --max-megapixels
 };
 
 CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options);

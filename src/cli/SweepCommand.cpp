@@ -196,7 +196,8 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     }
 
     StderrPrompter prompter(err);
-    const SweepRequest request{*qualities, *peers, options.threads};
+    SweepRequest request{*qualities, *peers, options.threads};
+    request.limits = options.limits;
     const std::size_t total = qualities->size() * (1 + peers->size());
     ProgressBar bar(total);
     std::mutex writeMutex;

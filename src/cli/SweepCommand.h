@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Limits.h"
+
 namespace tamr {
 
 struct SweepOptions {
@@ -20,6 +22,7 @@ struct SweepOptions {
     std::string svg;
     std::string outputFolder; // each point's coded file and decoded BMP
     int threads = 0;
+    Limits limits{}; // the global --max-megapixels
 };
 
 // "FIRST:LAST:STEP" (LAST included when the steps reach it) or "Q1,Q2,...", each 0 to 100.

@@ -68,7 +68,7 @@ int Run(int argc, char** argv)
         limits.maxDecodedBytes = tamr::Limits::DecodedBytesFor(*maxMegapixels);
     infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
         convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
-            filterOptions.limits = sharpenOptions.limits = limits;
+            filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits = limits;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);

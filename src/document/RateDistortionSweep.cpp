@@ -45,6 +45,7 @@ struct Context {
     const SweepPointSink& sink;
     std::mutex mutex;
     std::vector<std::string> notices;
+    Limits limits;
 };
 
 void Measure(SweepPoint& point, const Context& context, ConstPixelView decoded, std::size_t bytes)
@@ -59,6 +60,7 @@ void RunTamrPoint(SweepPoint& point, Context& context)
 {
     auto session = std::make_unique<PointSession>();
     session->settings.threads = 1;
+    session->environment.limits = context.limits;
     const bool done = session->document.OnOpenDocument(context.path) && [&] {
         session->settings.qualityFactor = static_cast<std::int16_t>(point.quality);
         ApplyQualityFactor(session->settings);
@@ -146,6 +148,7 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     CodecSettings settings;
     DisplaySettings display;
     DocumentEnvironment environment{settings, display, prompter};
+    environment.limits = request.limits;
     CTamrDoc source(environment);
     if (!source.OnOpenDocument(picture) || source.SourceType() == FileType::Cod || !source.Image())
         return std::nullopt;
@@ -154,7 +157,7 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     result.width = image.Width();
     result.height = image.Height();
     result.bytesPerPixel = image.BytesPerPixel();
-    Context context{picture, image.ReferenceView(), image.BytesPerPixel(), sink, {}, {}};
+    Context context{picture, image.ReferenceView(), image.BytesPerPixel(), sink, {}, {}, request.limits};
 
     std::vector<SweepCodec> codecs{SweepCodec::Tamr};
     for (const SweepCodec peer : request.peers)

@@ -16,6 +16,7 @@
 
 #include "image/PictureMetrics.h"
 #include "image/PixelPlaneViews.h"
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -46,6 +47,8 @@ struct SweepRequest {
     // Set from another thread to stop early: points not yet begun are left
     // out as failed with kSweepStopped; the points in hand still finish.
     const std::atomic<bool>* stop = nullptr;
+    // What the picture and every point may decode to.
+    Limits limits{};
 };
 
 inline constexpr std::string_view kSweepStopped = "stopped";

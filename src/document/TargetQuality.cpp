@@ -10,7 +10,7 @@ bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality)
 {
     settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(settings);
-    return document.Compress();
+    return document.Compress().Ok();
 }
 
 std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, const QualityTarget& target)

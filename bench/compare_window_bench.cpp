@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "document/TamrDoc.h"
@@ -59,8 +60,10 @@ struct LargeDocument {
         const QImage picture = Picture(3).mirrored().rgbSwapped();
         const std::filesystem::path path = std::filesystem::temp_directory_path() / "tamr_compare_bench.bmp";
         picture.save(QString::fromStdString(path.string()), "BMP");
-        document.OnOpenDocument(path);
+        const bool opened = document.OnOpenDocument(path).Ok();
         std::filesystem::remove(path);
+        if (!opened)
+            throw std::runtime_error("the benchmark picture did not open");
     }
     CodecSettings settings;
     DisplaySettings display;

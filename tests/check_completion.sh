@@ -55,7 +55,7 @@ subcommands=$(sed -nE '/^Subcommands:/,/^$/ s/^  ([a-z][a-z0-9-]*) .*/\1/p' <<<"
 [ -n "$subcommands" ] || fail "tamr-cli --help lists no subcommands"
 offers_all "$subcommands" ""
 offers_all "--help --version" -
-expect "compress" comp
+expect "compare compress" comp
 for subcommand in $subcommands; do
   options=$("$cli" "$subcommand" --help | sed -nE '/^Options:/,/^$/ s/^  (-[^ ]+).*/\1/p' | tr ',' ' ')
   offers_all "$options" "$subcommand" -

@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include "document/DocumentMessages.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
@@ -25,8 +26,7 @@ std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, st
     if (opened)
         return document;
     if (opened.IsOverDecodeLimit())
-        err << "tamr-cli: " << path.string() << " decodes to more than the limit of "
-            << environment.limits.maxDecodedBytes / (1 << 20) << " MiB of picture; raise it with --max-megapixels N\n";
+        err << "tamr-cli: " << path.string() << ' ' << DecodeLimitText(environment.limits) << '\n';
     else if (prompter.MessageCount() == shownBefore)
         err << "tamr-cli: cannot open " << path.string() << '\n';
     return nullptr;

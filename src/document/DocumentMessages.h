@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
@@ -20,6 +21,13 @@ inline constexpr std::string_view kJpegSourceWarning = "Orginal Image is compres
 inline Message CompressErrorBox()
 {
     return {std::string(kCompressErrorMessage), "", MessageIcon::None, MessageButtons::Ok};
+}
+
+// Why a picture was refused by the decode limit, after its name.
+inline std::string DecodeLimitText(const Limits& limits)
+{
+    return "decodes to more than the limit of " + std::to_string(limits.maxDecodedBytes / (1 << 20)) +
+           " MiB of picture; raise it with --max-megapixels N";
 }
 
 } // namespace tamr

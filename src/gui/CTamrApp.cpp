@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <algorithm>
 
+#include "document/DocumentMessages.h"
 #include "gui/CChildFrame.h"
 #include "gui/CCompareFrame.h"
 #include "gui/CFiguresPanel.h"
@@ -72,6 +73,8 @@ CTamrApp::CTamrApp(Options options)
       viewEnvironment_{settings_, display_, prompterSlot_, sharedState_, options_.forcedScreenDepth, {}},
       recentFiles_(options_.iniPath.isEmpty() ? DefaultIniPath() : options_.iniPath, kRecentFileCount)
 {
+    if (options_.maxMegapixels > 0)
+        documentEnvironment_.limits.maxDecodedBytes = Limits::DecodedBytesFor(options_.maxMegapixels);
     RegisterCommands();
 }
 
@@ -371,8 +374,14 @@ CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType
     // The frame stays hidden while the file loads and goes away if it fails.
     std::unique_ptr<CChildFrame> frame(CreateFrame(*document));
     const QString typeName = nameForType == path ? absolute : QFileInfo(nameForType).absoluteFilePath();
-    if (!document->OnOpenDocument(ToPath(absolute), typeName.toStdString()))
+    if (const Status opened = document->OnOpenDocument(ToPath(absolute), typeName.toStdString()); !opened) {
+        // The reader has said it cannot open the picture; say which limit refused it.
+        if (opened.IsOverDecodeLimit())
+            prompterSlot_.ShowMessage({QFileInfo(absolute).fileName().toStdString() + ' ' +
+                                           DecodeLimitText(documentEnvironment_.limits) + " when starting tamr",
+                                       "", MessageIcon::Information, MessageButtons::Ok});
         return nullptr;
+    }
     CTamrDoc& opened = *document;
     documents_.push_back(std::move(document));
     recentFiles_.Add(absolute);

@@ -45,6 +45,8 @@ public:
         int forcedScreenDepth = 0;
         // The INI file of the recent-file list; empty means tamr.ini in the user's configuration folder.
         QString iniPath;
+        // The decode limit in million colour pixels; 0 keeps the default.
+        std::uint64_t maxMegapixels = 0;
     };
 
     explicit CTamrApp(Options options);

@@ -11,6 +11,9 @@ struct StartOptions {
     // --screen-depth N or TAMR_SCREEN_DEPTH=N (the option wins); 0 when neither.
     // 8 shows every picture as on a 256-colour screen.
     int screenDepth = 0;
+    // --max-megapixels N or TAMR_MAX_MEGAPIXELS=N: the decode limit, in
+    // million colour pixels; 0 keeps the default.
+    quint64 maxMegapixels = 0;
     // Files to open, as the desktop names them.
     QStringList files;
     // TAMR_AUTOMATION: steps run after start-up (used by scripts/screenshot).

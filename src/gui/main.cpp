@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     if (!options.error.isEmpty())
         qWarning("tamr: %s", qUtf8Printable(options.error));
 
-    tamr::qt::CTamrApp app({options.screenDepth, {}});
+    tamr::qt::CTamrApp app({options.screenDepth, {}, options.maxMegapixels});
     if (!app.InitInstance())
         return 1;
     // The desktop asks to open files by naming them on the command line.

@@ -107,9 +107,10 @@ inline void DeleteClosedWindows()
 
 // A started application on its own INI file, answering through a scripted prompter.
 struct RunningApp {
-    explicit RunningApp(int screenDepth = 0)
+    explicit RunningApp(int screenDepth = 0, std::uint64_t maxMegapixels = 0)
     {
-        app = std::make_unique<qt::CTamrApp>(qt::CTamrApp::Options{screenDepth, folder.filePath("tamr.ini")});
+        app = std::make_unique<qt::CTamrApp>(
+            qt::CTamrApp::Options{screenDepth, folder.filePath("tamr.ini"), maxMegapixels});
         app->InstallPrompter(prompter);
         app->InitInstance();
         // Focus moves as on a desktop only in the active window.

@@ -170,6 +170,27 @@ private slots:
         QVERIFY(running.app->RecentFiles().Files().isEmpty());
     }
 
+    void TheDecodeLimitCanBeRaisedAndIsNamedWhenItRefuses()
+    {
+        QCOMPARE(ParseStartOptions({"tamr", "--max-megapixels", "40"}, {}).maxMegapixels, quint64{40});
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("TAMR_MAX_MEGAPIXELS"), QStringLiteral("7"));
+        QCOMPARE(ParseStartOptions({"tamr"}, environment).maxMegapixels, quint64{7});
+        QVERIFY(!ParseStartOptions({"tamr", "--max-megapixels=x"}, {}).error.isEmpty());
+
+        // One million colour pixels are 3 MB: a 1200 x 1000 picture is more.
+        RunningApp limited(0, 1);
+        const QString large = limited.WriteBmp("large.bmp", 1200, 1000);
+        QVERIFY(limited.app->OpenDocumentFile(large) == nullptr);
+        QVERIFY(!limited.prompter.Messages().empty());
+        const std::string& said = limited.prompter.Messages().back().text;
+        QVERIFY2(said.find("large.bmp decodes to more than the limit of 2 MiB") == 0, said.c_str());
+        QVERIFY(said.find("--max-megapixels") != std::string::npos);
+
+        RunningApp raised(0, 4);
+        QVERIFY(raised.app->OpenDocumentFile(raised.WriteBmp("large.bmp", 1200, 1000)) != nullptr);
+    }
+
     void OpeningAnOpenFileActivatesItsWindow()
     {
         RunningApp running;

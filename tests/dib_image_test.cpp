@@ -539,13 +539,13 @@ TEST(DibImageHostileTest, LargePictureTheFileHoldsLittleOfIsRefused)
     layout.table = ColourPalette(4);
     layout.rows.assign(5000 * 4000 - 1, 1);
     EXPECT_EQ(MessagesOf(layout), missing);
-    // Up to 2^24 pixels a short file still opens, the rest of the pixels zero.
-    layout.width = 4097;
-    layout.height = 4096;
+    // Up to 2^21 pixels a short file still opens, the rest of the pixels zero.
+    layout.width = 2049;
+    layout.height = 1024;
     layout.table = GrayRamp();
     layout.rows.assign(100, 7);
     EXPECT_EQ(MessagesOf(layout), missing);
-    layout.width = 4096;
+    layout.width = 2048;
     auto loaded = Read(BuildBmp(layout));
     ASSERT_TRUE(loaded->ok);
     EXPECT_EQ(loaded->image.Pixels()[99], 7);
@@ -698,10 +698,11 @@ TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
         GTEST_SKIP() << "the address sanitizer reserves address space of its own";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     BmpLayout layout;
-    // The largest picture a short file may ask for: 96 MB of block, under the
-    // size cap and over the address-space cap.
+    // A file that holds all of its picture: 96 MB of block, under the size cap
+    // and over the address-space cap.
     layout.width = 4096;
     layout.height = 4096;
+    layout.rows.assign(std::size_t{4096} * 4096 * 3, 5);
     const auto file = BuildBmp(layout);
     EXPECT_EXIT(
         {

@@ -516,6 +516,15 @@ TEST(GifReaderHostileTest, HugePicturesAreRefusedBeforeAllocating)
     outcome = Read(BuildGif(layout));
     EXPECT_FALSE(outcome.block);
     EXPECT_EQ(outcome.messages, std::vector<Message>{kPictureMissing});
+    // 28 KB of nothing but clear codes cannot decode to 16384 x 16384 pixels
+    // (which 28 KB of 3-bit codes each worth 4096 pixels could).
+    layout.width = 16384;
+    layout.height = 16384;
+    layout.lzw.extraClearsAtStart = 25000;
+    outcome = Read(BuildGif(layout), std::numeric_limits<std::uint64_t>::max());
+    EXPECT_FALSE(outcome.block);
+    EXPECT_EQ(outcome.messages, std::vector<Message>{kPictureMissing});
+    layout.lzw.extraClearsAtStart = 0;
     // A small picture opens from a stream that stops at once.
     layout.width = 200;
     layout.height = 300;

@@ -20,7 +20,7 @@ constexpr std::size_t kScreenEnd = 13; // header and logical screen descriptor
 constexpr std::size_t kDescriptorSize = 10;
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr int kScreenBitsNeeded = 8;
-constexpr int kBitsPerLzwCodeAtLeast = 3;
+constexpr unsigned kBitsPerLzwCodeAtLeast = 3;
 
 // "GIF87a" or "GIF89a", letters in any case.
 bool HasGifSignature(std::span<const std::uint8_t> file)
@@ -81,14 +81,30 @@ std::uint64_t RowStride(std::uint64_t width, std::uint64_t bits)
     return (width * bits + 31) / 32 * 4;
 }
 
-// The most pixels the bytes left in the file could decode to: no code is
-// shorter than 3 bits and none stands for more than 4096 pixels.
-// The bytes of code stream that could decode to `pixels` pixels at the
-// coder's largest expansion.
-std::uint64_t CodeBytesFor(std::uint64_t pixels)
+// The most pixels an image's code stream could decode to at the coder's
+// largest expansion. Only the bytes of its data sub-blocks count (comments,
+// extensions and junk after them carry no pixels), and no code is shorter than
+// the minimum code size plus one bit. After a clear code the table grows by one
+// entry a code and each entry is one pixel longer than the one it extends, so
+// the k-th code stands for at most k pixels, and none for more than kMaxCodes.
+std::uint64_t MostPixelsOfCodeStream(std::span<const std::uint8_t> rest)
 {
-    const std::uint64_t codes = (pixels + GifLzwDecoder::kMaxCodes - 1) / GifLzwDecoder::kMaxCodes;
-    return (codes * kBitsPerLzwCodeAtLeast + 7) / 8;
+    if (rest.empty())
+        return 0;
+    const unsigned codeBits = std::clamp<unsigned>(rest[0] + 1u, kBitsPerLzwCodeAtLeast, 12u);
+    std::uint64_t dataBytes = 0;
+    for (std::size_t position = 1; position < rest.size();) {
+        const std::size_t length = rest[position];
+        if (length == 0)
+            break;
+        dataBytes += std::min(length, rest.size() - position - 1);
+        position += 1 + length;
+    }
+    const std::uint64_t codes = dataBytes * 8 / codeBits;
+    constexpr std::uint64_t kLongest = GifLzwDecoder::kMaxCodes;
+    if (codes <= kLongest)
+        return codes * (codes + 1) / 2;
+    return kLongest * (kLongest + 1) / 2 + (codes - kLongest) * kLongest;
 }
 
 void WriteHeaderAndPalette(ByteBlock& block, const ImageDescriptor& descriptor, std::uint16_t bits,
@@ -250,7 +266,8 @@ Result<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter&
         ShowImageError(prompter, kTooLargeMessage);
         return FailureKind::TooLarge;
     }
-    if (!FileJustifies(pixels, reader.Remaining(), CodeBytesFor(pixels), limits.unbackedGifPixels)) {
+    const std::span<const std::uint8_t> codeStream = file.subspan(std::min(reader.Position(), file.size()));
+    if (pixels > limits.unbackedGifPixels && MostPixelsOfCodeStream(codeStream) < pixels) {
         ShowImageError(prompter, kPictureMissingMessage);
         return FailureKind::Truncated;
     }

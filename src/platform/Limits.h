@@ -30,9 +30,12 @@ struct Limits {
     // 16-bit samples is then 256 MiB, and transforming it takes as much again
     // twice over in floats.
     std::uint64_t maxPlaneSamples = std::uint64_t{1} << 27;
-    // Pictures up to 2^24 pixels (48 MiB at 24 bits) open whatever the file's
-    // length; larger ones must be backed by bytes that could code them.
-    std::uint64_t unbackedPixels = std::uint64_t{1} << 24;
+    // Pictures up to 2^21 pixels (6 MiB at 24 bits, held twice: working and
+    // reference image) open whatever the file's length, so that a cut-off
+    // file still opens with its missing part black; larger ones must be backed
+    // by bytes that could code them, so that a header of a few bytes cannot
+    // make the program take more memory than its pixels justify.
+    std::uint64_t unbackedPixels = std::uint64_t{1} << 21;
     // GIF pixels are decoded code by code, so a damaged GIF gets a smaller
     // allowance (2^16 pixels) beyond what its code stream could decode to.
     std::uint64_t unbackedGifPixels = std::uint64_t{1} << 16;

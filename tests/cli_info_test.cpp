@@ -104,6 +104,16 @@ TEST(CliInfoTest, PicturesBeyondTheDecodeLimitAreRefusedWithHowToRaiseIt)
     const CliRun raised = RunCli("--max-megapixels 2 info " + Quoted(wide.string()), scratch);
     EXPECT_EQ(raised.exitCode, 0) << raised.err;
     EXPECT_NE(raised.out.find("width: 1000"), std::string::npos) << raised.out;
+
+    // Within the limit, info reads a COD file's header only: 9000 x 9000
+    // colour pixels are described within 64 MiB of address space.
+    if (test::kAddressSanitizer)
+        return;
+    const auto large = scratch / "large.cod";
+    test::WriteBytes(large, FlatCod(9000, 9000));
+    const CliRun described = RunCli("info " + Quoted(large.string()), scratch, "ulimit -v 65536; ");
+    EXPECT_EQ(described.exitCode, 0) << described.err;
+    EXPECT_NE(described.out.find("width: 9000"), std::string::npos) << described.out;
 }
 
 TEST(CliInfoTest, UnreadableFilesExitWithTheMessageOnStderr)

@@ -668,18 +668,6 @@ TEST(DibImageHostileTest, RandomHeaderFieldsNeverReadOutsideTheFile)
     }
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 // Caps the address space a little above what the process already uses, so
 // that a large block cannot be had.
 void LimitAddressSpace()
@@ -694,7 +682,7 @@ void LimitAddressSpace()
 
 TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
 {
-    if (kAddressSanitizer)
+    if (test::kAddressSanitizer)
         GTEST_SKIP() << "the address sanitizer reserves address space of its own";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     BmpLayout layout;

@@ -1,18 +1,48 @@
 #include "cli/InfoCommand.h"
 
+#include <optional>
+
 #include "cli/CliSession.h"
+#include "codec/WaveletCodec.h"
+#include "image/FileType.h"
+#include "platform/FileIo.h"
 
 namespace tamr {
 namespace {
 
-void PrintImage(std::ostream& out, const char* kind, const CDibImage& image)
+struct PictureFacts {
+    const char* kind;
+    int width;
+    int height;
+    int bitsPerPixel;
+    bool colour;
+    int reserved;
+};
+
+void PrintFacts(std::ostream& out, const PictureFacts& facts)
 {
-    out << "kind: " << kind << '\n'
-        << "width: " << image.Width() << '\n'
-        << "height: " << image.Height() << '\n'
-        << "bits per pixel: " << image.BitsPerPixel() << '\n'
-        << "mode: " << (image.IsColour() == 1 ? "colour" : "gray") << '\n'
-        << "reserved: " << image.FileHeader().bfReserved1 << '\n';
+    out << "kind: " << facts.kind << '\n'
+        << "width: " << facts.width << '\n'
+        << "height: " << facts.height << '\n'
+        << "bits per pixel: " << facts.bitsPerPixel << '\n'
+        << "mode: " << (facts.colour ? "colour" : "gray") << '\n'
+        << "reserved: " << facts.reserved << '\n';
+}
+
+// A COD file says all of this in its header: nothing is decoded, however
+// large a picture the header describes. Nothing when the file is no sound
+// COD file; opening it then says why.
+std::optional<PictureFacts> CodHeaderFacts(const InfoOptions& options)
+{
+    const auto file = ReadFileBytes(options.path, options.limits);
+    if (!file || DetectFileType(*file, options.path) != FileType::Cod)
+        return std::nullopt;
+    const CodecSettings settings;
+    WaveletCodec codec(settings);
+    if (!codec.ReadHeader(*file, options.limits))
+        return std::nullopt;
+    return PictureFacts{FileTypeName(FileType::Cod), codec.Width(),    codec.Height(),
+                        codec.BitsPerPixel(),        codec.IsColour(), 0};
 }
 
 } // namespace
@@ -26,11 +56,17 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
 
 int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err)
 {
+    if (const auto facts = CodHeaderFacts(options)) {
+        PrintFacts(out, *facts);
+        return 0;
+    }
     CliSession session(err, options.limits);
     const auto document = session.Open(options.path, err);
     if (!document)
         return 1;
-    PrintImage(out, FileTypeName(document->SourceType()), *document->Image());
+    const CDibImage& image = *document->Image();
+    PrintFacts(out, {FileTypeName(document->SourceType()), image.Width(), image.Height(), image.BitsPerPixel(),
+                     image.IsColour() == 1, image.FileHeader().bfReserved1});
     return 0;
 }
 

@@ -14,10 +14,10 @@ std::string Quoted(const std::string& text)
     return quoted + "'";
 }
 
-CliRun RunCli(const std::string& arguments, const ScratchDir& scratch)
+CliRun RunCli(const std::string& arguments, const ScratchDir& scratch, const std::string& shellFirst)
 {
     const auto errPath = scratch / "stderr.txt";
-    const std::string command = Quoted(TAMR_CLI_PATH) + " " + arguments + " 2>" + Quoted(errPath.string());
+    const std::string command = shellFirst + Quoted(TAMR_CLI_PATH) + " " + arguments + " 2>" + Quoted(errPath.string());
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)

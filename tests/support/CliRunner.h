@@ -17,7 +17,8 @@ struct CliRun {
 std::string Quoted(const std::string& text);
 
 // Runs tamr-cli with the given (already quoted) arguments; its standard error
-// goes through a file in the scratch folder.
-CliRun RunCli(const std::string& arguments, const ScratchDir& scratch);
+// goes through a file in the scratch folder. `shellFirst` runs in the same
+// shell just before (such as a ulimit).
+CliRun RunCli(const std::string& arguments, const ScratchDir& scratch, const std::string& shellFirst = "");
 
 } // namespace tamr::test

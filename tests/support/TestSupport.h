@@ -8,6 +8,20 @@
 
 namespace tamr::test {
 
+// The address sanitizer reserves address space of its own: address-space caps
+// (RLIMIT_AS, ulimit -v) do not work under it.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class ScratchDir {
 public:

@@ -263,7 +263,15 @@ TEST(JpegReaderTest, LargePictureTheFileCannotHoldIsRefused)
         return changed;
     };
     ExpectRefused(withSize(5000, 5000), "The file ends long before the end of its picture");
-    ExpectRefused(withSize(4097, 4096), "The file ends long before the end of its picture");
+    ExpectRefused(withSize(2049, 1024), "The file ends long before the end of its picture");
+    // Comments carry no pixels: a megabyte of them before the frame does not
+    // make up for the scan data the picture lacks.
+    auto padded = withSize(8192, 8192);
+    std::vector<std::uint8_t> comment{0xFF, 0xFE, 0xFF, 0xFF};
+    comment.resize(2 + 0xFFFF);
+    for (int i = 0; i < 16; ++i)
+        padded.insert(padded.begin() + 2, comment.begin(), comment.end());
+    ExpectRefused(padded, "The file ends long before the end of its picture");
     // Smaller pictures open with whatever the decoder makes of the missing data.
     const Outcome small = Read(withSize(300, 200));
     ASSERT_TRUE(small.block.has_value());

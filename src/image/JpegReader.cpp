@@ -93,9 +93,12 @@ DecodeResult RunDecoder(JpegSession& session, const Limits& limits, ByteBlock& b
     if (pixels > limits.maxPixels)
         return DecodeResult::TooLarge;
     // The decoder makes up whatever the file leaves out; a large picture the
-    // file cannot hold is refused rather than made up at great cost.
+    // file cannot hold is refused rather than made up at great cost. Only what
+    // follows the first scan's header can carry pixels: comments and APPn
+    // segments before it do not count.
     const std::uint64_t bytesNeeded = (pixels + kJpegMostPixelsPerByte - 1) / kJpegMostPixelsPerByte;
-    if (!limits.Justifies(pixels, session.source.file.Size(), bytesNeeded))
+    const std::uint64_t scanBytes = session.source.manager.bytes_in_buffer + session.source.file.Remaining();
+    if (!limits.Justifies(pixels, scanBytes, bytesNeeded))
         return DecodeResult::PictureMissing;
     if (!limits.DecodeAllowed(width, height, 3))
         return DecodeResult::OverDecodeLimit;

@@ -15,7 +15,7 @@ namespace {
 
 using test::BuildPng;
 using test::PatternPng;
-using test::PngSpec;
+using test::PngLayout;
 
 // Reads pixels back out of a packed block: red, green, blue from the top-left.
 struct BlockPixels {
@@ -56,20 +56,20 @@ int OverWhite(int colour, int alpha)
     return (colour * alpha + 255 * (255 - alpha) + 127) / 255;
 }
 
-// What the reader must make of pixel (x, y) of an opaque spec.
-std::array<int, 3> Expected(const PngSpec& spec, std::uint32_t x, std::uint32_t y)
+// What the reader must make of pixel (x, y) of an opaque layout.
+std::array<int, 3> Expected(const PngLayout& layout, std::uint32_t x, std::uint32_t y)
 {
-    const int channels = test::PngChannels(spec.colourType);
-    const std::size_t at = (std::size_t{y} * spec.width + x) * channels;
-    auto sample = [&](int c) { return Scaled(spec.samples[at + c], spec.depth); };
-    switch (spec.colourType) {
+    const int channels = test::PngChannels(layout.colourType);
+    const std::size_t at = (std::size_t{y} * layout.width + x) * channels;
+    auto sample = [&](int c) { return Scaled(layout.samples[at + c], layout.depth); };
+    switch (layout.colourType) {
     case 0:
         return {sample(0), sample(0), sample(0)};
     case 2:
         return {sample(0), sample(1), sample(2)};
     case 3: {
-        const std::size_t entry = 3 * std::size_t{spec.samples[at]};
-        return {spec.palette[entry], spec.palette[entry + 1], spec.palette[entry + 2]};
+        const std::size_t entry = 3 * std::size_t{layout.samples[at]};
+        return {layout.palette[entry], layout.palette[entry + 1], layout.palette[entry + 2]};
     }
     case 4:
         return {OverWhite(sample(0), sample(1)), OverWhite(sample(0), sample(1)), OverWhite(sample(0), sample(1))};
@@ -87,16 +87,16 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot)
             for (const bool interlaced : {false, true}) {
                 SCOPED_TRACE("colour type " + std::to_string(colourType) + ", " + std::to_string(depth) + " bits" +
                              (interlaced ? ", interlaced" : ""));
-                PngSpec spec = PatternPng(13, 11, depth, colourType);
-                spec.interlaced = interlaced;
-                const PictureReadResult result = ReadPng(BuildPng(spec));
+                PngLayout layout = PatternPng(13, 11, depth, colourType);
+                layout.interlaced = interlaced;
+                const PictureReadResult result = ReadPng(BuildPng(layout));
                 ASSERT_TRUE(result.block) << result.failure;
                 const BlockPixels pixels(*result.block);
                 EXPECT_EQ(pixels.Colour(), colourType == 2 || colourType == 3 || colourType == 6);
                 EXPECT_EQ(result.composited, colourType == 4 || colourType == 6);
-                for (std::uint32_t y = 0; y < spec.height; ++y)
-                    for (std::uint32_t x = 0; x < spec.width; ++x)
-                        ASSERT_EQ(pixels.At(x, y), Expected(spec, x, y)) << "at " << x << ", " << y;
+                for (std::uint32_t y = 0; y < layout.height; ++y)
+                    for (std::uint32_t x = 0; x < layout.width; ++x)
+                        ASSERT_EQ(pixels.At(x, y), Expected(layout, x, y)) << "at " << x << ", " << y;
             }
         }
     }
@@ -104,7 +104,7 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot)
 
 TEST(PngReader, SixteenBitSamplesRoundToNearestAndTransparencyGoesOverWhite)
 {
-    PngSpec deep = PatternPng(4, 1, 16, 6);
+    PngLayout deep = PatternPng(4, 1, 16, 6);
     deep.samples = {0x00FF, 0x01FE, 0x0000, 0xFFFF, 200 * 257, 100 * 257, 0, 128 * 257,
                     0xFFFF, 0xFFFF, 0xFFFF, 0,      1,         2,         3, 0xFFFF};
     const auto result = ReadPng(BuildPng(deep));
@@ -119,7 +119,7 @@ TEST(PngReader, SixteenBitSamplesRoundToNearestAndTransparencyGoesOverWhite)
 
 TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
 {
-    PngSpec gray = PatternPng(2, 1, 8, 0);
+    PngLayout gray = PatternPng(2, 1, 8, 0);
     gray.samples = {7, 9};
     gray.trns = std::vector<std::uint8_t>{0, 7};
     auto result = ReadPng(BuildPng(gray));
@@ -128,7 +128,7 @@ TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
     EXPECT_EQ(BlockPixels(*result.block).At(1, 0)[0], 9);
     EXPECT_TRUE(result.composited);
 
-    PngSpec rgb = PatternPng(2, 1, 16, 2);
+    PngLayout rgb = PatternPng(2, 1, 16, 2);
     rgb.samples = {1, 2, 3, 1, 2, 4};
     rgb.trns = std::vector<std::uint8_t>{0, 1, 0, 2, 0, 3};
     result = ReadPng(BuildPng(rgb));
@@ -137,7 +137,7 @@ TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
     EXPECT_EQ(BlockPixels(*result.block).At(1, 0), (std::array<int, 3>{0, 0, 0}));
 
     // A palette whose one colour entry is fully transparent shows only gray: a gray picture.
-    PngSpec palette = PatternPng(3, 1, 8, 3);
+    PngLayout palette = PatternPng(3, 1, 8, 3);
     palette.palette = {10, 10, 10, 255, 0, 0, 50, 50, 50};
     palette.samples = {0, 1, 2};
     palette.trns = std::vector<std::uint8_t>{255, 0};
@@ -192,14 +192,14 @@ TEST(PngReader, DataThatExpandsPastThePictureIsBoundedByIt)
 {
     // Filtered data for the picture and then 16 MiB of zeros, deflated to a
     // few kilobytes: the reader must not follow the stream past the picture.
-    PngSpec spec = PatternPng(8, 8, 8, 0);
-    spec.extraData = std::size_t{16} << 20;
-    const auto file = BuildPng(spec);
+    PngLayout layout = PatternPng(8, 8, 8, 0);
+    layout.extraData = std::size_t{16} << 20;
+    const auto file = BuildPng(layout);
     ASSERT_LT(file.size(), std::size_t{1} << 20);
     const auto result = ReadPng(file);
     if (result.block) {
         const BlockPixels pixels(*result.block);
-        EXPECT_EQ(pixels.At(7, 7), Expected(spec, 7, 7));
+        EXPECT_EQ(pixels.At(7, 7), Expected(layout, 7, 7));
         EXPECT_EQ(result.block->size(), PackedRowsOffset(256) + 8 * 8);
     } else {
         EXPECT_FALSE(result.failure.empty());

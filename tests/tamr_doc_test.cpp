@@ -264,8 +264,8 @@ TEST_F(TamrDocTest, PngAndPnmCompressLikeTheSameBitmap)
 {
     constexpr int kWidth = 21;
     constexpr int kHeight = 14;
-    test::PngSpec spec = test::PatternPng(kWidth, kHeight, 8, 2);
-    spec.interlaced = true;
+    test::PngLayout layout = test::PatternPng(kWidth, kHeight, 8, 2);
+    layout.interlaced = true;
     std::string ppm = "P6\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n255\n";
     test::BmpLayout bmp;
     bmp.width = kWidth;
@@ -273,15 +273,15 @@ TEST_F(TamrDocTest, PngAndPnmCompressLikeTheSameBitmap)
     for (int y = kHeight - 1; y >= 0; --y) {
         for (int x = 0; x < kWidth; ++x)
             for (int c = 2; c >= 0; --c)
-                bmp.rows.push_back(static_cast<std::uint8_t>(spec.samples[(y * kWidth + x) * 3 + c]));
+                bmp.rows.push_back(static_cast<std::uint8_t>(layout.samples[(y * kWidth + x) * 3 + c]));
         bmp.rows.resize(bmp.rows.size() + (4 - kWidth * 3 % 4) % 4, 0);
     }
     std::vector<std::uint8_t> ppmFile(ppm.begin(), ppm.end());
-    for (const std::uint16_t sample : spec.samples)
+    for (const std::uint16_t sample : layout.samples)
         ppmFile.push_back(static_cast<std::uint8_t>(sample));
 
     std::vector<std::vector<std::uint8_t>> codFiles;
-    for (const auto& [name, bytes] : {std::pair{"a.png", test::BuildPng(spec)}, std::pair{"a.ppm", ppmFile},
+    for (const auto& [name, bytes] : {std::pair{"a.png", test::BuildPng(layout)}, std::pair{"a.ppm", ppmFile},
                                       std::pair{"a.bmp", test::BuildBmp(bmp)}}) {
         auto document = Open(Write(name, bytes));
         ASSERT_TRUE(document) << name;

@@ -13,7 +13,7 @@
 
 namespace tamr::test {
 
-struct PngSpec {
+struct PngLayout {
     std::uint32_t width = 1;
     std::uint32_t height = 1;
     std::uint8_t depth = 8;
@@ -49,27 +49,27 @@ inline void PutChunk(std::vector<std::uint8_t>& file, const std::string& type, c
 
 // The filtered rows (filter type 0) of the pixels at columns x0, x0 + dx, ...
 // of rows y0, y0 + dy, ...: the whole picture, or one Adam7 pass.
-inline void AppendRows(const PngSpec& spec, std::uint32_t x0, std::uint32_t dx, std::uint32_t y0, std::uint32_t dy,
+inline void AppendRows(const PngLayout& layout, std::uint32_t x0, std::uint32_t dx, std::uint32_t y0, std::uint32_t dy,
                        std::vector<std::uint8_t>& out)
 {
-    const int channels = PngChannels(spec.colourType);
-    if (x0 >= spec.width || y0 >= spec.height)
+    const int channels = PngChannels(layout.colourType);
+    if (x0 >= layout.width || y0 >= layout.height)
         return;
-    for (std::uint32_t y = y0; y < spec.height; y += dy) {
+    for (std::uint32_t y = y0; y < layout.height; y += dy) {
         out.push_back(0);
         std::uint32_t bits = 0;
         int filled = 0;
-        for (std::uint32_t x = x0; x < spec.width; x += dx) {
+        for (std::uint32_t x = x0; x < layout.width; x += dx) {
             for (int c = 0; c < channels; ++c) {
-                const std::uint16_t v = spec.samples[(std::size_t{y} * spec.width + x) * channels + c];
-                if (spec.depth == 16) {
+                const std::uint16_t v = layout.samples[(std::size_t{y} * layout.width + x) * channels + c];
+                if (layout.depth == 16) {
                     out.push_back(static_cast<std::uint8_t>(v >> 8));
                     out.push_back(static_cast<std::uint8_t>(v));
-                } else if (spec.depth == 8) {
+                } else if (layout.depth == 8) {
                     out.push_back(static_cast<std::uint8_t>(v));
                 } else {
-                    bits = (bits << spec.depth) | v;
-                    filled += spec.depth;
+                    bits = (bits << layout.depth) | v;
+                    filled += layout.depth;
                     if (filled == 8) {
                         out.push_back(static_cast<std::uint8_t>(bits));
                         bits = 0;
@@ -83,18 +83,18 @@ inline void AppendRows(const PngSpec& spec, std::uint32_t x0, std::uint32_t dx, 
     }
 }
 
-inline std::vector<std::uint8_t> FilteredData(const PngSpec& spec)
+inline std::vector<std::uint8_t> FilteredData(const PngLayout& layout)
 {
     std::vector<std::uint8_t> raw;
-    if (!spec.interlaced) {
-        AppendRows(spec, 0, 1, 0, 1, raw);
+    if (!layout.interlaced) {
+        AppendRows(layout, 0, 1, 0, 1, raw);
     } else {
         constexpr std::array<std::uint32_t, 7> xs{0, 4, 0, 2, 0, 1, 0}, dxs{8, 8, 4, 4, 2, 2, 1};
         constexpr std::array<std::uint32_t, 7> ys{0, 0, 4, 0, 2, 0, 1}, dys{8, 8, 8, 4, 4, 2, 2};
         for (std::size_t pass = 0; pass < 7; ++pass)
-            AppendRows(spec, xs[pass], dxs[pass], ys[pass], dys[pass], raw);
+            AppendRows(layout, xs[pass], dxs[pass], ys[pass], dys[pass], raw);
     }
-    raw.resize(raw.size() + spec.extraData, 0);
+    raw.resize(raw.size() + layout.extraData, 0);
     return raw;
 }
 
@@ -122,38 +122,39 @@ inline std::vector<std::uint8_t> PngSignature()
     return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 }
 
-inline std::vector<std::uint8_t> BuildPng(const PngSpec& spec)
+inline std::vector<std::uint8_t> BuildPng(const PngLayout& layout)
 {
     std::vector<std::uint8_t> file = PngSignature();
-    PutChunk(file, "IHDR", PngHeaderChunk(spec.width, spec.height, spec.depth, spec.colourType, spec.interlaced));
+    PutChunk(file, "IHDR",
+             PngHeaderChunk(layout.width, layout.height, layout.depth, layout.colourType, layout.interlaced));
     PutChunk(file, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}); // ancillary: ignored
-    if (!spec.palette.empty())
-        PutChunk(file, "PLTE", spec.palette);
-    if (spec.trns)
-        PutChunk(file, "tRNS", *spec.trns);
-    PutChunk(file, "IDAT", Deflate(FilteredData(spec)));
+    if (!layout.palette.empty())
+        PutChunk(file, "PLTE", layout.palette);
+    if (layout.trns)
+        PutChunk(file, "tRNS", *layout.trns);
+    PutChunk(file, "IDAT", Deflate(FilteredData(layout)));
     PutChunk(file, "IEND", {});
     return file;
 }
 
-// A spec with samples from a fixed pattern that reaches both ends of the range.
-inline PngSpec PatternPng(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType)
+// A layout with samples from a fixed pattern that reaches both ends of the range.
+inline PngLayout PatternPng(std::uint32_t width, std::uint32_t height, std::uint8_t depth, std::uint8_t colourType)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.depth = depth;
-    spec.colourType = colourType;
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.depth = depth;
+    layout.colourType = colourType;
     const std::uint32_t largest = (1u << depth) - 1;
     const std::size_t count = std::size_t{width} * height * PngChannels(colourType);
     for (std::size_t i = 0; i < count; ++i)
-        spec.samples.push_back(static_cast<std::uint16_t>((i * 2654435761u >> 7) % (largest + 1)));
+        layout.samples.push_back(static_cast<std::uint16_t>((i * 2654435761u >> 7) % (largest + 1)));
     if (colourType == 3)
         for (std::uint32_t i = 0; i <= largest; ++i)
-            spec.palette.insert(spec.palette.end(),
-                                {static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(i * 11),
-                                 static_cast<std::uint8_t>(255 - i)});
-    return spec;
+            layout.palette.insert(layout.palette.end(),
+                                  {static_cast<std::uint8_t>(i * 37), static_cast<std::uint8_t>(i * 11),
+                                   static_cast<std::uint8_t>(255 - i)});
+    return layout;
 }
 
 } // namespace tamr::test

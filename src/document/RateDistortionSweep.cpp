@@ -6,6 +6,7 @@
 #include <new>
 
 #include "codec/QualityFactor.h"
+#include "document/DocumentMessages.h"
 #include "document/TamrDoc.h"
 #include "image/peers/PeerJpeg.h"
 #include "image/peers/PeerJpeg2000.h"
@@ -15,37 +16,11 @@
 namespace tamr {
 namespace {
 
-// A point's own prompter: it keeps tamr's messages for the result and answers
-// every question No, so that nothing is ever written or overwritten.
-class KeepingPrompter : public Prompter {
-public:
-    MessageAnswer ShowMessage(const Message& message) override
-    {
-        messages.push_back(message.caption.empty() ? message.text : message.caption + ": " + message.text);
-        return message.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
-    }
-    std::optional<ChosenFile> AskSaveFile(const SaveFileRequest&) override { return std::nullopt; }
-
-    std::vector<std::string> messages;
-};
-
-// One document with settings, display and prompter of its own, so that points share nothing.
-struct PointSession {
-    CodecSettings settings;
-    DisplaySettings display;
-    KeepingPrompter prompter;
-    DocumentEnvironment environment{settings, display, prompter};
-    CTamrDoc document{environment};
-};
-
 struct Context {
-    const std::filesystem::path& path;
+    const CTamrDoc& source;
     ConstPixelView original;
     int bytesPerPixel = 0;
     const SweepPointSink& sink;
-    std::mutex mutex;
-    std::vector<std::string> notices;
-    Limits limits;
 };
 
 void Measure(SweepPoint& point, const Context& context, ConstPixelView decoded, std::size_t bytes)
@@ -56,37 +31,43 @@ void Measure(SweepPoint& point, const Context& context, ConstPixelView decoded, 
     point.metrics = MeasurePictures(context.original, decoded, context.bytesPerPixel, 1);
 }
 
-void RunTamrPoint(SweepPoint& point, Context& context)
+// A copy of the opened picture coded as Compress codes it at the point's quality.
+void RunTamrPoint(SweepPoint& point, const Context& context)
 {
-    auto session = std::make_unique<PointSession>();
-    session->settings.threads = 1;
-    session->environment.limits = context.limits;
-    const bool done = session->document.OnOpenDocument(context.path) && [&] {
-        session->settings.qualityFactor = static_cast<std::int16_t>(point.quality);
-        ApplyQualityFactor(session->settings);
-        return session->document.Compress();
-    }();
-    {
-        const std::lock_guard lock(context.mutex);
-        for (const auto& message : session->prompter.messages)
-            if (std::find(context.notices.begin(), context.notices.end(), message) == context.notices.end())
-                context.notices.push_back(message);
-    }
-    const WaveletCodec* codec = session->document.Codec();
-    const CDibImage* image = session->document.Image();
-    if (!done || !codec || !image) {
+    CodecSettings settings;
+    settings.threads = 1;
+    settings.qualityFactor = static_cast<std::int16_t>(point.quality);
+    ApplyQualityFactor(settings);
+    auto job = context.source.MakeCompressJob(settings);
+    if (job)
+        CTamrDoc::RunCompressJob(*job);
+    if (!job || !job->times) {
         point.failure = "tamr: compressing failed";
         return;
     }
-    point.encodeSeconds = session->document.CompressSeconds();
-    point.decodeSeconds = session->document.DecompressSeconds();
-    const auto coded = codec->WriteHeader(); // the whole COD file
-    Measure(point, context, image->WorkingView(), coded.size());
+    point.encodeSeconds = job->times->compressSeconds;
+    point.decodeSeconds = job->times->decompressSeconds;
+    const auto coded = job->codec->WriteHeader(); // the whole COD file
+    const ConstPixelView decoded = job->image->WorkingView();
+    Measure(point, context, decoded, coded.size());
     if (context.sink)
-        context.sink(point, coded, image->WorkingView(), context.bytesPerPixel);
+        context.sink(point, coded, decoded, context.bytesPerPixel);
 }
 
-void RunPeerPoint(SweepPoint& point, Context& context, std::size_t targetBytes)
+// The layered JPEG 2000 encodes the points cut their files from.
+using Jpeg2000Encodes = std::vector<Jpeg2000Encode>;
+
+PeerPicture CutFromEncodes(const Jpeg2000Encodes& encodes, std::size_t targetBytes, const Context& context)
+{
+    if (targetBytes == 0)
+        return PeerFailure("JPEG 2000: no tamr size to aim at");
+    for (const Jpeg2000Encode& encode : encodes)
+        if (std::binary_search(encode.targets.begin(), encode.targets.end(), targetBytes))
+            return CutJpeg2000(encode, targetBytes, context.original, context.bytesPerPixel);
+    return PeerFailure("JPEG 2000: no layer aims at that size");
+}
+
+void RunPeerPoint(SweepPoint& point, const Context& context, std::size_t targetBytes, const Jpeg2000Encodes& encodes)
 {
     PeerPicture picture;
     switch (point.codec) {
@@ -97,8 +78,7 @@ void RunPeerPoint(SweepPoint& point, Context& context, std::size_t targetBytes)
         picture = CodeWebp(context.original, context.bytesPerPixel, point.quality);
         break;
     case SweepCodec::Jpeg2000:
-        picture = targetBytes > 0 ? CodeJpeg2000(context.original, context.bytesPerPixel, targetBytes)
-                                  : PeerFailure("JPEG 2000: no tamr size to aim at");
+        picture = CutFromEncodes(encodes, targetBytes, context);
         break;
     case SweepCodec::Tamr:
         break;
@@ -144,7 +124,7 @@ std::optional<SweepCodec> SweepCodecNamed(std::string_view name)
 std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const SweepRequest& request,
                                     Prompter& prompter, const SweepProgress& progress, const SweepPointSink& sink)
 {
-    // The picture as loaded is what every point is measured against.
+    // The picture as loaded is what every point codes and is measured against.
     CodecSettings settings;
     DisplaySettings display;
     DocumentEnvironment environment{settings, display, prompter};
@@ -157,7 +137,7 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     result.width = image.Width();
     result.height = image.Height();
     result.bytesPerPixel = image.BytesPerPixel();
-    Context context{picture, image.ReferenceView(), image.BytesPerPixel(), sink, {}, {}, request.limits};
+    const Context context{source, image.ReferenceView(), image.BytesPerPixel(), sink};
 
     std::vector<SweepCodec> codecs{SweepCodec::Tamr};
     for (const SweepCodec peer : request.peers)
@@ -170,44 +150,81 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
             point.quality = quality;
             result.points.push_back(point);
         }
+    const std::size_t qualityCount = request.qualities.size();
+    if (qualityCount == 0)
+        return result;
+    auto tamrPoint = [&](std::size_t index) -> const SweepPoint& { return result.points[index % qualityCount]; };
 
-    // JPEG 2000 aims at tamr's sizes, so its points run once tamr's are done.
-    std::vector<std::size_t> first;
-    std::vector<std::size_t> second;
-    for (std::size_t i = 0; i < result.points.size(); ++i)
-        (result.points[i].codec == SweepCodec::Jpeg2000 ? second : first).push_back(i);
+    // Three rounds: tamr's points; then JPEG 2000's layered encodes, which aim
+    // at tamr's sizes, beside the other peers' points; then the JPEG 2000
+    // points, each cut from an encode.
+    std::vector<std::size_t> tamr;
+    std::vector<std::size_t> others;
+    std::vector<std::size_t> jpeg2000;
+    for (std::size_t i = 0; i < result.points.size(); ++i) {
+        const SweepCodec codec = result.points[i].codec;
+        (codec == SweepCodec::Tamr ? tamr : codec == SweepCodec::Jpeg2000 ? jpeg2000 : others).push_back(i);
+    }
+    const auto stopped = [&] { return request.stop != nullptr && request.stop->load(); };
     std::size_t done = 0;
     std::mutex progressMutex;
     const int threads = ResolveThreadCount(request.threads);
-    const std::size_t qualityCount = request.qualities.size();
-    auto run = [&](const std::vector<std::size_t>& indices) {
-        RunTasks(threads, indices.size(), [&](std::size_t task) {
-            SweepPoint& point = result.points[indices[task]];
-            if (request.stop != nullptr && request.stop->load()) {
-                point.failure = kSweepStopped;
-                return;
-            }
+    auto runPoint = [&](std::size_t index, const Jpeg2000Encodes& encodes) {
+        SweepPoint& point = result.points[index];
+        if (stopped()) {
+            point.failure = kSweepStopped;
+        } else {
             try {
                 if (point.codec == SweepCodec::Tamr) {
                     RunTamrPoint(point, context);
                 } else {
-                    const SweepPoint& tamr = result.points[indices[task] % qualityCount];
-                    RunPeerPoint(point, context, tamr.Failed() ? 0 : tamr.bytes);
+                    const SweepPoint& aim = tamrPoint(index);
+                    RunPeerPoint(point, context, aim.Failed() ? 0 : aim.bytes, encodes);
                 }
             } catch (const std::bad_alloc&) {
                 point.failure = std::string(SweepCodecName(point.codec)) + ": out of memory";
             }
-            const std::lock_guard lock(progressMutex);
-            ++done;
-            if (progress)
-                progress(done, result.points.size());
-        });
+        }
+        const std::lock_guard lock(progressMutex);
+        ++done;
+        if (progress)
+            progress(done, result.points.size());
     };
-    if (qualityCount > 0) {
-        run(first);
-        run(second);
+
+    Jpeg2000Encodes encodes;
+    RunTasks(threads, tamr.size(), [&](std::size_t task) { runPoint(tamr[task], encodes); });
+
+    std::vector<std::size_t> targets;
+    for (const std::size_t index : jpeg2000)
+        if (!tamrPoint(index).Failed())
+            targets.push_back(tamrPoint(index).bytes);
+    std::sort(targets.begin(), targets.end());
+    targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+    for (std::size_t first = 0; first < targets.size(); first += kMaxJpeg2000Layers) {
+        const auto last = targets.begin() + static_cast<std::ptrdiff_t>(std::min(targets.size(), first + kMaxJpeg2000Layers));
+        encodes.emplace_back().targets.assign(targets.begin() + static_cast<std::ptrdiff_t>(first), last);
     }
-    result.notices = std::move(context.notices);
+    RunTasks(threads, encodes.size() + others.size(), [&](std::size_t task) {
+        if (task >= encodes.size()) {
+            runPoint(others[task - encodes.size()], encodes);
+            return;
+        }
+        Jpeg2000Encode& encode = encodes[task];
+        if (stopped()) {
+            encode.failure = kSweepStopped;
+            return;
+        }
+        try {
+            encode = EncodeJpeg2000(context.original, context.bytesPerPixel, encode.targets);
+        } catch (const std::bad_alloc&) {
+            encode.failure = "jp2: out of memory";
+        }
+    });
+    RunTasks(threads, jpeg2000.size(), [&](std::size_t task) { runPoint(jpeg2000[task], encodes); });
+
+    if (source.SourceType() == FileType::Jpeg &&
+        std::any_of(tamr.begin(), tamr.end(), [&](std::size_t i) { return !result.points[i].Failed(); }))
+        result.notices.push_back("Warning: " + std::string(kJpegSourceWarning));
     return result;
 }
 

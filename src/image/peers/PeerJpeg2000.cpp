@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <span>
 
 namespace tamr {
 namespace {
@@ -122,7 +123,8 @@ ImagePtr ImageOf(ConstPixelView picture, int bytesPerPixel)
     return image;
 }
 
-bool Encode(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes, MemoryFile& file, std::string& failure)
+bool Encode(ConstPixelView picture, int bytesPerPixel, std::span<const std::size_t> targets, MemoryFile& file,
+            std::string& failure)
 {
     ImagePtr image = ImageOf(picture, bytesPerPixel);
     if (!image)
@@ -130,11 +132,13 @@ bool Encode(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes, 
     opj_cparameters_t parameters;
     opj_set_default_encoder_parameters(&parameters);
     parameters.irreversible = 1;
-    parameters.tcp_numlayers = 1;
+    parameters.tcp_numlayers = static_cast<int>(targets.size());
     parameters.cp_disto_alloc = 1;
-    // The rate is the size of the raw samples over the size wanted.
+    // A layer's rate is the size of the raw samples over the size wanted.
     const double raw = static_cast<double>(picture.width) * picture.height * bytesPerPixel;
-    parameters.tcp_rates[0] = static_cast<float>(raw / static_cast<double>(std::max<std::size_t>(targetBytes, 1)));
+    for (std::size_t layer = 0; layer < targets.size(); ++layer)
+        parameters.tcp_rates[layer] =
+            static_cast<float>(raw / static_cast<double>(std::max<std::size_t>(targets[layer], 1)));
     parameters.tcp_mct = bytesPerPixel == 3 ? 1 : 0;
     // The default six resolutions need 32 pixels each way; a smaller picture gets fewer.
     const int side = std::min(picture.width, picture.height);
@@ -147,6 +151,10 @@ bool Encode(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes, 
     opj_set_error_handler(codec.get(), KeepError, &failure);
     if (!opj_setup_encoder(codec.get(), &parameters, image.get()))
         return false;
+    // Packet lengths in the tile-part header are how the layers are cut apart.
+    const char* const options[] = {"PLT=YES", nullptr};
+    if (!opj_encoder_set_extra_options(codec.get(), options))
+        return (failure = "cannot ask for packet lengths"), false;
     StreamPtr stream = MemoryStream(file, false);
     if (!stream)
         return (failure = "cannot make the stream"), false;
@@ -193,26 +201,58 @@ bool Decode(MemoryFile& file, ConstPixelView like, int bytesPerPixel, std::vecto
 
 } // namespace
 
-PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes)
+Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::vector<std::size_t> targetBytes)
 {
+    Jpeg2000Encode encode;
+    std::sort(targetBytes.begin(), targetBytes.end());
+    targetBytes.erase(std::unique(targetBytes.begin(), targetBytes.end()), targetBytes.end());
+    encode.targets = targetBytes;
     if ((bytesPerPixel != 1 && bytesPerPixel != 3) || !HoldsAllRows(picture, bytesPerPixel) || picture.width == 0 ||
         picture.height == 0)
-        return PeerFailure("JPEG 2000: no picture to code");
-    PeerPicture result;
+        return (encode.failure = "JPEG 2000: no picture to code"), encode;
+    if (encode.targets.empty() || encode.targets.size() > kMaxJpeg2000Layers)
+        return (encode.failure = "JPEG 2000: no sizes to aim at"), encode;
     std::string failure;
     MemoryFile file;
-    auto start = std::chrono::steady_clock::now();
-    const bool encoded = Encode(picture, bytesPerPixel, targetBytes, file, failure);
-    result.encodeSeconds = SecondsSince(start);
+    const auto start = std::chrono::steady_clock::now();
+    const bool encoded = Encode(picture, bytesPerPixel, encode.targets, file, failure);
+    encode.encodeSeconds = SecondsSince(start);
     if (!encoded)
-        return PeerFailure("JPEG 2000: " + (failure.empty() ? std::string("encoding failed") : failure));
-    start = std::chrono::steady_clock::now();
-    const bool decoded = Decode(file, picture, bytesPerPixel, result.decoded, failure);
+        return (encode.failure = "JPEG 2000: " + (failure.empty() ? std::string("encoding failed") : failure)), encode;
+    auto layout = FindJpeg2000Layout(file.bytes);
+    if (!layout || layout->layerCount != encode.targets.size())
+        return (encode.failure = "JPEG 2000: the encoder wrote an unexpected file"), encode;
+    encode.file = std::move(file.bytes);
+    encode.layout = std::move(*layout);
+    return encode;
+}
+
+PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like,
+                        int bytesPerPixel)
+{
+    if (encode.Failed())
+        return PeerFailure(encode.failure);
+    const auto target = std::lower_bound(encode.targets.begin(), encode.targets.end(), targetBytes);
+    if (target == encode.targets.end() || *target != targetBytes)
+        return PeerFailure("JPEG 2000: no layer aims at that size");
+    PeerPicture result;
+    result.encodeSeconds = encode.encodeSeconds;
+    MemoryFile file{CutJpeg2000Layers(encode.file, encode.layout,
+                                      static_cast<std::size_t>(target - encode.targets.begin()) + 1),
+                    0};
+    std::string failure;
+    const auto start = std::chrono::steady_clock::now();
+    const bool decoded = Decode(file, like, bytesPerPixel, result.decoded, failure);
     result.decodeSeconds = SecondsSince(start);
     if (!decoded)
         return PeerFailure("JPEG 2000 decoding: " + (failure.empty() ? std::string("failed") : failure));
     result.coded = std::move(file.bytes);
     return result;
+}
+
+PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes)
+{
+    return CutJpeg2000(EncodeJpeg2000(picture, bytesPerPixel, {targetBytes}), targetBytes, picture, bytesPerPixel);
 }
 
 } // namespace tamr

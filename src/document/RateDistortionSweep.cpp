@@ -201,7 +201,8 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     std::sort(targets.begin(), targets.end());
     targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
     for (std::size_t first = 0; first < targets.size(); first += kMaxJpeg2000Layers) {
-        const auto last = targets.begin() + static_cast<std::ptrdiff_t>(std::min(targets.size(), first + kMaxJpeg2000Layers));
+        const auto last =
+            targets.begin() + static_cast<std::ptrdiff_t>(std::min(targets.size(), first + kMaxJpeg2000Layers));
         encodes.emplace_back().targets.assign(targets.begin() + static_cast<std::ptrdiff_t>(first), last);
     }
     RunTasks(threads, encodes.size() + others.size(), [&](std::size_t task) {

@@ -11,9 +11,9 @@ constexpr std::uint16_t kSot = 0xFF90;
 constexpr std::uint16_t kPlt = 0xFF58;
 constexpr std::uint16_t kSod = 0xFF93;
 constexpr std::uint16_t kEoc = 0xFFD9;
-constexpr std::size_t kSotSegment = 12;   // marker, Lsot 10
-constexpr std::size_t kBoxHeader = 8;     // LBox, TBox
-constexpr std::uint8_t kLayerMajor = 0;   // LRCP progression
+constexpr std::size_t kSotSegment = 12; // marker, Lsot 10
+constexpr std::size_t kBoxHeader = 8;   // LBox, TBox
+constexpr std::uint8_t kLayerMajor = 0; // LRCP progression
 
 std::uint32_t BigEndian(std::span<const std::uint8_t> file, std::size_t at, int bytes)
 {

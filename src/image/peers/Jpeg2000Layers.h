@@ -15,14 +15,14 @@ namespace tamr {
 // Where the parts of the file lie. The encoder writes packet lengths (PLT)
 // into the tile-part header, which is how the layer boundaries are found.
 struct Jpeg2000Layout {
-    std::size_t codestreamBox = 0;    // the jp2c box's first byte
-    std::size_t codestream = 0;       // the codestream's first byte (SOC)
-    std::size_t layerCount = 0;       // as COD says
-    std::size_t layerCountField = 0;  // COD's two bytes of it
-    std::size_t tilePart = 0;         // the SOT marker
+    std::size_t codestreamBox = 0;        // the jp2c box's first byte
+    std::size_t codestream = 0;           // the codestream's first byte (SOC)
+    std::size_t layerCount = 0;           // as COD says
+    std::size_t layerCountField = 0;      // COD's two bytes of it
+    std::size_t tilePart = 0;             // the SOT marker
     std::vector<std::uint8_t> tileHeader; // the tile-part header's markers but PLT, up to and with SOD
-    std::size_t packets = 0;          // the first byte of packet data
-    std::vector<std::size_t> layerEnds; // packet data bytes up to the end of each layer
+    std::size_t packets = 0;              // the first byte of packet data
+    std::vector<std::size_t> layerEnds;   // packet data bytes up to the end of each layer
 };
 
 // The layout of a file as OpenJPEG writes it for one tile with PLT markers and

@@ -227,8 +227,7 @@ Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::ve
     return encode;
 }
 
-PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like,
-                        int bytesPerPixel)
+PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like, int bytesPerPixel)
 {
     if (encode.Failed())
         return PeerFailure(encode.failure);
@@ -237,9 +236,9 @@ PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, C
         return PeerFailure("JPEG 2000: no layer aims at that size");
     PeerPicture result;
     result.encodeSeconds = encode.encodeSeconds;
-    MemoryFile file{CutJpeg2000Layers(encode.file, encode.layout,
-                                      static_cast<std::size_t>(target - encode.targets.begin()) + 1),
-                    0};
+    MemoryFile file{
+        CutJpeg2000Layers(encode.file, encode.layout, static_cast<std::size_t>(target - encode.targets.begin()) + 1),
+        0};
     std::string failure;
     const auto start = std::chrono::steady_clock::now();
     const bool decoded = Decode(file, like, bytesPerPixel, result.decoded, failure);

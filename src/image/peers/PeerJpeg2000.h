@@ -33,8 +33,7 @@ Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::ve
 
 // The file up to the layer aimed at `targetBytes` (one of the encode's sizes)
 // and OpenJPEG's decoding of it; its encode time is the whole encode's.
-PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like,
-                        int bytesPerPixel);
+PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like, int bytesPerPixel);
 
 // One size alone.
 PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes);

@@ -132,6 +132,9 @@ TEST(CliCompressTest, OutputThatIsTheInputIsRefused)
         "palette " + a + " " + a,
         "filter " + a + " " + a + " --name Smooth",
         "sharpen " + a + " " + a + " --amount 50",
+        // A name without an extension takes the input's: the same file again.
+        "convert " + a + " " + Quoted((scratch / "a").string()),
+        "filter " + a + " " + Quoted((scratch / "a").string()) + " --name Negative",
     };
     for (const std::string& command : commands) {
         const auto run = test::RunCli(command, scratch);

@@ -34,6 +34,13 @@ std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, st
 
 bool CliSession::SaveAs(CTamrDoc& document, const std::filesystem::path& path, std::ostream& err)
 {
+    // A name without an extension takes the document's, so only now is the
+    // file known: "convert a.bmp a" would otherwise write over a.bmp.
+    std::filesystem::path target = path;
+    if (!path.has_extension())
+        target += document.TitleExtension();
+    if (!document.PathName().empty() && RefuseOutputOverInput(document.PathName(), target, err))
+        return false;
     prompter.SetSavePath(path);
     if (document.OnFileSaveAs())
         return true;

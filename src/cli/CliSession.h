@@ -38,7 +38,7 @@ struct CliSession {
     // Saves the document as the Save As command does, with `path` as the name
     // chosen in the dialog: the same kind check, bit-depth warnings (answered
     // as the prompter is told) and messages. Says so on `err` when nothing
-    // was written.
+    // was written; refuses a name that comes out as the opened file.
     bool SaveAs(CTamrDoc& document, const std::filesystem::path& path, std::ostream& err);
 
     CodecSettings settings;

@@ -22,11 +22,13 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
+#include "gui/EqualSizeWindow.h"
 #include "gui/QuietPrompter.h"
 
 namespace tamr::qt {
@@ -51,6 +53,8 @@ struct RateDistortionWindow::Run {
     std::atomic<std::size_t> total{0};
     std::atomic<bool> finished{false};
     std::optional<SweepResult> result; // written by the thread before `finished`
+    std::mutex codedMutex;             // the points come from several threads
+    std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded;
 };
 
 RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent)
@@ -65,6 +69,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     export_->setObjectName(QStringLiteral("exportSweep"));
     export_->setEnabled(false);
     hover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setWordWrap(true);
     chartView_->setRenderHint(QPainter::Antialiasing);
     chartView_->chart()->setTitle(tr("PSNR against bits per pixel: %1").arg(QString::fromStdString(pictureName_)));
 
@@ -90,10 +95,17 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     status_->setText(tr("Measuring..."));
     thread_ = std::thread([run = run_] {
         QuietPrompter prompter;
-        run->result = RunSweep(run->picture, run->request, prompter, [&run](std::size_t done, std::size_t total) {
+        const auto progress = [&run](std::size_t done, std::size_t total) {
             run->total = total;
             run->done = done;
-        });
+        };
+        const auto keep = [&run](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView, int) {
+            if (point.codec == SweepCodec::Tamr)
+                return;
+            const std::lock_guard lock(run->codedMutex);
+            run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
+        };
+        run->result = RunSweep(run->picture, run->request, prompter, progress, keep);
         run->finished = true;
     });
     poll_.start();
@@ -154,6 +166,7 @@ void RateDistortionWindow::Poll()
     if (thread_.joinable())
         thread_.join();
     result_ = std::move(run_->result);
+    coded_ = std::move(run_->coded);
     cancel_->setEnabled(false);
     if (!result_) {
         status_->setText(tr("%1 cannot be measured: tamr cannot open it as a picture.")
@@ -278,8 +291,43 @@ void RateDistortionWindow::ChoosePoint(std::size_t index)
     if (!result_ || index >= result_->points.size() || document_ == nullptr)
         return;
     const SweepPoint& point = result_->points[index];
-    if (point.codec == SweepCodec::Tamr && !point.Failed())
+    if (point.Failed())
+        return;
+    if (point.codec == SweepCodec::Tamr)
         emit QualityChosen(point.quality);
+    else
+        ShowPeerPoint(point);
+}
+
+void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
+{
+    const auto coded = coded_.find({point.codec, point.quality});
+    if (coded == coded_.end())
+        return;
+    if (!EqualSizeWindow::CanShow(*document_)) {
+        status_->setText(
+            tr("Compress the picture first (click a tamr point) to see %1 beside tamr.").arg(CodecLabel(point.codec)));
+        return;
+    }
+    const CDibImage& image = *document_->Image();
+    if (image.Width() != result_->width || image.Height() != result_->height ||
+        image.BytesPerPixel() != result_->bytesPerPixel) {
+        status_->setText(tr("The document's picture is no longer the one measured."));
+        return;
+    }
+    // Read-only and of its own: the document is not touched.
+    auto* window = new EqualSizeWindow(*document_, point.codec, point.quality, coded->second, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+std::span<const std::uint8_t> RateDistortionWindow::CodedFile(std::size_t index) const
+{
+    if (!result_ || index >= result_->points.size())
+        return {};
+    const SweepPoint& point = result_->points[index];
+    const auto coded = coded_.find({point.codec, point.quality});
+    return coded != coded_.end() ? std::span<const std::uint8_t>(coded->second) : std::span<const std::uint8_t>();
 }
 
 bool RateDistortionWindow::Export(const QString& path)

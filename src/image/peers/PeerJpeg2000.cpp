@@ -215,4 +215,20 @@ PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t 
     return result;
 }
 
+PeerPicture DecodeJpeg2000(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
+        return PeerFailure("JPEG 2000 decoding: no picture to decode into");
+    PeerPicture result;
+    std::string failure;
+    MemoryFile file{{coded.begin(), coded.end()}, 0};
+    const auto start = std::chrono::steady_clock::now();
+    const bool decoded = Decode(file, like, bytesPerPixel, result.decoded, failure);
+    result.decodeSeconds = SecondsSince(start);
+    if (!decoded)
+        return PeerFailure("JPEG 2000 decoding: " + (failure.empty() ? std::string("failed") : failure));
+    result.coded = std::move(file.bytes);
+    return result;
+}
+
 } // namespace tamr

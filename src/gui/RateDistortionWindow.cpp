@@ -18,6 +18,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -53,8 +54,14 @@ struct RateDistortionWindow::Run {
     std::atomic<std::size_t> total{0};
     std::atomic<bool> finished{false};
     std::optional<SweepResult> result; // written by the thread before `finished`
-    std::mutex codedMutex;             // the points come from several threads
+    // The points as they are measured, for a Cancel that does not wait for
+    // the points in hand; they come from several threads.
+    std::mutex pointsMutex;
+    std::map<std::pair<SweepCodec, int>, SweepPoint> measured;
     std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded;
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
 };
 
 RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent)
@@ -90,6 +97,12 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
 
     run_->picture = document.PathName();
+    // The picture's sizes until a point brings those of the file.
+    if (const CDibImage* image = document.Image()) {
+        run_->width = image->Width();
+        run_->height = image->Height();
+        run_->bytesPerPixel = image->BytesPerPixel();
+    }
     run_->request = std::move(request);
     run_->request.stop = &run_->stop;
     status_->setText(tr("Measuring..."));
@@ -99,11 +112,15 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
             run->total = total;
             run->done = done;
         };
-        const auto keep = [&run](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView, int) {
-            if (point.codec == SweepCodec::Tamr)
-                return;
-            const std::lock_guard lock(run->codedMutex);
-            run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
+        const auto keep = [&run](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView decoded,
+                                 int bytesPerPixel) {
+            const std::lock_guard lock(run->pointsMutex);
+            run->measured[{point.codec, point.quality}] = point;
+            run->width = decoded.width;
+            run->height = decoded.height;
+            run->bytesPerPixel = bytesPerPixel;
+            if (point.codec != SweepCodec::Tamr)
+                run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
         };
         run->result = RunSweep(run->picture, run->request, prompter, progress, keep);
         run->finished = true;
@@ -143,7 +160,48 @@ void RateDistortionWindow::Cancel()
         return;
     run_->stop = true;
     cancel_->setEnabled(false);
-    status_->setText(tr("Stopping..."));
+    if (run_->finished) {
+        Poll();
+        return;
+    }
+    // The points in hand may take a second or more on a large picture: the
+    // window shows those measured so far at once and lets the others end
+    // unseen; the thread is joined when it has.
+    ended_ = true;
+    result_ = MeasuredSoFar();
+    status_->setText(tr("Stopped."));
+    export_->setEnabled(true);
+    ShowResult();
+}
+
+SweepResult RateDistortionWindow::MeasuredSoFar()
+{
+    SweepResult result;
+    const std::lock_guard lock(run_->pointsMutex);
+    result.width = run_->width;
+    result.height = run_->height;
+    result.bytesPerPixel = run_->bytesPerPixel;
+    // Ordered as the sweep orders its points: tamr, then the peers as asked; then quality.
+    std::vector<SweepCodec> codecs{SweepCodec::Tamr};
+    for (const SweepCodec peer : run_->request.peers)
+        if (std::find(codecs.begin(), codecs.end(), peer) == codecs.end())
+            codecs.push_back(peer);
+    for (const SweepCodec codec : codecs)
+        for (const int quality : run_->request.qualities) {
+            const auto measured = run_->measured.find({codec, quality});
+            if (measured != run_->measured.end()) {
+                result.points.push_back(measured->second);
+            } else {
+                SweepPoint point;
+                point.codec = codec;
+                point.quality = quality;
+                point.failure = kSweepStopped;
+                result.points.push_back(point);
+            }
+        }
+    coded_ = std::move(run_->coded);
+    run_->coded.clear();
+    return result;
 }
 
 void RateDistortionWindow::FinishWork()
@@ -156,7 +214,7 @@ void RateDistortionWindow::FinishWork()
 void RateDistortionWindow::Poll()
 {
     const std::size_t total = run_->total;
-    if (total > 0) {
+    if (total > 0 && !ended_) {
         progress_->setMaximum(static_cast<int>(total));
         progress_->setValue(static_cast<int>(run_->done.load()));
     }
@@ -165,13 +223,20 @@ void RateDistortionWindow::Poll()
     poll_.stop();
     if (thread_.joinable())
         thread_.join();
+    // After a Cancel the window already shows what was measured before it.
+    if (ended_)
+        return;
+    ended_ = true;
     result_ = std::move(run_->result);
-    coded_ = std::move(run_->coded);
     cancel_->setEnabled(false);
     if (!result_) {
         status_->setText(tr("%1 cannot be measured: tamr cannot open it as a picture.")
                              .arg(QString::fromStdString(run_->picture.string())));
         return;
+    }
+    {
+        const std::lock_guard lock(run_->pointsMutex);
+        coded_ = std::move(run_->coded);
     }
     status_->setText(run_->stop ? tr("Stopped.") : tr("Done."));
     export_->setEnabled(true);

@@ -53,8 +53,10 @@ public:
     CTamrDoc* Document() const { return document_; }
     void Detach() { document_ = nullptr; }
 
-    bool Running() const { return thread_.joinable(); }
-    // Stops the sweep: points not begun are left out; the chart shows those done.
+    // Measuring, neither done nor stopped.
+    bool Running() const { return thread_.joinable() && !ended_; }
+    // Stops the sweep: points not begun are left out and the chart shows those
+    // done at once; the points in hand end on the sweep's thread, unseen.
     void Cancel();
     // Waits for the sweep to end and shows its result (for tests).
     void FinishWork();
@@ -86,12 +88,15 @@ private:
     std::optional<std::size_t> PointAt(QScatterSeries* series, QPointF at) const;
     void AskExport();
     void ShowPeerPoint(const SweepPoint& point);
+    // The points measured so far, the others failed as stopped; takes their coded files.
+    SweepResult MeasuredSoFar();
 
     CTamrDoc* document_;
     std::string pictureName_;
     std::shared_ptr<Run> run_;
     std::thread thread_;
     QTimer poll_;
+    bool ended_ = false; // the result, or why there is none, is shown
     std::optional<SweepResult> result_;
     // The peers' coded files by codec and quality.
     std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded_;

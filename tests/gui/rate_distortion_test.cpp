@@ -130,6 +130,11 @@ private slots:
         QVERIFY(window != nullptr);
         QVERIFY(window->Running());
         window->findChild<QPushButton*>("cancelSweep")->click();
+        // Shown as stopped at once, without waiting for the point in hand.
+        QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
+        QVERIFY(!window->Running());
+        QVERIFY(window->Result().has_value());
+        QCOMPARE(window->Result()->width, 256);
         window->FinishWork();
         QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
         QVERIFY(window->Result().has_value());

@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -42,6 +43,31 @@ bool Plottable(const SweepPoint& point)
 {
     return !point.Failed() && std::isfinite(point.metrics.psnr);
 }
+
+// A stopped sweep's thread whose window has gone: joined once the points it
+// had in hand have ended, so that closing the window does not wait for them.
+// The application joins one still running when it ends.
+class EndingSweep : public QObject {
+public:
+    EndingSweep(std::thread thread, std::shared_ptr<const std::atomic<bool>> finished)
+        : QObject(QCoreApplication::instance()), thread_(std::move(thread)), finished_(std::move(finished))
+    {
+        setObjectName(QStringLiteral("endingSweep"));
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            if (*finished_)
+                deleteLater();
+        });
+        poll_.start(kPollInterval);
+    }
+    ~EndingSweep() override { thread_.join(); }
+    EndingSweep(const EndingSweep&) = delete;
+    EndingSweep& operator=(const EndingSweep&) = delete;
+
+private:
+    std::thread thread_;
+    std::shared_ptr<const std::atomic<bool>> finished_;
+    QTimer poll_;
+};
 
 } // namespace
 
@@ -131,8 +157,14 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
 RateDistortionWindow::~RateDistortionWindow()
 {
     run_->stop = true;
-    if (thread_.joinable())
+    if (!thread_.joinable())
+        return;
+    if (run_->finished || QCoreApplication::instance() == nullptr) {
         thread_.join();
+        return;
+    }
+    // Owned by the application: it joins the thread once it has ended.
+    new EndingSweep(std::move(thread_), std::shared_ptr<const std::atomic<bool>>(run_, &run_->finished));
 }
 
 SweepRequest RateDistortionWindow::DefaultRequest()

@@ -145,6 +145,23 @@ private slots:
         QVERIFY(stopped > static_cast<std::ptrdiff_t>(points.size()) / 2);
     }
 
+    void ClosingMidSweepLeavesThePointsInHandToEnd()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 256, 200)) != nullptr);
+        SweepRequest request;
+        for (int quality = 0; quality <= 100; ++quality)
+            request.qualities.push_back(quality);
+        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+        request.threads = 1;
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->Running());
+        delete window;
+        // Whatever the thread still had in hand ends, and the thread is joined, without the window.
+        QTRY_VERIFY(qApp->findChild<QObject*>(QStringLiteral("endingSweep"), Qt::FindDirectChildrenOnly) == nullptr);
+    }
+
     void ClickingATamrPointCompressesAtItsQuality()
     {
         RunningApp running;

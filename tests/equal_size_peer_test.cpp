@@ -1,5 +1,5 @@
 // The equal-size search: the quality whose size is closest to the target, and
-// a peer coded at it.
+// a peer coded at it; a peer's file decoded again.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 
 #include "document/EqualSizePeer.h"
 #include "image/peers/PeerJpeg.h"
+#include "image/peers/PeerJpeg2000.h"
+#include "image/peers/PeerWebp.h"
 
 namespace tamr {
 namespace {
@@ -52,6 +54,32 @@ TEST(EqualSizePeer, JpegAtTheClosestSize)
         }
     }
     EXPECT_GT(match.metrics.psnr, 10);
+}
+
+TEST(EqualSizePeer, PeerFileDecodedAgainAsItsCoderDecodedIt)
+{
+    const int width = 40;
+    const int height = 30;
+    const int rowPad = 0; // 40 * 3 is a multiple of four
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>((i * 5 + (i / 120) * 11) % 253);
+    const ConstPixelView picture{pixels, width, height, rowPad};
+    const ConstPixelView narrower{pixels, width - 8, height, rowPad};
+    for (const SweepCodec codec : {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp}) {
+        const PeerPicture coded = codec == SweepCodec::Jpeg       ? CodeJpeg(picture, 3, 60)
+                                  : codec == SweepCodec::Jpeg2000 ? CodeJpeg2000(picture, 3, 1200)
+                                                                  : CodeWebp(picture, 3, 60);
+        ASSERT_FALSE(coded.Failed()) << coded.failure;
+        const EqualSizeMatch match = DecodePeerPoint(picture, 3, codec, 60, coded.coded);
+        ASSERT_FALSE(match.picture.Failed()) << match.picture.failure;
+        EXPECT_EQ(match.picture.decoded, coded.decoded);
+        EXPECT_EQ(match.picture.coded, coded.coded);
+        EXPECT_EQ(match.quality, codec == SweepCodec::Jpeg2000 ? -1 : 60);
+        EXPECT_EQ(match.metrics.psnr, MeasurePictures(picture, {coded.decoded, width, height, rowPad}, 3).psnr);
+        // A file of another size is refused, not written past the picture.
+        EXPECT_TRUE(DecodePeerPoint(narrower, 3, codec, 60, coded.coded).picture.Failed());
+    }
 }
 
 } // namespace

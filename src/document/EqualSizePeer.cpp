@@ -7,6 +7,16 @@
 #include "image/peers/PeerWebp.h"
 
 namespace tamr {
+namespace {
+
+void MeasureMatch(EqualSizeMatch& match, ConstPixelView original, int bytesPerPixel)
+{
+    if (!match.picture.Failed())
+        match.metrics = MeasurePictures(
+            original, {match.picture.decoded, original.width, original.height, original.rowPad}, bytesPerPixel);
+}
+
+} // namespace
 
 std::optional<int> ClosestQuality(std::size_t targetBytes,
                                   const std::function<std::optional<std::size_t>(int quality)>& sizeAt)
@@ -74,9 +84,31 @@ EqualSizeMatch MatchPeerSize(ConstPixelView original, int bytesPerPixel, SweepCo
     } else {
         match.picture = PeerFailure("tamr is not a peer");
     }
-    if (!match.picture.Failed())
-        match.metrics = MeasurePictures(
-            original, {match.picture.decoded, original.width, original.height, original.rowPad}, bytesPerPixel);
+    MeasureMatch(match, original, bytesPerPixel);
+    return match;
+}
+
+EqualSizeMatch DecodePeerPoint(ConstPixelView original, int bytesPerPixel, SweepCodec codec, int quality,
+                               std::span<const std::uint8_t> coded)
+{
+    EqualSizeMatch match;
+    match.codec = codec;
+    match.quality = codec == SweepCodec::Jpeg2000 ? -1 : quality;
+    switch (codec) {
+    case SweepCodec::Jpeg:
+        match.picture = DecodeJpeg(coded, original, bytesPerPixel);
+        break;
+    case SweepCodec::Jpeg2000:
+        match.picture = DecodeJpeg2000(coded, original, bytesPerPixel);
+        break;
+    case SweepCodec::Webp:
+        match.picture = DecodeWebp(coded, original, bytesPerPixel);
+        break;
+    case SweepCodec::Tamr:
+        match.picture = PeerFailure("tamr is not a peer");
+        break;
+    }
+    MeasureMatch(match, original, bytesPerPixel);
     return match;
 }
 

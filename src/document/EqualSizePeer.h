@@ -1,11 +1,14 @@
 #pragma once
 // Another codec's coding of a picture at the size tamr's coding has: JPEG and
 // WebP at the quality whose file size comes closest (bisection over quality,
-// their sizes growing with it), JPEG 2000 at that size directly.
+// their sizes growing with it), JPEG 2000 at that size directly. Or a point
+// of the rate-distortion sweep, decoded again from its file.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 
 #include "document/RateDistortionSweep.h"
 #include "image/peers/PeerPicture.h"
@@ -27,5 +30,11 @@ struct EqualSizeMatch {
 
 // `codec` is one of the peers; a failure of its library is in the match's picture.
 EqualSizeMatch MatchPeerSize(ConstPixelView original, int bytesPerPixel, SweepCodec codec, std::size_t targetBytes);
+
+// A peer's point coded earlier (its whole file) decoded again by that codec's
+// library and measured against the original. JPEG 2000's quality is tamr's,
+// not its own, so its match has none.
+EqualSizeMatch DecodePeerPoint(ConstPixelView original, int bytesPerPixel, SweepCodec codec, int quality,
+                               std::span<const std::uint8_t> coded);
 
 } // namespace tamr

@@ -11,7 +11,9 @@
 #include "gui/CTamrApp.h"
 #include "gui/CommandTable.h"
 #include "gui/CompareView.h"
+#include "gui/EqualSizeWindow.h"
 #include "gui/HelpWindow.h"
+#include "gui/RateDistortionWindow.h"
 
 namespace tamr::qt {
 
@@ -74,10 +76,26 @@ constexpr DialogStep kDialogSteps[] = {
 
 // Steps that run a command without a dialog: the workbench's views.
 constexpr DialogStep kCommandSteps[] = {
-    {"comparewindow", ID_COMPARE_WINDOW},  {"sidebyside", ID_COMPARE_SIDE_BY_SIDE}, {"split", ID_COMPARE_SPLIT},
-    {"difference", ID_COMPARE_DIFFERENCE}, {"heatmap", ID_COMPARE_HEAT_MAP},        {"figures", ID_VIEW_FIGURES},
+    {"comparewindow", ID_COMPARE_WINDOW},
+    {"sidebyside", ID_COMPARE_SIDE_BY_SIDE},
+    {"split", ID_COMPARE_SPLIT},
+    {"difference", ID_COMPARE_DIFFERENCE},
+    {"heatmap", ID_COMPARE_HEAT_MAP},
+    {"figures", ID_VIEW_FIGURES},
     {"fit", ID_VIEW_FIT_WINDOW},
+    {"ratedistortion", ID_COMPARE_RATE_DISTORTION},
+    {"equalsizejpeg", ID_COMPARE_EQUAL_SIZE_JPEG},
 };
+
+// Waits for the work the rate-distortion and equal-size windows do in the
+// background, so that the next picture shows them done.
+void FinishBackgroundWork(CTamrApp& app)
+{
+    for (RateDistortionWindow* chart : app.MainFrame().findChildren<RateDistortionWindow*>())
+        chart->FinishWork();
+    for (EqualSizeWindow* beside : app.MainFrame().findChildren<EqualSizeWindow*>())
+        beside->FinishWork();
+}
 
 void RunStep(CTamrApp& app, const QString& step)
 {
@@ -109,6 +127,8 @@ void RunStep(CTamrApp& app, const QString& step)
         if (const QScreen* screen = frame.screen())
             frame.setGeometry(screen->availableGeometry());
         frame.showMaximized();
+    } else if (step == QLatin1String("finish")) {
+        FinishBackgroundWork(app);
     } else if (step == QLatin1String("compress")) {
         app.OnCommand(ID_FILE_COMPRESS);
     } else if (step == QLatin1String("help")) {

@@ -9,8 +9,11 @@
 //   zoomout, print, printpreview, printsetup
 //               the dialog of that command (likewise)
 //   help        the help window (likewise)
-//   comparewindow, sidebyside, split, difference, heatmap, figures, fit
-//               that command (the compare window, its modes, the figures panel)
+//   comparewindow, sidebyside, split, difference, heatmap, figures, fit,
+//   ratedistortion, equalsizejpeg
+//               that command (the compare window, its modes, the figures panel,
+//               the rate-distortion chart, against JPEG at equal size)
+//   finish      waits until the chart's sweep and the equal-size coding are done
 //   zoom:N      the active compare window at N per cent
 //   menu:TITLE  the menu bar's menu TITLE, without its "&" (likewise)
 //   quit        ends the program at once, without asking to save

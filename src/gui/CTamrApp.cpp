@@ -295,12 +295,7 @@ TargetDialog* CTamrApp::OpenTargetDialog()
 bool CTamrApp::CanCompareAtEqualSize() const
 {
     const CTamrDoc* document = ActiveDocument();
-    if (document == nullptr || document->Codec() == nullptr || document->Image() == nullptr)
-        return false;
-    const CDibImage& image = *document->Image();
-    // Compressed in this session: the title has become NAME.cod, the original is still held.
-    return document->TitleExtension() == ".cod" && image.HasPixels() && !image.ReferencePixels().empty() &&
-           image.BytesPerPixel() != 0;
+    return document != nullptr && EqualSizeWindow::CanShow(*document);
 }
 
 EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(SweepCodec peer)

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QScrollArea>
 #include <memory>
 #include <vector>
@@ -53,11 +54,43 @@ QScrollArea* Scrolled(QLabel* picture)
 } // namespace
 
 EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWidget* parent)
-    : QWidget(parent, Qt::Window), tamrPicture_(new QLabel), peerPicture_(new QLabel), tamrFigures_(new QLabel(this)),
-      peerFigures_(new QLabel(this)), job_([this](std::shared_ptr<Outcome> outcome) { Show(std::move(*outcome)); })
+    : EqualSizeWindow(
+          document, peer,
+          tr("%1 against %2 at equal size").arg(QString::fromStdString(document.Title()), CodecLabel(peer)),
+          [peer](ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes) {
+              return MatchPeerSize(original, bytesPerPixel, peer, tamrBytes);
+          },
+          parent)
+{
+}
+
+EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, int quality,
+                                 std::vector<std::uint8_t> coded, QWidget* parent)
+    : EqualSizeWindow(
+          document, peer, tr("%1 against %2").arg(QString::fromStdString(document.Title()), CodecLabel(peer)),
+          [peer, quality, coded = std::move(coded)](ConstPixelView original, int bytesPerPixel, std::size_t) {
+              return DecodePeerPoint(original, bytesPerPixel, peer, quality, coded);
+          },
+          parent)
+{
+}
+
+bool EqualSizeWindow::CanShow(const CTamrDoc& document)
+{
+    const CDibImage* image = document.Image();
+    // Compressed in this session: the title has become NAME.cod, the original is still held.
+    return document.Codec() != nullptr && image != nullptr && document.TitleExtension() == ".cod" &&
+           image->HasPixels() && !image->ReferencePixels().empty() && image->BytesPerPixel() != 0;
+}
+
+EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, const QString& title, MakePeer makePeer,
+                                 QWidget* parent)
+    : QWidget(parent, Qt::Window), peerHeading_(new QLabel(CodecLabel(peer), this)), tamrPicture_(new QLabel),
+      peerPicture_(new QLabel), tamrFigures_(new QLabel(this)), peerFigures_(new QLabel(this)),
+      job_([this](std::shared_ptr<Outcome> outcome) { Show(std::move(*outcome)); })
 {
     setObjectName(QStringLiteral("equalSizeWindow"));
-    setWindowTitle(tr("%1 against %2 at equal size").arg(QString::fromStdString(document.Title()), CodecLabel(peer)));
+    setWindowTitle(title);
     const CDibImage& image = *document.Image();
     tamrBytes_ = document.Codec()->WriteHeader().size();
     width_ = image.Width();
@@ -73,7 +106,7 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWid
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("tamr"), this), 0, 0);
-    layout->addWidget(new QLabel(CodecLabel(peer), this), 0, 1);
+    layout->addWidget(peerHeading_, 0, 1);
     layout->addWidget(Scrolled(tamrPicture_), 1, 0);
     layout->addWidget(Scrolled(peerPicture_), 1, 1);
     layout->addWidget(tamrFigures_, 2, 0);
@@ -93,10 +126,10 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWid
                                                image.Height(),
                                                image.RowPad(),
                                                image.BytesPerPixel()});
-    job_.Start([input, peer, target = tamrBytes_] {
+    job_.Start([input, makePeer = std::move(makePeer), tamrBytes = tamrBytes_] {
         const ConstPixelView original{input->original, input->width, input->height, input->rowPad};
         const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
-        return std::make_shared<Outcome>(Outcome{MatchPeerSize(original, input->bytesPerPixel, peer, target),
+        return std::make_shared<Outcome>(Outcome{makePeer(original, input->bytesPerPixel, tamrBytes),
                                                  MeasurePictures(original, decoded, input->bytesPerPixel)});
     });
     tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel").arg(tamrBytes_).arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3));
@@ -116,6 +149,10 @@ void EqualSizeWindow::Show(Outcome outcome)
         peerPicture_->setPixmap(
             QPixmap::fromImage(PictureOf(match.picture.decoded, width_, height_, rowPad_, bytesPerPixel_)));
         peerPicture_->adjustSize();
+        peerHeading_->setText(tr("%1%2 - %3 bytes")
+                                  .arg(CodecLabel(match.codec))
+                                  .arg(match.quality >= 0 ? tr(" q %1").arg(match.quality) : QString())
+                                  .arg(QLocale(QLocale::English).toString(qulonglong{match.picture.coded.size()})));
         peerFigures_->setText(tr("%1%2 bytes, %3 bits per pixel\n%4")
                                   .arg(quality)
                                   .arg(match.picture.coded.size())
@@ -128,6 +165,11 @@ void EqualSizeWindow::Show(Outcome outcome)
 QString EqualSizeWindow::TamrFigures() const
 {
     return tamrFigures_->text();
+}
+
+QString EqualSizeWindow::PeerHeading() const
+{
+    return peerHeading_->text();
 }
 
 QString EqualSizeWindow::PeerFigures() const

@@ -1,11 +1,15 @@
 #pragma once
 // tamr's result beside another codec's at the same file size: JPEG and WebP
 // at the quality whose size comes closest to the COD file's, JPEG 2000 at
-// that size; both pictures with their figures. The peer is coded on a thread
-// of its own.
+// that size; or beside a point of the rate-distortion chart, decoded from the
+// file the sweep kept. Both pictures with their figures, read-only. The peer
+// is coded or decoded on a thread of its own.
 
 #include <QImage>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "document/EqualSizePeer.h"
 #include "gui/BackgroundJob.h"
@@ -24,6 +28,12 @@ class EqualSizeWindow : public QWidget {
 public:
     // The document must hold a compressed picture (Codec and reference pixels).
     EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWidget* parent = nullptr);
+    // The peer's point `coded` (its whole file) at `quality`, decoded with that codec's library.
+    EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, int quality, std::vector<std::uint8_t> coded,
+                    QWidget* parent = nullptr);
+
+    // The document holds a result of Compress made in this session, with its original.
+    static bool CanShow(const CTamrDoc& document);
 
     // Waits for the peer's coding (for tests).
     void FinishWork() { job_.Finish(); }
@@ -32,8 +42,15 @@ public:
     const std::optional<EqualSizeMatch>& Match() const { return match_; }
     QString TamrFigures() const;
     QString PeerFigures() const;
+    // "JPEG q 62 - 16,802 bytes" once the peer is there; the codec before.
+    QString PeerHeading() const;
 
 private:
+    // The peer's picture, made off the user-interface thread.
+    using MakePeer = std::function<EqualSizeMatch(ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes)>;
+    EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, const QString& title, MakePeer makePeer,
+                    QWidget* parent);
+
     struct Outcome {
         EqualSizeMatch match;
         PictureMetrics tamr;
@@ -47,6 +64,7 @@ private:
     int bytesPerPixel_ = 0;
     double pixels_ = 0;
     std::optional<EqualSizeMatch> match_;
+    QLabel* peerHeading_;
     QLabel* tamrPicture_;
     QLabel* peerPicture_;
     QLabel* tamrFigures_;

@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,15 +19,18 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
+#include "gui/EqualSizeWindow.h"
 #include "gui/QuietPrompter.h"
 
 namespace tamr::qt {
@@ -40,6 +44,31 @@ bool Plottable(const SweepPoint& point)
     return !point.Failed() && std::isfinite(point.metrics.psnr);
 }
 
+// A stopped sweep's thread whose window has gone: joined once the points it
+// had in hand have ended, so that closing the window does not wait for them.
+// The application joins one still running when it ends.
+class EndingSweep : public QObject {
+public:
+    EndingSweep(std::thread thread, std::shared_ptr<const std::atomic<bool>> finished)
+        : QObject(QCoreApplication::instance()), thread_(std::move(thread)), finished_(std::move(finished))
+    {
+        setObjectName(QStringLiteral("endingSweep"));
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            if (*finished_)
+                deleteLater();
+        });
+        poll_.start(kPollInterval);
+    }
+    ~EndingSweep() override { thread_.join(); }
+    EndingSweep(const EndingSweep&) = delete;
+    EndingSweep& operator=(const EndingSweep&) = delete;
+
+private:
+    std::thread thread_;
+    std::shared_ptr<const std::atomic<bool>> finished_;
+    QTimer poll_;
+};
+
 } // namespace
 
 // What the sweep's thread shares with the window; it outlives neither.
@@ -51,6 +80,14 @@ struct RateDistortionWindow::Run {
     std::atomic<std::size_t> total{0};
     std::atomic<bool> finished{false};
     std::optional<SweepResult> result; // written by the thread before `finished`
+    // The points as they are measured, for a Cancel that does not wait for
+    // the points in hand; they come from several threads.
+    std::mutex pointsMutex;
+    std::map<std::pair<SweepCodec, int>, SweepPoint> measured;
+    std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded;
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
 };
 
 RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent)
@@ -65,6 +102,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     export_->setObjectName(QStringLiteral("exportSweep"));
     export_->setEnabled(false);
     hover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_->setWordWrap(true);
     chartView_->setRenderHint(QPainter::Antialiasing);
     chartView_->chart()->setTitle(tr("PSNR against bits per pixel: %1").arg(QString::fromStdString(pictureName_)));
 
@@ -85,15 +123,32 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
 
     run_->picture = document.PathName();
+    // The picture's sizes until a point brings those of the file.
+    if (const CDibImage* image = document.Image()) {
+        run_->width = image->Width();
+        run_->height = image->Height();
+        run_->bytesPerPixel = image->BytesPerPixel();
+    }
     run_->request = std::move(request);
     run_->request.stop = &run_->stop;
     status_->setText(tr("Measuring..."));
     thread_ = std::thread([run = run_] {
         QuietPrompter prompter;
-        run->result = RunSweep(run->picture, run->request, prompter, [&run](std::size_t done, std::size_t total) {
+        const auto progress = [&run](std::size_t done, std::size_t total) {
             run->total = total;
             run->done = done;
-        });
+        };
+        const auto keep = [&run](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView decoded,
+                                 int bytesPerPixel) {
+            const std::lock_guard lock(run->pointsMutex);
+            run->measured[{point.codec, point.quality}] = point;
+            run->width = decoded.width;
+            run->height = decoded.height;
+            run->bytesPerPixel = bytesPerPixel;
+            if (point.codec != SweepCodec::Tamr)
+                run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
+        };
+        run->result = RunSweep(run->picture, run->request, prompter, progress, keep);
         run->finished = true;
     });
     poll_.start();
@@ -102,8 +157,14 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
 RateDistortionWindow::~RateDistortionWindow()
 {
     run_->stop = true;
-    if (thread_.joinable())
+    if (!thread_.joinable())
+        return;
+    if (run_->finished || QCoreApplication::instance() == nullptr) {
         thread_.join();
+        return;
+    }
+    // Owned by the application: it joins the thread once it has ended.
+    new EndingSweep(std::move(thread_), std::shared_ptr<const std::atomic<bool>>(run_, &run_->finished));
 }
 
 SweepRequest RateDistortionWindow::DefaultRequest()
@@ -131,7 +192,48 @@ void RateDistortionWindow::Cancel()
         return;
     run_->stop = true;
     cancel_->setEnabled(false);
-    status_->setText(tr("Stopping..."));
+    if (run_->finished) {
+        Poll();
+        return;
+    }
+    // The points in hand may take a second or more on a large picture: the
+    // window shows those measured so far at once and lets the others end
+    // unseen; the thread is joined when it has.
+    ended_ = true;
+    result_ = MeasuredSoFar();
+    status_->setText(tr("Stopped."));
+    export_->setEnabled(true);
+    ShowResult();
+}
+
+SweepResult RateDistortionWindow::MeasuredSoFar()
+{
+    SweepResult result;
+    const std::lock_guard lock(run_->pointsMutex);
+    result.width = run_->width;
+    result.height = run_->height;
+    result.bytesPerPixel = run_->bytesPerPixel;
+    // Ordered as the sweep orders its points: tamr, then the peers as asked; then quality.
+    std::vector<SweepCodec> codecs{SweepCodec::Tamr};
+    for (const SweepCodec peer : run_->request.peers)
+        if (std::find(codecs.begin(), codecs.end(), peer) == codecs.end())
+            codecs.push_back(peer);
+    for (const SweepCodec codec : codecs)
+        for (const int quality : run_->request.qualities) {
+            const auto measured = run_->measured.find({codec, quality});
+            if (measured != run_->measured.end()) {
+                result.points.push_back(measured->second);
+            } else {
+                SweepPoint point;
+                point.codec = codec;
+                point.quality = quality;
+                point.failure = kSweepStopped;
+                result.points.push_back(point);
+            }
+        }
+    coded_ = std::move(run_->coded);
+    run_->coded.clear();
+    return result;
 }
 
 void RateDistortionWindow::FinishWork()
@@ -144,7 +246,7 @@ void RateDistortionWindow::FinishWork()
 void RateDistortionWindow::Poll()
 {
     const std::size_t total = run_->total;
-    if (total > 0) {
+    if (total > 0 && !ended_) {
         progress_->setMaximum(static_cast<int>(total));
         progress_->setValue(static_cast<int>(run_->done.load()));
     }
@@ -153,12 +255,20 @@ void RateDistortionWindow::Poll()
     poll_.stop();
     if (thread_.joinable())
         thread_.join();
+    // After a Cancel the window already shows what was measured before it.
+    if (ended_)
+        return;
+    ended_ = true;
     result_ = std::move(run_->result);
     cancel_->setEnabled(false);
     if (!result_) {
         status_->setText(tr("%1 cannot be measured: tamr cannot open it as a picture.")
                              .arg(QString::fromStdString(run_->picture.string())));
         return;
+    }
+    {
+        const std::lock_guard lock(run_->pointsMutex);
+        coded_ = std::move(run_->coded);
     }
     status_->setText(run_->stop ? tr("Stopped.") : tr("Done."));
     export_->setEnabled(true);
@@ -278,8 +388,43 @@ void RateDistortionWindow::ChoosePoint(std::size_t index)
     if (!result_ || index >= result_->points.size() || document_ == nullptr)
         return;
     const SweepPoint& point = result_->points[index];
-    if (point.codec == SweepCodec::Tamr && !point.Failed())
+    if (point.Failed())
+        return;
+    if (point.codec == SweepCodec::Tamr)
         emit QualityChosen(point.quality);
+    else
+        ShowPeerPoint(point);
+}
+
+void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
+{
+    const auto coded = coded_.find({point.codec, point.quality});
+    if (coded == coded_.end())
+        return;
+    if (!EqualSizeWindow::CanShow(*document_)) {
+        status_->setText(
+            tr("Compress the picture first (click a tamr point) to see %1 beside tamr.").arg(CodecLabel(point.codec)));
+        return;
+    }
+    const CDibImage& image = *document_->Image();
+    if (image.Width() != result_->width || image.Height() != result_->height ||
+        image.BytesPerPixel() != result_->bytesPerPixel) {
+        status_->setText(tr("The document's picture is no longer the one measured."));
+        return;
+    }
+    // Read-only and of its own: the document is not touched.
+    auto* window = new EqualSizeWindow(*document_, point.codec, point.quality, coded->second, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+std::span<const std::uint8_t> RateDistortionWindow::CodedFile(std::size_t index) const
+{
+    if (!result_ || index >= result_->points.size())
+        return {};
+    const SweepPoint& point = result_->points[index];
+    const auto coded = coded_.find({point.codec, point.quality});
+    return coded != coded_.end() ? std::span<const std::uint8_t>(coded->second) : std::span<const std::uint8_t>();
 }
 
 bool RateDistortionWindow::Export(const QString& path)

@@ -3,16 +3,22 @@
 // of qualities and by JPEG, JPEG 2000 and WebP beside it, PSNR against bits
 // per pixel, computed on a thread of its own with progress and Cancel.
 // Hovering a point shows its figures; clicking a tamr point asks for a
-// compress of the document at that quality. The points export as CSV, SVG
-// or PNG.
+// compress of the document at that quality, clicking another codec's point
+// shows its picture beside tamr's result (decoded from the file the sweep
+// kept: a few megabytes for all points, where their pictures would take
+// hundreds). The points export as CSV, SVG or PNG.
 
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "document/RateDistortionSweep.h"
@@ -47,20 +53,26 @@ public:
     CTamrDoc* Document() const { return document_; }
     void Detach() { document_ = nullptr; }
 
-    bool Running() const { return thread_.joinable(); }
-    // Stops the sweep: points not begun are left out; the chart shows those done.
+    // Measuring, neither done nor stopped.
+    bool Running() const { return thread_.joinable() && !ended_; }
+    // Stops the sweep: points not begun are left out and the chart shows those
+    // done at once; the points in hand end on the sweep's thread, unseen.
     void Cancel();
     // Waits for the sweep to end and shows its result (for tests).
     void FinishWork();
     // Empty while running, and when the picture could not be opened.
     const std::optional<SweepResult>& Result() const { return result_; }
     QChart* Chart() const;
+    // How the sweep went, or why a click on a point showed nothing.
     QString StatusText() const;
 
     // The hover text of a point of the result.
     QString PointText(std::size_t index) const;
-    // As a click on a point: a tamr point asks for a compress at its quality.
+    // As a click on a point: a tamr point asks for a compress at its quality;
+    // another codec's point opens its picture beside the document's result.
     void ChoosePoint(std::size_t index);
+    // The coded file of another codec's point of the result; empty for tamr's and failed points.
+    std::span<const std::uint8_t> CodedFile(std::size_t index) const;
     // Writes the result as CSV, SVG or PNG, by the path's extension; false with the reason shown.
     bool Export(const QString& path);
 
@@ -75,13 +87,19 @@ private:
     void Hover(QScatterSeries* series, QPointF at, bool entered);
     std::optional<std::size_t> PointAt(QScatterSeries* series, QPointF at) const;
     void AskExport();
+    void ShowPeerPoint(const SweepPoint& point);
+    // The points measured so far, the others failed as stopped; takes their coded files.
+    SweepResult MeasuredSoFar();
 
     CTamrDoc* document_;
     std::string pictureName_;
     std::shared_ptr<Run> run_;
     std::thread thread_;
     QTimer poll_;
+    bool ended_ = false; // the result, or why there is none, is shown
     std::optional<SweepResult> result_;
+    // The peers' coded files by codec and quality.
+    std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded_;
     // Each scatter series' points, as indices into the result's points.
     std::vector<std::pair<QScatterSeries*, std::vector<std::size_t>>> series_;
     QChartView* chartView_;

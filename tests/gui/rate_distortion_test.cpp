@@ -19,6 +19,8 @@
 #include "gui/RateDistortionWindow.h"
 #include "gui/TargetDialog.h"
 #include "image/peers/PeerJpeg.h"
+#include "image/peers/PeerJpeg2000.h"
+#include "image/peers/PeerWebp.h"
 
 using namespace tamr;
 using namespace tamr::qt;
@@ -128,6 +130,11 @@ private slots:
         QVERIFY(window != nullptr);
         QVERIFY(window->Running());
         window->findChild<QPushButton*>("cancelSweep")->click();
+        // Shown as stopped at once, without waiting for the point in hand.
+        QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
+        QVERIFY(!window->Running());
+        QVERIFY(window->Result().has_value());
+        QCOMPARE(window->Result()->width, 256);
         window->FinishWork();
         QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
         QVERIFY(window->Result().has_value());
@@ -136,6 +143,23 @@ private slots:
             std::ranges::count_if(points, [](const SweepPoint& point) { return point.failure == kSweepStopped; });
         // Cancel came long before the 404 points could be done.
         QVERIFY(stopped > static_cast<std::ptrdiff_t>(points.size()) / 2);
+    }
+
+    void ClosingMidSweepLeavesThePointsInHandToEnd()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 256, 200)) != nullptr);
+        SweepRequest request;
+        for (int quality = 0; quality <= 100; ++quality)
+            request.qualities.push_back(quality);
+        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+        request.threads = 1;
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->Running());
+        delete window;
+        // Whatever the thread still had in hand ends, and the thread is joined, without the window.
+        QTRY_VERIFY(qApp->findChild<QObject*>(QStringLiteral("endingSweep"), Qt::FindDirectChildrenOnly) == nullptr);
     }
 
     void ClickingATamrPointCompressesAtItsQuality()
@@ -163,6 +187,65 @@ private slots:
         QCOMPARE(document->Title(), std::string("photo.cod"));
         // The same coding as the sweep's point: the same COD file size.
         QCOMPARE(document->Codec()->WriteHeader().size(), window->Result()->points[*tamr].bytes);
+    }
+
+    void ClickingAPeerPointShowsItsPictureBesideTamrs()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40));
+        QVERIFY(document != nullptr);
+        SweepRequest request;
+        request.qualities = {40};
+        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        window->FinishWork();
+        const SweepResult& result = *window->Result();
+        const auto jpeg = FindPoint(result, SweepCodec::Jpeg, 40);
+        QVERIFY(jpeg.has_value());
+        // Nothing of tamr's to show beside it yet.
+        window->ChoosePoint(*jpeg);
+        QVERIFY(window->findChild<EqualSizeWindow*>() == nullptr);
+        QVERIFY(window->StatusText().startsWith(QStringLiteral("Compress the picture first")));
+        window->ChoosePoint(*FindPoint(result, SweepCodec::Tamr, 40));
+        running.Frame().FiguresPanel()->FinishWork();
+        const std::size_t tamrBytes = document->Codec()->WriteHeader().size();
+        const std::vector<std::uint8_t> tamrPixels(document->Image()->Pixels().begin(),
+                                                   document->Image()->Pixels().end());
+
+        const ConstPixelView original = document->Image()->ReferenceView();
+        for (const SweepCodec codec : {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp}) {
+            const std::size_t index = *FindPoint(result, codec, 40);
+            const std::span<const std::uint8_t> coded = window->CodedFile(index);
+            QCOMPARE(coded.size(), result.points[index].bytes);
+            // The peers' own decoders, apart from the window.
+            const PeerPicture expected = codec == SweepCodec::Jpeg       ? DecodeJpeg(coded, original, 3)
+                                         : codec == SweepCodec::Jpeg2000 ? DecodeJpeg2000(coded, original, 3)
+                                                                         : DecodeWebp(coded, original, 3);
+            QVERIFY2(!expected.Failed(), expected.failure.c_str());
+            window->ChoosePoint(index);
+            const QList<EqualSizeWindow*> shown = window->findChildren<EqualSizeWindow*>();
+            QCOMPARE(shown.size(), 1);
+            EqualSizeWindow& beside = *shown.front();
+            beside.FinishWork();
+            QVERIFY(beside.Match().has_value());
+            QVERIFY(beside.Match()->picture.decoded == expected.decoded);
+            QCOMPARE(beside.TamrBytes(), tamrBytes);
+            QVERIFY(beside.TamrFigures().contains(QStringLiteral("PSNR")));
+            QVERIFY(beside.PeerFigures().contains(QStringLiteral("PSNR")));
+            QCOMPARE(beside.PeerHeading(), codec == SweepCodec::Jpeg2000
+                                               ? QStringLiteral("JPEG 2000 - %1 bytes").arg(coded.size())
+                                               : QStringLiteral("%1 q 40 - %2 bytes")
+                                                     .arg(codec == SweepCodec::Jpeg ? "JPEG" : "WebP")
+                                                     .arg(coded.size()));
+            delete &beside;
+        }
+        // The JPEG point's file is what libjpeg-turbo makes at that quality.
+        const PeerPicture jpeg40 = CodeJpeg(original, 3, 40);
+        QVERIFY(std::ranges::equal(window->CodedFile(*jpeg), jpeg40.coded));
+        // The document is only looked at.
+        QCOMPARE(document->Codec()->WriteHeader().size(), tamrBytes);
+        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrPixels));
     }
 
     void EqualSizePicksTheClosestJpegQuality()

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdlib>
+#include <span>
 
 #include "image/JpegLibrary.h"
 
@@ -61,7 +62,7 @@ bool Encode(ConstPixelView picture, int bytesPerPixel, int quality, unsigned cha
     return true;
 }
 
-bool Decode(const std::vector<std::uint8_t>& coded, ConstPixelView like, int bytesPerPixel,
+bool Decode(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel,
             std::vector<std::uint8_t>& decoded, PeerJpegErrors& errors)
 {
     jpeg_decompress_struct info{};
@@ -115,6 +116,22 @@ PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality)
     result.decoded.assign(RowBytes(picture, bytesPerPixel) * static_cast<std::size_t>(picture.height), 0);
     start = std::chrono::steady_clock::now();
     const bool decoded = Decode(result.coded, picture, bytesPerPixel, result.decoded, errors);
+    result.decodeSeconds = SecondsSince(start);
+    if (!decoded)
+        return PeerFailure(std::string("JPEG decoding: ") + (errors.text[0] ? errors.text : "unexpected picture"));
+    return result;
+}
+
+PeerPicture DecodeJpeg(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
+        return PeerFailure("JPEG decoding: no picture to decode into");
+    PeerPicture result;
+    result.coded.assign(coded.begin(), coded.end());
+    result.decoded.assign(RowBytes(like, bytesPerPixel) * static_cast<std::size_t>(like.height), 0);
+    PeerJpegErrors errors;
+    const auto start = std::chrono::steady_clock::now();
+    const bool decoded = Decode(result.coded, like, bytesPerPixel, result.decoded, errors);
     result.decodeSeconds = SecondsSince(start);
     if (!decoded)
         return PeerFailure(std::string("JPEG decoding: ") + (errors.text[0] ? errors.text : "unexpected picture"));

@@ -3,11 +3,17 @@
 // "-quality Q": 4:2:0 chroma for colour, standard Huffman tables, quantisation
 // tables not forced to 8 bits.
 
+#include <cstdint>
+#include <span>
+
 #include "image/peers/PeerPicture.h"
 
 namespace tamr {
 
 // quality 0 to 100 (0 is taken as 1, as libjpeg does).
 PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality);
+// A JPEG file decoded by libjpeg-turbo into the layout of `like` (only its
+// sizes count): fails when the file holds another size or depth.
+PeerPicture DecodeJpeg(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel);
 
 } // namespace tamr

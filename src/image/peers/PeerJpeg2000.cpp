@@ -227,6 +227,22 @@ Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::ve
     return encode;
 }
 
+PeerPicture DecodeJpeg2000(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
+        return PeerFailure("JPEG 2000 decoding: no picture to decode into");
+    PeerPicture result;
+    std::string failure;
+    MemoryFile file{{coded.begin(), coded.end()}, 0};
+    const auto start = std::chrono::steady_clock::now();
+    const bool decoded = Decode(file, like, bytesPerPixel, result.decoded, failure);
+    result.decodeSeconds = SecondsSince(start);
+    if (!decoded)
+        return PeerFailure("JPEG 2000 decoding: " + (failure.empty() ? std::string("failed") : failure));
+    result.coded = std::move(file.bytes);
+    return result;
+}
+
 PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like, int bytesPerPixel)
 {
     if (encode.Failed())
@@ -234,18 +250,10 @@ PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, C
     const auto target = std::lower_bound(encode.targets.begin(), encode.targets.end(), targetBytes);
     if (target == encode.targets.end() || *target != targetBytes)
         return PeerFailure("JPEG 2000: no layer aims at that size");
-    PeerPicture result;
+    const std::vector<std::uint8_t> cut =
+        CutJpeg2000Layers(encode.file, encode.layout, static_cast<std::size_t>(target - encode.targets.begin()) + 1);
+    PeerPicture result = DecodeJpeg2000(cut, like, bytesPerPixel);
     result.encodeSeconds = encode.encodeSeconds;
-    MemoryFile file{
-        CutJpeg2000Layers(encode.file, encode.layout, static_cast<std::size_t>(target - encode.targets.begin()) + 1),
-        0};
-    std::string failure;
-    const auto start = std::chrono::steady_clock::now();
-    const bool decoded = Decode(file, like, bytesPerPixel, result.decoded, failure);
-    result.decodeSeconds = SecondsSince(start);
-    if (!decoded)
-        return PeerFailure("JPEG 2000 decoding: " + (failure.empty() ? std::string("failed") : failure));
-    result.coded = std::move(file.bytes);
     return result;
 }
 

@@ -5,6 +5,8 @@
 // cost one encode and a decode each.
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,5 +39,8 @@ PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, C
 
 // One size alone.
 PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes);
+// A JP2 file decoded by OpenJPEG into the layout of `like` (only its sizes
+// count): fails when the file holds another size or depth.
+PeerPicture DecodeJpeg2000(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel);
 
 } // namespace tamr

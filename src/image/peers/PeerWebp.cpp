@@ -3,7 +3,26 @@
 #include <webp/decode.h>
 #include <webp/encode.h>
 
+#include <span>
+
 namespace tamr {
+namespace {
+
+// The picture in the layout of `like`; empty when the file cannot be decoded
+// or holds another size.
+std::vector<std::uint8_t> Decode(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    int width = 0;
+    int height = 0;
+    std::uint8_t* rows = WebPDecodeRGB(coded.data(), coded.size(), &width, &height);
+    std::vector<std::uint8_t> decoded;
+    if (rows && width == like.width && height == like.height)
+        decoded = FromTopDown(rows, 3, like, bytesPerPixel);
+    WebPFree(rows);
+    return decoded;
+}
+
+} // namespace
 
 PeerPicture CodeWebp(ConstPixelView picture, int bytesPerPixel, int quality)
 {
@@ -34,12 +53,21 @@ PeerPicture CodeWebp(ConstPixelView picture, int bytesPerPixel, int quality)
         return PeerFailure("WebP: encoding failed");
 
     start = std::chrono::steady_clock::now();
-    int width = 0;
-    int height = 0;
-    std::uint8_t* decoded = WebPDecodeRGB(result.coded.data(), result.coded.size(), &width, &height);
-    if (decoded && width == picture.width && height == picture.height)
-        result.decoded = FromTopDown(decoded, 3, picture, bytesPerPixel);
-    WebPFree(decoded);
+    result.decoded = Decode(result.coded, picture, bytesPerPixel);
+    result.decodeSeconds = SecondsSince(start);
+    if (result.decoded.empty())
+        return PeerFailure("WebP decoding: failed");
+    return result;
+}
+
+PeerPicture DecodeWebp(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
+        return PeerFailure("WebP decoding: no picture to decode into");
+    PeerPicture result;
+    result.coded.assign(coded.begin(), coded.end());
+    const auto start = std::chrono::steady_clock::now();
+    result.decoded = Decode(result.coded, like, bytesPerPixel);
     result.decodeSeconds = SecondsSince(start);
     if (result.decoded.empty())
         return PeerFailure("WebP decoding: failed");

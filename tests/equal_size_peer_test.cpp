@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "document/EqualSizePeer.h"
+#include "image/ImageCompression.h"
 #include "image/peers/PeerJpeg.h"
 #include "image/peers/PeerJpeg2000.h"
 #include "image/peers/PeerWebp.h"
+#include "support/BmpTestFiles.h"
+#include "support/ScriptedPrompter.h"
 
 namespace tamr {
 namespace {
@@ -71,15 +74,32 @@ TEST(EqualSizePeer, PeerFileDecodedAgainAsItsCoderDecodedIt)
                                   : codec == SweepCodec::Jpeg2000 ? CodeJpeg2000(picture, 3, 1200)
                                                                   : CodeWebp(picture, 3, 60);
         ASSERT_FALSE(coded.Failed()) << coded.failure;
-        const EqualSizeMatch match = DecodePeerPoint(picture, 3, codec, 60, coded.coded);
+        const EqualSizeMatch match = DecodeSweepPoint(picture, 3, codec, 60, coded.coded);
         ASSERT_FALSE(match.picture.Failed()) << match.picture.failure;
         EXPECT_EQ(match.picture.decoded, coded.decoded);
         EXPECT_EQ(match.picture.coded, coded.coded);
         EXPECT_EQ(match.quality, codec == SweepCodec::Jpeg2000 ? -1 : 60);
         EXPECT_EQ(match.metrics.psnr, MeasurePictures(picture, {coded.decoded, width, height, rowPad}, 3).psnr);
         // A file of another size is refused, not written past the picture.
-        EXPECT_TRUE(DecodePeerPoint(narrower, 3, codec, 60, coded.coded).picture.Failed());
+        EXPECT_TRUE(DecodeSweepPoint(narrower, 3, codec, 60, coded.coded).picture.Failed());
     }
+
+    // tamr's own point: its COD file shows what compressing showed.
+    CDibImage image;
+    ScriptedPrompter prompter;
+    test::BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.rows = pixels;
+    ASSERT_TRUE(image.ReadBmp(test::BuildBmp(layout), prompter, DisplaySettings{}));
+    CodecSettings settings;
+    WaveletCodec codec(settings, width, height, 24, true);
+    ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());
+    const EqualSizeMatch tamr = DecodeSweepPoint(picture, 3, SweepCodec::Tamr, 50, codec.WriteHeader());
+    ASSERT_FALSE(tamr.picture.Failed()) << tamr.picture.failure;
+    EXPECT_EQ(tamr.picture.decoded, std::vector<std::uint8_t>(image.Pixels().begin(), image.Pixels().end()));
+    EXPECT_EQ(tamr.quality, 50);
+    EXPECT_TRUE(DecodeSweepPoint(narrower, 3, SweepCodec::Tamr, 50, codec.WriteHeader()).picture.Failed());
 }
 
 } // namespace

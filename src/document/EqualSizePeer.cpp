@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "image/ImageCompression.h"
 #include "image/peers/PeerJpeg.h"
 #include "image/peers/PeerJpeg2000.h"
 #include "image/peers/PeerWebp.h"
@@ -14,6 +15,22 @@ void MeasureMatch(EqualSizeMatch& match, ConstPixelView original, int bytesPerPi
     if (!match.picture.Failed())
         match.metrics = MeasurePictures(
             original, {match.picture.decoded, original.width, original.height, original.rowPad}, bytesPerPixel);
+}
+
+// A COD file decoded as opening it decodes it, into the original's layout.
+PeerPicture DecodeCod(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    WaveletCodec codec{CodecSettings{}};
+    CDibImage image;
+    if (!codec.ReadHeader(coded, Limits{}) || !DecodeCodImage(image, codec, DisplaySettings{}))
+        return PeerFailure("tamr: the COD file cannot be decoded");
+    if (image.Width() != like.width || image.Height() != like.height || image.RowPad() != like.rowPad ||
+        image.BytesPerPixel() != bytesPerPixel)
+        return PeerFailure("tamr: the COD file holds another picture");
+    PeerPicture picture;
+    picture.coded.assign(coded.begin(), coded.end());
+    picture.decoded.assign(image.Pixels().begin(), image.Pixels().end());
+    return picture;
 }
 
 } // namespace
@@ -88,13 +105,16 @@ EqualSizeMatch MatchPeerSize(ConstPixelView original, int bytesPerPixel, SweepCo
     return match;
 }
 
-EqualSizeMatch DecodePeerPoint(ConstPixelView original, int bytesPerPixel, SweepCodec codec, int quality,
-                               std::span<const std::uint8_t> coded)
+EqualSizeMatch DecodeSweepPoint(ConstPixelView original, int bytesPerPixel, SweepCodec codec, int quality,
+                                std::span<const std::uint8_t> coded)
 {
     EqualSizeMatch match;
     match.codec = codec;
     match.quality = codec == SweepCodec::Jpeg2000 ? -1 : quality;
     switch (codec) {
+    case SweepCodec::Tamr:
+        match.picture = DecodeCod(coded, original, bytesPerPixel);
+        break;
     case SweepCodec::Jpeg:
         match.picture = DecodeJpeg(coded, original, bytesPerPixel);
         break;
@@ -103,9 +123,6 @@ EqualSizeMatch DecodePeerPoint(ConstPixelView original, int bytesPerPixel, Sweep
         break;
     case SweepCodec::Webp:
         match.picture = DecodeWebp(coded, original, bytesPerPixel);
-        break;
-    case SweepCodec::Tamr:
-        match.picture = PeerFailure("tamr is not a peer");
         break;
     }
     MeasureMatch(match, original, bytesPerPixel);

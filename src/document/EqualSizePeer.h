@@ -31,10 +31,10 @@ struct EqualSizeMatch {
 // `codec` is one of the peers; a failure of its library is in the match's picture.
 EqualSizeMatch MatchPeerSize(ConstPixelView original, int bytesPerPixel, SweepCodec codec, std::size_t targetBytes);
 
-// A peer's point coded earlier (its whole file) decoded again by that codec's
-// library and measured against the original. JPEG 2000's quality is tamr's,
-// not its own, so its match has none.
-EqualSizeMatch DecodePeerPoint(ConstPixelView original, int bytesPerPixel, SweepCodec codec, int quality,
-                               std::span<const std::uint8_t> coded);
+// A point of the sweep (its whole file, tamr's COD file or a peer's) decoded
+// again by its codec and measured against the original. JPEG 2000's quality
+// is tamr's, not its own, so its match has none.
+EqualSizeMatch DecodeSweepPoint(ConstPixelView original, int bytesPerPixel, SweepCodec codec, int quality,
+                                std::span<const std::uint8_t> coded);
 
 } // namespace tamr

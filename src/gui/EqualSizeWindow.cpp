@@ -60,19 +60,25 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWid
           [peer](ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes) {
               return MatchPeerSize(original, bytesPerPixel, peer, tamrBytes);
           },
-          parent)
+          std::nullopt, parent)
 {
 }
 
-EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, int quality,
-                                 std::vector<std::uint8_t> coded, QWidget* parent)
+EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, ChartPoint tamr, ChartPoint peer, QWidget* parent)
     : EqualSizeWindow(
-          document, peer, tr("%1 against %2").arg(QString::fromStdString(document.Title()), CodecLabel(peer)),
-          [peer, quality, coded = std::move(coded)](ConstPixelView original, int bytesPerPixel, std::size_t) {
-              return DecodePeerPoint(original, bytesPerPixel, peer, quality, coded);
+          document, peer.codec,
+          tr("%1 against %2").arg(QString::fromStdString(document.Title()), CodecLabel(peer.codec)),
+          [peer = std::move(peer)](ConstPixelView original, int bytesPerPixel, std::size_t) {
+              return DecodeSweepPoint(original, bytesPerPixel, peer.codec, peer.quality, peer.coded);
           },
-          parent)
+          std::move(tamr), parent)
 {
+}
+
+bool EqualSizeWindow::CanShowPoints(const CTamrDoc& document)
+{
+    const CDibImage* image = document.Image();
+    return image != nullptr && !image->ReferencePixels().empty() && image->BytesPerPixel() != 0;
 }
 
 bool EqualSizeWindow::CanShow(const CTamrDoc& document)
@@ -84,28 +90,35 @@ bool EqualSizeWindow::CanShow(const CTamrDoc& document)
 }
 
 EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, const QString& title, MakePeer makePeer,
-                                 QWidget* parent)
-    : QWidget(parent, Qt::Window), peerHeading_(new QLabel(CodecLabel(peer), this)), tamrPicture_(new QLabel),
-      peerPicture_(new QLabel), tamrFigures_(new QLabel(this)), peerFigures_(new QLabel(this)),
+                                 std::optional<ChartPoint> tamrPoint, QWidget* parent)
+    : QWidget(parent, Qt::Window), tamrHeading_(new QLabel(QStringLiteral("tamr"), this)),
+      peerHeading_(new QLabel(CodecLabel(peer), this)), tamrPicture_(new QLabel), peerPicture_(new QLabel),
+      tamrFigures_(new QLabel(this)), peerFigures_(new QLabel(this)),
       job_([this](std::shared_ptr<Outcome> outcome) { Show(std::move(*outcome)); })
 {
     setObjectName(QStringLiteral("equalSizeWindow"));
     setWindowTitle(title);
     const CDibImage& image = *document.Image();
-    tamrBytes_ = document.Codec()->WriteHeader().size();
+    tamrBytes_ = tamrPoint ? tamrPoint->coded.size() : document.Codec()->WriteHeader().size();
     width_ = image.Width();
     height_ = image.Height();
     rowPad_ = image.RowPad();
     bytesPerPixel_ = image.BytesPerPixel();
     pixels_ = static_cast<double>(image.Width()) * image.Height();
-    tamrPicture_->setPixmap(QPixmap::fromImage(WorkingPicture(image)));
-    tamrPicture_->adjustSize();
+    if (tamrPoint) {
+        tamrHeading_->setText(tr("tamr q %1 - %2 bytes")
+                                  .arg(tamrPoint->quality)
+                                  .arg(QLocale(QLocale::English).toString(qulonglong{tamrBytes_})));
+    } else {
+        tamrPicture_->setPixmap(QPixmap::fromImage(WorkingPicture(image)));
+        tamrPicture_->adjustSize();
+    }
     peerFigures_->setText(tr("Coding with %1...").arg(CodecLabel(peer)));
     for (QLabel* figures : {tamrFigures_, peerFigures_})
         figures->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("tamr"), this), 0, 0);
+    layout->addWidget(tamrHeading_, 0, 0);
     layout->addWidget(peerHeading_, 0, 1);
     layout->addWidget(Scrolled(tamrPicture_), 1, 0);
     layout->addWidget(Scrolled(peerPicture_), 1, 1);
@@ -120,27 +133,48 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, cons
         std::vector<std::uint8_t> decoded;
         int width, height, rowPad, bytesPerPixel;
     };
-    auto input = std::make_shared<Input>(Input{{image.ReferencePixels().begin(), image.ReferencePixels().end()},
-                                               {image.Pixels().begin(), image.Pixels().end()},
-                                               image.Width(),
-                                               image.Height(),
-                                               image.RowPad(),
-                                               image.BytesPerPixel()});
-    job_.Start([input, makePeer = std::move(makePeer), tamrBytes = tamrBytes_] {
+    auto input = std::make_shared<Input>(
+        Input{{image.ReferencePixels().begin(), image.ReferencePixels().end()},
+              tamrPoint ? std::vector<std::uint8_t>{}
+                        : std::vector<std::uint8_t>(image.Pixels().begin(), image.Pixels().end()),
+              image.Width(),
+              image.Height(),
+              image.RowPad(),
+              image.BytesPerPixel()});
+    job_.Start([input, makePeer = std::move(makePeer), tamrBytes = tamrBytes_, tamrPoint = std::move(tamrPoint)] {
         const ConstPixelView original{input->original, input->width, input->height, input->rowPad};
-        const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
-        return std::make_shared<Outcome>(Outcome{makePeer(original, input->bytesPerPixel, tamrBytes),
-                                                 MeasurePictures(original, decoded, input->bytesPerPixel)});
+        auto outcome = std::make_shared<Outcome>();
+        outcome->match = makePeer(original, input->bytesPerPixel, tamrBytes);
+        if (tamrPoint) {
+            outcome->tamrPoint = DecodeSweepPoint(original, input->bytesPerPixel, SweepCodec::Tamr, tamrPoint->quality,
+                                                  tamrPoint->coded);
+            outcome->tamr = outcome->tamrPoint->metrics;
+        } else {
+            const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
+            outcome->tamr = MeasurePictures(original, decoded, input->bytesPerPixel);
+        }
+        return outcome;
     });
     tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel").arg(tamrBytes_).arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3));
 }
 
 void EqualSizeWindow::Show(Outcome outcome)
 {
-    tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel\n%3")
-                              .arg(tamrBytes_)
-                              .arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3)
-                              .arg(MetricsText(outcome.tamr)));
+    const PeerPicture* tamrPoint = outcome.tamrPoint ? &outcome.tamrPoint->picture : nullptr;
+    if (tamrPoint != nullptr && tamrPoint->Failed()) {
+        tamrFigures_->setText(QString::fromStdString(tamrPoint->failure));
+    } else {
+        if (tamrPoint != nullptr) {
+            tamrPicture_->setPixmap(
+                QPixmap::fromImage(PictureOf(tamrPoint->decoded, width_, height_, rowPad_, bytesPerPixel_)));
+            tamrPicture_->adjustSize();
+        }
+        tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel\n%3")
+                                  .arg(tamrBytes_)
+                                  .arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3)
+                                  .arg(MetricsText(outcome.tamr)));
+    }
+    tamrMatch_ = std::move(outcome.tamrPoint);
     const EqualSizeMatch& match = outcome.match;
     if (match.picture.Failed()) {
         peerFigures_->setText(QString::fromStdString(match.picture.failure));
@@ -165,6 +199,11 @@ void EqualSizeWindow::Show(Outcome outcome)
 QString EqualSizeWindow::TamrFigures() const
 {
     return tamrFigures_->text();
+}
+
+QString EqualSizeWindow::TamrHeading() const
+{
+    return tamrHeading_->text();
 }
 
 QString EqualSizeWindow::PeerHeading() const

@@ -1,9 +1,9 @@
 #pragma once
 // tamr's result beside another codec's at the same file size: JPEG and WebP
 // at the quality whose size comes closest to the COD file's, JPEG 2000 at
-// that size; or beside a point of the rate-distortion chart, decoded from the
-// file the sweep kept. Both pictures with their figures, read-only. The peer
-// is coded or decoded on a thread of its own.
+// that size; or a peer's point of the rate-distortion chart beside the tamr
+// point of the closest size, both decoded from the files the sweep kept. Both pictures with their figures, read-only.
+// The peer is coded or decoded on a thread of its own.
 
 #include <QImage>
 #include <QWidget>
@@ -28,18 +28,29 @@ class EqualSizeWindow : public QWidget {
 public:
     // The document must hold a compressed picture (Codec and reference pixels).
     EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWidget* parent = nullptr);
-    // The peer's point `coded` (its whole file) at `quality`, decoded with that codec's library.
-    EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, int quality, std::vector<std::uint8_t> coded,
-                    QWidget* parent = nullptr);
+    // A point of the rate-distortion chart: its codec, quality and whole file.
+    struct ChartPoint {
+        SweepCodec codec = SweepCodec::Tamr;
+        int quality = 0;
+        std::vector<std::uint8_t> coded;
+    };
+    // A peer's point beside a tamr point, each decoded from its file with its
+    // own codec; the document gives only the original they are measured against.
+    EqualSizeWindow(const CTamrDoc& document, ChartPoint tamr, ChartPoint peer, QWidget* parent = nullptr);
 
     // The document holds a result of Compress made in this session, with its original.
     static bool CanShow(const CTamrDoc& document);
+    // The document holds an original picture to measure chart points against.
+    static bool CanShowPoints(const CTamrDoc& document);
 
     // Waits for the peer's coding (for tests).
     void FinishWork() { job_.Finish(); }
     std::size_t TamrBytes() const { return tamrBytes_; }
     // Empty until the peer has been coded.
     const std::optional<EqualSizeMatch>& Match() const { return match_; }
+    // The tamr point's decoding, beside a chart's peer point; empty otherwise.
+    const std::optional<EqualSizeMatch>& TamrMatch() const { return tamrMatch_; }
+    QString TamrHeading() const;
     QString TamrFigures() const;
     QString PeerFigures() const;
     // "JPEG q 62 - 16,802 bytes" once the peer is there; the codec before.
@@ -49,11 +60,12 @@ private:
     // The peer's picture, made off the user-interface thread.
     using MakePeer = std::function<EqualSizeMatch(ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes)>;
     EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, const QString& title, MakePeer makePeer,
-                    QWidget* parent);
+                    std::optional<ChartPoint> tamrPoint, QWidget* parent);
 
     struct Outcome {
         EqualSizeMatch match;
         PictureMetrics tamr;
+        std::optional<EqualSizeMatch> tamrPoint;
     };
     void Show(Outcome outcome);
 
@@ -64,6 +76,8 @@ private:
     int bytesPerPixel_ = 0;
     double pixels_ = 0;
     std::optional<EqualSizeMatch> match_;
+    std::optional<EqualSizeMatch> tamrMatch_;
+    QLabel* tamrHeading_;
     QLabel* peerHeading_;
     QLabel* tamrPicture_;
     QLabel* peerPicture_;

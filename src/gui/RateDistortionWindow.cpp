@@ -145,8 +145,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
             run->width = decoded.width;
             run->height = decoded.height;
             run->bytesPerPixel = bytesPerPixel;
-            if (point.codec != SweepCodec::Tamr)
-                run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
+            run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
         };
         run->result = RunSweep(run->picture, run->request, prompter, progress, keep);
         run->finished = true;
@@ -401,19 +400,28 @@ void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
     const auto coded = coded_.find({point.codec, point.quality});
     if (coded == coded_.end())
         return;
-    if (!EqualSizeWindow::CanShow(*document_)) {
-        status_->setText(
-            tr("Compress the picture first (click a tamr point) to see %1 beside tamr.").arg(CodecLabel(point.codec)));
+    // Beside it, the tamr point whose file comes closest in size.
+    const SweepPoint* tamr = nullptr;
+    const auto distance = [&point](std::size_t bytes) {
+        return bytes > point.bytes ? bytes - point.bytes : point.bytes - bytes;
+    };
+    for (const SweepPoint& candidate : result_->points)
+        if (candidate.codec == SweepCodec::Tamr && !candidate.Failed() &&
+            coded_.contains({SweepCodec::Tamr, candidate.quality}) &&
+            (tamr == nullptr || distance(candidate.bytes) < distance(tamr->bytes)))
+            tamr = &candidate;
+    if (tamr == nullptr)
         return;
-    }
-    const CDibImage& image = *document_->Image();
-    if (image.Width() != result_->width || image.Height() != result_->height ||
-        image.BytesPerPixel() != result_->bytesPerPixel) {
+    const CDibImage* image = EqualSizeWindow::CanShowPoints(*document_) ? document_->Image() : nullptr;
+    if (image == nullptr || image->Width() != result_->width || image->Height() != result_->height ||
+        image->BytesPerPixel() != result_->bytesPerPixel) {
         status_->setText(tr("The document's picture is no longer the one measured."));
         return;
     }
     // Read-only and of its own: the document is not touched.
-    auto* window = new EqualSizeWindow(*document_, point.codec, point.quality, coded->second, this);
+    auto* window =
+        new EqualSizeWindow(*document_, {SweepCodec::Tamr, tamr->quality, coded_.at({SweepCodec::Tamr, tamr->quality})},
+                            {point.codec, point.quality, coded->second}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

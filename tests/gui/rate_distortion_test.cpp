@@ -203,17 +203,12 @@ private slots:
         const SweepResult& result = *window->Result();
         const auto jpeg = FindPoint(result, SweepCodec::Jpeg, 40);
         QVERIFY(jpeg.has_value());
-        // Nothing of tamr's to show beside it yet.
-        window->ChoosePoint(*jpeg);
-        QVERIFY(window->findChild<EqualSizeWindow*>() == nullptr);
-        QVERIFY(window->StatusText().startsWith(QStringLiteral("Compress the picture first")));
-        window->ChoosePoint(*FindPoint(result, SweepCodec::Tamr, 40));
-        running.Frame().FiguresPanel()->FinishWork();
-        const std::size_t tamrBytes = document->Codec()->WriteHeader().size();
-        const std::vector<std::uint8_t> tamrPixels(document->Image()->Pixels().begin(),
-                                                   document->Image()->Pixels().end());
+        const SweepPoint& tamrPoint = result.points[*FindPoint(result, SweepCodec::Tamr, 40)];
+        const std::vector<std::uint8_t> originalPixels(document->Image()->Pixels().begin(),
+                                                       document->Image()->Pixels().end());
 
         const ConstPixelView original = document->Image()->ReferenceView();
+        std::vector<std::uint8_t> tamrShown;
         for (const SweepCodec codec : {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp}) {
             const std::size_t index = *FindPoint(result, codec, 40);
             const std::span<const std::uint8_t> coded = window->CodedFile(index);
@@ -230,7 +225,11 @@ private slots:
             beside.FinishWork();
             QVERIFY(beside.Match().has_value());
             QVERIFY(beside.Match()->picture.decoded == expected.decoded);
-            QCOMPARE(beside.TamrBytes(), tamrBytes);
+            // tamr's point of the closest size, decoded from its own file.
+            QVERIFY(beside.TamrMatch().has_value());
+            QCOMPARE(beside.TamrBytes(), tamrPoint.bytes);
+            QCOMPARE(beside.TamrHeading(), QStringLiteral("tamr q 40 - %1 bytes").arg(tamrPoint.bytes));
+            tamrShown = beside.TamrMatch()->picture.decoded;
             QVERIFY(beside.TamrFigures().contains(QStringLiteral("PSNR")));
             QVERIFY(beside.PeerFigures().contains(QStringLiteral("PSNR")));
             QCOMPARE(beside.PeerHeading(), codec == SweepCodec::Jpeg2000
@@ -240,12 +239,16 @@ private slots:
                                                      .arg(coded.size()));
             delete &beside;
         }
+        // The document is only looked at.
+        QVERIFY(!document->IsModified());
+        QVERIFY(std::ranges::equal(document->Image()->Pixels(), originalPixels));
+        // The tamr picture shown is the one Compress at that quality shows.
+        window->ChoosePoint(*FindPoint(result, SweepCodec::Tamr, 40));
+        running.Frame().FiguresPanel()->FinishWork();
+        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
         // The JPEG point's file is what libjpeg-turbo makes at that quality.
         const PeerPicture jpeg40 = CodeJpeg(original, 3, 40);
         QVERIFY(std::ranges::equal(window->CodedFile(*jpeg), jpeg40.coded));
-        // The document is only looked at.
-        QCOMPARE(document->Codec()->WriteHeader().size(), tamrBytes);
-        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrPixels));
     }
 
     void EqualSizePicksTheClosestJpegQuality()

@@ -3,7 +3,9 @@
 // and the zoom additions of the image view.
 
 #include <QLabel>
+#include <QListWidget>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -13,6 +15,7 @@
 #include "gui/CTamrView.h"
 #include "gui/CommandTable.h"
 #include "gui/CompareView.h"
+#include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/PictureImage.h"
 
@@ -92,7 +95,7 @@ private slots:
         const CDibImage& image = *running.app->ActiveDocument()->Image();
         const std::size_t stride = kWidth * 3 + image.RowPad();
         const std::uint8_t* decoded = image.Pixels().data() + stride * (kHeight - 1 - 3) + 3 * 5;
-        const test::Rgb original = test::Pattern(5, 3);
+        const tamr::test::Rgb original = tamr::test::Pattern(5, 3);
         const auto difference = [](int a, int b) { return std::abs(a - b); };
         const QString expected = QStringLiteral("x 5, y 3   original %1 %2 %3   decoded %4 %5 %6   difference %7 %8 %9")
                                      .arg(original.red)
@@ -160,9 +163,30 @@ private slots:
         QPointer<CCompareFrame> frame = qobject_cast<CCompareFrame*>(compare.parentWidget());
         running.app->CloseDocumentWindows(document);
         // The image window goes first; the compare window with it.
-        test::DeleteClosedWindows();
-        test::DeleteClosedWindows();
+        tamr::test::DeleteClosedWindows();
+        tamr::test::DeleteClosedWindows();
         QVERIFY(frame.isNull());
+    }
+
+    void FollowsAFilterAppliedInTheImageWindow()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        const QImage before = compare.Decoded();
+        CTamrView* view = running.Frame().findChild<CTamrView*>();
+        QVERIFY(view != nullptr);
+        tamr::qt::test::ModalDialogDriver driver([](QDialog& dialog) {
+            auto* list = tamr::qt::test::Find<QListWidget>(dialog, 1047);
+            list->setCurrentItem(list->findItems(QStringLiteral("Negative"), Qt::MatchExactly).front());
+            tamr::qt::test::Find<QPushButton>(dialog, 1050)->click(); // Apply
+            tamr::qt::test::Find<QPushButton>(dialog, 1)->click();    // OK keeps it
+        });
+        view->OnFilters();
+        QVERIFY(driver.Ran());
+        QCoreApplication::processEvents();
+        QVERIFY(compare.Decoded() != before);
+        QCOMPARE(compare.Decoded(),
+                 WorkingPicture(*compare.Document()->Image()).convertToFormat(QImage::Format_RGB888));
     }
 
     void ViewZoomAdditionsStepFitAndReturn()

@@ -1,6 +1,10 @@
 #pragma once
 // Adaptive arithmetic coder: a 16-bit integer range coder with follow bits and
 // an adaptive frequency model that keeps its symbols ordered by frequency.
+// Renormalisation moves all its bits in one step, the interval bounds are
+// divided through a table of reciprocals and the decoder's model search counts
+// groups of entries; the bytes and symbols are those of the plain bit-by-bit
+// coder.
 // Every stream starts from a fresh model, ends with an end symbol and is
 // flushed to a whole byte; bits are packed least significant bit first.
 
@@ -48,6 +52,9 @@ public:
 private:
     void SetUpModel(int alphabetSize);
     void UpdateModel(int index);
+    int FindIndex(int target) const;
+
+    static constexpr int kSearchGroup = 8;
 
     StreamEnd lastStreamEnd_;
     int symbolCount_ = kMaxAlphabet; // n
@@ -56,7 +63,7 @@ private:
     std::array<int, kMaxAlphabet> charToIndex_{};
     std::array<int, kMaxAlphabet + 2> indexToChar_{};
     std::array<int, kMaxAlphabet + 2> freq_{};
-    std::array<int, kMaxAlphabet + 2> cumFreq_{};
+    std::array<int, kMaxAlphabet + 2 + kSearchGroup> cumFreq_{}; // zeros past the end symbol
 };
 
 } // namespace tamr

@@ -26,25 +26,35 @@ std::int16_t Truncate16(float value)
 // The row loops of thresholding and quantisation, written to run on vector
 // registers; every value is computed exactly as the scalar formulas say.
 
-// Counts the samples whose truncated value is not 0 and clears those whose
-// truncated magnitude is below the threshold.
-TAMR_VECTOR_CLONES std::uint32_t ThresholdRow(float* row, int count, int threshold)
+struct Range {
+    int max;
+    int min;
+};
+
+// The range of a band starts out empty, as these bounds.
+constexpr Range kEmptyRange{-30000, 30000};
+
+// Counts the samples whose truncated value is not 0, clears those whose
+// truncated magnitude is below the threshold and widens `range` by the
+// truncated values left, so that the band needs no pass of its own for it.
+TAMR_VECTOR_CLONES std::uint32_t ThresholdRow(float* row, int count, int threshold, Range& range)
 {
     std::uint32_t nonZero = 0;
+    int max = range.max;
+    int min = range.min;
     for (int x = 0; x < count; ++x) {
         const float v = row[x];
         const int t = Truncate16(v);
         nonZero += static_cast<std::uint32_t>(t != 0);
         const bool cut = t != 0 && std::abs(t) < threshold;
         row[x] = cut ? 0.0f : v;
+        const int kept = cut ? 0 : t; // the truncated value of what is left
+        max = std::max(max, kept);
+        min = std::min(min, kept);
     }
+    range = {max, min};
     return nonZero;
 }
-
-struct Range {
-    int max;
-    int min;
-};
 
 TAMR_VECTOR_CLONES Range RowRange(const float* row, int count, Range range)
 {
@@ -232,32 +242,47 @@ bool CodecComponent::ForwardTransform(LargeVector<float>& values)
         for (const Band band : kBands)
             QuantiseBand(values, Subband(n, band), Entry(n, band));
     }
-    QuantiseBand(values, LowPassBand(), 3 * levels_);
+    QuantiseLowPassBand(values);
     MarkZerotrees();
     return true;
 }
 
+// Thresholds the detail bands of the level made by forward level k and keeps
+// each band's range: later levels never touch them again.
 void CodecComponent::ThresholdLevel(std::span<float> values, int k)
 {
-    const int rows = height_ >> k;
-    const int columns = width_ >> k;
-    const int lowRows = height_ >> (k + 1);
-    const int lowColumns = width_ >> (k + 1);
+    const int n = levels_ - k;
     const int threshold = threshold_[static_cast<std::size_t>(k)];
-    for (int y = 0; y < rows; ++y) {
-        const int first = y < lowRows ? lowColumns : 0;
-        float* row = values.data() + static_cast<std::size_t>(y) * width_ + first;
-        nonZeroBefore_ += ThresholdRow(row, columns - first, threshold);
+    for (const Band band : kBands) {
+        const SubbandRect rect = Subband(n, band);
+        Range range = kEmptyRange;
+        for (int y = rect.row; y < rect.row + rect.rows; ++y) {
+            float* row = values.data() + static_cast<std::size_t>(y) * width_ + rect.column;
+            nonZeroBefore_ += ThresholdRow(row, rect.columns, threshold, range);
+        }
+        const auto entry = static_cast<std::size_t>(Entry(n, band));
+        max_[entry] = static_cast<std::int16_t>(range.max);
+        min_[entry] = static_cast<std::int16_t>(range.min);
     }
 }
 
-void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
+void CodecComponent::QuantiseLowPassBand(std::span<const float> values)
 {
-    Range range{-30000, 30000};
+    const SubbandRect rect = LowPassBand();
+    Range range = kEmptyRange;
     for (int y = rect.row; y < rect.row + rect.rows; ++y)
         range = RowRange(values.data() + static_cast<std::size_t>(y) * width_ + rect.column, rect.columns, range);
-    int max = range.max;
-    int min = range.min;
+    const auto entry = static_cast<std::size_t>(3 * levels_);
+    max_[entry] = static_cast<std::int16_t>(range.max);
+    min_[entry] = static_cast<std::int16_t>(range.min);
+    QuantiseBand(values, rect, 3 * levels_);
+}
+
+// Quantises a band whose range of truncated values max_ and min_ hold.
+void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
+{
+    int max = max_[static_cast<std::size_t>(entry)];
+    int min = min_[static_cast<std::size_t>(entry)];
     // Symmetrise the range around zero, shrinking Q when the band is narrower than Q.
     int q = q_[static_cast<std::size_t>(entry)];
     if (!(std::abs(max) >= q && std::abs(min) >= q)) {

@@ -101,6 +101,7 @@ private:
     bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
+    void QuantiseLowPassBand(std::span<const float> values);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,

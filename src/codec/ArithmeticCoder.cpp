@@ -209,6 +209,7 @@ void ArithmeticCoder::SetUpModel(int alphabetSize)
     symbolCount_ = alphabetSize;
     endSymbol_ = alphabetSize + 1;
     increment_ = alphabetSize == 1 ? 1000 : 10;
+    useTree_ = alphabetSize >= kTreeAlphabet;
     for (int c = 0; c < symbolCount_; ++c) {
         charToIndex_[c] = c + 1;
         indexToChar_[c + 1] = c;
@@ -220,17 +221,49 @@ void ArithmeticCoder::SetUpModel(int alphabetSize)
     freq_[0] = 0;
     // The search reads whole groups past the end symbol: they count as 0.
     std::fill(cumFreq_.begin() + endSymbol_ + 1, cumFreq_.begin() + endSymbol_ + 1 + kSearchGroup, 0);
+    if (useTree_)
+        BuildTree();
+}
+
+void ArithmeticCoder::BuildTree()
+{
+    const int n = endSymbol_;
+    total_ = 0;
+    for (int p = 1; p <= n; ++p) {
+        tree_[p] = freq_[n + 1 - p];
+        total_ += tree_[p];
+    }
+    for (int p = 1; p <= n; ++p) {
+        const int parent = p + (p & -p);
+        if (parent <= n)
+            tree_[parent] += tree_[p];
+    }
+    treeTop_ = 1;
+    while (2 * treeTop_ <= n)
+        treeTop_ *= 2;
+}
+
+int ArithmeticCoder::CumulativeAt(int index) const
+{
+    if (!useTree_)
+        return cumFreq_[index];
+    int sum = 0;
+    for (int p = endSymbol_ - index; p > 0; p -= p & -p)
+        sum += tree_[p];
+    return sum;
 }
 
 void ArithmeticCoder::UpdateModel(int index)
 {
-    if (cumFreq_[0] >= kMaxFrequency) {
+    if (Total() >= kMaxFrequency) {
         int cum = 0;
         for (int i = symbolCount_ + 1; i >= 0; --i) {
             freq_[i] = (freq_[i] + 1) / 2;
             cumFreq_[i] = cum;
             cum += freq_[i];
         }
+        if (useTree_)
+            BuildTree();
     }
     int i = index;
     while (freq_[i] == freq_[i - 1])
@@ -245,6 +278,12 @@ void ArithmeticCoder::UpdateModel(int index)
     }
     freq_[i] += increment_;
     const int increment = increment_;
+    if (useTree_) {
+        total_ += increment;
+        for (int p = endSymbol_ + 1 - i; p <= endSymbol_; p += p & -p)
+            tree_[p] += increment;
+        return;
+    }
     int* cum = cumFreq_.data();
     for (int j = 0; j < i; ++j)
         cum[j] += increment;
@@ -253,16 +292,32 @@ void ArithmeticCoder::UpdateModel(int index)
 // The first index from 1 on whose cumulative frequency is at most `target`.
 // The cumulative frequencies fall with the index, so that is one more than
 // the count of those above the target; groups are counted until one holds
-// an index at or below it.
-int ArithmeticCoder::FindIndex(int target) const
+// an index at or below it. The tree is descended instead to the longest run
+// of indices from the end symbol down whose frequencies sum to at most it.
+int ArithmeticCoder::FindIndex(int target, int& cumAt) const
 {
+    if (useTree_) {
+        int position = 0;
+        int left = target;
+        for (int step = treeTop_; step > 0; step /= 2) {
+            const int next = position + step;
+            if (next <= endSymbol_ && tree_[next] <= left) {
+                position = next;
+                left -= tree_[next];
+            }
+        }
+        cumAt = target - left;
+        return endSymbol_ - position;
+    }
     const int* cum = cumFreq_.data();
     for (int start = 1;; start += kSearchGroup) {
         int above = 0;
         for (int j = 0; j < kSearchGroup; ++j)
             above += static_cast<int>(cum[start + j] > target);
-        if (above < kSearchGroup)
+        if (above < kSearchGroup) {
+            cumAt = cum[start + above];
             return start + above;
+        }
     }
 }
 
@@ -278,7 +333,8 @@ std::optional<std::size_t> ArithmeticCoder::EncodeBlock(std::span<std::uint8_t> 
     long bitsToFollow = 0;
 
     auto encode = [&](int index) {
-        interval.Narrow(cumFreq_[index - 1], cumFreq_[index], cumFreq_[0]);
+        const int cumAt = CumulativeAt(index);
+        interval.Narrow(cumAt + freq_[index], cumAt, Total());
         const int top = interval.low; // the agreeing bits are the top of the new low
         const Renormalisation step = interval.Renormalise();
         if (step.shifted > 0) {
@@ -331,12 +387,14 @@ ArithmeticCoder::Decoded ArithmeticCoder::DecodeBlock(std::span<const std::uint8
 
     for (;;) {
         const int range = interval.high - interval.low + 1;
-        const int target = ((value - interval.low + 1) * cumFreq_[0] - 1) / range;
-        const int index = FindIndex(target);
+        const int total = Total();
+        const int target = ((value - interval.low + 1) * total - 1) / range;
+        int cumAt = 0;
+        const int index = FindIndex(target, cumAt);
 
         if (index == endSymbol_) {
             const long endMark = encoder.emitted + encoder.pending;
-            interval.Narrow(cumFreq_[index - 1], cumFreq_[index], cumFreq_[0]);
+            interval.Narrow(cumAt + freq_[index], cumAt, total);
             encoder.Add(interval.Renormalise());
             const long bits = StreamBits(endMark, encoder.emitted);
             result.inputUsed = std::min(in.size(), static_cast<std::size_t>((bits + 7) / 8));
@@ -346,7 +404,7 @@ ArithmeticCoder::Decoded ArithmeticCoder::DecodeBlock(std::span<const std::uint8
         if (result.symbolCount == out.size())
             break; // more symbols than the caller expects: corrupt data
 
-        interval.Narrow(cumFreq_[index - 1], cumFreq_[index], cumFreq_[0]);
+        interval.Narrow(cumAt + freq_[index], cumAt, total);
         const Renormalisation step = interval.Renormalise();
         encoder.Add(step);
         // The value stays inside the interval, so it shares the agreeing bits

@@ -52,9 +52,19 @@ public:
 private:
     void SetUpModel(int alphabetSize);
     void UpdateModel(int index);
-    int FindIndex(int target) const;
+    // The model's cumulative frequency of `index` (of the indices above it)
+    // and of all, and the first index whose cumulative frequency is at most
+    // `target`, with that frequency in `cumAt`.
+    int CumulativeAt(int index) const;
+    int Total() const { return useTree_ ? total_ : cumFreq_[0]; }
+    int FindIndex(int target, int& cumAt) const;
+    void BuildTree();
 
     static constexpr int kSearchGroup = 8;
+    // From this alphabet size on (the lossless one: raw bytes, whose ranks
+    // spread wide) the cumulative frequencies are kept in a binary indexed
+    // tree, whose updates and searches take log n steps instead of n.
+    static constexpr int kTreeAlphabet = 257;
 
     StreamEnd lastStreamEnd_;
     int symbolCount_ = kMaxAlphabet; // n
@@ -64,6 +74,12 @@ private:
     std::array<int, kMaxAlphabet + 2> indexToChar_{};
     std::array<int, kMaxAlphabet + 2> freq_{};
     std::array<int, kMaxAlphabet + 2 + kSearchGroup> cumFreq_{}; // zeros past the end symbol
+    // The tree over the indices in reverse order (position N + 1 - i for index
+    // i, N the end symbol), so that a prefix sum is the cumulative frequency.
+    std::array<int, kMaxAlphabet + 2> tree_{};
+    int total_ = 0;
+    int treeTop_ = 0; // the highest power of 2 not above N
+    bool useTree_ = false;
 };
 
 } // namespace tamr

@@ -230,10 +230,15 @@ bool CodecComponent::ForwardTransform(LargeVector<float>& values)
     std::vector<float> lineBuffer;
     if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
-    std::copy(plane_.begin(), plane_.end(), values.begin());
-
+    const std::span<float> coefficients = std::span(values).first(plane_.size());
+    // The first level takes the samples as it goes; with no level they are the coefficients.
+    if (levels_ == 0)
+        std::copy(plane_.begin(), plane_.end(), coefficients.begin());
     for (int k = 0; k < levels_; ++k) {
-        if (!ForwardLevel(values, static_cast<std::size_t>(width_), height_ >> k, width_ >> k, lineBuffer))
+        const auto stride = static_cast<std::size_t>(width_);
+        const bool lifted = k == 0 ? ForwardLevelFrom(plane_, coefficients, stride, height_, width_, lineBuffer)
+                                   : ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer);
+        if (!lifted)
             return false;
         ThresholdLevel(values, k);
     }

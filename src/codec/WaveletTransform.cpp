@@ -338,7 +338,19 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
     return true;
 }
 
-bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols, std::vector<float>& lineBuffer)
+namespace {
+
+// 16-bit samples to floats, exactly.
+TAMR_VECTOR_CLONES void ConvertRow(const std::int16_t* samples, float* row, int count)
+{
+    for (int x = 0; x < count; ++x) {
+        row[x] = static_cast<float>(samples[x]);
+    }
+}
+
+// The forward level, taking each row from `source` first when there is one.
+bool LiftLevel(const std::int16_t* source, std::span<float> plane, std::size_t stride, int rows, int cols,
+               std::vector<float>& lineBuffer)
 {
     if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
@@ -350,12 +362,32 @@ bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols
     }
     float* const buffer = lineBuffer.data();
     for (int y = 0; y < rows; ++y) {
-        ForwardRow(plane.data() + static_cast<std::size_t>(y) * stride, cols, kRowPass, buffer);
+        float* row = plane.data() + static_cast<std::size_t>(y) * stride;
+        if (source != nullptr) {
+            ConvertRow(source + static_cast<std::size_t>(y) * stride, row, cols);
+        }
+        ForwardRow(row, cols, kRowPass, buffer);
     }
     for (int x = 0; x < cols; x += strip) {
         ForwardColumnStrip(plane.data() + x, stride, rows, std::min(strip, cols - x), buffer);
     }
     return true;
+}
+
+} // namespace
+
+bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols, std::vector<float>& lineBuffer)
+{
+    return LiftLevel(nullptr, plane, stride, rows, cols, lineBuffer);
+}
+
+bool ForwardLevelFrom(std::span<const std::int16_t> samples, std::span<float> plane, std::size_t stride, int rows,
+                      int cols, std::vector<float>& lineBuffer)
+{
+    if (samples.size() < plane.size()) {
+        return false;
+    }
+    return LiftLevel(samples.data(), plane, stride, rows, cols, lineBuffer);
 }
 
 namespace {

@@ -150,17 +150,17 @@ bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, in
     if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
         return false;
     // Encoding reads the padding a gray picture leaves unwritten as zeros;
-    // decoding writes every sample before reading it.
+    // a colour picture's conversion and decoding write every sample first.
     if (zeroed)
         std::fill(plane_.begin(), plane_.end(), std::int16_t{0});
     return true;
 }
 
-bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
+bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
 {
     nonZeroBefore_ = 0;
     nonZeroAfter_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, true);
+    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, zeroed);
 }
 
 void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)

@@ -39,7 +39,10 @@ public:
     // Takes the component's quantisation and threshold vectors and discard level.
     void ConfigureForEncoding(const ComponentSettings& settings, int totalLevels);
     // Sizes the plane for encoding: W = paddedWidth >> sampleLevels, and so on.
-    [[nodiscard]] bool SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    // The plane is zero-filled unless `zeroed` is false, for a caller that
+    // writes every sample itself.
+    [[nodiscard]] bool SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels,
+                                       bool zeroed = true);
     // The discard and sample levels of coded data read from a file.
     void SetCodedLevels(int discardLevels, int sampleLevels);
     // The same for decoding, with the component's own discard and sample levels.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "codec/WaveletTransform.h"
 #include "platform/ByteBlock.h"
@@ -510,6 +511,43 @@ std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size
     return SkipEndMarker(in, position + decoded.inputUsed);
 }
 
+namespace {
+
+// Placement works on groups of this many positions (the children of eight
+// parents), so that a group under roots only, or under no root at all, is
+// placed without a test per position.
+constexpr int kPlaceGroup = 16;
+
+// Symbols to samples where no parent is a root: a root symbol becomes 0 and,
+// when `flags` is given, flags its position for its children.
+TAMR_VECTOR_CLONES void PlaceRun(const std::int8_t* symbols, int count, int root, std::int16_t* row,
+                                 std::uint8_t* flags)
+{
+    if (flags != nullptr) {
+        for (int x = 0; x < count; ++x) {
+            const bool isRoot = symbols[x] == root;
+            row[x] = isRoot ? std::int16_t{0} : std::int16_t{symbols[x]};
+            flags[x] = static_cast<std::uint8_t>(isRoot);
+        }
+        return;
+    }
+    for (int x = 0; x < count; ++x)
+        row[x] = symbols[x] == root ? std::int16_t{0} : std::int16_t{symbols[x]};
+}
+
+// The flags of eight parents, as one word: 0 when none is a root, and every
+// byte 1 when all are (flags are only ever 0 or 1).
+std::uint64_t ParentWord(const std::uint8_t* parents)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, parents, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t kAllParentsRoots = 0x0101010101010101ULL;
+
+} // namespace
+
 // Puts the decoded symbols into the subband in row-major order. A position
 // under a zerotree root (its parent in the level before is flagged) takes no
 // symbol and becomes 0; a root becomes 0 and flags its position for its
@@ -540,23 +578,42 @@ void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band b
                 row[x] = next < available ? symbols[next] : std::int16_t{0};
             continue;
         }
-        for (std::size_t x = 0; x < columns; ++x) {
+        // Here n >= 1, so a symbol Q + 1 is a root.
+        const auto placeOne = [&](std::size_t x) {
             if (parentRow != nullptr && parentRow[x / 2] != 0) {
                 row[x] = 0;
                 if (flagRow != nullptr)
                     flagRow[x] = 1;
-                continue;
+                return;
             }
             const int v = next < available ? symbols[next] : 0;
             ++next;
-            if (n >= 1 && v == zerotreeRoot) {
+            if (v == zerotreeRoot) {
                 row[x] = 0;
                 if (flagRow != nullptr)
                     flagRow[x] = 1;
             } else {
                 row[x] = static_cast<std::int16_t>(v);
             }
+        };
+        std::size_t x = 0;
+        for (; x + kPlaceGroup <= columns; x += kPlaceGroup) {
+            const std::uint64_t parentWord = parentRow != nullptr ? ParentWord(parentRow + x / 2) : 0;
+            if (parentWord == kAllParentsRoots) {
+                std::fill_n(row + x, kPlaceGroup, std::int16_t{0});
+                if (flagRow != nullptr)
+                    std::fill_n(flagRow + x, kPlaceGroup, std::uint8_t{1});
+            } else if (parentWord == 0 && available - std::min(next, available) >= kPlaceGroup) {
+                PlaceRun(symbols.data() + next, kPlaceGroup, zerotreeRoot, row + x,
+                         flagRow != nullptr ? flagRow + x : nullptr);
+                next += kPlaceGroup;
+            } else {
+                for (std::size_t k = x; k < x + kPlaceGroup; ++k)
+                    placeOne(k);
+            }
         }
+        for (; x < columns; ++x)
+            placeOne(x);
     }
     if (!rootsPossible)
         Release(flags);

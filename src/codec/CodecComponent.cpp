@@ -421,6 +421,43 @@ void CodecComponent::MarkZerotrees()
     }
 }
 
+namespace {
+
+// The symbols of a row without its skip marks, as signed bytes; returns how
+// many. Groups of 16 that are all skip marks (common under zerotree roots) or
+// hold none are handled whole; the others symbol by symbol, where every
+// symbol is written and the count advances past all but skip marks.
+TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int16_t* row, int columns, std::int8_t* symbols)
+{
+    constexpr int kGroup = 16;
+    std::size_t count = 0;
+    int x = 0;
+    for (; x + kGroup <= columns; x += kGroup) {
+        int marks = 0;
+        for (int k = 0; k < kGroup; ++k)
+            marks += static_cast<int>(row[x + k] == kSkipMark);
+        if (marks == kGroup)
+            continue;
+        if (marks == 0) {
+            for (int k = 0; k < kGroup; ++k)
+                symbols[count + static_cast<std::size_t>(k)] = static_cast<std::int8_t>(row[x + k]);
+            count += kGroup;
+            continue;
+        }
+        for (int k = x; k < x + kGroup; ++k) {
+            symbols[count] = static_cast<std::int8_t>(row[k]);
+            count += static_cast<std::size_t>(row[k] != kSkipMark);
+        }
+    }
+    for (; x < columns; ++x) {
+        symbols[count] = static_cast<std::int8_t>(row[x]);
+        count += static_cast<std::size_t>(row[x] != kSkipMark);
+    }
+    return count;
+}
+
+} // namespace
+
 std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> out, std::size_t position,
                                                       const SubbandRect& rect, int entry, int alphabetExtra,
                                                       std::vector<std::int8_t>& symbols)
@@ -428,16 +465,10 @@ std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> ou
     const int q = q_[static_cast<std::size_t>(entry)];
     if (q < 0 || q > kMaxCodedQ)
         return std::nullopt; // such symbols cannot be told from the skip mark
-    // Every symbol is written, and the count advances past all but skip marks.
     symbols.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
     std::size_t count = 0;
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        const std::int16_t* row = &At(y, rect.column);
-        for (int x = 0; x < rect.columns; ++x) {
-            symbols[count] = static_cast<std::int8_t>(row[x]);
-            count += static_cast<std::size_t>(row[x] != kSkipMark);
-        }
-    }
+    for (int y = rect.row; y < rect.row + rect.rows; ++y)
+        count += GatherRow(&At(y, rect.column), rect.columns, symbols.data() + count);
     symbols.resize(count);
 
     if (position > out.size() || out.size() - position < kSubbandHeaderBytes)

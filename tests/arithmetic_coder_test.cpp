@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "codec/ArithmeticCoder.h"
+#include "support/PlainArithmeticCoder.h"
 
 namespace tamr {
 namespace {
@@ -191,6 +192,50 @@ TEST(ArithmeticCoderTest, CorruptInputStopsAtTheOutputBoundAndStaysInside)
     std::vector<std::int8_t> out(10);
     const auto result = coder.DecodeBlock({}, out, 5);
     EXPECT_EQ(result.inputUsed, 0u);
+}
+
+TEST(ArithmeticCoderTest, GivesTheBytesAndSymbolsOfThePlainCoder)
+{
+    // Every alphabet the codec uses and a few larger ones; lengths from empty to
+    // past several model halvings, runs of one symbol for long follow-bit chains.
+    ArithmeticCoder coder;
+    std::vector<int> alphabets;
+    for (int a = 1; a <= 258; ++a)
+        alphabets.push_back(a);
+    alphabets.insert(alphabets.end(), {300, 777, 1024});
+    for (const int alphabet : alphabets) {
+        const auto seed = static_cast<std::uint32_t>(alphabet);
+        const std::size_t length = alphabet % 7 == 0 ? 0 : (alphabet * 97) % (alphabet % 5 == 0 ? 20000 : 1500);
+        auto symbols = RandomSymbols(length, alphabet, seed);
+        if (alphabet % 3 == 0 && length > 200)
+            std::fill(symbols.begin() + 50, symbols.begin() + 200, symbols[0]);
+        SCOPED_TRACE(testing::Message() << "alphabet " << alphabet << ", " << length << " symbols");
+        const test::PlainEncoded plain = test::PlainEncode(symbols, alphabet);
+        std::vector<std::uint8_t> stream(plain.bytes.size() + 16);
+        const auto written = coder.EncodeBlock(stream, symbols, alphabet);
+        ASSERT_TRUE(written.has_value());
+        stream.resize(*written);
+        ASSERT_EQ(stream, plain.bytes);
+        EXPECT_EQ(coder.LastStreamEnd().endMark, plain.endMark);
+        EXPECT_EQ(coder.LastStreamEnd().bits, plain.bits);
+        EXPECT_EQ(coder.LastStreamEnd().termination, plain.termination);
+
+        // Decoding a stream, and the same bytes cut short or followed by noise.
+        std::mt19937 generator(seed);
+        std::vector<std::uint8_t> noisy = stream;
+        noisy.resize(stream.size() / 2);
+        for (int i = 0; i < 40; ++i)
+            noisy.push_back(static_cast<std::uint8_t>(generator()));
+        for (const auto& input : {stream, noisy}) {
+            std::vector<std::int8_t> decoded(length + 50);
+            const auto result = coder.DecodeBlock(input, decoded, alphabet);
+            const test::PlainDecoded reference = test::PlainDecode(input, decoded.size(), alphabet);
+            decoded.resize(result.symbolCount);
+            EXPECT_EQ(decoded, reference.symbols);
+            EXPECT_EQ(result.inputUsed, reference.inputUsed);
+            EXPECT_EQ(result.endSeen, reference.endSeen);
+        }
+    }
 }
 
 } // namespace

@@ -244,6 +244,10 @@ TEST(ColourConversionTest, SubsampledChromaOfOddSizesComesFromBlocksPairsAndTheC
             EXPECT_EQ(chroma->At(2, c), chroma->At(1, c));
         }
     }
+    // Every sample is written: the codec's colour planes are not zero-filled first.
+    for (TestPlane* plane : {&planes.y, &planes.i, &planes.q}) {
+        EXPECT_EQ(std::count(plane->samples.begin(), plane->samples.end(), kUntouched), 0);
+    }
 }
 
 TEST(ColourConversionTest, SubsampledInverseServesEachBlockFromItsChromaSample)

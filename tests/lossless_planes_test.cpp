@@ -133,6 +133,26 @@ TEST(LosslessPlanesTest, OutputTooSmallFailsWithoutWritingPastIt)
     }
 }
 
+TEST(LosslessPlanesTest, SeveralThreadsWriteTheBytesOfOne)
+{
+    ArithmeticCoder coder;
+    for (const bool colour : {true, false}) {
+        TestImage source(37, 23, colour, 0);
+        source.FillRandom(colour ? 11 : 12);
+        const auto single = Encode(coder, source, colour);
+        for (const int threads : {2, 3, 5}) {
+            std::vector<std::uint8_t> out(single.size() + 64, 0xEE);
+            const auto written = EncodeLosslessPlanes(coder, source.View(), colour, out, threads);
+            ASSERT_TRUE(written.has_value());
+            out.resize(*written);
+            EXPECT_EQ(out, single) << threads << " threads";
+            // Too small by a byte for the streams together: refused as with one thread.
+            std::vector<std::uint8_t> shortOut(single.size() - 1);
+            EXPECT_FALSE(EncodeLosslessPlanes(coder, source.View(), colour, shortOut, threads).has_value());
+        }
+    }
+}
+
 TEST(LosslessPlanesTest, StreamsThatDoNotMatchTheImageSizeAreRefused)
 {
     ArithmeticCoder coder;

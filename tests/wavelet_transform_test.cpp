@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -293,6 +294,28 @@ TEST(WaveletForwardLevelTest, ConstantPlaneGivesZeroDetailAndGainTwoPerLevel)
             }
         }
     }
+}
+
+TEST(WaveletForwardLevelTest, LevelFromSixteenBitSamplesIsTheLevelOfTheirFloats)
+{
+    // Both sides odd multiples of 2 and wider than a column strip.
+    constexpr int kRows = 46, kCols = 150;
+    std::mt19937 generator(17);
+    std::uniform_int_distribution<int> value(-32768, 32767);
+    std::vector<std::int16_t> samples(kRows * kCols);
+    for (auto& sample : samples) {
+        sample = static_cast<std::int16_t>(value(generator));
+    }
+    std::vector<float> expected(samples.begin(), samples.end());
+    std::vector<float> lineBuffer;
+    ASSERT_TRUE(ForwardLevel(expected, kCols, kRows, kCols, lineBuffer));
+    std::vector<float> plane(samples.size(), -1.0f);
+    ASSERT_TRUE(ForwardLevelFrom(samples, plane, kCols, kRows, kCols, lineBuffer));
+    for (std::size_t i = 0; i < plane.size(); ++i) {
+        ASSERT_EQ(Bits(plane[i]), Bits(expected[i])) << "sample " << i;
+    }
+    EXPECT_FALSE(
+        ForwardLevelFrom(std::span(samples).first(samples.size() - 1), plane, kCols, kRows, kCols, lineBuffer));
 }
 
 TEST(WaveletForwardLevelTest, SmallestRegionUsesOnlyTheBoundaryFormulas)

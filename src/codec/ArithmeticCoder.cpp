@@ -1,6 +1,7 @@
 #include "codec/ArithmeticCoder.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace tamr {
 
@@ -9,38 +10,77 @@ namespace {
 constexpr int kTopValue = 0xFFFF;
 constexpr int kFirstQuarter = 0x4000;
 constexpr int kHalf = 0x8000;
-constexpr int kThirdQuarter = 0xC000;
 constexpr int kMaxFrequency = 8192;
 
-// Collects bits least significant bit first into a caller's buffer and refuses
-// to write past its end.
+// Bytes hold their bits least significant first; the coder makes and takes
+// them most significant first, so every byte is mirrored on its way.
+constexpr std::array<std::uint8_t, 256> kMirrored = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        int mirrored = 0;
+        for (int i = 0; i < 8; ++i)
+            mirrored |= ((b >> i) & 1) << (7 - i);
+        table[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(mirrored);
+    }
+    return table;
+}();
+
+// floor(n / d) as (n * kReciprocal[d]) >> kReciprocalShift, exact for every
+// d below the table's size and every n up to 65536 * d: with m = ceil(2^44 / d)
+// the error n * (m * d - 2^44) / (d * 2^44) stays below 1 / d because
+// n * d < 2^44, and the product stays below 2^61. The model's total never
+// exceeds kMaxFrequency plus the largest increment.
+constexpr int kReciprocalShift = 44;
+constexpr std::size_t kReciprocals = kMaxFrequency + 1024;
+constexpr std::array<std::uint64_t, kReciprocals> kReciprocal = [] {
+    std::array<std::uint64_t, kReciprocals> table{};
+    for (std::uint64_t d = 1; d < kReciprocals; ++d)
+        table[d] = ((std::uint64_t{1} << kReciprocalShift) + d - 1) / d;
+    return table;
+}();
+
+// floor(range * cum / total) for range <= 65536 and cum <= total.
+int ScaledBound(int range, int cum, int total)
+{
+    const auto product = static_cast<std::uint64_t>(range) * static_cast<std::uint64_t>(cum);
+    if (static_cast<std::size_t>(total) < kReciprocals)
+        return static_cast<int>((product * kReciprocal[static_cast<std::size_t>(total)]) >> kReciprocalShift);
+    return static_cast<int>(product / static_cast<std::uint64_t>(total));
+}
+
+// Collects bits most significant first and writes them as bytes into a
+// caller's buffer, refusing to write past its end.
 class BitSink {
 public:
     explicit BitSink(std::span<std::uint8_t> out) : out_(out) {}
 
-    void Put(int bit)
+    // The low `count` bits of `bits` (at most 32), the highest first.
+    void Put(std::uint32_t bits, int count)
     {
-        buffer_ >>= 1;
-        if (bit)
-            buffer_ |= 0x80;
-        ++emitted_;
-        if (--bitsToGo_ == 0) {
-            WriteByte(buffer_);
-            bitsToGo_ = 8;
+        emitted_ += count;
+        pending_ = (pending_ << count) | bits;
+        pendingBits_ += count;
+        while (pendingBits_ >= 8) {
+            pendingBits_ -= 8;
+            WriteByte(static_cast<std::uint8_t>(pending_ >> pendingBits_));
         }
     }
 
-    void PutWithFollow(int bit, int& bitsToFollow)
+    // A bit followed by `follow` copies of its opposite.
+    void PutWithFollow(int bit, long follow)
     {
-        Put(bit);
-        for (; bitsToFollow > 0; --bitsToFollow)
-            Put(!bit);
+        Put(static_cast<std::uint32_t>(bit), 1);
+        const std::uint32_t opposite = bit != 0 ? 0 : 0xFFFFFFFFU;
+        for (; follow >= 32; follow -= 32)
+            Put(opposite, 32);
+        if (follow > 0)
+            Put(opposite & ((1U << follow) - 1), static_cast<int>(follow));
     }
 
     void Flush()
     {
-        if (bitsToGo_ < 8)
-            WriteByte(buffer_ >> bitsToGo_);
+        if (pendingBits_ > 0)
+            WriteByte(static_cast<std::uint8_t>(pending_ << (8 - pendingBits_)));
     }
 
     long Emitted() const { return emitted_; }
@@ -48,49 +88,66 @@ public:
     std::size_t Written() const { return written_; }
 
 private:
-    void WriteByte(int value)
+    void WriteByte(std::uint8_t value)
     {
         if (written_ >= out_.size()) {
             overflowed_ = true;
             return;
         }
-        out_[written_++] = static_cast<std::uint8_t>(value);
+        out_[written_++] = kMirrored[value];
     }
 
     std::span<std::uint8_t> out_;
     std::size_t written_ = 0;
-    int buffer_ = 0;
-    int bitsToGo_ = 8;
+    std::uint64_t pending_ = 0; // only the low pendingBits_ bits are still to be written
+    int pendingBits_ = 0;
     long emitted_ = 0;
     bool overflowed_ = false;
 };
 
-// Takes bits least significant bit first; past the input's end every bit is 0.
+// Takes bits most significant first; past the input's end every bit is 0.
 class BitSource {
 public:
     explicit BitSource(std::span<const std::uint8_t> in) : in_(in) {}
 
-    int Next()
+    // The next `count` bits (1..16), the first of them highest.
+    int Take(int count)
     {
-        if (bitsToGo_ == 0) {
-            buffer_ = position_ < in_.size() ? in_[position_] : 0;
-            ++position_;
-            bitsToGo_ = 8;
-        }
-        const int bit = buffer_ & 1;
-        buffer_ >>= 1;
-        --bitsToGo_;
-        return bit;
+        if (available_ < count)
+            Refill();
+        const auto bits = static_cast<int>(buffer_ >> (64 - count));
+        buffer_ <<= count;
+        available_ -= count;
+        return bits;
     }
 
 private:
+    void Refill()
+    {
+        while (available_ <= 56) {
+            const std::uint64_t byte = position_ < in_.size() ? kMirrored[in_[position_]] : 0;
+            ++position_;
+            buffer_ |= byte << (56 - available_);
+            available_ += 8;
+        }
+    }
+
     std::span<const std::uint8_t> in_;
     std::size_t position_ = 0;
-    int buffer_ = 0;
-    int bitsToGo_ = 0;
+    std::uint64_t buffer_ = 0; // the next bits, from the top
+    int available_ = 0;
 };
 
-// The interval arithmetic shared by encoder and decoder.
+// How the interval renormalises after narrowing, as one jump: `shifted` bits
+// on which low and high agree leave it first (each a bit out), then `follow`
+// bits where low is 01... and high 10... (each a pending bit). That is what
+// doubling one bit at a time does: after the agreeing bits low and high differ
+// in their top bit, so only pending bits can follow.
+struct Renormalisation {
+    int shifted = 0;
+    int follow = 0;
+};
+
 struct Interval {
     int low = 0;
     int high = kTopValue;
@@ -98,21 +155,41 @@ struct Interval {
     void Narrow(int cumBelow, int cumAt, int total)
     {
         const int range = high - low + 1;
-        high = low + (range * cumBelow) / total - 1;
-        low = low + (range * cumAt) / total;
+        high = low + ScaledBound(range, cumBelow, total) - 1;
+        low = low + ScaledBound(range, cumAt, total);
+    }
+
+    Renormalisation Renormalise()
+    {
+        Renormalisation step;
+        auto l = static_cast<std::uint32_t>(low);
+        auto h = static_cast<std::uint32_t>(high);
+        step.shifted = std::countl_zero(((l ^ h) << 16) | 0x8000U);
+        l = (l << step.shifted) & 0xFFFFU;
+        h = ((h << step.shifted) | ((1U << step.shifted) - 1)) & 0xFFFFU;
+        const std::uint32_t straddling = ~(l & ~h) & 0x7FFFU;
+        step.follow = std::countl_zero((straddling << 17) | 0x10000U);
+        l = (l << step.follow) & 0x7FFFU;
+        h = (((h << step.follow) | ((1U << step.follow) - 1)) & 0x7FFFU) | 0x8000U;
+        low = static_cast<int>(l);
+        high = static_cast<int>(h);
+        return step;
     }
 };
 
-// Counts the bits the encoder emits (or holds pending) while it renormalises,
-// so that the decoder can tell exactly how long the encoder's stream was.
+// The bits the encoder had emitted (or held pending) at this point of the
+// stream, so that the decoder can tell exactly how long the encoder's stream was.
 struct EncoderBitCount {
     long emitted = 0;
     long pending = 0;
 
-    void Emit()
+    void Add(const Renormalisation& step)
     {
-        emitted += 1 + pending;
-        pending = 0;
+        if (step.shifted > 0) {
+            emitted += step.shifted + pending;
+            pending = 0;
+        }
+        pending += step.follow;
     }
 };
 
@@ -132,6 +209,7 @@ void ArithmeticCoder::SetUpModel(int alphabetSize)
     symbolCount_ = alphabetSize;
     endSymbol_ = alphabetSize + 1;
     increment_ = alphabetSize == 1 ? 1000 : 10;
+    useTree_ = alphabetSize >= kTreeAlphabet;
     for (int c = 0; c < symbolCount_; ++c) {
         charToIndex_[c] = c + 1;
         indexToChar_[c + 1] = c;
@@ -141,17 +219,51 @@ void ArithmeticCoder::SetUpModel(int alphabetSize)
         cumFreq_[i] = symbolCount_ + 1 - i;
     }
     freq_[0] = 0;
+    // The search reads whole groups past the end symbol: they count as 0.
+    std::fill(cumFreq_.begin() + endSymbol_ + 1, cumFreq_.begin() + endSymbol_ + 1 + kSearchGroup, 0);
+    if (useTree_)
+        BuildTree();
+}
+
+void ArithmeticCoder::BuildTree()
+{
+    const int n = endSymbol_;
+    total_ = 0;
+    for (int p = 1; p <= n; ++p) {
+        tree_[p] = freq_[n + 1 - p];
+        total_ += tree_[p];
+    }
+    for (int p = 1; p <= n; ++p) {
+        const int parent = p + (p & -p);
+        if (parent <= n)
+            tree_[parent] += tree_[p];
+    }
+    treeTop_ = 1;
+    while (2 * treeTop_ <= n)
+        treeTop_ *= 2;
+}
+
+int ArithmeticCoder::CumulativeAt(int index) const
+{
+    if (!useTree_)
+        return cumFreq_[index];
+    int sum = 0;
+    for (int p = endSymbol_ - index; p > 0; p -= p & -p)
+        sum += tree_[p];
+    return sum;
 }
 
 void ArithmeticCoder::UpdateModel(int index)
 {
-    if (cumFreq_[0] >= kMaxFrequency) {
+    if (Total() >= kMaxFrequency) {
         int cum = 0;
         for (int i = symbolCount_ + 1; i >= 0; --i) {
             freq_[i] = (freq_[i] + 1) / 2;
             cumFreq_[i] = cum;
             cum += freq_[i];
         }
+        if (useTree_)
+            BuildTree();
     }
     int i = index;
     while (freq_[i] == freq_[i - 1])
@@ -165,8 +277,48 @@ void ArithmeticCoder::UpdateModel(int index)
         charToIndex_[charAtIndex] = i;
     }
     freq_[i] += increment_;
+    const int increment = increment_;
+    if (useTree_) {
+        total_ += increment;
+        for (int p = endSymbol_ + 1 - i; p <= endSymbol_; p += p & -p)
+            tree_[p] += increment;
+        return;
+    }
+    int* cum = cumFreq_.data();
     for (int j = 0; j < i; ++j)
-        cumFreq_[j] += increment_;
+        cum[j] += increment;
+}
+
+// The first index from 1 on whose cumulative frequency is at most `target`.
+// The cumulative frequencies fall with the index, so that is one more than
+// the count of those above the target; groups are counted until one holds
+// an index at or below it. The tree is descended instead to the longest run
+// of indices from the end symbol down whose frequencies sum to at most it.
+int ArithmeticCoder::FindIndex(int target, int& cumAt) const
+{
+    if (useTree_) {
+        int position = 0;
+        int left = target;
+        for (int step = treeTop_; step > 0; step /= 2) {
+            const int next = position + step;
+            if (next <= endSymbol_ && tree_[next] <= left) {
+                position = next;
+                left -= tree_[next];
+            }
+        }
+        cumAt = target - left;
+        return endSymbol_ - position;
+    }
+    const int* cum = cumFreq_.data();
+    for (int start = 1;; start += kSearchGroup) {
+        int above = 0;
+        for (int j = 0; j < kSearchGroup; ++j)
+            above += static_cast<int>(cum[start + j] > target);
+        if (above < kSearchGroup) {
+            cumAt = cum[start + above];
+            return start + above;
+        }
+    }
 }
 
 std::optional<std::size_t> ArithmeticCoder::EncodeBlock(std::span<std::uint8_t> out,
@@ -178,27 +330,22 @@ std::optional<std::size_t> ArithmeticCoder::EncodeBlock(std::span<std::uint8_t> 
     const int offset = ByteOffset(alphabetSize);
     BitSink sink(out);
     Interval interval;
-    int bitsToFollow = 0;
+    long bitsToFollow = 0;
 
     auto encode = [&](int index) {
-        interval.Narrow(cumFreq_[index - 1], cumFreq_[index], cumFreq_[0]);
-        for (;;) {
-            if (interval.high < kHalf) {
-                sink.PutWithFollow(0, bitsToFollow);
-            } else if (interval.low >= kHalf) {
-                sink.PutWithFollow(1, bitsToFollow);
-                interval.low -= kHalf;
-                interval.high -= kHalf;
-            } else if (interval.low >= kFirstQuarter && interval.high < kThirdQuarter) {
-                ++bitsToFollow;
-                interval.low -= kFirstQuarter;
-                interval.high -= kFirstQuarter;
-            } else {
-                break;
-            }
-            interval.low = 2 * interval.low;
-            interval.high = 2 * interval.high + 1;
+        const int cumAt = CumulativeAt(index);
+        interval.Narrow(cumAt + freq_[index], cumAt, Total());
+        const int top = interval.low; // the agreeing bits are the top of the new low
+        const Renormalisation step = interval.Renormalise();
+        if (step.shifted > 0) {
+            const int shift = 16 - step.shifted;
+            const auto bits = static_cast<std::uint32_t>(top >> shift);
+            sink.PutWithFollow(static_cast<int>(bits >> (step.shifted - 1)), bitsToFollow);
+            bitsToFollow = 0;
+            if (step.shifted > 1)
+                sink.Put(bits & ((1U << (step.shifted - 1)) - 1), step.shifted - 1);
         }
+        bitsToFollow += step.follow;
     };
 
     for (const std::int8_t symbol : symbols) {
@@ -215,9 +362,8 @@ std::optional<std::size_t> ArithmeticCoder::EncodeBlock(std::span<std::uint8_t> 
     const long endMark = bitsToFollow + sink.Emitted();
     encode(endSymbol_);
     const long termination = endMark + 15 - sink.Emitted();
-    bitsToFollow = static_cast<int>(termination);
-    if (bitsToFollow > 0)
-        sink.PutWithFollow(interval.low >= kFirstQuarter ? 1 : 0, bitsToFollow);
+    if (termination > 0)
+        sink.PutWithFollow(interval.low >= kFirstQuarter ? 1 : 0, termination);
     sink.Flush();
     lastStreamEnd_ = StreamEnd{endMark, sink.Emitted(), termination};
     if (sink.Overflowed())
@@ -234,48 +380,22 @@ ArithmeticCoder::Decoded ArithmeticCoder::DecodeBlock(std::span<const std::uint8
     SetUpModel(alphabetSize);
     const int offset = ByteOffset(alphabetSize);
     BitSource source(in);
-    int value = 0;
-    for (int i = 0; i < 16; ++i)
-        value = 2 * value + source.Next();
+    int value = source.Take(16);
     long bitsRead = 16;
     Interval interval;
     EncoderBitCount encoder;
 
-    // Renormalises as the encoder did; `track` shifts the code window too.
-    auto renormalise = [&](bool track) {
-        for (;;) {
-            int subtract = 0;
-            if (interval.high < kHalf) {
-                encoder.Emit();
-            } else if (interval.low >= kHalf) {
-                encoder.Emit();
-                subtract = kHalf;
-            } else if (interval.low >= kFirstQuarter && interval.high < kThirdQuarter) {
-                ++encoder.pending;
-                subtract = kFirstQuarter;
-            } else {
-                break;
-            }
-            interval.low = 2 * (interval.low - subtract);
-            interval.high = 2 * (interval.high - subtract) + 1;
-            if (track) {
-                value = 2 * (value - subtract) + source.Next();
-                ++bitsRead;
-            }
-        }
-    };
-
     for (;;) {
         const int range = interval.high - interval.low + 1;
-        const int target = ((value - interval.low + 1) * cumFreq_[0] - 1) / range;
-        int index = 1;
-        while (index < endSymbol_ && cumFreq_[index] > target)
-            ++index;
+        const int total = Total();
+        const int target = ((value - interval.low + 1) * total - 1) / range;
+        int cumAt = 0;
+        const int index = FindIndex(target, cumAt);
 
         if (index == endSymbol_) {
             const long endMark = encoder.emitted + encoder.pending;
-            interval.Narrow(cumFreq_[index - 1], cumFreq_[index], cumFreq_[0]);
-            renormalise(false);
+            interval.Narrow(cumAt + freq_[index], cumAt, total);
+            encoder.Add(interval.Renormalise());
             const long bits = StreamBits(endMark, encoder.emitted);
             result.inputUsed = std::min(in.size(), static_cast<std::size_t>((bits + 7) / 8));
             result.endSeen = true;
@@ -284,8 +404,18 @@ ArithmeticCoder::Decoded ArithmeticCoder::DecodeBlock(std::span<const std::uint8
         if (result.symbolCount == out.size())
             break; // more symbols than the caller expects: corrupt data
 
-        interval.Narrow(cumFreq_[index - 1], cumFreq_[index], cumFreq_[0]);
-        renormalise(true);
+        interval.Narrow(cumAt + freq_[index], cumAt, total);
+        const Renormalisation step = interval.Renormalise();
+        encoder.Add(step);
+        // The value stays inside the interval, so it shares the agreeing bits
+        // and, in the pending steps, loses its second bit as low and high do.
+        if (step.shifted > 0)
+            value =
+                static_cast<int>((static_cast<unsigned>(value) << step.shifted) & 0xFFFFU) | source.Take(step.shifted);
+        if (step.follow > 0)
+            value = (value & kHalf) | static_cast<int>((static_cast<unsigned>(value) << step.follow) & 0x7FFFU) |
+                    source.Take(step.follow);
+        bitsRead += step.shifted + step.follow;
         out[result.symbolCount++] = static_cast<std::int8_t>(static_cast<std::uint8_t>(indexToChar_[index] - offset));
         UpdateModel(index);
     }

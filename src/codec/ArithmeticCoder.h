@@ -1,6 +1,10 @@
 #pragma once
 // Adaptive arithmetic coder: a 16-bit integer range coder with follow bits and
 // an adaptive frequency model that keeps its symbols ordered by frequency.
+// Renormalisation moves all its bits in one step, the interval bounds are
+// divided through a table of reciprocals and the decoder's model search counts
+// groups of entries; the bytes and symbols are those of the plain bit-by-bit
+// coder.
 // Every stream starts from a fresh model, ends with an end symbol and is
 // flushed to a whole byte; bits are packed least significant bit first.
 
@@ -48,6 +52,19 @@ public:
 private:
     void SetUpModel(int alphabetSize);
     void UpdateModel(int index);
+    // The model's cumulative frequency of `index` (of the indices above it)
+    // and of all, and the first index whose cumulative frequency is at most
+    // `target`, with that frequency in `cumAt`.
+    int CumulativeAt(int index) const;
+    int Total() const { return useTree_ ? total_ : cumFreq_[0]; }
+    int FindIndex(int target, int& cumAt) const;
+    void BuildTree();
+
+    static constexpr int kSearchGroup = 8;
+    // From this alphabet size on (the lossless one: raw bytes, whose ranks
+    // spread wide) the cumulative frequencies are kept in a binary indexed
+    // tree, whose updates and searches take log n steps instead of n.
+    static constexpr int kTreeAlphabet = 257;
 
     StreamEnd lastStreamEnd_;
     int symbolCount_ = kMaxAlphabet; // n
@@ -56,7 +73,13 @@ private:
     std::array<int, kMaxAlphabet> charToIndex_{};
     std::array<int, kMaxAlphabet + 2> indexToChar_{};
     std::array<int, kMaxAlphabet + 2> freq_{};
-    std::array<int, kMaxAlphabet + 2> cumFreq_{};
+    std::array<int, kMaxAlphabet + 2 + kSearchGroup> cumFreq_{}; // zeros past the end symbol
+    // The tree over the indices in reverse order (position N + 1 - i for index
+    // i, N the end symbol), so that a prefix sum is the cumulative frequency.
+    std::array<int, kMaxAlphabet + 2> tree_{};
+    int total_ = 0;
+    int treeTop_ = 0; // the highest power of 2 not above N
+    bool useTree_ = false;
 };
 
 } // namespace tamr

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "codec/WaveletTransform.h"
 #include "platform/ByteBlock.h"
@@ -26,25 +27,35 @@ std::int16_t Truncate16(float value)
 // The row loops of thresholding and quantisation, written to run on vector
 // registers; every value is computed exactly as the scalar formulas say.
 
-// Counts the samples whose truncated value is not 0 and clears those whose
-// truncated magnitude is below the threshold.
-TAMR_VECTOR_CLONES std::uint32_t ThresholdRow(float* row, int count, int threshold)
+struct Range {
+    int max;
+    int min;
+};
+
+// The range of a band starts out empty, as these bounds.
+constexpr Range kEmptyRange{-30000, 30000};
+
+// Counts the samples whose truncated value is not 0, clears those whose
+// truncated magnitude is below the threshold and widens `range` by the
+// truncated values left, so that the band needs no pass of its own for it.
+TAMR_VECTOR_CLONES std::uint32_t ThresholdRow(float* row, int count, int threshold, Range& range)
 {
     std::uint32_t nonZero = 0;
+    int max = range.max;
+    int min = range.min;
     for (int x = 0; x < count; ++x) {
         const float v = row[x];
         const int t = Truncate16(v);
         nonZero += static_cast<std::uint32_t>(t != 0);
         const bool cut = t != 0 && std::abs(t) < threshold;
         row[x] = cut ? 0.0f : v;
+        const int kept = cut ? 0 : t; // the truncated value of what is left
+        max = std::max(max, kept);
+        min = std::min(min, kept);
     }
+    range = {max, min};
     return nonZero;
 }
-
-struct Range {
-    int max;
-    int min;
-};
 
 TAMR_VECTOR_CLONES Range RowRange(const float* row, int count, Range range)
 {
@@ -140,17 +151,17 @@ bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, in
     if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
         return false;
     // Encoding reads the padding a gray picture leaves unwritten as zeros;
-    // decoding writes every sample before reading it.
+    // a colour picture's conversion and decoding write every sample first.
     if (zeroed)
         std::fill(plane_.begin(), plane_.end(), std::int16_t{0});
     return true;
 }
 
-bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
+bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
 {
     nonZeroBefore_ = 0;
     nonZeroAfter_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, true);
+    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, zeroed);
 }
 
 void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)
@@ -220,10 +231,15 @@ bool CodecComponent::ForwardTransform(LargeVector<float>& values)
     std::vector<float> lineBuffer;
     if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
-    std::copy(plane_.begin(), plane_.end(), values.begin());
-
+    const std::span<float> coefficients = std::span(values).first(plane_.size());
+    // The first level takes the samples as it goes; with no level they are the coefficients.
+    if (levels_ == 0)
+        std::copy(plane_.begin(), plane_.end(), coefficients.begin());
     for (int k = 0; k < levels_; ++k) {
-        if (!ForwardLevel(values, static_cast<std::size_t>(width_), height_ >> k, width_ >> k, lineBuffer))
+        const auto stride = static_cast<std::size_t>(width_);
+        const bool lifted = k == 0 ? ForwardLevelFrom(plane_, coefficients, stride, height_, width_, lineBuffer)
+                                   : ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer);
+        if (!lifted)
             return false;
         ThresholdLevel(values, k);
     }
@@ -232,32 +248,47 @@ bool CodecComponent::ForwardTransform(LargeVector<float>& values)
         for (const Band band : kBands)
             QuantiseBand(values, Subband(n, band), Entry(n, band));
     }
-    QuantiseBand(values, LowPassBand(), 3 * levels_);
+    QuantiseLowPassBand(values);
     MarkZerotrees();
     return true;
 }
 
+// Thresholds the detail bands of the level made by forward level k and keeps
+// each band's range: later levels never touch them again.
 void CodecComponent::ThresholdLevel(std::span<float> values, int k)
 {
-    const int rows = height_ >> k;
-    const int columns = width_ >> k;
-    const int lowRows = height_ >> (k + 1);
-    const int lowColumns = width_ >> (k + 1);
+    const int n = levels_ - k;
     const int threshold = threshold_[static_cast<std::size_t>(k)];
-    for (int y = 0; y < rows; ++y) {
-        const int first = y < lowRows ? lowColumns : 0;
-        float* row = values.data() + static_cast<std::size_t>(y) * width_ + first;
-        nonZeroBefore_ += ThresholdRow(row, columns - first, threshold);
+    for (const Band band : kBands) {
+        const SubbandRect rect = Subband(n, band);
+        Range range = kEmptyRange;
+        for (int y = rect.row; y < rect.row + rect.rows; ++y) {
+            float* row = values.data() + static_cast<std::size_t>(y) * width_ + rect.column;
+            nonZeroBefore_ += ThresholdRow(row, rect.columns, threshold, range);
+        }
+        const auto entry = static_cast<std::size_t>(Entry(n, band));
+        max_[entry] = static_cast<std::int16_t>(range.max);
+        min_[entry] = static_cast<std::int16_t>(range.min);
     }
 }
 
-void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
+void CodecComponent::QuantiseLowPassBand(std::span<const float> values)
 {
-    Range range{-30000, 30000};
+    const SubbandRect rect = LowPassBand();
+    Range range = kEmptyRange;
     for (int y = rect.row; y < rect.row + rect.rows; ++y)
         range = RowRange(values.data() + static_cast<std::size_t>(y) * width_ + rect.column, rect.columns, range);
-    int max = range.max;
-    int min = range.min;
+    const auto entry = static_cast<std::size_t>(3 * levels_);
+    max_[entry] = static_cast<std::int16_t>(range.max);
+    min_[entry] = static_cast<std::int16_t>(range.min);
+    QuantiseBand(values, rect, 3 * levels_);
+}
+
+// Quantises a band whose range of truncated values max_ and min_ hold.
+void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
+{
+    int max = max_[static_cast<std::size_t>(entry)];
+    int min = min_[static_cast<std::size_t>(entry)];
     // Symmetrise the range around zero, shrinking Q when the band is narrower than Q.
     int q = q_[static_cast<std::size_t>(entry)];
     if (!(std::abs(max) >= q && std::abs(min) >= q)) {
@@ -390,6 +421,43 @@ void CodecComponent::MarkZerotrees()
     }
 }
 
+namespace {
+
+// The symbols of a row without its skip marks, as signed bytes; returns how
+// many. Groups of 16 that are all skip marks (common under zerotree roots) or
+// hold none are handled whole; the others symbol by symbol, where every
+// symbol is written and the count advances past all but skip marks.
+TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int16_t* row, int columns, std::int8_t* symbols)
+{
+    constexpr int kGroup = 16;
+    std::size_t count = 0;
+    int x = 0;
+    for (; x + kGroup <= columns; x += kGroup) {
+        int marks = 0;
+        for (int k = 0; k < kGroup; ++k)
+            marks += static_cast<int>(row[x + k] == kSkipMark);
+        if (marks == kGroup)
+            continue;
+        if (marks == 0) {
+            for (int k = 0; k < kGroup; ++k)
+                symbols[count + static_cast<std::size_t>(k)] = static_cast<std::int8_t>(row[x + k]);
+            count += kGroup;
+            continue;
+        }
+        for (int k = x; k < x + kGroup; ++k) {
+            symbols[count] = static_cast<std::int8_t>(row[k]);
+            count += static_cast<std::size_t>(row[k] != kSkipMark);
+        }
+    }
+    for (; x < columns; ++x) {
+        symbols[count] = static_cast<std::int8_t>(row[x]);
+        count += static_cast<std::size_t>(row[x] != kSkipMark);
+    }
+    return count;
+}
+
+} // namespace
+
 std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> out, std::size_t position,
                                                       const SubbandRect& rect, int entry, int alphabetExtra,
                                                       std::vector<std::int8_t>& symbols)
@@ -397,16 +465,10 @@ std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> ou
     const int q = q_[static_cast<std::size_t>(entry)];
     if (q < 0 || q > kMaxCodedQ)
         return std::nullopt; // such symbols cannot be told from the skip mark
-    // Every symbol is written, and the count advances past all but skip marks.
     symbols.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
     std::size_t count = 0;
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        const std::int16_t* row = &At(y, rect.column);
-        for (int x = 0; x < rect.columns; ++x) {
-            symbols[count] = static_cast<std::int8_t>(row[x]);
-            count += static_cast<std::size_t>(row[x] != kSkipMark);
-        }
-    }
+    for (int y = rect.row; y < rect.row + rect.rows; ++y)
+        count += GatherRow(&At(y, rect.column), rect.columns, symbols.data() + count);
     symbols.resize(count);
 
     if (position > out.size() || out.size() - position < kSubbandHeaderBytes)
@@ -480,6 +542,43 @@ std::size_t CodecComponent::ReadBand(std::span<const std::uint8_t> in, std::size
     return SkipEndMarker(in, position + decoded.inputUsed);
 }
 
+namespace {
+
+// Placement works on groups of this many positions (the children of eight
+// parents), so that a group under roots only, or under no root at all, is
+// placed without a test per position.
+constexpr int kPlaceGroup = 16;
+
+// Symbols to samples where no parent is a root: a root symbol becomes 0 and,
+// when `flags` is given, flags its position for its children.
+TAMR_VECTOR_CLONES void PlaceRun(const std::int8_t* symbols, int count, int root, std::int16_t* row,
+                                 std::uint8_t* flags)
+{
+    if (flags != nullptr) {
+        for (int x = 0; x < count; ++x) {
+            const bool isRoot = symbols[x] == root;
+            row[x] = isRoot ? std::int16_t{0} : std::int16_t{symbols[x]};
+            flags[x] = static_cast<std::uint8_t>(isRoot);
+        }
+        return;
+    }
+    for (int x = 0; x < count; ++x)
+        row[x] = symbols[x] == root ? std::int16_t{0} : std::int16_t{symbols[x]};
+}
+
+// The flags of eight parents, as one word: 0 when none is a root, and every
+// byte 1 when all are (flags are only ever 0 or 1).
+std::uint64_t ParentWord(const std::uint8_t* parents)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, parents, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t kAllParentsRoots = 0x0101010101010101ULL;
+
+} // namespace
+
 // Puts the decoded symbols into the subband in row-major order. A position
 // under a zerotree root (its parent in the level before is flagged) takes no
 // symbol and becomes 0; a root becomes 0 and flags its position for its
@@ -510,23 +609,42 @@ void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band b
                 row[x] = next < available ? symbols[next] : std::int16_t{0};
             continue;
         }
-        for (std::size_t x = 0; x < columns; ++x) {
+        // Here n >= 1, so a symbol Q + 1 is a root.
+        const auto placeOne = [&](std::size_t x) {
             if (parentRow != nullptr && parentRow[x / 2] != 0) {
                 row[x] = 0;
                 if (flagRow != nullptr)
                     flagRow[x] = 1;
-                continue;
+                return;
             }
             const int v = next < available ? symbols[next] : 0;
             ++next;
-            if (n >= 1 && v == zerotreeRoot) {
+            if (v == zerotreeRoot) {
                 row[x] = 0;
                 if (flagRow != nullptr)
                     flagRow[x] = 1;
             } else {
                 row[x] = static_cast<std::int16_t>(v);
             }
+        };
+        std::size_t x = 0;
+        for (; x + kPlaceGroup <= columns; x += kPlaceGroup) {
+            const std::uint64_t parentWord = parentRow != nullptr ? ParentWord(parentRow + x / 2) : 0;
+            if (parentWord == kAllParentsRoots) {
+                std::fill_n(row + x, kPlaceGroup, std::int16_t{0});
+                if (flagRow != nullptr)
+                    std::fill_n(flagRow + x, kPlaceGroup, std::uint8_t{1});
+            } else if (parentWord == 0 && available - std::min(next, available) >= kPlaceGroup) {
+                PlaceRun(symbols.data() + next, kPlaceGroup, zerotreeRoot, row + x,
+                         flagRow != nullptr ? flagRow + x : nullptr);
+                next += kPlaceGroup;
+            } else {
+                for (std::size_t k = x; k < x + kPlaceGroup; ++k)
+                    placeOne(k);
+            }
         }
+        for (; x < columns; ++x)
+            placeOne(x);
     }
     if (!rootsPossible)
         Release(flags);

@@ -39,7 +39,10 @@ public:
     // Takes the component's quantisation and threshold vectors and discard level.
     void ConfigureForEncoding(const ComponentSettings& settings, int totalLevels);
     // Sizes the plane for encoding: W = paddedWidth >> sampleLevels, and so on.
-    [[nodiscard]] bool SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    // The plane is zero-filled unless `zeroed` is false, for a caller that
+    // writes every sample itself.
+    [[nodiscard]] bool SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels,
+                                       bool zeroed = true);
     // The discard and sample levels of coded data read from a file.
     void SetCodedLevels(int discardLevels, int sampleLevels);
     // The same for decoding, with the component's own discard and sample levels.
@@ -101,6 +104,7 @@ private:
     bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
+    void QuantiseLowPassBand(std::span<const float> values);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet, std::vector<std::int8_t>& symbols);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,

@@ -67,7 +67,9 @@ Status WaveletCodec::PrepareEncode(const CodecSettings& settings)
     for (int c = 0; c < ComponentCount(); ++c) {
         const auto index = static_cast<std::size_t>(c);
         const int sample = std::clamp<int>(settings.component(index).sampleLevels, 0, 1);
-        if (!components_[index].SizeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample))
+        // The colour conversion writes every sample, the padding included
+        // (it repeats the edges); a gray picture's padding is read as zeros.
+        if (!components_[index].SizeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample, !colour_))
             return FailureKind::OutOfMemory;
     }
     Release(data_);

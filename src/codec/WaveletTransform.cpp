@@ -37,9 +37,9 @@ template <typename Vector> bool GrowTo(Vector& values, std::size_t count)
     return true;
 }
 
-// Columns are filtered in blocks of this many neighbours at a time, so that the
-// column pass walks the plane row by row instead of striding through it.
-constexpr int kColumnBlock = 16;
+// Columns are lifted in strips of this many neighbours, so that the column
+// pass runs along rows and a strip's high-pass rows stay in the cache.
+constexpr int kColumnStrip = 64;
 
 // The forward step on `lanes` lines at once, each known to be valid: sample i of
 // line j is in[i * inStride + j], its result goes to out[i * outStride + j]. Every
@@ -124,28 +124,66 @@ void ForwardLine(std::span<float> samples, std::size_t step, int count, const Li
     }
 }
 
-// The column pass over `lanes` neighbouring columns starting at column x: they
-// are gathered into a block, filtered into a second block and copied back.
-TAMR_VECTOR_CLONES void ForwardColumns(std::span<float> plane, std::size_t stride, int rows, int x, int lanes,
-                                       std::span<float> buffer)
+// The column pass over a strip of `width` neighbouring columns, lifted a whole
+// strip row at a time: every value is the expression of ForwardLanes in the
+// same order. The high-pass values go to `eta` (rows / 2 strip rows) first,
+// since they land on rows still to be read; the low-pass values then replace
+// the rows from the top, each only after the rows it reads, and the high-pass
+// rows are copied below them.
+TAMR_VECTOR_CLONES void ForwardColumnStrip(float* strip, std::size_t stride, int rows, int width, float* eta)
 {
-    const auto width = static_cast<std::size_t>(lanes);
-    const auto height = static_cast<std::size_t>(rows);
-    const std::span<float> gathered = buffer.first(width * height);
-    const std::span<float> filtered = buffer.subspan(width * height, width * height);
-    for (std::size_t y = 0; y < height; ++y) {
-        const auto source = plane.subspan(y * stride + static_cast<std::size_t>(x), width);
-        std::copy(source.begin(), source.end(), gathered.begin() + static_cast<std::ptrdiff_t>(y * width));
+    const float a = kColumnPass.a;
+    const float b = kColumnPass.b;
+    const float c = kColumnPass.c;
+    const int h = rows / 2;
+    const auto row = [&](int i) { return strip + static_cast<std::size_t>(i) * stride; };
+    const auto etaRow = [&](int k) { return eta + static_cast<std::size_t>(k) * static_cast<std::size_t>(width); };
+    {
+        const float* s0 = row(0);
+        const float* s1 = row(1);
+        float* e = etaRow(0);
+        for (int j = 0; j < width; ++j) {
+            e[j] = b * (s1[j] - s0[j]);
+        }
     }
-    if (lanes == kColumnBlock) {
-        ForwardLanes(gathered, width, filtered, width, rows, std::integral_constant<int, kColumnBlock>{}, kColumnPass);
-    } else {
-        ForwardLanes(gathered, width, filtered, width, rows, lanes, kColumnPass);
+    for (int k = 1; k < h; ++k) {
+        const float* before = row(2 * k - 1);
+        const float* centre = row(2 * k);
+        const float* after = row(2 * k + 1);
+        float* e = etaRow(k);
+        for (int j = 0; j < width; ++j) {
+            e[j] = b * (before[j] - 2.0f * centre[j] + after[j]);
+        }
     }
-    for (std::size_t y = 0; y < height; ++y) {
-        const auto result = filtered.subspan(y * width, width);
-        std::copy(result.begin(), result.end(),
-                  plane.begin() + static_cast<std::ptrdiff_t>(y * stride + static_cast<std::size_t>(x)));
+    {
+        float* s0 = row(0);
+        const float* s1 = row(1);
+        const float* s2 = row(2);
+        const float* s3 = row(3);
+        for (int j = 0; j < width; ++j) {
+            s0[j] = a * (s0[j] + 6.0f * s1[j] + 2.0f * s2[j] - s3[j]);
+        }
+    }
+    for (int k = 1; k <= h - 2; ++k) {
+        const float* odd = row(2 * k + 1);
+        const float* e = etaRow(k);
+        const float* eNext = etaRow(k + 1);
+        float* lambda = row(k);
+        for (int j = 0; j < width; ++j) {
+            lambda[j] = c * odd[j] - (e[j] + eNext[j]) / 2.0f;
+        }
+    }
+    {
+        const float* sA = row(rows - 3);
+        const float* sB = row(rows - 2);
+        const float* sC = row(rows - 1);
+        float* lambda = row(h - 1);
+        for (int j = 0; j < width; ++j) {
+            lambda[j] = a * (-sA[j] + 2.0f * sB[j] + 7.0f * sC[j]);
+        }
+    }
+    for (int k = 0; k < h; ++k) {
+        std::copy(etaRow(k), etaRow(k) + width, row(h + k));
     }
 }
 
@@ -300,24 +338,56 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
     return true;
 }
 
-bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols, std::vector<float>& lineBuffer)
+namespace {
+
+// 16-bit samples to floats, exactly.
+TAMR_VECTOR_CLONES void ConvertRow(const std::int16_t* samples, float* row, int count)
+{
+    for (int x = 0; x < count; ++x) {
+        row[x] = static_cast<float>(samples[x]);
+    }
+}
+
+// The forward level, taking each row from `source` first when there is one.
+bool LiftLevel(const std::int16_t* source, std::span<float> plane, std::size_t stride, int rows, int cols,
+               std::vector<float>& lineBuffer)
 {
     if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
     }
-    const int block = std::min(cols, kColumnBlock);
-    const std::size_t columnBlocks = 2 * static_cast<std::size_t>(rows) * static_cast<std::size_t>(block);
-    if (!GrowTo(lineBuffer, std::max(static_cast<std::size_t>(cols), columnBlocks))) {
+    const int strip = std::min(cols, kColumnStrip);
+    const std::size_t etaSize = static_cast<std::size_t>(rows / 2) * static_cast<std::size_t>(strip);
+    if (!GrowTo(lineBuffer, std::max(static_cast<std::size_t>(cols), etaSize))) {
         return false;
     }
-    const std::span<float> buffer(lineBuffer);
+    float* const buffer = lineBuffer.data();
     for (int y = 0; y < rows; ++y) {
-        ForwardRow(plane.data() + static_cast<std::size_t>(y) * stride, cols, kRowPass, buffer.data());
+        float* row = plane.data() + static_cast<std::size_t>(y) * stride;
+        if (source != nullptr) {
+            ConvertRow(source + static_cast<std::size_t>(y) * stride, row, cols);
+        }
+        ForwardRow(row, cols, kRowPass, buffer);
     }
-    for (int x = 0; x < cols; x += block) {
-        ForwardColumns(plane, stride, rows, x, std::min(block, cols - x), buffer);
+    for (int x = 0; x < cols; x += strip) {
+        ForwardColumnStrip(plane.data() + x, stride, rows, std::min(strip, cols - x), buffer);
     }
     return true;
+}
+
+} // namespace
+
+bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols, std::vector<float>& lineBuffer)
+{
+    return LiftLevel(nullptr, plane, stride, rows, cols, lineBuffer);
+}
+
+bool ForwardLevelFrom(std::span<const std::int16_t> samples, std::span<float> plane, std::size_t stride, int rows,
+                      int cols, std::vector<float>& lineBuffer)
+{
+    if (samples.size() < plane.size()) {
+        return false;
+    }
+    return LiftLevel(samples.data(), plane, stride, rows, cols, lineBuffer);
 }
 
 namespace {

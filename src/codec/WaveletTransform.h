@@ -43,10 +43,15 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 
 // One forward level: the row pass over every row of the region, then the column
 // pass over every column. `lineBuffer` is grown when it is shorter than the level
-// needs (a row, or two blocks of up to 16 whole columns), so one buffer serves all
-// levels. Returns false when the region is invalid or the buffer cannot be grown.
+// needs (a row, or the high-pass half of a strip of up to 64 columns), so one
+// buffer serves all levels. Returns false when the region is invalid or the buffer cannot be grown.
 [[nodiscard]] bool ForwardLevel(std::span<float> plane, std::size_t stride, int rows, int cols,
                                 std::vector<float>& lineBuffer);
+// The same on the float values of 16-bit `samples` (at least as many as the
+// plane holds): each row of the region is converted into `plane` just before
+// its row pass, so that a first level reads the samples only once.
+[[nodiscard]] bool ForwardLevelFrom(std::span<const std::int16_t> samples, std::span<float> plane, std::size_t stride,
+                                    int rows, int cols, std::vector<float>& lineBuffer);
 
 // Inverts one level from its four quadrants in place. `temporary` is grown to
 // rows x cols samples when it is shorter; returns false when the region is invalid

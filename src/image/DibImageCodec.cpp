@@ -94,7 +94,8 @@ bool CDibImage::ConvertLevelPlanes(const WaveletCodec& codec, int shift, const D
 
 bool CDibImage::EncodeLosslessPlanes(WaveletCodec& codec)
 {
-    const auto written = tamr::EncodeLosslessPlanes(planeCoder_, ReferenceView(), isColour_ == 1, codec.DataBuffer());
+    const auto written =
+        tamr::EncodeLosslessPlanes(planeCoder_, ReferenceView(), isColour_ == 1, codec.DataBuffer(), codec.Threads());
     if (!written)
         return false;
     codec.SetLosslessData(*written);

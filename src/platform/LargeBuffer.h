@@ -2,9 +2,7 @@
 // Vectors for the big blocks of samples and coded bytes. Growing one leaves the
 // new values uninitialised (their owners write every value before reading it),
 // so no page is touched twice; blocks of several megabytes come straight from
-// the kernel, which is asked to back them with transparent huge pages: first
-// touching them then costs one page fault per 2 MiB instead of one per 4 KiB.
-// Freeing such a block gives its memory back to the system at once.
+// the kernel, and freeing one gives its memory back to the system at once.
 
 #include <cstddef>
 #include <new>
@@ -15,7 +13,7 @@
 
 namespace tamr {
 
-// Blocks of at least this many bytes are mapped on their own with huge pages.
+// Blocks of at least this many bytes are mapped on their own.
 inline constexpr std::size_t kLargeBlockBytes = std::size_t{4} << 20;
 
 // Raw blocks for LargeBlockAllocator: throws std::bad_alloc when memory runs out.

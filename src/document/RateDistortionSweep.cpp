@@ -1,7 +1,6 @@
 #include "document/RateDistortionSweep.h"
 
 #include <algorithm>
-#include <memory>
 #include <mutex>
 #include <new>
 

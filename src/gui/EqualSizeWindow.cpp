@@ -15,26 +15,6 @@ namespace tamr::qt {
 
 namespace {
 
-// A picture in tamr's layout (bottom-up padded rows, BGR or gray) as a QImage.
-QImage PictureOf(std::span<const std::uint8_t> bytes, int width, int height, int rowPad, int bytesPerPixel)
-{
-    QImage image(width, height, QImage::Format_RGB888);
-    const std::size_t stride = static_cast<std::size_t>(width) * bytesPerPixel + rowPad;
-    if (bytes.size() < stride * static_cast<std::size_t>(height))
-        return {};
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = bytes.data() + stride * static_cast<std::size_t>(height - 1 - y);
-        uchar* out = image.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t* pixel = row + static_cast<std::size_t>(x) * bytesPerPixel;
-            out[3 * x] = bytesPerPixel == 3 ? pixel[2] : pixel[0];
-            out[3 * x + 1] = bytesPerPixel == 3 ? pixel[1] : pixel[0];
-            out[3 * x + 2] = pixel[0];
-        }
-    }
-    return image;
-}
-
 QString MetricsText(const PictureMetrics& metrics)
 {
     return QObject::tr("PSNR %1 dB, PSNR-Y %2 dB, SSIM %3")
@@ -166,7 +146,7 @@ void EqualSizeWindow::Show(Outcome outcome)
     } else {
         if (tamrPoint != nullptr) {
             tamrPicture_->setPixmap(
-                QPixmap::fromImage(PictureOf(tamrPoint->decoded, width_, height_, rowPad_, bytesPerPixel_)));
+                QPixmap::fromImage(PixelsPicture(tamrPoint->decoded, width_, height_, rowPad_, bytesPerPixel_)));
             tamrPicture_->adjustSize();
         }
         tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel\n%3")
@@ -181,7 +161,7 @@ void EqualSizeWindow::Show(Outcome outcome)
     } else {
         const QString quality = match.quality >= 0 ? tr("quality %1: ").arg(match.quality) : QString();
         peerPicture_->setPixmap(
-            QPixmap::fromImage(PictureOf(match.picture.decoded, width_, height_, rowPad_, bytesPerPixel_)));
+            QPixmap::fromImage(PixelsPicture(match.picture.decoded, width_, height_, rowPad_, bytesPerPixel_)));
         peerPicture_->adjustSize();
         peerHeading_->setText(tr("%1%2 - %3 bytes")
                                   .arg(CodecLabel(match.codec))

@@ -70,6 +70,15 @@ QImage ReferencePicture(const CDibImage& image)
     return PictureOf(image, image.ReferencePixels());
 }
 
+QImage PixelsPicture(std::span<const std::uint8_t> rows, int width, int height, int rowPad, int bytesPerPixel)
+{
+    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || width <= 0 || rowPad < 0)
+        return {};
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
+    return TopDownCopy(rows, width, height, rowBytes, rowBytes + static_cast<std::size_t>(rowPad),
+                       bytesPerPixel == 3 ? QImage::Format_BGR888 : QImage::Format_Grayscale8);
+}
+
 QImage IndexPicture(const CDibImage& image)
 {
     if (image.IndexPixels().empty())

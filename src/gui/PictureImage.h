@@ -2,6 +2,8 @@
 // Top-down QImages of an image's pixel buffers, for drawing and printing.
 
 #include <QImage>
+#include <cstdint>
+#include <span>
 
 #include "document/TamrDoc.h"
 #include "image/DibImage.h"
@@ -15,6 +17,11 @@ QImage WorkingPicture(const CDibImage& image);
 // The reference image (the pixels as loaded) in the same form; null for an
 // image without one (made from COD data).
 QImage ReferencePicture(const CDibImage& image);
+
+// Bottom-up rows of gray or blue-green-red pixels, each row followed by
+// rowPad bytes (the images' own layout), as a top-down picture; null when the
+// rows are too few.
+QImage PixelsPicture(std::span<const std::uint8_t> rows, int width, int height, int rowPad, int bytesPerPixel);
 
 // The index image with the colour table as its colours; null for an image
 // without one (gray, or no pixels).

@@ -42,6 +42,19 @@ std::optional<std::size_t> FindPoint(const SweepResult& result, SweepCodec codec
     return std::nullopt;
 }
 
+// A sweep of every quality with all three peers on one thread: long enough to be stopped midway.
+RateDistortionWindow* StartLongSweep(RunningApp& running)
+{
+    if (running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 256, 200)) == nullptr)
+        return nullptr;
+    SweepRequest request;
+    for (int quality = 0; quality <= 100; ++quality)
+        request.qualities.push_back(quality);
+    request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+    request.threads = 1;
+    return running.app->OpenRateDistortionWindow(request);
+}
+
 } // namespace
 
 class RateDistortionTest : public QObject {
@@ -120,13 +133,7 @@ private slots:
     void CancelStops()
     {
         RunningApp running;
-        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 256, 200)) != nullptr);
-        SweepRequest request;
-        for (int quality = 0; quality <= 100; ++quality)
-            request.qualities.push_back(quality);
-        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
-        request.threads = 1;
-        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        RateDistortionWindow* window = StartLongSweep(running);
         QVERIFY(window != nullptr);
         QVERIFY(window->Running());
         window->findChild<QPushButton*>("cancelSweep")->click();
@@ -148,13 +155,7 @@ private slots:
     void ClosingMidSweepLeavesThePointsInHandToEnd()
     {
         RunningApp running;
-        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 256, 200)) != nullptr);
-        SweepRequest request;
-        for (int quality = 0; quality <= 100; ++quality)
-            request.qualities.push_back(quality);
-        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
-        request.threads = 1;
-        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        RateDistortionWindow* window = StartLongSweep(running);
         QVERIFY(window != nullptr);
         QVERIFY(window->Running());
         delete window;

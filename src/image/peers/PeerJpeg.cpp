@@ -94,37 +94,9 @@ bool Decode(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesP
 
 } // namespace
 
-PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality)
-{
-    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || !HoldsAllRows(picture, bytesPerPixel) || picture.width == 0 ||
-        picture.height == 0)
-        return PeerFailure("JPEG: no picture to code");
-    PeerPicture result;
-    PeerJpegErrors errors;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    auto start = std::chrono::steady_clock::now();
-    const bool encoded = Encode(picture, bytesPerPixel, quality, &buffer, &size, errors);
-    if (encoded && buffer)
-        result.coded.assign(buffer, buffer + size);
-    // libjpeg's memory destination allocates the buffer with malloc.
-    std::free(buffer); // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
-    result.encodeSeconds = SecondsSince(start);
-    if (!encoded)
-        return PeerFailure(std::string("JPEG: ") + errors.text);
-
-    result.decoded.assign(RowBytes(picture, bytesPerPixel) * static_cast<std::size_t>(picture.height), 0);
-    start = std::chrono::steady_clock::now();
-    const bool decoded = Decode(result.coded, picture, bytesPerPixel, result.decoded, errors);
-    result.decodeSeconds = SecondsSince(start);
-    if (!decoded)
-        return PeerFailure(std::string("JPEG decoding: ") + (errors.text[0] ? errors.text : "unexpected picture"));
-    return result;
-}
-
 PeerPicture DecodeJpeg(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
 {
-    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
+    if (!DecodableLike(like, bytesPerPixel))
         return PeerFailure("JPEG decoding: no picture to decode into");
     PeerPicture result;
     result.coded.assign(coded.begin(), coded.end());
@@ -136,6 +108,28 @@ PeerPicture DecodeJpeg(std::span<const std::uint8_t> coded, ConstPixelView like,
     if (!decoded)
         return PeerFailure(std::string("JPEG decoding: ") + (errors.text[0] ? errors.text : "unexpected picture"));
     return result;
+}
+
+PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality)
+{
+    if (!CodablePicture(picture, bytesPerPixel))
+        return PeerFailure("JPEG: no picture to code");
+    std::vector<std::uint8_t> coded;
+    PeerJpegErrors errors;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    auto start = std::chrono::steady_clock::now();
+    const bool encoded = Encode(picture, bytesPerPixel, quality, &buffer, &size, errors);
+    if (encoded && buffer)
+        coded.assign(buffer, buffer + size);
+    // libjpeg's memory destination allocates the buffer with malloc.
+    std::free(buffer); // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
+    const double encodeSeconds = SecondsSince(start);
+    if (!encoded)
+        return PeerFailure(std::string("JPEG: ") + errors.text);
+    PeerPicture decoded = DecodeJpeg(coded, picture, bytesPerPixel);
+    decoded.encodeSeconds = encodeSeconds;
+    return decoded;
 }
 
 } // namespace tamr

@@ -207,8 +207,7 @@ Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::ve
     std::sort(targetBytes.begin(), targetBytes.end());
     targetBytes.erase(std::unique(targetBytes.begin(), targetBytes.end()), targetBytes.end());
     encode.targets = targetBytes;
-    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || !HoldsAllRows(picture, bytesPerPixel) || picture.width == 0 ||
-        picture.height == 0)
+    if (!CodablePicture(picture, bytesPerPixel))
         return (encode.failure = "JPEG 2000: no picture to code"), encode;
     if (encode.targets.empty() || encode.targets.size() > kMaxJpeg2000Layers)
         return (encode.failure = "JPEG 2000: no sizes to aim at"), encode;
@@ -229,7 +228,7 @@ Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::ve
 
 PeerPicture DecodeJpeg2000(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
 {
-    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
+    if (!DecodableLike(like, bytesPerPixel))
         return PeerFailure("JPEG 2000 decoding: no picture to decode into");
     PeerPicture result;
     std::string failure;

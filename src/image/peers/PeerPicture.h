@@ -35,6 +35,19 @@ inline double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// A picture a peer can code: gray or colour, not empty, every row there.
+inline bool CodablePicture(ConstPixelView picture, int bytesPerPixel)
+{
+    return (bytesPerPixel == 1 || bytesPerPixel == 3) && HoldsAllRows(picture, bytesPerPixel) && picture.width > 0 &&
+           picture.height > 0;
+}
+
+// A layout a peer's file can be decoded into (only its sizes count).
+inline bool DecodableLike(ConstPixelView like, int bytesPerPixel)
+{
+    return (bytesPerPixel == 1 || bytesPerPixel == 3) && RowBytes(like, bytesPerPixel) > 0 && like.height > 0;
+}
+
 // The picture as top-down rows of red, green, blue bytes (gray: one byte)
 // without padding, the order the other codecs take.
 std::vector<std::uint8_t> TopDownRgb(ConstPixelView picture, int bytesPerPixel);

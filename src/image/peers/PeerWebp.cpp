@@ -24,10 +24,23 @@ std::vector<std::uint8_t> Decode(std::span<const std::uint8_t> coded, ConstPixel
 
 } // namespace
 
+PeerPicture DecodeWebp(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
+{
+    if (!DecodableLike(like, bytesPerPixel))
+        return PeerFailure("WebP decoding: no picture to decode into");
+    PeerPicture result;
+    result.coded.assign(coded.begin(), coded.end());
+    const auto start = std::chrono::steady_clock::now();
+    result.decoded = Decode(result.coded, like, bytesPerPixel);
+    result.decodeSeconds = SecondsSince(start);
+    if (result.decoded.empty())
+        return PeerFailure("WebP decoding: failed");
+    return result;
+}
+
 PeerPicture CodeWebp(ConstPixelView picture, int bytesPerPixel, int quality)
 {
-    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || !HoldsAllRows(picture, bytesPerPixel) || picture.width == 0 ||
-        picture.height == 0)
+    if (!CodablePicture(picture, bytesPerPixel))
         return PeerFailure("WebP: no picture to code");
     if (picture.width > WEBP_MAX_DIMENSION || picture.height > WEBP_MAX_DIMENSION)
         return PeerFailure("WebP: the picture is larger than 16383 pixels");
@@ -40,38 +53,20 @@ PeerPicture CodeWebp(ConstPixelView picture, int bytesPerPixel, int quality)
             grayAsRgb[3 * i] = grayAsRgb[3 * i + 1] = grayAsRgb[3 * i + 2] = samples[i];
     }
     const std::vector<std::uint8_t>& rgb = bytesPerPixel == 1 ? grayAsRgb : samples;
-    PeerPicture result;
+    std::vector<std::uint8_t> coded;
     auto start = std::chrono::steady_clock::now();
     std::uint8_t* output = nullptr;
     const std::size_t size = WebPEncodeRGB(rgb.data(), picture.width, picture.height, picture.width * 3,
                                            static_cast<float>(quality), &output);
     if (size > 0 && output)
-        result.coded.assign(output, output + size);
+        coded.assign(output, output + size);
     WebPFree(output);
-    result.encodeSeconds = SecondsSince(start);
-    if (result.coded.empty())
+    const double encodeSeconds = SecondsSince(start);
+    if (coded.empty())
         return PeerFailure("WebP: encoding failed");
-
-    start = std::chrono::steady_clock::now();
-    result.decoded = Decode(result.coded, picture, bytesPerPixel);
-    result.decodeSeconds = SecondsSince(start);
-    if (result.decoded.empty())
-        return PeerFailure("WebP decoding: failed");
-    return result;
-}
-
-PeerPicture DecodeWebp(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel)
-{
-    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || RowBytes(like, bytesPerPixel) == 0 || like.height <= 0)
-        return PeerFailure("WebP decoding: no picture to decode into");
-    PeerPicture result;
-    result.coded.assign(coded.begin(), coded.end());
-    const auto start = std::chrono::steady_clock::now();
-    result.decoded = Decode(result.coded, like, bytesPerPixel);
-    result.decodeSeconds = SecondsSince(start);
-    if (result.decoded.empty())
-        return PeerFailure("WebP decoding: failed");
-    return result;
+    PeerPicture decoded = DecodeWebp(coded, picture, bytesPerPixel);
+    decoded.encodeSeconds = encodeSeconds;
+    return decoded;
 }
 
 } // namespace tamr

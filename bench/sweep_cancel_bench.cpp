@@ -59,7 +59,7 @@ void BM_SweepCancel(benchmark::State& state)
         SweepRequest request;
         for (int quality = 0; quality < 100; quality += 5)
             request.qualities.push_back(quality);
-        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+        request.peers = {FindCodec("jpeg"), FindCodec("jp2"), FindCodec("webp")};
         std::atomic<bool> stop{false};
         request.stop = &stop;
         std::mutex mutex;

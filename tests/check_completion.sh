@@ -75,6 +75,12 @@ expect "" compress a.bmp out.cod --levels ""
 expect "Smooth" filter a.bmp out.bmp --name Sm
 expect 'Edge\ detect Edge\ enhance Edge\ enhance+' filter a.bmp out.bmp --name Edge
 expect "B.COD a.bmp c.txt d.gif e.JPG f.tga folder" not-yet-known ""
+# The peers of --peers are those sweep --help names, a list after commas too.
+peers=$("$cli" sweep --help | sed -nE 's/.*the other codecs: (.*), separated by commas.*/\1/p' | tr -d ',')
+[ -n "$peers" ] || fail "tamr-cli sweep --help names no peers"
+offers_all "$peers none" sweep a.bmp --peers ""
+expect "jp2 jpeg" sweep a.bmp --peers jp
+expect "jpeg,webp" sweep a.bmp --peers jpeg,we
 
 [ $status -eq 0 ] && echo "completion offers every subcommand, option and the right files"
 exit $status

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "peers/PeerCodecs.h"
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
@@ -179,8 +180,12 @@ TEST(CliSweepFailureTest, AFailingPeerPointIsReportedAndTheSweepGoesOn)
 
     run = test::RunCli("sweep " + Quoted(wide.string()) + " --qualities 50:10:5", scratch);
     EXPECT_EQ(run.exitCode, 1);
-    run = test::RunCli("sweep " + Quoted(wide.string()) + " --peers gif", scratch);
-    EXPECT_EQ(run.exitCode, 1);
+    // A peer no row of the registry names is a command line not understood; the message lists the peers.
+    run = test::RunCli("sweep " + Quoted(wide.string()) + " --peers jpeg,gif", scratch);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("\"gif\" is no peer; the peers are " + PeerNames()), std::string::npos) << run.err;
+    run = test::RunCli("sweep " + Quoted(wide.string()) + " --peers tamr", scratch);
+    EXPECT_EQ(run.exitCode, 2);
 }
 
 } // namespace

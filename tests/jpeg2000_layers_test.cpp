@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image/PictureMetrics.h"
-#include "image/peers/PeerJpeg2000.h"
+#include "peers/PeerJpeg2000.h"
 
 namespace tamr {
 namespace {

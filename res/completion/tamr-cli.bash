@@ -51,6 +51,13 @@ _tamr_cli_option_table()
     done < <("$@" --help 2>/dev/null)
 }
 
+# The peer codecs of this build, as `PROGRAM sweep --help` names them for
+# --peers ("the other codecs: jpeg, jp2, webp, separated by commas, or none").
+_tamr_cli_peers()
+{
+    "$1" sweep --help 2>/dev/null | sed -nE 's/.*the other codecs: (.*), separated by commas.*/\1/p' | tr -d ','
+}
+
 # The kind of file a subcommand takes at a position among its arguments:
 # picture, cod, bmp (a written picture: BMP, PNG or PNM), coded (a COD name
 # or a written picture's), any (a subcommand this script
@@ -107,6 +114,18 @@ _tamr_cli()
         --decoded) _filedir "$_tamr_cli_written" ;;
         --diff) _filedir bmp ;;
         --svg) _filedir svg ;;
+        --peers)
+            # A list separated by commas: the names after the last comma.
+            local listed='' last=$cur words
+            if [[ $cur == *,* ]]; then
+                listed=${cur%,*},
+                last=${cur##*,}
+                words=$(_tamr_cli_peers "$program")
+            else
+                words="$(_tamr_cli_peers "$program") none"
+            fi
+            COMPREPLY=($(compgen -P "$listed" -W "$words" -- "$last"))
+            ;;
         --name)
             local typed=${cur//\\ / } match
             typed=${typed#[\"\']}

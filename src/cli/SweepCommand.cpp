@@ -10,10 +10,14 @@
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "image/PlainBmp.h"
+#include "peers/PeerCodecs.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
 namespace {
+
+// A --peers list that names no peer is a command line not understood.
+constexpr int kSweepUsageError = 2;
 
 std::optional<int> QualityNumber(const std::string& text)
 {
@@ -35,33 +39,40 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-std::optional<std::vector<SweepCodec>> ParsePeers(const std::string& text)
+// The peers a list names: each an available peer of the registry, or "none"
+// (or nothing) for tamr alone; the first name that is none of them otherwise.
+struct PeerList {
+    std::vector<const PeerCodec*> peers;
+    std::string unknown;
+};
+
+PeerList ParsePeers(const std::string& text)
 {
-    std::vector<SweepCodec> peers;
+    PeerList list;
     if (text.empty() || text == "none")
-        return peers;
+        return list;
     for (const std::string& name : Split(text, ',')) {
-        const auto codec = SweepCodecNamed(name);
-        if (!codec || *codec == SweepCodec::Tamr)
-            return std::nullopt;
-        peers.push_back(*codec);
+        const PeerCodec* codec = FindCodec(name);
+        if (codec == nullptr || codec->aim == SizeAim::Reference || !codec->available) {
+            list.unknown = name;
+            return list;
+        }
+        list.peers.push_back(codec);
     }
-    return peers;
+    return list;
 }
 
-const char* Extension(SweepCodec codec)
+// Why a --peers list is not understood; empty when it is.
+std::string PeersProblem(const std::string& text)
 {
-    switch (codec) {
-    case SweepCodec::Tamr:
-        return ".cod";
-    case SweepCodec::Jpeg:
-        return ".jpg";
-    case SweepCodec::Jpeg2000:
-        return ".jp2";
-    case SweepCodec::Webp:
-        return ".webp";
-    }
-    return "";
+    const PeerList list = ParsePeers(text);
+    if (list.unknown.empty())
+        return {};
+    const PeerCodec* known = FindCodec(list.unknown);
+    const std::string what = known != nullptr && known->aim != SizeAim::Reference
+                                 ? "\"" + list.unknown + "\" is not in this build (its library was missing)"
+                                 : "\"" + list.unknown + "\" is no peer";
+    return what + "; the peers are " + PeerNames() + ", separated by commas, or none";
 }
 
 std::string Cell(const char* format, double value)
@@ -75,7 +86,7 @@ nlohmann::json PointJson(const SweepPoint& point)
 {
     const bool measured = !point.Failed();
     return {
-        {"codec", SweepCodecName(point.codec)},
+        {"codec", point.codec->name},
         {"quality", point.quality},
         {"bytes", measured ? nlohmann::json(point.bytes) : nlohmann::json()},
         {"bpp", measured ? nlohmann::json(point.bitsPerPixel) : nlohmann::json()},
@@ -101,13 +112,12 @@ void PrintTable(const SweepResult& result, std::ostream& out)
     for (const SweepPoint& point : result.points) {
         char line[256];
         if (point.Failed()) {
-            std::snprintf(line, sizeof line, "%-5s  %7d  failed: %s\n",
-                          std::string(SweepCodecName(point.codec)).c_str(), point.quality, point.failure.c_str());
+            std::snprintf(line, sizeof line, "%-5s  %7d  failed: %s\n", std::string(point.codec->name).c_str(),
+                          point.quality, point.failure.c_str());
         } else {
             std::snprintf(line, sizeof line, "%-5s  %7d  %9zu  %6.3f  %8s  %9s  %6s  %8.3f  %8.3f\n",
-                          std::string(SweepCodecName(point.codec)).c_str(), point.quality, point.bytes,
-                          point.bitsPerPixel, Cell("%.2f", point.metrics.psnr).c_str(),
-                          Cell("%.2f", point.metrics.psnrY).c_str(),
+                          std::string(point.codec->name).c_str(), point.quality, point.bytes, point.bitsPerPixel,
+                          Cell("%.2f", point.metrics.psnr).c_str(), Cell("%.2f", point.metrics.psnrY).c_str(),
                           point.metrics.ssim ? Cell("%.4f", *point.metrics.ssim).c_str() : "n/a", point.encodeSeconds,
                           point.decodeSeconds);
         }
@@ -153,13 +163,18 @@ std::optional<std::vector<int>> ParseQualities(const std::string& text)
 
 CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
 {
-    CLI::App* command = app.add_subcommand(
-        "sweep", "Code a picture at many qualities with tamr, JPEG, JPEG 2000 and WebP and measure every point");
+    std::string labels;
+    const auto peers = AvailablePeers();
+    for (std::size_t i = 0; i < peers.size(); ++i)
+        labels += std::string(i == 0 ? "" : i + 1 == peers.size() ? " and " : ", ") + std::string(peers[i]->label);
+    CLI::App* command = app.add_subcommand("sweep", "Code a picture at many qualities with tamr, " + labels +
+                                                        " and measure every point");
     command->add_option("PICTURE", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG or PNM)")->required();
     command->add_option("--qualities", options.qualities, "FIRST:LAST:STEP or a list Q1,Q2,... of quality factors")
         ->capture_default_str();
-    command->add_option("--peers", options.peers, "the other codecs: jpeg, jp2, webp, separated by commas, or none")
-        ->capture_default_str();
+    command->add_option("--peers", options.peers, "the other codecs: " + PeerNames() + ", separated by commas, or none")
+        ->capture_default_str()
+        ->check(CLI::Validator(PeersProblem, "", "peers"));
     auto* json = command->add_flag("--json", options.json, "print the points as one JSON object");
     auto* csv = command->add_flag("--csv", options.csv, "print the points as CSV");
     json->excludes(csv);
@@ -179,11 +194,10 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
             << options.qualities << "\"\n";
         return 1;
     }
-    const auto peers = ParsePeers(options.peers);
-    if (!peers) {
-        err << "tamr-cli: --peers takes jpeg, jp2 and webp separated by commas, or none, not \"" << options.peers
-            << "\"\n";
-        return 1;
+    const PeerList peers = ParsePeers(options.peers);
+    if (!peers.unknown.empty()) {
+        err << "tamr-cli: --peers: " << PeersProblem(options.peers) << '\n';
+        return kSweepUsageError;
     }
     const std::filesystem::path folder = options.outputFolder;
     if (!folder.empty()) {
@@ -196,9 +210,9 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     }
 
     StderrPrompter prompter(err);
-    SweepRequest request{*qualities, *peers, options.threads};
+    SweepRequest request{*qualities, peers.peers, options.threads};
     request.limits = options.limits;
-    const std::size_t total = qualities->size() * (1 + peers->size());
+    const std::size_t total = qualities->size() * SweepCodecs(request).size();
     ProgressBar bar(total);
     std::mutex writeMutex;
     bool written = true;
@@ -207,12 +221,12 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
         sink = [&](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView decoded,
                    int bytesPerPixel) {
             char stem[32];
-            std::snprintf(stem, sizeof stem, "%s-q%03d", std::string(SweepCodecName(point.codec)).c_str(),
-                          point.quality);
+            std::snprintf(stem, sizeof stem, "%s-q%03d", std::string(point.codec->name).c_str(), point.quality);
             const auto bmp = PlainBmpFile(decoded, bytesPerPixel);
             std::ostringstream said;
-            const bool ok = WriteOrSay(folder / (std::string(stem) + Extension(point.codec)), coded, said) &&
-                            WriteOrSay(folder / (std::string(stem) + ".bmp"), bmp, said);
+            const bool ok =
+                WriteOrSay(folder / (std::string(stem) + std::string(point.codec->extension)), coded, said) &&
+                WriteOrSay(folder / (std::string(stem) + ".bmp"), bmp, said);
             const std::lock_guard lock(writeMutex);
             err << said.str();
             written = written && ok;

@@ -1,6 +1,6 @@
 #pragma once
-// tamr-cli sweep PICTURE: tamr at a row of quality factors against JPEG,
-// JPEG 2000 and WebP, as a table, JSON or CSV, and an SVG plot.
+// tamr-cli sweep PICTURE: tamr at a row of quality factors against the peer
+// codecs of the registry, as a table, JSON or CSV, and an SVG plot.
 
 #include <CLI/CLI.hpp>
 

@@ -1,15 +1,14 @@
 #include "document/RateDistortionSweep.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <new>
 
 #include "codec/QualityFactor.h"
 #include "document/DocumentMessages.h"
 #include "document/TamrDoc.h"
-#include "image/peers/PeerJpeg.h"
-#include "image/peers/PeerJpeg2000.h"
-#include "image/peers/PeerWebp.h"
 #include "platform/ParallelTasks.h"
 
 namespace tamr {
@@ -53,35 +52,57 @@ void RunTamrPoint(SweepPoint& point, const Context& context)
         context.sink(point, coded, decoded, context.bytesPerPixel);
 }
 
-// The layered JPEG 2000 encodes the points cut their files from.
-using Jpeg2000Encodes = std::vector<Jpeg2000Encode>;
+// The ladders of one codec: encodes of up to its ladderSizes sizes each,
+// which its points are cut from.
+struct Ladder {
+    const PeerCodec* codec = nullptr;
+    std::vector<std::size_t> targets; // ascending
+    std::unique_ptr<SizeLadder> encode;
+    std::string failure; // the encode did not run
 
-PeerPicture CutFromEncodes(const Jpeg2000Encodes& encodes, std::size_t targetBytes, const Context& context)
+    bool Holds(std::size_t targetBytes) const
+    {
+        return std::binary_search(targets.begin(), targets.end(), targetBytes);
+    }
+};
+using Ladders = std::vector<Ladder>;
+
+PeerPicture CutFromLadders(const PeerCodec& codec, const Ladders& ladders, std::size_t targetBytes,
+                           const Context& context)
 {
-    if (targetBytes == 0)
-        return PeerFailure("JPEG 2000: no tamr size to aim at");
-    for (const Jpeg2000Encode& encode : encodes)
-        if (std::binary_search(encode.targets.begin(), encode.targets.end(), targetBytes))
-            return CutJpeg2000(encode, targetBytes, context.original, context.bytesPerPixel);
-    return PeerFailure("JPEG 2000: no layer aims at that size");
+    for (const Ladder& ladder : ladders)
+        if (ladder.codec == &codec && ladder.Holds(targetBytes)) {
+            if (!ladder.failure.empty() || !ladder.encode)
+                return PeerFailure(ladder.failure);
+            return ladder.encode->Cut(targetBytes, context.original, context.bytesPerPixel);
+        }
+    return PeerFailure(std::string(codec.label) + ": no layer aims at that size");
 }
 
-void RunPeerPoint(SweepPoint& point, const Context& context, std::size_t targetBytes, const Jpeg2000Encodes& encodes)
+PeerPicture CodePeerPoint(const SweepPoint& point, const Context& context, std::size_t targetBytes,
+                          const Ladders& ladders)
 {
-    PeerPicture picture;
-    switch (point.codec) {
-    case SweepCodec::Jpeg:
-        picture = CodeJpeg(context.original, context.bytesPerPixel, point.quality);
-        break;
-    case SweepCodec::Webp:
-        picture = CodeWebp(context.original, context.bytesPerPixel, point.quality);
-        break;
-    case SweepCodec::Jpeg2000:
-        picture = CutFromEncodes(encodes, targetBytes, context);
-        break;
-    case SweepCodec::Tamr:
+    const PeerCodec& codec = *point.codec;
+    if (!codec.available)
+        return PeerFailure(std::string(codec.label) + " is not in this build");
+    switch (codec.aim) {
+    case SizeAim::Quality:
+        return codec.codeAtQuality(context.original, context.bytesPerPixel, point.quality);
+    case SizeAim::Bytes:
+        if (targetBytes == 0)
+            return PeerFailure(std::string(codec.label) + ": no tamr size to aim at");
+        if (codec.encodeLadder != nullptr)
+            return CutFromLadders(codec, ladders, targetBytes, context);
+        return codec.codeAtBytes(context.original, context.bytesPerPixel, targetBytes);
+    case SizeAim::Reference:
         break;
     }
+    return PeerFailure(std::string(codec.label) + " is not a peer");
+}
+
+void RunPeerPoint(SweepPoint& point, const Context& context, std::size_t targetBytes, const Ladders& ladders)
+{
+    const PeerPicture picture = CodePeerPoint(point, context, targetBytes, ladders);
     if (picture.Failed()) {
         point.failure = picture.failure;
         return;
@@ -95,29 +116,44 @@ void RunPeerPoint(SweepPoint& point, const Context& context, std::size_t targetB
         context.sink(point, picture.coded, decoded, context.bytesPerPixel);
 }
 
-} // namespace
-
-std::string_view SweepCodecName(SweepCodec codec)
+bool CutFromLadder(const SweepPoint& point)
 {
-    switch (codec) {
-    case SweepCodec::Tamr:
-        return "tamr";
-    case SweepCodec::Jpeg:
-        return "jpeg";
-    case SweepCodec::Jpeg2000:
-        return "jp2";
-    case SweepCodec::Webp:
-        return "webp";
-    }
-    return "";
+    return point.codec->aim == SizeAim::Bytes && point.codec->encodeLadder != nullptr && point.codec->available;
 }
 
-std::optional<SweepCodec> SweepCodecNamed(std::string_view name)
+// The ladders the points of ladder codecs are cut from: tamr's measured sizes
+// of those points, ascending, in groups of the codec's ladderSizes.
+Ladders PlanLadders(const std::vector<const PeerCodec*>& codecs, const std::vector<std::size_t>& cutPoints,
+                    const SweepResult& result, const std::function<const SweepPoint&(std::size_t)>& tamrPoint)
 {
-    for (const SweepCodec codec : {SweepCodec::Tamr, SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp})
-        if (SweepCodecName(codec) == name)
-            return codec;
-    return std::nullopt;
+    Ladders ladders;
+    for (const PeerCodec* codec : codecs) {
+        std::vector<std::size_t> targets;
+        for (const std::size_t index : cutPoints)
+            if (result.points[index].codec == codec && !tamrPoint(index).Failed())
+                targets.push_back(tamrPoint(index).bytes);
+        std::sort(targets.begin(), targets.end());
+        targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+        const std::size_t size = std::max<std::size_t>(codec->ladderSizes, 1);
+        for (std::size_t first = 0; first < targets.size(); first += size) {
+            Ladder& ladder = ladders.emplace_back();
+            ladder.codec = codec;
+            const auto last = targets.begin() + static_cast<std::ptrdiff_t>(std::min(targets.size(), first + size));
+            ladder.targets.assign(targets.begin() + static_cast<std::ptrdiff_t>(first), last);
+        }
+    }
+    return ladders;
+}
+
+} // namespace
+
+std::vector<const PeerCodec*> SweepCodecs(const SweepRequest& request)
+{
+    std::vector<const PeerCodec*> codecs{&TamrCodec()};
+    for (const PeerCodec* peer : request.peers)
+        if (peer != nullptr && std::find(codecs.begin(), codecs.end(), peer) == codecs.end())
+            codecs.push_back(peer);
+    return codecs;
 }
 
 std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const SweepRequest& request,
@@ -138,11 +174,8 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     result.bytesPerPixel = image.BytesPerPixel();
     const Context context{source, image.ReferenceView(), image.BytesPerPixel(), sink};
 
-    std::vector<SweepCodec> codecs{SweepCodec::Tamr};
-    for (const SweepCodec peer : request.peers)
-        if (peer != SweepCodec::Tamr && std::find(codecs.begin(), codecs.end(), peer) == codecs.end())
-            codecs.push_back(peer);
-    for (const SweepCodec codec : codecs)
+    const std::vector<const PeerCodec*> codecs = SweepCodecs(request);
+    for (const PeerCodec* codec : codecs)
         for (const int quality : request.qualities) {
             SweepPoint point;
             point.codec = codec;
@@ -152,36 +185,39 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     const std::size_t qualityCount = request.qualities.size();
     if (qualityCount == 0)
         return result;
-    auto tamrPoint = [&](std::size_t index) -> const SweepPoint& { return result.points[index % qualityCount]; };
+    std::function<const SweepPoint&(std::size_t)> tamrPoint = [&](std::size_t index) -> const SweepPoint& {
+        return result.points[index % qualityCount];
+    };
 
-    // Three rounds: tamr's points; then JPEG 2000's layered encodes, which aim
-    // at tamr's sizes, beside the other peers' points; then the JPEG 2000
-    // points, each cut from an encode.
+    // Three rounds: tamr's points; then the ladder encodes, which aim at
+    // tamr's sizes, beside the other peers' points; then the points cut
+    // from the ladders.
     std::vector<std::size_t> tamr;
     std::vector<std::size_t> others;
-    std::vector<std::size_t> jpeg2000;
+    std::vector<std::size_t> cut;
     for (std::size_t i = 0; i < result.points.size(); ++i) {
-        const SweepCodec codec = result.points[i].codec;
-        (codec == SweepCodec::Tamr ? tamr : codec == SweepCodec::Jpeg2000 ? jpeg2000 : others).push_back(i);
+        const SweepPoint& point = result.points[i];
+        (point.codec == &TamrCodec() ? tamr : CutFromLadder(point) ? cut : others).push_back(i);
     }
     const auto stopped = [&] { return request.stop != nullptr && request.stop->load(); };
     std::size_t done = 0;
     std::mutex progressMutex;
     const int threads = ResolveThreadCount(request.threads);
-    auto runPoint = [&](std::size_t index, const Jpeg2000Encodes& encodes) {
+    Ladders ladders;
+    auto runPoint = [&](std::size_t index) {
         SweepPoint& point = result.points[index];
         if (stopped()) {
             point.failure = kSweepStopped;
         } else {
             try {
-                if (point.codec == SweepCodec::Tamr) {
+                if (point.codec == &TamrCodec()) {
                     RunTamrPoint(point, context);
                 } else {
                     const SweepPoint& aim = tamrPoint(index);
-                    RunPeerPoint(point, context, aim.Failed() ? 0 : aim.bytes, encodes);
+                    RunPeerPoint(point, context, aim.Failed() ? 0 : aim.bytes, ladders);
                 }
             } catch (const std::bad_alloc&) {
-                point.failure = std::string(SweepCodecName(point.codec)) + ": out of memory";
+                point.failure = std::string(point.codec->name) + ": out of memory";
             }
         }
         const std::lock_guard lock(progressMutex);
@@ -190,37 +226,26 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
             progress(done, result.points.size());
     };
 
-    Jpeg2000Encodes encodes;
-    RunTasks(threads, tamr.size(), [&](std::size_t task) { runPoint(tamr[task], encodes); });
+    RunTasks(threads, tamr.size(), [&](std::size_t task) { runPoint(tamr[task]); });
 
-    std::vector<std::size_t> targets;
-    for (const std::size_t index : jpeg2000)
-        if (!tamrPoint(index).Failed())
-            targets.push_back(tamrPoint(index).bytes);
-    std::sort(targets.begin(), targets.end());
-    targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
-    for (std::size_t first = 0; first < targets.size(); first += kMaxJpeg2000Layers) {
-        const auto last =
-            targets.begin() + static_cast<std::ptrdiff_t>(std::min(targets.size(), first + kMaxJpeg2000Layers));
-        encodes.emplace_back().targets.assign(targets.begin() + static_cast<std::ptrdiff_t>(first), last);
-    }
-    RunTasks(threads, encodes.size() + others.size(), [&](std::size_t task) {
-        if (task >= encodes.size()) {
-            runPoint(others[task - encodes.size()], encodes);
+    ladders = PlanLadders(codecs, cut, result, tamrPoint);
+    RunTasks(threads, ladders.size() + others.size(), [&](std::size_t task) {
+        if (task >= ladders.size()) {
+            runPoint(others[task - ladders.size()]);
             return;
         }
-        Jpeg2000Encode& encode = encodes[task];
+        Ladder& ladder = ladders[task];
         if (stopped()) {
-            encode.failure = kSweepStopped;
+            ladder.failure = kSweepStopped;
             return;
         }
         try {
-            encode = EncodeJpeg2000(context.original, context.bytesPerPixel, encode.targets);
+            ladder.encode = ladder.codec->encodeLadder(context.original, context.bytesPerPixel, ladder.targets);
         } catch (const std::bad_alloc&) {
-            encode.failure = "jp2: out of memory";
+            ladder.failure = std::string(ladder.codec->name) + ": out of memory";
         }
     });
-    RunTasks(threads, jpeg2000.size(), [&](std::size_t task) { runPoint(jpeg2000[task], encodes); });
+    RunTasks(threads, cut.size(), [&](std::size_t task) { runPoint(cut[task]); });
 
     if (source.SourceType() == FileType::Jpeg &&
         std::any_of(tamr.begin(), tamr.end(), [&](std::size_t i) { return !result.points[i].Failed(); }))

@@ -16,20 +16,15 @@
 
 #include "image/PictureMetrics.h"
 #include "image/PixelPlaneViews.h"
+#include "peers/PeerCodecs.h"
 #include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
 
-enum class SweepCodec { Tamr, Jpeg, Jpeg2000, Webp };
-
-// "tamr", "jpeg", "jp2", "webp": the names the command line and the outputs use.
-std::string_view SweepCodecName(SweepCodec codec);
-std::optional<SweepCodec> SweepCodecNamed(std::string_view name);
-
 struct SweepPoint {
-    SweepCodec codec = SweepCodec::Tamr;
-    int quality = 0; // tamr's quality factor; JPEG 2000 aims at tamr's size at it
+    const PeerCodec* codec = &TamrCodec();
+    int quality = 0; // a codec aimed at sizes aims at tamr's size at this quality
     std::size_t bytes = 0;
     double bitsPerPixel = 0;
     PictureMetrics metrics;
@@ -41,9 +36,9 @@ struct SweepPoint {
 };
 
 struct SweepRequest {
-    std::vector<int> qualities;    // 0 to 100
-    std::vector<SweepCodec> peers; // besides tamr
-    int threads = 0;               // 0: one per core
+    std::vector<int> qualities;          // 0 to 100
+    std::vector<const PeerCodec*> peers; // besides tamr; available rows of the registry
+    int threads = 0;                     // 0: one per core
     // Set from another thread to stop early: points not yet begun are left
     // out as failed with kSweepStopped; the points in hand still finish.
     const std::atomic<bool>* stop = nullptr;
@@ -60,6 +55,9 @@ struct SweepResult {
     std::vector<SweepPoint> points;   // by codec (tamr first, then the peers as asked), then quality
     std::vector<std::string> notices; // tamr's messages while compressing, each once
 };
+
+// The codecs of a request: tamr, then each peer once, in the order asked.
+std::vector<const PeerCodec*> SweepCodecs(const SweepRequest& request);
 
 // Called after each point with how many are done of how many; from any thread, one call at a time.
 using SweepProgress = std::function<void(std::size_t done, std::size_t total)>;

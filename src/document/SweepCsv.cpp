@@ -32,7 +32,7 @@ std::string SweepCsv(const SweepResult& result)
     std::string csv = "codec,quality,bytes,bpp,psnr,psnr_y,ssim,mse,largest_difference,encode_seconds,"
                       "decode_seconds,error\n";
     for (const SweepPoint& point : result.points) {
-        csv += std::string(SweepCodecName(point.codec)) + ',' + std::to_string(point.quality) + ',';
+        csv += std::string(point.codec->name) + ',' + std::to_string(point.quality) + ',';
         if (point.Failed()) {
             csv += ",,,,,,,,," + Quoted(point.failure) + '\n';
             continue;

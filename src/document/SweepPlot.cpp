@@ -14,7 +14,6 @@ constexpr double kPanelHeight = 300;
 constexpr double kLeft = 70;
 constexpr double kTop = 60;
 constexpr double kGap = 110;
-constexpr const char* kColours[] = {"#d62728", "#1f77b4", "#2ca02c", "#9467bd", "#ff7f0e"};
 
 std::string Number(double value, int decimals)
 {
@@ -114,8 +113,8 @@ bool Plotted(const SweepPoint& point, const Panel& panel)
     return !point.Failed() && std::isfinite(panel.value(point));
 }
 
-void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<SweepCodec>& codecs, const Panel& panel,
-               double left, const Axis& x)
+void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<const PeerCodec*>& codecs,
+               const Panel& panel, double left, const Axis& x)
 {
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
@@ -151,12 +150,12 @@ void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<Sw
                 points.push_back(&point);
         std::sort(points.begin(), points.end(),
                   [](const SweepPoint* a, const SweepPoint* b) { return a->bitsPerPixel < b->bitsPerPixel; });
-        const char* colour = kColours[c % std::size(kColours)];
+        const std::string colour(codecs[c]->colour);
         std::string d;
         for (const SweepPoint* point : points)
             d += (d.empty() ? "M" : " L") + Number(px(point->bitsPerPixel), 2) + " " +
                  Number(py(panel.value(*point)), 2);
-        svg += "<path class=\"series\" data-codec=\"" + std::string(SweepCodecName(codecs[c])) + "\" d=\"" + d +
+        svg += "<path class=\"series\" data-codec=\"" + std::string(codecs[c]->name) + "\" d=\"" + d +
                "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.5\"/>\n";
         for (const SweepPoint* point : points)
             svg += "<circle cx=\"" + Number(px(point->bitsPerPixel), 2) + "\" cy=\"" +
@@ -169,7 +168,7 @@ void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<Sw
 
 std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
 {
-    std::vector<SweepCodec> codecs;
+    std::vector<const PeerCodec*> codecs;
     double highBpp = 0;
     for (const SweepPoint& point : result.points) {
         if (std::find(codecs.begin(), codecs.end(), point.codec) == codecs.end())
@@ -197,11 +196,11 @@ std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
     const double legendY = kTop + kPanelHeight + 70;
     for (std::size_t c = 0; c < codecs.size(); ++c) {
         const double at = kLeft + 120.0 * static_cast<double>(c);
-        const char* colour = kColours[c % std::size(kColours)];
+        const std::string colour(codecs[c]->colour);
         svg += "<line x1=\"" + Number(at, 1) + "\" y1=\"" + Number(legendY, 1) + "\" x2=\"" + Number(at + 24, 1) +
                "\" y2=\"" + Number(legendY, 1) + "\" stroke=\"" + colour + "\" stroke-width=\"3\"/>\n";
         svg += "<text x=\"" + Number(at + 30, 1) + "\" y=\"" + Number(legendY + 4, 1) + "\">" +
-               std::string(SweepCodecName(codecs[c])) + "</text>\n";
+               std::string(codecs[c]->name) + "</text>\n";
     }
     svg += "</g>\n</svg>\n";
     return svg;

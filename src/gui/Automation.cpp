@@ -76,15 +76,10 @@ constexpr DialogStep kDialogSteps[] = {
 
 // Steps that run a command without a dialog: the workbench's views.
 constexpr DialogStep kCommandSteps[] = {
-    {"comparewindow", ID_COMPARE_WINDOW},
-    {"sidebyside", ID_COMPARE_SIDE_BY_SIDE},
-    {"split", ID_COMPARE_SPLIT},
-    {"difference", ID_COMPARE_DIFFERENCE},
-    {"heatmap", ID_COMPARE_HEAT_MAP},
-    {"figures", ID_VIEW_FIGURES},
-    {"fit", ID_VIEW_FIT_WINDOW},
-    {"ratedistortion", ID_COMPARE_RATE_DISTORTION},
-    {"equalsizejpeg", ID_COMPARE_EQUAL_SIZE_JPEG},
+    {"comparewindow", ID_COMPARE_WINDOW}, {"sidebyside", ID_COMPARE_SIDE_BY_SIDE},
+    {"split", ID_COMPARE_SPLIT},          {"difference", ID_COMPARE_DIFFERENCE},
+    {"heatmap", ID_COMPARE_HEAT_MAP},     {"figures", ID_VIEW_FIGURES},
+    {"fit", ID_VIEW_FIT_WINDOW},          {"ratedistortion", ID_COMPARE_RATE_DISTORTION},
 };
 
 // Waits for the work the rate-distortion and equal-size windows do in the
@@ -104,6 +99,13 @@ void RunStep(CTamrApp& app, const QString& step)
             app.OnCommand(command.command);
             return;
         }
+    }
+    // equalsizeNAME: tamr against the peer of that name at equal size.
+    if (step.startsWith(QLatin1String("equalsize"))) {
+        if (const PeerCodec* peer = FindCodec(step.mid(9).toStdString()))
+            if (const int id = EqualSizeCommandId(*peer))
+                app.OnCommand(id);
+        return;
     }
     if (step.startsWith(QLatin1String("zoom:"))) {
         // The compare window at a scale in per cent, about its middle.

@@ -10,9 +10,10 @@
 //               the dialog of that command (likewise)
 //   help        the help window (likewise)
 //   comparewindow, sidebyside, split, difference, heatmap, figures, fit,
-//   ratedistortion, equalsizejpeg
+//   ratedistortion
 //               that command (the compare window, its modes, the figures panel,
-//               the rate-distortion chart, against JPEG at equal size)
+//               the rate-distortion chart)
+//   equalsizeNAME  against the peer NAME (jpeg, jp2, webp, ...) at equal size
 //   finish      waits until the chart's sweep and the equal-size coding are done
 //   zoom:N      the active compare window at N per cent
 //   menu:TITLE  the menu bar's menu TITLE, without its "&" (likewise)

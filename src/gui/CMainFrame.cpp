@@ -107,6 +107,16 @@ void CMainFrame::CreateActions()
         addAction(action);
         actions_.emplace(id, action);
     }
+    for (const PeerCommand& command : EqualSizeCommands()) {
+        auto* action = new QAction(QString::fromStdString(command.menuText), this);
+        const std::string_view prompt = command.prompt;
+        action->setStatusTip(ToQString(prompt.substr(0, prompt.find('\n'))));
+        action->setToolTip(ToQString(prompt.substr(prompt.find('\n') + 1)));
+        action->setData(command.id);
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { app_.OnCommand(id); });
+        actions_.emplace(id, action);
+    }
     for (int i = 0; i < kRecentFileCount; ++i) {
         auto* action = new QAction(this);
         const int id = ID_FILE_MRU_FILE1 + i;
@@ -136,6 +146,10 @@ QMenu* CMainFrame::BuildMenu(const MenuItem& popup)
         case MenuItem::Kind::RecentFiles:
             for (QAction* action : recentFileActions_)
                 menu->addAction(action);
+            break;
+        case MenuItem::Kind::EqualSizePeers:
+            for (const PeerCommand& command : EqualSizeCommands())
+                menu->addAction(Action(command.id));
             break;
         case MenuItem::Kind::WindowList:
             windowMenu_ = menu;

@@ -298,7 +298,7 @@ bool CTamrApp::CanCompareAtEqualSize() const
     return document != nullptr && EqualSizeWindow::CanShow(*document);
 }
 
-EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(SweepCodec peer)
+EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(const PeerCodec& peer)
 {
     if (!CanCompareAtEqualSize())
         return nullptr;

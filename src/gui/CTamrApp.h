@@ -109,7 +109,7 @@ public:
     RateDistortionWindow* OpenRateDistortionWindow(const SweepRequest& request);
     bool CanChartRateDistortion() const;
     // tamr's result beside `peer`'s at the same size, shown; null without a compressed picture.
-    EqualSizeWindow* OpenEqualSizeWindow(SweepCodec peer);
+    EqualSizeWindow* OpenEqualSizeWindow(const PeerCodec& peer);
     bool CanCompareAtEqualSize() const;
     // The target search for the active document's picture file, shown.
     TargetDialog* OpenTargetDialog();

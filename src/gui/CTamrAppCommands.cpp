@@ -123,11 +123,10 @@ void CTamrApp::RegisterCommands()
     commands_.Bind(
         ID_COMPARE_RATE_DISTORTION, [this] { return CommandState{CanChartRateDistortion()}; },
         [this] { OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest()); });
-    for (const auto& [id, peer] : {std::pair{ID_COMPARE_EQUAL_SIZE_JPEG, SweepCodec::Jpeg},
-                                   std::pair{ID_COMPARE_EQUAL_SIZE_JPEG2000, SweepCodec::Jpeg2000},
-                                   std::pair{ID_COMPARE_EQUAL_SIZE_WEBP, SweepCodec::Webp}})
+    for (const PeerCommand& command : EqualSizeCommands())
         commands_.Bind(
-            id, [this] { return CommandState{CanCompareAtEqualSize()}; }, [this, peer] { OpenEqualSizeWindow(peer); });
+            command.id, [this] { return CommandState{CanCompareAtEqualSize()}; },
+            [this, peer = command.codec] { OpenEqualSizeWindow(*peer); });
     commands_.Bind(
         ID_COMPARE_TARGET, [this] { return CommandState{CanChartRateDistortion()}; }, [this] { OpenTargetDialog(); });
     for (const auto& [id, mode] :

@@ -2,19 +2,14 @@
 
 namespace tamr::qt {
 
-QString CodecLabel(SweepCodec codec)
+QString CodecLabel(const PeerCodec& codec)
 {
-    switch (codec) {
-    case SweepCodec::Tamr:
-        return QStringLiteral("tamr");
-    case SweepCodec::Jpeg:
-        return QStringLiteral("JPEG");
-    case SweepCodec::Jpeg2000:
-        return QStringLiteral("JPEG 2000");
-    case SweepCodec::Webp:
-        return QStringLiteral("WebP");
-    }
-    return {};
+    return QString::fromUtf8(codec.label.data(), static_cast<qsizetype>(codec.label.size()));
+}
+
+QColor CodecColour(const PeerCodec& codec)
+{
+    return QColor(QString::fromLatin1(codec.colour.data(), static_cast<qsizetype>(codec.colour.size())));
 }
 
 } // namespace tamr::qt

@@ -62,13 +62,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_COMPARE_HEAT_MAP, "&Heat Map", "", "", "Show the difference between the pictures as a heat map\nHeat Map",
      true},
     {ID_COMPARE_RATE_DISTORTION, "&Rate–Distortion...", "", "",
-     "Chart quality against size for tamr, JPEG, JPEG 2000 and WebP\nRate–Distortion", false},
-    {ID_COMPARE_EQUAL_SIZE_JPEG, "Against &JPEG at Equal Size", "", "",
-     "Show tamr's result beside JPEG's at the quality of the closest size\nAgainst JPEG at Equal Size", false},
-    {ID_COMPARE_EQUAL_SIZE_JPEG2000, "Against JPEG &2000 at Equal Size", "", "",
-     "Show tamr's result beside JPEG 2000's at the same size\nAgainst JPEG 2000 at Equal Size", false},
-    {ID_COMPARE_EQUAL_SIZE_WEBP, "Against &WebP at Equal Size", "", "",
-     "Show tamr's result beside WebP's at the quality of the closest size\nAgainst WebP at Equal Size", false},
+     "Chart quality against size for tamr and the other codecs\nRate–Distortion", false},
     {ID_COMPARE_TARGET, "&Target...", "", "", "Compress at the quality factor that meets a target size or PSNR\nTarget",
      false},
     {ID_FILE_NEW, "", "Ctrl+N", "", "Create a new document\nNew", false},
@@ -139,9 +133,7 @@ constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),
                                  Command(ID_COMPARE_HEAT_MAP),
                                  kSeparator,
                                  Command(ID_COMPARE_RATE_DISTORTION),
-                                 Command(ID_COMPARE_EQUAL_SIZE_JPEG),
-                                 Command(ID_COMPARE_EQUAL_SIZE_JPEG2000),
-                                 Command(ID_COMPARE_EQUAL_SIZE_WEBP),
+                                 {K::EqualSizePeers, 0, {}, {}},
                                  Command(ID_COMPARE_TARGET)};
 constexpr MenuItem kWindow[] = {Command(ID_WINDOW_NEW), Command(ID_WINDOW_CASCADE), Command(ID_WINDOW_TILE_HORZ),
                                 Command(ID_WINDOW_ARRANGE), kWindowList};
@@ -173,6 +165,35 @@ std::string_view ToolTipText(const CommandInfo& command)
 {
     const auto lineFeed = command.prompt.find('\n');
     return lineFeed == std::string_view::npos ? std::string_view() : command.prompt.substr(lineFeed + 1);
+}
+
+std::vector<PeerCommand> EqualSizeCommands()
+{
+    std::vector<PeerCommand> commands;
+    for (const PeerCodec* peer : AvailablePeers()) {
+        const std::string label(peer->label);
+        const auto at = std::min(label.find(peer->mnemonic), label.size());
+        const std::string marked = label.substr(0, at) + '&' + label.substr(at);
+        const std::string how =
+            peer->aim == SizeAim::Quality ? "at the quality of the closest size" : "at the same size";
+        commands.push_back(
+            {EqualSizeCommandId(*peer), peer, "Against " + marked + " at Equal Size",
+             "Show tamr's result beside " + label + "'s " + how + "\nAgainst " + label + " at Equal Size"});
+    }
+    return commands;
+}
+
+int EqualSizeCommandId(const PeerCodec& codec)
+{
+    if (codec.aim == SizeAim::Reference || !codec.available)
+        return 0;
+    int id = ID_COMPARE_EQUAL_SIZE_FIRST;
+    for (const PeerCodec& row : AllCodecs()) {
+        if (&row == &codec)
+            return id <= ID_COMPARE_EQUAL_SIZE_LAST ? id : 0;
+        ++id;
+    }
+    return 0;
 }
 
 std::span<const int> ToolBarLayout()

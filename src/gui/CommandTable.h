@@ -3,7 +3,11 @@
 // tool bar picture and prompt; and the two menu bars built from them.
 
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "peers/PeerCodecs.h"
 
 namespace tamr::qt {
 
@@ -63,10 +67,10 @@ enum CommandId : int {
     ID_COMPARE_DIFFERENCE = 33013,
     ID_COMPARE_HEAT_MAP = 33014,
     ID_COMPARE_RATE_DISTORTION = 33020,
-    ID_COMPARE_EQUAL_SIZE_JPEG = 33021,
-    ID_COMPARE_EQUAL_SIZE_JPEG2000 = 33022,
-    ID_COMPARE_EQUAL_SIZE_WEBP = 33023,
     ID_COMPARE_TARGET = 33024,
+    // "Against CODEC at Equal Size": the first plus the codec's row in the registry.
+    ID_COMPARE_EQUAL_SIZE_FIRST = 33040,
+    ID_COMPARE_EQUAL_SIZE_LAST = 33079,
 };
 
 // The recent-file list shows at most this many entries (ID_FILE_MRU_FILE1 onwards).
@@ -89,13 +93,27 @@ const CommandInfo* FindCommand(int id);
 std::string_view StatusText(const CommandInfo& command);
 std::string_view ToolTipText(const CommandInfo& command);
 
+// A command made from a row of the codec registry, with its texts.
+struct PeerCommand {
+    int id;
+    const PeerCodec* codec;
+    std::string menuText; // "Against &JPEG at Equal Size"
+    std::string prompt;   // as CommandInfo's
+};
+
+// "Against CODEC at Equal Size", one a peer available in this build, in the registry's order.
+std::vector<PeerCommand> EqualSizeCommands();
+// That command of a peer; 0 for tamr's own row and a row left out of the build.
+int EqualSizeCommandId(const PeerCodec& codec);
+
 // The tool bar, left to right; 0 is a separator.
 std::span<const int> ToolBarLayout();
 
 // One line of a menu. RecentFiles stands for the recent-file entries, WindowList
-// for the list of open windows that the frame keeps at the end of its Window menu.
+// for the list of open windows that the frame keeps at the end of its Window
+// menu, EqualSizePeers for the EqualSizeCommands.
 struct MenuItem {
-    enum class Kind { Command, Separator, Popup, RecentFiles, WindowList };
+    enum class Kind { Command, Separator, Popup, RecentFiles, WindowList, EqualSizePeers };
     Kind kind;
     int id = 0;                      // Command
     std::string_view text;           // Popup

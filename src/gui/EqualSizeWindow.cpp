@@ -33,11 +33,11 @@ QScrollArea* Scrolled(QLabel* picture)
 
 } // namespace
 
-EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWidget* parent)
+EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, const PeerCodec& peer, QWidget* parent)
     : EqualSizeWindow(
           document, peer,
           tr("%1 against %2 at equal size").arg(QString::fromStdString(document.Title()), CodecLabel(peer)),
-          [peer](ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes) {
+          [&peer](ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes) {
               return MatchPeerSize(original, bytesPerPixel, peer, tamrBytes);
           },
           std::nullopt, parent)
@@ -46,10 +46,10 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWid
 
 EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, ChartPoint tamr, ChartPoint peer, QWidget* parent)
     : EqualSizeWindow(
-          document, peer.codec,
-          tr("%1 against %2").arg(QString::fromStdString(document.Title()), CodecLabel(peer.codec)),
+          document, *peer.codec,
+          tr("%1 against %2").arg(QString::fromStdString(document.Title()), CodecLabel(*peer.codec)),
           [peer = std::move(peer)](ConstPixelView original, int bytesPerPixel, std::size_t) {
-              return DecodeSweepPoint(original, bytesPerPixel, peer.codec, peer.quality, peer.coded);
+              return DecodeSweepPoint(original, bytesPerPixel, *peer.codec, peer.quality, peer.coded);
           },
           std::move(tamr), parent)
 {
@@ -69,8 +69,8 @@ bool EqualSizeWindow::CanShow(const CTamrDoc& document)
            image->HasPixels() && !image->ReferencePixels().empty() && image->BytesPerPixel() != 0;
 }
 
-EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, const QString& title, MakePeer makePeer,
-                                 std::optional<ChartPoint> tamrPoint, QWidget* parent)
+EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, const PeerCodec& peer, const QString& title,
+                                 MakePeer makePeer, std::optional<ChartPoint> tamrPoint, QWidget* parent)
     : QWidget(parent, Qt::Window), tamrHeading_(new QLabel(QStringLiteral("tamr"), this)),
       peerHeading_(new QLabel(CodecLabel(peer), this)), tamrPicture_(new QLabel), peerPicture_(new QLabel),
       tamrFigures_(new QLabel(this)), peerFigures_(new QLabel(this)),
@@ -126,8 +126,8 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, cons
         auto outcome = std::make_shared<Outcome>();
         outcome->match = makePeer(original, input->bytesPerPixel, tamrBytes);
         if (tamrPoint) {
-            outcome->tamrPoint = DecodeSweepPoint(original, input->bytesPerPixel, SweepCodec::Tamr, tamrPoint->quality,
-                                                  tamrPoint->coded);
+            outcome->tamrPoint =
+                DecodeSweepPoint(original, input->bytesPerPixel, TamrCodec(), tamrPoint->quality, tamrPoint->coded);
             outcome->tamr = outcome->tamrPoint->metrics;
         } else {
             const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
@@ -164,7 +164,7 @@ void EqualSizeWindow::Show(Outcome outcome)
             QPixmap::fromImage(PixelsPicture(match.picture.decoded, width_, height_, rowPad_, bytesPerPixel_)));
         peerPicture_->adjustSize();
         peerHeading_->setText(tr("%1%2 - %3 bytes")
-                                  .arg(CodecLabel(match.codec))
+                                  .arg(CodecLabel(*match.codec))
                                   .arg(match.quality >= 0 ? tr(" q %1").arg(match.quality) : QString())
                                   .arg(QLocale(QLocale::English).toString(qulonglong{match.picture.coded.size()})));
         peerFigures_->setText(tr("%1%2 bytes, %3 bits per pixel\n%4")

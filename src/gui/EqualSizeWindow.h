@@ -1,7 +1,6 @@
 #pragma once
-// tamr's result beside another codec's at the same file size: JPEG and WebP
-// at the quality whose size comes closest to the COD file's, JPEG 2000 at
-// that size; or a peer's point of the rate-distortion chart beside the tamr
+// tamr's result beside another codec's at the same file size, as the peer's
+// registry row aims at a size; or a peer's point of the rate-distortion chart beside the tamr
 // point of the closest size, both decoded from the files the sweep kept. Both pictures with their figures, read-only.
 // The peer is coded or decoded on a thread of its own.
 
@@ -27,10 +26,10 @@ class EqualSizeWindow : public QWidget {
 
 public:
     // The document must hold a compressed picture (Codec and reference pixels).
-    EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, QWidget* parent = nullptr);
+    EqualSizeWindow(const CTamrDoc& document, const PeerCodec& peer, QWidget* parent = nullptr);
     // A point of the rate-distortion chart: its codec, quality and whole file.
     struct ChartPoint {
-        SweepCodec codec = SweepCodec::Tamr;
+        const PeerCodec* codec = &TamrCodec();
         int quality = 0;
         std::vector<std::uint8_t> coded;
     };
@@ -59,7 +58,7 @@ public:
 private:
     // The peer's picture, made off the user-interface thread.
     using MakePeer = std::function<EqualSizeMatch(ConstPixelView original, int bytesPerPixel, std::size_t tamrBytes)>;
-    EqualSizeWindow(const CTamrDoc& document, SweepCodec peer, const QString& title, MakePeer makePeer,
+    EqualSizeWindow(const CTamrDoc& document, const PeerCodec& peer, const QString& title, MakePeer makePeer,
                     std::optional<ChartPoint> tamrPoint, QWidget* parent);
 
     struct Outcome {

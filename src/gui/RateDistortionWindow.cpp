@@ -83,8 +83,8 @@ struct RateDistortionWindow::Run {
     // The points as they are measured, for a Cancel that does not wait for
     // the points in hand; they come from several threads.
     std::mutex pointsMutex;
-    std::map<std::pair<SweepCodec, int>, SweepPoint> measured;
-    std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded;
+    std::map<std::pair<const PeerCodec*, int>, SweepPoint> measured;
+    std::map<std::pair<const PeerCodec*, int>, std::vector<std::uint8_t>> coded;
     int width = 0;
     int height = 0;
     int bytesPerPixel = 0;
@@ -171,7 +171,7 @@ SweepRequest RateDistortionWindow::DefaultRequest()
     SweepRequest request;
     for (int quality = 0; quality < 100; quality += 5)
         request.qualities.push_back(quality);
-    request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+    request.peers = AvailablePeers();
     return request;
 }
 
@@ -213,11 +213,7 @@ SweepResult RateDistortionWindow::MeasuredSoFar()
     result.height = run_->height;
     result.bytesPerPixel = run_->bytesPerPixel;
     // Ordered as the sweep orders its points: tamr, then the peers as asked; then quality.
-    std::vector<SweepCodec> codecs{SweepCodec::Tamr};
-    for (const SweepCodec peer : run_->request.peers)
-        if (std::find(codecs.begin(), codecs.end(), peer) == codecs.end())
-            codecs.push_back(peer);
-    for (const SweepCodec codec : codecs)
+    for (const PeerCodec* codec : SweepCodecs(run_->request))
         for (const int quality : run_->request.qualities) {
             const auto measured = run_->measured.find({codec, quality});
             if (measured != run_->measured.end()) {
@@ -286,10 +282,10 @@ void RateDistortionWindow::ShowResult()
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
     double widest = 0;
-    for (const SweepCodec codec : {SweepCodec::Tamr, SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp}) {
+    for (const PeerCodec* codec : SweepCodecs(run_->request)) {
         auto* line = new QLineSeries;
         auto* dots = new QScatterSeries;
-        line->setName(CodecLabel(codec));
+        line->setName(CodecLabel(*codec));
         dots->setMarkerSize(8);
         std::vector<std::size_t> indices;
         for (std::size_t i = 0; i < result_->points.size(); ++i) {
@@ -313,7 +309,9 @@ void RateDistortionWindow::ShowResult()
             series->attachAxis(xAxis);
             series->attachAxis(yAxis);
         }
-        dots->setColor(line->color());
+        // The registry's colour, as the SVG export draws it (set once added: adding applies the theme).
+        line->setColor(CodecColour(*codec));
+        dots->setColor(CodecColour(*codec));
         chart->legend()->markers(dots).front()->setVisible(false);
         connect(dots, &QScatterSeries::hovered, this,
                 [this, dots](const QPointF& at, bool entered) { Hover(dots, at, entered); });
@@ -365,7 +363,7 @@ QString RateDistortionWindow::PointText(std::size_t index) const
     if (!result_ || index >= result_->points.size())
         return {};
     const SweepPoint& point = result_->points[index];
-    const QString head = tr("%1 at quality %2").arg(CodecLabel(point.codec)).arg(point.quality);
+    const QString head = tr("%1 at quality %2").arg(CodecLabel(*point.codec)).arg(point.quality);
     if (point.Failed())
         return head + QStringLiteral("\n") + QString::fromStdString(point.failure);
     const PictureMetrics& metrics = point.metrics;
@@ -389,7 +387,7 @@ void RateDistortionWindow::ChoosePoint(std::size_t index)
     const SweepPoint& point = result_->points[index];
     if (point.Failed())
         return;
-    if (point.codec == SweepCodec::Tamr)
+    if (point.codec == &TamrCodec())
         emit QualityChosen(point.quality);
     else
         ShowPeerPoint(point);
@@ -406,8 +404,8 @@ void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
         return bytes > point.bytes ? bytes - point.bytes : point.bytes - bytes;
     };
     for (const SweepPoint& candidate : result_->points)
-        if (candidate.codec == SweepCodec::Tamr && !candidate.Failed() &&
-            coded_.contains({SweepCodec::Tamr, candidate.quality}) &&
+        if (candidate.codec == &TamrCodec() && !candidate.Failed() &&
+            coded_.contains({&TamrCodec(), candidate.quality}) &&
             (tamr == nullptr || distance(candidate.bytes) < distance(tamr->bytes)))
             tamr = &candidate;
     if (tamr == nullptr)
@@ -420,7 +418,7 @@ void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
     }
     // Read-only and of its own: the document is not touched.
     auto* window =
-        new EqualSizeWindow(*document_, {SweepCodec::Tamr, tamr->quality, coded_.at({SweepCodec::Tamr, tamr->quality})},
+        new EqualSizeWindow(*document_, {&TamrCodec(), tamr->quality, coded_.at({&TamrCodec(), tamr->quality})},
                             {point.codec, point.quality, coded->second}, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();

@@ -1,6 +1,6 @@
 #pragma once
 // The rate-distortion window: the document's picture coded by tamr at a row
-// of qualities and by JPEG, JPEG 2000 and WebP beside it, PSNR against bits
+// of qualities and by the peer codecs beside it, PSNR against bits
 // per pixel, computed on a thread of its own with progress and Cancel.
 // Hovering a point shows its figures; clicking a tamr point asks for a
 // compress of the document at that quality, clicking another codec's point
@@ -46,7 +46,7 @@ public:
     RateDistortionWindow(const RateDistortionWindow&) = delete;
     RateDistortionWindow& operator=(const RateDistortionWindow&) = delete;
 
-    // The sweep's default: tamr at 0, 5, ... 95 against the three peers.
+    // The sweep's default: tamr at 0, 5, ... 95 against every peer of this build.
     static SweepRequest DefaultRequest();
 
     // Null once the document has gone.
@@ -99,7 +99,7 @@ private:
     bool ended_ = false; // the result, or why there is none, is shown
     std::optional<SweepResult> result_;
     // The peers' coded files by codec and quality.
-    std::map<std::pair<SweepCodec, int>, std::vector<std::uint8_t>> coded_;
+    std::map<std::pair<const PeerCodec*, int>, std::vector<std::uint8_t>> coded_;
     // Each scatter series' points, as indices into the result's points.
     std::vector<std::pair<QScatterSeries*, std::vector<std::size_t>>> series_;
     QChartView* chartView_;

@@ -18,9 +18,9 @@
 #include "gui/GuiTestSupport.h"
 #include "gui/RateDistortionWindow.h"
 #include "gui/TargetDialog.h"
-#include "image/peers/PeerJpeg.h"
-#include "image/peers/PeerJpeg2000.h"
-#include "image/peers/PeerWebp.h"
+#include "peers/PeerJpeg.h"
+#include "peers/PeerJpeg2000.h"
+#include "peers/PeerWebp.h"
 
 using namespace tamr;
 using namespace tamr::qt;
@@ -34,10 +34,10 @@ public:
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest&) override { return std::nullopt; }
 };
 
-std::optional<std::size_t> FindPoint(const SweepResult& result, SweepCodec codec, int quality)
+std::optional<std::size_t> FindPoint(const SweepResult& result, std::string_view codec, int quality)
 {
     for (std::size_t i = 0; i < result.points.size(); ++i)
-        if (result.points[i].codec == codec && result.points[i].quality == quality)
+        if (result.points[i].codec->name == codec && result.points[i].quality == quality)
             return i;
     return std::nullopt;
 }
@@ -50,7 +50,7 @@ RateDistortionWindow* StartLongSweep(RunningApp& running)
     SweepRequest request;
     for (int quality = 0; quality <= 100; ++quality)
         request.qualities.push_back(quality);
-    request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+    request.peers = {FindCodec("jpeg"), FindCodec("jp2"), FindCodec("webp")};
     request.threads = 1;
     return running.app->OpenRateDistortionWindow(request);
 }
@@ -106,7 +106,7 @@ private slots:
             }
         QCOMPARE(dots, plotted);
         QVERIFY(plotted > 60);
-        const auto tamr50 = FindPoint(shown, SweepCodec::Tamr, 50);
+        const auto tamr50 = FindPoint(shown, "tamr", 50);
         QVERIFY(tamr50.has_value());
         QVERIFY(window->PointText(*tamr50).startsWith(
             QStringLiteral("tamr at quality 50\n%1 bytes").arg(shown.points[*tamr50].bytes)));
@@ -170,16 +170,16 @@ private slots:
         QVERIFY(document != nullptr);
         SweepRequest request;
         request.qualities = {30, 80};
-        request.peers = {SweepCodec::Jpeg};
+        request.peers = {FindCodec("jpeg")};
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
         window->FinishWork();
-        const auto jpeg = FindPoint(*window->Result(), SweepCodec::Jpeg, 30);
+        const auto jpeg = FindPoint(*window->Result(), "jpeg", 30);
         QVERIFY(jpeg.has_value());
         window->ChoosePoint(*jpeg);
         QVERIFY(!document->IsModified());
 
-        const auto tamr = FindPoint(*window->Result(), SweepCodec::Tamr, 30);
+        const auto tamr = FindPoint(*window->Result(), "tamr", 30);
         QVERIFY(tamr.has_value());
         window->ChoosePoint(*tamr);
         running.Frame().FiguresPanel()->FinishWork();
@@ -197,27 +197,27 @@ private slots:
         QVERIFY(document != nullptr);
         SweepRequest request;
         request.qualities = {40};
-        request.peers = {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp};
+        request.peers = {FindCodec("jpeg"), FindCodec("jp2"), FindCodec("webp")};
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
         window->FinishWork();
         const SweepResult& result = *window->Result();
-        const auto jpeg = FindPoint(result, SweepCodec::Jpeg, 40);
+        const auto jpeg = FindPoint(result, "jpeg", 40);
         QVERIFY(jpeg.has_value());
-        const SweepPoint& tamrPoint = result.points[*FindPoint(result, SweepCodec::Tamr, 40)];
+        const SweepPoint& tamrPoint = result.points[*FindPoint(result, "tamr", 40)];
         const std::vector<std::uint8_t> originalPixels(document->Image()->Pixels().begin(),
                                                        document->Image()->Pixels().end());
 
         const ConstPixelView original = document->Image()->ReferenceView();
         std::vector<std::uint8_t> tamrShown;
-        for (const SweepCodec codec : {SweepCodec::Jpeg, SweepCodec::Jpeg2000, SweepCodec::Webp}) {
+        for (const std::string_view codec : {"jpeg", "jp2", "webp"}) {
             const std::size_t index = *FindPoint(result, codec, 40);
             const std::span<const std::uint8_t> coded = window->CodedFile(index);
             QCOMPARE(coded.size(), result.points[index].bytes);
             // The peers' own decoders, apart from the window.
-            const PeerPicture expected = codec == SweepCodec::Jpeg       ? DecodeJpeg(coded, original, 3)
-                                         : codec == SweepCodec::Jpeg2000 ? DecodeJpeg2000(coded, original, 3)
-                                                                         : DecodeWebp(coded, original, 3);
+            const PeerPicture expected = codec == "jpeg"  ? DecodeJpeg(coded, original, 3)
+                                         : codec == "jp2" ? DecodeJpeg2000(coded, original, 3)
+                                                          : DecodeWebp(coded, original, 3);
             QVERIFY2(!expected.Failed(), expected.failure.c_str());
             window->ChoosePoint(index);
             const QList<EqualSizeWindow*> shown = window->findChildren<EqualSizeWindow*>();
@@ -233,18 +233,18 @@ private slots:
             tamrShown = beside.TamrMatch()->picture.decoded;
             QVERIFY(beside.TamrFigures().contains(QStringLiteral("PSNR")));
             QVERIFY(beside.PeerFigures().contains(QStringLiteral("PSNR")));
-            QCOMPARE(beside.PeerHeading(), codec == SweepCodec::Jpeg2000
-                                               ? QStringLiteral("JPEG 2000 - %1 bytes").arg(coded.size())
-                                               : QStringLiteral("%1 q 40 - %2 bytes")
-                                                     .arg(codec == SweepCodec::Jpeg ? "JPEG" : "WebP")
-                                                     .arg(coded.size()));
+            QCOMPARE(
+                beside.PeerHeading(),
+                codec == "jp2"
+                    ? QStringLiteral("JPEG 2000 - %1 bytes").arg(coded.size())
+                    : QStringLiteral("%1 q 40 - %2 bytes").arg(codec == "jpeg" ? "JPEG" : "WebP").arg(coded.size()));
             delete &beside;
         }
         // The document is only looked at.
         QVERIFY(!document->IsModified());
         QVERIFY(std::ranges::equal(document->Image()->Pixels(), originalPixels));
         // The tamr picture shown is the one Compress at that quality shows.
-        window->ChoosePoint(*FindPoint(result, SweepCodec::Tamr, 40));
+        window->ChoosePoint(*FindPoint(result, "tamr", 40));
         running.Frame().FiguresPanel()->FinishWork();
         QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
         // The JPEG point's file is what libjpeg-turbo makes at that quality.
@@ -257,10 +257,10 @@ private slots:
         RunningApp running;
         CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 64, 48));
         QVERIFY(document != nullptr);
-        QVERIFY(!running.app->QueryCommand(ID_COMPARE_EQUAL_SIZE_JPEG).enabled);
+        QVERIFY(!running.app->QueryCommand(EqualSizeCommandId(*FindCodec("jpeg"))).enabled);
         running.app->OnCommand(ID_FILE_COMPRESS);
-        QVERIFY(running.app->QueryCommand(ID_COMPARE_EQUAL_SIZE_JPEG).enabled);
-        running.app->OnCommand(ID_COMPARE_EQUAL_SIZE_JPEG);
+        QVERIFY(running.app->QueryCommand(EqualSizeCommandId(*FindCodec("jpeg"))).enabled);
+        running.app->OnCommand(EqualSizeCommandId(*FindCodec("jpeg")));
         auto* window = running.Frame().findChild<EqualSizeWindow*>();
         QVERIFY(window != nullptr);
         window->FinishWork();

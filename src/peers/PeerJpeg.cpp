@@ -1,4 +1,4 @@
-#include "image/peers/PeerJpeg.h"
+#include "peers/PeerJpeg.h"
 
 #include <csetjmp>
 #include <cstdlib>

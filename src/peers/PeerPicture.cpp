@@ -1,4 +1,4 @@
-#include "image/peers/PeerPicture.h"
+#include "peers/PeerPicture.h"
 
 #include <cmath>
 

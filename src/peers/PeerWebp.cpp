@@ -1,4 +1,4 @@
-#include "image/peers/PeerWebp.h"
+#include "peers/PeerWebp.h"
 
 #include <webp/decode.h>
 #include <webp/encode.h>

@@ -1,4 +1,4 @@
-#include "image/peers/PeerJpeg2000.h"
+#include "peers/PeerJpeg2000.h"
 
 #include <openjpeg.h>
 
@@ -254,6 +254,28 @@ PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, C
     PeerPicture result = DecodeJpeg2000(cut, like, bytesPerPixel);
     result.encodeSeconds = encode.encodeSeconds;
     return result;
+}
+
+namespace {
+
+class Jpeg2000Ladder : public SizeLadder {
+public:
+    explicit Jpeg2000Ladder(Jpeg2000Encode encode) : encode_(std::move(encode)) {}
+    PeerPicture Cut(std::size_t targetBytes, ConstPixelView like, int bytesPerPixel) const override
+    {
+        return CutJpeg2000(encode_, targetBytes, like, bytesPerPixel);
+    }
+
+private:
+    Jpeg2000Encode encode_;
+};
+
+} // namespace
+
+std::unique_ptr<SizeLadder> EncodeJpeg2000Ladder(ConstPixelView picture, int bytesPerPixel,
+                                                 std::vector<std::size_t> targetBytes)
+{
+    return std::make_unique<Jpeg2000Ladder>(EncodeJpeg2000(picture, bytesPerPixel, std::move(targetBytes)));
 }
 
 PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes)

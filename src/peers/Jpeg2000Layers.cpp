@@ -1,4 +1,4 @@
-#include "image/peers/Jpeg2000Layers.h"
+#include "peers/Jpeg2000Layers.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "image/peers/PeerPicture.h"
+#include "peers/PeerPicture.h"
 
 namespace tamr {
 

@@ -6,12 +6,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "image/peers/Jpeg2000Layers.h"
-#include "image/peers/PeerPicture.h"
+#include "peers/Jpeg2000Layers.h"
+#include "peers/PeerCodecs.h"
+#include "peers/PeerPicture.h"
 
 namespace tamr {
 
@@ -36,6 +38,10 @@ Jpeg2000Encode EncodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::ve
 // The file up to the layer aimed at `targetBytes` (one of the encode's sizes)
 // and OpenJPEG's decoding of it; its encode time is the whole encode's.
 PeerPicture CutJpeg2000(const Jpeg2000Encode& encode, std::size_t targetBytes, ConstPixelView like, int bytesPerPixel);
+
+// EncodeJpeg2000 as the registry's ladder: each size cut by CutJpeg2000.
+std::unique_ptr<SizeLadder> EncodeJpeg2000Ladder(ConstPixelView picture, int bytesPerPixel,
+                                                 std::vector<std::size_t> targetBytes);
 
 // One size alone.
 PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes);

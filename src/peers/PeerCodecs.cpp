@@ -1,0 +1,90 @@
+#include "peers/PeerCodecs.h"
+
+#include <algorithm>
+
+#include "peers/PeerJpeg.h"
+#include "peers/PeerJpeg2000.h"
+#include "peers/PeerTamr.h"
+#include "peers/PeerWebp.h"
+
+namespace tamr {
+namespace {
+
+// The table. Colours are those of the usual ten-colour chart palette, one a codec.
+constexpr PeerCodec kCodecs[] = {
+    {.name = "tamr",
+     .label = "tamr",
+     .mnemonic = 't',
+     .colour = "#d62728",
+     .extension = ".cod",
+     .aim = SizeAim::Reference,
+     .decode = DecodeTamr,
+     .available = true},
+    {.name = "jpeg",
+     .label = "JPEG",
+     .mnemonic = 'J',
+     .colour = "#1f77b4",
+     .extension = ".jpg",
+     .aim = SizeAim::Quality,
+     .codeAtQuality = CodeJpeg,
+     .decode = DecodeJpeg,
+     .available = true},
+    {.name = "jp2",
+     .label = "JPEG 2000",
+     .mnemonic = '2',
+     .colour = "#2ca02c",
+     .extension = ".jp2",
+     .aim = SizeAim::Bytes,
+     .codeAtBytes = CodeJpeg2000,
+     .encodeLadder = EncodeJpeg2000Ladder,
+     .ladderSizes = kMaxJpeg2000Layers,
+     .decode = DecodeJpeg2000,
+     .available = true},
+    {.name = "webp",
+     .label = "WebP",
+     .mnemonic = 'W',
+     .colour = "#9467bd",
+     .extension = ".webp",
+     .aim = SizeAim::Quality,
+     .codeAtQuality = CodeWebp,
+     .decode = DecodeWebp,
+     .available = true},
+};
+
+} // namespace
+
+std::span<const PeerCodec> AllCodecs()
+{
+    return kCodecs;
+}
+
+const PeerCodec& TamrCodec()
+{
+    return kCodecs[0];
+}
+
+std::vector<const PeerCodec*> AvailablePeers()
+{
+    std::vector<const PeerCodec*> peers;
+    for (const PeerCodec& codec : kCodecs)
+        if (codec.available && codec.aim != SizeAim::Reference)
+            peers.push_back(&codec);
+    return peers;
+}
+
+const PeerCodec* FindCodec(std::string_view name)
+{
+    const auto* found = std::find_if(std::begin(kCodecs), std::end(kCodecs),
+                                     [name](const PeerCodec& codec) { return codec.name == name; });
+    return found == std::end(kCodecs) ? nullptr : found;
+}
+
+std::string PeerNames()
+{
+    std::string names;
+    for (const PeerCodec* peer : AvailablePeers())
+        names += (names.empty() ? "" : ", ") + std::string(peer->name);
+    return names;
+}
+
+} // namespace tamr

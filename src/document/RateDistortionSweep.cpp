@@ -189,16 +189,21 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
         return result.points[index % qualityCount];
     };
 
-    // Three rounds: tamr's points; then the ladder encodes, which aim at
-    // tamr's sizes, beside the other peers' points; then the points cut
-    // from the ladders.
-    std::vector<std::size_t> tamr;
+    // Three rounds: tamr's points and those of the peers coded at a
+    // quality, taken quality by quality, so that a sweep stopped early has
+    // every codec at its first qualities; then the ladder encodes, which aim
+    // at tamr's sizes, beside the points of the other peers aimed at them;
+    // then the points cut from the ladders.
+    std::vector<std::size_t> first;
     std::vector<std::size_t> others;
     std::vector<std::size_t> cut;
-    for (std::size_t i = 0; i < result.points.size(); ++i) {
-        const SweepPoint& point = result.points[i];
-        (point.codec == &TamrCodec() ? tamr : CutFromLadder(point) ? cut : others).push_back(i);
-    }
+    for (std::size_t q = 0; q < qualityCount; ++q)
+        for (std::size_t c = 0; c < codecs.size(); ++c) {
+            const std::size_t i = c * qualityCount + q;
+            const SweepPoint& point = result.points[i];
+            const bool atQuality = point.codec == &TamrCodec() || point.codec->aim == SizeAim::Quality;
+            (atQuality ? first : CutFromLadder(point) ? cut : others).push_back(i);
+        }
     const auto stopped = [&] { return request.stop != nullptr && request.stop->load(); };
     std::size_t done = 0;
     std::mutex progressMutex;
@@ -226,7 +231,7 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
             progress(done, result.points.size());
     };
 
-    RunTasks(threads, tamr.size(), [&](std::size_t task) { runPoint(tamr[task]); });
+    RunTasks(threads, first.size(), [&](std::size_t task) { runPoint(first[task]); });
 
     ladders = PlanLadders(codecs, cut, result, tamrPoint);
     RunTasks(threads, ladders.size() + others.size(), [&](std::size_t task) {
@@ -248,7 +253,8 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     RunTasks(threads, cut.size(), [&](std::size_t task) { runPoint(cut[task]); });
 
     if (source.SourceType() == FileType::Jpeg &&
-        std::any_of(tamr.begin(), tamr.end(), [&](std::size_t i) { return !result.points[i].Failed(); }))
+        std::any_of(result.points.begin(), result.points.begin() + static_cast<std::ptrdiff_t>(qualityCount),
+                    [](const SweepPoint& point) { return !point.Failed(); }))
         result.notices.push_back("Warning: " + std::string(kJpegSourceWarning));
     return result;
 }

@@ -6,6 +6,9 @@
 #include <limits>
 #include <vector>
 
+#include "document/RoundTicks.h"
+#include "document/SweepMetrics.h"
+
 namespace tamr {
 namespace {
 
@@ -46,36 +49,7 @@ std::string Escaped(const std::string& text)
     return out;
 }
 
-// Round tick steps (1, 2 or 5 times a power of ten) giving about five ticks.
-struct Axis {
-    double low = 0;
-    double high = 1;
-    double step = 0.2;
-    int decimals = 1;
-};
-
-Axis NiceAxis(double low, double high)
-{
-    if (!(high > low)) {
-        const double pad = std::max(std::abs(low) * 0.05, 0.01);
-        low -= pad;
-        high += pad;
-    }
-    const double rough = (high - low) / 5;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double step = power;
-    for (const double m : {1.0, 2.0, 5.0, 10.0})
-        if (m * power >= rough) {
-            step = m * power;
-            break;
-        }
-    Axis axis;
-    axis.step = step;
-    axis.low = std::floor(low / step) * step;
-    axis.high = std::ceil(high / step) * step;
-    axis.decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step))));
-    return axis;
-}
+using Axis = RoundAxis;
 
 std::string Tick(double x1, double y1, double x2, double y2)
 {
@@ -99,13 +73,10 @@ struct Panel {
     double (*value)(const SweepPoint&);
 };
 
-double Psnr(const SweepPoint& point)
+Panel MetricPanel(std::string_view key)
 {
-    return point.metrics.psnr;
-}
-double Ssim(const SweepPoint& point)
-{
-    return point.metrics.ssim.value_or(std::numeric_limits<double>::quiet_NaN());
+    const SweepMetric& metric = *FindSweepMetric(key);
+    return {std::string(key) + "-panel", std::string(metric.title), metric.value};
 }
 
 bool Plotted(const SweepPoint& point, const Panel& panel)
@@ -123,7 +94,7 @@ void DrawPanel(std::string& svg, const SweepResult& result, const std::vector<co
             low = std::min(low, panel.value(point));
             high = std::max(high, panel.value(point));
         }
-    const Axis y = std::isfinite(low) ? NiceAxis(low, high) : Axis{};
+    const Axis y = std::isfinite(low) ? RoundTicks(low, high) : Axis{};
     auto px = [&](double v) { return left + (v - x.low) / (x.high - x.low) * kPanelWidth; };
     auto py = [&](double v) { return kTop + kPanelHeight - (v - y.low) / (y.high - y.low) * kPanelHeight; };
 
@@ -176,7 +147,7 @@ std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
         if (!point.Failed())
             highBpp = std::max(highBpp, point.bitsPerPixel);
     }
-    const Axis x = NiceAxis(0, highBpp > 0 ? highBpp : 1);
+    const Axis x = RoundTicks(0, highBpp > 0 ? highBpp : 1);
     const double width = kLeft + 2 * kPanelWidth + kGap + 30;
     const double height = kTop + kPanelHeight + 104; // axis labels and the legend below the panels
 
@@ -188,8 +159,8 @@ std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
     svg += "<text x=\"" + Number(width / 2, 1) + "\" y=\"28\" text-anchor=\"middle\" font-size=\"16\">" +
            Escaped(pictureName) + " (" + std::to_string(result.width) + " \u00d7 " + std::to_string(result.height) +
            "): quality against size</text>\n";
-    DrawPanel(svg, result, codecs, Panel{"psnr-panel", "PSNR (dB)", Psnr}, kLeft, x);
-    DrawPanel(svg, result, codecs, Panel{"ssim-panel", "SSIM", Ssim}, kLeft + kPanelWidth + kGap, x);
+    DrawPanel(svg, result, codecs, MetricPanel("psnr"), kLeft, x);
+    DrawPanel(svg, result, codecs, MetricPanel("ssim"), kLeft + kPanelWidth + kGap, x);
 
     // The legend, in one row under the panels.
     svg += "<g id=\"legend\">\n";
@@ -200,7 +171,7 @@ std::string SweepSvg(const SweepResult& result, const std::string& pictureName)
         svg += "<line x1=\"" + Number(at, 1) + "\" y1=\"" + Number(legendY, 1) + "\" x2=\"" + Number(at + 24, 1) +
                "\" y2=\"" + Number(legendY, 1) + "\" stroke=\"" + colour + "\" stroke-width=\"3\"/>\n";
         svg += "<text x=\"" + Number(at + 30, 1) + "\" y=\"" + Number(legendY + 4, 1) + "\">" +
-               std::string(codecs[c]->name) + "</text>\n";
+               Escaped(std::string(codecs[c]->label)) + "</text>\n";
     }
     svg += "</g>\n</svg>\n";
     return svg;

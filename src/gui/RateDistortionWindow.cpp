@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScatterSeries>
+#include <QScreen>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -26,6 +28,7 @@
 #include <limits>
 #include <mutex>
 
+#include "document/RoundTicks.h"
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
@@ -38,11 +41,6 @@ namespace tamr::qt {
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval(50);
-
-bool Plottable(const SweepPoint& point)
-{
-    return !point.Failed() && std::isfinite(point.metrics.psnr);
-}
 
 // A stopped sweep's thread whose window has gone: joined once the points it
 // had in hand have ended, so that closing the window does not wait for them.
@@ -94,7 +92,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     : QWidget(parent, Qt::Window), document_(&document), pictureName_(document.PathName().filename().string()),
       run_(std::make_shared<Run>()), chartView_(new QChartView(this)), progress_(new QProgressBar(this)),
       cancel_(new QPushButton(tr("Cancel"), this)), export_(new QPushButton(tr("Export..."), this)),
-      status_(new QLabel(this)), hover_(new QLabel(this))
+      status_(new QLabel(this)), hover_(new QLabel(this)), metricChoice_(new QComboBox(this))
 {
     setObjectName(QStringLiteral("rateDistortionWindow"));
     setWindowTitle(tr("Rate-Distortion - %1").arg(QString::fromStdString(pictureName_)));
@@ -102,21 +100,36 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     export_->setObjectName(QStringLiteral("exportSweep"));
     export_->setEnabled(false);
     hover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line that never asks for more room: a long point text is cut at the window's edge.
+    hover_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    hover_->setFixedHeight(hover_->fontMetrics().lineSpacing() + 2 * hover_->margin());
     status_->setWordWrap(true);
+    metricChoice_->setObjectName(QStringLiteral("sweepMetric"));
+    metricChoice_->setToolTip(tr("The figure plotted against bits per pixel"));
+    for (const SweepMetric& metric : SweepMetrics())
+        metricChoice_->addItem(QString::fromUtf8(metric.name.data(), static_cast<qsizetype>(metric.name.size())));
     chartView_->setRenderHint(QPainter::Antialiasing);
-    chartView_->chart()->setTitle(tr("PSNR against bits per pixel: %1").arg(QString::fromStdString(pictureName_)));
+    chartView_->chart()->setTitle(
+        tr("%1 against bits per pixel: %2")
+            .arg(QString::fromUtf8(metric_->name.data(), static_cast<qsizetype>(metric_->name.size())),
+                 QString::fromStdString(pictureName_)));
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(progress_, 1);
     bottom->addWidget(status_, 1);
+    bottom->addWidget(metricChoice_);
     bottom->addWidget(cancel_);
     bottom->addWidget(export_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chartView_, 1);
     layout->addWidget(hover_);
     layout->addLayout(bottom);
-    resize(820, 560);
+    FitToScreen();
 
+    connect(metricChoice_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0 && static_cast<std::size_t>(index) < SweepMetrics().size())
+            ChooseMetric(SweepMetrics()[static_cast<std::size_t>(index)]);
+    });
     connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
     connect(export_, &QPushButton::clicked, this, [this] { AskExport(); });
     poll_.setInterval(kPollInterval);
@@ -270,13 +283,59 @@ void RateDistortionWindow::Poll()
     ShowResult();
 }
 
+void RateDistortionWindow::FitToScreen()
+{
+    const QSize wanted(820, 560);
+    const QScreen* shown = screen();
+    if (shown == nullptr) {
+        resize(wanted);
+        return;
+    }
+    // Room for the window's frame and the desktop's panels.
+    const QSize room = shown->availableGeometry().size() * 0.9;
+    resize(wanted.boundedTo(room).expandedTo(minimumSizeHint()));
+}
+
+void RateDistortionWindow::ChooseMetric(const SweepMetric& metric)
+{
+    metric_ = &metric;
+    const QString name = QString::fromUtf8(metric.name.data(), static_cast<qsizetype>(metric.name.size()));
+    chartView_->chart()->setTitle(tr("%1 against bits per pixel: %2").arg(name, QString::fromStdString(pictureName_)));
+    const auto row = static_cast<int>(&metric - SweepMetrics().data());
+    if (metricChoice_->currentIndex() != row)
+        metricChoice_->setCurrentIndex(row);
+    if (ended_ && result_)
+        ShowResult();
+}
+
+namespace {
+
+// Round ticks on a value axis, as the SVG plot has them.
+void SetRoundTicks(QValueAxis& axis, double low, double high)
+{
+    const RoundAxis ticks = RoundTicks(low, high);
+    axis.setRange(ticks.low, ticks.high);
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(ticks.low);
+    axis.setTickInterval(ticks.step);
+    axis.setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
+}
+
+} // namespace
+
 void RateDistortionWindow::ShowResult()
 {
     QChart* chart = chartView_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    series_.clear();
     auto* xAxis = new QValueAxis;
     xAxis->setTitleText(tr("bits per pixel"));
     auto* yAxis = new QValueAxis;
-    yAxis->setTitleText(tr("PSNR (dB)"));
+    yAxis->setTitleText(QString::fromUtf8(metric_->title.data(), static_cast<qsizetype>(metric_->title.size())));
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
     double low = std::numeric_limits<double>::max();
@@ -290,13 +349,14 @@ void RateDistortionWindow::ShowResult()
         std::vector<std::size_t> indices;
         for (std::size_t i = 0; i < result_->points.size(); ++i) {
             const SweepPoint& point = result_->points[i];
-            if (point.codec != codec || !Plottable(point))
+            const double value = metric_->value(point);
+            if (point.codec != codec || !std::isfinite(value))
                 continue;
-            line->append(point.bitsPerPixel, point.metrics.psnr);
-            dots->append(point.bitsPerPixel, point.metrics.psnr);
+            line->append(point.bitsPerPixel, value);
+            dots->append(point.bitsPerPixel, value);
             indices.push_back(i);
-            low = std::min(low, point.metrics.psnr);
-            high = std::max(high, point.metrics.psnr);
+            low = std::min(low, value);
+            high = std::max(high, value);
             widest = std::max(widest, point.bitsPerPixel);
         }
         if (indices.empty()) {
@@ -323,8 +383,8 @@ void RateDistortionWindow::ShowResult()
     }
     if (series_.empty())
         return;
-    xAxis->setRange(0, widest * 1.05);
-    yAxis->setRange(std::floor(low) - 1, std::ceil(high) + 1);
+    SetRoundTicks(*xAxis, 0, widest);
+    SetRoundTicks(*yAxis, low, high);
 }
 
 std::optional<std::size_t> RateDistortionWindow::PointAt(QScatterSeries* series, QPointF at) const
@@ -336,7 +396,7 @@ std::optional<std::size_t> RateDistortionWindow::PointAt(QScatterSeries* series,
         double best = std::numeric_limits<double>::max();
         for (const std::size_t index : indices) {
             const SweepPoint& point = result_->points[index];
-            const double distance = std::hypot(point.bitsPerPixel - at.x(), point.metrics.psnr - at.y());
+            const double distance = std::hypot(point.bitsPerPixel - at.x(), metric_->value(point) - at.y());
             if (distance < best) {
                 best = distance;
                 nearest = index;
@@ -356,6 +416,11 @@ void RateDistortionWindow::Hover(QScatterSeries* series, QPointF at, bool entere
         QToolTip::showText(QCursor::pos(), text, chartView_);
     else
         QToolTip::hideText();
+}
+
+QString RateDistortionWindow::HoverLine() const
+{
+    return hover_->text();
 }
 
 QString RateDistortionWindow::PointText(std::size_t index) const

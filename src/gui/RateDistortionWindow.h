@@ -22,8 +22,10 @@
 #include <vector>
 
 #include "document/RateDistortionSweep.h"
+#include "document/SweepMetrics.h"
 
 class QChart;
+class QComboBox;
 class QChartView;
 class QLabel;
 class QProgressBar;
@@ -68,6 +70,11 @@ public:
 
     // The hover text of a point of the result.
     QString PointText(std::size_t index) const;
+    // What the hover line shows now (one line).
+    QString HoverLine() const;
+    // The figure plotted against bits per pixel, PSNR at first; chosen below the chart.
+    const SweepMetric& Metric() const { return *metric_; }
+    void ChooseMetric(const SweepMetric& metric);
     // As a click on a point: a tamr point asks for a compress at its quality;
     // another codec's point opens its picture beside the document's result.
     void ChoosePoint(std::size_t index);
@@ -84,6 +91,8 @@ private:
 
     void Poll();
     void ShowResult();
+    // A window's first size: the one it is made for, within the screen.
+    void FitToScreen();
     void Hover(QScatterSeries* series, QPointF at, bool entered);
     std::optional<std::size_t> PointAt(QScatterSeries* series, QPointF at) const;
     void AskExport();
@@ -98,6 +107,7 @@ private:
     QTimer poll_;
     bool ended_ = false; // the result, or why there is none, is shown
     std::optional<SweepResult> result_;
+    const SweepMetric* metric_ = &SweepMetrics().front();
     // The peers' coded files by codec and quality.
     std::map<std::pair<const PeerCodec*, int>, std::vector<std::uint8_t>> coded_;
     // Each scatter series' points, as indices into the result's points.
@@ -108,6 +118,7 @@ private:
     QPushButton* export_;
     QLabel* status_;
     QLabel* hover_;
+    QComboBox* metricChoice_;
 };
 
 } // namespace tamr::qt

@@ -5,12 +5,18 @@
 // command line's target search finds and compresses at it.
 
 #include <QChart>
+#include <QComboBox>
 #include <QImage>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
+#include <QValueAxis>
 #include <QtTest>
+#include <cmath>
 
 #include "document/RateDistortionSweep.h"
+#include "document/SweepMetrics.h"
 #include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CommandTable.h"
@@ -128,6 +134,110 @@ private slots:
         const QString png = running.folder.filePath("points.png");
         QVERIFY(window->Export(png));
         QVERIFY(!QImage(png).isNull());
+    }
+
+    // The chart's ticks are round (1, 2 or 5 times a power of ten) with the
+    // axes' ends on them; SSIM can be chosen instead of PSNR; the SVG export
+    // draws each codec in the chart's colour under the chart's name.
+    void ChartTicksMetricsAndExportAgree()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40)) != nullptr);
+        SweepRequest request;
+        request.qualities = {10, 35, 60, 85};
+        request.peers = AvailablePeers();
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        window->FinishWork();
+        QVERIFY(window->Result().has_value());
+        const auto roundTicks = [](QAbstractAxis* axis) {
+            auto* values = qobject_cast<QValueAxis*>(axis);
+            if (values == nullptr || values->tickType() != QValueAxis::TicksDynamic)
+                return false;
+            const double step = values->tickInterval();
+            const double power = std::pow(10.0, std::floor(std::log10(step)));
+            const double mantissa = step / power;
+            const auto onTick = [step](double value) {
+                return std::abs(value / step - std::round(value / step)) < 1e-9;
+            };
+            return (std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 5) < 1e-9) &&
+                   onTick(values->min()) && onTick(values->max()) && values->tickAnchor() == values->min();
+        };
+        QCOMPARE(window->Chart()->axes().size(), 2);
+        for (QAbstractAxis* axis : window->Chart()->axes())
+            QVERIFY2(roundTicks(axis), qPrintable(axis->titleText()));
+
+        const SweepMetric& ssim = *FindSweepMetric("ssim");
+        window->findChild<QComboBox*>("sweepMetric")->setCurrentIndex(static_cast<int>(&ssim - SweepMetrics().data()));
+        QCOMPARE(&window->Metric(), &ssim);
+        QCOMPARE(window->Chart()->axes(Qt::Vertical).front()->titleText(), QStringLiteral("SSIM"));
+        std::size_t dots = 0;
+        for (QAbstractSeries* series : window->Chart()->series())
+            if (auto* scatter = qobject_cast<QScatterSeries*>(series))
+                for (const QPointF& at : scatter->points()) {
+                    QVERIFY(std::ranges::any_of(window->Result()->points, [&](const SweepPoint& point) {
+                        return point.bitsPerPixel == at.x() && point.metrics.ssim == at.y();
+                    }));
+                    ++dots;
+                }
+        QVERIFY(dots >= 4 * (1 + AvailablePeers().size()) - 2);
+        for (QAbstractAxis* axis : window->Chart()->axes())
+            QVERIFY2(roundTicks(axis), qPrintable(axis->titleText()));
+
+        const QString path = running.folder.filePath("chart.svg");
+        QVERIFY(window->Export(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString svg = QString::fromUtf8(file.readAll());
+        const QString legend = svg.mid(svg.indexOf(QStringLiteral("<g id=\"legend\">")));
+        int lines = 0;
+        for (QAbstractSeries* series : window->Chart()->series())
+            if (auto* line = qobject_cast<QLineSeries*>(series);
+                line != nullptr && !qobject_cast<QScatterSeries*>(series)) {
+                // The legend line in the chart's colour, then the chart's name.
+                const QString entry =
+                    QStringLiteral("stroke=\"%1\" stroke-width=\"3\"/>\n<text x=\"").arg(line->color().name());
+                const int at = legend.indexOf(entry);
+                QVERIFY2(at >= 0, qPrintable(line->name()));
+                const int text = legend.indexOf('>', at + entry.size()) + 1;
+                QCOMPARE(legend.mid(text, legend.indexOf('<', text) - text), line->name());
+                ++lines;
+            }
+        QCOMPARE(lines, static_cast<int>(1 + AvailablePeers().size()));
+    }
+
+    // The window fits the screen, and a long hover line does not widen it.
+    void TheWindowKeepsItsSize()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40)) != nullptr);
+        SweepRequest request;
+        request.qualities = {50};
+        request.peers = {FindCodec("jpeg")};
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        window->FinishWork();
+        QCoreApplication::processEvents();
+        const QRect room = window->screen()->availableGeometry();
+        QVERIFY2(window->frameGeometry().width() <= room.width() && window->frameGeometry().height() <= room.height(),
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                                .arg(window->frameGeometry().width())
+                                .arg(window->frameGeometry().height())
+                                .arg(room.width())
+                                .arg(room.height())));
+        const QSize before = window->size();
+        QScatterSeries* dots = nullptr;
+        for (QAbstractSeries* series : window->Chart()->series())
+            if (auto* scatter = qobject_cast<QScatterSeries*>(series); scatter != nullptr && scatter->count() > 0)
+                dots = scatter;
+        QVERIFY(dots != nullptr);
+        emit dots->hovered(dots->at(0), true);
+        QCoreApplication::processEvents();
+        QVERIFY(window->HoverLine().size() > 60);
+        QCOMPARE(window->size(), before);
+        emit dots->hovered(dots->at(0), false);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->size(), before);
     }
 
     void CancelStops()

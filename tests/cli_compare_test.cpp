@@ -104,6 +104,28 @@ TEST(CliCompareTest, GrayPicturesAndPicturesThatCannotBeCompared)
     EXPECT_NE(run.exitCode, 0);
 }
 
+TEST(CliCompareTest, ASecondPictureOfAnotherSizeIsRefusedBeforeItIsDecoded)
+{
+    if (test::kAddressSanitizer)
+        return;
+    test::ScratchDir scratch;
+    const auto small = scratch / "small.bmp";
+    test::WriteBytes(small, GrayBmp(3));
+    // 9000 x 9000 colour pixels in a sparse file: 243 MB once read, more
+    // than the 64 MiB of data the command is given.
+    test::BmpLayout layout;
+    layout.width = 9000;
+    layout.height = 9000;
+    const auto huge = scratch / "huge.bmp";
+    test::WriteBytes(huge, test::BuildBmp(layout));
+    std::filesystem::resize_file(huge, 54 + std::uint64_t{9000} * 27000);
+    const auto run =
+        test::RunCli("compare " + Quoted(small.string()) + " " + Quoted(huge.string()), scratch, "ulimit -d 65536; ");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("(9000 x 9000 colour): the pictures must have the same size and depth"), std::string::npos)
+        << run.err;
+}
+
 TEST(CliCompareTest, StatsJsonHasSsimOnlyWithThePictureAsLoaded)
 {
     test::ScratchDir scratch;

@@ -10,6 +10,9 @@
 
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
+#include "support/GifTestFiles.h"
+#include "support/JpegTestFiles.h"
+#include "support/PngTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
@@ -114,6 +117,109 @@ TEST(CliInfoTest, PicturesBeyondTheDecodeLimitAreRefusedWithHowToRaiseIt)
     const CliRun described = RunCli("info " + Quoted(large.string()), scratch, "ulimit -v 65536; ");
     EXPECT_EQ(described.exitCode, 0) << described.err;
     EXPECT_NE(described.out.find("width: 9000"), std::string::npos) << described.out;
+}
+
+// A file of the given head whose length is `size` bytes, the rest a hole
+// that reads as zeros and takes no disk.
+void WriteSparse(const std::filesystem::path& path, const std::vector<std::uint8_t>& head, std::uint64_t size)
+{
+    test::WriteBytes(path, head);
+    std::filesystem::resize_file(path, size);
+}
+
+void PutLittle(std::vector<std::uint8_t>& bytes, std::uint64_t value, int count)
+{
+    for (int i = 0; i < count; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+TEST(CliInfoTest, EveryKindIsDescribedFromItsHeadersAlone)
+{
+    // 9000 x 9000 colour pixels take 243 MB once decoded; info describes each
+    // kind within 64 MiB of data (heap and private mappings; the files
+    // themselves are mapped read-only), so it cannot have decoded them.
+    if (test::kAddressSanitizer)
+        return;
+    test::ScratchDir scratch;
+    constexpr std::uint32_t kSide = 9000;
+    const std::uint64_t rowBytes = kSide * 3;
+    std::vector<std::pair<std::string, std::filesystem::path>> files;
+
+    // A valid 1-bit palette PNG of a few kilobytes: every filtered row a
+    // filter byte and 1125 bytes of index 0.
+    std::vector<std::uint8_t> png = test::PngSignature();
+    test::PutChunk(png, "IHDR", test::PngHeaderChunk(kSide, kSide, 1, 3, false));
+    test::PutChunk(png, "PLTE", {255, 0, 0, 0, 0, 255});
+    test::PutChunk(png, "IDAT", test::Deflate(std::vector<std::uint8_t>(std::size_t{kSide} * (1 + kSide / 8), 0)));
+    test::PutChunk(png, "IEND", {});
+    files.emplace_back("PNG", scratch / "huge.png");
+    test::WriteBytes(files.back().second, png);
+
+    std::vector<std::uint8_t> bmp = {'B', 'M'};
+    PutLittle(bmp, 54 + rowBytes * kSide, 4);
+    PutLittle(bmp, 0, 4);
+    PutLittle(bmp, 54, 4);
+    PutLittle(bmp, 40, 4);
+    PutLittle(bmp, kSide, 4);
+    PutLittle(bmp, kSide, 4);
+    PutLittle(bmp, 1, 2);
+    PutLittle(bmp, 24, 2);
+    PutLittle(bmp, 0, 24);
+    files.emplace_back("BMP", scratch / "huge.bmp");
+    WriteSparse(files.back().second, bmp, 54 + rowBytes * kSide);
+
+    std::vector<std::uint8_t> tga = {0, 0, 2};
+    PutLittle(tga, 0, 9);
+    PutLittle(tga, kSide, 2);
+    PutLittle(tga, kSide, 2);
+    tga.insert(tga.end(), {24, 0});
+    files.emplace_back("TGA", scratch / "huge.tga");
+    WriteSparse(files.back().second, tga, tga.size() + rowBytes * kSide);
+
+    const std::string pnmHead = "P6\n9000 9000\n255\n";
+    files.emplace_back("PNM", scratch / "huge.ppm");
+    WriteSparse(files.back().second, std::vector<std::uint8_t>(pnmHead.begin(), pnmHead.end()),
+                pnmHead.size() + rowBytes * kSide);
+
+    // Dense LZW codes: enough of them to code every pixel.
+    std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
+    PutLittle(gif, kSide, 2);
+    PutLittle(gif, kSide, 2);
+    gif.insert(gif.end(), {0xF7, 0, 0});
+    const auto table = test::ColourTriples(256);
+    gif.insert(gif.end(), table.begin(), table.end());
+    gif.push_back(',');
+    PutLittle(gif, 0, 4);
+    PutLittle(gif, kSide, 2);
+    PutLittle(gif, kSide, 2);
+    gif.insert(gif.end(), {0, 8});
+    const auto codes = test::SubBlocks(test::RandomBytes(40000, 7));
+    gif.insert(gif.end(), codes.begin(), codes.end());
+    gif.push_back(';');
+    files.emplace_back("GIF", scratch / "huge.gif");
+    test::WriteBytes(files.back().second, gif);
+
+    // A small baseline JPEG whose frame header claims the large size, its
+    // scan long enough to be believed.
+    auto jpeg = test::MakeJpeg(test::JpegSpec{});
+    const std::size_t frame = test::FindMarker(jpeg, 0xC0);
+    ASSERT_LT(frame + 9, jpeg.size());
+    for (const std::size_t at : {frame + 5, frame + 7}) {
+        jpeg[at] = static_cast<std::uint8_t>(kSide >> 8);
+        jpeg[at + 1] = static_cast<std::uint8_t>(kSide & 0xFF);
+    }
+    jpeg.insert(jpeg.end() - 2, 400000, std::uint8_t{0});
+    files.emplace_back("JPEG", scratch / "huge.jpg");
+    test::WriteBytes(files.back().second, jpeg);
+
+    for (const auto& [kind, path] : files) {
+        SCOPED_TRACE(kind);
+        const CliRun described = RunCli("info " + Quoted(path.string()), scratch, "ulimit -d 65536; ");
+        EXPECT_EQ(described.exitCode, 0) << described.err;
+        EXPECT_EQ(described.out, "kind: " + kind +
+                                     "\nwidth: 9000\nheight: 9000\nbits per pixel: 24\nmode: colour\n"
+                                     "reserved: 0\n");
+    }
 }
 
 TEST(CliInfoTest, UnreadableFilesExitWithTheMessageOnStderr)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "image/DibImage.h"
 #include "image/FixedColourTable.h"
@@ -175,7 +176,7 @@ TEST(DibImageReadTest, EightBitColourExpandsTo24BitsAndWritesBackAs24)
         EXPECT_EQ(image.Info().header.biBitCount, 24);
         EXPECT_EQ(image.RowPad(), (4 - width * 3 % 4) % 4);
         EXPECT_EQ(image.IndexRowPad(), (4 - width % 4) % 4);
-        EXPECT_EQ(AsVector(image.IndexPixels()), layout.rows);
+        EXPECT_TRUE(image.IndexPixels().empty()); // drawn from it only on a palette display
         const auto expected = ExpandRows(layout.rows, width, height, layout.table);
         EXPECT_EQ(AsVector(image.Pixels()), expected);
         EXPECT_EQ(AsVector(image.ReferencePixels()), expected);
@@ -464,22 +465,49 @@ TEST(DibImageReadTest, FailedReadLeavesAnEmptyImage)
     EXPECT_TRUE(image.WriteBmp().empty());
 }
 
-TEST(DibImageLayoutTest, OneBlockHoldsWorkingIndexAndReferenceInOrder)
+TEST(DibImageLayoutTest, TheReferenceIsTheWorkingImageUntilTheWorkingImageChanges)
 {
     BmpLayout layout;
     layout.width = 5;
     layout.height = 3;
-    layout.bits = 8;
-    layout.table = ColourPalette(4);
-    layout.rows = RandomRows(5, 3, 1, 1, 4);
-    auto colour = Read(BuildBmp(layout));
-    ASSERT_TRUE(colour->ok);
-    const CDibImage& image = colour->image;
-    ASSERT_EQ(image.Pixels().size(), 48u);      // (5 * 3 + 1) * 3
-    ASSERT_EQ(image.IndexPixels().size(), 24u); // (5 + 3) * 3
-    ASSERT_EQ(image.ReferencePixels().size(), 48u);
-    EXPECT_EQ(image.IndexPixels().data(), image.Pixels().data() + 48);
-    EXPECT_EQ(image.ReferencePixels().data(), image.IndexPixels().data() + 24);
+    layout.rows = RandomRows(5, 3, 3, 1);
+    auto loaded = Read(BuildBmp(layout));
+    ASSERT_TRUE(loaded->ok);
+    CDibImage& image = loaded->image;
+    const CDibImage& shown = image;
+    ASSERT_TRUE(image.ReferenceIsWorking());
+    EXPECT_EQ(shown.ReferencePixels().data(), shown.Pixels().data());
+    const auto loadedPixels = AsVector(shown.Pixels());
+
+    // A copy shares nothing it could change; changing the working image
+    // leaves the reference as loaded.
+    CDibImage copy = image;
+    image.Pixels()[0] ^= 0xFF;
+    EXPECT_FALSE(image.ReferenceIsWorking());
+    EXPECT_EQ(AsVector(shown.ReferencePixels()), loadedPixels);
+    EXPECT_NE(AsVector(shown.Pixels()), loadedPixels);
+    EXPECT_EQ(AsVector(std::as_const(copy).Pixels()), loadedPixels);
+    EXPECT_EQ(AsVector(copy.ReferencePixels()), loadedPixels);
+}
+
+TEST(DibImageLayoutTest, AReadersBlockBecomesTheWorkingImageWithoutACopy)
+{
+    BitmapInfoHeader header;
+    header.biSize = kInfoHeaderSize;
+    header.biWidth = 3;
+    header.biHeight = 2;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    const std::vector<std::uint8_t> rows = RandomRows(3, 2, 3, 9);
+    ByteBlock block = MakePackedBlock(header, {}, rows);
+    const std::uint8_t* rowsAt = block.data() + PackedRowsOffset(0);
+    ScriptedPrompter prompter;
+    CDibImage image;
+    ASSERT_TRUE(image.LoadPackedBlock(std::move(block), prompter, DisplaySettings{}, Limits{}));
+    const CDibImage& shown = image;
+    EXPECT_EQ(shown.Pixels().data(), rowsAt);
+    EXPECT_EQ(AsVector(shown.Pixels()), rows);
+    EXPECT_TRUE(shown.IndexPixels().empty());
 }
 
 // ---------------------------------------------------------------- hostile headers

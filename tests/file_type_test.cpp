@@ -38,7 +38,8 @@ TEST(FileTypeTest, PngAndPnmByTheirSignaturesBeforeTheTgaName)
     // The plain kinds are recognised so that the reader can say why it refuses them.
     EXPECT_EQ(DetectFileType(BytesOf("P3\t"), "x"), FileType::Pnm);
     EXPECT_EQ(DetectFileType(BytesOf("P6x"), "x"), FileType::Unknown);
-    EXPECT_EQ(DetectFileType(BytesOf("P7 "), "x"), FileType::Unknown);
+    EXPECT_EQ(DetectFileType(BytesOf("P7 "), "x"), FileType::Pnm); // PAM, refused with the reason
+    EXPECT_EQ(DetectFileType(BytesOf("P8 "), "x"), FileType::Unknown);
     EXPECT_EQ(DetectFileType(BytesOf("P6"), "x"), FileType::Unknown);
 }
 

@@ -70,5 +70,14 @@ TEST(LimitsTest, TheDecodeLimitRefusesPicturesOfMoreBytesThanItAllows)
     EXPECT_TRUE(WaveletCodec(settings).ReadHeader(cod, Limits{.maxDecodedBytes = 36}));
 }
 
+TEST(LimitsTest, ASweepRunsFewerPointsAtOnceRatherThanTakeMoreMemory)
+{
+    const Limits limits{.sweepMemoryBytes = 1000};
+    EXPECT_EQ(limits.PointsInFlight(8, 100), 8);
+    EXPECT_EQ(limits.PointsInFlight(8, 300), 3);
+    EXPECT_EQ(limits.PointsInFlight(8, 5000), 1); // one point always runs
+    EXPECT_EQ(limits.PointsInFlight(2, 0), 2);
+}
+
 } // namespace
 } // namespace tamr

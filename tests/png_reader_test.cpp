@@ -206,19 +206,53 @@ TEST(PngReader, DataThatExpandsPastThePictureIsBoundedByIt)
     }
 }
 
-TEST(PngReader, TextThatExpandsWithoutEndIsRefusedBeforeItIsKept)
+// One gray pixel of level 7 with the given chunks before its picture data.
+std::vector<std::uint8_t> GrayPixelWith(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& chunks)
 {
+    std::vector<std::uint8_t> file = test::PngSignature();
+    test::PutChunk(file, "IHDR", test::PngHeaderChunk(1, 1, 8, 0, false));
+    for (const auto& [type, data] : chunks)
+        test::PutChunk(file, type, data);
+    test::PutChunk(file, "IDAT", test::Deflate({0, 7}));
+    test::PutChunk(file, "IEND", {});
+    return file;
+}
+
+TEST(PngReader, ExtraChunksBeyondWhatTheDecoderKeepsAreSkippedAndSaidSo)
+{
+    // A compressed text that expands without end, and twenty thousand texts.
     std::vector<std::uint8_t> text = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
     const auto packed = test::Deflate(std::vector<std::uint8_t>(std::size_t{32} << 20, 'a'));
     text.insert(text.end(), packed.begin(), packed.end());
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> bomb{{"zTXt", text}};
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> many(
+        20000, {"tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}});
+    for (const auto& chunks : {bomb, many}) {
+        const auto result = ReadPng(GrayPixelWith(chunks));
+        ASSERT_TRUE(result.block) << result.failure;
+        EXPECT_TRUE(result.skippedChunks);
+        EXPECT_EQ(BlockPixels(*result.block).At(0, 0), (std::array<int, 3>{7, 7, 7}));
+    }
+    // A few small texts are ignored without a word.
+    const auto plain = ReadPng(GrayPixelWith({{"tEXt", {'a', 0, 'b'}}}));
+    ASSERT_TRUE(plain.block) << plain.failure;
+    EXPECT_FALSE(plain.skippedChunks);
+}
+
+TEST(PngReader, PictureDataInterruptedByAnotherChunkIsRefused)
+{
+    const auto data = test::Deflate({0, 7});
+    const std::size_t half = data.size() / 2;
     std::vector<std::uint8_t> file = test::PngSignature();
     test::PutChunk(file, "IHDR", test::PngHeaderChunk(1, 1, 8, 0, false));
-    test::PutChunk(file, "zTXt", text);
-    test::PutChunk(file, "IDAT", test::Deflate({0, 7}));
+    test::PutChunk(file, "IDAT", {data.begin(), data.begin() + static_cast<std::ptrdiff_t>(half)});
+    test::PutChunk(file, "tEXt", {'a', 0, 'b'});
+    test::PutChunk(file, "IDAT", {data.begin() + static_cast<std::ptrdiff_t>(half), data.end()});
     test::PutChunk(file, "IEND", {});
     const auto result = ReadPng(file);
     EXPECT_FALSE(result.block);
-    EXPECT_NE(result.failure.find("extra chunks"), std::string::npos) << result.failure;
+    EXPECT_EQ(result.failure,
+              "PNG: the picture data (IDAT chunks) is interrupted by another chunk; the file is damaged");
 }
 
 // The photos as libspng itself decodes them to 8-bit RGB.

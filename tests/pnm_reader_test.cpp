@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/BmpHeaders.h"
+#include "image/FileType.h"
 #include "image/PackedImageBlock.h"
 #include "image/PnmReader.h"
 
@@ -50,6 +51,29 @@ TEST(PnmReader, GrayAndColourWithCommentsAndEveryMaxval)
     ASSERT_TRUE(result.block) << result.failure;
     EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{128}));
     EXPECT_FALSE(result.composited);
+}
+
+TEST(PnmReader, CommentsRightAfterTheMagicNumberAndAfterMaxvalAsNetpbmReadsThem)
+{
+    // A comment ending the last number ends with its line; the samples follow it.
+    const auto afterMaxval = ReadPnm(Pnm("P5#magic\n2 1\n255# last\n", {9, 200}));
+    ASSERT_TRUE(afterMaxval.block) << afterMaxval.failure;
+    EXPECT_EQ(RowOf(*afterMaxval.block, 0), (std::vector<std::uint8_t>{9, 200}));
+    const std::string magicComment = "P6#c\n1 1 255\n";
+    EXPECT_EQ(DetectFileType(std::vector<std::uint8_t>(magicComment.begin(), magicComment.end()), "x"), FileType::Pnm);
+}
+
+TEST(PnmReader, PamAndFloatingPointFilesAreRecognisedAndRefusedWithTheReason)
+{
+    for (const std::string kind : {"P7", "PF", "Pf"}) {
+        const std::string head = kind + "\n1 1\n";
+        const std::vector<std::uint8_t> file(head.begin(), head.end());
+        EXPECT_EQ(DetectFileType(file, "x"), FileType::Pnm) << kind;
+        const auto result = ReadPnm(file);
+        EXPECT_FALSE(result.block);
+        EXPECT_NE(result.failure.find(kind == "P7" ? "PAM (P7)" : "floating-point PF and Pf"), std::string::npos)
+            << result.failure;
+    }
 }
 
 TEST(PnmReader, OtherKindsAndBadFilesAreRefusedWithTheReason)

@@ -5,16 +5,29 @@
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
 #include "image/DifferencePicture.h"
+#include "image/PictureProbe.h"
 #include "image/PlainBmp.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
 namespace {
 
+std::string Describe(int width, int height, bool colour)
+{
+    return std::to_string(width) + " x " + std::to_string(height) + (colour ? " colour" : " gray");
+}
+
 std::string Describe(const CDibImage& image)
 {
-    return std::to_string(image.Width()) + " x " + std::to_string(image.Height()) +
-           (image.BytesPerPixel() == 3 ? " colour" : " gray");
+    return Describe(image.Width(), image.Height(), image.BytesPerPixel() == 3);
+}
+
+int RefuseDifferentPictures(const CompareOptions& options, const std::string& first, const std::string& second,
+                            std::ostream& err)
+{
+    err << "tamr-cli: cannot compare " << options.first << " (" << first << ") with " << options.second << " ("
+        << second << "): the pictures must have the same size and depth\n";
+    return 1;
 }
 
 std::string Fixed(const char* format, double value)
@@ -70,17 +83,20 @@ int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ost
     auto first = session.Open(options.first, err);
     if (!first)
         return 1;
+    const CDibImage& a = *first->Image();
+    // A second picture of another size is refused from its headers, before
+    // it is decoded.
+    if (const auto facts = ProbePictureFile(options.second, options.limits);
+        facts && a.BytesPerPixel() != 0 &&
+        (facts->width != a.Width() || facts->height != a.Height() || facts->colour != (a.BytesPerPixel() == 3)))
+        return RefuseDifferentPictures(options, Describe(a), Describe(facts->width, facts->height, facts->colour), err);
     auto second = session.Open(options.second, err);
     if (!second)
         return 1;
-    const CDibImage& a = *first->Image();
     const CDibImage& b = *second->Image();
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.BytesPerPixel() != b.BytesPerPixel() ||
-        a.BytesPerPixel() == 0) {
-        err << "tamr-cli: cannot compare " << options.first << " (" << Describe(a) << ") with " << options.second
-            << " (" << Describe(b) << "): the pictures must have the same size and depth\n";
-        return 1;
-    }
+        a.BytesPerPixel() == 0)
+        return RefuseDifferentPictures(options, Describe(a), Describe(b), err);
     const PictureMetrics metrics = MeasurePictures(a.WorkingView(), b.WorkingView(), a.BytesPerPixel());
     if (!options.diff.empty() && !WriteDifference(a, b, options, err))
         return 1;

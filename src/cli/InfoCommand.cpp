@@ -1,48 +1,20 @@
 #include "cli/InfoCommand.h"
 
-#include <optional>
-
 #include "cli/CliSession.h"
-#include "codec/WaveletCodec.h"
 #include "image/FileType.h"
-#include "platform/FileIo.h"
+#include "image/PictureProbe.h"
 
 namespace tamr {
 namespace {
 
-struct PictureFacts {
-    const char* kind;
-    int width;
-    int height;
-    int bitsPerPixel;
-    bool colour;
-    int reserved;
-};
-
 void PrintFacts(std::ostream& out, const PictureFacts& facts)
 {
-    out << "kind: " << facts.kind << '\n'
+    out << "kind: " << FileTypeName(facts.kind) << '\n'
         << "width: " << facts.width << '\n'
         << "height: " << facts.height << '\n'
         << "bits per pixel: " << facts.bitsPerPixel << '\n'
         << "mode: " << (facts.colour ? "colour" : "gray") << '\n'
         << "reserved: " << facts.reserved << '\n';
-}
-
-// A COD file says all of this in its header: nothing is decoded, however
-// large a picture the header describes. Nothing when the file is no sound
-// COD file; opening it then says why.
-std::optional<PictureFacts> CodHeaderFacts(const InfoOptions& options)
-{
-    const auto file = ReadFileBytes(options.path, options.limits);
-    if (!file || DetectFileType(*file, options.path) != FileType::Cod)
-        return std::nullopt;
-    const CodecSettings settings;
-    WaveletCodec codec(settings);
-    if (!codec.ReadHeader(*file, options.limits))
-        return std::nullopt;
-    return PictureFacts{FileTypeName(FileType::Cod), codec.Width(),    codec.Height(),
-                        codec.BitsPerPixel(),        codec.IsColour(), 0};
 }
 
 } // namespace
@@ -56,7 +28,9 @@ CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
 
 int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err)
 {
-    if (const auto facts = CodHeaderFacts(options)) {
+    // The headers say all of this: no pixel is decoded, however large a
+    // picture they describe. A file they do not settle is opened, which says why.
+    if (const auto facts = ProbePictureFile(options.path, options.limits)) {
         PrintFacts(out, *facts);
         return 0;
     }
@@ -65,8 +39,8 @@ int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& 
     if (!document)
         return 1;
     const CDibImage& image = *document->Image();
-    PrintFacts(out, {FileTypeName(document->SourceType()), image.Width(), image.Height(), image.BitsPerPixel(),
-                     image.IsColour() == 1, image.FileHeader().bfReserved1});
+    PrintFacts(out, {document->SourceType(), image.Width(), image.Height(), image.BitsPerPixel(), image.IsColour() == 1,
+                     image.FileHeader().bfReserved1});
     return 0;
 }
 

@@ -14,6 +14,11 @@
 namespace tamr {
 namespace {
 
+// A point in flight holds about this many times the picture: the copy it
+// codes and decodes into, the codec's planes and transform, the coded and the
+// peer's decoded data.
+constexpr std::uint64_t kPointBytesPerPictureByte = 6;
+
 struct Context {
     const CTamrDoc& source;
     ConstPixelView original;
@@ -167,6 +172,8 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     CTamrDoc source(environment);
     if (!source.OnOpenDocument(picture) || source.SourceType() == FileType::Cod || !source.Image())
         return std::nullopt;
+    // Every point's copy of the picture shares this one reference image.
+    source.Image()->ShareReference();
     const CDibImage& image = *source.Image();
     SweepResult result;
     result.width = image.Width();
@@ -207,7 +214,8 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     const auto stopped = [&] { return request.stop != nullptr && request.stop->load(); };
     std::size_t done = 0;
     std::mutex progressMutex;
-    const int threads = ResolveThreadCount(request.threads);
+    const int threads = request.limits.PointsInFlight(ResolveThreadCount(request.threads),
+                                                      image.ImageSize() * kPointBytesPerPictureByte);
     Ladders ladders;
     auto runPoint = [&](std::size_t index) {
         SweepPoint& point = result.points[index];

@@ -17,6 +17,8 @@ namespace tamr {
 namespace {
 
 constexpr std::string_view kCompositedNotice = "Transparent parts of the picture are shown over white";
+constexpr std::string_view kSkippedChunksNotice =
+    "The file's extra chunks (text, colour profile ...) are larger than the reader keeps and were skipped";
 
 } // namespace
 
@@ -63,7 +65,7 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path)
 
 Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType)
 {
-    const auto file = ReadFileBytes(path, environment_.limits);
+    auto file = ReadFileBytes(path, environment_.limits);
     if (!file)
         return file.AsStatus(); // cannot be opened: no message
     const FileType type = DetectFileType(*file, nameForType);
@@ -73,7 +75,7 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::st
     try {
         switch (type) {
         case FileType::Bmp:
-            opened = OpenBmp(*file);
+            opened = OpenBmp(std::move(*file));
             break;
         case FileType::Cod:
             opened = OpenCod(*file);
@@ -114,11 +116,13 @@ void CTamrDoc::MakeCodecForImage()
                                             image_->BitsPerPixel(), image_->DetectColour() == 1);
 }
 
-Status CTamrDoc::OpenBmp(std::span<const std::uint8_t> file)
+// The file's block may become the picture's working image.
+Status CTamrDoc::OpenBmp(ByteBlock&& file)
 {
     image_ = std::make_unique<CDibImage>();
     sourceType_ = FileType::Bmp;
-    if (const Status read = image_->ReadBmp(file, environment_.prompter, environment_.display, environment_.limits);
+    if (const Status read =
+            image_->ReadBmp(std::move(file), environment_.prompter, environment_.display, environment_.limits);
         !read)
         return read;
     MakeCodecForImage();
@@ -152,12 +156,13 @@ Status CTamrDoc::OpenCod(std::span<const std::uint8_t> file)
     return {};
 }
 
-Status CTamrDoc::ImageFromPackedBlock(std::span<const std::uint8_t> block)
+Status CTamrDoc::ImageFromPackedBlock(ByteBlock&& block)
 {
     image_ = std::make_unique<CDibImage>();
     // A block the image refuses has been reported by the image; the document
-    // does not keep a picture without pixels.
-    return image_->LoadPackedBlock(block, environment_.prompter, environment_.display, environment_.limits);
+    // does not keep a picture without pixels. The block becomes the picture's
+    // working image where it can, so it is not held twice.
+    return image_->LoadPackedBlock(std::move(block), environment_.prompter, environment_.display, environment_.limits);
 }
 
 Status CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
@@ -181,7 +186,7 @@ Status CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
             return block.AsStatus();
         }
     }
-    if (const Status loaded = ImageFromPackedBlock(*block); !loaded)
+    if (const Status loaded = ImageFromPackedBlock(std::move(*block)); !loaded)
         return loaded;
     MakeCodecForImage();
     codec_->SetSourceDataSize(file.size());
@@ -193,10 +198,10 @@ Status CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
 {
     sourceType_ = FileType::Jpeg;
     const TimeStamp t0 = Now();
-    const auto block = ReadJpeg(file, environment_.prompter, environment_.limits);
+    auto block = ReadJpeg(file, environment_.prompter, environment_.limits);
     if (!block)
         return block.AsStatus();
-    if (const Status loaded = ImageFromPackedBlock(*block); !loaded)
+    if (const Status loaded = ImageFromPackedBlock(std::move(*block)); !loaded)
         return loaded;
     const TimeStamp t1 = Now();
     compressSeconds_ = 0;
@@ -212,7 +217,7 @@ Status CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
 Status CTamrDoc::OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type)
 {
     sourceType_ = type;
-    const PictureReadResult result =
+    PictureReadResult result =
         type == FileType::Png ? ReadPng(file, environment_.limits) : ReadPnm(file, environment_.limits);
     if (result.overDecodeLimit) {
         environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
@@ -222,8 +227,10 @@ Status CTamrDoc::OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type)
         environment_.prompter.ShowErrorWithDetail(std::string(kReadErrorMessage), "Error", result.failure);
         return FailureKind::Corrupt;
     }
-    if (const Status loaded = ImageFromPackedBlock(*result.block); !loaded)
+    if (const Status loaded = ImageFromPackedBlock(std::move(*result.block)); !loaded)
         return loaded;
+    if (result.skippedChunks)
+        environment_.prompter.ShowNotice(std::string(kSkippedChunksNotice), "Notice");
     if (result.composited)
         environment_.prompter.ShowNotice(std::string(kCompositedNotice), "Notice");
     MakeCodecForImage();

@@ -105,12 +105,12 @@ public:
     void SetImageEdited(bool edited) { imageEdited_ = edited; }
 
 private:
-    Status OpenBmp(std::span<const std::uint8_t> file);
+    Status OpenBmp(ByteBlock&& file);
     Status OpenCod(std::span<const std::uint8_t> file);
     Status OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
     Status OpenJpeg(std::span<const std::uint8_t> file);
     Status OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type);
-    Status ImageFromPackedBlock(std::span<const std::uint8_t> block);
+    Status ImageFromPackedBlock(ByteBlock&& block);
 
     // Progressive display while the codec decodes: the image each level is
     // drawn from, and the codec's callback that makes and shows it.

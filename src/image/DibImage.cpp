@@ -1,6 +1,8 @@
 #include "image/DibImage.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
 #include "image/FixedColourTable.h"
 #include "image/ImageMessages.h"
@@ -57,22 +59,51 @@ CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference, bool withIn
     return parts;
 }
 
-CDibImage::BlockResult CDibImage::AllocatePixelBlock(bool withReference, const Limits& limits, bool withIndex)
+CDibImage::BlockResult CDibImage::AllocatePixelBlock(const Limits& limits, bool withIndex)
 {
-    const auto [working, index, reference] = PixelBlockParts(withReference, withIndex);
-    const auto total = (CheckedSize(working) + index + reference).Within(limits.maxBlockBytes);
-    if (!total)
+    const auto [working, index, reference] = PixelBlockParts(false, withIndex);
+    if ((CheckedSize(working) + index).Exceeds(limits.maxBlockBytes))
         return BlockResult::TooLarge;
-    auto block = AllocateBlock(*total);
+    auto block = AllocateBlock(static_cast<std::size_t>(working));
     if (!block)
         return BlockResult::NoMemory;
-    memoryBlock_ = std::move(*block);
+    ByteBlock indices;
+    if (index != 0) {
+        auto allocated = AllocateBlock(static_cast<std::size_t>(index));
+        if (!allocated)
+            return BlockResult::NoMemory;
+        indices = std::move(*allocated);
+    }
+    pixelBlock_ = std::move(*block);
+    workingOffset_ = 0;
     workingBytes_ = static_cast<std::size_t>(working);
-    indexOffset_ = workingBytes_;
+    indexBlock_ = std::move(indices);
     indexBytes_ = static_cast<std::size_t>(index);
-    referenceOffset_ = indexOffset_ + indexBytes_;
-    referenceBytes_ = static_cast<std::size_t>(reference);
     return BlockResult::Allocated;
+}
+
+std::span<std::uint8_t> CDibImage::Pixels()
+{
+    DetachReference();
+    return std::span(pixelBlock_).subspan(workingOffset_, workingBytes_);
+}
+
+std::span<const std::uint8_t> CDibImage::ReferencePixels() const
+{
+    if (referenceIsWorking_)
+        return Pixels();
+    if (!reference_)
+        return {};
+    return std::span<const std::uint8_t>(*reference_).first(referenceBytes_);
+}
+
+void CDibImage::DetachReference()
+{
+    if (!referenceIsWorking_)
+        return;
+    const auto working = std::as_const(*this).Pixels();
+    reference_ = std::make_shared<const ByteBlock>(working.begin(), working.end());
+    referenceIsWorking_ = false;
 }
 
 Status CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, const Limits& limits,
@@ -121,17 +152,6 @@ Status CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytes
         return Status::OverDecodeLimit();
     }
 
-    switch (AllocatePixelBlock(true, limits)) {
-    case BlockResult::Allocated:
-        break;
-    case BlockResult::TooLarge:
-        ShowImageError(prompter, kTooLargeMessage);
-        return FailureKind::TooLarge;
-    case BlockResult::NoMemory:
-        ShowImageError(prompter, kMemoryLowMessage, kMemoryErrorCaption);
-        return FailureKind::OutOfMemory;
-    }
-
     // The held header describes the image as held: 40 bytes, uncompressed, bottom-up.
     info_.header = header;
     info_.header.biSize = kInfoHeaderSize;
@@ -143,9 +163,58 @@ Status CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytes
     return {};
 }
 
+Status CDibImage::PlaceRows(std::span<const std::uint8_t> rows, std::size_t rowsOffset, ByteBlock* owner, bool topDown,
+                            const DisplaySettings& display, Prompter& prompter)
+{
+    const bool expanded = expandedFromIndexed_ == kExpandedFromIndexed;
+    const bool withIndex = display.paletteDisplay && isColour_ == 1;
+    const std::size_t size = ImageSize();
+    // A block whose rows are the working image's is taken as it is, unless
+    // it carries much more than the picture after them.
+    constexpr std::size_t kMostSpareBytes = std::size_t{1} << 20;
+    const bool adopt = owner != nullptr && !expanded && rowsOffset <= owner->size() &&
+                       owner->size() - rowsOffset <= size + kMostSpareBytes;
+    BlockResult result = BlockResult::Allocated;
+    if (adopt) {
+        try {
+            owner->resize(rowsOffset + size); // rows the source lacks are zero
+            const BlockParts parts = PixelBlockParts(false, withIndex);
+            if (parts.index != 0)
+                indexBlock_.assign(static_cast<std::size_t>(parts.index), 0);
+            indexBytes_ = static_cast<std::size_t>(parts.index);
+            pixelBlock_ = std::move(*owner);
+            workingOffset_ = rowsOffset;
+            workingBytes_ = size;
+            if (topDown)
+                FlipRows();
+        } catch (const std::bad_alloc&) {
+            result = BlockResult::NoMemory;
+        }
+    } else {
+        result = AllocatePixelBlock(Limits(), withIndex);
+        if (result == BlockResult::Allocated) {
+            if (expanded)
+                ExpandIndexedRows(rows, topDown);
+            else
+                LoadRows(rows, topDown);
+        }
+    }
+    switch (result) {
+    case BlockResult::Allocated:
+        return {};
+    case BlockResult::TooLarge:
+        ShowImageError(prompter, kTooLargeMessage);
+        return FailureKind::TooLarge;
+    case BlockResult::NoMemory:
+        break;
+    }
+    ShowImageError(prompter, kMemoryLowMessage, kMemoryErrorCaption);
+    return FailureKind::OutOfMemory;
+}
+
 void CDibImage::LoadRows(std::span<const std::uint8_t> rows, bool topDown)
 {
-    const std::span<std::uint8_t> target = expandedFromIndexed_ == kExpandedFromIndexed ? IndexPixels() : Pixels();
+    const std::span<std::uint8_t> target = std::span(pixelBlock_).subspan(workingOffset_, workingBytes_);
     if (!topDown) {
         const std::size_t count = std::min(target.size(), rows.size());
         std::copy_n(rows.begin(), count, target.begin());
@@ -163,6 +232,16 @@ void CDibImage::LoadRows(std::span<const std::uint8_t> rows, bool topDown)
     }
 }
 
+void CDibImage::FlipRows()
+{
+    const std::span<std::uint8_t> target = std::span(pixelBlock_).subspan(workingOffset_, workingBytes_);
+    const std::size_t rowBytes = target.size() / height_;
+    for (std::size_t top = 0, bottom = height_ - 1u; top < bottom; ++top, --bottom)
+        std::swap_ranges(target.begin() + static_cast<std::ptrdiff_t>(top * rowBytes),
+                         target.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowBytes),
+                         target.begin() + static_cast<std::ptrdiff_t>(bottom * rowBytes));
+}
+
 void CDibImage::MapGrayLevels()
 {
     // A gray source's bytes are indices into its table; keep the level they stand for.
@@ -176,16 +255,19 @@ void CDibImage::MapGrayLevels()
     SetDefaultPalette();
 }
 
-void CDibImage::ExpandIndexedPixels()
+void CDibImage::ExpandIndexedRows(std::span<const std::uint8_t> rows, bool topDown)
 {
+    // Indices the source does not hold are 0, as the zero-filled rows of an
+    // index image would give.
     const std::size_t indexRowBytes = std::size_t{width_} + indexRowPad_;
     const std::size_t rowBytes = std::size_t{width_} * 3 + rowPad_;
-    const std::span<const std::uint8_t> indices = IndexPixels();
     const std::span<std::uint8_t> pixels = Pixels();
     for (std::size_t row = 0; row < height_; ++row) {
-        const auto source = indices.subspan(row * indexRowBytes, width_);
+        const std::size_t sourceRow = topDown ? height_ - 1u - row : row;
+        const std::size_t start = sourceRow * indexRowBytes;
         auto target = pixels.subspan(row * rowBytes, std::size_t{width_} * 3).begin();
-        for (const std::uint8_t index : source) {
+        for (std::size_t x = 0; x < width_; ++x) {
+            const std::uint8_t index = start + x < rows.size() ? rows[start + x] : 0;
             const RgbQuad& entry = info_.colours[index];
             *target++ = entry.blue;
             *target++ = entry.green;
@@ -198,14 +280,12 @@ void CDibImage::FinishLoad(const DisplaySettings& display)
 {
     if (isColour_ != 1)
         MapGrayLevels();
-    else if (expandedFromIndexed_ == kExpandedFromIndexed)
-        ExpandIndexedPixels();
     if (display.paletteDisplay && isColour_ == 1) {
         SetDefaultPalette();
         (void)BuildIndexImage(display);
     }
-    const auto working = Pixels();
-    std::copy(working.begin(), working.end(), ReferencePixels().begin());
+    referenceIsWorking_ = true;
+    referenceBytes_ = workingBytes_;
 }
 
 Status CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel,
@@ -222,7 +302,7 @@ Status CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, 
     isColour_ = isColour ? 1 : 0;
     rowPad_ = RowPadFor(width_, bitsPerPixel_);
     indexRowPad_ = RowPadFor(width_, 8);
-    if (const BlockResult result = AllocatePixelBlock(false, limits, withIndexImage);
+    if (const BlockResult result = AllocatePixelBlock(limits, isColour && withIndexImage);
         result != BlockResult::Allocated) {
         *this = CDibImage();
         return result == BlockResult::TooLarge ? FailureKind::TooLarge : FailureKind::OutOfMemory;

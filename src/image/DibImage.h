@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -37,9 +38,13 @@ inline constexpr std::int16_t kExpandedFromIndexed = 10;
 
 // Pixel forms: 24 bits (blue, green, red) for colour, 8 bits (gray level) for
 // gray. Rows are bottom-up, each padded with zeros to a multiple of 4 bytes.
-// The block holds, in order: the working image, for colour images the 8-bit
-// index image, and for images loaded from a file or reader the reference image
-// (the pixels as loaded).
+// Three buffers: the working image (where a reader's or a BMP file's block
+// has the same layout, that block itself, adopted without a copy), the 8-bit
+// index image of a colour image (only where a palette display draws it), and
+// for images loaded from a file or reader the reference image (the pixels as
+// loaded). The reference image is the working image itself until the working
+// image is first asked for to be changed (any non-const access to it); only
+// then is it copied, and copies of the image share it.
 class CDibImage {
 public:
     // An empty image: no pixels, isColour and expandedFromIndexed -1.
@@ -51,11 +56,28 @@ public:
     // the limits is refused before anything is allocated for it.
     Status ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& settings,
                    const Limits& limits = {});
+    // The same, taking the file's block: its pixel rows become the working
+    // image in place when their layout allows it, so that the file and the
+    // picture are not held twice. The block is left empty or as it was.
+    Status ReadBmp(ByteBlock&& file, Prompter& prompter, const DisplaySettings& settings, const Limits& limits);
+
+    // What loading the BMP file would make of its headers, without its
+    // pixels: the sizes, depth, colour flag and file header are set, no
+    // pixel block is made and nobody is told anything. A failure where
+    // ReadBmp would fail before reading the pixels.
+    Status ProbeBmp(std::span<const std::uint8_t> file, const Limits& limits);
+    // The same for the header and colour table of a packed image block (a
+    // reader's head, its rows left out).
+    Status ProbePackedHead(std::span<const std::uint8_t> head, const Limits& limits);
 
     // Loads the packed image block a TGA, GIF or JPEG reader returns. Rows the
     // block does not hold stay zero. On failure the image is empty again.
     Status LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter, const DisplaySettings& settings,
                            const Limits& limits = {});
+    // The same, taking the block: an 8- or 24-bit block's rows become the
+    // working image without a copy.
+    Status LoadPackedBlock(ByteBlock&& block, Prompter& prompter, const DisplaySettings& settings,
+                           const Limits& limits);
 
     // Sets up headers and a zero-filled block without reference image for
     // decoded COD data; a colour image must have 24 bits, a gray one gets 8.
@@ -99,7 +121,7 @@ public:
     // gray image, or when quantising fails (the colour table is then unchanged).
     bool BuildIndexImage(const DisplaySettings& display);
 
-    bool HasPixels() const { return !memoryBlock_.empty(); }
+    bool HasPixels() const { return !pixelBlock_.empty(); }
     std::uint16_t Width() const { return width_; }
     std::uint16_t Height() const { return height_; }
     // The size of the whole picture; a level image shows it reduced.
@@ -121,15 +143,25 @@ public:
     std::span<RgbQuad> ColourTable() { return std::span(info_.colours).first(kColourTableEntries); }
     std::span<const RgbQuad> ColourTable() const { return std::span(info_.colours).first(kColourTableEntries); }
 
-    // The working image; empty before loading.
-    std::span<std::uint8_t> Pixels() { return Part(0, workingBytes_); }
-    std::span<const std::uint8_t> Pixels() const { return Part(0, workingBytes_); }
-    // The index image; empty for gray images.
-    std::span<std::uint8_t> IndexPixels() { return Part(indexOffset_, indexBytes_); }
-    std::span<const std::uint8_t> IndexPixels() const { return Part(indexOffset_, indexBytes_); }
+    // The working image; empty before loading. Asking for it to change first
+    // gives the reference image a copy of its own (std::bad_alloc when memory
+    // is short), so that the reference stays the picture as loaded.
+    std::span<std::uint8_t> Pixels();
+    std::span<const std::uint8_t> Pixels() const
+    {
+        return std::span<const std::uint8_t>(pixelBlock_).subspan(workingOffset_, workingBytes_);
+    }
+    // The index image; empty for gray images and where no palette display draws it.
+    std::span<std::uint8_t> IndexPixels() { return std::span(indexBlock_).first(indexBytes_); }
+    std::span<const std::uint8_t> IndexPixels() const { return std::span(indexBlock_).first(indexBytes_); }
     // The reference image; empty for images made from COD data.
-    std::span<std::uint8_t> ReferencePixels() { return Part(referenceOffset_, referenceBytes_); }
-    std::span<const std::uint8_t> ReferencePixels() const { return Part(referenceOffset_, referenceBytes_); }
+    std::span<const std::uint8_t> ReferencePixels() const;
+    // True while the reference image is the working image itself (nothing
+    // has changed the working image since loading).
+    bool ReferenceIsWorking() const { return referenceIsWorking_; }
+    // Gives the reference image its own block now, so that copies of the
+    // image share it instead of each copying it when it changes.
+    void ShareReference() { DetachReference(); }
     const CPaletteBuilder& PaletteBuilder() const { return paletteBuilder_; }
 
     // The reference image converted into the codec's planes, sized by its
@@ -143,6 +175,10 @@ public:
     // `shift` levels above full resolution, converted into the working image
     // of the current (reduced) size; then the index image on a palette display.
     bool ConvertLevelPlanes(const WaveletCodec& codec, int shift, const DisplaySettings& display);
+    // Gives a colour image a zero-filled index image when it has none (it
+    // was loaded for a screen without a palette); false for a gray or empty
+    // image, or when memory is short.
+    bool EnsureIndexImage();
     // BuildIndexImage on a palette display, for a colour image, timed into quantiseSeconds.
     void BuildDisplayIndexImage(const DisplaySettings& display);
     // Quality 100: the reference image's byte planes coded into the codec's
@@ -165,20 +201,39 @@ public:
 private:
     enum class BlockResult { Allocated, TooLarge, NoMemory };
 
+    // ReadBmp up to its pixels: the headers, the colour table and the checks of BeginLoad.
+    Status BeginBmp(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits,
+                    BitmapFileHeader& fileHeader, bool& topDown);
+    Status ReadBmpFrom(std::span<const std::uint8_t> file, ByteBlock* owner, Prompter& prompter,
+                       const DisplaySettings& display, const Limits& limits);
+    Status LoadPackedFrom(std::span<const std::uint8_t> block, ByteBlock* owner, Prompter& prompter,
+                          const DisplaySettings& display, const Limits& limits);
     // Shared steps of loading from a file or a packed block: take the size and
-    // depth from the header (the colour table already read), allocate the block.
+    // depth from the header (the colour table already read) and check them.
     // rowBytesPresent is how many bytes of pixel rows the source holds.
     Status BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, const Limits& limits,
                      Prompter& prompter);
-    // Copies the source rows into the index image (8-bit colour) or the working image.
+    // Puts the source rows (at rowsOffset in the owner's block, when there is
+    // one) into the working image: the owner's block adopted in place where
+    // its rows have the working image's layout, else a new block they are
+    // copied or expanded (8-bit colour) into. Then the index image, for a
+    // colour image on a palette display.
+    Status PlaceRows(std::span<const std::uint8_t> rows, std::size_t rowsOffset, ByteBlock* owner, bool topDown,
+                     const DisplaySettings& display, Prompter& prompter);
+    // Copies the source rows into the working image.
     void LoadRows(std::span<const std::uint8_t> rows, bool topDown);
-    // Gray mapping or expansion to 24 bits, the index image on a palette
-    // display, then the reference copy.
+    // Reverses the order of the working image's rows.
+    void FlipRows();
+    // Gray mapping, the index image on a palette display; the working image
+    // is then the reference image.
     void FinishLoad(const DisplaySettings& display);
+    // Gives the reference image a block of its own before the working image changes.
+    void DetachReference();
     // Width and height changed: the row pads, the header and the buffer sizes follow.
     void SetPixelSize(std::uint16_t width, std::uint16_t height);
     void MapGrayLevels();
-    void ExpandIndexedPixels();
+    // 8-bit colour rows (index rows padded to 4 bytes) expanded into the working image.
+    void ExpandIndexedRows(std::span<const std::uint8_t> rows, bool topDown);
 
     struct BlockParts {
         std::uint64_t working = 0;
@@ -187,23 +242,20 @@ private:
     };
     // Bytes of each buffer of the pixel block for the current size and depth.
     BlockParts PixelBlockParts(bool withReference, bool withIndex = true) const;
-    BlockResult AllocatePixelBlock(bool withReference, const Limits& limits, bool withIndex = true);
+    // The working image's block (and the index image's, when asked for).
+    BlockResult AllocatePixelBlock(const Limits& limits, bool withIndex);
 
-    std::span<std::uint8_t> Part(std::size_t offset, std::size_t size)
-    {
-        return std::span(memoryBlock_).subspan(offset, size);
-    }
-    std::span<const std::uint8_t> Part(std::size_t offset, std::size_t size) const
-    {
-        return std::span(memoryBlock_).subspan(offset, size);
-    }
-
-    ByteBlock memoryBlock_;
-    // Where each buffer lies in the block and how much of it the current size uses.
+    // The working image lies at workingOffset_ in its block (a reader's
+    // block keeps its header in front); the sizes are those of the current
+    // picture size.
+    ByteBlock pixelBlock_;
+    std::size_t workingOffset_ = 0;
     std::size_t workingBytes_ = 0;
-    std::size_t indexOffset_ = 0;
+    ByteBlock indexBlock_;
     std::size_t indexBytes_ = 0;
-    std::size_t referenceOffset_ = 0;
+    // The pixels as loaded, once the working image has changed; shared by copies.
+    std::shared_ptr<const ByteBlock> reference_;
+    bool referenceIsWorking_ = false;
     std::size_t referenceBytes_ = 0;
 
     std::uint16_t width_ = 0;

@@ -5,6 +5,7 @@
 
 #include "image/DibImage.h"
 #include "image/ImageMessages.h"
+#include "platform/SilentPrompter.h"
 
 namespace tamr {
 namespace {
@@ -66,16 +67,21 @@ std::size_t TableEntryCount(const BmpLayout& layout, std::uint32_t offBits)
 Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& display,
                           const Limits& limits)
 {
-    *this = CDibImage();
-    auto fail = [this](Status failure) {
-        *this = CDibImage();
-        return failure;
-    };
+    return ReadBmpFrom(file, nullptr, prompter, display, limits);
+}
 
+Status CDibImage::ReadBmp(ByteBlock&& file, Prompter& prompter, const DisplaySettings& display, const Limits& limits)
+{
+    return ReadBmpFrom(file, &file, prompter, display, limits);
+}
+
+Status CDibImage::BeginBmp(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits,
+                           BitmapFileHeader& fileHeader, bool& topDown)
+{
     ByteReader reader(file);
-    BitmapFileHeader fileHeader = ReadFileHeader(reader);
+    fileHeader = ReadFileHeader(reader);
     if (fileHeader.bfType != kBmpTypeBM && fileHeader.bfType != kBmpTypeMB)
-        return fail(FailureKind::Unsupported);
+        return FailureKind::Unsupported;
 
     BmpLayout layout;
     switch (ReadLayout(file, layout)) {
@@ -83,19 +89,19 @@ Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter
         break;
     case HeaderProblem::Incomplete:
         ShowImageError(prompter, kHeaderIncompleteMessage);
-        return fail(FailureKind::Truncated);
+        return FailureKind::Truncated;
     case HeaderProblem::UnknownKind:
         ShowImageError(prompter, kHeaderUnknownMessage);
-        return fail(FailureKind::Unsupported);
+        return FailureKind::Unsupported;
     }
     const BitmapInfoHeader& header = layout.header;
     if (header.biBitCount != 8 && header.biBitCount != 24) {
         ShowImageError(prompter, kDepthMessage);
-        return fail(FailureKind::Unsupported);
+        return FailureKind::Unsupported;
     }
     if (header.biCompression != 0) {
         ShowImageError(prompter, kCompressedMessage);
-        return fail(FailureKind::Unsupported);
+        return FailureKind::Unsupported;
     }
 
     // Entries the file does not hold stay zero.
@@ -105,16 +111,47 @@ Status CDibImage::ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter
         info_.colours[i] = layout.entrySize == kRgbQuadSize ? ReadRgbQuad(reader) : ReadRgbTriple(reader);
 
     // A pixel area the file holds only in part leaves the rest zero.
+    const std::size_t rowBytes = fileHeader.bfOffBits < file.size() ? file.size() - fileHeader.bfOffBits : 0;
+    topDown = header.biHeight < 0;
+    return BeginLoad(header, rowBytes, limits, prompter);
+}
+
+Status CDibImage::ProbeBmp(std::span<const std::uint8_t> file, const Limits& limits)
+{
+    *this = CDibImage();
+    SilentPrompter silent;
+    BitmapFileHeader fileHeader;
+    bool topDown = false;
+    const Status begun = BeginBmp(file, silent, limits, fileHeader, topDown);
+    fileHeader_ = fileHeader;
+    return begun;
+}
+
+Status CDibImage::ReadBmpFrom(std::span<const std::uint8_t> file, ByteBlock* owner, Prompter& prompter,
+                              const DisplaySettings& display, const Limits& limits)
+{
+    *this = CDibImage();
+    auto fail = [this](Status failure) {
+        *this = CDibImage();
+        return failure;
+    };
+    BitmapFileHeader fileHeader;
+    bool topDown = false;
+    if (const Status begun = BeginBmp(file, prompter, limits, fileHeader, topDown); !begun)
+        return fail(begun);
     const auto rows =
         fileHeader.bfOffBits < file.size() ? file.subspan(fileHeader.bfOffBits) : std::span<const std::uint8_t>();
-    if (const Status begun = BeginLoad(header, rows.size(), limits, prompter); !begun)
-        return fail(begun);
-    LoadRows(rows, header.biHeight < 0);
+    // Taken before the rows are placed: the file's block may become the picture's.
+    const auto fileSize =
+        static_cast<std::uint32_t>(std::min<std::size_t>(file.size(), std::numeric_limits<std::uint32_t>::max()));
+    if (const Status placed = PlaceRows(rows, std::min<std::size_t>(fileHeader.bfOffBits, file.size()), owner, topDown,
+                                        display, prompter);
+        !placed)
+        return fail(placed);
     FinishLoad(display);
 
     fileHeader_ = fileHeader;
-    fileHeader_.bfSize =
-        static_cast<std::uint32_t>(std::min<std::size_t>(file.size(), std::numeric_limits<std::uint32_t>::max()));
+    fileHeader_.bfSize = fileSize;
     return {};
 }
 

@@ -2,6 +2,7 @@
 // image and its colour table, and the reduced image of one decoded level.
 
 #include <array>
+#include <utility>
 
 #include "codec/WaveletCodec.h"
 #include "image/DibImage.h"
@@ -14,19 +15,34 @@ bool CDibImage::BuildIndexImage(const DisplaySettings& display)
     if (isColour_ != 1 || !HasPixels() || IndexPixels().empty())
         return false;
     if (display.fixedPalette)
-        return paletteBuilder_.Quantise(Pixels(), IndexPixels(), display.ditherEnabled, true, {}, kColourTableEntries,
-                                        width_, height_) != 0;
+        return paletteBuilder_.Quantise(std::as_const(*this).Pixels(), IndexPixels(), display.ditherEnabled, true, {},
+                                        kColourTableEntries, width_, height_) != 0;
     std::array<ColourTriple, kColourTableEntries> custom{};
-    const std::size_t count = paletteBuilder_.Quantise(Pixels(), IndexPixels(), display.ditherEnabled, false, custom,
-                                                       kColourTableEntries, width_, height_);
+    const std::size_t count =
+        paletteBuilder_.Quantise(std::as_const(*this).Pixels(), IndexPixels(), display.ditherEnabled, false, custom,
+                                 kColourTableEntries, width_, height_);
     for (std::size_t i = 0; i < count; ++i)
         info_.colours[i] = RgbQuad{custom[i][0], custom[i][1], custom[i][2], 0};
     return count != 0;
 }
 
+bool CDibImage::EnsureIndexImage()
+{
+    if (isColour_ != 1 || !HasPixels())
+        return false;
+    if (indexBlock_.empty()) {
+        auto indices = AllocateBlock((std::size_t{width_} + indexRowPad_) * height_);
+        if (!indices)
+            return false;
+        indexBlock_ = std::move(*indices);
+        indexBytes_ = indexBlock_.size();
+    }
+    return true;
+}
+
 void CDibImage::BuildDisplayIndexImage(const DisplaySettings& display)
 {
-    if (!display.paletteDisplay || isColour_ != 1)
+    if (!display.paletteDisplay || !EnsureIndexImage())
         return;
     const Stopwatch stopwatch;
     (void)BuildIndexImage(display);

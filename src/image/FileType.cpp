@@ -33,11 +33,16 @@ bool StartsPng(std::span<const std::uint8_t> bytes)
     return bytes.size() >= sizeof kSignature && std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin());
 }
 
-// "P1" to "P6" and a white-space byte: every kind of PNM file, so that the
-// reader can say why it takes only the binary gray and colour ones.
+// "P1" to "P7", "PF" or "Pf", then a white-space byte or a comment: every
+// kind of PNM file (with PAM and the floating-point kinds), so that the
+// reader can say why it refuses the ones it does not take.
 bool StartsPnm(std::span<const std::uint8_t> bytes)
 {
-    return bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && std::isspace(bytes[2]) != 0;
+    if (bytes.size() < 3 || bytes[0] != 'P')
+        return false;
+    const std::uint8_t kind = bytes[1];
+    const bool known = (kind >= '1' && kind <= '7') || kind == 'F' || kind == 'f';
+    return known && (std::isspace(bytes[2]) != 0 || bytes[2] == '#');
 }
 
 } // namespace

@@ -12,8 +12,9 @@ namespace tamr {
 enum class FileType : int { Unknown = 0, Bmp = 1, Cod = 2, Tga = 3, Gif = 4, Jpeg = 5, Png = 6, Pnm = 7 };
 
 // Tests, in this order: "BM"/"MB"; "CIS" in any case; "JFIF" at byte 6 in any
-// case; "GIF" in any case; the PNG signature; "P1" to "P6" followed by white
-// space (the PNM reader refuses all but P5 and P6 with a reason); a non-empty
+// case; "GIF" in any case; the PNG signature; "P1" to "P7", "PF" or "Pf"
+// followed by white space or a comment (the PNM reader refuses all but P5 and
+// P6 with a reason); a non-empty
 // file whose full name contains ".tga" or ".TGA". Signatures come before the
 // name, so a PNG named x.tga is a PNG. Bytes missing from a short file never match.
 FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fullName);

@@ -221,6 +221,18 @@ void DecodePixels(ByteReader& reader, const ImageDescriptor& descriptor, PixelRo
 
 Result<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const
 {
+    return ReadBlock(file, prompter, limits, true);
+}
+
+Result<ByteBlock> CGifReader::ReadHead(std::span<const std::uint8_t> file, Prompter& prompter,
+                                       const Limits& limits) const
+{
+    return ReadBlock(file, prompter, limits, false);
+}
+
+Result<ByteBlock> CGifReader::ReadBlock(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits,
+                                        bool withPixels) const
+{
     if (!HasGifSignature(file) || file.size() <= kScreenPackedByte)
         return FailureKind::Unsupported;
 
@@ -283,11 +295,13 @@ Result<ByteBlock> CGifReader::Read(std::span<const std::uint8_t> file, Prompter&
     const auto blockBytes = (CheckedSize(stride) * descriptor.height + rowsOffset).Within(limits.maxBlockBytes);
     if (!blockBytes)
         return FailureKind::TooLarge;
-    auto block = AllocateBlock(*blockBytes);
+    auto block = AllocateBlock(withPixels ? *blockBytes : static_cast<std::size_t>(rowsOffset));
     if (!block)
         return FailureKind::OutOfMemory;
 
     WriteHeaderAndPalette(*block, descriptor, bits, colourCount, table);
+    if (!withPixels)
+        return std::move(*block);
     const std::span<std::uint8_t> rowBytes = std::span(*block).subspan(static_cast<std::size_t>(rowsOffset));
     PixelRows rows(rowBytes, static_cast<std::size_t>(stride), descriptor.height, bits);
     DecodePixels(reader, descriptor, rows);

@@ -29,6 +29,13 @@ public:
     // most pixels, the missing-picture message for more pixels than the rest
     // of the file could code.
     Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {}) const;
+    // The block's header and palette alone, after the same checks: what the
+    // file's headers say of the picture, its pixels not decoded.
+    Result<ByteBlock> ReadHead(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const;
+
+private:
+    Result<ByteBlock> ReadBlock(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits,
+                                bool withPixels) const;
 };
 
 } // namespace tamr

@@ -8,7 +8,7 @@ namespace tamr {
 
 bool RebuildIndexImage(CDibImage& image, [[maybe_unused]] const DisplaySettings& display)
 {
-    if (image.IsColour() != 1 || image.BitsPerPixel() != 24 || image.IndexPixels().empty())
+    if (image.IsColour() != 1 || image.BitsPerPixel() != 24 || !image.EnsureIndexImage())
         return false;
     image.SetDefaultPalette();
     const std::size_t width = image.Width();

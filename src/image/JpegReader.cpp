@@ -39,11 +39,12 @@ constexpr std::uint64_t kJpegMostPixelsPerByte = 256;
 // from inside the library back to DecodeJpeg, across RunDecoder, and no object
 // in the frames it crosses may need a destructor.
 struct JpegSession {
-    explicit JpegSession(std::span<const std::uint8_t> file) : source(file) {}
+    JpegSession(std::span<const std::uint8_t> file, bool pixels) : source(file), withPixels(pixels) {}
 
     jpeg_decompress_struct decompressor{};
     JpegErrorManager errors{};
     JpegMemorySource source;
+    bool withPixels = true; // false: the header and its checks only
 };
 
 static_assert(std::is_trivially_destructible_v<JpegSession>);
@@ -102,6 +103,12 @@ DecodeResult RunDecoder(JpegSession& session, const Limits& limits, ByteBlock& b
         return DecodeResult::PictureMissing;
     if (!limits.DecodeAllowed(width, height, 3))
         return DecodeResult::OverDecodeLimit;
+    if (!session.withPixels) {
+        if (decompressor->output_components != 3)
+            return DecodeResult::NotColour;
+        return StartPackedBlock(block, width, height, PackedRowsOffset(0)) ? DecodeResult::Decoded
+                                                                           : DecodeResult::NoMemory;
+    }
 
     if (!jpeg_start_decompress(decompressor))
         return DecodeResult::DecoderFailed;
@@ -150,10 +157,13 @@ DecodeResult DecodeJpeg(JpegSession& session, const Limits& limits, ByteBlock& b
 
 } // namespace
 
-Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
+namespace {
+
+Result<ByteBlock> ReadJpegBlock(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits,
+                                bool withPixels)
 {
     ByteBlock block;
-    JpegSession session(file);
+    JpegSession session(file, withPixels);
     switch (DecodeJpeg(session, limits, block)) {
     case DecodeResult::Decoded:
         return block;
@@ -180,6 +190,18 @@ Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompte
         return FailureKind::Truncated;
     }
     return FailureKind::Corrupt;
+}
+
+} // namespace
+
+Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
+{
+    return ReadJpegBlock(file, prompter, limits, true);
+}
+
+Result<ByteBlock> ReadJpegHead(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
+{
+    return ReadJpegBlock(file, prompter, limits, false);
 }
 
 } // namespace tamr

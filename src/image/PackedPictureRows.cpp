@@ -12,6 +12,20 @@ namespace tamr {
 
 std::optional<PackedPictureRows> PackedPictureRows::Make(std::uint32_t width, std::uint32_t height, bool colour)
 {
+    return Lay(width, height, colour, true);
+}
+
+std::optional<ByteBlock> PackedPictureRows::MakeHead(std::uint32_t width, std::uint32_t height, bool colour)
+{
+    auto head = Lay(width, height, colour, false);
+    if (!head)
+        return std::nullopt;
+    return head->Take();
+}
+
+std::optional<PackedPictureRows> PackedPictureRows::Lay(std::uint32_t width, std::uint32_t height, bool colour,
+                                                        bool withRows)
+{
     if (width == 0 || height == 0 || width > std::numeric_limits<std::uint16_t>::max() ||
         height > std::numeric_limits<std::uint16_t>::max())
         return std::nullopt;
@@ -25,7 +39,7 @@ std::optional<PackedPictureRows> PackedPictureRows::Make(std::uint32_t width, st
         return std::nullopt;
 
     PackedPictureRows rows;
-    auto block = AllocateBlock(static_cast<std::size_t>(size));
+    auto block = AllocateBlock(static_cast<std::size_t>(withRows ? size : rowsStart));
     if (!block)
         return std::nullopt;
     rows.block_ = std::move(*block);

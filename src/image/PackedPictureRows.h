@@ -15,6 +15,9 @@ public:
     // Nothing when the block would be larger than the image model takes or
     // memory is short. Rows start zero-filled.
     static std::optional<PackedPictureRows> Make(std::uint32_t width, std::uint32_t height, bool colour);
+    // The same block's header and colour table alone, without rows: what a
+    // look at the headers needs to know of the picture.
+    static std::optional<ByteBlock> MakeHead(std::uint32_t width, std::uint32_t height, bool colour);
 
     // Row y counted from the top of the picture: width bytes of gray levels,
     // or width blue-green-red triples.
@@ -28,6 +31,7 @@ public:
 
 private:
     PackedPictureRows() = default;
+    static std::optional<PackedPictureRows> Lay(std::uint32_t width, std::uint32_t height, bool colour, bool withRows);
 
     ByteBlock block_;
     std::uint32_t width_ = 0;

@@ -19,6 +19,10 @@ struct PictureReadResult {
     bool composited = false;
     // Refused by the decode limit, which the user can raise.
     bool overDecodeLimit = false;
+    // The file's extra chunks (text, profiles ...) were more than the reader
+    // keeps: refused so (chunkLimitsHit), or read again without them (skippedChunks).
+    bool chunkLimitsHit = false;
+    bool skippedChunks = false;
 
     static PictureReadResult Refused(std::string reason)
     {

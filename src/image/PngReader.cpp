@@ -43,6 +43,13 @@ std::string ReasonFor(int error)
     }
 }
 
+PictureReadResult RefusedFor(int error)
+{
+    PictureReadResult result = PictureReadResult::Refused(ReasonFor(error));
+    result.chunkLimitsHit = error == SPNG_ECHUNK_LIMITS;
+    return result;
+}
+
 // Reads sample c of pixel x from a row of raw (big-endian) samples.
 class RawRow {
 public:
@@ -228,21 +235,109 @@ PassColumns ColumnsOf(const spng_ihdr& header, int pass)
 
 } // namespace
 
-PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits)
+namespace {
+
+// The parts of the file the decoder is given: the signature and the chunks
+// it needs. Skipping ancillary chunks (all but tRNS) leaves their text,
+// profiles and counts out of the decoder's memory altogether.
+struct ChunkPlan {
+    std::vector<std::pair<std::size_t, std::size_t>> ranges; // offset, length
+    bool idatSplit = false;                                  // an IDAT chunk after the IDAT run has ended
+};
+
+constexpr std::size_t kPngSignatureBytes = 8;
+constexpr std::size_t kChunkOverhead = 12; // length, type and checksum
+
+bool IsChunk(std::span<const std::uint8_t> type, const char* name)
+{
+    return std::equal(type.begin(), type.end(), name);
+}
+
+ChunkPlan PlanChunks(std::span<const std::uint8_t> file, bool skipAncillary)
+{
+    ChunkPlan plan;
+    plan.ranges.emplace_back(0, std::min(file.size(), kPngSignatureBytes));
+    bool inIdat = false;
+    bool idatEnded = false;
+    std::size_t position = kPngSignatureBytes;
+    while (position < file.size()) {
+        if (file.size() - position < 8) { // a cut-off chunk header goes to the decoder as it is
+            plan.ranges.emplace_back(position, file.size() - position);
+            break;
+        }
+        const std::uint64_t length = (std::uint64_t{file[position]} << 24) | (std::uint64_t{file[position + 1]} << 16) |
+                                     (std::uint64_t{file[position + 2]} << 8) | file[position + 3];
+        const auto type = file.subspan(position + 4, 4);
+        const std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(length + kChunkOverhead, file.size() - position));
+        const bool idat = IsChunk(type, "IDAT");
+        if (idat && idatEnded)
+            plan.idatSplit = true;
+        if (inIdat && !idat)
+            idatEnded = true;
+        inIdat = idat;
+        const bool ancillary = (type[0] & 0x20) != 0;
+        if (!skipAncillary || !ancillary || IsChunk(type, "tRNS"))
+            plan.ranges.emplace_back(position, size);
+        if (IsChunk(type, "IEND"))
+            break;
+        position += size;
+    }
+    return plan;
+}
+
+// Feeds the decoder the planned parts of the file one after the other.
+struct PlannedStream {
+    std::span<const std::uint8_t> file;
+    const ChunkPlan* plan = nullptr;
+    std::size_t range = 0;
+    std::size_t offset = 0;
+};
+
+int ReadPlanned(spng_ctx* /*context*/, void* user, void* destination, std::size_t length)
+{
+    auto& stream = *static_cast<PlannedStream*>(user);
+    auto* out = static_cast<std::uint8_t*>(destination);
+    while (length > 0) {
+        if (stream.range >= stream.plan->ranges.size())
+            return SPNG_IO_EOF;
+        const auto [start, size] = stream.plan->ranges[stream.range];
+        const std::size_t count = std::min(length, size - stream.offset);
+        std::copy_n(stream.file.begin() + static_cast<std::ptrdiff_t>(start + stream.offset), count, out);
+        out += count;
+        length -= count;
+        stream.offset += count;
+        if (stream.offset == size) {
+            ++stream.range;
+            stream.offset = 0;
+        }
+    }
+    return 0;
+}
+
+PictureReadResult ReadPngBlock(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels,
+                               bool skipAncillary)
 {
     const SpngContext context(spng_ctx_new(0), &spng_ctx_free);
     if (!context)
-        return PictureReadResult::Refused(ReasonFor(SPNG_EMEM));
+        return RefusedFor(SPNG_EMEM);
     spng_ctx* png = context.get();
     spng_set_crc_action(png, SPNG_CRC_ERROR, SPNG_CRC_ERROR);
     spng_set_image_limits(png, 65535, 65535);
     spng_set_chunk_limits(png, file.size(), kPngChunkCacheBytes);
-    if (int error = spng_set_png_buffer(png, file.data(), file.size()); error != 0)
-        return PictureReadResult::Refused(ReasonFor(error));
+    const ChunkPlan plan = PlanChunks(file, skipAncillary);
+    if (plan.idatSplit)
+        return PictureReadResult::Refused(
+            "PNG: the picture data (IDAT chunks) is interrupted by another chunk; the file is damaged");
+    PlannedStream stream{file, &plan};
+    const int set = skipAncillary ? spng_set_png_stream(png, &ReadPlanned, &stream)
+                                  : spng_set_png_buffer(png, file.data(), file.size());
+    if (set != 0)
+        return RefusedFor(set);
 
     spng_ihdr header{};
     if (int error = spng_get_ihdr(png, &header); error != 0)
-        return PictureReadResult::Refused(ReasonFor(error));
+        return RefusedFor(error);
     const std::uint64_t pixels = std::uint64_t{header.width} * header.height;
     if (pixels > limits.maxPixels)
         return PictureReadResult::Refused("PNG: the picture has " + std::to_string(header.width) + " x " +
@@ -261,7 +356,7 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limi
 
     // Reads the chunks up to the picture data, so that palette and tRNS are known.
     if (int error = spng_decode_image(png, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE); error != 0)
-        return PictureReadResult::Refused(ReasonFor(error));
+        return RefusedFor(error);
     spng_trns trnsChunk{};
     const spng_trns* trns = spng_get_trns(png, &trnsChunk) == 0 ? &trnsChunk : nullptr;
     const bool indexed = header.color_type == SPNG_COLOR_TYPE_INDEXED;
@@ -269,15 +364,22 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limi
     const bool colour = header.color_type == SPNG_COLOR_TYPE_TRUECOLOR ||
                         header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || (indexed && !palette.gray);
 
+    if (!withPixels) {
+        PictureReadResult head;
+        head.block = PackedPictureRows::MakeHead(header.width, header.height, colour);
+        if (!head.block)
+            return PictureReadResult::Refused("PNG: the picture is too large to be held in memory");
+        return head;
+    }
     auto out = PackedPictureRows::Make(header.width, header.height, colour);
     if (!out)
         return PictureReadResult::Refused("PNG: the picture is too large to be held in memory");
     std::size_t imageBytes = 0;
     if (int error = spng_decoded_image_size(png, SPNG_FMT_RAW, &imageBytes); error != 0)
-        return PictureReadResult::Refused(ReasonFor(error));
+        return RefusedFor(error);
     std::vector<std::uint8_t> raw;
     if (!TryResize(raw, imageBytes / header.height))
-        return PictureReadResult::Refused(ReasonFor(SPNG_EMEM));
+        return RefusedFor(SPNG_EMEM);
 
     RowConverter converter(header, trns, &palette);
     int status = 0;
@@ -296,15 +398,39 @@ PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limi
         converter.Convert(raw, columns.first, columns.step, *out, info.row_num);
     } while (status == 0);
     if (status != SPNG_EOI)
-        return PictureReadResult::Refused(ReasonFor(status));
+        return RefusedFor(status);
     // The chunks after the picture, up to IEND, are checked too: a cut-off file is refused.
     if (int error = spng_decode_chunks(png); error != 0)
-        return PictureReadResult::Refused(ReasonFor(error));
+        return RefusedFor(error);
 
     PictureReadResult result;
     result.block = out->Take();
     result.composited = converter.Composited();
     return result;
+}
+
+// Read as it is; a file whose extra chunks are more than the decoder keeps
+// is read again without them, and says so.
+PictureReadResult ReadPngOrSkip(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels)
+{
+    PictureReadResult result = ReadPngBlock(file, limits, withPixels, false);
+    if (!result.chunkLimitsHit)
+        return result;
+    result = ReadPngBlock(file, limits, withPixels, true);
+    result.skippedChunks = result.block.has_value();
+    return result;
+}
+
+} // namespace
+
+PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits)
+{
+    return ReadPngOrSkip(file, limits, true);
+}
+
+PictureReadResult ReadPngHead(std::span<const std::uint8_t> file, const Limits& limits)
+{
+    return ReadPngOrSkip(file, limits, false);
 }
 
 } // namespace tamr

@@ -20,7 +20,14 @@ inline constexpr std::size_t kPngChunkCacheBytes = std::size_t{8} << 20;
 // 8 bits, (v * 255 + 32767) / 65535; transparent pixels (alpha channel or tRNS)
 // are composited over white. Every chunk's checksum is checked; a damaged or
 // cut-off file, more than the limits' pixels, a picture over the decode limit, or a large picture the file is far
-// too short to code is refused with the reason. Ancillary chunks are ignored.
+// too short to code is refused with the reason, and so is picture data (IDAT)
+// interrupted by another chunk. Ancillary chunks are ignored; when they are
+// more than the decoder keeps (kPngChunkCacheBytes, a compressed text that
+// expands without end, thousands of text chunks) the file is read without
+// them and skippedChunks says so.
 PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits = {});
+// The block's header and table alone, after the checks of the chunks before
+// the picture data; the picture data is not decoded.
+PictureReadResult ReadPngHead(std::span<const std::uint8_t> file, const Limits& limits);
 
 } // namespace tamr

@@ -36,10 +36,15 @@ public:
         return value;
     }
 
-    // The one white-space byte between the header and the picture; the
+    // The one white-space byte between the header and the picture, or a
+    // comment right after the last number, which ends with its line; the
     // offset of the picture, or nothing.
     std::optional<std::size_t> PictureStart()
     {
+        if (position_ < file_.size() && file_[position_] == '#') {
+            while (position_ < file_.size() && file_[position_] != '\n' && file_[position_] != '\r')
+                ++position_;
+        }
         if (position_ >= file_.size() || std::isspace(file_[position_]) == 0)
             return std::nullopt;
         return position_ + 1;
@@ -66,7 +71,9 @@ private:
 
 } // namespace
 
-PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits)
+namespace {
+
+PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels)
 {
     if (file.size() < 2 || file[0] != 'P')
         return PictureReadResult::Refused("PNM: the file does not start with P5 or P6");
@@ -76,6 +83,11 @@ PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limi
             "PNM: plain (ASCII) P1, P2 and P3 files are not read; write the picture as binary P5 or P6");
     if (kind == '4')
         return PictureReadResult::Refused("PNM: 1-bit P4 files are not read; write the picture as binary P5 or P6");
+    if (kind == '7')
+        return PictureReadResult::Refused("PNM: PAM (P7) files are not read; write the picture as binary P5 or P6");
+    if (kind == 'F' || kind == 'f')
+        return PictureReadResult::Refused(
+            "PNM: floating-point PF and Pf files are not read; write the picture as binary P5 or P6");
     if (kind != '5' && kind != '6')
         return PictureReadResult::Refused("PNM: the file does not start with P5 or P6");
     const bool colour = kind == '6';
@@ -104,6 +116,13 @@ PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limi
     if (file.size() - *start < rowBytes * *height)
         return PictureReadResult::Refused("PNM: the file ends before its picture does");
 
+    if (!withPixels) {
+        PictureReadResult head;
+        head.block = PackedPictureRows::MakeHead(*width, *height, colour);
+        if (!head.block)
+            return PictureReadResult::Refused("PNM: the picture is too large to be held in memory");
+        return head;
+    }
     auto out = PackedPictureRows::Make(*width, *height, colour);
     if (!out)
         return PictureReadResult::Refused("PNM: the picture is too large to be held in memory");
@@ -125,6 +144,18 @@ PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limi
     PictureReadResult result;
     result.block = out->Take();
     return result;
+}
+
+} // namespace
+
+PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits)
+{
+    return ReadPnmBlock(file, limits, true);
+}
+
+PictureReadResult ReadPnmHead(std::span<const std::uint8_t> file, const Limits& limits)
+{
+    return ReadPnmBlock(file, limits, false);
 }
 
 } // namespace tamr

@@ -125,7 +125,7 @@ void WriteRows(const Plan& plan, const TgaPixelSource& source, const TgaHeader& 
     }
 }
 
-Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
+Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits, bool withPixels)
 {
     if (file.empty())
         return FailureKind::Truncated;
@@ -181,7 +181,7 @@ Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter
                                 .Within(limits.maxBlockBytes);
     if (!blockBytes)
         return FailureKind::TooLarge;
-    auto block = AllocateBlock(*blockBytes);
+    auto block = AllocateBlock(withPixels ? *blockBytes : static_cast<std::size_t>(rowsOffset));
     if (!block)
         return FailureKind::OutOfMemory;
 
@@ -191,6 +191,8 @@ Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter
     for (const RgbQuad& entry : palette)
         WriteRgbQuad(writer, entry);
     std::copy(head.begin(), head.end(), block->begin());
+    if (!withPixels)
+        return std::move(*block);
 
     WriteRows(plan, source, header, map, std::span(*block).subspan(static_cast<std::size_t>(rowsOffset)));
     return std::move(*block);
@@ -200,7 +202,13 @@ Result<ByteBlock> ReadTga(std::span<const std::uint8_t> file, Prompter& prompter
 
 Result<ByteBlock> CTgaReader::Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const
 {
-    return ReadTga(file, prompter, limits);
+    return ReadTga(file, prompter, limits, true);
+}
+
+Result<ByteBlock> CTgaReader::ReadHead(std::span<const std::uint8_t> file, Prompter& prompter,
+                                       const Limits& limits) const
+{
+    return ReadTga(file, prompter, limits, false);
 }
 
 } // namespace tamr

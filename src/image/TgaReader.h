@@ -24,6 +24,8 @@ public:
     // image ID, colour map or pixel rows say, for more than the limits' most pixels,
     // and when memory is short; those tell nothing, the caller reports the failure.
     Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {}) const;
+    // The block's header and palette alone, after the same checks; no pixel is read.
+    Result<ByteBlock> ReadHead(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const;
 };
 
 } // namespace tamr

@@ -43,6 +43,11 @@ struct Limits {
     // in a few bytes, so no file may decode to more than 256 MiB of picture
     // (width × height × bytes per pixel) unless the user raises it.
     std::uint64_t maxDecodedBytes = std::uint64_t{256} << 20;
+    // What the points a sweep codes at once may take together (each holds
+    // a copy of the picture, the codec's planes and the coded and decoded
+    // data): a large picture is swept on fewer threads rather than with more
+    // memory, one point at a time at the least.
+    std::uint64_t sweepMemoryBytes = std::uint64_t{1} << 30;
 
     // True when a picture of this size and depth stays within the decode limit.
     constexpr bool DecodeAllowed(std::uint64_t width, std::uint64_t height, std::uint64_t bytesPerPixel) const
@@ -51,6 +56,13 @@ struct Limits {
     }
     // The decode limit that lets a colour picture of `megapixels` million pixels through.
     static constexpr std::uint64_t DecodedBytesFor(std::uint64_t megapixels) { return megapixels * 1000000 * 3; }
+
+    // How many of `wanted` points of `pointBytes` each fit the sweep's memory at once (at least one).
+    constexpr int PointsInFlight(int wanted, std::uint64_t pointBytes) const
+    {
+        const std::uint64_t fit = pointBytes == 0 ? sweepMemoryBytes : sweepMemoryBytes / pointBytes;
+        return fit < 1 ? 1 : (fit < static_cast<std::uint64_t>(wanted) ? static_cast<int>(fit) : wanted);
+    }
 
     // The rule above with the allowance of every reader but GIF.
     constexpr bool Justifies(std::uint64_t pixels, std::uint64_t bytesPresent, std::uint64_t bytesNeeded) const

@@ -105,8 +105,9 @@ _tamr_cli()
         case $prev in
         --out) _filedir -d ;;
         --decoded) _filedir "$_tamr_cli_written" ;;
-        --diff) _filedir bmp ;;
+        --diff) _filedir "$_tamr_cli_written" ;;
         --svg) _filedir svg ;;
+        --format) COMPREPLY=($(compgen -W "cod bmp png ppm pgm" -- "$cur")) ;;
         --name)
             local typed=${cur//\\ / } match
             typed=${typed#[\"\']}

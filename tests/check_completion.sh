@@ -72,6 +72,7 @@ expect "B.COD a.bmp d.gif e.JPG f.tga folder" batch --out folder -q 60 a.bmp ""
 expect "folder" batch --out ""
 expect "a.bmp folder" compress a.bmp out.cod --decoded ""
 expect "" compress a.bmp out.cod --levels ""
+expect "pgm png ppm" convert a.bmp - --format p
 expect "Smooth" filter a.bmp out.bmp --name Sm
 expect 'Edge\ detect Edge\ enhance Edge\ enhance+' filter a.bmp out.bmp --name Edge
 expect "B.COD a.bmp c.txt d.gif e.JPG f.tga folder" not-yet-known ""

@@ -45,6 +45,30 @@ TEST(CliDocumentTest, StatsBeforeAndAfterCompression)
     EXPECT_GT(figures["non_zero_before"].get<int>(), 0);
 }
 
+TEST(CliDocumentTest, JsonFiguresNotMeasuredAreNullAndShareTheSweepsNames)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "p.bmp", Picture(40, 30, 0, 1));
+    const std::string in = Quoted((scratch / "p.bmp").string());
+    const std::string cod = Quoted((scratch / "p.cod").string());
+    const auto compress = test::RunCli("compress " + in + " " + cod + " --json", scratch);
+    ASSERT_EQ(compress.exitCode, 0) << compress.err;
+    const auto compressed = nlohmann::json::parse(compress.out);
+    EXPECT_EQ(compressed["bytes"], compressed["compressed_size"]);
+    EXPECT_DOUBLE_EQ(compressed["bpp"].get<double>(), 8.0 * compressed["bytes"].get<double>() / (40 * 30));
+    EXPECT_EQ(compressed["encode_seconds"], compressed["compress_seconds"]);
+    EXPECT_EQ(compressed["decode_seconds"], compressed["decompress_seconds"]);
+    EXPECT_TRUE(compressed["psnr"].is_number());
+    // A COD file on its own and a picture not compressed have no differences measured.
+    for (const std::string& unmeasured : {cod, in}) {
+        const auto run = test::RunCli("stats " + unmeasured + " --json", scratch);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto figures = nlohmann::json::parse(run.out);
+        for (const char* key : {"psnr", "mse", "largest_difference"})
+            EXPECT_TRUE(figures[key].is_null()) << unmeasured << " " << key << " " << figures[key];
+    }
+}
+
 TEST(CliDocumentTest, BitDepthWarningIsRefusedUnlessAnsweredYes)
 {
     test::ScratchDir scratch;
@@ -155,6 +179,11 @@ TEST(CliDocumentTest, JpegWarningGoesToStandardErrorOnce)
     run = test::RunCli("stats " + in, scratch);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(Occurrences(run.err, warning), 0u);
+    // --quiet keeps the notice and the chosen quality to itself.
+    run = test::RunCli("--quiet compress " + in + " " + Quoted((scratch / "c.cod").string()) + " --target-psnr 30",
+                       scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(CliDocumentTest, ConvertFollowsTheSaveAsRulesForEveryKind)

@@ -108,11 +108,11 @@ TEST_F(CliEditTest, KernelDivisorAndIntensityAreReadAsTheDialogReadsThem)
 TEST_F(CliEditTest, BadFilterRequestsAreRefusedBeforeAnythingIsWritten)
 {
     auto run = Run("filter " + In(3) + " " + Out("x.bmp") + " --name Blur");
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("no filter is named \"Blur\""), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("\"Fill angles\""), std::string::npos);
     run = Run("filter " + In(3) + " " + Out("x.bmp") + " --name Smooth --kernel 1,1,1");
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("nine multipliers"), std::string::npos) << run.err;
     run = Run("filter " + In(3) + " " + Out("x.bmp") + " --name Smooth --times -1");
     EXPECT_NE(run.exitCode, 0);
@@ -172,10 +172,10 @@ TEST_F(CliEditTest, SharpenAmountsAreChecked)
 {
     for (const char* amounts : {"--amounts 80,20", "--amounts 80,20,101", "--amounts 8x,1,1", "--amount 101", ""}) {
         const auto run = Run("sharpen " + In(3) + " " + Out("s.bmp") + " " + amounts);
-        EXPECT_NE(run.exitCode, 0) << amounts;
+        EXPECT_EQ(run.exitCode, 2) << amounts;
     }
     auto run = Run("sharpen " + In(3) + " " + Out("s.bmp") + " --amount 5 --amounts 1,2,3");
-    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 2);
     // A gray picture has one bar.
     run = Run("sharpen " + In(1) + " " + Out("s.bmp") + " --amounts 10,20,30");
     EXPECT_EQ(run.exitCode, 1);

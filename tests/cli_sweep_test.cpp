@@ -178,8 +178,11 @@ TEST(CliSweepFailureTest, AFailingPeerPointIsReportedAndTheSweepGoesOn)
     EXPECT_NE(run.out.find("\njpeg,50,"), std::string::npos);
     EXPECT_EQ(run.out.find("\njpeg,50,,"), std::string::npos);
 
+    // Values out of range are not understood: usage errors.
     run = test::RunCli("sweep " + Quoted(wide.string()) + " --qualities 50:10:5", scratch);
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
+    run = test::RunCli("sweep " + Quoted(wide.string()) + " --qualities a:b", scratch);
+    EXPECT_EQ(run.exitCode, 2);
     // A peer no row of the registry names is a command line not understood; the message lists the peers.
     run = test::RunCli("sweep " + Quoted(wide.string()) + " --peers jpeg,gif", scratch);
     EXPECT_EQ(run.exitCode, 2);

@@ -1,9 +1,11 @@
 // The atomic writer against what goes wrong when saving: file-size limits,
 // signals, links, FIFOs, long names and files of other users.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -113,6 +115,55 @@ TEST(FileIoTest, FifoIsRefusedAndLeftAlone)
     EXPECT_FALSE(WriteFileAtomically("/dev/null", std::vector<std::uint8_t>{1}));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
     EXPECT_EQ(Entries(dir.Path()), (std::vector<std::filesystem::path>{"link.bmp", "pipe.bmp"}));
+}
+
+TEST(FileIoTest, OutputToAFifoIsWrittenInPlaceOnlyWhileSomeoneReads)
+{
+    test::ScratchDir dir;
+    const auto fifo = dir / "pipe.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    std::string reason;
+    EXPECT_FALSE(WriteOutputFile(fifo, std::vector<std::uint8_t>{1}, &reason));
+    EXPECT_EQ(reason, std::strerror(ENXIO));
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(WriteOutputFile(fifo, std::vector<std::uint8_t>{4, 5, 6}, &reason)) << reason;
+    std::uint8_t read[8] = {};
+    EXPECT_EQ(::read(reader, read, sizeof read), 3);
+    EXPECT_EQ(read[2], 6);
+    close(reader);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::filesystem::path>{"pipe.bmp"});
+}
+
+TEST(FileIoTest, PipeIsReadUpToItsCap)
+{
+    Limits limits;
+    limits.maxDecodedBytes = 1000; // a cap of 2000 bytes and 1 MiB
+    for (const std::size_t size : {std::size_t{5000}, limits.MaxStreamBytes() + 1}) {
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        const pid_t writer = fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            close(ends[0]);
+            const std::vector<std::uint8_t> bytes(size, 9);
+            _exit(write(ends[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(size) ? 0 : 1);
+        }
+        close(ends[1]);
+        // The pipe by name, as /dev/stdin names standard input.
+        const auto read = ReadFileBytes("/proc/self/fd/" + std::to_string(ends[0]), limits);
+        close(ends[0]);
+        int status = 0;
+        waitpid(writer, &status, 0);
+        if (size == 5000) {
+            ASSERT_TRUE(read);
+            EXPECT_EQ(read->size(), 5000u);
+        } else {
+            ASSERT_FALSE(read);
+            EXPECT_EQ(read.Failure(), FailureKind::TooLarge);
+        }
+    }
 }
 
 TEST(FileIoTest, NamesUpToTheLongestAFolderTakesSave)

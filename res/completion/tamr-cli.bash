@@ -112,7 +112,7 @@ _tamr_cli()
         case $prev in
         --out) _filedir -d ;;
         --decoded) _filedir "$_tamr_cli_written" ;;
-        --diff) _filedir bmp ;;
+        --diff) _filedir "$_tamr_cli_written" ;;
         --svg) _filedir svg ;;
         --peers)
             # A list separated by commas: the names after the last comma.
@@ -126,6 +126,7 @@ _tamr_cli()
             fi
             COMPREPLY=($(compgen -P "$listed" -W "$words" -- "$last"))
             ;;
+        --format) COMPREPLY=($(compgen -W "cod bmp png ppm pgm" -- "$cur")) ;;
         --name)
             local typed=${cur//\\ / } match
             typed=${typed#[\"\']}

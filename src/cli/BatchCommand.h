@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -17,7 +18,9 @@ struct BatchOptions {
     int quality = 50;
     unsigned threads = 0; // 0: one per core
     std::vector<std::string> files;
-    Limits limits{}; // the global --max-megapixels
+    bool json = false;
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options);

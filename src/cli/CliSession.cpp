@@ -4,47 +4,76 @@
 #include "platform/FileIo.h"
 
 namespace tamr {
+namespace {
 
-std::string OutputIsInputText(const std::string& output)
+// The extension that lets the Save As rules treat standard input as a file of its kind.
+const char* ExtensionOf(FileType type)
 {
-    return output + " is the input picture; choose another name";
+    switch (type) {
+    case FileType::Bmp:
+        return ".bmp";
+    case FileType::Cod:
+        return ".cod";
+    case FileType::Tga:
+        return ".tga";
+    case FileType::Gif:
+        return ".gif";
+    case FileType::Jpeg:
+        return ".jpg";
+    case FileType::Png:
+        return ".png";
+    case FileType::Pnm:
+        return ".ppm";
+    case FileType::Unknown:
+        break;
+    }
+    return "";
 }
 
-bool RefuseOutputOverInput(const std::filesystem::path& input, const std::filesystem::path& output, std::ostream& err)
+} // namespace
+
+std::filesystem::path InputPath(const std::string& name)
 {
-    if (!SameFile(input, output))
-        return false;
-    err << "tamr-cli: " << OutputIsInputText(output.string()) << '\n';
-    return true;
+    return name == kStandardStreamName ? std::filesystem::path("/dev/stdin") : std::filesystem::path(name);
 }
 
-std::unique_ptr<CTamrDoc> CliSession::Open(const std::filesystem::path& path, std::ostream& err)
+std::unique_ptr<CTamrDoc> CliSession::Open(const std::string& name, std::ostream& err)
 {
     auto document = std::make_unique<CTamrDoc>(environment);
     const std::size_t shownBefore = prompter.MessageCount();
-    const Status opened = document->OnOpenDocument(path);
-    if (opened)
+    const Status opened = document->OnOpenDocument(InputPath(name));
+    if (opened) {
+        if (name == kStandardStreamName)
+            document->SetTitle(std::string("stdin") + ExtensionOf(document->SourceType()));
         return document;
+    }
     if (opened.IsOverDecodeLimit())
-        err << "tamr-cli: " << path.string() << ' ' << DecodeLimitText(environment.limits) << '\n';
+        err << "tamr-cli: " << name << ' ' << DecodeLimitText(environment.limits) << '\n';
+    else if (opened.Failure() == FailureKind::TooLarge && name == kStandardStreamName)
+        err << "tamr-cli: standard input holds more than the " << (environment.limits.MaxStreamBytes() >> 20)
+            << " MiB a picture within the decode limit can take\n";
     else if (prompter.MessageCount() == shownBefore)
-        err << "tamr-cli: cannot open " << path.string() << '\n';
+        err << "tamr-cli: cannot open " << name << '\n';
     return nullptr;
 }
 
-bool CliSession::SaveAs(CTamrDoc& document, const std::filesystem::path& path, std::ostream& err)
+bool CliSession::SaveAs(CTamrDoc& document, const std::string& name, const std::string& format,
+                        const std::vector<std::string>& inputs, std::ostream& err)
 {
+    const auto choice = OutputChoice(name, format, document.TitleExtension());
+    if (!choice) {
+        err << "tamr-cli: " << name << " names no kind of file: give --format\n";
+        return false;
+    }
     // A name without an extension takes the document's, so only now is the
     // file known: "convert a.bmp a" would otherwise write over a.bmp.
-    std::filesystem::path target = path;
-    if (!path.has_extension())
-        target += document.TitleExtension();
-    if (!document.PathName().empty() && RefuseOutputOverInput(document.PathName(), target, err))
+    if (RefuseOutputOverInputs(inputs, OutputTarget(*choice, document.TitleExtension()), err))
         return false;
-    prompter.SetSavePath(path);
+    prompter.SetSaveChoice(*choice);
+    const std::size_t shownBefore = prompter.MessageCount();
     if (document.OnFileSaveAs())
         return true;
-    err << "tamr-cli: " << path.string() << " was not written\n";
+    SayNotSaved(name, document.SaveFailure(), err, prompter.MessageCount() != shownBefore);
     return false;
 }
 

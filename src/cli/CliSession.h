@@ -6,40 +6,41 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "cli/ConsoleOptions.h"
+#include "cli/OutputName.h"
 #include "cli/StderrPrompter.h"
 #include "document/TamrDoc.h"
 
 namespace tamr {
 
-// Why a command does not write `output`: it is the very file the command reads.
-std::string OutputIsInputText(const std::string& output);
-
-// True, after saying so on `err`, when `output` names the very file `input`
-// does (the same device and inode, whatever the names): writing it would
-// replace the picture before or while it is read.
-bool RefuseOutputOverInput(const std::filesystem::path& input, const std::filesystem::path& output, std::ostream& err);
+// The file a command reads for the input name: "-" is standard input.
+std::filesystem::path InputPath(const std::string& name);
 
 struct CliSession {
-    explicit CliSession(std::ostream& err, const Limits& limits = {},
-                        const CodecSettings& startSettings = CodecSettings())
-        : settings(startSettings), prompter(err), environment{settings, display, prompter}
+    explicit CliSession(std::ostream& err, const Limits& limits = {}, const ConsoleOptions& console = {})
+        : prompter(err), environment{settings, display, prompter}
     {
         environment.limits = limits;
+        prompter.KeepNoticesToItself(console.quiet);
     }
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 
-    // Opens a file as the program does; when the system has nothing to say
-    // about a failure, says so on `err`, and after a refusal by the decode
-    // limit says which limit it was and how to raise it.
-    std::unique_ptr<CTamrDoc> Open(const std::filesystem::path& path, std::ostream& err);
+    // Opens a file as the program does ("-": standard input, which is then
+    // titled "stdin" with the extension of its kind); when the system has
+    // nothing to say about a failure, says so on `err`, and after a refusal
+    // by the decode limit says which limit it was and how to raise it.
+    std::unique_ptr<CTamrDoc> Open(const std::string& name, std::ostream& err);
 
-    // Saves the document as the Save As command does, with `path` as the name
-    // chosen in the dialog: the same kind check, bit-depth warnings (answered
-    // as the prompter is told) and messages. Says so on `err` when nothing
-    // was written; refuses a name that comes out as the opened file.
-    bool SaveAs(CTamrDoc& document, const std::filesystem::path& path, std::ostream& err);
+    // Saves the document as the Save As command does, with `name` as the name
+    // chosen in the dialog (and `format` as its extension when given): the
+    // same kind check, bit-depth warnings (answered as the prompter is told)
+    // and messages. Says so on `err`, with the system's reason, when nothing
+    // was written; refuses a name that comes out as one of `inputs`.
+    bool SaveAs(CTamrDoc& document, const std::string& name, const std::string& format,
+                const std::vector<std::string>& inputs, std::ostream& err);
 
     CodecSettings settings;
     DisplaySettings display;

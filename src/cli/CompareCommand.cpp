@@ -6,7 +6,6 @@
 #include "cli/FigureOutput.h"
 #include "image/DifferencePicture.h"
 #include "image/PictureProbe.h"
-#include "image/PlainBmp.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
@@ -46,19 +45,17 @@ void PrintMetrics(const PictureMetrics& metrics, std::ostream& out)
         << "SSIM : " << (metrics.ssim ? Fixed("%.4f", *metrics.ssim) : std::string("n/a")) << '\n';
 }
 
-bool WriteDifference(const CDibImage& first, const CDibImage& second, const CompareOptions& options, std::ostream& err)
+bool WriteDifference(const CTamrDoc& firstDocument, const CDibImage& first, const CDibImage& second,
+                     const CompareOptions& options, std::ostream& err)
 {
+    const auto output = ResolvePictureOutput(options.diff, options.format, firstDocument.TitleExtension(), err);
+    if (!output || RefuseOutputOverInputs({options.first, options.second}, output->target, err))
+        return false;
     const int bytesPerPixel = first.BytesPerPixel();
     const auto difference =
         AmplifiedDifference(first.WorkingView(), second.WorkingView(), bytesPerPixel, options.amplify);
     const ConstPixelView view{difference, first.Width(), first.Height(), first.RowPad()};
-    const auto file = PlainBmpFile(view, bytesPerPixel);
-    std::string reason;
-    if (file.empty() || !WriteFileAtomically(options.diff, file, &reason)) {
-        err << "tamr-cli: cannot write " << options.diff << (reason.empty() ? "" : ": " + reason) << '\n';
-        return false;
-    }
-    return true;
+    return WriteCommandOutput(output->target, PlainPictureFile(view, bytesPerPixel, output->kind), err);
 }
 
 } // namespace
@@ -67,10 +64,14 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
 {
     CLI::App* command = app.add_subcommand(
         "compare", "Print PSNR, PSNR-Y, MSE, largest difference and SSIM of two pictures of one size and depth");
-    command->add_option("A", options.first, "the first picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
-    command->add_option("B", options.second, "the second picture")->required();
+    NamesAFile(command->add_option("A", options.first,
+                                   "the first picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
+        ->required();
+    NamesAFile(command->add_option("B", options.second, "the second picture"))->required();
     command->add_flag("--json", options.json, "print the figures as one JSON object");
-    command->add_option("--diff", options.diff, "also write the amplified difference |A - B| as a BMP file");
+    NamesAFile(command->add_option("--diff", options.diff,
+                                   "also write the amplified difference |A - B| as a BMP (or PNG, PPM/PGM) file"));
+    AddFormatOption(*command, options.format, "the kind of the --diff file when its name gives none (-)");
     command->add_option("--amplify", options.amplify, "how many times the difference is amplified (1 to 64)")
         ->check(CLI::Range(kMinAmplify, kMaxAmplify))
         ->capture_default_str();
@@ -79,14 +80,26 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
 
 int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err, options.limits);
+    if (options.first == kStandardStreamName && options.second == kStandardStreamName) {
+        err << "tamr-cli: standard input (-) can be only one of the pictures\n";
+        return kUsageError;
+    }
+    if (!options.diff.empty()) {
+        if (const int usage = CheckOutputKind(options.diff, options.format, err))
+            return usage;
+        if (RefuseOutputOverInputs({options.first, options.second}, options.diff, err))
+            return 1;
+    }
+    CliSession session(err, options.limits, options.console);
     auto first = session.Open(options.first, err);
     if (!first)
         return 1;
     const CDibImage& a = *first->Image();
     // A second picture of another size is refused from its headers, before
-    // it is decoded.
-    if (const auto facts = ProbePictureFile(options.second, options.limits);
+    // it is decoded (standard input can be read once only: it is decoded).
+    if (const auto facts = options.second == kStandardStreamName
+                               ? std::nullopt
+                               : ProbePictureFile(options.second, options.limits);
         facts && a.BytesPerPixel() != 0 &&
         (facts->width != a.Width() || facts->height != a.Height() || facts->colour != (a.BytesPerPixel() == 3)))
         return RefuseDifferentPictures(options, Describe(a), Describe(facts->width, facts->height, facts->colour), err);
@@ -98,7 +111,7 @@ int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ost
         a.BytesPerPixel() == 0)
         return RefuseDifferentPictures(options, Describe(a), Describe(b), err);
     const PictureMetrics metrics = MeasurePictures(a.WorkingView(), b.WorkingView(), a.BytesPerPixel());
-    if (!options.diff.empty() && !WriteDifference(a, b, options, err))
+    if (!options.diff.empty() && !WriteDifference(*first, a, b, options, err))
         return 1;
     if (options.json) {
         const nlohmann::json object = {
@@ -110,9 +123,9 @@ int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ost
             {"largest_difference", metrics.largestDifference},
             {"ssim", SsimJson(metrics.ssim)},
         };
-        out << object.dump(2) << '\n';
+        (IsStandardOutput(options.diff) ? err : out) << object.dump(2) << '\n';
     } else {
-        PrintMetrics(metrics, out);
+        PrintMetrics(metrics, IsStandardOutput(options.diff) ? err : out);
     }
     return 0;
 }

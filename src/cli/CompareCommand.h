@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -14,9 +15,11 @@ struct CompareOptions {
     std::string first;
     std::string second;
     bool json = false;
-    std::string diff; // also write |A - B| amplified as a BMP file
+    std::string diff;   // also write |A - B| amplified as a BMP (or PNG, PNM) file
+    std::string format; // the kind of the --diff file when its name gives none ("-")
     int amplify = 8;
-    Limits limits{}; // the global --max-megapixels
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options);

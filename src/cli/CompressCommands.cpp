@@ -6,6 +6,7 @@
 #include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
 #include "document/TargetQuality.h"
+#include "platform/FileIo.h"
 
 namespace tamr {
 
@@ -13,9 +14,12 @@ namespace {
 
 void AddInputOutput(CLI::App& command, CompressOptions& options, const char* outputHelp)
 {
-    command.add_option("IN", options.input, "the picture to compress (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")
+    NamesAFile(
+        command.add_option("IN", options.input,
+                           "the picture to compress (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
         ->required();
-    command.add_option("OUT", options.output, outputHelp)->required();
+    NamesAFile(command.add_option("OUT", options.output, outputHelp))->required();
+    AddFormatOption(command, options.format, "the kind of OUT when its name gives none (- for standard output)");
     command.add_flag("--json", options.json, "print the figures as one JSON object");
     command.add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
     AddCodecOptions(command, options.codec);
@@ -68,7 +72,8 @@ std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSes
             return nullptr;
         }
         quality = *chosen;
-        err << "tamr-cli: chose quality factor " << quality << '\n';
+        if (!options.console.quiet)
+            err << "tamr-cli: chose quality factor " << quality << '\n';
         if (!CompressAtQuality(*document, session.settings, quality)) {
             ShowCompressError(session.prompter);
             return nullptr;
@@ -82,13 +87,24 @@ std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSes
     return document;
 }
 
+// OUT may be "-" (with --format); --decoded names a file of its own.
+int CheckOutputs(const CompressOptions& options, std::ostream& err)
+{
+    if (options.decoded == kStandardStreamName) {
+        err << "tamr-cli: --decoded writes a file; only OUT may be the standard output\n";
+        return kUsageError;
+    }
+    return CheckOutputKind(options.output, options.format, err);
+}
+
 } // namespace
 
 CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options)
 {
     CLI::App* command = app.add_subcommand("compress", "Compress a picture into a COD file and print the figures");
     AddInputOutput(*command, options, "the COD (or BMP) file to write, with the Save As rules");
-    command->add_option("--decoded", options.decoded, "also write the decoded picture as a BMP (or PNG, PPM/PGM) file");
+    NamesAFile(command->add_option("--decoded", options.decoded,
+                                   "also write the decoded picture as a BMP (or PNG, PPM/PGM) file"));
     auto* size = command->add_option("--target-size", options.targetSize,
                                      "choose the highest quality whose file has at most this many bytes");
     auto* psnr = command->add_option("--target-psnr", options.targetPsnr,
@@ -108,8 +124,9 @@ CLI::App* AddRoundtripCommand(CLI::App& app, CompressOptions& options)
 CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
 {
     CLI::App* command = app.add_subcommand("decompress", "Decode a COD file into a BMP (or PNG, PPM/PGM) file");
-    command->add_option("IN", options.input, "the COD file")->required();
-    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write")->required();
+    NamesAFile(command->add_option("IN", options.input, "the COD file (- for standard input)"))->required();
+    NamesAFile(command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write"))->required();
+    AddFormatOption(*command, options.format, "the kind of OUT when its name gives none (- for standard output)");
     command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
     AddThreadsOption(*command, options.threads);
     return command;
@@ -118,8 +135,11 @@ CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
 CLI::App* AddConvertCommand(CLI::App& app, DecompressOptions& options)
 {
     CLI::App* command = app.add_subcommand("convert", "Write any picture tamr opens as a BMP, PNG or PPM/PGM file");
-    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
-    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write")->required();
+    NamesAFile(command->add_option("IN", options.input,
+                                   "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
+        ->required();
+    NamesAFile(command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write"))->required();
+    AddFormatOption(*command, options.format, "the kind of OUT when its name gives none (- for standard output)");
     command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");
     return command;
 }
@@ -127,7 +147,7 @@ CLI::App* AddConvertCommand(CLI::App& app, DecompressOptions& options)
 CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 {
     CLI::App* command = app.add_subcommand("stats", "Print the Statistics figures of a picture");
-    command->add_option("IN", options.input, "the picture")->required();
+    NamesAFile(command->add_option("IN", options.input, "the picture (- for standard input)"))->required();
     command->add_option("-q,--quality", options.quality, "compress at this quality factor first")
         ->check(CLI::Range(0, 100));
     command->add_flag("--json", options.json, "print the figures as one JSON object");
@@ -136,10 +156,13 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    if (RefuseOutputOverInput(options.input, options.output, err) ||
-        (!options.decoded.empty() && RefuseOutputOverInput(options.input, options.decoded, err)))
+    if (const int usage = CheckOutputs(options, err))
+        return usage;
+    const std::vector<std::string> inputs{options.input};
+    if (RefuseOutputOverInputs(inputs, options.output, err) ||
+        (!options.decoded.empty() && RefuseOutputOverInputs(inputs, options.decoded, err)))
         return 1;
-    CliSession session(err, options.limits);
+    CliSession session(err, options.limits, options.console);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
@@ -147,36 +170,42 @@ int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::o
     // Taken before Save As names the document after a BMP file, which would hide the PSNR.
     const DocumentFigures figures = Figures(*document);
     const auto metrics = options.json ? Metrics(*document) : std::nullopt;
-    if (!session.SaveAs(*document, options.output, err))
+    if (!session.SaveAs(*document, options.output, options.format, inputs, err))
         return 1;
-    if (!options.decoded.empty() && !session.SaveAs(*document, options.decoded, err))
+    if (!options.decoded.empty() && !session.SaveAs(*document, options.decoded, "", inputs, err))
         return 1;
-    PrintFigures(figures, metrics, quality, options.json, out);
+    PrintFigures(figures, metrics, quality, options.json, IsStandardOutput(options.output) ? err : out);
     return 0;
 }
 
 int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
-    if (RefuseOutputOverInput(options.input, options.output, err))
+    if (const int usage = CheckOutputs(options, err))
+        return usage;
+    const std::vector<std::string> inputs{options.input};
+    if (RefuseOutputOverInputs(inputs, options.output, err))
         return 1;
-    CliSession session(err, options.limits);
+    CliSession session(err, options.limits, options.console);
     int quality = 0;
     auto document = OpenAndCompress(options, session, quality, err);
     if (!document)
         return 1;
     const DocumentFigures figures = Figures(*document);
     const auto metrics = options.json ? Metrics(*document) : std::nullopt;
-    if (!session.SaveAs(*document, options.output, err))
+    if (!session.SaveAs(*document, options.output, options.format, inputs, err))
         return 1;
-    PrintFigures(figures, metrics, quality, options.json, out);
+    PrintFigures(figures, metrics, quality, options.json, IsStandardOutput(options.output) ? err : out);
     return 0;
 }
 
 int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err)
 {
-    if (RefuseOutputOverInput(options.input, options.output, err))
+    if (const int usage = CheckOutputKind(options.output, options.format, err))
+        return usage;
+    const std::vector<std::string> inputs{options.input};
+    if (RefuseOutputOverInputs(inputs, options.output, err))
         return 1;
-    CliSession session(err, options.limits);
+    CliSession session(err, options.limits, options.console);
     session.prompter.AnswerQuestionsYes(options.yes);
     session.settings.threads = options.threads;
     auto document = session.Open(options.input, err);
@@ -189,12 +218,12 @@ int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostre
     // The program offers no Save As for a TGA, GIF or JPEG picture before it
     // is compressed; the command line runs it anyway, with the same rules: a
     // ".bmp" name gets the decoded picture, a ".cod" name is refused.
-    return session.SaveAs(*document, options.output, err) ? 0 : 1;
+    return session.SaveAs(*document, options.output, options.format, inputs, err) ? 0 : 1;
 }
 
 int RunStatsCommand(const StatsOptions& options, std::ostream& out, std::ostream& err)
 {
-    CliSession session(err, options.limits);
+    CliSession session(err, options.limits, options.console);
     auto document = session.Open(options.input, err);
     if (!document)
         return 1;

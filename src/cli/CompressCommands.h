@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/CodecOptions.h"
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -17,27 +18,32 @@ struct CompressOptions {
     std::string input;
     std::string output;
     std::string decoded; // compress: also write the decoded image as BMP
+    std::string format;  // the kind of OUT when its name gives none ("-")
     bool json = false;
     bool yes = false; // answer the bit-depth warnings with Yes
     std::optional<std::uint32_t> targetSize;
     std::optional<double> targetPsnr;
     CodecOptions codec;
-    Limits limits{}; // the global --max-megapixels
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 struct DecompressOptions {
     std::string input;
     std::string output;
+    std::string format; // the kind of OUT when its name gives none ("-")
     bool yes = false;
-    int threads = 0; // 0: one per hardware thread
-    Limits limits{}; // the global --max-megapixels
+    int threads = 0;          // 0: one per hardware thread
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 struct StatsOptions {
     std::string input;
     std::optional<int> quality;
     bool json = false;
-    Limits limits{}; // the global --max-megapixels
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options);

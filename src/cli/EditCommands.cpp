@@ -90,17 +90,30 @@ std::optional<SharpenPercents> PercentsFromOptions(const SharpenOptions& options
 // Opens the picture, applies the edit (which tells the user when it fails)
 // and saves the result with the Save As rules.
 template <typename Edit>
-int EditAndSave(const std::string& input, const std::string& output, bool yes, const Limits& limits, std::ostream& err,
-                Edit edit)
+int EditAndSave(const std::string& input, const std::string& output, const std::string& format, bool yes,
+                const Limits& limits, const ConsoleOptions& console, std::ostream& err, Edit edit)
 {
-    if (RefuseOutputOverInput(input, output, err))
+    if (const int usage = CheckOutputKind(output, format, err))
+        return usage;
+    const std::vector<std::string> inputs{input};
+    if (RefuseOutputOverInputs(inputs, output, err))
         return 1;
-    CliSession session(err, limits);
+    CliSession session(err, limits, console);
     session.prompter.AnswerQuestionsYes(yes);
     auto document = session.Open(input, err);
     if (!document || !edit(*document, session.prompter))
         return 1;
-    return session.SaveAs(*document, output, err) ? 0 : 1;
+    return session.SaveAs(*document, output, format, inputs, err) ? 0 : 1;
+}
+
+void AddPictureInputOutput(CLI::App& command, std::string& input, std::string& output, std::string& format)
+{
+    NamesAFile(
+        command.add_option("IN", input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
+        ->required();
+    NamesAFile(command.add_option("OUT", output, "the BMP, PNG or PPM/PGM file to write, with the Save As rules"))
+        ->required();
+    AddFormatOption(command, format, "the kind of OUT when its name gives none (- for standard output)");
 }
 
 } // namespace
@@ -108,9 +121,7 @@ int EditAndSave(const std::string& input, const std::string& output, bool yes, c
 CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options)
 {
     CLI::App* command = app.add_subcommand("filter", "Run one of the sixteen filters on a picture and save it as BMP");
-    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
-    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write, with the Save As rules")
-        ->required();
+    AddPictureInputOutput(*command, options.input, options.output, options.format);
     command->add_option("--name", options.name, "the filter, as named in the Filters dialog (\"Smooth\", ...)")
         ->required();
     command->add_option("--kernel", options.kernel, "the nine multipliers k0,...,k8 as typed into the dialog");
@@ -125,9 +136,7 @@ CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options)
 CLI::App* AddSharpenCommand(CLI::App& app, SharpenOptions& options)
 {
     CLI::App* command = app.add_subcommand("sharpen", "Sharpen a picture as Sharpen Image does and save it as BMP");
-    command->add_option("IN", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD)")->required();
-    command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write, with the Save As rules")
-        ->required();
+    AddPictureInputOutput(*command, options.input, options.output, options.format);
     auto* amount =
         command->add_option("--amount", options.amount, "percent 0..100 for every bar")->check(CLI::Range(0, 100));
     auto* amounts =
@@ -141,9 +150,9 @@ int RunFilterCommand(const FilterOptions& options, std::ostream& err)
 {
     const auto request = RequestFromOptions(options, err);
     if (!request)
-        return 1;
+        return kUsageError;
     return EditAndSave(
-        options.input, options.output, options.yes, options.limits, err,
+        options.input, options.output, options.format, options.yes, options.limits, options.console, err,
         [&](CTamrDoc& document, Prompter& prompter) { return FilterDocument(document, prompter, *request); });
 }
 
@@ -151,12 +160,12 @@ int RunSharpenCommand(const SharpenOptions& options, std::ostream& err)
 {
     if (!options.amount && !options.amounts) {
         err << "tamr-cli: sharpen needs --amount P or --amounts R,G,B\n";
-        return 1;
+        return kUsageError;
     }
     const auto percents = PercentsFromOptions(options, err);
     if (!percents)
-        return 1;
-    return EditAndSave(options.input, options.output, options.yes, options.limits, err,
+        return kUsageError;
+    return EditAndSave(options.input, options.output, options.format, options.yes, options.limits, options.console, err,
                        [&](CTamrDoc& document, Prompter& prompter) {
                            if (options.amounts && document.Image()->IsColour() == 0) {
                                err << "tamr-cli: " << options.input << " is gray and has one amount: give --amount\n";

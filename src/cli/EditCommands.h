@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -16,6 +17,7 @@ namespace tamr {
 struct FilterOptions {
     std::string input;
     std::string output;
+    std::string format; // the kind of OUT when its name gives none ("-")
     std::string name;
     // Texts as they would be typed into the dialog's edits.
     std::optional<std::string> kernel; // nine texts k0,...,k8
@@ -23,16 +25,19 @@ struct FilterOptions {
     std::optional<std::string> intensity;
     int times = 1;
     bool yes = false;
-    Limits limits{}; // the global --max-megapixels
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 struct SharpenOptions {
     std::string input;
     std::string output;
+    std::string format; // the kind of OUT when its name gives none ("-")
     std::optional<int> amount;
     std::optional<std::string> amounts; // top, middle and bottom bar: R,G,B
     bool yes = false;
-    Limits limits{}; // the global --max-megapixels
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 CLI::App* AddFilterCommand(CLI::App& app, FilterOptions& options);

@@ -16,6 +16,11 @@ nlohmann::json SsimJson(const std::optional<double>& ssim)
 
 nlohmann::json FiguresJson(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics)
 {
+    // The differences are measured only against the picture as loaded, after
+    // compressing (the dialog's "0" before it) and never for a COD file on its own.
+    const bool measured = figures.psnrShown && metrics.has_value();
+    const auto ifMeasured = [measured](const nlohmann::json& value) { return measured ? value : nlohmann::json(); };
+    const double pixels = static_cast<double>(figures.width) * figures.height;
     return {
         {"compressed_size", figures.compressedSize},
         {"original_size", figures.originalSize},
@@ -28,13 +33,18 @@ nlohmann::json FiguresJson(const DocumentFigures& figures, const std::optional<P
         {"transform_seconds", figures.transformSeconds},
         {"convert_seconds", figures.convertSeconds},
         {"quantise_seconds", figures.quantiseSeconds},
-        {"psnr", FiniteOrNull(figures.psnr)},
+        {"psnr", ifMeasured(FiniteOrNull(figures.psnr))},
         {"psnr_y", metrics ? FiniteOrNull(metrics->psnrY) : nlohmann::json()},
         {"ssim", metrics ? SsimJson(metrics->ssim) : nlohmann::json()},
-        {"mse", figures.meanSquaredError},
-        {"largest_difference", figures.largestDifference},
+        {"mse", ifMeasured(figures.meanSquaredError)},
+        {"largest_difference", ifMeasured(figures.largestDifference)},
         {"non_zero_before", figures.nonZeroBefore},
         {"non_zero_after", figures.nonZeroAfter},
+        // The names and units sweep and compare use for the same figures.
+        {"bytes", figures.compressedSize},
+        {"bpp", pixels > 0 ? nlohmann::json(8.0 * figures.compressedSize / pixels) : nlohmann::json()},
+        {"encode_seconds", figures.compressSeconds},
+        {"decode_seconds", figures.decompressSeconds},
     };
 }
 

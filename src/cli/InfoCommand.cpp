@@ -1,14 +1,27 @@
 #include "cli/InfoCommand.h"
 
+#include <nlohmann/json.hpp>
+
 #include "cli/CliSession.h"
 #include "image/FileType.h"
 #include "image/PictureProbe.h"
+#include "platform/FileIo.h"
 
 namespace tamr {
 namespace {
 
-void PrintFacts(std::ostream& out, const PictureFacts& facts)
+void PrintFacts(std::ostream& out, const PictureFacts& facts, bool json)
 {
+    if (json) {
+        const nlohmann::json object = {{"kind", FileTypeName(facts.kind)},
+                                       {"width", facts.width},
+                                       {"height", facts.height},
+                                       {"bits_per_pixel", facts.bitsPerPixel},
+                                       {"mode", facts.colour ? "colour" : "gray"},
+                                       {"reserved", facts.reserved}};
+        out << object.dump(2) << '\n';
+        return;
+    }
     out << "kind: " << FileTypeName(facts.kind) << '\n'
         << "width: " << facts.width << '\n'
         << "height: " << facts.height << '\n'
@@ -22,25 +35,31 @@ void PrintFacts(std::ostream& out, const PictureFacts& facts)
 CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
 {
     CLI::App* command = app.add_subcommand("info", "Show the kind, size and depth of an image file");
-    command->add_option("FILE", options.path, "the image file")->required();
+    NamesAFile(command->add_option("FILE", options.path, "the image file (- for standard input)"))->required();
+    command->add_flag("--json", options.json, "print the facts as one JSON object");
     return command;
 }
 
 int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err)
 {
     // The headers say all of this: no pixel is decoded, however large a
-    // picture they describe. A file they do not settle is opened, which says why.
-    if (const auto facts = ProbePictureFile(options.path, options.limits)) {
-        PrintFacts(out, *facts);
+    // picture they describe. A file they do not settle is opened, which says
+    // why; standard input can be read once only, so it is opened at once.
+    const auto facts = options.path == kStandardStreamName ? std::nullopt
+                                                            : ProbePictureFile(options.path, options.limits);
+    if (facts) {
+        PrintFacts(out, *facts, options.json);
         return 0;
     }
-    CliSession session(err, options.limits);
+    CliSession session(err, options.limits, options.console);
     const auto document = session.Open(options.path, err);
     if (!document)
         return 1;
     const CDibImage& image = *document->Image();
-    PrintFacts(out, {document->SourceType(), image.Width(), image.Height(), image.BitsPerPixel(), image.IsColour() == 1,
-                     image.FileHeader().bfReserved1});
+    PrintFacts(out,
+               {document->SourceType(), image.Width(), image.Height(), image.BitsPerPixel(), image.IsColour() == 1,
+                image.FileHeader().bfReserved1},
+               options.json);
     return 0;
 }
 

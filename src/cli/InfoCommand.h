@@ -6,13 +6,16 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
 
 struct InfoOptions {
     std::string path;
-    Limits limits{}; // the global --max-megapixels
+    bool json = false;
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 // Registers the subcommand; its options are filled in when the command line is parsed.

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -14,9 +15,11 @@ namespace tamr {
 struct PaletteOptions {
     std::string input;
     std::string output;
-    bool fixed = false;  // the fixed colour table instead of a custom palette
-    bool dither = false; // Floyd-Steinberg error diffusion
-    Limits limits{};     // the global --max-megapixels
+    std::string format;       // the kind of OUT when its name gives none ("-")
+    bool fixed = false;       // the fixed colour table instead of a custom palette
+    bool dither = false;      // Floyd-Steinberg error diffusion
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options);

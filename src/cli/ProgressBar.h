@@ -1,18 +1,16 @@
 #pragma once
 // A one-line progress bar on the terminal for the commands that run many jobs.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <mutex>
 #include <string>
 
 namespace tamr {
 
-// Redraws a one-line bar on the terminal; nothing when the errors go elsewhere.
+// Redraws a one-line bar on standard error when `shown` (--progress).
 class ProgressBar {
 public:
-    explicit ProgressBar(std::size_t total) : total_(total), shown_(isatty(STDERR_FILENO) == 1) { Draw(0); }
+    ProgressBar(std::size_t total, bool shown) : total_(total), shown_(shown) { Draw(0); }
 
     void Advance()
     {

@@ -8,7 +8,8 @@ MessageAnswer StderrPrompter::ShowMessage(const Message& message)
     // A box without a caption of its own shows the application's title.
     const std::string caption = message.caption.empty() ? "tamr" : message.caption;
     const bool notice = message.buttons == MessageButtons::Ok;
-    if (!notice || noticesShown_.emplace(caption, message.text).second)
+    const bool silent = quiet_ && notice && message.icon != MessageIcon::Error;
+    if (!silent && (!notice || noticesShown_.emplace(caption, message.text).second))
         stream_ << caption << ": " << message.text << '\n';
     switch (message.buttons) {
     case MessageButtons::YesNo:
@@ -33,9 +34,7 @@ void StderrPrompter::ShowErrorWithDetail(const std::string& text, const std::str
 
 std::optional<ChosenFile> StderrPrompter::AskSaveFile(const SaveFileRequest&)
 {
-    if (!savePath_)
-        return std::nullopt;
-    return ChosenFileFor(*savePath_);
+    return saveChoice_;
 }
 
 } // namespace tamr

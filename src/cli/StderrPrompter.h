@@ -27,7 +27,10 @@ public:
     std::optional<ChosenFile> AskSaveFile(const SaveFileRequest& request) override;
 
     void AnswerQuestionsYes(bool yes) { answerYes_ = yes; }
-    void SetSavePath(std::filesystem::path path) { savePath_ = std::move(path); }
+    // --quiet: notices (message boxes with an OK button only and no error
+    // icon) are counted but not printed.
+    void KeepNoticesToItself(bool quiet) { quiet_ = quiet; }
+    void SetSaveChoice(ChosenFile choice) { saveChoice_ = std::move(choice); }
 
     // How many messages have been shown, so callers know whether the user was told anything.
     std::size_t MessageCount() const { return count_; }
@@ -36,7 +39,8 @@ private:
     std::ostream& stream_;
     std::size_t count_ = 0;
     bool answerYes_ = false;
-    std::optional<std::filesystem::path> savePath_;
+    bool quiet_ = false;
+    std::optional<ChosenFile> saveChoice_;
     std::set<std::pair<std::string, std::string>> noticesShown_; // caption and text
 };
 

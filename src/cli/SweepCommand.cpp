@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
 #include "cli/ProgressBar.h"
 #include "cli/StderrPrompter.h"
@@ -15,9 +16,6 @@
 
 namespace tamr {
 namespace {
-
-// A --peers list that names no peer is a command line not understood.
-constexpr int kSweepUsageError = 2;
 
 std::optional<int> QualityNumber(const std::string& text)
 {
@@ -125,12 +123,24 @@ void PrintTable(const SweepResult& result, std::ostream& out)
     }
 }
 
-bool WriteOrSay(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err)
+std::string PointStem(const PeerCodec& codec, int quality)
 {
-    std::string reason;
-    if (!bytes.empty() && WriteFileAtomically(path, bytes, &reason))
-        return true;
-    err << "tamr-cli: cannot write " << path.string() << (reason.empty() ? "" : ": " + reason) << '\n';
+    char stem[32];
+    std::snprintf(stem, sizeof stem, "%s-q%03d", std::string(codec.name).c_str(), quality);
+    return stem;
+}
+
+// Every file the points write into the folder: none may be the picture swept.
+bool RefusePointsOverInput(const std::string& input, const std::filesystem::path& folder,
+                           const std::vector<int>& qualities, const std::vector<const PeerCodec*>& codecs,
+                           std::ostream& err)
+{
+    for (const PeerCodec* codec : codecs)
+        for (const int quality : qualities)
+            for (const std::string_view extension : {codec->extension, std::string_view(".bmp")})
+                if (RefuseOutputOverInputs({input}, folder / (PointStem(*codec, quality) + std::string(extension)),
+                                           err))
+                    return true;
     return false;
 }
 
@@ -169,7 +179,9 @@ CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
         labels += std::string(i == 0 ? "" : i + 1 == peers.size() ? " and " : ", ") + std::string(peers[i]->label);
     CLI::App* command = app.add_subcommand("sweep", "Code a picture at many qualities with tamr, " + labels +
                                                         " and measure every point");
-    command->add_option("PICTURE", options.input, "the picture (BMP, TGA, GIF, JPEG, PNG or PNM)")->required();
+    NamesAFile(command->add_option("PICTURE", options.input,
+                                   "the picture (BMP, TGA, GIF, JPEG, PNG or PNM; - for standard input)"))
+        ->required();
     command->add_option("--qualities", options.qualities, "FIRST:LAST:STEP or a list Q1,Q2,... of quality factors")
         ->capture_default_str();
     command->add_option("--peers", options.peers, "the other codecs: " + PeerNames() + ", separated by commas, or none")
@@ -178,9 +190,11 @@ CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
     auto* json = command->add_flag("--json", options.json, "print the points as one JSON object");
     auto* csv = command->add_flag("--csv", options.csv, "print the points as CSV");
     json->excludes(csv);
-    command->add_option("--svg", options.svg, "also draw PSNR and SSIM against bits per pixel into an SVG file");
-    command->add_option("--out", options.outputFolder,
-                        "also write every point's coded file and decoded picture (BMP) into this folder");
+    NamesAFile(
+        command->add_option("--svg", options.svg,
+                            "also draw PSNR and SSIM against bits per pixel into an SVG file (- for standard output)"));
+    NamesAFile(command->add_option("--out", options.outputFolder,
+                                   "also write every point's coded file and decoded picture (BMP) into this folder"));
     command->add_option("--threads", options.threads, "points coded at once (default: one per core)")
         ->check(CLI::Range(1, 256));
     return command;
@@ -192,14 +206,25 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     if (!qualities) {
         err << "tamr-cli: --qualities takes FIRST:LAST:STEP or Q1,Q2,... with qualities 0 to 100, not \""
             << options.qualities << "\"\n";
-        return 1;
+        return kUsageError;
     }
     const PeerList peers = ParsePeers(options.peers);
     if (!peers.unknown.empty()) {
         err << "tamr-cli: --peers: " << PeersProblem(options.peers) << '\n';
-        return kSweepUsageError;
+        return kUsageError;
     }
+    if (options.outputFolder == kStandardStreamName) {
+        err << "tamr-cli: --out names a folder, not the standard output\n";
+        return kUsageError;
+    }
+    SweepRequest request{*qualities, peers.peers, options.threads};
+    request.limits = options.limits;
     const std::filesystem::path folder = options.outputFolder;
+    if (!options.svg.empty() && RefuseOutputOverInputs({options.input}, options.svg, err))
+        return 1;
+    if (!folder.empty() &&
+        RefusePointsOverInput(options.input, folder, *qualities, SweepCodecs(request), err))
+        return 1;
     if (!folder.empty()) {
         std::error_code error;
         std::filesystem::create_directories(folder, error);
@@ -210,54 +235,54 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     }
 
     StderrPrompter prompter(err);
-    SweepRequest request{*qualities, peers.peers, options.threads};
-    request.limits = options.limits;
+    prompter.KeepNoticesToItself(options.console.quiet);
     const std::size_t total = qualities->size() * SweepCodecs(request).size();
-    ProgressBar bar(total);
+    ProgressBar bar(total, options.console.ShowsProgress());
     std::mutex writeMutex;
     bool written = true;
     SweepPointSink sink;
     if (!folder.empty())
         sink = [&](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView decoded,
                    int bytesPerPixel) {
-            char stem[32];
-            std::snprintf(stem, sizeof stem, "%s-q%03d", std::string(point.codec->name).c_str(), point.quality);
+            const std::string stem = PointStem(*point.codec, point.quality);
             const auto bmp = PlainBmpFile(decoded, bytesPerPixel);
             std::ostringstream said;
-            const bool ok =
-                WriteOrSay(folder / (std::string(stem) + std::string(point.codec->extension)), coded, said) &&
-                WriteOrSay(folder / (std::string(stem) + ".bmp"), bmp, said);
+            const bool ok = WriteCommandOutput(folder / (stem + std::string(point.codec->extension)), coded, said) &&
+                            WriteCommandOutput(folder / (stem + ".bmp"), bmp, said);
             const std::lock_guard lock(writeMutex);
             err << said.str();
             written = written && ok;
         };
     const auto result = RunSweep(
-        options.input, request, prompter, [&](std::size_t, std::size_t) { bar.Advance(); }, sink);
+        InputPath(options.input), request, prompter, [&](std::size_t, std::size_t) { bar.Advance(); }, sink);
     if (!result) {
         err << "tamr-cli: cannot sweep " << options.input << " (a picture tamr opens, not a COD file)\n";
         return 1;
     }
     for (const std::string& notice : result->notices)
-        err << notice << '\n';
+        if (!options.console.quiet)
+            err << notice << '\n';
 
     const std::string name = std::filesystem::path(options.input).filename().string();
     if (!options.svg.empty()) {
         const std::string svg = SweepSvg(*result, name);
-        written =
-            WriteOrSay(options.svg, std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()), err) &&
-            written;
+        written = WriteCommandOutput(options.svg,
+                                     std::span(reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()), err) &&
+                  written;
     }
+    // An SVG on the standard output keeps it to itself.
+    std::ostream& figures = IsStandardOutput(options.svg) ? err : out;
     if (options.json) {
         nlohmann::json points = nlohmann::json::array();
         for (const SweepPoint& point : result->points)
             points.push_back(PointJson(point));
         const nlohmann::json object = {
             {"picture", name}, {"width", result->width}, {"height", result->height}, {"points", points}};
-        out << object.dump(2) << '\n';
+        figures << object.dump(2) << '\n';
     } else if (options.csv) {
-        PrintCsv(*result, out);
+        PrintCsv(*result, figures);
     } else {
-        PrintTable(*result, out);
+        PrintTable(*result, figures);
     }
     return written ? 0 : 1;
 }

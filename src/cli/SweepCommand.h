@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -22,7 +23,8 @@ struct SweepOptions {
     std::string svg;
     std::string outputFolder; // each point's coded file and decoded BMP
     int threads = 0;
-    Limits limits{}; // the global --max-megapixels
+    Limits limits{};          // the global --max-megapixels
+    ConsoleOptions console{}; // the global --quiet and --progress
 };
 
 // "FIRST:LAST:STEP" (LAST included when the steps reach it) or "Q1,Q2,...", each 0 to 100.

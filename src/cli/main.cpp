@@ -12,17 +12,15 @@
 #include "cli/CompressCommands.h"
 #include "cli/EditCommands.h"
 #include "cli/InfoCommand.h"
+#include "cli/OutputName.h"
 #include "cli/PaletteCommand.h"
+#include "cli/Suggestion.h"
 #include "cli/SweepCommand.h"
 
 namespace {
 
 // The version the package carries, from the build (the project's version).
 constexpr const char* kVersion = TAMR_VERSION;
-
-// A command line that is not understood ends with status 2, as is usual for
-// command-line tools; --help and --version end with 0.
-constexpr int kUsageError = 2;
 
 int Run(int argc, char** argv)
 {
@@ -33,6 +31,12 @@ int Run(int argc, char** argv)
     app.add_option("--max-megapixels", maxMegapixels,
                    "decode pictures of up to N million colour pixels (default: 256 MiB of decoded picture)")
         ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000}));
+    tamr::ConsoleOptions console;
+    app.add_flag("--quiet", console.quiet, "print errors only on standard error: no notices, no progress bar");
+    std::string progress = "auto";
+    app.add_option("--progress", progress, "the progress bar of batch and sweep: auto (on a terminal), always, never")
+        ->check(CLI::IsMember({"auto", "always", "never"}))
+        ->capture_default_str();
     tamr::InfoOptions infoOptions;
     CLI::App* info = tamr::AddInfoCommand(app, infoOptions);
     tamr::CompressOptions compressOptions;
@@ -60,7 +64,11 @@ int Run(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
-        return app.exit(error) == 0 ? 0 : kUsageError;
+        // --help and --version end with 0.
+        if (app.exit(error) == 0)
+            return 0;
+        tamr::SuggestCorrections(app, std::vector<std::string>(argv + 1, argv + argc), std::cerr);
+        return tamr::kUsageError;
     }
 
     tamr::Limits limits;
@@ -69,6 +77,12 @@ int Run(int argc, char** argv)
     infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
         convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
             filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits = limits;
+    console.progress = progress == "always"  ? tamr::ProgressMode::Always
+                       : progress == "never" ? tamr::ProgressMode::Never
+                                             : tamr::ProgressMode::Auto;
+    infoOptions.console = compressOptions.console = roundtripOptions.console = decompressOptions.console =
+        convertOptions.console = statsOptions.console = batchOptions.console = paletteOptions.console =
+            filterOptions.console = sharpenOptions.console = compareOptions.console = sweepOptions.console = console;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);

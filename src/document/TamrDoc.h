@@ -81,6 +81,14 @@ public:
     bool OnFileSaveAs();
     // Writes the COD file next to `path` when a modified document is closed.
     bool OnSaveDocument(const std::filesystem::path& path);
+    // The system's reason why the last write failed ("No space left on
+    // device"); empty when it succeeded or failed for no reason of the system.
+    const std::string& SaveFailure() const { return saveFailure_; }
+
+    // The kind of file a lower-case name gets: its own extension first, then
+    // any ".cod", then any ".bmp" in the file name; None for neither.
+    enum class Writer { Cod, Bmp, Png, Pnm, None };
+    static Writer WriterFor(const std::string& lowerCaseName);
 
     bool OnUpdateFileSave() const;
     bool OnUpdateFileSaveAs() const;
@@ -137,8 +145,6 @@ private:
     // the user does not want the file written.
     bool ConfirmBitDepth();
     // Writes the COD file or the shown picture as a BMP, PNG or PNM file, chosen by the name.
-    enum class Writer { Cod, Bmp, Png, Pnm, None };
-    static Writer WriterFor(const std::string& lowerCaseName);
     bool Write(Writer writer, const std::filesystem::path& path);
     void ShowCannotSave();
 
@@ -150,6 +156,7 @@ private:
     float compressSeconds_ = 0;
     float decompressSeconds_ = 0;
     std::unique_ptr<ImagePalette> palette_;
+    std::string saveFailure_;
 };
 
 } // namespace tamr

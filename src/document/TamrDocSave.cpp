@@ -1,6 +1,8 @@
 // Save, Save As and the save on closing: COD, or the shown picture as BMP,
 // PNG or PNM, chosen by the name.
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "document/DocumentMessages.h"
@@ -89,6 +91,7 @@ bool CTamrDoc::ConfirmBitDepth()
 
 bool CTamrDoc::Write(Writer writer, const std::filesystem::path& path)
 {
+    saveFailure_.clear();
     FileParts file;
     try {
         if (writer == Writer::Cod && codec_)
@@ -98,12 +101,15 @@ bool CTamrDoc::Write(Writer writer, const std::filesystem::path& path)
         else if ((writer == Writer::Png || writer == Writer::Pnm) && image_)
             file.head = PictureFile(*image_, writer == Writer::Png);
     } catch (const std::bad_alloc&) {
+        saveFailure_ = std::strerror(ENOMEM);
         return false;
     }
-    // The file goes to a temporary file first: a failed write leaves any old file as it was.
+    if (file.Empty())
+        return false;
+    // A file goes to a temporary file first: a failed write leaves any old file as it was.
     const FileOutput systemOutput;
     const FileOutput& output = environment_.fileOutput ? *environment_.fileOutput : systemOutput;
-    return !file.Empty() && WriteFileAtomically(path, file.Pieces(), nullptr, output);
+    return WriteOutputFile(path, file.Pieces(), &saveFailure_, output);
 }
 
 // Names are compared without regard to case, but files are written under the
@@ -157,7 +163,10 @@ bool CTamrDoc::OnFileSaveAs()
         target += TitleExtension();
     const std::string newTitle =
         extension.empty() ? chosen->title + TitleExtension() : chosen->title + "." + chosen->extension;
-    const std::string lowered = Lower(target.filename().string());
+    // The kind follows the chosen title and extension, which a dialog takes
+    // from the file name; the command line may give a kind to a name that has
+    // none of its own ("-" for the standard output, a device).
+    const std::string lowered = Lower(newTitle);
 
     const std::string last = LastFour(lowered);
     const bool kindAccepted = last == TitleExtension() || TitleExtension() == ".cod" || IsPictureEnding(last);

@@ -8,23 +8,22 @@
 
 namespace tamr {
 
-std::optional<TopDownPicture> ShownPicture(const CDibImage& image)
+std::optional<TopDownPicture> PlainPicture(ConstPixelView pixels, int bytesPerPixel)
 {
-    if (!image.HasPixels() || image.Width() == 0 || image.Height() == 0)
+    if ((bytesPerPixel != 1 && bytesPerPixel != 3) || pixels.width <= 0 || pixels.height <= 0 || pixels.rowPad < 0)
         return std::nullopt;
     TopDownPicture picture;
-    picture.width = image.Width();
-    picture.height = image.Height();
-    const bool colour = image.IsColour() == 1;
+    picture.width = static_cast<std::uint32_t>(pixels.width);
+    picture.height = static_cast<std::uint32_t>(pixels.height);
+    const bool colour = bytesPerPixel == 3;
     picture.kind = colour ? TopDownPicture::Kind::Rgb : TopDownPicture::Kind::Gray;
     const std::size_t rowBytes = std::size_t{picture.width} * picture.BytesPerPixel();
-    const std::size_t stride = rowBytes + image.RowPad();
-    const auto pixels = image.Pixels();
-    if (pixels.size() < stride * picture.height || !TryResize(picture.samples, rowBytes * picture.height))
+    const std::size_t stride = rowBytes + static_cast<std::size_t>(pixels.rowPad);
+    if (pixels.bytes.size() < stride * picture.height || !TryResize(picture.samples, rowBytes * picture.height))
         return std::nullopt;
     for (std::uint32_t y = 0; y < picture.height; ++y) {
         // Stored bottom-up, blue, green, red.
-        const auto source = pixels.subspan((picture.height - 1 - y) * stride, rowBytes);
+        const auto source = pixels.bytes.subspan((picture.height - 1 - y) * stride, rowBytes);
         std::uint8_t* target = picture.samples.data() + y * rowBytes;
         if (!colour) {
             std::copy(source.begin(), source.end(), target);
@@ -37,6 +36,14 @@ std::optional<TopDownPicture> ShownPicture(const CDibImage& image)
         }
     }
     return picture;
+}
+
+std::optional<TopDownPicture> ShownPicture(const CDibImage& image)
+{
+    if (!image.HasPixels())
+        return std::nullopt;
+    const int bytesPerPixel = image.IsColour() == 1 ? 3 : 1;
+    return PlainPicture({image.Pixels(), image.Width(), image.Height(), image.RowPad()}, bytesPerPixel);
 }
 
 std::optional<TopDownPicture> IndexPicture(const CDibImage& image)

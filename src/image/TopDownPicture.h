@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "image/PixelPlaneViews.h"
+
 namespace tamr {
 
 class CDibImage;
@@ -24,6 +26,10 @@ struct TopDownPicture {
 
     std::size_t BytesPerPixel() const { return kind == Kind::Rgb ? 3 : 1; }
 };
+
+// Bare bottom-up pixels (blue, green, red for 3 bytes per pixel, gray for 1)
+// laid out top-down. Nothing when the view does not hold them or memory is short.
+std::optional<TopDownPicture> PlainPicture(ConstPixelView pixels, int bytesPerPixel);
 
 // The working image, as a BMP file of it would show it: gray levels for a gray
 // image, red-green-blue for a colour one. Nothing for an image without pixels

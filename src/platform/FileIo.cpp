@@ -11,15 +11,65 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <vector>
 
 #include "platform/PendingTemporary.h"
 
 namespace tamr {
 
+namespace {
+
+// A pipe read to its end, the block growing as the bytes come, never beyond `cap`.
+Result<ByteBlock> ReadStream(const std::filesystem::path& path, std::uint64_t cap)
+{
+    // Not blocking on opening: a FIFO without a writer reads as empty.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return FailureKind::Unsupported;
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    std::vector<std::uint8_t> bytes;
+    constexpr std::size_t kChunk = 1 << 16;
+    bool failed = false;
+    try {
+        for (;;) {
+            if (bytes.size() > cap) {
+                ::close(descriptor);
+                return FailureKind::TooLarge;
+            }
+            const std::size_t have = bytes.size();
+            bytes.resize(have + kChunk);
+            const ssize_t count = ::read(descriptor, bytes.data() + have, kChunk);
+            bytes.resize(have + static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+            if (count == 0)
+                break;
+            if (count < 0 && errno != EINTR) {
+                failed = true;
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ::close(descriptor);
+        return FailureKind::OutOfMemory;
+    }
+    ::close(descriptor);
+    if (failed)
+        return FailureKind::Truncated;
+    auto block = AllocateBlock(bytes.size());
+    if (!block)
+        return FailureKind::OutOfMemory;
+    std::copy(bytes.begin(), bytes.end(), block->data());
+    return std::move(*block);
+}
+
+} // namespace
+
 Result<ByteBlock> ReadFileBytes(const std::filesystem::path& path, const Limits& limits)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    const auto status = std::filesystem::status(path, error);
+    if (!error && std::filesystem::is_fifo(status))
+        return ReadStream(path, limits.MaxStreamBytes());
+    if (error || !std::filesystem::is_regular_file(status))
         return FailureKind::Unsupported;
     const auto size = std::filesystem::file_size(path, error);
     if (error)
@@ -49,11 +99,6 @@ int FileOutput::Sync(int descriptor) const
 }
 
 namespace {
-
-std::string SystemError(const std::string& what)
-{
-    return what + ": " + std::strerror(errno);
-}
 
 bool WriteAll(const FileOutput& output, int descriptor, std::span<const std::uint8_t> bytes)
 {
@@ -151,44 +196,50 @@ void KeepOwnerAndMode(int descriptor, const struct stat& existing)
 bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const std::span<const std::uint8_t>> pieces,
                          std::string* error, const FileOutput& output)
 {
+    // The reason is the system's own text ("Read-only file system"): the
+    // caller names the file, and the temporary name would only confuse.
     auto fail = [error](const std::string& reason) {
         if (error)
             *error = reason;
         return false;
     };
+    auto failWithErrno = [&fail] { return fail(std::strerror(errno)); };
     const auto resolved = FollowLinks(requested);
     if (!resolved)
-        return fail(SystemError("cannot follow the links of " + requested.string()));
+        return failWithErrno();
     const std::filesystem::path& path = *resolved;
+    if (path.filename().empty()) {
+        errno = EISDIR;
+        return failWithErrno();
+    }
     const auto folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     struct stat existing {};
     const bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing && S_ISDIR(existing.st_mode)) {
         errno = EISDIR;
-        return fail(SystemError("cannot replace " + path.string()));
+        return failWithErrno();
     }
-    // A FIFO, socket or device is no file to replace (and opening a FIFO could wait forever).
+    // A FIFO, socket or device is no file to replace.
     if (replacing && !S_ISREG(existing.st_mode))
-        return fail("cannot replace " + path.string() + ": not a regular file");
+        return fail(std::string(kNotRegularFile));
     // A file the user may not write is not replaced behind its back by a rename.
     if (replacing && ::access(path.c_str(), W_OK) != 0)
-        return fail(SystemError("cannot replace " + path.string()));
+        return failWithErrno();
 
     std::error_code absoluteError;
     const std::filesystem::path absoluteFolder = std::filesystem::absolute(folder, absoluteError);
     std::mt19937 random{std::random_device{}()};
     std::filesystem::path temporary;
     std::optional<PendingTemporary> pending;
-    int descriptor = -1;
-    for (int attempt = 0; attempt < 16 && descriptor < 0; ++attempt) {
+    for (int attempt = 0; attempt < 16 && (!pending || pending->Descriptor() < 0); ++attempt) {
         temporary = (absoluteError ? folder : absoluteFolder) / TemporaryName(path.filename().string(), random);
-        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (descriptor < 0 && errno != EEXIST)
-            return fail(SystemError("cannot create " + temporary.string()));
+        pending.emplace(temporary);
+        if (pending->Descriptor() < 0 && errno != EEXIST)
+            return failWithErrno();
     }
-    if (descriptor < 0)
-        return fail("cannot create a temporary file in " + folder.string());
-    pending.emplace(temporary);
+    if (pending->Descriptor() < 0)
+        return failWithErrno();
+    const int descriptor = pending->Descriptor();
 
     if (replacing)
         KeepOwnerAndMode(descriptor, existing);
@@ -196,15 +247,15 @@ bool WriteFileAtomically(const std::filesystem::path& requested, std::span<const
     for (const auto piece : pieces)
         written = written && WriteAll(output, descriptor, piece);
     written = written && output.Sync(descriptor) == 0;
-    const std::string writeError = written ? std::string() : SystemError("cannot write " + temporary.string());
-    const bool closed = ::close(descriptor) == 0;
+    const int writeErrno = errno;
+    const bool closed = pending->Close() == 0;
     if (!written || !closed) {
-        const std::string reason = written ? SystemError("cannot close " + temporary.string()) : writeError;
+        const std::string reason = std::strerror(written ? errno : writeErrno);
         ::unlink(temporary.c_str());
         return fail(reason);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = SystemError("cannot replace " + path.string());
+        const std::string reason = std::strerror(errno);
         ::unlink(temporary.c_str());
         return fail(reason);
     }
@@ -219,11 +270,94 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     return WriteFileAtomically(path, pieces, error, output);
 }
 
+namespace {
+
+// The descriptor a name stands for: "-" the standard output, /dev/stdout,
+// /dev/stderr, /dev/fd/N and /proc/self/fd/N the descriptor they name, so that
+// a redirection's offset and append mode are kept.
+std::optional<int> NamedDescriptor(const std::filesystem::path& path)
+{
+    const std::string& name = path.native();
+    if (name == kStandardStreamName || name == "/dev/stdout")
+        return STDOUT_FILENO;
+    if (name == "/dev/stderr")
+        return STDERR_FILENO;
+    for (const std::string_view folder : {std::string_view("/dev/fd/"), std::string_view("/proc/self/fd/")}) {
+        if (name.size() <= folder.size() || name.compare(0, folder.size(), folder) != 0)
+            continue;
+        const std::string number = name.substr(folder.size());
+        if (number.size() > 6 || number.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        const int descriptor = std::stoi(number);
+        return ::fcntl(descriptor, F_GETFD) == -1 ? std::nullopt : std::optional<int>(descriptor);
+    }
+    return std::nullopt;
+}
+
+int StatOrStandardOutput(const std::filesystem::path& path, struct stat& entry)
+{
+    const auto descriptor = NamedDescriptor(path);
+    return descriptor ? ::fstat(*descriptor, &entry) : ::stat(path.c_str(), &entry);
+}
+
+bool WriteInPlace(int descriptor, std::span<const std::span<const std::uint8_t>> pieces, std::string* error,
+                  const FileOutput& output)
+{
+    for (const auto piece : pieces) {
+        if (!WriteAll(output, descriptor, piece)) {
+            if (error)
+                *error = std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool WrittenInPlace(const std::filesystem::path& path)
+{
+    struct stat entry {};
+    return NamedDescriptor(path) ||
+           (::stat(path.c_str(), &entry) == 0 && (S_ISCHR(entry.st_mode) || S_ISFIFO(entry.st_mode)));
+}
+
+bool WriteOutputFile(const std::filesystem::path& path, std::span<const std::span<const std::uint8_t>> pieces,
+                     std::string* error, const FileOutput& output)
+{
+    if (const auto descriptor = NamedDescriptor(path))
+        return WriteInPlace(*descriptor, pieces, error, output);
+    if (!WrittenInPlace(path))
+        return WriteFileAtomically(path, pieces, error, output);
+    // Not blocking on opening: a FIFO that nobody reads fails with ENXIO.
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (error)
+            *error = std::strerror(errno);
+        return false;
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    bool written = WriteInPlace(descriptor, pieces, error, output);
+    if (::close(descriptor) != 0 && written) {
+        if (error)
+            *error = std::strerror(errno);
+        written = false;
+    }
+    return written;
+}
+
+bool WriteOutputFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::string* error,
+                     const FileOutput& output)
+{
+    const std::array<std::span<const std::uint8_t>, 1> pieces{bytes};
+    return WriteOutputFile(path, pieces, error, output);
+}
+
 bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second)
 {
     struct stat a {};
     struct stat b {};
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+    return StatOrStandardOutput(first, a) == 0 && StatOrStandardOutput(second, b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
 }
 

@@ -16,9 +16,18 @@
 
 namespace tamr {
 
-// The whole file; Unsupported when it is not a regular file or cannot be
-// opened, TooLarge beyond one block, OutOfMemory, Truncated when it reads short.
+// The whole file; Unsupported when it cannot be opened or is a folder,
+// device or socket, TooLarge beyond one block, OutOfMemory, Truncated when it
+// reads short. A pipe (standard input as /dev/stdin, a FIFO) is read to its
+// end, up to limits.MaxStreamBytes(): it has no size to check first.
 Result<ByteBlock> ReadFileBytes(const std::filesystem::path& path, const Limits& limits = {});
+
+// The reason a write gives for a target that is neither a regular file nor
+// written in place (a socket, say).
+inline constexpr std::string_view kNotRegularFile = "not a regular file";
+
+// The name that stands for the standard output.
+inline constexpr std::string_view kStandardStreamName = "-";
 
 // The calls the atomic writer makes on its open temporary file. The defaults
 // are the system's; a test derives one that fails part-way, as a full disk
@@ -51,7 +60,25 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          std::string* error = nullptr, const FileOutput& output = FileOutput());
 
-// True when both names lead to the same existing file (device and inode).
+// Every file the programs write goes through here:
+// - the name "-" is the standard output, written as it comes;
+// - a name that leads (through its links) to a character device or a FIFO is
+//   written in place, never replaced nor renamed next to: a terminal,
+//   /dev/null, /dev/stdout on a pipe. A FIFO that no process reads is refused
+//   at once (ENXIO) rather than waited for;
+// - any other name is written with WriteFileAtomically.
+// Returns false with the system's reason in *error when given.
+bool WriteOutputFile(const std::filesystem::path& path, std::span<const std::span<const std::uint8_t>> pieces,
+                     std::string* error = nullptr, const FileOutput& output = FileOutput());
+bool WriteOutputFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                     std::string* error = nullptr, const FileOutput& output = FileOutput());
+
+// True when `path` is written in place by WriteOutputFile: "-", or a name
+// that leads to a character device or FIFO.
+bool WrittenInPlace(const std::filesystem::path& path);
+
+// True when both names lead to the same existing file (device and inode);
+// "-" stands for the standard output.
 bool SameFile(const std::filesystem::path& first, const std::filesystem::path& second);
 
 } // namespace tamr

@@ -49,6 +49,15 @@ struct Limits {
     // memory, one point at a time at the least.
     std::uint64_t sweepMemoryBytes = std::uint64_t{1} << 30;
 
+    // A pipe has no size to check before reading: it is read up to the most
+    // a picture within the decode limit can take in any kind tamr reads
+    // (16-bit samples: twice its decoded bytes) and 1 MiB of headers beside.
+    constexpr std::uint64_t MaxStreamBytes() const
+    {
+        const std::uint64_t picture = 2 * maxDecodedBytes + (std::uint64_t{1} << 20);
+        return picture < maxBlockBytes ? picture : maxBlockBytes;
+    }
+
     // True when a picture of this size and depth stays within the decode limit.
     constexpr bool DecodeAllowed(std::uint64_t width, std::uint64_t height, std::uint64_t bytesPerPixel) const
     {

@@ -29,6 +29,12 @@ struct Writer {
     std::function<std::string(const std::string& in, const std::filesystem::path& out)> line;
 };
 
+// The test's name shows the output, not the bytes of the record.
+void PrintTo(const Writer& writer, std::ostream* out)
+{
+    *out << writer.what;
+}
+
 std::string Q(const std::filesystem::path& path)
 {
     return Quoted(path.string());

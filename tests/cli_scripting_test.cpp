@@ -116,8 +116,13 @@ TEST(CliScriptingTest, MistypedNamesGetTheClosestOne)
     run = test::RunCli("compress " + kSample + " x.cod --jsn", scratch);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("did you mean --json?"), std::string::npos) << run.err;
-    run = test::RunCli("batch --out d --threads 0 " + kSample, scratch);
-    EXPECT_EQ(run.exitCode, 2);
+    // Values out of range and options that exclude each other are usage errors too.
+    for (const std::string& line :
+         {"batch --out d --threads 0 " + kSample,
+          "compress " + kSample + " " + Q(scratch / "x.cod") + " --target-size 9000 --levels 4"}) {
+        EXPECT_EQ(test::RunCli(line, scratch).exitCode, 2) << line;
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch / "x.cod"));
 }
 
 TEST(CliScriptingTest, InfoAndBatchSpeakJson)

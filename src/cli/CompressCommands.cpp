@@ -47,10 +47,6 @@ void PrintFigures(const DocumentFigures& figures, const std::optional<PictureMet
 std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSession& session, int& quality,
                                           std::ostream& err)
 {
-    if ((options.targetSize || options.targetPsnr) && options.codec.HasRawSettings()) {
-        err << "tamr-cli: a target size or PSNR chooses the quality factor; raw settings cannot be given with it\n";
-        return nullptr;
-    }
     const auto settings = SettingsFromOptions(options.codec, session.prompter);
     if (!settings)
         return nullptr;
@@ -87,9 +83,14 @@ std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSes
     return document;
 }
 
-// OUT may be "-" (with --format); --decoded names a file of its own.
+// Options that cannot go together; OUT may be "-" (with --format), --decoded
+// names a file of its own.
 int CheckOutputs(const CompressOptions& options, std::ostream& err)
 {
+    if ((options.targetSize || options.targetPsnr) && options.codec.HasRawSettings()) {
+        err << "tamr-cli: a target size or PSNR chooses the quality factor; raw settings cannot be given with it\n";
+        return kUsageError;
+    }
     if (options.decoded == kStandardStreamName) {
         err << "tamr-cli: --decoded writes a file; only OUT may be the standard output\n";
         return kUsageError;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,6 +38,12 @@ const QString kDecompressTime = QStringLiteral("Decompression time");
 const QString kNonZero = QStringLiteral("Non zero elements");
 const QString kNonZeroAfter = QStringLiteral("Non zeros after quant.");
 
+// What a figure shows when nothing was measured: never a number.
+QString NotMeasured()
+{
+    return QCoreApplication::translate("CFiguresPanel", "not measured");
+}
+
 QString FromStd(const std::string& text)
 {
     return QString::fromStdString(text).trimmed();
@@ -55,8 +62,7 @@ struct PictureCopy {
 
 CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     : QDockWidget(tr("Figures"), parent), settings_(settings), slider_(new QSlider(Qt::Horizontal)),
-      sliderValue_(new QLabel), compressJob_([this](Job job) { TakeCompressed(std::move(job)); }),
-      metricsJob_([this](PictureMetrics metrics) { ShowMetrics(metrics, true); })
+      sliderValue_(new QLabel)
 {
     setObjectName(QStringLiteral("figuresPanel"));
     auto* body = new QWidget(this);
@@ -115,8 +121,10 @@ void CFiguresPanel::ShowDocument(CTamrDoc* document)
 
 void CFiguresPanel::Forget(const CTamrDoc& document)
 {
-    if (compressing_ == &document)
+    if (compressing_ == &document) {
         compressing_ = nullptr;
+        waiting_.reset();
+    }
     if (document_ == &document) {
         document_ = nullptr;
         shownFor_ = {};
@@ -151,6 +159,11 @@ void CFiguresPanel::Refresh()
     SetValue(kPsnr, FromStd(texts.psnr));
     SetValue(kMse, FromStd(texts.meanSquaredError));
     SetValue(kLargest, FromStd(texts.largestDifference));
+    if (!figures.psnrShown) {
+        // Not compressed yet: the picture has not been measured against anything.
+        for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+            SetValue(name, NotMeasured());
+    }
     SetValue(kCompressTime, FromStd(texts.compressionTime));
     SetValue(kDecompressTime, FromStd(texts.decompressionTime));
     SetValue(kNonZero, FromStd(texts.nonZeroBefore));
@@ -158,6 +171,8 @@ void CFiguresPanel::Refresh()
 
     // PSNR of luma and SSIM take a while on a big picture: measured on another thread.
     const CDibImage* image = document_->Image();
+    if (!figures.psnrShown)
+        return;
     if (image == nullptr || image->ReferencePixels().empty()) {
         ShowMetrics({}, false);
         return;
@@ -167,23 +182,27 @@ void CFiguresPanel::Refresh()
     const auto copy = [image](std::span<const std::uint8_t> bytes) {
         return PictureCopy{{bytes.begin(), bytes.end()}, image->Width(), image->Height(), image->RowPad()};
     };
-    metricsJob_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
-                       decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
-                       bytesPerPixel = image->BitsPerPixel() / 8] {
-        return MeasurePictures(original->View(), decoded->View(), bytesPerPixel);
-    });
+    metricsRunner_.Start(
+        [original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
+         decoded = std::make_shared<PictureCopy>(copy(image->Pixels())), bytesPerPixel = image->BitsPerPixel() / 8] {
+            return MeasurePictures(original->View(), decoded->View(), bytesPerPixel);
+        },
+        [this](const PictureMetrics& metrics) {
+            ShowMetrics(metrics, true);
+            emit Measured();
+        });
 }
 
 void CFiguresPanel::ShowMetrics(const PictureMetrics& metrics, bool measured)
 {
     if (!measured) {
-        SetValue(kPsnrY, tr("n/a"));
-        SetValue(kSsim, tr("n/a"));
+        SetValue(kPsnrY, NotMeasured());
+        SetValue(kSsim, NotMeasured());
         return;
     }
     SetValue(kPsnrY, std::isinf(metrics.psnrY) ? QStringLiteral("inf dB")
                                                : QStringLiteral("%1 dB").arg(metrics.psnrY, 0, 'f', 2));
-    SetValue(kSsim, metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : tr("n/a"));
+    SetValue(kSsim, metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : NotMeasured());
 }
 
 void CFiguresPanel::SetValue(const QString& name, const QString& text)
@@ -219,10 +238,13 @@ void CFiguresPanel::RequestCompress()
         return;
     auto job = std::make_shared<CTamrDoc::CompressJob>(std::move(*made));
     compressing_ = document_;
-    compressJob_.Start([job] {
-        CTamrDoc::RunCompressJob(*job);
-        return job;
-    });
+    waiting_.reset();
+    compressRunner_.Start(
+        [job] {
+            CTamrDoc::RunCompressJob(*job);
+            return job;
+        },
+        [this](Job done) { TakeCompressed(std::move(done)); });
 }
 
 void CFiguresPanel::CompressAt(int quality)
@@ -241,21 +263,38 @@ void CFiguresPanel::TakeCompressed(Job job)
     // A result for a document no longer shown (or gone) is dropped.
     if (document_ == nullptr || document_ != compressing_ || !job)
         return;
+    // A dialog edits the picture in place: the result waits until it closes.
+    if (document_->InEditSession()) {
+        waiting_ = std::move(job);
+        return;
+    }
+    Adopt(std::move(job));
+}
+
+void CFiguresPanel::TakeWaitingResult()
+{
+    if (!waiting_ || document_ == nullptr || document_ != compressing_ || document_->InEditSession())
+        return;
+    Job job = std::move(waiting_);
+    waiting_.reset();
+    Adopt(std::move(job));
+}
+
+void CFiguresPanel::Adopt(Job job)
+{
+    if (job->generation != document_->Generation()) {
+        // Made from a picture the document no longer holds: the slider goes back.
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(settings_.qualityFactor);
+        sliderValue_->setNum(settings_.qualityFactor);
+        emit CompressDropped();
+        return;
+    }
     // As Easy Setup's Test: the quality goes into the settings, then the document takes the result.
     settings_.qualityFactor = job->settings.qualityFactor;
     ApplyQualityFactor(settings_);
     if (document_->AdoptCompressed(std::move(*job)))
         emit Compressed();
-}
-
-void CFiguresPanel::FinishWork()
-{
-    if (idle_.isActive()) {
-        idle_.stop();
-        RequestCompress();
-    }
-    compressJob_.Finish();
-    metricsJob_.Finish();
 }
 
 } // namespace tamr::qt

@@ -101,7 +101,11 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     cancel_->setObjectName(QStringLiteral("cancelSweep"));
     export_->setObjectName(QStringLiteral("exportSweep"));
     export_->setEnabled(false);
+    hover_->setObjectName(QStringLiteral("hoverLine"));
     hover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // One line whatever it says: a long text is cut, never widens or heightens the window.
+    hover_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    hover_->setFixedHeight(hover_->fontMetrics().height() + 2 * hover_->margin());
     status_->setWordWrap(true);
     chartView_->setRenderHint(QPainter::Antialiasing);
     chartView_->chart()->setTitle(tr("PSNR against bits per pixel: %1").arg(QString::fromStdString(pictureName_)));

@@ -10,6 +10,7 @@
 
 #include "gui/CChildFrame.h"
 #include "gui/CommandTable.h"
+#include "gui/FileDialogFilter.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/StartOptions.h"
 
@@ -129,6 +130,14 @@ private slots:
         running.app->OnCommand(ID_FILE_OPEN);
         QCOMPARE(running.app->ActiveDocument()->SourceType(), FileType::Pnm);
         QCOMPARE(running.app->ActiveDocument()->Title(), std::string("photo.ppm"));
+
+        // The dialog keeps the program's own entries, and starts with one that shows PNG and PNM files too.
+        const QStringList filters = CTamrApp::OpenDialogFilters();
+        QVERIFY(filters.front().startsWith(QStringLiteral("Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg) ")));
+        QVERIFY(filters.contains(CTamrApp::OpenDialogDefaultFilter()));
+        const QStringList shown = FilterPatterns(CTamrApp::OpenDialogDefaultFilter());
+        for (const char* pattern : {"*.bmp", "*.cod", "*.tga", "*.gif", "*.jpg", "*.png", "*.PNG", "*.ppm", "*.pgm"})
+            QVERIFY2(shown.contains(QString::fromLatin1(pattern)), pattern);
     }
 
     void OpenDialogNamesAreLowerCase()

@@ -6,6 +6,7 @@
 
 #include <QChart>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QtTest>
@@ -106,6 +107,22 @@ private slots:
             }
         QCOMPARE(dots, plotted);
         QVERIFY(plotted > 60);
+        // Hovering a point writes its figures on one line that never resizes the window.
+        window->resize(420, 320);
+        QCoreApplication::processEvents();
+        const QSize size = window->size();
+        auto* hover = window->findChild<QLabel*>(QStringLiteral("hoverLine"));
+        QVERIFY(hover != nullptr);
+        for (QAbstractSeries* series : window->Chart()->series()) {
+            auto* scatter = qobject_cast<QScatterSeries*>(series);
+            if (scatter != nullptr && scatter->count() > 0) {
+                emit scatter->hovered(scatter->at(0), true);
+                break;
+            }
+        }
+        QVERIFY(!hover->text().isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(window->size(), size);
         const auto tamr50 = FindPoint(shown, SweepCodec::Tamr, 50);
         QVERIFY(tamr50.has_value());
         QVERIFY(window->PointText(*tamr50).startsWith(
@@ -182,7 +199,7 @@ private slots:
         const auto tamr = FindPoint(*window->Result(), SweepCodec::Tamr, 30);
         QVERIFY(tamr.has_value());
         window->ChoosePoint(*tamr);
-        running.Frame().FiguresPanel()->FinishWork();
+        QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
         QVERIFY(document->IsModified());
         QCOMPARE(running.app->Settings().qualityFactor, 30);
         QCOMPARE(document->Title(), std::string("photo.cod"));
@@ -223,7 +240,7 @@ private slots:
             const QList<EqualSizeWindow*> shown = window->findChildren<EqualSizeWindow*>();
             QCOMPARE(shown.size(), 1);
             EqualSizeWindow& beside = *shown.front();
-            beside.FinishWork();
+            QTRY_VERIFY_WITH_TIMEOUT(!beside.Working(), 20000);
             QVERIFY(beside.Match().has_value());
             QVERIFY(beside.Match()->picture.decoded == expected.decoded);
             // tamr's point of the closest size, decoded from its own file.
@@ -243,13 +260,14 @@ private slots:
         // The document is only looked at.
         QVERIFY(!document->IsModified());
         QVERIFY(std::ranges::equal(document->Image()->Pixels(), originalPixels));
-        // The tamr picture shown is the one Compress at that quality shows.
-        window->ChoosePoint(*FindPoint(result, SweepCodec::Tamr, 40));
-        running.Frame().FiguresPanel()->FinishWork();
-        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
-        // The JPEG point's file is what libjpeg-turbo makes at that quality.
+        // The JPEG point's file is what libjpeg-turbo makes at that quality
+        // (`original` looks into the picture the document holds until the next compress).
         const PeerPicture jpeg40 = CodeJpeg(original, 3, 40);
         QVERIFY(std::ranges::equal(window->CodedFile(*jpeg), jpeg40.coded));
+        // The tamr picture shown is the one Compress at that quality shows.
+        window->ChoosePoint(*FindPoint(result, SweepCodec::Tamr, 40));
+        QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
+        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
     }
 
     void EqualSizePicksTheClosestJpegQuality()
@@ -263,7 +281,7 @@ private slots:
         running.app->OnCommand(ID_COMPARE_EQUAL_SIZE_JPEG);
         auto* window = running.Frame().findChild<EqualSizeWindow*>();
         QVERIFY(window != nullptr);
-        window->FinishWork();
+        QTRY_VERIFY_WITH_TIMEOUT(!window->Working(), 20000);
         QVERIFY(window->Match().has_value());
         const EqualSizeMatch& match = *window->Match();
         QVERIFY2(!match.picture.Failed(), match.picture.failure.c_str());
@@ -305,9 +323,10 @@ private slots:
         QVERIFY(dialog != nullptr);
         dialog->SetTarget(target);
         QVERIFY(dialog->Target().size == target.size);
+        QSignalSpy searchEnded(dialog, &TargetDialog::Searched);
         dialog->findChild<QPushButton*>("searchTarget")->click();
-        dialog->FinishWork();
-        running.Frame().FiguresPanel()->FinishWork();
+        QVERIFY(searchEnded.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
         QCOMPARE(dialog->StatusText(), QStringLiteral("Quality factor %1 chosen.").arg(*expected));
         QCOMPARE(running.app->Settings().qualityFactor, *expected);
         QVERIFY(document->IsModified());
@@ -315,7 +334,7 @@ private slots:
 
         dialog->SetTarget({1, std::nullopt});
         dialog->Search();
-        dialog->FinishWork();
+        QVERIFY(searchEnded.wait(20000));
         QCOMPARE(dialog->StatusText(), QStringLiteral("no quality factor reaches the target"));
     }
 };

@@ -148,8 +148,15 @@ void CFiguresPanel::Refresh()
             SetValue(name, {});
         return;
     }
-    // The figures the Statistics dialog shows, in its own words.
-    const DocumentFigures figures = Figures(*document_);
+    // The figures the Statistics dialog shows, in its own words. With the
+    // original at hand, those that take a pass over the pictures (PSNR, MSE,
+    // largest difference, PSNR of luma and SSIM) are measured on another thread.
+    const CDibImage* image = document_->Image();
+    const int bytesPerPixel = image != nullptr ? image->BitsPerPixel() / 8 : 0;
+    const bool measuredElsewhere = image != nullptr && !image->ReferencePixels().empty() &&
+                                   image->ReferencePixels().size() == image->Pixels().size() &&
+                                   (bytesPerPixel == 1 || bytesPerPixel == 3);
+    const DocumentFigures figures = measuredElsewhere ? FiguresUnmeasured(*document_) : Figures(*document_);
     const ImageStatisticsTexts texts = StatisticsTexts(figures);
     SetValue(kCompressedSize, FromStd(texts.compressedSize));
     SetValue(kOriginalSize, FromStd(texts.originalSize));
@@ -159,38 +166,41 @@ void CFiguresPanel::Refresh()
     SetValue(kPsnr, FromStd(texts.psnr));
     SetValue(kMse, FromStd(texts.meanSquaredError));
     SetValue(kLargest, FromStd(texts.largestDifference));
-    if (!figures.psnrShown) {
-        // Not compressed yet: the picture has not been measured against anything.
-        for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
-            SetValue(name, NotMeasured());
-    }
     SetValue(kCompressTime, FromStd(texts.compressionTime));
     SetValue(kDecompressTime, FromStd(texts.decompressionTime));
     SetValue(kNonZero, FromStd(texts.nonZeroBefore));
     SetValue(kNonZeroAfter, FromStd(texts.nonZeroAfter));
-
-    // PSNR of luma and SSIM take a while on a big picture: measured on another thread.
-    const CDibImage* image = document_->Image();
-    if (!figures.psnrShown)
+    if (!figures.psnrShown) {
+        // Not compressed yet: the picture has not been measured against anything.
+        for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+            SetValue(name, NotMeasured());
         return;
-    if (image == nullptr || image->ReferencePixels().empty()) {
+    }
+    if (!measuredElsewhere) {
         ShowMetrics({}, false);
         return;
     }
-    SetValue(kPsnrY, QStringLiteral("…"));
-    SetValue(kSsim, QStringLiteral("…"));
+    for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+        SetValue(name, QStringLiteral("…"));
     const auto copy = [image](std::span<const std::uint8_t> bytes) {
         return PictureCopy{{bytes.begin(), bytes.end()}, image->Width(), image->Height(), image->RowPad()};
     };
-    metricsRunner_.Start(
-        [original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
-         decoded = std::make_shared<PictureCopy>(copy(image->Pixels())), bytesPerPixel = image->BitsPerPixel() / 8] {
-            return MeasurePictures(original->View(), decoded->View(), bytesPerPixel);
-        },
-        [this](const PictureMetrics& metrics) {
-            ShowMetrics(metrics, true);
-            emit Measured();
-        });
+    metricsRunner_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
+                          decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
+                          bytesPerPixel] { return MeasurePictures(original->View(), decoded->View(), bytesPerPixel); },
+                         [this, figures](const PictureMetrics& metrics) {
+                             // In the Statistics dialog's words, as measured there.
+                             DocumentFigures measured = figures;
+                             measured.psnr = metrics.psnr;
+                             measured.meanSquaredError = metrics.meanSquaredError;
+                             measured.largestDifference = metrics.largestDifference;
+                             const ImageStatisticsTexts measuredTexts = StatisticsTexts(measured);
+                             SetValue(kPsnr, FromStd(measuredTexts.psnr));
+                             SetValue(kMse, FromStd(measuredTexts.meanSquaredError));
+                             SetValue(kLargest, FromStd(measuredTexts.largestDifference));
+                             ShowMetrics(metrics, true);
+                             emit Measured();
+                         });
 }
 
 void CFiguresPanel::ShowMetrics(const PictureMetrics& metrics, bool measured)

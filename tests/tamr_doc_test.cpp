@@ -227,6 +227,52 @@ TEST_F(TamrDocTest, JpegSourceWarnsBeforeCompressing)
     EXPECT_EQ(document->Title(), "shot.cod");
     EXPECT_TRUE(document->IsModified());
     EXPECT_EQ(document->Codec()->Method(), CodingMethod::Wavelet);
+
+    // Said once as a box; after that, and for results made in the background, as a notice.
+    EXPECT_TRUE(prompter_.Notices().empty());
+    ASSERT_TRUE(document->Compress());
+    auto job = document->MakeCompressJob(settings_);
+    ASSERT_TRUE(job);
+    CTamrDoc::RunCompressJob(*job);
+    ASSERT_TRUE(document->AdoptCompressed(std::move(*job)));
+    EXPECT_EQ(prompter_.Messages().size(), 1u);
+    EXPECT_EQ(prompter_.Notices(), std::vector<Message>(2, prompter_.Messages()[0]));
+}
+
+TEST_F(TamrDocTest, BackgroundResultsWaitForEditSessionsAndFollowTheGeneration)
+{
+    auto document = Open(Write("photo.bmp", ColourBmp(24, 16)));
+    ASSERT_TRUE(document);
+    const auto coded = [&] {
+        auto job = document->MakeCompressJob(settings_);
+        EXPECT_TRUE(job);
+        CTamrDoc::RunCompressJob(*job);
+        return std::move(*job);
+    };
+
+    // Refused while a session is open; taken once it ended without a change.
+    auto session = std::make_optional(document->OpenEditSession());
+    EXPECT_TRUE(document->InEditSession());
+    auto waited = coded();
+    EXPECT_FALSE(document->AdoptCompressed(coded()));
+    session.reset();
+    EXPECT_FALSE(document->InEditSession());
+    const auto before = document->Generation();
+    EXPECT_TRUE(document->AdoptCompressed(std::move(waited)));
+    EXPECT_NE(document->Generation(), before);
+
+    // A session that changed the pixels makes results begun before it out of date.
+    auto outdated = coded();
+    {
+        auto editing = document->OpenEditSession();
+        editing.MarkChanged();
+    }
+    EXPECT_FALSE(document->AdoptCompressed(std::move(outdated)));
+    // So does another result taken first.
+    auto first = coded();
+    auto second = coded();
+    EXPECT_TRUE(document->AdoptCompressed(std::move(first)));
+    EXPECT_FALSE(document->AdoptCompressed(std::move(second)));
 }
 
 TEST_F(TamrDocTest, OpensByContent)
@@ -312,8 +358,8 @@ TEST_F(TamrDocTest, PngRefusalsSayWhyAndTransparencyIsNoticed)
     auto alpha = Open(Write("alpha.png", test::BuildPng(test::PatternPng(8, 8, 8, 6))));
     ASSERT_TRUE(alpha);
     EXPECT_EQ(alpha->SourceType(), FileType::Png);
-    EXPECT_EQ(prompter_.Messages(), (std::vector<Message>{{"Transparent parts of the picture are shown over white",
-                                                           "Notice", MessageIcon::Information, MessageButtons::Ok}}));
+    EXPECT_EQ(prompter_.Notices(), (std::vector<Message>{{"Transparent parts of the picture are shown over white",
+                                                          "Notice", MessageIcon::Information, MessageButtons::Ok}}));
     // Until the first compression the compressed size is the source file's length.
     EXPECT_EQ(alpha->Codec()->DataSize(), std::filesystem::file_size(scratch_ / "alpha.png"));
 }

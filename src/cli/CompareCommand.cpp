@@ -97,9 +97,8 @@ int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ost
     const CDibImage& a = *first->Image();
     // A second picture of another size is refused from its headers, before
     // it is decoded (standard input can be read once only: it is decoded).
-    if (const auto facts = options.second == kStandardStreamName
-                               ? std::nullopt
-                               : ProbePictureFile(options.second, options.limits);
+    if (const auto facts =
+            options.second == kStandardStreamName ? std::nullopt : ProbePictureFile(options.second, options.limits);
         facts && a.BytesPerPixel() != 0 &&
         (facts->width != a.Width() || facts->height != a.Height() || facts->colour != (a.BytesPerPixel() == 3)))
         return RefuseDifferentPictures(options, Describe(a), Describe(facts->width, facts->height, facts->colour), err);

@@ -45,8 +45,8 @@ int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& 
     // The headers say all of this: no pixel is decoded, however large a
     // picture they describe. A file they do not settle is opened, which says
     // why; standard input can be read once only, so it is opened at once.
-    const auto facts = options.path == kStandardStreamName ? std::nullopt
-                                                            : ProbePictureFile(options.path, options.limits);
+    const auto facts =
+        options.path == kStandardStreamName ? std::nullopt : ProbePictureFile(options.path, options.limits);
     if (facts) {
         PrintFacts(out, *facts, options.json);
         return 0;

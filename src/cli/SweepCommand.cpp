@@ -222,8 +222,7 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     const std::filesystem::path folder = options.outputFolder;
     if (!options.svg.empty() && RefuseOutputOverInputs({options.input}, options.svg, err))
         return 1;
-    if (!folder.empty() &&
-        RefusePointsOverInput(options.input, folder, *qualities, SweepCodecs(request), err))
+    if (!folder.empty() && RefusePointsOverInput(options.input, folder, *qualities, SweepCodecs(request), err))
         return 1;
     if (!folder.empty()) {
         std::error_code error;

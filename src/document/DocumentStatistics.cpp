@@ -25,6 +25,18 @@ std::string PsnrText(double psnr)
 
 DocumentFigures Figures(const CTamrDoc& document)
 {
+    DocumentFigures figures = FiguresUnmeasured(document);
+    if (const CDibImage* image = document.Image(); image != nullptr && document.Codec() != nullptr) {
+        const QualityFigures quality = image->MeasureQuality();
+        figures.psnr = quality.psnr;
+        figures.meanSquaredError = quality.meanSquaredError;
+        figures.largestDifference = quality.largestDifference;
+    }
+    return figures;
+}
+
+DocumentFigures FiguresUnmeasured(const CTamrDoc& document)
+{
     DocumentFigures figures;
     const WaveletCodec* codec = document.Codec();
     const CDibImage* image = document.Image();
@@ -47,10 +59,6 @@ DocumentFigures Figures(const CTamrDoc& document)
     }
     figures.convertSeconds = image->ConvertSeconds();
     figures.quantiseSeconds = image->QuantiseSeconds();
-    const QualityFigures quality = image->MeasureQuality();
-    figures.psnr = quality.psnr;
-    figures.meanSquaredError = quality.meanSquaredError;
-    figures.largestDifference = quality.largestDifference;
     figures.psnrShown = document.TitleExtension() == ".cod";
     return figures;
 }

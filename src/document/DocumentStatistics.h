@@ -69,6 +69,9 @@ struct DocumentFigures {
 
 // Empty texts (and zero figures) for a document without a codec.
 DocumentFigures Figures(const CTamrDoc& document);
+// The same without the pass over the pictures for PSNR, MSE and the largest
+// difference (left 0), for callers that measure them elsewhere.
+DocumentFigures FiguresUnmeasured(const CTamrDoc& document);
 ImageInformationTexts InformationTexts(const CTamrDoc& document);
 ImageStatisticsTexts StatisticsTexts(const CTamrDoc& document);
 // The same texts from figures taken earlier (before a Save As renamed the title).

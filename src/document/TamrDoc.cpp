@@ -107,6 +107,7 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::st
     }
     SetPathName(path);
     SetTitle(path.filename().string());
+    ++generation_;
     return {};
 }
 
@@ -263,11 +264,24 @@ void CTamrDoc::ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec
         Views().front()->ShowLevel(levelImage);
 }
 
-void CTamrDoc::WarnIfJpegSource() const
+void CTamrDoc::WarnIfJpegSource(bool mayInterrupt)
 {
-    if (sourceType_ == FileType::Jpeg)
+    if (sourceType_ != FileType::Jpeg)
+        return;
+    // Said once as a box; after that (and from work done in the background,
+    // which must not stop the user mid-gesture) in the status line.
+    if (mayInterrupt && !jpegWarningShown_) {
+        jpegWarningShown_ = true;
         environment_.prompter.ShowMessage(
             {std::string(kJpegSourceWarning), "Warning", MessageIcon::Information, MessageButtons::Ok});
+    } else {
+        environment_.prompter.ShowNotice(std::string(kJpegSourceWarning), "Warning");
+    }
+}
+
+void CTamrDoc::WarnBeforeCompress()
+{
+    WarnIfJpegSource(true);
 }
 
 Status CTamrDoc::Compress()
@@ -275,7 +289,7 @@ Status CTamrDoc::Compress()
     if (!image_ || !codec_)
         return FailureKind::Unsupported;
     const std::string codTitle = CodTitle(Title());
-    WarnIfJpegSource();
+    WarnIfJpegSource(true);
     if (CodesItsPicture()) {
         // Compressing is where the codec meets the user: memory that runs out
         // anywhere below ends here.
@@ -297,6 +311,7 @@ Status CTamrDoc::Compress()
     SetModifiedFlag(true);
     SetTitle(codTitle);
     imageEdited_ = false;
+    ++generation_;
     UpdateAllViews();
     return {};
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -63,19 +64,59 @@ public:
     // picture and codec to code with `settings` (nothing without a picture),
     // coded by RunCompressJob on any thread (it touches only the job), and
     // the result taken by AdoptCompressed on the user-interface thread as
-    // Compress takes its own. A job whose picture the document no longer
-    // holds, or whose coding failed, is refused (false).
+    // Compress takes its own. A job made for an earlier generation of the
+    // picture, one offered while an edit session is open, or one whose
+    // coding failed is refused (false).
+    //
+    // With a level sink and incremental display on, every decoded level but
+    // the last is made into a level image and handed to the sink on the
+    // coding thread (the sink must not touch the document).
+    using LevelSink = std::function<void(const CDibImage& levelImage)>;
     struct CompressJob {
         std::unique_ptr<CDibImage> image;
         std::unique_ptr<WaveletCodec> codec;
         CodecSettings settings;
         DisplaySettings display;
         std::optional<CompressionTimes> times;
-        const CDibImage* source = nullptr;
+        std::uint64_t generation = 0;
+        std::unique_ptr<CDibImage> levelImage;
+        LevelSink onLevel;
     };
-    std::optional<CompressJob> MakeCompressJob(const CodecSettings& settings) const;
+    std::optional<CompressJob> MakeCompressJob(const CodecSettings& settings, LevelSink onLevel = {}) const;
     static void RunCompressJob(CompressJob& job);
-    bool AdoptCompressed(CompressJob job);
+    // `noticeGiven`: the caller has already told what Compress tells before
+    // coding (WarnBeforeCompress); otherwise it goes to the status line.
+    bool AdoptCompressed(CompressJob job, bool noticeGiven = false);
+    // What Compress tells the user before coding: a JPEG source is coded a
+    // second time. A box the first time for this document, a notice after.
+    void WarnBeforeCompress();
+
+    // Changes whenever the picture the document holds is replaced, or edited
+    // in an edit session: work begun on an earlier generation is out of date.
+    std::uint64_t Generation() const { return generation_; }
+
+    // While an edit session is open (a dialog edits the pixels in place, or a
+    // Compress is in hand) no result made elsewhere replaces the picture.
+    // The session ends when it goes; it moves the generation on when the
+    // pixels were changed in it.
+    class EditSession {
+    public:
+        explicit EditSession(CTamrDoc& document);
+        ~EditSession() { End(); }
+        EditSession(EditSession&& other) noexcept;
+        EditSession& operator=(EditSession&&) = delete;
+        EditSession(const EditSession&) = delete;
+        EditSession& operator=(const EditSession&) = delete;
+
+        void MarkChanged() { changed_ = true; }
+        void End();
+
+    private:
+        CTamrDoc* document_;
+        bool changed_ = false;
+    };
+    [[nodiscard]] EditSession OpenEditSession() { return EditSession(*this); }
+    bool InEditSession() const { return editSessions_ > 0; }
     // Both return whether a file was written.
     bool OnFileSave();
     bool OnFileSaveAs();
@@ -109,6 +150,12 @@ public:
     float CompressSeconds() const { return compressSeconds_; }
     float DecompressSeconds() const { return decompressSeconds_; }
     bool ImageEdited() const { return imageEdited_; }
+    // Pictures read from image files are coded; a COD document keeps its data.
+    bool CodesItsPicture() const
+    {
+        return sourceType_ == FileType::Bmp || sourceType_ == FileType::Tga || sourceType_ == FileType::Gif ||
+               sourceType_ == FileType::Jpeg || sourceType_ == FileType::Png || sourceType_ == FileType::Pnm;
+    }
     // Filters and Sharpen Image set this when their dialog closes.
     void SetImageEdited(bool edited) { imageEdited_ = edited; }
 
@@ -132,14 +179,9 @@ private:
     std::optional<LevelDisplay> MakeLevelDisplay();
     void ShowDecodedLevel(CDibImage& levelImage, const WaveletCodec& codec, int level);
     void MakeCodecForImage();
-    // Compressing a JPEG picture codes it a second time: the user is told.
-    void WarnIfJpegSource() const;
-    // Pictures read from image files are coded; a COD document keeps its data.
-    bool CodesItsPicture() const
-    {
-        return sourceType_ == FileType::Bmp || sourceType_ == FileType::Tga || sourceType_ == FileType::Gif ||
-               sourceType_ == FileType::Jpeg || sourceType_ == FileType::Png || sourceType_ == FileType::Pnm;
-    }
+    // Compressing a JPEG picture codes it a second time: the user is told,
+    // by a box once (`mayInterrupt`), otherwise in the status line.
+    void WarnIfJpegSource(bool mayInterrupt);
 
     // The bit-depth warnings of the image's first reserved word; false when
     // the user does not want the file written.
@@ -150,6 +192,9 @@ private:
 
     DocumentEnvironment& environment_;
     bool imageEdited_ = false;
+    bool jpegWarningShown_ = false;
+    std::uint64_t generation_ = 0;
+    int editSessions_ = 0;
     std::unique_ptr<CDibImage> image_;
     std::unique_ptr<WaveletCodec> codec_;
     FileType sourceType_ = FileType::Unknown;

@@ -2,22 +2,35 @@
 // taking the result as Compress does.
 
 #include <new>
+#include <utility>
 
 #include "document/TamrDoc.h"
 
 namespace tamr {
 
-std::optional<CTamrDoc::CompressJob> CTamrDoc::MakeCompressJob(const CodecSettings& settings) const
+std::optional<CTamrDoc::CompressJob> CTamrDoc::MakeCompressJob(const CodecSettings& settings, LevelSink onLevel) const
 {
     if (!image_ || !codec_ || !image_->HasPixels() || !CodesItsPicture())
         return std::nullopt;
     try {
-        return CompressJob{std::make_unique<CDibImage>(*image_),
-                           std::make_unique<WaveletCodec>(*codec_),
-                           settings,
-                           environment_.display,
-                           std::nullopt,
-                           image_.get()};
+        CompressJob job{std::make_unique<CDibImage>(*image_),
+                        std::make_unique<WaveletCodec>(*codec_),
+                        settings,
+                        environment_.display,
+                        std::nullopt,
+                        generation_,
+                        nullptr,
+                        {}};
+        // Lossless coding has no levels to show.
+        if (onLevel && settings.incrementalDisplay && settings.qualityFactor != 100) {
+            // Made for the codec's picture before coding starts; without memory
+            // for it the coding does not start either.
+            job.levelImage = std::make_unique<CDibImage>();
+            if (!job.levelImage->AllocateForLevelDisplay(*job.codec))
+                return std::nullopt;
+            job.onLevel = std::move(onLevel);
+        }
+        return job;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -27,18 +40,26 @@ void CTamrDoc::RunCompressJob(CompressJob& job)
 {
     try {
         job.times.reset();
-        if (const Result<CompressionTimes> times = CompressImage(*job.image, *job.codec, job.settings, job.display))
+        WaveletCodec::LevelCallback showLevel;
+        if (job.levelImage && job.onLevel)
+            showLevel = [&job](int level, const WaveletCodec& codec) {
+                if (job.levelImage->ShowLevel(codec, level, job.display))
+                    job.onLevel(*job.levelImage);
+            };
+        if (const Result<CompressionTimes> times =
+                CompressImage(*job.image, *job.codec, job.settings, job.display, showLevel))
             job.times = *times;
     } catch (const std::bad_alloc&) {
         job.times.reset();
     }
 }
 
-bool CTamrDoc::AdoptCompressed(CompressJob job)
+bool CTamrDoc::AdoptCompressed(CompressJob job, bool noticeGiven)
 {
-    if (job.source != image_.get() || !job.times || !CodesItsPicture())
+    if (job.generation != generation_ || InEditSession() || !job.times || !CodesItsPicture())
         return false;
-    WarnIfJpegSource();
+    if (!noticeGiven)
+        WarnIfJpegSource(false);
     image_ = std::move(job.image);
     codec_ = std::move(job.codec);
     compressSeconds_ = job.times->compressSeconds;
@@ -46,8 +67,29 @@ bool CTamrDoc::AdoptCompressed(CompressJob job)
     SetModifiedFlag(true);
     SetTitle(CodTitle(Title()));
     imageEdited_ = false;
+    ++generation_;
     UpdateAllViews();
     return true;
+}
+
+CTamrDoc::EditSession::EditSession(CTamrDoc& document) : document_(&document)
+{
+    ++document_->editSessions_;
+}
+
+CTamrDoc::EditSession::EditSession(EditSession&& other) noexcept
+    : document_(std::exchange(other.document_, nullptr)), changed_(other.changed_)
+{
+}
+
+void CTamrDoc::EditSession::End()
+{
+    if (document_ == nullptr)
+        return;
+    --document_->editSessions_;
+    if (changed_)
+        ++document_->generation_;
+    document_ = nullptr;
 }
 
 } // namespace tamr

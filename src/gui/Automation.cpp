@@ -1,6 +1,7 @@
 #include "gui/Automation.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -88,8 +89,10 @@ void FinishBackgroundWork(CTamrApp& app)
 {
     for (RateDistortionWindow* chart : app.MainFrame().findChildren<RateDistortionWindow*>())
         chart->FinishWork();
-    for (EqualSizeWindow* beside : app.MainFrame().findChildren<EqualSizeWindow*>())
-        beside->FinishWork();
+    for (EqualSizeWindow* beside : app.MainFrame().findChildren<EqualSizeWindow*>()) {
+        while (beside->Working())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 }
 
 void RunStep(CTamrApp& app, const QString& step)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,6 +38,12 @@ const QString kDecompressTime = QStringLiteral("Decompression time");
 const QString kNonZero = QStringLiteral("Non zero elements");
 const QString kNonZeroAfter = QStringLiteral("Non zeros after quant.");
 
+// What a figure shows when nothing was measured: never a number.
+QString NotMeasured()
+{
+    return QCoreApplication::translate("CFiguresPanel", "not measured");
+}
+
 QString FromStd(const std::string& text)
 {
     return QString::fromStdString(text).trimmed();
@@ -55,8 +62,7 @@ struct PictureCopy {
 
 CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     : QDockWidget(tr("Figures"), parent), settings_(settings), slider_(new QSlider(Qt::Horizontal)),
-      sliderValue_(new QLabel), compressJob_([this](Job job) { TakeCompressed(std::move(job)); }),
-      metricsJob_([this](PictureMetrics metrics) { ShowMetrics(metrics, true); })
+      sliderValue_(new QLabel)
 {
     setObjectName(QStringLiteral("figuresPanel"));
     auto* body = new QWidget(this);
@@ -115,8 +121,10 @@ void CFiguresPanel::ShowDocument(CTamrDoc* document)
 
 void CFiguresPanel::Forget(const CTamrDoc& document)
 {
-    if (compressing_ == &document)
+    if (compressing_ == &document) {
         compressing_ = nullptr;
+        waiting_.reset();
+    }
     if (document_ == &document) {
         document_ = nullptr;
         shownFor_ = {};
@@ -140,8 +148,15 @@ void CFiguresPanel::Refresh()
             SetValue(name, {});
         return;
     }
-    // The figures the Statistics dialog shows, in its own words.
-    const DocumentFigures figures = Figures(*document_);
+    // The figures the Statistics dialog shows, in its own words. With the
+    // original at hand, those that take a pass over the pictures (PSNR, MSE,
+    // largest difference, PSNR of luma and SSIM) are measured on another thread.
+    const CDibImage* image = document_->Image();
+    const int bytesPerPixel = image != nullptr ? image->BitsPerPixel() / 8 : 0;
+    const bool measuredElsewhere = image != nullptr && !image->ReferencePixels().empty() &&
+                                   image->ReferencePixels().size() == image->Pixels().size() &&
+                                   (bytesPerPixel == 1 || bytesPerPixel == 3);
+    const DocumentFigures figures = measuredElsewhere ? FiguresUnmeasured(*document_) : Figures(*document_);
     const ImageStatisticsTexts texts = StatisticsTexts(figures);
     SetValue(kCompressedSize, FromStd(texts.compressedSize));
     SetValue(kOriginalSize, FromStd(texts.originalSize));
@@ -155,35 +170,49 @@ void CFiguresPanel::Refresh()
     SetValue(kDecompressTime, FromStd(texts.decompressionTime));
     SetValue(kNonZero, FromStd(texts.nonZeroBefore));
     SetValue(kNonZeroAfter, FromStd(texts.nonZeroAfter));
-
-    // PSNR of luma and SSIM take a while on a big picture: measured on another thread.
-    const CDibImage* image = document_->Image();
-    if (image == nullptr || image->ReferencePixels().empty()) {
+    if (!figures.psnrShown) {
+        // Not compressed yet: the picture has not been measured against anything.
+        for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+            SetValue(name, NotMeasured());
+        return;
+    }
+    if (!measuredElsewhere) {
         ShowMetrics({}, false);
         return;
     }
-    SetValue(kPsnrY, QStringLiteral("…"));
-    SetValue(kSsim, QStringLiteral("…"));
+    for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+        SetValue(name, QStringLiteral("…"));
     const auto copy = [image](std::span<const std::uint8_t> bytes) {
         return PictureCopy{{bytes.begin(), bytes.end()}, image->Width(), image->Height(), image->RowPad()};
     };
-    metricsJob_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
-                       decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
-                       bytesPerPixel = image->BitsPerPixel() / 8] {
-        return MeasurePictures(original->View(), decoded->View(), bytesPerPixel);
-    });
+    metricsRunner_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
+                          decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
+                          bytesPerPixel] { return MeasurePictures(original->View(), decoded->View(), bytesPerPixel); },
+                         [this, figures](const PictureMetrics& metrics) {
+                             // In the Statistics dialog's words, as measured there.
+                             DocumentFigures measured = figures;
+                             measured.psnr = metrics.psnr;
+                             measured.meanSquaredError = metrics.meanSquaredError;
+                             measured.largestDifference = metrics.largestDifference;
+                             const ImageStatisticsTexts measuredTexts = StatisticsTexts(measured);
+                             SetValue(kPsnr, FromStd(measuredTexts.psnr));
+                             SetValue(kMse, FromStd(measuredTexts.meanSquaredError));
+                             SetValue(kLargest, FromStd(measuredTexts.largestDifference));
+                             ShowMetrics(metrics, true);
+                             emit Measured();
+                         });
 }
 
 void CFiguresPanel::ShowMetrics(const PictureMetrics& metrics, bool measured)
 {
     if (!measured) {
-        SetValue(kPsnrY, tr("n/a"));
-        SetValue(kSsim, tr("n/a"));
+        SetValue(kPsnrY, NotMeasured());
+        SetValue(kSsim, NotMeasured());
         return;
     }
     SetValue(kPsnrY, std::isinf(metrics.psnrY) ? QStringLiteral("inf dB")
                                                : QStringLiteral("%1 dB").arg(metrics.psnrY, 0, 'f', 2));
-    SetValue(kSsim, metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : tr("n/a"));
+    SetValue(kSsim, metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : NotMeasured());
 }
 
 void CFiguresPanel::SetValue(const QString& name, const QString& text)
@@ -219,10 +248,13 @@ void CFiguresPanel::RequestCompress()
         return;
     auto job = std::make_shared<CTamrDoc::CompressJob>(std::move(*made));
     compressing_ = document_;
-    compressJob_.Start([job] {
-        CTamrDoc::RunCompressJob(*job);
-        return job;
-    });
+    waiting_.reset();
+    compressRunner_.Start(
+        [job] {
+            CTamrDoc::RunCompressJob(*job);
+            return job;
+        },
+        [this](Job done) { TakeCompressed(std::move(done)); });
 }
 
 void CFiguresPanel::CompressAt(int quality)
@@ -241,21 +273,38 @@ void CFiguresPanel::TakeCompressed(Job job)
     // A result for a document no longer shown (or gone) is dropped.
     if (document_ == nullptr || document_ != compressing_ || !job)
         return;
+    // A dialog edits the picture in place: the result waits until it closes.
+    if (document_->InEditSession()) {
+        waiting_ = std::move(job);
+        return;
+    }
+    Adopt(std::move(job));
+}
+
+void CFiguresPanel::TakeWaitingResult()
+{
+    if (!waiting_ || document_ == nullptr || document_ != compressing_ || document_->InEditSession())
+        return;
+    Job job = std::move(waiting_);
+    waiting_.reset();
+    Adopt(std::move(job));
+}
+
+void CFiguresPanel::Adopt(Job job)
+{
+    if (job->generation != document_->Generation()) {
+        // Made from a picture the document no longer holds: the slider goes back.
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(settings_.qualityFactor);
+        sliderValue_->setNum(settings_.qualityFactor);
+        emit CompressDropped();
+        return;
+    }
     // As Easy Setup's Test: the quality goes into the settings, then the document takes the result.
     settings_.qualityFactor = job->settings.qualityFactor;
     ApplyQualityFactor(settings_);
     if (document_->AdoptCompressed(std::move(*job)))
         emit Compressed();
-}
-
-void CFiguresPanel::FinishWork()
-{
-    if (idle_.isActive()) {
-        idle_.stop();
-        RequestCompress();
-    }
-    compressJob_.Finish();
-    metricsJob_.Finish();
 }
 
 } // namespace tamr::qt

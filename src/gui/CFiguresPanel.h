@@ -13,7 +13,7 @@
 #include <string>
 
 #include "document/TamrDoc.h"
-#include "gui/BackgroundJob.h"
+#include "gui/JobRunner.h"
 #include "image/PictureMetrics.h"
 
 class QLabel;
@@ -40,12 +40,20 @@ public:
     QSlider* QualitySlider() const { return slider_; }
     // As the slider moved to `quality` and released.
     void CompressAt(int quality);
-    // Waits for the background work in hand (for tests).
-    void FinishWork();
+    // An edit session of a document ended: a result that waited for it is
+    // taken now, or dropped when the picture changed meanwhile.
+    void TakeWaitingResult();
+    // The background work: the slider's compress and the measuring.
+    const JobRunner& CompressRunner() const { return compressRunner_; }
+    const JobRunner& MetricsRunner() const { return metricsRunner_; }
 
 signals:
     // A compress the slider asked for took effect.
     void Compressed();
+    // The slider's result was dropped: the picture changed while it was made.
+    void CompressDropped();
+    // PSNR of luma Y and SSIM were measured and shown.
+    void Measured();
 
 private:
     using Job = std::shared_ptr<CTamrDoc::CompressJob>;
@@ -62,20 +70,23 @@ private:
     void SetValue(const QString& name, const QString& text);
     void RequestCompress();
     void TakeCompressed(Job job);
+    void Adopt(Job job);
     void ShowMetrics(const PictureMetrics& metrics, bool measured);
 
     CodecSettings& settings_;
     CTamrDoc* document_ = nullptr;
     // The document the slider's compress in hand was asked for.
     const CTamrDoc* compressing_ = nullptr;
+    // A result that came while an edit session held the document.
+    Job waiting_;
     Key shownFor_;
     std::map<QString, QLabel*> values_;
     QStringList names_;
     QSlider* slider_;
     QLabel* sliderValue_;
     QTimer idle_;
-    BackgroundJob<Job> compressJob_;
-    BackgroundJob<PictureMetrics> metricsJob_;
+    JobRunner compressRunner_;
+    JobRunner metricsRunner_;
 };
 
 } // namespace tamr::qt

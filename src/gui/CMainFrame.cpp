@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -71,9 +72,6 @@ CMainFrame::CMainFrame(CTamrApp& app, QWidget* parent) : QMainWindow(parent), ap
     connect(figuresPanel_, &CFiguresPanel::Compressed, this, &CMainFrame::UpdateCommandUI);
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
-    // A maximized child frame names itself in the main title its own way; the
-    // title is put back as this window writes it.
-    connect(this, &QWidget::windowTitleChanged, this, &CMainFrame::UpdateTitles, Qt::QueuedConnection);
     UpdateCommandUI();
 }
 
@@ -198,6 +196,20 @@ void CMainFrame::ShowHelpModePrompt(bool on)
         statusBar()->clearMessage();
 }
 
+void CMainFrame::ToggleFullScreen()
+{
+    if (isFullScreen()) {
+        if (maximizedBeforeFullScreen_)
+            showMaximized();
+        else
+            showNormal();
+    } else {
+        maximizedBeforeFullScreen_ = isMaximized();
+        showFullScreen();
+    }
+    UpdateCommandUI();
+}
+
 CChildFrame* CMainFrame::ActiveFrame() const
 {
     if (const CCompareFrame* compare = ActiveCompareFrame()) {
@@ -296,13 +308,19 @@ void CMainFrame::UpdateWindowList()
         action->deleteLater();
     }
     windowListActions_.clear();
-    const std::vector<CChildFrame*> frames = Frames();
+    // Picture windows and compare windows, in the order they were opened.
+    std::vector<QMdiSubWindow*> frames;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        const auto* picture = qobject_cast<CChildFrame*>(window);
+        if ((picture != nullptr && picture->IsOpen()) || qobject_cast<CCompareFrame*>(window) != nullptr)
+            frames.push_back(window);
+    }
     if (frames.empty())
         return;
     windowListActions_.push_back(windowMenu_->addSeparator());
-    const CChildFrame* active = ActiveFrame();
+    const QMdiSubWindow* active = mdiArea_->currentSubWindow();
     int number = 1;
-    for (CChildFrame* frame : frames) {
+    for (QMdiSubWindow* frame : frames) {
         QString title = frame->windowTitle();
         title.replace('&', QStringLiteral("&&"));
         QAction* action = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(number++).arg(title));
@@ -310,8 +328,7 @@ void CMainFrame::UpdateWindowList()
         action->setChecked(frame == active);
         action->setStatusTip(tr("Activate this window"));
         connect(action, &QAction::triggered, this, [this, frame] {
-            const std::vector<CChildFrame*> current = Frames();
-            if (std::find(current.begin(), current.end(), frame) != current.end())
+            if (mdiArea_->subWindowList().contains(frame))
                 mdiArea_->setActiveSubWindow(frame);
         });
         windowListActions_.push_back(action);
@@ -336,13 +353,36 @@ void CMainFrame::UpdateTitles()
     }
     for (CCompareFrame* compare : CompareFrames())
         compare->UpdateCaption();
+    // A maximized child window is named in brackets, as the MDI area names it
+    // itself: the two agree, so neither rewrites the other's title.
     QString title = kMainTitle;
-    if (const CChildFrame* active = ActiveFrame()) {
-        title += active->isMaximized() ? QStringLiteral(" - [%1]").arg(active->windowTitle())
-                                       : QStringLiteral(" - %1").arg(active->windowTitle());
-    }
-    if (windowTitle() != title)
+    const QMdiSubWindow* current = mdiArea_->currentSubWindow();
+    if (current != nullptr && current->isMaximized() && !current->windowTitle().isEmpty())
+        title += QStringLiteral(" - [%1]").arg(current->windowTitle());
+    else if (const CChildFrame* active = ActiveFrame())
+        title += QStringLiteral(" - %1").arg(active->windowTitle());
+    if (windowTitle() != title) {
+        const QScopedValueRollback writing(writingTitle_, true);
         setWindowTitle(title);
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // The MDI area writes the title itself when a child window is maximized
+    // or restored: it is put back once as this window writes it, later, and
+    // never in answer to this window's own writing.
+    if (event->type() == QEvent::WindowTitleChange && !writingTitle_ && !titleCheckQueued_) {
+        titleCheckQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                titleCheckQueued_ = false;
+                UpdateTitles();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -351,6 +391,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    app_.SaveWindowLayout();
     app_.CloseAllDocuments();
     QMainWindow::closeEvent(event);
 }

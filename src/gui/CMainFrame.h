@@ -58,8 +58,11 @@ public:
     void UpdateTitles();
     // The status bar's help-mode text, or back to normal.
     void ShowHelpModePrompt(bool on);
+    // The whole screen, or back to the window it was (maximized or not).
+    void ToggleFullScreen();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -87,6 +90,9 @@ private:
     QMenu* windowMenu_ = nullptr;
     std::vector<QAction*> windowListActions_;
     bool showsDocumentMenu_ = false;
+    bool writingTitle_ = false;
+    bool maximizedBeforeFullScreen_ = false;
+    bool titleCheckQueued_ = false;
     bool menuBarBuilt_ = false;
 };
 

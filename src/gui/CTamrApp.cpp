@@ -40,7 +40,11 @@ constexpr std::string_view kOpenFilter =
     "Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg)|*.bmp;*.BMP;*.cod;*.COD;*.tga;*.TGA;*.gif;*.GIF;*.jpg;*.JPG;|"
     "BMP (*.bmp)|*.bmp; *.BMP|COD (*.cod)|*.cod;*.COD|JPG (*.jpg)|*.jpg;*.JPG|TGA (*.tga)|*.tga; *.TGA|"
     "GIF (*.gif)|*.gif; *.GIF|PNG and PNM (*.png;*.ppm;*.pgm)|*.png;*.PNG;*.ppm;*.PPM;*.pgm;*.PGM|"
+    "All pictures (*.bmp;*.cod;*.tga;*.gif;*.jpg;*.png;*.ppm;*.pgm)|*.bmp;*.BMP;*.cod;*.COD;*.tga;*.TGA;*.gif;*.GIF;"
+    "*.jpg;*.JPG;*.png;*.PNG;*.ppm;*.PPM;*.pgm;*.PGM|"
     "All image files (*.*)|*.*; ****||";
+// The entry the Open dialog starts with: every kind it opens, PNG and PNM included.
+constexpr int kDefaultOpenFilter = 7;
 // The document type's own filter, for saving a document whose file is gone.
 constexpr std::string_view kDocumentFilter = "Corvane  (*.cod)|*.COD|All Files (*.*)|*.*||";
 const QStringList kOpenableExtensions = {QStringLiteral("cod"), QStringLiteral("bmp"), QStringLiteral("gif"),
@@ -71,7 +75,8 @@ CTamrApp::CTamrApp(Options options)
     : options_(std::move(options)), documentEnvironment_{settings_, display_, prompterSlot_},
       desktopPrompter_(ApplicationTitle(), documentEnvironment_.currentDirectory), prompterSlot_(desktopPrompter_),
       viewEnvironment_{settings_, display_, prompterSlot_, sharedState_, options_.forcedScreenDepth, {}},
-      recentFiles_(options_.iniPath.isEmpty() ? DefaultIniPath() : options_.iniPath, kRecentFileCount)
+      recentFiles_(options_.iniPath.isEmpty() ? DefaultIniPath() : options_.iniPath, kRecentFileCount),
+      workbench_(recentFiles_.IniPath())
 {
     if (options_.maxMegapixels > 0)
         documentEnvironment_.limits.maxDecodedBytes = Limits::DecodedBytesFor(options_.maxMegapixels);
@@ -83,10 +88,21 @@ CTamrApp::~CTamrApp()
     // Windows (and with them the views) go before the documents they show.
     if (helpMode_)
         LeaveHelpMode();
+    SaveWindowLayout();
     modalHelpKey_.reset();
     mainFrame_.reset();
     helpWindow_.reset();
     documents_.clear();
+}
+
+QStringList CTamrApp::OpenDialogFilters()
+{
+    return QtNameFilters(kOpenFilter);
+}
+
+QString CTamrApp::OpenDialogDefaultFilter()
+{
+    return OpenDialogFilters().value(kDefaultOpenFilter);
 }
 
 QString CTamrApp::DefaultIniPath()
@@ -97,10 +113,21 @@ QString CTamrApp::DefaultIniPath()
 bool CTamrApp::InitInstance()
 {
     mainFrame_ = std::make_unique<CMainFrame>(*this);
-    modalHelpKey_ = std::make_unique<ModalHelpKey>([this] { ShowHelpFinder(); });
+    // Where and how the main window was left last time, panel and tool bar included.
+    if (const QByteArray geometry = workbench_.WindowGeometry(); !geometry.isEmpty())
+        mainFrame_->restoreGeometry(geometry);
+    if (const QByteArray layout = workbench_.WindowLayout(); !layout.isEmpty())
+        mainFrame_->restoreState(layout);
+    modalHelpKey_ = std::make_unique<ModalHelpKey>([this](const QString& page) { ShowHelp(page); });
     mainFrame_->show();
     mainFrame_->UpdateCommandUI();
     return true;
+}
+
+void CTamrApp::SaveWindowLayout() const
+{
+    if (mainFrame_)
+        workbench_.SetWindow(mainFrame_->saveGeometry(), mainFrame_->saveState());
 }
 
 void CTamrApp::SetZoomChooser(std::function<bool(QWidget*, bool, QString*)> chooser)
@@ -146,6 +173,11 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
         },
         Qt::QueuedConnection);
     connect(view, &CTamrView::PixelsChanged, this, [this] { FollowCompareWindows(true); });
+    // A result of the figures panel's slider that waited for a dialog is taken or dropped.
+    connect(view, &CTamrView::EditSessionEnded, this, [this] {
+        if (mainFrame_)
+            mainFrame_->FiguresPanel()->TakeWaitingResult();
+    });
     connect(view, &CTamrView::Inspected, this, [this](const QString& text) {
         if (mainFrame_)
             mainFrame_->ShowInspection(text);
@@ -216,8 +248,11 @@ CCompareFrame* CTamrApp::OpenCompareWindow()
     CTamrDoc* document = ActiveDocument();
     if (document == nullptr || document->Image() == nullptr || document->Image()->ReferencePixels().empty())
         return nullptr;
-    auto* view = new CompareView(*document);
+    auto* view = new CompareView(*document, workbench_.CompareHabits());
     auto* frame = new CCompareFrame(*view);
+    // The next compare window starts as this one was left.
+    connect(view, &CompareView::HabitsChanged, this,
+            [this, view] { workbench_.SetCompareHabits(view->CurrentHabits()); });
     connect(view, &CompareView::Inspected, mainFrame_.get(), &CMainFrame::ShowInspection);
     connect(frame, &QObject::destroyed, this, [this] {
         if (mainFrame_) {
@@ -419,7 +454,8 @@ void CTamrApp::OnFileOpen()
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setOption(QFileDialog::HideNameFilterDetails);
-        dialog.setNameFilters(QtNameFilters(kOpenFilter));
+        dialog.setNameFilters(OpenDialogFilters());
+        dialog.selectNameFilter(OpenDialogDefaultFilter());
         dialog.setDirectory(ToQString(CurrentDirectory()));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().front();
@@ -592,6 +628,11 @@ void CTamrApp::OnAppAbout()
 
 void CTamrApp::ShowHelpFinder()
 {
+    ShowHelp({});
+}
+
+void CTamrApp::ShowHelp(const QString& page)
+{
     if (!helpWindow_)
         helpWindow_ = std::make_unique<HelpWindow>();
     // Over a modal dialog the help must be modal too, or the dialog would
@@ -604,6 +645,8 @@ void CTamrApp::ShowHelpFinder()
         helpWindow_->setWindowModality(modality);
     }
     helpWindow_->ShowFinder();
+    if (!page.isEmpty())
+        helpWindow_->ShowPage(page);
 }
 
 void CTamrApp::EnterHelpMode()

@@ -19,6 +19,7 @@
 #include "gui/QtPrompter.h"
 #include "gui/RecentFileList.h"
 #include "gui/ViewEnvironment.h"
+#include "gui/WorkbenchSettings.h"
 #include "image/DisplaySettings.h"
 
 class QPrinter;
@@ -58,12 +59,18 @@ public:
 
     static QString ApplicationTitle() { return QStringLiteral("tamr"); }
     static QString DefaultIniPath();
+    // The Open dialog's filters, and the one it starts with.
+    static QStringList OpenDialogFilters();
+    static QString OpenDialogDefaultFilter();
 
     CMainFrame& MainFrame() const { return *mainFrame_; }
     CodecSettings& Settings() { return settings_; }
     DisplaySettings& Display() { return display_; }
     SharedViewState& SharedState() { return sharedState_; }
     RecentFileList& RecentFiles() { return recentFiles_; }
+    const WorkbenchSettings& Workbench() const { return workbench_; }
+    // Keeps the main window's place and layout for the next start.
+    void SaveWindowLayout() const;
     // Made when first needed: finding printers can take a while.
     QPrinter& Printer();
     HelpWindow* Help() const { return helpWindow_.get(); }
@@ -150,6 +157,8 @@ private:
     void OnWindowArrange();
     void OnAppAbout();
     void ShowHelpFinder();
+    // The help window at `page` (its contents when empty), modal over a modal dialog.
+    void ShowHelp(const QString& page);
     void EnterHelpMode();
     void LeaveHelpMode();
     CTamrDoc* FindDocument(const QString& path) const;
@@ -165,6 +174,7 @@ private:
     PrompterSlot prompterSlot_;
     ViewEnvironment viewEnvironment_;
     RecentFileList recentFiles_;
+    WorkbenchSettings workbench_;
     std::function<QString()> chooseOpenFile_;
     CommandBindings commands_;
     int untitledCount_ = 0;

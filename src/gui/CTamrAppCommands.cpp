@@ -90,8 +90,12 @@ void CTamrApp::RegisterCommands()
     commands_.Bind(ID_VIEW_FIT_WINDOW, withPixels, [this] {
         ZoomActive([](CompareView& compare) { compare.FitToWindow(); }, [](CTamrView& view) { view.FitToWindow(); });
     });
-    commands_.Bind(ID_VIEW_ACTUAL_SIZE, withPixels, [this] {
-        ZoomActive([](CompareView& compare) { compare.ActualSize(); }, [](CTamrView& view) { view.ActualSize(); });
+    commands_.Bind(ID_VIEW_ACTUAL_SIZE, withPixels, [this, pointerIn] {
+        ZoomActive([&](CompareView& compare) { compare.ActualSize(pointerIn(*compare.Pane(0))); },
+                   [&](CTamrView& view) {
+                       const auto at = pointerIn(*view.viewport());
+                       view.ActualSize(at ? std::optional<QPoint>(at->toPoint()) : std::nullopt);
+                   });
     });
     for (const auto& [id, direction] : {std::pair{ID_VIEW_ZOOM_STEP_IN, 1}, std::pair{ID_VIEW_ZOOM_STEP_OUT, -1}}) {
         commands_.Bind(id, withPixels, [this, pointerIn, direction] {
@@ -109,6 +113,13 @@ void CTamrApp::RegisterCommands()
             return CommandState{true, mainFrame_ && mainFrame_->FiguresPanel()->isVisibleTo(mainFrame_.get())};
         },
         [this] { mainFrame_->FiguresPanel()->setVisible(!mainFrame_->FiguresPanel()->isVisibleTo(mainFrame_.get())); });
+
+    commands_.Bind(
+        ID_VIEW_FULL_SCREEN,
+        [this] {
+            return CommandState{true, mainFrame_ && mainFrame_->isFullScreen()};
+        },
+        [this] { mainFrame_->ToggleFullScreen(); });
 
     // Compare.
     // A picture made from COD data has no original to compare with.

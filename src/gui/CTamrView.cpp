@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -11,10 +12,13 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "document/DocumentMessages.h"
 #include "gui/ComparePictures.h"
 #include "gui/ImagePrinting.h"
+#include "gui/InputHold.h"
+#include "gui/JobRunner.h"
 #include "gui/PictureImage.h"
 #include "gui/dialogs/ViewDialogs.h"
 #include "gui/dialogs/ZoomDialogs.h"
@@ -71,6 +75,12 @@ CTamrView::CTamrView(ViewEnvironment& environment, CTamrDoc& document, QWidget* 
         display.ditherEnabled = true;
     }
     document_.AddView(*this);
+    connect(
+        this, &CTamrView::LevelDecoded, this,
+        [this](const QImage& level, QSize full) {
+            ShowLevelPicture(level, {full.width(), full.height()});
+        },
+        Qt::QueuedConnection);
 }
 
 CTamrView::~CTamrView()
@@ -90,6 +100,11 @@ void CTamrView::RebuildPicture()
 {
     picture_ = QImage();
     mappedPicture_ = QImage();
+    // Made on the coding thread for the result being taken.
+    if (!preparedPicture_.isNull()) {
+        picture_ = std::exchange(preparedPicture_, QImage());
+        return;
+    }
     const CDibImage* image = document_.Image();
     if (image == nullptr || !image->HasPixels())
         return;
@@ -161,12 +176,18 @@ void CTamrView::ShowLevel(const CDibImage& levelImage)
     ZoomSize full{levelImage.Width(), levelImage.Height()};
     if (const WaveletCodec* codec = document_.Codec(); codec != nullptr && codec->Width() > 0)
         full = {codec->Width(), codec->Height()};
+    ShowLevelPicture(std::move(level), full);
+    // Drawn now: decoding goes on as soon as this returns.
+    viewport()->repaint();
+}
+
+void CTamrView::ShowLevelPicture(QImage level, ZoomSize full)
+{
     levelPicture_ = std::move(level);
     levelSize_ = full;
     if (QWidget* frame = parentWidget(); frame != nullptr && !frame->isVisible())
         frame->show();
-    // Drawn now: decoding goes on as soon as this returns.
-    viewport()->repaint();
+    viewport()->update();
 }
 
 QSize CTamrView::sizeHint() const
@@ -266,6 +287,18 @@ void CTamrView::mousePressEvent(QMouseEvent* event)
     clickPending_ = true;
     const QPoint point = event->position().toPoint();
     clickPoint_ = {point.x(), point.y()};
+    panning_ = true;
+    panFrom_ = point;
+    panScroll_ = ScrollPosition();
+}
+
+void CTamrView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && panning_) {
+        panning_ = false;
+        viewport()->unsetCursor();
+    }
 }
 
 void CTamrView::focusInEvent(QFocusEvent* event)
@@ -310,8 +343,58 @@ void CTamrView::OnImageChanged()
 void CTamrView::OnCompress()
 {
     BusyGuard busy(*this);
-    if (!document_.Compress())
+    if (!CompressInBackground())
         environment_.prompter.ShowMessage(CompressErrorBox());
+}
+
+bool CTamrView::CompressInBackground()
+{
+    // A COD document codes nothing: Compress only marks it.
+    if (!document_.CodesItsPicture() || document_.Image() == nullptr || !document_.Image()->HasPixels())
+        return static_cast<bool>(document_.Compress());
+    document_.WarnBeforeCompress();
+    // Levels are made into pictures on the coding thread and drawn here as they come.
+    const bool paletteDisplay = environment_.display.paletteDisplay;
+    CTamrDoc::LevelSink showLevel =
+        [this, paletteDisplay,
+         full = QSize(document_.Image()->Width(), document_.Image()->Height())](const CDibImage& levelImage) {
+            const bool indexed = paletteDisplay && levelImage.IsColour() == 1;
+            emit LevelDecoded(indexed ? IndexPicture(levelImage) : WorkingPicture(levelImage), full);
+        };
+    struct Coded {
+        std::optional<CTamrDoc::CompressJob> job;
+        QImage picture;
+    };
+    auto coded = std::make_shared<Coded>();
+    {
+        // Nothing else replaces or edits the picture meanwhile, and the user
+        // waits as for a command run on this thread: so the coding thread may
+        // also copy the picture and make the picture this view will draw.
+        const CTamrDoc::EditSession session = document_.OpenEditSession();
+        const InputHold hold;
+        QEventLoop coding;
+        JobRunner runner;
+        runner.Start(
+            [coded, &document = document_, settings = environment_.settings, showLevel, indexed = paletteDevice_] {
+                coded->job = document.MakeCompressJob(settings, showLevel);
+                if (!coded->job)
+                    return;
+                CTamrDoc::RunCompressJob(*coded->job);
+                const CDibImage& image = *coded->job->image;
+                if (coded->job->times && image.HasPixels())
+                    coded->picture = indexed && image.IsColour() == 1 ? IndexPicture(image) : WorkingPicture(image);
+            },
+            [&coding] { coding.quit(); });
+        coding.exec();
+    }
+    bool adopted = false;
+    if (coded->job) {
+        preparedPicture_ = std::move(coded->picture);
+        adopted = document_.AdoptCompressed(std::move(*coded->job), true);
+        preparedPicture_ = QImage();
+    }
+    emit EditSessionEnded();
+    return adopted;
 }
 
 void CTamrView::OnEasySetup()
@@ -348,12 +431,26 @@ void CTamrView::OnFixedPalette()
 
 void CTamrView::OnSharpen()
 {
-    RunSharpen(this, document_, environment_.prompter, [this] { PostImageChanged(); });
+    {
+        CTamrDoc::EditSession session = document_.OpenEditSession();
+        RunSharpen(this, document_, environment_.prompter, [this, &session] {
+            session.MarkChanged();
+            PostImageChanged();
+        });
+    }
+    emit EditSessionEnded();
 }
 
 void CTamrView::OnFilters()
 {
-    RunFilters(this, document_, environment_.prompter, [this] { PostImageChanged(); });
+    {
+        CTamrDoc::EditSession session = document_.OpenEditSession();
+        RunFilters(this, document_, environment_.prompter, [this, &session] {
+            session.MarkChanged();
+            PostImageChanged();
+        });
+    }
+    emit EditSessionEnded();
 }
 
 bool CTamrView::ChooseZoom(bool zoomIn, QString* text)
@@ -473,9 +570,9 @@ void CTamrView::FitToWindow()
     ScrollTo({0, 0});
 }
 
-void CTamrView::ActualSize()
+void CTamrView::ActualSize(std::optional<QPoint> about)
 {
-    ApplyFactor(1, std::nullopt);
+    ApplyFactor(1, about);
 }
 
 void CTamrView::wheelEvent(QWheelEvent* event)
@@ -491,6 +588,14 @@ void CTamrView::wheelEvent(QWheelEvent* event)
 void CTamrView::mouseMoveEvent(QMouseEvent* event)
 {
     QAbstractScrollArea::mouseMoveEvent(event);
+    if (panning_ && (event->buttons() & Qt::LeftButton)) {
+        const QPoint moved = event->position().toPoint() - panFrom_;
+        if (!moved.isNull()) {
+            viewport()->setCursor(Qt::ClosedHandCursor);
+            ScrollTo({panScroll_.x - moved.x(), panScroll_.y - moved.y()});
+            viewport()->update();
+        }
+    }
     const CDibImage* image = document_.Image();
     if (image == nullptr || !image->HasPixels() || !levelPicture_.isNull())
         return;

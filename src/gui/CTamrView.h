@@ -35,7 +35,8 @@ public:
     void ShowLevel(const CDibImage& levelImage) override;
     void OnInitialUpdate() { OnUpdate(); }
 
-    // Commands.
+    // Commands. Compress codes on another thread while the windows go on
+    // painting; it returns once the result is shown, taking no input meanwhile.
     void OnCompress();
     void OnEasySetup();
     void OnMasterSetup();
@@ -55,7 +56,7 @@ public:
     // largest whole factor that fits, unscaled, and one factor up or down about
     // a viewport point (its centre when none).
     void FitToWindow();
-    void ActualSize();
+    void ActualSize(std::optional<QPoint> about = {});
     void StepZoom(int direction, std::optional<QPoint> about = {});
     // Asks for a rebuild of the index image and a repaint, as filters do.
     void PostImageChanged();
@@ -80,18 +81,28 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
 signals:
     // The document changed (its title and state too, not only its picture).
     void Updated();
+    // A command that held the document in an edit session (Filters, Sharpen
+    // Image, Compress) has ended.
+    void EditSessionEnded();
+    // A level decoded by a Compress in hand, made on the coding thread; the
+    // full size it is stretched over.
+    void LevelDecoded(const QImage& level, QSize full);
     // The image's pixels were changed in place (Filters, Sharpen Image).
     void PixelsChanged();
     // The pixel inspector's text for the pointer's place; empty off the picture.
     void Inspected(const QString& text);
 
 private:
+    // Compress through a job on another thread; false when it failed.
+    bool CompressInBackground();
+    void ShowLevelPicture(QImage level, ZoomSize full);
     void SetScrollSizes(ZoomSize total);
     void UpdateScrollBars();
     void RebuildPicture();
@@ -121,6 +132,13 @@ private:
     // size until the next update.
     QImage levelPicture_;
     ZoomSize levelSize_;
+    // The decoded picture, made on the coding thread, for the update that takes the result.
+    QImage preparedPicture_;
+    // Dragging with the left button held moves the picture: where the press
+    // was, and the scroll position then.
+    bool panning_ = false;
+    QPoint panFrom_;
+    ZoomPoint panScroll_;
 };
 
 } // namespace tamr::qt

@@ -68,14 +68,11 @@ std::uint64_t PictureFingerprint(const CTamrDoc& document)
     return hash;
 }
 
-CompareView::CompareView(CTamrDoc& document, QWidget* parent)
-    : QWidget(parent), document_(&document), differenceJob_([this](DifferencePictures made) {
-          difference_ = std::move(made);
-          scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
-          UpdateControls();
-          for (ComparePane* pane : panes_)
-              pane->update();
-      }),
+CompareView::CompareView(CTamrDoc& document, QWidget* parent) : CompareView(document, Habits{}, parent) {}
+
+CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* parent)
+    : QWidget(parent), document_(&document), mode_(habits.mode),
+      amplification_(std::clamp(habits.amplification, 1, kLargestAmplification)), openingScale_(habits.scale),
       modes_(new QComboBox(this)), amplifier_(new QSpinBox(this)), heatScale_(new QLabel(this)),
       heatRange_(new QLabel(this)), zoomText_(new QLabel(this)), horizontal_(new QScrollBar(Qt::Horizontal, this)),
       vertical_(new QScrollBar(Qt::Vertical, this))
@@ -125,6 +122,7 @@ CompareView::CompareView(CTamrDoc& document, QWidget* parent)
                 pane->update();
         });
     TakePictures();
+    CentreDivider();
     UpdateControls();
 }
 
@@ -158,14 +156,25 @@ void CompareView::TakePictures()
 void CompareView::StartDifference()
 {
     // The pictures are shared, not copied: the thread only reads them.
-    differenceJob_.Start([original = original_, decoded = decoded_, factor = amplification_] {
-        return MakeDifferencePictures(original, decoded, factor);
-    });
+    differenceRunner_.Start([original = original_, decoded = decoded_,
+                             factor = amplification_] { return MakeDifferencePictures(original, decoded, factor); },
+                            [this](DifferencePictures made) {
+                                difference_ = std::move(made);
+                                scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
+                                UpdateControls();
+                                for (ComparePane* pane : panes_)
+                                    pane->update();
+                                emit DifferenceMade();
+                            });
 }
 
 void CompareView::SetMode(CompareMode mode)
 {
+    const bool splitting = mode == CompareMode::Split && mode_ != CompareMode::Split;
     mode_ = mode;
+    if (splitting)
+        CentreDivider();
+    emit HabitsChanged();
     UpdateControls();
     UpdateScrollBars();
     for (ComparePane* pane : panes_)
@@ -180,6 +189,7 @@ void CompareView::SetAmplification(int factor)
     amplification_ = factor;
     amplifier_->setValue(factor);
     StartDifference();
+    emit HabitsChanged();
 }
 
 void CompareView::UpdateControls()
@@ -233,11 +243,13 @@ void CompareView::SetScale(double scale, std::optional<QPointF> about)
     const QPointF point = about.value_or(QPointF(panes_[0]->width() / 2.0, panes_[0]->height() / 2.0));
     const QPointF scroll = ScrollAfterZoom(ScrollPosition(), point, scale_, scale, DevicePixelRatio());
     scale_ = scale;
+    fitted_ = false;
     UpdateScrollBars();
     ScrollTo(QPoint(static_cast<int>(std::lround(scroll.x())), static_cast<int>(std::lround(scroll.y()))));
     UpdateControls();
     for (ComparePane* pane : panes_)
         pane->update();
+    emit HabitsChanged();
 }
 
 void CompareView::StepZoom(int steps, std::optional<QPointF> about)
@@ -253,16 +265,33 @@ void CompareView::FitToWindow()
     const QSize viewport = panes_[0]->size() * DevicePixelRatio();
     SetScale(FitScale(original_.size(), viewport));
     ScrollTo({0, 0});
+    fitted_ = true;
+    emit HabitsChanged();
 }
 
-void CompareView::ActualSize()
+void CompareView::ActualSize(std::optional<QPointF> about)
 {
-    SetScale(1);
+    SetScale(1, about);
+}
+
+double CompareView::DividerFraction() const
+{
+    const ComparePane& pane = *panes_[0];
+    const double x = dividerX_ * scale_ / pane.devicePixelRatioF() - ScrollPosition().x();
+    return x / std::max(1, pane.width());
+}
+
+void CompareView::CentreDivider()
+{
+    dividerX_ = original_.width() / 2.0;
+    panes_[0]->update();
 }
 
 void CompareView::SetDividerFraction(double fraction)
 {
-    divider_ = std::clamp(fraction, 0.0, 1.0);
+    const ComparePane& pane = *panes_[0];
+    const double x = std::clamp(fraction, 0.0, 1.0) * pane.width();
+    dividerX_ = PicturePoint(pane, QPointF(x, 0)).x();
     panes_[0]->update();
 }
 
@@ -302,15 +331,53 @@ CompareView::Shown CompareView::PictureOf(int pane, bool leftOfDivider)
     return original;
 }
 
+QStringList CompareView::PaneLabels(int index) const
+{
+    if (flipped_)
+        return {tr("Original (Space held)")};
+    switch (mode_) {
+    case CompareMode::SideBySide:
+        return {index == 0 ? tr("Original") : tr("Decoded")};
+    case CompareMode::Split:
+        return {tr("Original"), tr("Decoded")};
+    case CompareMode::Difference:
+        return {tr("Difference × %1").arg(amplification_)};
+    case CompareMode::HeatMap:
+        return {tr("Heat map")};
+    }
+    return {};
+}
+
+void CompareView::DrawLabels(const ComparePane& pane, QPainter& painter)
+{
+    const QStringList labels = PaneLabels(pane.Index());
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int margin = 4;
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const QRect text = metrics.boundingRect(labels[i]).adjusted(-margin, -margin / 2, margin, margin / 2);
+        // The first at the left, a second at the right; the Space badge in the middle, bright.
+        QPoint at(margin, margin);
+        if (flipped_)
+            at.setX((pane.width() - text.width()) / 2);
+        else if (i == 1)
+            at.setX(pane.width() - text.width() - margin);
+        const QRect box(at, text.size());
+        painter.fillRect(box, flipped_ ? QColor(255, 200, 0, 230) : QColor(0, 0, 0, 160));
+        painter.setPen(flipped_ ? Qt::black : Qt::white);
+        painter.drawText(box, Qt::AlignCenter, labels[i]);
+    }
+}
+
 void CompareView::PaintPane(const ComparePane& pane, QPainter& painter, const QRect& exposed)
 {
     painter.fillRect(exposed, palette().color(QPalette::Dark));
     const double ratio = pane.devicePixelRatioF();
     if (mode_ != CompareMode::Split) {
         DrawPicture(painter, PictureOf(pane.Index(), true), exposed, ratio);
+        DrawLabels(pane, painter);
         return;
     }
-    const int dividerX = static_cast<int>(std::lround(divider_ * pane.width()));
+    const int dividerX = std::clamp(static_cast<int>(std::lround(DividerFraction() * pane.width())), 0, pane.width());
     const QRect left = exposed.intersected(QRect(0, 0, dividerX, pane.height()));
     const QRect right = exposed.intersected(QRect(dividerX, 0, pane.width() - dividerX, pane.height()));
     if (!left.isEmpty())
@@ -319,6 +386,7 @@ void CompareView::PaintPane(const ComparePane& pane, QPainter& painter, const QR
         DrawPicture(painter, PictureOf(0, false), right, ratio);
     painter.setPen(QPen(Qt::white, 1));
     painter.drawLine(dividerX, 0, dividerX, pane.height());
+    DrawLabels(pane, painter);
 }
 
 void CompareView::DrawPicture(QPainter& painter, Shown shown, const QRect& area, double devicePixelRatio)
@@ -420,10 +488,15 @@ void CompareView::resizeEvent(QResizeEvent* event)
 void CompareView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Opens showing the whole picture.
-    if (!fitted_) {
-        fitted_ = true;
-        FitToWindow();
+    // Opens showing the whole picture, or at the zoom it was left at last time.
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (openingScale_)
+            SetScale(*openingScale_, QPointF(0, 0));
+        else
+            FitToWindow();
+        if (mode_ == CompareMode::Split)
+            CentreDivider();
     }
 }
 
@@ -443,9 +516,17 @@ void ComparePane::paintEvent(QPaintEvent* event)
 void ComparePane::mousePressEvent(QMouseEvent* event)
 {
     const int dividerX = static_cast<int>(std::lround(view_.DividerFraction() * width()));
-    if (view_.Mode() == CompareMode::Split && event->button() == Qt::LeftButton &&
-        std::abs(event->position().x() - dividerX) <= kDividerGrip)
-        dragging_ = true;
+    if (event->button() == Qt::LeftButton) {
+        // On the divider it moves the divider; anywhere else it drags the picture.
+        if (view_.Mode() == CompareMode::Split && std::abs(event->position().x() - dividerX) <= kDividerGrip) {
+            dragging_ = true;
+        } else {
+            panning_ = true;
+            panFrom_ = event->position();
+            panScroll_ = view_.ScrollPosition();
+            setCursor(Qt::ClosedHandCursor);
+        }
+    }
     view_.setFocus();
 }
 
@@ -453,6 +534,10 @@ void ComparePane::mouseMoveEvent(QMouseEvent* event)
 {
     if (dragging_)
         view_.SetDividerFraction(event->position().x() / std::max(1, width()));
+    if (panning_) {
+        view_.ScrollTo(panScroll_ - (event->position() - panFrom_).toPoint());
+        return;
+    }
     const int dividerX = static_cast<int>(std::lround(view_.DividerFraction() * width()));
     const bool nearDivider =
         view_.Mode() == CompareMode::Split && std::abs(event->position().x() - dividerX) <= kDividerGrip;
@@ -462,8 +547,13 @@ void ComparePane::mouseMoveEvent(QMouseEvent* event)
 
 void ComparePane::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         dragging_ = false;
+        if (panning_) {
+            panning_ = false;
+            setCursor(Qt::CrossCursor);
+        }
+    }
 }
 
 void ComparePane::leaveEvent(QEvent* event)

@@ -5,13 +5,14 @@
 // place of the decoded picture. All panes share one zoom and scroll position.
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <optional>
 
-#include "gui/BackgroundJob.h"
 #include "gui/ComparePictures.h"
+#include "gui/JobRunner.h"
 
 class QComboBox;
 class QLabel;
@@ -32,7 +33,15 @@ class CompareView : public QWidget {
     Q_OBJECT
 
 public:
+    // How a compare window starts: mode, amplification and zoom (fitted when none).
+    struct Habits {
+        CompareMode mode = CompareMode::SideBySide;
+        int amplification = 8;
+        std::optional<double> scale;
+    };
     explicit CompareView(CTamrDoc& document, QWidget* parent = nullptr);
+    CompareView(CTamrDoc& document, const Habits& habits, QWidget* parent = nullptr);
+    Habits CurrentHabits() const { return {mode_, amplification_, fitted_ ? std::nullopt : std::optional(scale_)}; }
     ~CompareView() override;
     CompareView(const CompareView&) = delete;
     CompareView& operator=(const CompareView&) = delete;
@@ -55,7 +64,10 @@ public:
     void SetScale(double scale, std::optional<QPointF> about = {});
     void StepZoom(int steps, std::optional<QPointF> about = {});
     void FitToWindow();
-    void ActualSize();
+    // 100 % about a point of the first pane, as SetScale.
+    void ActualSize(std::optional<QPointF> about = {});
+    // Shown fitted to the window: zoom changes end it.
+    bool Fitted() const { return fitted_; }
     QPoint ScrollPosition() const;
     void ScrollTo(QPoint position);
 
@@ -63,16 +75,22 @@ public:
     QRectF VisiblePictureRect(int pane) const;
     ComparePane* Pane(int index) const { return panes_[static_cast<std::size_t>(index)]; }
     bool Flipped() const { return flipped_; }
-    // The split divider, as a fraction of the pane's width.
-    double DividerFraction() const { return divider_; }
+    // The split divider, as a fraction of the pane's width (outside 0 … 1
+    // when the picture point it stays on is scrolled out of sight).
+    double DividerFraction() const;
     void SetDividerFraction(double fraction);
+    // What pane `index` says it shows ("Original", "Decoded" ...), in drawing
+    // order: left to right; while Space is held, the badge that says so.
+    QStringList PaneLabels(int index) const;
     const QImage& Original() const { return original_; }
     const QImage& Decoded() const { return decoded_; }
     const DifferencePictures& Difference() const { return difference_; }
-    // Waits for the difference pictures being made (for tests).
-    void FinishDifference() { differenceJob_.Finish(); }
 
 signals:
+    // The difference pictures of the current pair are there.
+    void DifferenceMade();
+    // The mode, amplification or zoom changed: what a next compare window starts with.
+    void HabitsChanged();
     // The pixel inspector's text for the pointer's place; empty when it left the picture.
     void Inspected(const QString& text);
 
@@ -102,21 +120,28 @@ private:
     QPointF PicturePoint(const ComparePane& pane, QPointF at) const;
     double DevicePixelRatio() const;
     void Wheel(const ComparePane& pane, QWheelEvent& event);
+    void DrawLabels(const ComparePane& pane, QPainter& painter);
+    // The divider over the picture's centre, as far as the pane shows it.
+    void CentreDivider();
 
     CTamrDoc* document_;
     std::uint64_t fingerprint_ = 0;
     CompareMode mode_ = CompareMode::SideBySide;
     int amplification_ = 8;
     double scale_ = 1;
-    double divider_ = 0.5;
+    // The split divider stays on a picture column: its x in picture pixels.
+    double dividerX_ = 0;
     bool flipped_ = false;
     bool fitted_ = false;
+    bool shownOnce_ = false;
+    // The scale to open with instead of fitting the window (a remembered zoom).
+    std::optional<double> openingScale_;
     QImage original_;
     QImage decoded_;
     DifferencePictures difference_;
     std::array<QImage, 4> scaled_;
     std::array<double, 4> scaledFor_{};
-    BackgroundJob<DifferencePictures> differenceJob_;
+    JobRunner differenceRunner_;
     QComboBox* modes_;
     QSpinBox* amplifier_;
     QLabel* heatScale_;
@@ -133,6 +158,7 @@ public:
     ComparePane(CompareView& view, int index);
     int Index() const { return index_; }
     bool DraggingDivider() const { return dragging_; }
+    bool Panning() const { return panning_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -146,6 +172,10 @@ private:
     CompareView& view_;
     int index_;
     bool dragging_ = false;
+    // Dragging the picture: where the press was and the scroll position then.
+    bool panning_ = false;
+    QPointF panFrom_;
+    QPoint panScroll_;
 };
 
 // A fingerprint of a document's pictures that changes when their pixels do:

@@ -73,8 +73,7 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, const PeerCodec& peer
                                  MakePeer makePeer, std::optional<ChartPoint> tamrPoint, QWidget* parent)
     : QWidget(parent, Qt::Window), tamrHeading_(new QLabel(QStringLiteral("tamr"), this)),
       peerHeading_(new QLabel(CodecLabel(peer), this)), tamrPicture_(new QLabel), peerPicture_(new QLabel),
-      tamrFigures_(new QLabel(this)), peerFigures_(new QLabel(this)),
-      job_([this](std::shared_ptr<Outcome> outcome) { Show(std::move(*outcome)); })
+      tamrFigures_(new QLabel(this)), peerFigures_(new QLabel(this))
 {
     setObjectName(QStringLiteral("equalSizeWindow"));
     setWindowTitle(title);
@@ -121,20 +120,25 @@ EqualSizeWindow::EqualSizeWindow(const CTamrDoc& document, const PeerCodec& peer
               image.Height(),
               image.RowPad(),
               image.BytesPerPixel()});
-    job_.Start([input, makePeer = std::move(makePeer), tamrBytes = tamrBytes_, tamrPoint = std::move(tamrPoint)] {
-        const ConstPixelView original{input->original, input->width, input->height, input->rowPad};
-        auto outcome = std::make_shared<Outcome>();
-        outcome->match = makePeer(original, input->bytesPerPixel, tamrBytes);
-        if (tamrPoint) {
-            outcome->tamrPoint =
-                DecodeSweepPoint(original, input->bytesPerPixel, TamrCodec(), tamrPoint->quality, tamrPoint->coded);
-            outcome->tamr = outcome->tamrPoint->metrics;
-        } else {
-            const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
-            outcome->tamr = MeasurePictures(original, decoded, input->bytesPerPixel);
-        }
-        return outcome;
-    });
+    runner_.Start(
+        [input, makePeer = std::move(makePeer), tamrBytes = tamrBytes_, tamrPoint = std::move(tamrPoint)] {
+            const ConstPixelView original{input->original, input->width, input->height, input->rowPad};
+            auto outcome = std::make_shared<Outcome>();
+            outcome->match = makePeer(original, input->bytesPerPixel, tamrBytes);
+            if (tamrPoint) {
+                outcome->tamrPoint =
+                    DecodeSweepPoint(original, input->bytesPerPixel, TamrCodec(), tamrPoint->quality, tamrPoint->coded);
+                outcome->tamr = outcome->tamrPoint->metrics;
+            } else {
+                const ConstPixelView decoded{input->decoded, input->width, input->height, input->rowPad};
+                outcome->tamr = MeasurePictures(original, decoded, input->bytesPerPixel);
+            }
+            return outcome;
+        },
+        [this](const std::shared_ptr<Outcome>& outcome) {
+            Show(std::move(*outcome));
+            emit Shown();
+        });
     tamrFigures_->setText(tr("%1 bytes, %2 bits per pixel").arg(tamrBytes_).arg(8.0 * tamrBytes_ / pixels_, 0, 'f', 3));
 }
 

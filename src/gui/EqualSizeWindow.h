@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "document/EqualSizePeer.h"
-#include "gui/BackgroundJob.h"
+#include "gui/JobRunner.h"
 
 class QLabel;
 
@@ -42,8 +42,8 @@ public:
     // The document holds an original picture to measure chart points against.
     static bool CanShowPoints(const CTamrDoc& document);
 
-    // Waits for the peer's coding (for tests).
-    void FinishWork() { job_.Finish(); }
+    // The peer is still being coded or decoded.
+    bool Working() const { return runner_.Busy(); }
     std::size_t TamrBytes() const { return tamrBytes_; }
     // Empty until the peer has been coded.
     const std::optional<EqualSizeMatch>& Match() const { return match_; }
@@ -54,6 +54,10 @@ public:
     QString PeerFigures() const;
     // "JPEG q 62 - 16,802 bytes" once the peer is there; the codec before.
     QString PeerHeading() const;
+
+signals:
+    // The peer's picture and both figures are shown.
+    void Shown();
 
 private:
     // The peer's picture, made off the user-interface thread.
@@ -82,7 +86,7 @@ private:
     QLabel* peerPicture_;
     QLabel* tamrFigures_;
     QLabel* peerFigures_;
-    BackgroundJob<std::shared_ptr<Outcome>> job_;
+    JobRunner runner_;
 };
 
 } // namespace tamr::qt

@@ -19,6 +19,15 @@ public:
     {
         return target_->AskSaveFile(request);
     }
+    // Passed on as they are: a notice stays a notice, and a box keeps its detail.
+    void ShowNotice(const std::string& text, const std::string& caption) override
+    {
+        target_->ShowNotice(text, caption);
+    }
+    void ShowErrorWithDetail(const std::string& text, const std::string& caption, const std::string& detail) override
+    {
+        target_->ShowErrorWithDetail(text, caption, detail);
+    }
 
 private:
     Prompter* target_;

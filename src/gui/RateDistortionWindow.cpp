@@ -99,6 +99,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     cancel_->setObjectName(QStringLiteral("cancelSweep"));
     export_->setObjectName(QStringLiteral("exportSweep"));
     export_->setEnabled(false);
+    hover_->setObjectName(QStringLiteral("hoverLine"));
     hover_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // One line that never asks for more room: a long point text is cut at the window's edge.
     hover_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);

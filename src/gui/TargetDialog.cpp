@@ -18,8 +18,7 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
     : QDialog(parent), picture_(std::move(picture)), settings_(settings),
       bySize_(new QRadioButton(tr("Target &size (bytes):"), this)),
       byPsnr_(new QRadioButton(tr("Target &PSNR (dB):"), this)), size_(new QSpinBox(this)),
-      psnr_(new QDoubleSpinBox(this)), search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this)),
-      job_([this](Outcome outcome) { Found(outcome); })
+      psnr_(new QDoubleSpinBox(this)), search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this))
 {
     setObjectName(QStringLiteral("targetDialog"));
     setWindowTitle(tr("Target"));
@@ -73,18 +72,20 @@ void TargetDialog::Search()
 {
     search_->setEnabled(false);
     status_->setText(tr("Searching..."));
-    job_.Start([picture = picture_, settings = settings_, target = Target()]() mutable {
-        // A document of its own: the user's document is compressed only at the quality found.
-        DisplaySettings display;
-        QuietPrompter prompter;
-        DocumentEnvironment environment{settings, display, prompter};
-        CTamrDoc document(environment);
-        Outcome outcome;
-        outcome.opened = document.OnOpenDocument(picture) && document.SourceType() != FileType::Cod;
-        if (outcome.opened)
-            outcome.quality = SearchQuality(document, settings, target);
-        return outcome;
-    });
+    runner_.Start(
+        [picture = picture_, settings = settings_, target = Target()]() mutable {
+            // A document of its own: the user's document is compressed only at the quality found.
+            DisplaySettings display;
+            QuietPrompter prompter;
+            DocumentEnvironment environment{settings, display, prompter};
+            CTamrDoc document(environment);
+            Outcome outcome;
+            outcome.opened = document.OnOpenDocument(picture) && document.SourceType() != FileType::Cod;
+            if (outcome.opened)
+                outcome.quality = SearchQuality(document, settings, target);
+            return outcome;
+        },
+        [this](const Outcome& outcome) { Found(outcome); });
 }
 
 void TargetDialog::Found(Outcome outcome)
@@ -99,6 +100,7 @@ void TargetDialog::Found(Outcome outcome)
         status_->setText(tr("Quality factor %1 chosen.").arg(*outcome.quality));
         emit QualityChosen(*outcome.quality);
     }
+    emit Searched();
 }
 
 } // namespace tamr::qt

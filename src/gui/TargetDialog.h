@@ -9,7 +9,7 @@
 
 #include "codec/CodecSettings.h"
 #include "document/TargetQuality.h"
-#include "gui/BackgroundJob.h"
+#include "gui/JobRunner.h"
 
 class QDoubleSpinBox;
 class QLabel;
@@ -30,11 +30,13 @@ public:
     void SetTarget(const QualityTarget& target);
     // Starts the search (as the Search button).
     void Search();
-    // Waits for the search in hand (for tests).
-    void FinishWork() { job_.Finish(); }
     QString StatusText() const;
+    // A search is in hand.
+    bool Working() const { return runner_.Busy(); }
 
 signals:
+    // The search ended and its outcome is shown, whatever it was.
+    void Searched();
     // The search found `quality`: the document is to be compressed at it.
     void QualityChosen(int quality);
 
@@ -53,7 +55,7 @@ private:
     QDoubleSpinBox* psnr_;
     QPushButton* search_;
     QLabel* status_;
-    BackgroundJob<Outcome> job_;
+    JobRunner runner_;
 };
 
 } // namespace tamr::qt

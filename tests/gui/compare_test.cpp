@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
+#include <cmath>
 
 #include "codec/QualityFactor.h"
 #include "gui/CChildFrame.h"
@@ -124,8 +126,9 @@ private slots:
         running.app->OnCommand(ID_COMPARE_DIFFERENCE);
         QCOMPARE(compare.Mode(), CompareMode::Difference);
         QVERIFY(running.Frame().Action(ID_COMPARE_DIFFERENCE)->isChecked());
+        QSignalSpy made(&compare, &CompareView::DifferenceMade);
         compare.SetAmplification(16);
-        compare.FinishDifference();
+        QVERIFY(made.wait(10000));
         const QImage& amplified = compare.Difference().amplified;
         QCOMPARE(amplified.size(), QSize(kWidth, kHeight));
         int largest = 0;
@@ -187,6 +190,120 @@ private slots:
         QVERIFY(compare.Decoded() != before);
         QCOMPARE(compare.Decoded(),
                  WorkingPicture(*compare.Document()->Image()).convertToFormat(QImage::Format_RGB888));
+    }
+
+    void MaximisedCompareWindowLeavesTheMainTitleSettled()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        QSignalSpy titles(&running.Frame(), &QWidget::windowTitleChanged);
+        compare.parentWidget()->showMaximized();
+        QTest::qWait(300);
+        QCOMPARE(running.Frame().windowTitle(), QStringLiteral("TAMR - [photo.cod - Compare]"));
+        QVERIFY2(titles.size() <= 3, qPrintable(QString::number(titles.size())));
+
+        // Opened while the picture window is maximised: the same.
+        RunningApp again;
+        QVERIFY(again.app->OpenDocumentFile(again.WriteBmp("photo.bmp", kWidth, kHeight)) != nullptr);
+        again.app->OnCommand(ID_FILE_COMPRESS);
+        again.Frame().ActiveFrame()->showMaximized();
+        QTRY_COMPARE(again.Frame().windowTitle(), QStringLiteral("TAMR - [photo.cod]"));
+        QSignalSpy moreTitles(&again.Frame(), &QWidget::windowTitleChanged);
+        again.app->OnCommand(ID_COMPARE_WINDOW);
+        QTest::qWait(300);
+        QCOMPARE(again.Frame().windowTitle(), QStringLiteral("TAMR - [photo.cod - Compare]"));
+        QVERIFY2(moreTitles.size() <= 3, qPrintable(QString::number(moreTitles.size())));
+    }
+
+    void ViewerHabitsActualSizeSplitPanAndLabels()
+    {
+        {
+            // Actual Size keeps the picture point under the pointer where it is
+            // (on a picture larger than the pane at 100 %).
+            RunningApp large;
+            QVERIFY(large.app->OpenDocumentFile(large.WriteBmp("large.bmp", 1200, 900)) != nullptr);
+            large.app->OnCommand(ID_FILE_COMPRESS);
+            large.app->OnCommand(ID_COMPARE_WINDOW);
+            CompareView& compare = *large.app->ActiveCompareView();
+            compare.window()->resize(800, 600);
+            QCoreApplication::processEvents();
+            compare.SetScale(4, QPointF(0, 0));
+            compare.ScrollTo({1200, 1000});
+            const QPointF pointer(50, 200);
+            const QPointF before = (QPointF(compare.ScrollPosition()) + pointer) / compare.Scale();
+            compare.ActualSize(pointer);
+            QCOMPARE(compare.Scale(), 1.0);
+            const QPointF after = (QPointF(compare.ScrollPosition()) + pointer) / compare.Scale();
+            QVERIFY2(
+                (after - before).manhattanLength() < 1.01,
+                qPrintable(
+                    QStringLiteral("%1,%2 -> %3,%4").arg(before.x()).arg(before.y()).arg(after.x()).arg(after.y())));
+        }
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        compare.ActualSize();
+
+        // Split starts with its divider over the middle of the picture, smaller than the pane here.
+        compare.ScrollTo({0, 0});
+        QVERIFY(compare.Pane(0)->width() > kWidth);
+        compare.SetMode(CompareMode::Split);
+        QCOMPARE(static_cast<int>(std::lround(compare.DividerFraction() * compare.Pane(0)->width())), kWidth / 2);
+        QCOMPARE(compare.PaneLabels(0), (QStringList{"Original", "Decoded"}));
+
+        // Dragging the picture moves it with the pointer.
+        compare.SetMode(CompareMode::SideBySide);
+        QCOMPARE(compare.PaneLabels(0), QStringList{"Original"});
+        QCOMPARE(compare.PaneLabels(1), QStringList{"Decoded"});
+        compare.SetScale(8, QPointF(0, 0));
+        compare.ScrollTo({200, 150});
+        QWidget* pane = compare.Pane(1);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), pane->mapToGlobal(QPointF(100, 100)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 70), pane->mapToGlobal(QPointF(60, 70)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(60, 70), pane->mapToGlobal(QPointF(60, 70)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pane, &release);
+        QCOMPARE(compare.ScrollPosition(), QPoint(240, 180));
+
+        // Space held: every pane says it shows the original.
+        QTest::keyPress(&compare, Qt::Key_Space);
+        QCOMPARE(compare.PaneLabels(1), QStringList{"Original (Space held)"});
+        QTest::keyRelease(&compare, Qt::Key_Space);
+        QCOMPARE(compare.PaneLabels(1), QStringList{"Decoded"});
+    }
+
+    void NextCompareWindowStartsAsTheLastWasLeft()
+    {
+        RunningApp running;
+        CompareView& first = OpenCompared(running);
+        first.SetMode(CompareMode::HeatMap);
+        first.SetAmplification(32);
+        first.SetScale(2);
+        first.parentWidget()->close();
+        tamr::test::DeleteClosedWindows();
+        running.app->OnCommand(ID_COMPARE_WINDOW);
+        CompareView* second = running.app->ActiveCompareView();
+        QVERIFY(second != nullptr);
+        QCoreApplication::processEvents();
+        QCOMPARE(second->Mode(), CompareMode::HeatMap);
+        QCOMPARE(second->Amplification(), 32);
+        QCOMPARE(second->Scale(), 2.0);
+        QVERIFY(running.Frame().Action(ID_COMPARE_HEAT_MAP)->isChecked());
+    }
+
+    void CompareWindowsAreInTheWindowMenu()
+    {
+        RunningApp running;
+        OpenCompared(running);
+        QMenu* window = tamr::test::TopMenu(running.Frame(), QStringLiteral("&Window"));
+        QVERIFY(window != nullptr);
+        emit window->aboutToShow();
+        const QStringList lines = tamr::test::MenuLines(*window);
+        QVERIFY2(lines.contains(QStringLiteral("&1 photo.cod")), qPrintable(lines.join('|')));
+        QVERIFY2(lines.contains(QStringLiteral("&2 photo.cod - Compare")), qPrintable(lines.join('|')));
     }
 
     void ViewZoomAdditionsStepFitAndReturn()

@@ -2,6 +2,7 @@
 // and closing them with "Save changes to %1?".
 
 #include <QFile>
+#include <QImage>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QProcessEnvironment>
@@ -10,6 +11,7 @@
 
 #include "gui/CChildFrame.h"
 #include "gui/CommandTable.h"
+#include "gui/FileDialogFilter.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/StartOptions.h"
 
@@ -129,6 +131,43 @@ private slots:
         running.app->OnCommand(ID_FILE_OPEN);
         QCOMPARE(running.app->ActiveDocument()->SourceType(), FileType::Pnm);
         QCOMPARE(running.app->ActiveDocument()->Title(), std::string("photo.ppm"));
+
+        // The dialog keeps the program's own entries, and starts with one that shows PNG and PNM files too.
+        const QStringList filters = CTamrApp::OpenDialogFilters();
+        QVERIFY(filters.front().startsWith(QStringLiteral("Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg) ")));
+        QVERIFY(filters.contains(CTamrApp::OpenDialogDefaultFilter()));
+        const QStringList shown = FilterPatterns(CTamrApp::OpenDialogDefaultFilter());
+        for (const char* pattern : {"*.bmp", "*.cod", "*.tga", "*.gif", "*.jpg", "*.png", "*.PNG", "*.ppm", "*.pgm"})
+            QVERIFY2(shown.contains(QString::fromLatin1(pattern)), pattern);
+    }
+
+    void ReasonsAndNoticesReachTheUserWhole()
+    {
+        RunningApp running;
+        // A refused file keeps the reader's reason, for the box's "Show Details".
+        const QString plain =
+            running.Write("plain.ppm", {'P', '3', '\n', '1', ' ', '1', '\n', '1', '\n', '1', ' ', '1', ' ', '1'});
+        QVERIFY(running.app->OpenDocumentFile(plain) == nullptr);
+        QCOMPARE(running.prompter.Details().size(), std::size_t{1});
+        QVERIFY(running.prompter.Details()[0].find("ASCII") != std::string::npos);
+
+        // A notice stays a notice: the JPEG warning is a box once, then a status line.
+        QImage photo(32, 24, QImage::Format_RGB888);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); ++x)
+                photo.setPixelColor(x, y, QColor(x * 8, y * 10, 128));
+        const QString shot = running.folder.filePath("shot.jpg");
+        QVERIFY(photo.save(shot, "JPG"));
+        CTamrDoc* document = running.app->OpenDocumentFile(shot);
+        QVERIFY(document != nullptr);
+        QCOMPARE(document->SourceType(), FileType::Jpeg);
+        running.prompter.Clear();
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        const Message warning{"Orginal Image is compressed by JPEG!!", "Warning", MessageIcon::Information,
+                              MessageButtons::Ok};
+        QCOMPARE(running.prompter.Messages(), std::vector<Message>{warning});
+        QCOMPARE(running.prompter.Notices(), std::vector<Message>{warning});
     }
 
     void OpenDialogNamesAreLowerCase()

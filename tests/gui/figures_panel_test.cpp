@@ -12,6 +12,7 @@
 #include "document/DocumentStatistics.h"
 #include "gui/CFiguresPanel.h"
 #include "gui/CommandTable.h"
+#include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "image/PictureMetrics.h"
 
@@ -48,9 +49,9 @@ private slots:
         QVERIFY(document != nullptr);
         CFiguresPanel& panel = ShownPanel(running);
         QVERIFY(running.Frame().Action(ID_VIEW_FIGURES)->isChecked());
+        QSignalSpy measured(&panel, &CFiguresPanel::Measured);
         running.app->OnCommand(ID_FILE_COMPRESS);
-        QCoreApplication::processEvents();
-        panel.FinishWork();
+        QVERIFY(!measured.isEmpty() || measured.wait(10000));
 
         const ImageStatisticsTexts texts = StatisticsTexts(*document);
         QCOMPARE(panel.Value("Compressed size"), Trimmed(texts.compressedSize));
@@ -89,7 +90,6 @@ private slots:
             slider.setValue(value);
         QVERIFY(!slid->IsModified());
         QTRY_VERIFY_WITH_TIMEOUT(slid->IsModified(), 5000);
-        panel.FinishWork();
         QCOMPARE(sliding.app->Settings().qualityFactor, 35);
         QCOMPARE(slid->Title(), std::string("photo.cod"));
 
@@ -107,6 +107,45 @@ private slots:
         QVERIFY(std::ranges::equal(slid->Image()->Pixels(), pressed->Image()->Pixels()));
         QCOMPARE(slid->IsModified(), pressed->IsModified());
         QCOMPARE(slid->Title(), pressed->Title());
+    }
+
+    void SliderResultNeverLandsInAnOpenFiltersDialog()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40));
+        QVERIFY(document != nullptr);
+        CFiguresPanel& panel = ShownPanel(running);
+        const std::vector<std::uint8_t> before(document->Image()->Pixels().begin(), document->Image()->Pixels().end());
+        const CDibImage* image = document->Image();
+        QSignalSpy dropped(&panel, &CFiguresPanel::CompressDropped);
+        // The slider's compress ends while Filters holds the picture.
+        panel.CompressAt(20);
+        bool heldWhileOpen = false;
+        qt::test::ModalDialogDriver driver([&](QDialog& dialog) {
+            QTRY_VERIFY_WITH_TIMEOUT(!panel.CompressRunner().Busy(), 10000);
+            heldWhileOpen = !document->IsModified() && document->Image() == image;
+            qt::test::Find<QPushButton>(dialog, 1050)->click(); // Apply
+            qt::test::Find<QPushButton>(dialog, 2)->click();    // Cancel
+        });
+        running.app->OnCommand(ID_OPTIONS_FILTERS);
+        QVERIFY(driver.Ran());
+        QVERIFY(heldWhileOpen);
+        // The dialog edited the picture: the result made from the one before is
+        // dropped, Cancel has put the pixels back, and the slider goes back.
+        QCOMPARE(dropped.size(), 1);
+        QVERIFY(!document->IsModified());
+        QCOMPARE(document->Title(), std::string("photo.bmp"));
+        QVERIFY(std::ranges::equal(document->Image()->Pixels(), before));
+        QCOMPARE(panel.QualitySlider()->value(), static_cast<int>(running.app->Settings().qualityFactor));
+    }
+
+    void NothingMeasuredShowsAsNotMeasured()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 16, 16)) != nullptr);
+        CFiguresPanel& panel = ShownPanel(running);
+        for (const char* name : {"PSNR", "PSNR of luma Y", "SSIM", "MSE", "Largest difference"})
+            QCOMPARE(panel.Value(name), QStringLiteral("not measured"));
     }
 };
 

@@ -109,6 +109,34 @@ private slots:
         QVERIFY(!running.app->Help()->isModal());
     }
 
+    void F1InEachDialogOpensItsOwnPage()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 16, 16)) != nullptr);
+        for (const auto& [command, page] :
+             {std::pair{ID_OPTIONS_EASY_SETUP, "quality.html"}, std::pair{ID_OPTIONS_MASTER_SETUP, "quality.html"},
+              std::pair{ID_OPTIONS_FILTERS, "filters.html"}, std::pair{ID_OPTIONS_SHARPEN, "sharpen.html"},
+              std::pair{ID_VIEW_ZOOM_IN, "zoom.html"}, std::pair{ID_FILE_STATISTICS, "statistics.html"}}) {
+            // The page shown last must not pass for this dialog's.
+            running.app->OnCommand(ID_HELP_FINDER);
+            running.app->Help()->ShowPage(QStringLiteral("keys.html"));
+            running.app->Help()->close();
+            QString shown;
+            QTimer::singleShot(0, qApp, [&] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr)
+                    qFatal("no dialog");
+                QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, Qt::Key_F1);
+                if (running.app->Help()->isVisible())
+                    shown = running.app->Help()->Browser()->source().fileName();
+                running.app->Help()->close();
+                dialog->reject();
+            });
+            running.app->OnCommand(command);
+            QCOMPARE(shown, QString::fromLatin1(page));
+        }
+    }
+
     void ContextHelpWaitsForAClick()
     {
         RunningApp running;

@@ -1,6 +1,7 @@
 // The main window's menus, tool bar, status bar, keys, command enabling and
 // check marks in each document state, and its title.
 
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -10,10 +11,12 @@
 #include <QtTest>
 
 #include "gui/CChildFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CTamrView.h"
 #include "gui/CommandTable.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/KeyLockIndicators.h"
+#include "gui/WorkbenchSettings.h"
 
 using namespace tamr;
 using namespace tamr::qt;
@@ -70,12 +73,12 @@ private slots:
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&View")),
                  (QStringList{"&Toolbar", "&Status Bar", "No Zoom", "Zoom in", "Zoom out",
                               // The additions follow.
-                              "-", "Fit to &Window", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
-                              "Zoom Out S&tep\tCtrl+-", "&Figures Panel"}));
+                              "-", "Fit to &Window\tCtrl+9", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
+                              "Zoom Out S&tep\tCtrl+-", "&Figures Panel", "F&ull Screen\tF11"}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")),
-                 (QStringList{"&Compare Window", "-", "&Side by Side", "S&plit", "&Difference", "&Heat Map", "-",
-                              "&Rate–Distortion...", "Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
-                              "Against &WebP at Equal Size", "&Target..."}));
+                 (QStringList{"&Compare Window", "-", "&Side by Side\tCtrl+1", "S&plit\tCtrl+2", "&Difference\tCtrl+3",
+                              "&Heat Map\tCtrl+4", "-", "&Rate–Distortion...", "Against &JPEG at Equal Size",
+                              "Against JPEG &2000 at Equal Size", "Against &WebP at Equal Size", "&Target..."}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Options")),
                  (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed",
                               "  Custom", "&Incremental Display", "&Sharpen Image", "Filters"}));
@@ -290,6 +293,47 @@ private slots:
         QCOMPARE(running.Frame().ActiveFrame()->windowTitle(), QStringLiteral("second.bmp:2"));
         QCOMPARE(second->windowTitle(), QStringLiteral("second.bmp:1"));
         QCOMPARE(running.Frame().windowTitle(), QStringLiteral("TAMR - second.bmp:2"));
+    }
+
+    void LayoutAndCompareHabitsOutliveTheProgram()
+    {
+        QTemporaryDir folder;
+        const QString ini = folder.filePath("tamr.ini");
+        const QByteArray recent = "[Recent File List]\nFile1=/pictures/a b.bmp\nFile2=/pictures/c.cod\n";
+        tamr::test::WriteBytes(ini, std::vector<std::uint8_t>(recent.begin(), recent.end()));
+        {
+            CTamrApp first(CTamrApp::Options{0, ini, 0});
+            first.InitInstance();
+            first.OnCommand(ID_VIEW_FIGURES);
+            first.OnCommand(ID_VIEW_TOOLBAR);
+            first.MainFrame().resize(640, 480);
+            WorkbenchSettings(ini).SetCompareHabits({CompareMode::Split, 4, 2.5});
+        }
+        CTamrApp second(CTamrApp::Options{0, ini, 0});
+        second.InitInstance();
+        QVERIFY(second.MainFrame().FiguresPanel()->isVisibleTo(&second.MainFrame()));
+        QVERIFY(!second.MainFrame().ToolBar()->isVisibleTo(&second.MainFrame()));
+        QCOMPARE(second.MainFrame().size(), QSize(640, 480));
+        const CompareView::Habits habits = second.Workbench().CompareHabits();
+        QCOMPARE(habits.mode, CompareMode::Split);
+        QCOMPARE(habits.amplification, 4);
+        QCOMPARE(habits.scale, std::optional<double>(2.5));
+        // The recent-file list's section is as it was, byte for byte.
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(recent + "\n[Workbench]\n"));
+    }
+
+    void FullScreenAndBack()
+    {
+        RunningApp running;
+        running.app->OnCommand(ID_VIEW_FULL_SCREEN);
+        QTRY_VERIFY(running.Frame().isFullScreen());
+        QVERIFY(Checked(running, ID_VIEW_FULL_SCREEN));
+        QCOMPARE(running.Frame().Action(ID_VIEW_FULL_SCREEN)->shortcut(), QKeySequence(Qt::Key_F11));
+        running.app->OnCommand(ID_VIEW_FULL_SCREEN);
+        QTRY_VERIFY(!running.Frame().isFullScreen());
+        QVERIFY(!Checked(running, ID_VIEW_FULL_SCREEN));
     }
 
     void ToolbarAndStatusBarToggle()

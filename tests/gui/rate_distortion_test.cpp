@@ -292,7 +292,7 @@ private slots:
         const auto tamr = FindPoint(*window->Result(), "tamr", 30);
         QVERIFY(tamr.has_value());
         window->ChoosePoint(*tamr);
-        running.Frame().FiguresPanel()->FinishWork();
+        QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
         QVERIFY(document->IsModified());
         QCOMPARE(running.app->Settings().qualityFactor, 30);
         QCOMPARE(document->Title(), std::string("photo.cod"));
@@ -333,7 +333,7 @@ private slots:
             const QList<EqualSizeWindow*> shown = window->findChildren<EqualSizeWindow*>();
             QCOMPARE(shown.size(), 1);
             EqualSizeWindow& beside = *shown.front();
-            beside.FinishWork();
+            QTRY_VERIFY_WITH_TIMEOUT(!beside.Working(), 20000);
             QVERIFY(beside.Match().has_value());
             QVERIFY(beside.Match()->picture.decoded == expected.decoded);
             // tamr's point of the closest size, decoded from its own file.
@@ -353,13 +353,14 @@ private slots:
         // The document is only looked at.
         QVERIFY(!document->IsModified());
         QVERIFY(std::ranges::equal(document->Image()->Pixels(), originalPixels));
-        // The tamr picture shown is the one Compress at that quality shows.
-        window->ChoosePoint(*FindPoint(result, "tamr", 40));
-        running.Frame().FiguresPanel()->FinishWork();
-        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
-        // The JPEG point's file is what libjpeg-turbo makes at that quality.
+        // The JPEG point's file is what libjpeg-turbo makes at that quality
+        // (`original` looks into the picture the document holds until the next compress).
         const PeerPicture jpeg40 = CodeJpeg(original, 3, 40);
         QVERIFY(std::ranges::equal(window->CodedFile(*jpeg), jpeg40.coded));
+        // The tamr picture shown is the one Compress at that quality shows.
+        window->ChoosePoint(*FindPoint(result, "tamr", 40));
+        QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
+        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
     }
 
     void EqualSizePicksTheClosestJpegQuality()
@@ -373,7 +374,7 @@ private slots:
         running.app->OnCommand(EqualSizeCommandId(*FindCodec("jpeg")));
         auto* window = running.Frame().findChild<EqualSizeWindow*>();
         QVERIFY(window != nullptr);
-        window->FinishWork();
+        QTRY_VERIFY_WITH_TIMEOUT(!window->Working(), 20000);
         QVERIFY(window->Match().has_value());
         const EqualSizeMatch& match = *window->Match();
         QVERIFY2(!match.picture.Failed(), match.picture.failure.c_str());
@@ -415,9 +416,10 @@ private slots:
         QVERIFY(dialog != nullptr);
         dialog->SetTarget(target);
         QVERIFY(dialog->Target().size == target.size);
+        QSignalSpy searchEnded(dialog, &TargetDialog::Searched);
         dialog->findChild<QPushButton*>("searchTarget")->click();
-        dialog->FinishWork();
-        running.Frame().FiguresPanel()->FinishWork();
+        QVERIFY(searchEnded.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
         QCOMPARE(dialog->StatusText(), QStringLiteral("Quality factor %1 chosen.").arg(*expected));
         QCOMPARE(running.app->Settings().qualityFactor, *expected);
         QVERIFY(document->IsModified());
@@ -425,7 +427,7 @@ private slots:
 
         dialog->SetTarget({1, std::nullopt});
         dialog->Search();
-        dialog->FinishWork();
+        QVERIFY(searchEnded.wait(20000));
         QCOMPARE(dialog->StatusText(), QStringLiteral("no quality factor reaches the target"));
     }
 };

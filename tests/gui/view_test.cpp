@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
@@ -281,6 +282,63 @@ private slots:
         QCOMPARE(after.pixel(0, 47), qRgb(bottomLeft[2], bottomLeft[1], bottomLeft[0]));
         QCOMPARE(after.pixel(0, 0), qRgb(topLeft[2], topLeft[1], topLeft[0]));
         QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+    void CompressCodesElsewhereAndShowsEachLevelAsItComes()
+    {
+        RunningApp running;
+        CTamrView& view = OpenSized(running, "photo.bmp", 96, 64, QSize(120, 80));
+        CTamrDoc& document = view.Document();
+        running.app->Settings().incrementalDisplay = true;
+        // Levels reach the view through its queue while the document still
+        // holds the old picture; the result comes last.
+        int levels = 0;
+        bool levelsBeforeResult = true;
+        connect(
+            &view, &CTamrView::LevelDecoded, &view,
+            [&](const QImage& level, QSize full) {
+                ++levels;
+                levelsBeforeResult =
+                    levelsBeforeResult && !document.IsModified() && !level.isNull() && full == QSize(96, 64);
+            },
+            Qt::QueuedConnection);
+        // The event loop goes on meanwhile: a timer due at once fires before Compress returns.
+        bool timerRanDuringCompress = false;
+        QTimer::singleShot(0, &view, [&] { timerRanDuringCompress = !document.IsModified(); });
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QVERIFY(timerRanDuringCompress);
+        QVERIFY(levels > 0);
+        QVERIFY(levelsBeforeResult);
+        QVERIFY(document.IsModified());
+        QCOMPARE(document.Title(), std::string("photo.cod"));
+        QVERIFY(running.prompter.Messages().empty());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        // The picture shown is the decoded one, not a level.
+        QCOMPARE(Shown(view).pixel(5, 7), [&] {
+            const CDibImage& image = *document.Image();
+            const std::size_t stride = image.Width() * 3u + image.RowPad();
+            const std::uint8_t* pixel = image.Pixels().data() + stride * (image.Height() - 1u - 7u) + 3u * 5u;
+            return qRgb(pixel[2], pixel[1], pixel[0]);
+        }());
+    }
+
+    void DraggingMovesThePicture()
+    {
+        RunningApp running;
+        CTamrView& view = OpenSized(running, "photo.bmp", 200, 150, QSize(80, 60));
+        view.ScrollTo({50, 40});
+        QWidget* area = view.viewport();
+        const auto send = [area](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, area->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(area, &event);
+        };
+        send(QEvent::MouseButtonPress, {40, 30}, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, {20, 40}, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, {20, 40}, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(view.ScrollPosition(), (ZoomPoint{70, 30}));
+        // The press is still the click the zoom commands keep in place.
+        QVERIFY(view.ClickPending());
+        QCOMPARE(view.ClickPoint(), (ZoomPoint{40, 30}));
     }
 
     void IncrementalDisplayDrawsTheLevelOverTheWholePicture()

@@ -1,0 +1,72 @@
+#include "gui/JobRunner.h"
+
+#include <QPointer>
+
+namespace tamr::qt {
+
+JobRunner::JobRunner(QObject* parent)
+    : QObject(parent), worker_(new JobWorker) // NOLINT(cppcoreguidelines-owning-memory)
+{
+    worker_->moveToThread(&thread_);
+    // The worker goes with its thread's end.
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    connect(this, &JobRunner::RunRequested, worker_, &JobWorker::Run, Qt::QueuedConnection);
+    connect(worker_, &JobWorker::Done, this, &JobRunner::OnDone, Qt::QueuedConnection);
+    thread_.setObjectName(QStringLiteral("tamr job runner"));
+    thread_.start();
+}
+
+JobRunner::~JobRunner()
+{
+    waiting_.reset();
+    if (runningAbort_)
+        *runningAbort_ = true;
+    thread_.quit();
+    thread_.wait();
+}
+
+void JobRunner::Enqueue(JobWorker::Work work, std::shared_ptr<AbortFlag> abort)
+{
+    Request request{std::move(work), std::move(abort)};
+    if (running_) {
+        // The running work is out of date: it may stop, and its result is dropped.
+        *runningAbort_ = true;
+        waiting_ = std::move(request);
+        return;
+    }
+    Launch(std::move(request));
+}
+
+void JobRunner::Launch(Request request)
+{
+    running_ = true;
+    runningAbort_ = std::move(request.abort);
+    emit RunRequested(++ticket_, request.work);
+}
+
+void JobRunner::OnDone(std::uint64_t ticket, const JobWorker::Delivery& delivery)
+{
+    if (ticket != ticket_)
+        return;
+    running_ = false;
+    const bool outOfDate = *runningAbort_;
+    runningAbort_.reset();
+    if (waiting_) {
+        Request next = std::move(*waiting_);
+        waiting_.reset();
+        Launch(std::move(next));
+        return;
+    }
+    if (!outOfDate && delivery) {
+        // Taking the result may close the window that owns this runner.
+        const QPointer<JobRunner> alive(this);
+        delivery();
+        if (alive.isNull())
+            return;
+        emit Delivered();
+    }
+    if (!Busy())
+        emit Idle();
+}
+
+} // namespace tamr::qt

@@ -1,0 +1,76 @@
+#include "gui/WorkbenchSettings.h"
+
+#include <QSettings>
+#include <algorithm>
+
+#include "gui/ProfileFormat.h"
+
+namespace tamr::qt {
+
+namespace {
+
+const QString kSection = QStringLiteral("Workbench");
+const QString kCompareMode = QStringLiteral("CompareMode");
+const QString kAmplification = QStringLiteral("CompareAmplification");
+// "fit", or the scale as a number.
+const QString kCompareZoom = QStringLiteral("CompareZoom");
+const QString kFit = QStringLiteral("fit");
+const QString kGeometry = QStringLiteral("WindowGeometry");
+const QString kLayout = QStringLiteral("WindowLayout");
+constexpr int kModeCount = 4;
+
+} // namespace
+
+CompareView::Habits WorkbenchSettings::CompareHabits() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.beginGroup(kSection);
+    CompareView::Habits habits;
+    bool valid = false;
+    const int mode = settings.value(kCompareMode).toString().toInt(&valid);
+    if (valid && mode >= 0 && mode < kModeCount)
+        habits.mode = static_cast<CompareMode>(mode);
+    const int amplification = settings.value(kAmplification).toString().toInt(&valid);
+    if (valid)
+        habits.amplification = std::clamp(amplification, 1, kLargestAmplification);
+    const double scale = settings.value(kCompareZoom, kFit).toString().toDouble(&valid);
+    // Anything not a number in range opens fitted.
+    if (valid && scale > 0 && scale <= 1024)
+        habits.scale = scale;
+    return habits;
+}
+
+void WorkbenchSettings::SetCompareHabits(const CompareView::Habits& habits) const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.beginGroup(kSection);
+    settings.setValue(kCompareMode, QString::number(static_cast<int>(habits.mode)));
+    settings.setValue(kAmplification, QString::number(habits.amplification));
+    settings.setValue(kCompareZoom, habits.scale ? QString::number(*habits.scale) : kFit);
+    settings.endGroup();
+    settings.sync();
+}
+
+QByteArray WorkbenchSettings::WindowGeometry() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    return QByteArray::fromBase64(settings.value(kSection + '/' + kGeometry).toString().toLatin1());
+}
+
+QByteArray WorkbenchSettings::WindowLayout() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    return QByteArray::fromBase64(settings.value(kSection + '/' + kLayout).toString().toLatin1());
+}
+
+void WorkbenchSettings::SetWindow(const QByteArray& geometry, const QByteArray& layout) const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.beginGroup(kSection);
+    settings.setValue(kGeometry, QString::fromLatin1(geometry.toBase64()));
+    settings.setValue(kLayout, QString::fromLatin1(layout.toBase64()));
+    settings.endGroup();
+    settings.sync();
+}
+
+} // namespace tamr::qt

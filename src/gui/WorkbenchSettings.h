@@ -1,0 +1,31 @@
+#pragma once
+// What the workbench remembers between starts, in the program's INI file
+// beside the recent-file list (section "Workbench"): the main window's place
+// and layout (tool bar, figures panel), and how compare windows show the
+// pictures (mode, amplification, zoom). The recent-file list's section is
+// left as it is.
+
+#include <QByteArray>
+#include <QString>
+
+#include "gui/CompareView.h"
+
+namespace tamr::qt {
+
+class WorkbenchSettings {
+public:
+    explicit WorkbenchSettings(QString iniPath) : iniPath_(std::move(iniPath)) {}
+
+    CompareView::Habits CompareHabits() const;
+    void SetCompareHabits(const CompareView::Habits& habits) const;
+
+    // QMainWindow::saveGeometry and saveState; empty when none was kept.
+    QByteArray WindowGeometry() const;
+    QByteArray WindowLayout() const;
+    void SetWindow(const QByteArray& geometry, const QByteArray& layout) const;
+
+private:
+    QString iniPath_;
+};
+
+} // namespace tamr::qt

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "peers/PeerAvif.h"
 #include "peers/PeerJpeg.h"
 #include "peers/PeerJpeg2000.h"
 #include "peers/PeerTamr.h"
@@ -49,6 +50,32 @@ constexpr PeerCodec kCodecs[] = {
      .codeAtQuality = CodeWebp,
      .decode = DecodeWebp,
      .available = true},
+    {.name = "avif",
+     .label = "AVIF",
+     .mnemonic = 'A',
+     .colour = "#ff7f0e",
+     .extension = ".avif",
+     .aim = SizeAim::Quality,
+#ifdef TAMR_HAVE_AVIF
+     .codeAtQuality = CodeAvif444,
+     .decode = DecodeAvif,
+     .describe = DescribeAvif444,
+     .available = true
+#endif
+    },
+    {.name = "avif420",
+     .label = "AVIF 4:2:0",
+     .mnemonic = '4',
+     .colour = "#8c564b",
+     .extension = ".avif",
+     .aim = SizeAim::Quality,
+#ifdef TAMR_HAVE_AVIF
+     .codeAtQuality = CodeAvif420,
+     .decode = DecodeAvif,
+     .describe = DescribeAvif420,
+     .available = true
+#endif
+    },
 };
 
 } // namespace

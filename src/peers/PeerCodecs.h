@@ -55,6 +55,8 @@ struct PeerCodec {
     EncodeLadderFunction encodeLadder = nullptr;
     std::size_t ladderSizes = 0;
     DecodeFunction decode = nullptr;
+    // Its library's version and the settings it codes with, for the outputs; null: nothing to add.
+    std::string (*describe)() = nullptr;
     // Its library was there when tamr was built; a row left out has no entry points.
     bool available = false;
 };

@@ -178,7 +178,7 @@ TEST(CliSweepNewerPeersTest, EachIsListedAndItsKeptFileDecodesToThePictureMeasur
     test::WriteBytes(picture, test::BuildBmp(layout));
     const ConstPixelView original{layout.rows, 40, 32, 0};
     int tried = 0;
-    for (const std::string name : {"avif", "avif420"}) {
+    for (const std::string name : {"avif", "avif420", "jxl"}) {
         const PeerCodec* codec = FindCodec(name);
         ASSERT_NE(codec, nullptr);
         if (!codec->available)
@@ -194,8 +194,9 @@ TEST(CliSweepNewerPeersTest, EachIsListedAndItsKeptFileDecodesToThePictureMeasur
         ASSERT_TRUE(point["error"].is_null()) << point["error"];
         ASSERT_EQ(sweep["codecs"].size(), 2u);
         EXPECT_EQ(sweep["codecs"][1]["name"], name);
-        EXPECT_EQ(sweep["codecs"][1]["library"].get<std::string>().rfind("libavif ", 0), 0u) << sweep["codecs"];
-        const auto kept = test::ReadBytes(out / (name + "-q050.avif"));
+        const std::string library = name == "jxl" ? "libjxl " : "libavif ";
+        EXPECT_EQ(sweep["codecs"][1]["library"].get<std::string>().rfind(library, 0), 0u) << sweep["codecs"];
+        const auto kept = test::ReadBytes(out / (name + "-q050" + std::string(codec->extension)));
         EXPECT_EQ(point["bytes"].get<std::size_t>(), kept.size());
         const PeerPicture decoded = codec->decode(kept, original, 3);
         ASSERT_FALSE(decoded.Failed()) << decoded.failure;
@@ -207,7 +208,7 @@ TEST(CliSweepNewerPeersTest, EachIsListedAndItsKeptFileDecodesToThePictureMeasur
         EXPECT_NEAR(point["psnr"].get<double>(), psnr, 1e-9);
     }
     if (tried == 0)
-        GTEST_SKIP() << "libavif was missing when tamr was built";
+        GTEST_SKIP() << "libavif and libjxl were missing when tamr was built";
 }
 
 TEST(CliSweepFailureTest, AFailingPeerPointIsReportedAndTheSweepGoesOn)

@@ -5,6 +5,7 @@
 #include "peers/PeerAvif.h"
 #include "peers/PeerJpeg.h"
 #include "peers/PeerJpeg2000.h"
+#include "peers/PeerJxl.h"
 #include "peers/PeerTamr.h"
 #include "peers/PeerWebp.h"
 
@@ -73,6 +74,19 @@ constexpr PeerCodec kCodecs[] = {
      .codeAtQuality = CodeAvif420,
      .decode = DecodeAvif,
      .describe = DescribeAvif420,
+     .available = true
+#endif
+    },
+    {.name = "jxl",
+     .label = "JPEG XL",
+     .mnemonic = 'X',
+     .colour = "#e377c2",
+     .extension = ".jxl",
+     .aim = SizeAim::Quality,
+#ifdef TAMR_HAVE_JXL
+     .codeAtQuality = CodeJxl,
+     .decode = DecodeJxl,
+     .describe = DescribeJxl,
      .available = true
 #endif
     },

@@ -73,25 +73,18 @@ private slots:
                               "-", "Fit to &Window", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
                               "Zoom Out S&tep\tCtrl+-", "&Figures Panel"}));
         // One equal-size entry for each peer of the build, in the registry's order.
-        QStringList compare{"&Compare Window",
-                            "-",
-                            "&Side by Side",
-                            "S&plit",
-                            "&Difference",
-                            "&Heat Map",
-                            "-",
-                            "&Rate–Distortion...",
-                            "Against &JPEG at Equal Size",
-                            "Against JPEG &2000 at Equal Size",
-                            "Against &WebP at Equal Size"};
-        for (const char* newer : {"avif", "avif420"})
-            if (FindCodec(newer)->available)
-                compare << QString::fromStdString(
-                    EqualSizeCommands()[static_cast<std::size_t>(compare.size() - 8)].menuText);
+        QStringList compare{"&Compare Window", "-", "&Side by Side",      "S&plit", "&Difference",
+                            "&Heat Map",       "-", "&Rate–Distortion..."};
+        for (const PeerCommand& command : EqualSizeCommands())
+            compare << QString::fromStdString(command.menuText);
         compare << "&Target...";
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")), compare);
+        QCOMPARE(compare.mid(8, 3), (QStringList{"Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
+                                                 "Against &WebP at Equal Size"}));
         if (FindCodec("avif")->available)
             QVERIFY(compare.contains("Against &AVIF at Equal Size"));
+        if (FindCodec("jxl")->available)
+            QVERIFY(compare.contains("Against JPEG &XL at Equal Size"));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Options")),
                  (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed",
                               "  Custom", "&Incremental Display", "&Sharpen Image", "Filters"}));

@@ -211,6 +211,15 @@ TEST(CliSweepNewerPeersTest, EachIsListedAndItsKeptFileDecodesToThePictureMeasur
             EXPECT_NEAR(point["bytes"].get<double>(), tamrBytes, tamrBytes * 0.1);
         }
     }
+    // Where tamr is lossless (quality 100), HTJ2K is too.
+    if (FindCodec("htj2k")->available) {
+        const auto run =
+            test::RunCli("sweep " + Quoted(picture.string()) + " --qualities 100 --peers htj2k --json", scratch);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto point = Point(nlohmann::json::parse(run.out), "htj2k", 100);
+        EXPECT_EQ(point["mse"], 0.0) << point;
+        EXPECT_EQ(point["largest_difference"], 0) << point;
+    }
     if (tried == 0)
         GTEST_SKIP() << "libavif, libjxl and OpenJPH were missing when tamr was built";
 }

@@ -99,6 +99,7 @@ constexpr PeerCodec kCodecs[] = {
      .aim = SizeAim::Bytes,
 #ifdef TAMR_HAVE_HTJ2K
      .codeAtBytes = CodeHtj2k,
+     .codeLossless = CodeHtj2kLossless,
      .decode = DecodeHtj2k,
      .describe = DescribeHtj2k,
      .available = true

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <optional>
 
 namespace tamr {
 namespace {
@@ -26,9 +27,9 @@ ojph::ui32 Decompositions(int width, int height)
     return levels;
 }
 
-// One encode at a quantisation step; empty when OpenJPH refused.
+// One encode at a quantisation step, or lossless for none; empty when OpenJPH refused.
 std::vector<std::uint8_t> Encode(const std::vector<std::uint8_t>& samples, int width, int height, int channels,
-                                 double step)
+                                 std::optional<double> step)
 {
     try {
         ojph::codestream stream;
@@ -45,8 +46,9 @@ std::vector<std::uint8_t> Encode(const std::vector<std::uint8_t>& samples, int w
         cod.set_block_dims(64, 64);
         cod.set_progression_order("RPCL");
         cod.set_color_transform(channels == 3);
-        cod.set_reversible(false);
-        stream.access_qcd().set_irrev_quant(static_cast<float>(step));
+        cod.set_reversible(!step);
+        if (step)
+            stream.access_qcd().set_irrev_quant(static_cast<float>(*step));
         stream.set_planar(false);
         ojph::mem_outfile file;
         file.open();
@@ -103,6 +105,21 @@ PeerPicture CodeHtj2k(ConstPixelView picture, int bytesPerPixel, std::size_t tar
     }
     const double encodeSeconds = SecondsSince(start);
     PeerPicture decoded = DecodeHtj2k(best, picture, bytesPerPixel);
+    decoded.encodeSeconds = encodeSeconds;
+    return decoded;
+}
+
+PeerPicture CodeHtj2kLossless(ConstPixelView picture, int bytesPerPixel)
+{
+    if (!CodablePicture(picture, bytesPerPixel))
+        return PeerFailure("HTJ2K: no picture to code");
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::uint8_t> coded =
+        Encode(TopDownRgb(picture, bytesPerPixel), picture.width, picture.height, bytesPerPixel, std::nullopt);
+    const double encodeSeconds = SecondsSince(start);
+    if (coded.empty())
+        return PeerFailure("HTJ2K: encoding failed");
+    PeerPicture decoded = DecodeHtj2k(coded, picture, bytesPerPixel);
     decoded.encodeSeconds = encodeSeconds;
     return decoded;
 }

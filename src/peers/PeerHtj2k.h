@@ -3,7 +3,8 @@
 // a raw codestream, the irreversible 9/7 wavelet with the colour transform,
 // 64 x 64 blocks, RPCL order, up to five decompositions; the quantisation step
 // searched (bisection over its logarithm) for the file closest in size to the
-// one aimed at. A gray picture is one component. Built only when OpenJPH was
+// one aimed at; or lossless, the reversible 5/3 wavelet and colour transform.
+// A gray picture is one component. Built only when OpenJPH was
 // found (TAMR_HAVE_HTJ2K).
 
 #include <cstddef>
@@ -16,6 +17,7 @@
 namespace tamr {
 
 PeerPicture CodeHtj2k(ConstPixelView picture, int bytesPerPixel, std::size_t targetBytes);
+PeerPicture CodeHtj2kLossless(ConstPixelView picture, int bytesPerPixel);
 // An HTJ2K codestream decoded by OpenJPH into the layout of `like` (only its
 // sizes count): fails when it holds another size or depth.
 PeerPicture DecodeHtj2k(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel);

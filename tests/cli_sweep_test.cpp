@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
+#include "image/PictureMetrics.h"
 #include "peers/PeerCodecs.h"
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
@@ -159,6 +161,67 @@ TEST_F(CliSweepTest, ThePlotIsSvgWithOneLinePerCodecInEachPanel)
             EXPECT_EQ(body.find(path, first + 1), std::string::npos) << panel << " " << codec;
         }
     }
+}
+
+// Each newer peer of the build: listed with its library's version, its kept
+// file decoded by its own library to the picture measured.
+TEST(CliSweepNewerPeersTest, EachIsListedAndItsKeptFileDecodesToThePictureMeasured)
+{
+    test::ScratchDir scratch;
+    test::BmpLayout layout;
+    layout.width = 40;
+    layout.height = 32;
+    layout.rows = test::RandomBytes(40 * 32 * 3, 9);
+    for (std::size_t i = 0; i < layout.rows.size(); ++i) // smooth enough to code, noisy enough to differ
+        layout.rows[i] = static_cast<std::uint8_t>((i / 3 % 40) * 5 + layout.rows[i] % 16);
+    const auto picture = scratch / "small.bmp";
+    test::WriteBytes(picture, test::BuildBmp(layout));
+    const ConstPixelView original{layout.rows, 40, 32, 0};
+    int tried = 0;
+    for (const std::string name : {"avif", "avif420", "jxl", "htj2k"}) {
+        const PeerCodec* codec = FindCodec(name);
+        ASSERT_NE(codec, nullptr);
+        if (!codec->available)
+            continue;
+        ++tried;
+        const auto out = scratch / name;
+        const auto run = test::RunCli("sweep " + Quoted(picture.string()) + " --qualities 50 --peers " + name +
+                                          " --json --out " + Quoted(out.string()),
+                                      scratch);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto sweep = nlohmann::json::parse(run.out);
+        const auto point = Point(sweep, name, 50);
+        ASSERT_TRUE(point["error"].is_null()) << point["error"];
+        ASSERT_EQ(sweep["codecs"].size(), 2u);
+        EXPECT_EQ(sweep["codecs"][1]["name"], name);
+        const std::string library = name == "jxl" ? "libjxl " : name == "htj2k" ? "OpenJPH " : "libavif ";
+        EXPECT_EQ(sweep["codecs"][1]["library"].get<std::string>().rfind(library, 0), 0u) << sweep["codecs"];
+        const auto kept = test::ReadBytes(out / (name + "-q050" + std::string(codec->extension)));
+        EXPECT_EQ(point["bytes"].get<std::size_t>(), kept.size());
+        const PeerPicture decoded = codec->decode(kept, original, 3);
+        ASSERT_FALSE(decoded.Failed()) << decoded.failure;
+        const auto bmp = test::ReadBytes(out / (name + "-q050.bmp"));
+        ASSERT_GT(bmp.size(), decoded.decoded.size());
+        EXPECT_TRUE(std::equal(decoded.decoded.begin(), decoded.decoded.end(),
+                               bmp.end() - static_cast<std::ptrdiff_t>(decoded.decoded.size())));
+        const double psnr = MeasurePictures(original, {decoded.decoded, 40, 32, 0}, 3).psnr;
+        EXPECT_NEAR(point["psnr"].get<double>(), psnr, 1e-9);
+        if (codec->aim == SizeAim::Bytes) { // aimed at tamr's size at the same quality
+            const double tamrBytes = Point(sweep, "tamr", 50)["bytes"].get<double>();
+            EXPECT_NEAR(point["bytes"].get<double>(), tamrBytes, tamrBytes * 0.1);
+        }
+    }
+    // Where tamr is lossless (quality 100), HTJ2K is too.
+    if (FindCodec("htj2k")->available) {
+        const auto run =
+            test::RunCli("sweep " + Quoted(picture.string()) + " --qualities 100 --peers htj2k --json", scratch);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto point = Point(nlohmann::json::parse(run.out), "htj2k", 100);
+        EXPECT_EQ(point["mse"], 0.0) << point;
+        EXPECT_EQ(point["largest_difference"], 0) << point;
+    }
+    if (tried == 0)
+        GTEST_SKIP() << "libavif, libjxl and OpenJPH were missing when tamr was built";
 }
 
 TEST(CliSweepFailureTest, AFailingPeerPointIsReportedAndTheSweepGoesOn)

@@ -275,8 +275,17 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
         nlohmann::json points = nlohmann::json::array();
         for (const SweepPoint& point : result->points)
             points.push_back(PointJson(point));
-        const nlohmann::json object = {
-            {"picture", name}, {"width", result->width}, {"height", result->height}, {"points", points}};
+        // Each codec with its library's version and settings, where its row gives them.
+        nlohmann::json codecs = nlohmann::json::array();
+        for (const PeerCodec* codec : SweepCodecs(request))
+            codecs.push_back({{"name", codec->name},
+                              {"label", codec->label},
+                              {"library", codec->describe ? nlohmann::json(codec->describe()) : nlohmann::json()}});
+        const nlohmann::json object = {{"picture", name},
+                                       {"width", result->width},
+                                       {"height", result->height},
+                                       {"codecs", codecs},
+                                       {"points", points}};
         figures << object.dump(2) << '\n';
     } else if (options.csv) {
         PrintCsv(*result, figures);

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "peers/PeerAvif.h"
+#include "peers/PeerHtj2k.h"
 #include "peers/PeerJpeg.h"
 #include "peers/PeerJpeg2000.h"
+#include "peers/PeerJxl.h"
 #include "peers/PeerTamr.h"
 #include "peers/PeerWebp.h"
 
@@ -49,6 +52,59 @@ constexpr PeerCodec kCodecs[] = {
      .codeAtQuality = CodeWebp,
      .decode = DecodeWebp,
      .available = true},
+    {.name = "avif",
+     .label = "AVIF",
+     .mnemonic = 'A',
+     .colour = "#ff7f0e",
+     .extension = ".avif",
+     .aim = SizeAim::Quality,
+#ifdef TAMR_HAVE_AVIF
+     .codeAtQuality = CodeAvif444,
+     .decode = DecodeAvif,
+     .describe = DescribeAvif444,
+     .available = true
+#endif
+    },
+    {.name = "avif420",
+     .label = "AVIF 4:2:0",
+     .mnemonic = '4',
+     .colour = "#8c564b",
+     .extension = ".avif",
+     .aim = SizeAim::Quality,
+#ifdef TAMR_HAVE_AVIF
+     .codeAtQuality = CodeAvif420,
+     .decode = DecodeAvif,
+     .describe = DescribeAvif420,
+     .available = true
+#endif
+    },
+    {.name = "jxl",
+     .label = "JPEG XL",
+     .mnemonic = 'X',
+     .colour = "#e377c2",
+     .extension = ".jxl",
+     .aim = SizeAim::Quality,
+#ifdef TAMR_HAVE_JXL
+     .codeAtQuality = CodeJxl,
+     .decode = DecodeJxl,
+     .describe = DescribeJxl,
+     .available = true
+#endif
+    },
+    {.name = "htj2k",
+     .label = "HTJ2K",
+     .mnemonic = 'H',
+     .colour = "#17becf",
+     .extension = ".j2c",
+     .aim = SizeAim::Bytes,
+#ifdef TAMR_HAVE_HTJ2K
+     .codeAtBytes = CodeHtj2k,
+     .codeLossless = CodeHtj2kLossless,
+     .decode = DecodeHtj2k,
+     .describe = DescribeHtj2k,
+     .available = true
+#endif
+    },
 };
 
 } // namespace

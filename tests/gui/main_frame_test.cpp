@@ -75,10 +75,19 @@ private slots:
                               // The additions follow.
                               "-", "Fit to &Window\tCtrl+9", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
                               "Zoom Out S&tep\tCtrl+-", "&Figures Panel", "F&ull Screen\tF11"}));
-        QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")),
-                 (QStringList{"&Compare Window", "-", "&Side by Side\tCtrl+1", "S&plit\tCtrl+2", "&Difference\tCtrl+3",
-                              "&Heat Map\tCtrl+4", "-", "&Rate–Distortion...", "Against &JPEG at Equal Size",
-                              "Against JPEG &2000 at Equal Size", "Against &WebP at Equal Size", "&Target..."}));
+        // One equal-size entry for each peer of the build, in the registry's order.
+        QStringList compare{"&Compare Window",   "-", "&Side by Side\tCtrl+1", "S&plit\tCtrl+2", "&Difference\tCtrl+3",
+                            "&Heat Map\tCtrl+4", "-", "&Rate–Distortion..."};
+        for (const PeerCommand& command : EqualSizeCommands())
+            compare << QString::fromStdString(command.menuText);
+        compare << "&Target...";
+        QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")), compare);
+        QCOMPARE(compare.mid(8, 3), (QStringList{"Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
+                                                 "Against &WebP at Equal Size"}));
+        if (FindCodec("avif")->available)
+            QVERIFY(compare.contains("Against &AVIF at Equal Size"));
+        if (FindCodec("jxl")->available)
+            QVERIFY(compare.contains("Against JPEG &XL at Equal Size"));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Options")),
                  (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed",
                               "  Custom", "&Incremental Display", "&Sharpen Image", "Filters"}));

@@ -77,12 +77,6 @@ TEST(PeerCodecs, EveryPeerDecodesWhatItCoded)
                   15); // noise would give under 10
         EXPECT_TRUE(peer->decode(coded.coded, narrower, 3).Failed());
         EXPECT_TRUE(peer->decode(std::vector<std::uint8_t>(16, 0x5a), picture, 3).Failed());
-        if (peer->codeLossless != nullptr) {
-            const PeerPicture lossless = peer->codeLossless(picture, 3);
-            ASSERT_FALSE(lossless.Failed()) << lossless.failure;
-            EXPECT_EQ(lossless.decoded, pixels);
-            EXPECT_EQ(peer->decode(lossless.coded, picture, 3).decoded, pixels);
-        }
     }
 }
 

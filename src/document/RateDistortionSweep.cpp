@@ -94,9 +94,6 @@ PeerPicture CodePeerPoint(const SweepPoint& point, const Context& context, std::
     case SizeAim::Quality:
         return codec.codeAtQuality(context.original, context.bytesPerPixel, point.quality);
     case SizeAim::Bytes:
-        // Where tamr is lossless, so is a codec that can be.
-        if (point.quality == 100 && codec.codeLossless != nullptr)
-            return codec.codeLossless(context.original, context.bytesPerPixel);
         if (targetBytes == 0)
             return PeerFailure(std::string(codec.label) + ": no tamr size to aim at");
         if (codec.encodeLadder != nullptr)

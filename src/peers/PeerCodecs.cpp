@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "peers/PeerAvif.h"
-#include "peers/PeerHtj2k.h"
 #include "peers/PeerJpeg.h"
 #include "peers/PeerJpeg2000.h"
 #include "peers/PeerJxl.h"
@@ -88,20 +87,6 @@ constexpr PeerCodec kCodecs[] = {
      .codeAtQuality = CodeJxl,
      .decode = DecodeJxl,
      .describe = DescribeJxl,
-     .available = true
-#endif
-    },
-    {.name = "htj2k",
-     .label = "HTJ2K",
-     .mnemonic = 'H',
-     .colour = "#17becf",
-     .extension = ".j2c",
-     .aim = SizeAim::Bytes,
-#ifdef TAMR_HAVE_HTJ2K
-     .codeAtBytes = CodeHtj2k,
-     .codeLossless = CodeHtj2kLossless,
-     .decode = DecodeHtj2k,
-     .describe = DescribeHtj2k,
      .available = true
 #endif
     },

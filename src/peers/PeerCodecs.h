@@ -54,8 +54,6 @@ struct PeerCodec {
     // SizeAim::Bytes, where one encode serves many sizes: at most `ladderSizes` a time.
     EncodeLadderFunction encodeLadder = nullptr;
     std::size_t ladderSizes = 0;
-    // SizeAim::Bytes, optional: the lossless coding a point at quality 100 (tamr's lossless) gets instead.
-    PeerPicture (*codeLossless)(ConstPixelView picture, int bytesPerPixel) = nullptr;
     DecodeFunction decode = nullptr;
     // Its library's version and the settings it codes with, for the outputs; null: nothing to add.
     std::string (*describe)() = nullptr;

@@ -49,14 +49,8 @@ PeerPicture Code(ConstPixelView picture, int bytesPerPixel, int quality, avifPix
 {
     if (!CodablePicture(picture, bytesPerPixel))
         return PeerFailure("AVIF: no picture to code");
-    // libavif takes top-down red-green-blue rows; gray goes as three equal channels.
-    std::vector<std::uint8_t> rgb = TopDownRgb(picture, bytesPerPixel);
-    if (bytesPerPixel == 1) {
-        std::vector<std::uint8_t> colour(rgb.size() * 3);
-        for (std::size_t i = 0; i < rgb.size(); ++i)
-            colour[3 * i] = colour[3 * i + 1] = colour[3 * i + 2] = rgb[i];
-        rgb = std::move(colour);
-    }
+    // libavif takes top-down red-green-blue rows.
+    std::vector<std::uint8_t> rgb = TopDownColourRgb(picture, bytesPerPixel);
     const auto start = std::chrono::steady_clock::now();
     ImagePtr image(
         avifImageCreate(static_cast<uint32_t>(picture.width), static_cast<uint32_t>(picture.height), 8, format));

@@ -82,13 +82,7 @@ PeerPicture CodeJxl(ConstPixelView picture, int bytesPerPixel, int quality)
 {
     if (!CodablePicture(picture, bytesPerPixel))
         return PeerFailure("JPEG XL: no picture to code");
-    std::vector<std::uint8_t> rgb = TopDownRgb(picture, bytesPerPixel);
-    if (bytesPerPixel == 1) {
-        std::vector<std::uint8_t> colour(rgb.size() * 3);
-        for (std::size_t i = 0; i < rgb.size(); ++i)
-            colour[3 * i] = colour[3 * i + 1] = colour[3 * i + 2] = rgb[i];
-        rgb = std::move(colour);
-    }
+    const std::vector<std::uint8_t> rgb = TopDownColourRgb(picture, bytesPerPixel);
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::uint8_t> coded = Encode(rgb, picture.width, picture.height, quality);
     const double encodeSeconds = SecondsSince(start);

@@ -27,6 +27,17 @@ std::vector<std::uint8_t> TopDownRgb(ConstPixelView picture, int bytesPerPixel)
     return rows;
 }
 
+std::vector<std::uint8_t> TopDownColourRgb(ConstPixelView picture, int bytesPerPixel)
+{
+    std::vector<std::uint8_t> rows = TopDownRgb(picture, bytesPerPixel);
+    if (bytesPerPixel != 1)
+        return rows;
+    std::vector<std::uint8_t> colour(rows.size() * 3);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        colour[3 * i] = colour[3 * i + 1] = colour[3 * i + 2] = rows[i];
+    return colour;
+}
+
 std::vector<std::uint8_t> FromTopDown(const std::uint8_t* rows, int channels, ConstPixelView like, int bytesPerPixel)
 {
     const auto width = static_cast<std::size_t>(like.width);

@@ -51,6 +51,9 @@ inline bool DecodableLike(ConstPixelView like, int bytesPerPixel)
 // The picture as top-down rows of red, green, blue bytes (gray: one byte)
 // without padding, the order the other codecs take.
 std::vector<std::uint8_t> TopDownRgb(ConstPixelView picture, int bytesPerPixel);
+// The same with three bytes per pixel whatever the depth: gray repeated in
+// red, green and blue, for the codecs that take colour only.
+std::vector<std::uint8_t> TopDownColourRgb(ConstPixelView picture, int bytesPerPixel);
 // Top-down rows of `channels` bytes per pixel (red, green, blue, or gray)
 // back into the original's layout; three channels become gray as luma.
 std::vector<std::uint8_t> FromTopDown(const std::uint8_t* rows, int channels, ConstPixelView like, int bytesPerPixel);

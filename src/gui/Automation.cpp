@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "gui/CCompareFrame.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrApp.h"
 #include "gui/CommandTable.h"
 #include "gui/CompareView.h"
-#include "gui/EqualSizeWindow.h"
 #include "gui/HelpWindow.h"
 #include "gui/RateDistortionWindow.h"
 
@@ -83,14 +83,16 @@ constexpr DialogStep kCommandSteps[] = {
     {"fit", ID_VIEW_FIT_WINDOW},          {"ratedistortion", ID_COMPARE_RATE_DISTORTION},
 };
 
-// Waits for the work the rate-distortion and equal-size windows do in the
+// Waits for the work the rate-distortion and compare windows do in the
 // background, so that the next picture shows them done.
 void FinishBackgroundWork(CTamrApp& app)
 {
-    for (RateDistortionWindow* chart : app.MainFrame().findChildren<RateDistortionWindow*>())
-        chart->FinishWork();
-    for (EqualSizeWindow* beside : app.MainFrame().findChildren<EqualSizeWindow*>()) {
-        while (beside->Working())
+    for (RateDistortionWindow* chart : app.MainFrame().findChildren<RateDistortionWindow*>()) {
+        while (chart->Running())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    for (CCompareFrame* compare : app.MainFrame().CompareFrames()) {
+        while (compare->View().Working())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }

@@ -22,7 +22,6 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
-#include "gui/EqualSizeWindow.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
@@ -246,9 +245,14 @@ void CTamrApp::ReleaseDocumentsWithoutViews()
 CCompareFrame* CTamrApp::OpenCompareWindow()
 {
     CTamrDoc* document = ActiveDocument();
-    if (document == nullptr || document->Image() == nullptr || document->Image()->ReferencePixels().empty())
+    return document != nullptr ? OpenCompareWindow(*document) : nullptr;
+}
+
+CCompareFrame* CTamrApp::OpenCompareWindow(CTamrDoc& document)
+{
+    if (!mainFrame_ || document.Image() == nullptr || document.Image()->ReferencePixels().empty())
         return nullptr;
-    auto* view = new CompareView(*document, workbench_.CompareHabits());
+    auto* view = new CompareView(document, workbench_.CompareHabits());
     auto* frame = new CCompareFrame(*view);
     // The next compare window starts as this one was left.
     connect(view, &CompareView::HabitsChanged, this,
@@ -290,6 +294,14 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &RateDistortionWindow::QualityChosen, this,
             [this, window](int quality) { CompressDocumentAt(window->Document(), quality); });
+    connect(window, &RateDistortionWindow::PointsChosen, this, [this, window](SidePoint first, SidePoint second) {
+        if (window->Document() == nullptr)
+            return;
+        if (CCompareFrame* compare = OpenCompareWindow(*window->Document())) {
+            compare->View().ShowPoint(0, std::move(first));
+            compare->View().ShowPoint(1, std::move(second));
+        }
+    });
     window->show();
     return window;
 }
@@ -330,17 +342,19 @@ TargetDialog* CTamrApp::OpenTargetDialog()
 bool CTamrApp::CanCompareAtEqualSize() const
 {
     const CTamrDoc* document = ActiveDocument();
-    return document != nullptr && EqualSizeWindow::CanShow(*document);
+    return document != nullptr && CompareView::CanCodeAtEqualSize(*document);
 }
 
-EqualSizeWindow* CTamrApp::OpenEqualSizeWindow(const PeerCodec& peer)
+CCompareFrame* CTamrApp::OpenEqualSizeCompare(const PeerCodec& peer)
 {
     if (!CanCompareAtEqualSize())
         return nullptr;
-    auto* window = new EqualSizeWindow(*ActiveDocument(), peer, mainFrame_.get());
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    return window;
+    CCompareFrame* compare = OpenCompareWindow();
+    if (compare != nullptr) {
+        compare->View().ShowSource(0, SideSource::Decoded);
+        compare->View().ShowSource(1, SideSource::PeerAtEqualSize, &peer);
+    }
+    return compare;
 }
 
 CompareView* CTamrApp::ActiveCompareView() const

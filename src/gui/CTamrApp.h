@@ -30,7 +30,6 @@ class CChildFrame;
 class CCompareFrame;
 class CompareView;
 class RateDistortionWindow;
-class EqualSizeWindow;
 class TargetDialog;
 class CMainFrame;
 class CTamrView;
@@ -110,13 +109,16 @@ public:
     // A compare window for the active document, shown and active; null when
     // the document has no original picture (COD data).
     CCompareFrame* OpenCompareWindow();
+    // The same for a document that need not be the active one.
+    CCompareFrame* OpenCompareWindow(CTamrDoc& document);
     CompareView* ActiveCompareView() const;
     // The rate-distortion window of the active document's picture file, shown
     // and running; null when the document has no picture file of its own.
     RateDistortionWindow* OpenRateDistortionWindow(const SweepRequest& request);
     bool CanChartRateDistortion() const;
-    // tamr's result beside `peer`'s at the same size, shown; null without a compressed picture.
-    EqualSizeWindow* OpenEqualSizeWindow(const PeerCodec& peer);
+    // A compare window of tamr's result beside `peer`'s coding at the same
+    // size, shown; null without a compressed picture.
+    CCompareFrame* OpenEqualSizeCompare(const PeerCodec& peer);
     bool CanCompareAtEqualSize() const;
     // The target search for the active document's picture file, shown.
     TargetDialog* OpenTargetDialog();

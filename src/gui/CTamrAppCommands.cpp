@@ -137,7 +137,7 @@ void CTamrApp::RegisterCommands()
     for (const PeerCommand& command : EqualSizeCommands())
         commands_.Bind(
             command.id, [this] { return CommandState{CanCompareAtEqualSize()}; },
-            [this, peer = command.codec] { OpenEqualSizeWindow(*peer); });
+            [this, peer = command.codec] { OpenEqualSizeCompare(*peer); });
     commands_.Bind(
         ID_COMPARE_TARGET, [this] { return CommandState{CanChartRateDistortion()}; }, [this] { OpenTargetDialog(); });
     for (const auto& [id, mode] :

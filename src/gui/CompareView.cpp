@@ -1,19 +1,24 @@
 #include "gui/CompareView.h"
 
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "document/TamrDoc.h"
+#include "gui/CodecLabel.h"
 #include "gui/CompareZoom.h"
 #include "gui/PictureImage.h"
 
@@ -22,8 +27,35 @@ namespace tamr::qt {
 namespace {
 
 constexpr int kDividerGrip = 5;
-// The scaled copies below 100 %: original, decoded, amplified difference, heat map.
-enum ScaledSlot : std::size_t { kOriginalSlot, kDecodedSlot, kAmplifiedSlot, kHeatSlot };
+// The scaled copies below 100 %: first and second side, amplified difference, heat map, original.
+enum ScaledSlot : std::size_t { kOriginalSlot, kDecodedSlot, kAmplifiedSlot, kHeatSlot, kReferenceSlot };
+
+// What the side lists hold besides the peers: the document's pictures, and
+// the entry that names a chart point or file on the side.
+enum ChoiceCode : int { kChooseOriginal = 0, kChooseDecoded = 1, kChooseOther = -1, kFirstPeer = 100 };
+
+// The local files of a drop: one or two.
+QStringList DroppedFiles(const QMimeData& mime)
+{
+    QStringList files;
+    for (const QUrl& url : mime.urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    return files.size() == 1 || files.size() == 2 ? files : QStringList{};
+}
+
+// Both pictures as the measures read them: blue, green, red rows.
+PictureMetrics MeasurePair(const QImage& first, const QImage& second)
+{
+    const QImage a = first.convertToFormat(QImage::Format_BGR888);
+    const QImage b = second.convertToFormat(QImage::Format_BGR888);
+    const auto view = [](const QImage& picture) {
+        return ConstPixelView{std::span(picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes())),
+                              picture.width(), picture.height(),
+                              static_cast<int>(picture.bytesPerLine()) - 3 * picture.width()};
+    };
+    return MeasurePictures(view(a), view(b), 3, 1);
+}
 
 QImage AsRgb(const QImage& picture)
 {
@@ -72,12 +104,26 @@ CompareView::CompareView(CTamrDoc& document, QWidget* parent) : CompareView(docu
 
 CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* parent)
     : QWidget(parent), document_(&document), mode_(habits.mode),
-      amplification_(std::clamp(habits.amplification, 1, kLargestAmplification)), openingScale_(habits.scale),
+      amplification_(std::clamp(habits.amplification, 1, kLargestAmplification)),
+      openingScale_(habits.scale), choosers_{new QComboBox(this), new QComboBox(this)}, figures_(new QLabel(this)),
       modes_(new QComboBox(this)), amplifier_(new QSpinBox(this)), heatScale_(new QLabel(this)),
       heatRange_(new QLabel(this)), zoomText_(new QLabel(this)), horizontal_(new QScrollBar(Qt::Horizontal, this)),
       vertical_(new QScrollBar(Qt::Vertical, this))
 {
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
+    sides_[0].name = tr("Original");
+    sides_[1].source = SideSource::Decoded;
+    sides_[1].name = tr("Decoded");
+    choosers_[0]->setObjectName(QStringLiteral("firstSide"));
+    choosers_[1]->setObjectName(QStringLiteral("secondSide"));
+    for (QComboBox* chooser : choosers_) {
+        chooser->setFocusPolicy(Qt::NoFocus);
+        chooser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    }
+    figures_->setObjectName(QStringLiteral("pairFigures"));
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FillChoosers();
     modes_->addItems({tr("Side by side"), tr("Split"), tr("Difference"), tr("Heat map")});
     modes_->setObjectName(QStringLiteral("compareMode"));
     modes_->setFocusPolicy(Qt::NoFocus);
@@ -90,6 +136,9 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     zoomText_->setObjectName(QStringLiteral("compareZoom"));
 
     auto* controls = new QHBoxLayout;
+    controls->addWidget(choosers_[0]);
+    controls->addWidget(new QLabel(tr("against"), this));
+    controls->addWidget(choosers_[1]);
     controls->addWidget(modes_);
     controls->addWidget(amplifier_);
     controls->addWidget(heatScale_);
@@ -113,7 +162,11 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(controls);
     layout->addLayout(grid, 1);
+    layout->addWidget(figures_);
 
+    for (int side = 0; side < 2; ++side)
+        connect(choosers_[static_cast<std::size_t>(side)], &QComboBox::activated, this,
+                [this, side](int index) { Choose(side, index); });
     connect(modes_, &QComboBox::activated, this, [this](int index) { SetMode(static_cast<CompareMode>(index)); });
     connect(amplifier_, &QSpinBox::valueChanged, this, [this](int factor) { SetAmplification(factor); });
     for (QScrollBar* bar : {horizontal_, vertical_})
@@ -139,33 +192,239 @@ void CompareView::Follow(bool edited)
         TakePictures();
 }
 
+bool CompareView::CanCodeAtEqualSize(const CTamrDoc& document)
+{
+    const CDibImage* image = document.Image();
+    // Compressed in this session: the title has become NAME.cod, the original is still held.
+    return document.Codec() != nullptr && image != nullptr && document.TitleExtension() == ".cod" &&
+           image->HasPixels() && !image->ReferencePixels().empty() && image->BytesPerPixel() != 0;
+}
+
 void CompareView::TakePictures()
 {
     const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
     fingerprint_ = document_ != nullptr ? PictureFingerprint(*document_) : 0;
-    original_ = image != nullptr ? AsRgb(ReferencePicture(*image)) : QImage();
-    decoded_ = image != nullptr ? AsRgb(WorkingPicture(*image)) : QImage();
-    scaled_.fill(QImage());
+    reference_ = image != nullptr ? AsRgb(ReferencePicture(*image)) : QImage();
+    TakeSide(0);
+    TakeSide(1);
+    UpdateChoosers();
+}
+
+void CompareView::TakeSide(int index)
+{
+    CompareSide& side = sides_[static_cast<std::size_t>(index)];
+    const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
+    switch (side.source) {
+    case SideSource::Original:
+    case SideSource::Decoded: {
+        const bool original = side.source == SideSource::Original;
+        CompareSide taken;
+        taken.source = side.source;
+        taken.name = original ? tr("Original") : tr("Decoded");
+        taken.picture = original ? reference_ : (image != nullptr ? AsRgb(WorkingPicture(*image)) : QImage());
+        if (!original && document_ != nullptr && document_->Codec() != nullptr &&
+            document_->TitleExtension() == ".cod") {
+            taken.codec = &TamrCodec();
+            taken.name = CodecLabel(TamrCodec());
+            taken.bytes = document_->Codec()->WriteHeader().size();
+            const double pixels = static_cast<double>(taken.picture.width()) * taken.picture.height();
+            taken.bitsPerPixel = pixels > 0 ? 8.0 * static_cast<double>(taken.bytes) / pixels : 0;
+        }
+        // Whatever was being made for this side is out of date.
+        sideRunners_[static_cast<std::size_t>(index)].Start([] {}, [] {});
+        SetSide(index, std::move(taken));
+        return;
+    }
+    case SideSource::PeerAtEqualSize:
+        if (side.codec != nullptr)
+            ShowSource(index, SideSource::PeerAtEqualSize, side.codec);
+        return;
+    case SideSource::ChartPoint:
+    case SideSource::File:
+        return;
+    }
+}
+
+void CompareView::SetSide(int index, CompareSide shown)
+{
+    sides_[static_cast<std::size_t>(index)] = std::move(shown);
+    scaled_[index == 0 ? kOriginalSlot : kDecodedSlot] = QImage();
+    if (reference_.isNull() || document_ == nullptr)
+        scaled_[kReferenceSlot] = QImage();
     difference_ = {};
+    pairMetrics_.reset();
+    scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
     StartDifference();
+    UpdateChoosers();
+    UpdateControls();
     UpdateScrollBars();
     for (ComparePane* pane : panes_)
         pane->update();
+    emit SideShown(index);
+}
+
+void CompareView::ShowSource(int side, SideSource source, const PeerCodec* peer)
+{
+    const auto index = static_cast<std::size_t>(side);
+    if (source == SideSource::Original || source == SideSource::Decoded) {
+        sides_[index].source = source;
+        TakeSide(side);
+        return;
+    }
+    if (source != SideSource::PeerAtEqualSize || peer == nullptr)
+        return;
+    CompareSide waiting;
+    waiting.source = source;
+    waiting.codec = peer;
+    waiting.name = CodecLabel(*peer);
+    if (document_ == nullptr || !CanCodeAtEqualSize(*document_)) {
+        waiting.failure = tr("Compress the picture first: the peer is coded at the size of tamr's file");
+        SetSide(side, std::move(waiting));
+        return;
+    }
+    const CDibImage& image = *document_->Image();
+    // The original is copied: the document may change while the peer codes.
+    const SideOriginal original{std::make_shared<const std::vector<std::uint8_t>>(image.ReferencePixels().begin(),
+                                                                                  image.ReferencePixels().end()),
+                                image.Width(), image.Height(), image.RowPad(), image.BytesPerPixel()};
+    const std::size_t targetBytes = document_->Codec()->WriteHeader().size();
+    SetSide(side, std::move(waiting));
+    sideRunners_[index].Start([original, peer, targetBytes] { return CodePeerSide(original, *peer, targetBytes); },
+                              [this, side](CompareSide made) { SetSide(side, std::move(made)); });
+}
+
+void CompareView::ShowPoint(int side, SidePoint point)
+{
+    const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
+    if (point.codec == nullptr || image == nullptr || image->ReferencePixels().empty())
+        return;
+    CompareSide waiting;
+    waiting.source = SideSource::ChartPoint;
+    waiting.codec = point.codec;
+    waiting.name = CodecLabel(*point.codec);
+    const SideOriginal original{std::make_shared<const std::vector<std::uint8_t>>(image->ReferencePixels().begin(),
+                                                                                  image->ReferencePixels().end()),
+                                image->Width(), image->Height(), image->RowPad(), image->BytesPerPixel()};
+    SetSide(side, std::move(waiting));
+    sideRunners_[static_cast<std::size_t>(side)].Start(
+        [original, point = std::move(point)] { return DecodePointSide(original, point); },
+        [this, side](CompareSide made) { SetSide(side, std::move(made)); });
+}
+
+void CompareView::ShowFiles(const std::filesystem::path& first, const std::filesystem::path& second)
+{
+    LoadSide(0, first);
+    LoadSide(1, second);
+}
+
+void CompareView::LoadSide(int side, const std::filesystem::path& file)
+{
+    CompareSide waiting;
+    waiting.source = SideSource::File;
+    waiting.name = QString::fromStdString(file.filename().string());
+    SetSide(side, std::move(waiting));
+    sideRunners_[static_cast<std::size_t>(side)].Start(
+        [file] { return LoadFileSide(file); }, [this, side](CompareSide made) { SetSide(side, std::move(made)); });
+}
+
+bool CompareView::Working() const
+{
+    return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy();
+}
+
+QString CompareView::PairFigures() const
+{
+    return figures_->text();
+}
+
+void CompareView::FillChoosers()
+{
+    for (QComboBox* chooser : choosers_) {
+        chooser->clear();
+        chooser->addItem(tr("Original"), kChooseOriginal);
+        chooser->addItem(tr("Decoded"), kChooseDecoded);
+        const std::vector<const PeerCodec*> peers = AvailablePeers();
+        for (std::size_t i = 0; i < peers.size(); ++i)
+            chooser->addItem(tr("%1 at equal size").arg(CodecLabel(*peers[i])), kFirstPeer + static_cast<int>(i));
+    }
+}
+
+void CompareView::UpdateChoosers()
+{
+    const bool peersPossible = document_ != nullptr && CanCodeAtEqualSize(*document_);
+    const std::vector<const PeerCodec*> peers = AvailablePeers();
+    for (std::size_t side = 0; side < 2; ++side) {
+        QComboBox& chooser = *choosers_[side];
+        const CompareSide& shown = sides_[side];
+        // The entry of a chart point or file on this side, or none.
+        const int other = chooser.findData(kChooseOther);
+        const bool elsewhere = shown.source == SideSource::ChartPoint || shown.source == SideSource::File;
+        if (elsewhere) {
+            const QString text = shown.quality >= 0 ? tr("%1 q %2").arg(shown.name).arg(shown.quality) : shown.name;
+            if (other < 0)
+                chooser.addItem(text, kChooseOther);
+            else
+                chooser.setItemText(other, text);
+        } else if (other >= 0) {
+            chooser.removeItem(other);
+        }
+        if (auto* model = qobject_cast<QStandardItemModel*>(chooser.model()))
+            for (std::size_t i = 0; i < peers.size(); ++i)
+                if (QStandardItem* item = model->item(chooser.findData(kFirstPeer + static_cast<int>(i))))
+                    item->setEnabled(peersPossible);
+        int wanted = kChooseOriginal;
+        if (elsewhere)
+            wanted = kChooseOther;
+        else if (shown.source == SideSource::Decoded)
+            wanted = kChooseDecoded;
+        else if (shown.source == SideSource::PeerAtEqualSize)
+            wanted = kFirstPeer + static_cast<int>(std::find(peers.begin(), peers.end(), shown.codec) - peers.begin());
+        chooser.setCurrentIndex(chooser.findData(wanted));
+    }
+}
+
+void CompareView::Choose(int side, int index)
+{
+    const int code = choosers_[static_cast<std::size_t>(side)]->itemData(index).toInt();
+    const std::vector<const PeerCodec*> peers = AvailablePeers();
+    if (code == kChooseOriginal || code == kChooseDecoded)
+        ShowSource(side, code == kChooseOriginal ? SideSource::Original : SideSource::Decoded);
+    else if (code >= kFirstPeer && static_cast<std::size_t>(code - kFirstPeer) < peers.size())
+        ShowSource(side, SideSource::PeerAtEqualSize, peers[static_cast<std::size_t>(code - kFirstPeer)]);
+}
+
+QSize CompareView::PictureSize() const
+{
+    for (const QImage* picture : {&sides_[0].picture, &sides_[1].picture, &reference_})
+        if (!picture->isNull())
+            return picture->size();
+    return {};
 }
 
 void CompareView::StartDifference()
 {
+    struct Made {
+        DifferencePictures pictures;
+        std::optional<PictureMetrics> metrics;
+    };
     // The pictures are shared, not copied: the thread only reads them.
-    differenceRunner_.Start([original = original_, decoded = decoded_,
-                             factor = amplification_] { return MakeDifferencePictures(original, decoded, factor); },
-                            [this](DifferencePictures made) {
-                                difference_ = std::move(made);
-                                scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
-                                UpdateControls();
-                                for (ComparePane* pane : panes_)
-                                    pane->update();
-                                emit DifferenceMade();
-                            });
+    differenceRunner_.Start(
+        [first = sides_[0].picture, second = sides_[1].picture, factor = amplification_] {
+            Made made;
+            made.pictures = MakeDifferencePictures(first, second, factor);
+            if (!made.pictures.amplified.isNull())
+                made.metrics = MeasurePair(first, second);
+            return made;
+        },
+        [this](Made made) {
+            difference_ = std::move(made.pictures);
+            pairMetrics_ = made.metrics;
+            scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
+            UpdateControls();
+            for (ComparePane* pane : panes_)
+                pane->update();
+            emit DifferenceMade();
+        });
 }
 
 void CompareView::SetMode(CompareMode mode)
@@ -202,6 +461,25 @@ void CompareView::UpdateControls()
         heatScale_->setPixmap(HeatScalePicture(difference_.largest));
         heatRange_->setText(tr("0 to %1").arg(difference_.largest));
     }
+    const QImage& first = sides_[0].picture;
+    const QImage& second = sides_[1].picture;
+    if (pairMetrics_) {
+        const PictureMetrics& metrics = *pairMetrics_;
+        figures_->setText(tr("%1 against %2: PSNR %3 dB, PSNR-Y %4 dB, SSIM %5, largest difference %6")
+                              .arg(sides_[1].name, sides_[0].name)
+                              .arg(metrics.psnr, 0, 'f', 2)
+                              .arg(metrics.psnrY, 0, 'f', 2)
+                              .arg(metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : tr("n/a"))
+                              .arg(metrics.largestDifference));
+    } else if (!first.isNull() && !second.isNull() && first.size() != second.size()) {
+        figures_->setText(tr("The pictures differ in size: %1 x %2 and %3 x %4")
+                              .arg(first.width())
+                              .arg(first.height())
+                              .arg(second.width())
+                              .arg(second.height()));
+    } else {
+        figures_->clear();
+    }
     panes_[1]->setVisible(mode_ == CompareMode::SideBySide);
     zoomText_->setText(QStringLiteral("%1 %").arg(std::lround(scale_ * 100)));
 }
@@ -226,8 +504,9 @@ void CompareView::UpdateScrollBars()
 {
     // Content and page in logical pixels of the first pane.
     const double logicalScale = scale_ / DevicePixelRatio();
-    const QSize content(static_cast<int>(std::ceil(original_.width() * logicalScale)),
-                        static_cast<int>(std::ceil(original_.height() * logicalScale)));
+    const QSize picture = PictureSize();
+    const QSize content(static_cast<int>(std::ceil(picture.width() * logicalScale)),
+                        static_cast<int>(std::ceil(picture.height() * logicalScale)));
     const QSize page = panes_[0]->size();
     horizontal_->setRange(0, std::max(0, content.width() - page.width()));
     horizontal_->setPageStep(std::max(1, page.width()));
@@ -263,7 +542,7 @@ void CompareView::StepZoom(int steps, std::optional<QPointF> about)
 void CompareView::FitToWindow()
 {
     const QSize viewport = panes_[0]->size() * DevicePixelRatio();
-    SetScale(FitScale(original_.size(), viewport));
+    SetScale(FitScale(PictureSize(), viewport));
     ScrollTo({0, 0});
     fitted_ = true;
     emit HabitsChanged();
@@ -283,7 +562,7 @@ double CompareView::DividerFraction() const
 
 void CompareView::CentreDivider()
 {
-    dividerX_ = original_.width() / 2.0;
+    dividerX_ = PictureSize().width() / 2.0;
     panes_[0]->update();
 }
 
@@ -298,11 +577,11 @@ void CompareView::SetDividerFraction(double fraction)
 QRectF CompareView::VisiblePictureRect(int pane) const
 {
     const ComparePane* shown = panes_[static_cast<std::size_t>(pane)];
-    if (!shown->isVisible() || original_.isNull())
+    if (!shown->isVisible() || PictureSize().isEmpty())
         return {};
     const QPointF topLeft = PicturePoint(*shown, QPointF(0, 0));
     const QPointF bottomRight = PicturePoint(*shown, QPointF(shown->width(), shown->height()));
-    return QRectF(topLeft, bottomRight).intersected(QRectF(original_.rect()));
+    return QRectF(topLeft, bottomRight).intersected(QRectF(QRect(QPoint(0, 0), PictureSize())));
 }
 
 QPointF CompareView::PicturePoint(const ComparePane& pane, QPointF at) const
@@ -315,14 +594,14 @@ CompareView::Shown CompareView::PictureOf(int pane, bool leftOfDivider)
     const auto slot = [this](const QImage& picture, ScaledSlot index) {
         return Shown{&picture, &scaled_[index], &scaledFor_[index]};
     };
-    const Shown original = slot(original_, kOriginalSlot);
+    const Shown original = slot(sides_[0].picture, kOriginalSlot);
     if (flipped_)
-        return original;
+        return reference_.isNull() ? original : slot(reference_, kReferenceSlot);
     switch (mode_) {
     case CompareMode::SideBySide:
-        return pane == 0 ? original : slot(decoded_, kDecodedSlot);
+        return pane == 0 ? original : slot(sides_[1].picture, kDecodedSlot);
     case CompareMode::Split:
-        return leftOfDivider ? original : slot(decoded_, kDecodedSlot);
+        return leftOfDivider ? original : slot(sides_[1].picture, kDecodedSlot);
     case CompareMode::Difference:
         return slot(difference_.amplified, kAmplifiedSlot);
     case CompareMode::HeatMap:
@@ -334,12 +613,12 @@ CompareView::Shown CompareView::PictureOf(int pane, bool leftOfDivider)
 QStringList CompareView::PaneLabels(int index) const
 {
     if (flipped_)
-        return {tr("Original (Space held)")};
+        return {reference_.isNull() ? tr("%1 (Space held)").arg(sides_[0].name) : tr("Original (Space held)")};
     switch (mode_) {
     case CompareMode::SideBySide:
-        return {index == 0 ? tr("Original") : tr("Decoded")};
+        return {SideLabel(sides_[static_cast<std::size_t>(index)])};
     case CompareMode::Split:
-        return {tr("Original"), tr("Decoded")};
+        return {SideLabel(sides_[0]), SideLabel(sides_[1])};
     case CompareMode::Difference:
         return {tr("Difference × %1").arg(amplification_)};
     case CompareMode::HeatMap:
@@ -432,7 +711,7 @@ void CompareView::Inspect(const ComparePane& pane, QPoint at)
 {
     const QPointF point = PicturePoint(pane, QPointF(at) + QPointF(0.5, 0.5) / pane.devicePixelRatioF());
     const QPoint pixel(static_cast<int>(std::floor(point.x())), static_cast<int>(std::floor(point.y())));
-    emit Inspected(InspectorText(original_, decoded_, pixel));
+    emit Inspected(InspectorText(sides_[0].picture, sides_[1].picture, pixel));
 }
 
 void CompareView::Wheel(const ComparePane& pane, QWheelEvent& event)
@@ -449,6 +728,25 @@ void CompareView::Wheel(const ComparePane& pane, QWheelEvent& event)
     bar->setValue(bar->value() - delta / 15 * bar->singleStep());
     (void)pane;
     event.accept();
+}
+
+void CompareView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFiles(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CompareView::dropEvent(QDropEvent* event)
+{
+    const QStringList files = DroppedFiles(*event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // One file goes beside the first side's picture.
+    if (files.size() == 1)
+        LoadSide(1, files[0].toStdString());
+    else
+        ShowFiles(files[0].toStdString(), files[1].toStdString());
 }
 
 void CompareView::keyPressEvent(QKeyEvent* event)

@@ -1,18 +1,24 @@
 #pragma once
-// The compare window's view: the document's original (reference) and decoded
-// (working) pictures side by side, split by a draggable divider, or their
-// difference amplified or as a heat map; Space held shows the original in
-// place of the decoded picture. All panes share one zoom and scroll position.
+// The compare window's view: two pictures side by side, split by a draggable
+// divider, or their difference amplified or as a heat map, with the figures
+// of the second against the first. Each side is chosen from a list: the
+// document's original (reference) or decoded (working) picture, or a peer's
+// coding of the original at tamr's file size; a chart point or two dropped
+// picture files may take the sides too. Space held shows the original in
+// place of both. All panes share one zoom and scroll position.
 
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 
 #include "gui/ComparePictures.h"
+#include "gui/CompareSides.h"
 #include "gui/JobRunner.h"
+#include "image/PictureMetrics.h"
 
 class QComboBox;
 class QLabel;
@@ -82,19 +88,40 @@ public:
     // What pane `index` says it shows ("Original", "Decoded" ...), in drawing
     // order: left to right; while Space is held, the badge that says so.
     QStringList PaneLabels(int index) const;
-    const QImage& Original() const { return original_; }
-    const QImage& Decoded() const { return decoded_; }
+    // The first and second side's pictures.
+    const QImage& Original() const { return sides_[0].picture; }
+    const QImage& Decoded() const { return sides_[1].picture; }
     const DifferencePictures& Difference() const { return difference_; }
 
+    const CompareSide& Side(int index) const { return sides_[static_cast<std::size_t>(index)]; }
+    // The document's original or decoded picture on a side, or `peer`'s
+    // coding of the original at the size of tamr's file (coded in the background).
+    void ShowSource(int side, SideSource source, const PeerCodec* peer = nullptr);
+    // A chart point's picture on a side, decoded in the background.
+    void ShowPoint(int side, SidePoint point);
+    // Two picture files, one on each side, opened in the background.
+    void ShowFiles(const std::filesystem::path& first, const std::filesystem::path& second);
+    // A side's picture or the difference is being made.
+    bool Working() const;
+    // The second side against the first: "PSNR 31.20 dB, PSNR-Y ..."; empty until measured.
+    QString PairFigures() const;
+    // The document holds a result of Compress made in this session, with
+    // its original: peers can be coded at its size.
+    static bool CanCodeAtEqualSize(const CTamrDoc& document);
+
 signals:
-    // The difference pictures of the current pair are there.
+    // The difference pictures and figures of the current pair are there.
     void DifferenceMade();
+    // A side's picture (or why there is none) is there.
+    void SideShown(int side);
     // The mode, amplification or zoom changed: what a next compare window starts with.
     void HabitsChanged();
     // The pixel inspector's text for the pointer's place; empty when it left the picture.
     void Inspected(const QString& text);
 
 protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -110,6 +137,15 @@ private:
     };
 
     void TakePictures();
+    // The document's picture for a side of that source; peers coded anew.
+    void TakeSide(int side);
+    void SetSide(int side, CompareSide shown);
+    // A picture file on a side, opened in the background.
+    void LoadSide(int side, const std::filesystem::path& file);
+    void FillChoosers();
+    void UpdateChoosers();
+    void Choose(int side, int index);
+    QSize PictureSize() const;
     void StartDifference();
     void UpdateScrollBars();
     void UpdateControls();
@@ -136,12 +172,17 @@ private:
     bool shownOnce_ = false;
     // The scale to open with instead of fitting the window (a remembered zoom).
     std::optional<double> openingScale_;
-    QImage original_;
-    QImage decoded_;
+    std::array<CompareSide, 2> sides_;
+    // What Space shows: the document's original, or the first side without one.
+    QImage reference_;
     DifferencePictures difference_;
-    std::array<QImage, 4> scaled_;
-    std::array<double, 4> scaledFor_{};
+    std::optional<PictureMetrics> pairMetrics_;
+    std::array<QImage, 5> scaled_;
+    std::array<double, 5> scaledFor_{};
+    std::array<JobRunner, 2> sideRunners_;
     JobRunner differenceRunner_;
+    std::array<QComboBox*, 2> choosers_{};
+    QLabel* figures_;
     QComboBox* modes_;
     QSpinBox* amplifier_;
     QLabel* heatScale_;

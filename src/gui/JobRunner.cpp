@@ -25,6 +25,13 @@ JobRunner::~JobRunner()
     thread_.wait();
 }
 
+void JobRunner::Cancel()
+{
+    waiting_.reset();
+    if (runningAbort_)
+        *runningAbort_ = true;
+}
+
 void JobRunner::Enqueue(JobWorker::Work work, std::shared_ptr<AbortFlag> abort)
 {
     Request request{std::move(work), std::move(abort)};

@@ -72,6 +72,8 @@ public:
 
     // Work running or waiting.
     bool Busy() const { return running_ || waiting_.has_value(); }
+    // Drops the waiting work and tells the running one to stop: no result is delivered.
+    void Cancel();
 
 signals:
     // A result has been handed to its `done` (dropped ones are not).

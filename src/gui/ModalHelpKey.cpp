@@ -11,7 +11,7 @@ namespace tamr::qt {
 namespace {
 
 // Dialogs and windows by class, with the page that explains them.
-constexpr std::array<std::pair<const char*, const char*>, 14> kPages = {{
+constexpr std::array<std::pair<const char*, const char*>, 13> kPages = {{
     {"tamr::qt::CImageSetupDlg", "quality.html"},
     {"tamr::qt::CMasterSetupDlg", "quality.html"},
     {"tamr::qt::CFiltersDlg", "filters.html"},
@@ -22,7 +22,6 @@ constexpr std::array<std::pair<const char*, const char*>, 14> kPages = {{
     {"tamr::qt::CImageStatsDlg", "statistics.html"},
     {"tamr::qt::TargetDialog", "ratedistortion.html"},
     {"tamr::qt::RateDistortionWindow", "ratedistortion.html"},
-    {"tamr::qt::EqualSizeWindow", "ratedistortion.html"},
     {"QPrintDialog", "printing.html"},
     {"QPrintPreviewDialog", "printing.html"},
     {"QPageSetupDialog", "printing.html"},

@@ -13,6 +13,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -22,8 +23,6 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -33,53 +32,15 @@
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
-#include "gui/EqualSizeWindow.h"
 #include "gui/QuietPrompter.h"
 
 namespace tamr::qt {
 
-namespace {
-
-constexpr std::chrono::milliseconds kPollInterval(50);
-
-// A stopped sweep's thread whose window has gone: joined once the points it
-// had in hand have ended, so that closing the window does not wait for them.
-// The application joins one still running when it ends.
-class EndingSweep : public QObject {
-public:
-    EndingSweep(std::thread thread, std::shared_ptr<const std::atomic<bool>> finished)
-        : QObject(QCoreApplication::instance()), thread_(std::move(thread)), finished_(std::move(finished))
-    {
-        setObjectName(QStringLiteral("endingSweep"));
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            if (*finished_)
-                deleteLater();
-        });
-        poll_.start(kPollInterval);
-    }
-    ~EndingSweep() override { thread_.join(); }
-    EndingSweep(const EndingSweep&) = delete;
-    EndingSweep& operator=(const EndingSweep&) = delete;
-
-private:
-    std::thread thread_;
-    std::shared_ptr<const std::atomic<bool>> finished_;
-    QTimer poll_;
-};
-
-} // namespace
-
-// What the sweep's thread shares with the window; it outlives neither.
+// What the sweep shares with the window: the request, and the points
+// measured so far, for a Cancel that does not wait for the points in hand;
+// they come from several threads.
 struct RateDistortionWindow::Run {
-    std::filesystem::path picture;
     SweepRequest request;
-    std::atomic<bool> stop{false};
-    std::atomic<std::size_t> done{0};
-    std::atomic<std::size_t> total{0};
-    std::atomic<bool> finished{false};
-    std::optional<SweepResult> result; // written by the thread before `finished`
-    // The points as they are measured, for a Cancel that does not wait for
-    // the points in hand; they come from several threads.
     std::mutex pointsMutex;
     std::map<std::pair<const PeerCodec*, int>, SweepPoint> measured;
     std::map<std::pair<const PeerCodec*, int>, std::vector<std::uint8_t>> coded;
@@ -90,9 +51,10 @@ struct RateDistortionWindow::Run {
 
 RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest request, QWidget* parent)
     : QWidget(parent, Qt::Window), document_(&document), pictureName_(document.PathName().filename().string()),
-      run_(std::make_shared<Run>()), chartView_(new QChartView(this)), progress_(new QProgressBar(this)),
-      cancel_(new QPushButton(tr("Cancel"), this)), export_(new QPushButton(tr("Export..."), this)),
-      status_(new QLabel(this)), hover_(new QLabel(this)), metricChoice_(new QComboBox(this))
+      picturePath_(document.PathName()), run_(std::make_shared<Run>()), runner_(new JobRunner(this)),
+      chartView_(new QChartView(this)), progress_(new QProgressBar(this)), cancel_(new QPushButton(tr("Cancel"), this)),
+      export_(new QPushButton(tr("Export..."), this)), status_(new QLabel(this)), hover_(new QLabel(this)),
+      metricChoice_(new QComboBox(this))
 {
     setObjectName(QStringLiteral("rateDistortionWindow"));
     setWindowTitle(tr("Rate-Distortion - %1").arg(QString::fromStdString(pictureName_)));
@@ -133,10 +95,6 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     });
     connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
     connect(export_, &QPushButton::clicked, this, [this] { AskExport(); });
-    poll_.setInterval(kPollInterval);
-    connect(&poll_, &QTimer::timeout, this, [this] { Poll(); });
-
-    run_->picture = document.PathName();
     // The picture's sizes until a point brings those of the file.
     if (const CDibImage* image = document.Image()) {
         run_->width = image->Width();
@@ -144,40 +102,49 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
         run_->bytesPerPixel = image->BytesPerPixel();
     }
     run_->request = std::move(request);
-    run_->request.stop = &run_->stop;
     status_->setText(tr("Measuring..."));
-    thread_ = std::thread([run = run_] {
-        QuietPrompter prompter;
-        const auto progress = [&run](std::size_t done, std::size_t total) {
-            run->total = total;
-            run->done = done;
-        };
-        const auto keep = [&run](const SweepPoint& point, std::span<const std::uint8_t> coded, ConstPixelView decoded,
-                                 int bytesPerPixel) {
-            const std::lock_guard lock(run->pointsMutex);
-            run->measured[{point.codec, point.quality}] = point;
-            run->width = decoded.width;
-            run->height = decoded.height;
-            run->bytesPerPixel = bytesPerPixel;
-            run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
-        };
-        run->result = RunSweep(run->picture, run->request, prompter, progress, keep);
-        run->finished = true;
-    });
-    poll_.start();
+    // Progress comes back through the application object, which outlives the
+    // window: the runner may still end the points in hand after it has gone.
+    const QPointer<RateDistortionWindow> self(this);
+    runner_->Start(
+        [run = run_, self, picture = document.PathName()](const AbortFlag& abort) {
+            QuietPrompter prompter;
+            const auto progress = [self](std::size_t done, std::size_t total) {
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(),
+                    [self, done, total] {
+                        if (!self.isNull())
+                            self->ShowProgress(done, total);
+                    },
+                    Qt::QueuedConnection);
+            };
+            const auto keep = [&run](const SweepPoint& point, std::span<const std::uint8_t> coded,
+                                     ConstPixelView decoded, int bytesPerPixel) {
+                const std::lock_guard lock(run->pointsMutex);
+                run->measured[{point.codec, point.quality}] = point;
+                run->width = decoded.width;
+                run->height = decoded.height;
+                run->bytesPerPixel = bytesPerPixel;
+                run->coded[{point.codec, point.quality}].assign(coded.begin(), coded.end());
+            };
+            SweepRequest request = run->request;
+            request.stop = &abort;
+            return RunSweep(picture, request, prompter, progress, keep);
+        },
+        [this](std::optional<SweepResult> result) { Finish(std::move(result)); });
 }
 
 RateDistortionWindow::~RateDistortionWindow()
 {
-    run_->stop = true;
-    if (!thread_.joinable())
+    runner_->Cancel();
+    if (!runner_->Busy() || QCoreApplication::instance() == nullptr)
         return;
-    if (run_->finished || QCoreApplication::instance() == nullptr) {
-        thread_.join();
-        return;
-    }
-    // Owned by the application: it joins the thread once it has ended.
-    new EndingSweep(std::move(thread_), std::shared_ptr<const std::atomic<bool>>(run_, &run_->finished));
+    // The points in hand may take a while: the application keeps the runner
+    // until they have ended (or joins it when it ends itself), so that
+    // closing the window does not wait for them.
+    runner_->setParent(QCoreApplication::instance());
+    runner_->setObjectName(QStringLiteral("endingSweep"));
+    connect(runner_, &JobRunner::Idle, runner_, &QObject::deleteLater);
 }
 
 SweepRequest RateDistortionWindow::DefaultRequest()
@@ -203,20 +170,17 @@ void RateDistortionWindow::Cancel()
 {
     if (!Running())
         return;
-    run_->stop = true;
     cancel_->setEnabled(false);
-    if (run_->finished) {
-        Poll();
-        return;
-    }
     // The points in hand may take a second or more on a large picture: the
     // window shows those measured so far at once and lets the others end
-    // unseen; the thread is joined when it has.
+    // unseen on the runner's thread.
+    runner_->Cancel();
     ended_ = true;
     result_ = MeasuredSoFar();
     status_->setText(tr("Stopped."));
     export_->setEnabled(true);
     ShowResult();
+    emit Finished();
 }
 
 SweepResult RateDistortionWindow::MeasuredSoFar()
@@ -245,43 +209,37 @@ SweepResult RateDistortionWindow::MeasuredSoFar()
     return result;
 }
 
-void RateDistortionWindow::FinishWork()
+void RateDistortionWindow::ShowProgress(std::size_t done, std::size_t total)
 {
-    if (thread_.joinable())
-        thread_.join();
-    Poll();
+    if (total == 0 || ended_)
+        return;
+    progress_->setMaximum(static_cast<int>(total));
+    progress_->setValue(static_cast<int>(done));
 }
 
-void RateDistortionWindow::Poll()
+void RateDistortionWindow::Finish(std::optional<SweepResult> result)
 {
-    const std::size_t total = run_->total;
-    if (total > 0 && !ended_) {
-        progress_->setMaximum(static_cast<int>(total));
-        progress_->setValue(static_cast<int>(run_->done.load()));
-    }
-    if (!run_->finished)
-        return;
-    poll_.stop();
-    if (thread_.joinable())
-        thread_.join();
     // After a Cancel the window already shows what was measured before it.
     if (ended_)
         return;
     ended_ = true;
-    result_ = std::move(run_->result);
+    result_ = std::move(result);
     cancel_->setEnabled(false);
     if (!result_) {
         status_->setText(tr("%1 cannot be measured: tamr cannot open it as a picture.")
-                             .arg(QString::fromStdString(run_->picture.string())));
+                             .arg(QString::fromStdString(picturePath_.string())));
+        emit Finished();
         return;
     }
     {
         const std::lock_guard lock(run_->pointsMutex);
         coded_ = std::move(run_->coded);
     }
-    status_->setText(run_->stop ? tr("Stopped.") : tr("Done."));
+    progress_->setValue(progress_->maximum());
+    status_->setText(tr("Done."));
     export_->setEnabled(true);
     ShowResult();
+    emit Finished();
 }
 
 void RateDistortionWindow::FitToScreen()
@@ -476,18 +434,15 @@ void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
             tamr = &candidate;
     if (tamr == nullptr)
         return;
-    const CDibImage* image = EqualSizeWindow::CanShowPoints(*document_) ? document_->Image() : nullptr;
-    if (image == nullptr || image->Width() != result_->width || image->Height() != result_->height ||
-        image->BytesPerPixel() != result_->bytesPerPixel) {
+    const CDibImage* image = document_->Image();
+    if (image == nullptr || image->ReferencePixels().empty() || image->Width() != result_->width ||
+        image->Height() != result_->height || image->BytesPerPixel() != result_->bytesPerPixel) {
         status_->setText(tr("The document's picture is no longer the one measured."));
         return;
     }
-    // Read-only and of its own: the document is not touched.
-    auto* window =
-        new EqualSizeWindow(*document_, {&TamrCodec(), tamr->quality, coded_.at({&TamrCodec(), tamr->quality})},
-                            {point.codec, point.quality, coded->second}, this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    // The compare window decodes both files: the document is not touched.
+    emit PointsChosen({&TamrCodec(), tamr->quality, coded_.at({&TamrCodec(), tamr->quality})},
+                      {point.codec, point.quality, coded->second});
 }
 
 std::span<const std::uint8_t> RateDistortionWindow::CodedFile(std::size_t index) const

@@ -1,15 +1,14 @@
 #pragma once
 // The rate-distortion window: the document's picture coded by tamr at a row
 // of qualities and by the peer codecs beside it, PSNR against bits
-// per pixel, computed on a thread of its own with progress and Cancel.
+// per pixel, computed on a job runner's thread with progress and Cancel.
 // Hovering a point shows its figures; clicking a tamr point asks for a
 // compress of the document at that quality, clicking another codec's point
-// shows its picture beside tamr's result (decoded from the file the sweep
+// shows its picture beside tamr's in a compare window (decoded from the file the sweep
 // kept: a few megabytes for all points, where their pictures would take
 // hundreds). The points export as CSV, SVG or PNG.
 
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <cstddef>
 #include <cstdint>
@@ -17,12 +16,13 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "document/RateDistortionSweep.h"
 #include "document/SweepMetrics.h"
+#include "gui/CompareSides.h"
+#include "gui/JobRunner.h"
 
 class QChart;
 class QComboBox;
@@ -56,12 +56,10 @@ public:
     void Detach() { document_ = nullptr; }
 
     // Measuring, neither done nor stopped.
-    bool Running() const { return thread_.joinable() && !ended_; }
+    bool Running() const { return !ended_; }
     // Stops the sweep: points not begun are left out and the chart shows those
-    // done at once; the points in hand end on the sweep's thread, unseen.
+    // done at once; the points in hand end on the runner's thread, unseen.
     void Cancel();
-    // Waits for the sweep to end and shows its result (for tests).
-    void FinishWork();
     // Empty while running, and when the picture could not be opened.
     const std::optional<SweepResult>& Result() const { return result_; }
     QChart* Chart() const;
@@ -85,11 +83,18 @@ public:
 
 signals:
     void QualityChosen(int quality);
+    // The sweep has ended (done, stopped or failed) and what it measured is shown.
+    void Finished();
+    // Another codec's point was chosen: it and the tamr point of the closest
+    // size, to be shown in a compare window of the document.
+    void PointsChosen(tamr::qt::SidePoint tamr, tamr::qt::SidePoint peer);
 
 private:
     struct Run;
 
-    void Poll();
+    void ShowProgress(std::size_t done, std::size_t total);
+    // The sweep's result on the user-interface thread; none when the picture could not be opened.
+    void Finish(std::optional<SweepResult> result);
     void ShowResult();
     // A window's first size: the one it is made for, within the screen.
     void FitToScreen();
@@ -102,9 +107,10 @@ private:
 
     CTamrDoc* document_;
     std::string pictureName_;
+    std::filesystem::path picturePath_;
     std::shared_ptr<Run> run_;
-    std::thread thread_;
-    QTimer poll_;
+    // Outlives the window while the points in hand end (see the destructor).
+    JobRunner* runner_;
     bool ended_ = false; // the result, or why there is none, is shown
     std::optional<SweepResult> result_;
     const SweepMetric* metric_ = &SweepMetrics().front();

@@ -2,9 +2,11 @@
 // inspector, the difference pictures, flip on Space, following the document;
 // and the zoom additions of the image view.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -12,6 +14,7 @@
 #include <cmath>
 
 #include "codec/QualityFactor.h"
+#include "document/EqualSizePeer.h"
 #include "gui/CChildFrame.h"
 #include "gui/CCompareFrame.h"
 #include "gui/CTamrView.h"
@@ -248,12 +251,18 @@ private slots:
         QVERIFY(compare.Pane(0)->width() > kWidth);
         compare.SetMode(CompareMode::Split);
         QCOMPARE(static_cast<int>(std::lround(compare.DividerFraction() * compare.Pane(0)->width())), kWidth / 2);
-        QCOMPARE(compare.PaneLabels(0), (QStringList{"Original", "Decoded"}));
+        const QString decoded = SideLabel(compare.Side(1));
+        // tamr's result says its codec, bytes and bits per pixel.
+        const std::size_t bytes = running.app->ActiveDocument()->Codec()->WriteHeader().size();
+        QCOMPARE(decoded, QStringLiteral("tamr - %1 bytes, %2 bpp")
+                              .arg(QLocale(QLocale::English).toString(qulonglong{bytes}))
+                              .arg(8.0 * static_cast<double>(bytes) / (kWidth * kHeight), 0, 'f', 3));
+        QCOMPARE(compare.PaneLabels(0), (QStringList{"Original", decoded}));
 
         // Dragging the picture moves it with the pointer.
         compare.SetMode(CompareMode::SideBySide);
         QCOMPARE(compare.PaneLabels(0), QStringList{"Original"});
-        QCOMPARE(compare.PaneLabels(1), QStringList{"Decoded"});
+        QCOMPARE(compare.PaneLabels(1), QStringList{decoded});
         compare.SetScale(8, QPointF(0, 0));
         compare.ScrollTo({200, 150});
         QWidget* pane = compare.Pane(1);
@@ -272,7 +281,75 @@ private slots:
         QTest::keyPress(&compare, Qt::Key_Space);
         QCOMPARE(compare.PaneLabels(1), QStringList{"Original (Space held)"});
         QTest::keyRelease(&compare, Qt::Key_Space);
-        QCOMPARE(compare.PaneLabels(1), QStringList{"Decoded"});
+        QCOMPARE(compare.PaneLabels(1), QStringList{decoded});
+    }
+
+    void PeerChosenFromTheListIsCodedAtTamrsSize()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        const CDibImage& image = *running.app->ActiveDocument()->Image();
+        const std::size_t target = running.app->ActiveDocument()->Codec()->WriteHeader().size();
+        auto* chooser = compare.findChild<QComboBox*>(QStringLiteral("secondSide"));
+        QVERIFY(chooser != nullptr);
+        const int webp = chooser->findText(QStringLiteral("WebP at equal size"));
+        QVERIFY(webp >= 0);
+        emit chooser->activated(webp);
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        const CompareSide& side = compare.Side(1);
+        QCOMPARE(side.codec, FindCodec("webp"));
+        QVERIFY2(side.failure.isEmpty(), qPrintable(side.failure));
+        // The pixels are WebP's own decoding at the quality the size search chose.
+        const EqualSizeMatch match = MatchPeerSize(image.ReferenceView(), 3, *FindCodec("webp"), target);
+        QCOMPARE(side.quality, match.quality);
+        QCOMPARE(side.picture, PixelsPicture(match.picture.decoded, kWidth, kHeight, image.RowPad(), 3)
+                                   .convertToFormat(QImage::Format_RGB888));
+        QVERIFY(SideLabel(side).startsWith(QStringLiteral("WebP q %1 - ").arg(match.quality)));
+        QCOMPARE(chooser->currentIndex(), webp);
+        // Difference and figures are of the original against WebP's picture.
+        QCOMPARE(compare.Difference().largest, match.metrics.largestDifference);
+        QVERIFY(compare.PairFigures().startsWith(
+            QStringLiteral("WebP against Original: PSNR %1 dB").arg(match.metrics.psnr, 0, 'f', 2)));
+        // Back to tamr's result.
+        emit chooser->activated(chooser->findText(QStringLiteral("Decoded")));
+        QCOMPARE(compare.Side(1).source, SideSource::Decoded);
+        QCOMPARE(compare.Decoded(), WorkingPicture(image).convertToFormat(QImage::Format_RGB888));
+    }
+
+    void TwoDroppedFilesAreCompared()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        const QString first = running.WriteBmp("first.bmp", 40, 30);
+        // The second: the first with one pixel changed.
+        QImage changed(first);
+        changed.setPixelColor(7, 5, QColor(0, 0, 0));
+        const QString second = QFileInfo(first).dir().filePath(QStringLiteral("second.png"));
+        QVERIFY(changed.save(second));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&compare, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&compare, &drop);
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        QCOMPARE(compare.Side(0).source, SideSource::File);
+        QCOMPARE(compare.Side(0).picture, QImage(first).convertToFormat(QImage::Format_RGB888));
+        QCOMPARE(compare.Side(1).picture, changed.convertToFormat(QImage::Format_RGB888));
+        QCOMPARE(compare.PaneLabels(0).front(),
+                 QStringLiteral("first.bmp - %1 bytes, %2 bpp")
+                     .arg(QLocale(QLocale::English).toString(QFileInfo(first).size()))
+                     .arg(8.0 * static_cast<double>(QFileInfo(first).size()) / (40 * 30), 0, 'f', 3));
+        // Only the changed pixel differs.
+        QCOMPARE(compare.Difference().heatMap.size(), QSize(40, 30));
+        const tamr::test::Rgb was = tamr::test::Pattern(7, 5);
+        QCOMPARE(compare.Difference().largest, std::max({was.red, was.green, was.blue}));
+        QCOMPARE(compare.Difference().amplified.pixel(8, 5), qRgb(0, 0, 0));
+        // Following the document leaves dropped files alone.
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        compare.Follow(true);
+        QCOMPARE(compare.Side(1).source, SideSource::File);
     }
 
     void NextCompareWindowStartsAsTheLastWasLeft()

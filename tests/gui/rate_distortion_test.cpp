@@ -17,11 +17,13 @@
 
 #include "document/RateDistortionSweep.h"
 #include "document/SweepMetrics.h"
+#include "gui/CCompareFrame.h"
 #include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CommandTable.h"
-#include "gui/EqualSizeWindow.h"
+#include "gui/CompareView.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/PictureImage.h"
 #include "gui/RateDistortionWindow.h"
 #include "gui/TargetDialog.h"
 #include "peers/PeerJpeg.h"
@@ -61,6 +63,13 @@ RateDistortionWindow* StartLongSweep(RunningApp& running)
     return running.app->OpenRateDistortionWindow(request);
 }
 
+// Waits for the window's signal that the sweep has ended and its result is shown.
+bool SweepEnds(RateDistortionWindow& window)
+{
+    QSignalSpy finished(&window, &RateDistortionWindow::Finished);
+    return !window.Running() || finished.wait(120000);
+}
+
 } // namespace
 
 class RateDistortionTest : public QObject {
@@ -77,7 +86,7 @@ private slots:
         auto* window = running.Frame().findChild<RateDistortionWindow*>();
         QVERIFY(window != nullptr);
         QVERIFY(window->isVisible());
-        window->FinishWork();
+        QVERIFY(SweepEnds(*window));
         QCOMPARE(window->StatusText(), QStringLiteral("Done."));
         QVERIFY(window->Result().has_value());
         const SweepResult& shown = *window->Result();
@@ -149,7 +158,7 @@ private slots:
         request.peers = AvailablePeers();
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
-        window->FinishWork();
+        QVERIFY(SweepEnds(*window));
         QVERIFY(window->Result().has_value());
         const auto roundTicks = [](QAbstractAxis* axis) {
             auto* values = qobject_cast<QValueAxis*>(axis);
@@ -217,7 +226,7 @@ private slots:
         request.peers = {FindCodec("jpeg")};
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
-        window->FinishWork();
+        QVERIFY(SweepEnds(*window));
         QCoreApplication::processEvents();
         const QRect room = window->screen()->availableGeometry();
         QVERIFY2(window->frameGeometry().width() <= room.width() && window->frameGeometry().height() <= room.height(),
@@ -253,7 +262,7 @@ private slots:
         QVERIFY(!window->Running());
         QVERIFY(window->Result().has_value());
         QCOMPARE(window->Result()->width, 256);
-        window->FinishWork();
+        QVERIFY(SweepEnds(*window));
         QCOMPARE(window->StatusText(), QStringLiteral("Stopped."));
         QVERIFY(window->Result().has_value());
         const auto& points = window->Result()->points;
@@ -284,7 +293,7 @@ private slots:
         request.peers = {FindCodec("jpeg")};
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
-        window->FinishWork();
+        QVERIFY(SweepEnds(*window));
         const auto jpeg = FindPoint(*window->Result(), "jpeg", 30);
         QVERIFY(jpeg.has_value());
         window->ChoosePoint(*jpeg);
@@ -311,7 +320,7 @@ private slots:
         request.peers = {FindCodec("jpeg"), FindCodec("jp2"), FindCodec("webp")};
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
-        window->FinishWork();
+        QVERIFY(SweepEnds(*window));
         const SweepResult& result = *window->Result();
         const auto jpeg = FindPoint(result, "jpeg", 40);
         QVERIFY(jpeg.has_value());
@@ -320,7 +329,7 @@ private slots:
                                                        document->Image()->Pixels().end());
 
         const ConstPixelView original = document->Image()->ReferenceView();
-        std::vector<std::uint8_t> tamrShown;
+        QImage tamrShown;
         for (const std::string_view codec : {"jpeg", "jp2", "webp"}) {
             const std::size_t index = *FindPoint(result, codec, 40);
             const std::span<const std::uint8_t> coded = window->CodedFile(index);
@@ -331,25 +340,32 @@ private slots:
                                                           : DecodeWebp(coded, original, 3);
             QVERIFY2(!expected.Failed(), expected.failure.c_str());
             window->ChoosePoint(index);
-            const QList<EqualSizeWindow*> shown = window->findChildren<EqualSizeWindow*>();
-            QCOMPARE(shown.size(), 1);
-            EqualSizeWindow& beside = *shown.front();
-            QTRY_VERIFY_WITH_TIMEOUT(!beside.Working(), 20000);
-            QVERIFY(beside.Match().has_value());
-            QVERIFY(beside.Match()->picture.decoded == expected.decoded);
-            // tamr's point of the closest size, decoded from its own file.
-            QVERIFY(beside.TamrMatch().has_value());
-            QCOMPARE(beside.TamrBytes(), tamrPoint.bytes);
-            QCOMPARE(beside.TamrHeading(), QStringLiteral("tamr q 40 - %1 bytes").arg(tamrPoint.bytes));
-            tamrShown = beside.TamrMatch()->picture.decoded;
-            QVERIFY(beside.TamrFigures().contains(QStringLiteral("PSNR")));
-            QVERIFY(beside.PeerFigures().contains(QStringLiteral("PSNR")));
-            QCOMPARE(
-                beside.PeerHeading(),
-                codec == "jp2"
-                    ? QStringLiteral("JPEG 2000 - %1 bytes").arg(coded.size())
-                    : QStringLiteral("%1 q 40 - %2 bytes").arg(codec == "jpeg" ? "JPEG" : "WebP").arg(coded.size()));
-            delete &beside;
+            // A compare window of the document: tamr's point of the closest size against the peer's.
+            CompareView* compare = running.app->ActiveCompareView();
+            QVERIFY(compare != nullptr);
+            QCOMPARE(compare->Document(), document);
+            QTRY_VERIFY_WITH_TIMEOUT(!compare->Working(), 20000);
+            const CompareSide& peer = compare->Side(1);
+            QCOMPARE(peer.source, SideSource::ChartPoint);
+            QCOMPARE(peer.codec, FindCodec(codec));
+            QCOMPARE(peer.picture, PixelsPicture(expected.decoded, original.width, original.height, original.rowPad, 3)
+                                       .convertToFormat(QImage::Format_RGB888));
+            const double bits = 8.0 * static_cast<double>(coded.size()) / (original.width * original.height);
+            QCOMPARE(SideLabel(peer), QStringLiteral("%1 - %2 bytes, %3 bpp")
+                                          .arg(codec == "jp2"    ? QStringLiteral("JPEG 2000")
+                                               : codec == "jpeg" ? QStringLiteral("JPEG q 40")
+                                                                 : QStringLiteral("WebP q 40"))
+                                          .arg(coded.size())
+                                          .arg(bits, 0, 'f', 3));
+            const CompareSide& tamr = compare->Side(0);
+            QCOMPARE(tamr.codec, &TamrCodec());
+            QCOMPARE(tamr.bytes, tamrPoint.bytes);
+            QVERIFY(SideLabel(tamr).startsWith(QStringLiteral("tamr q 40 - %1 bytes").arg(tamrPoint.bytes)));
+            tamrShown = tamr.picture;
+            // Difference and figures of the pair.
+            QVERIFY(!compare->Difference().heatMap.isNull());
+            QVERIFY(compare->PairFigures().contains(QStringLiteral("PSNR")));
+            delete running.Frame().ActiveCompareFrame();
         }
         // The document is only looked at.
         QVERIFY(!document->IsModified());
@@ -361,7 +377,7 @@ private slots:
         // The tamr picture shown is the one Compress at that quality shows.
         window->ChoosePoint(*FindPoint(result, "tamr", 40));
         QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
-        QVERIFY(std::ranges::equal(document->Image()->Pixels(), tamrShown));
+        QCOMPARE(WorkingPicture(*document->Image()).convertToFormat(QImage::Format_RGB888), tamrShown);
     }
 
     void EqualSizePicksTheClosestJpegQuality()
@@ -373,25 +389,35 @@ private slots:
         running.app->OnCommand(ID_FILE_COMPRESS);
         QVERIFY(running.app->QueryCommand(EqualSizeCommandId(*FindCodec("jpeg"))).enabled);
         running.app->OnCommand(EqualSizeCommandId(*FindCodec("jpeg")));
-        auto* window = running.Frame().findChild<EqualSizeWindow*>();
-        QVERIFY(window != nullptr);
-        QTRY_VERIFY_WITH_TIMEOUT(!window->Working(), 20000);
-        QVERIFY(window->Match().has_value());
-        const EqualSizeMatch& match = *window->Match();
-        QVERIFY2(!match.picture.Failed(), match.picture.failure.c_str());
+        // The compare window, tamr's result against JPEG coded at its size.
+        CompareView* compare = running.app->ActiveCompareView();
+        QVERIFY(compare != nullptr);
+        QVERIFY(running.Frame().findChildren<CCompareFrame*>().size() == 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!compare->Working(), 20000);
+        const CompareSide& tamr = compare->Side(0);
+        const CompareSide& jpeg = compare->Side(1);
+        QCOMPARE(tamr.source, SideSource::Decoded);
+        QCOMPARE(jpeg.source, SideSource::PeerAtEqualSize);
+        QCOMPARE(jpeg.codec, FindCodec("jpeg"));
+        QVERIFY2(jpeg.failure.isEmpty(), qPrintable(jpeg.failure));
         const std::size_t target = document->Codec()->WriteHeader().size();
-        QCOMPARE(window->TamrBytes(), target);
+        QCOMPARE(tamr.bytes, target);
 
         const CDibImage& image = *document->Image();
         const auto distance = [target](std::size_t bytes) { return bytes > target ? bytes - target : target - bytes; };
-        const std::size_t chosen = distance(match.picture.coded.size());
+        const std::size_t chosen = distance(jpeg.bytes);
         // JPEG sizes grow with the quality: no neighbour comes closer.
-        for (const int quality : {match.quality - 1, match.quality + 1})
+        for (const int quality : {jpeg.quality - 1, jpeg.quality + 1})
             if (quality >= 0 && quality <= 100)
                 QVERIFY(chosen <= distance(CodeJpeg(image.ReferenceView(), 3, quality).coded.size()));
-        QVERIFY(window->PeerFigures().startsWith(
-            QStringLiteral("quality %1: %2 bytes").arg(match.quality).arg(match.picture.coded.size())));
-        QVERIFY(window->TamrFigures().contains(QStringLiteral("PSNR")));
+        // The peer's side shows libjpeg-turbo's decoding at that quality, labelled.
+        const PeerPicture coded = CodeJpeg(image.ReferenceView(), 3, jpeg.quality);
+        QCOMPARE(jpeg.bytes, coded.coded.size());
+        QCOMPARE(jpeg.picture, PixelsPicture(coded.decoded, image.Width(), image.Height(), image.RowPad(), 3)
+                                   .convertToFormat(QImage::Format_RGB888));
+        QVERIFY(compare->PaneLabels(1).front().startsWith(
+            QStringLiteral("JPEG q %1 - %2 bytes").arg(jpeg.quality).arg(jpeg.bytes)));
+        QVERIFY(compare->PairFigures().startsWith(QStringLiteral("JPEG against tamr: PSNR")));
     }
 
     void TargetSizeCompressesAtTheSearchedQuality()

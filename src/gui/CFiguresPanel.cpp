@@ -60,6 +60,25 @@ struct PictureCopy {
 
 } // namespace
 
+std::optional<PictureMetrics> MeasureCodedPicture(const CDibImage& image)
+{
+    const int bytesPerPixel = image.BitsPerPixel() / 8;
+    if (image.ReferencePixels().empty() || image.ReferencePixels().size() != image.Pixels().size() ||
+        (bytesPerPixel != 1 && bytesPerPixel != 3))
+        return std::nullopt;
+    return MeasurePictures(image.ReferenceView(), image.WorkingView(), bytesPerPixel);
+}
+
+void CFiguresPanel::TakeMeasured(const CTamrDoc& document, const PictureMetrics& metrics)
+{
+    known_ = Known{&document, document.Generation(), metrics};
+    if (&document == document_) {
+        // Shown again with them.
+        shownFor_ = {};
+        Refresh();
+    }
+}
+
 CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     : QDockWidget(tr("Figures"), parent), settings_(settings), slider_(new QSlider(Qt::Horizontal)),
       sliderValue_(new QLabel)
@@ -129,6 +148,8 @@ void CFiguresPanel::Forget(const CTamrDoc& document)
         document_ = nullptr;
         shownFor_ = {};
     }
+    if (known_ && known_->document == &document)
+        known_.reset();
 }
 
 void CFiguresPanel::Refresh()
@@ -180,6 +201,12 @@ void CFiguresPanel::Refresh()
         ShowMetrics({}, false);
         return;
     }
+    // Measured where the picture was coded: nothing to copy or measure.
+    if (known_ && known_->document == document_ && known_->generation == document_->Generation()) {
+        metricsRunner_.Cancel();
+        ShowMeasured(figures, known_->metrics);
+        return;
+    }
     for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
         SetValue(name, QStringLiteral("…"));
     const auto copy = [image](std::span<const std::uint8_t> bytes) {
@@ -188,19 +215,22 @@ void CFiguresPanel::Refresh()
     metricsRunner_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
                           decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
                           bytesPerPixel] { return MeasurePictures(original->View(), decoded->View(), bytesPerPixel); },
-                         [this, figures](const PictureMetrics& metrics) {
-                             // In the Statistics dialog's words, as measured there.
-                             DocumentFigures measured = figures;
-                             measured.psnr = metrics.psnr;
-                             measured.meanSquaredError = metrics.meanSquaredError;
-                             measured.largestDifference = metrics.largestDifference;
-                             const ImageStatisticsTexts measuredTexts = StatisticsTexts(measured);
-                             SetValue(kPsnr, FromStd(measuredTexts.psnr));
-                             SetValue(kMse, FromStd(measuredTexts.meanSquaredError));
-                             SetValue(kLargest, FromStd(measuredTexts.largestDifference));
-                             ShowMetrics(metrics, true);
-                             emit Measured();
-                         });
+                         [this, figures](const PictureMetrics& metrics) { ShowMeasured(figures, metrics); });
+}
+
+void CFiguresPanel::ShowMeasured(const DocumentFigures& figures, const PictureMetrics& metrics)
+{
+    // In the Statistics dialog's words, as measured there.
+    DocumentFigures measured = figures;
+    measured.psnr = metrics.psnr;
+    measured.meanSquaredError = metrics.meanSquaredError;
+    measured.largestDifference = metrics.largestDifference;
+    const ImageStatisticsTexts measuredTexts = StatisticsTexts(measured);
+    SetValue(kPsnr, FromStd(measuredTexts.psnr));
+    SetValue(kMse, FromStd(measuredTexts.meanSquaredError));
+    SetValue(kLargest, FromStd(measuredTexts.largestDifference));
+    ShowMetrics(metrics, true);
+    emit Measured();
 }
 
 void CFiguresPanel::ShowMetrics(const PictureMetrics& metrics, bool measured)
@@ -246,12 +276,14 @@ void CFiguresPanel::RequestCompress()
     auto made = document_->MakeCompressJob(settings);
     if (!made)
         return;
-    auto job = std::make_shared<CTamrDoc::CompressJob>(std::move(*made));
+    auto job = std::make_shared<Coded>(Coded{std::move(*made), std::nullopt});
     compressing_ = document_;
     waiting_.reset();
     compressRunner_.Start(
         [job] {
-            CTamrDoc::RunCompressJob(*job);
+            CTamrDoc::RunCompressJob(job->job);
+            if (job->job.times && job->job.image)
+                job->metrics = MeasureCodedPicture(*job->job.image);
             return job;
         },
         [this](Job done) { TakeCompressed(std::move(done)); });
@@ -292,7 +324,7 @@ void CFiguresPanel::TakeWaitingResult()
 
 void CFiguresPanel::Adopt(Job job)
 {
-    if (job->generation != document_->Generation()) {
+    if (job->job.generation != document_->Generation()) {
         // Made from a picture the document no longer holds: the slider goes back.
         const QSignalBlocker quiet(slider_);
         slider_->setValue(settings_.qualityFactor);
@@ -301,10 +333,14 @@ void CFiguresPanel::Adopt(Job job)
         return;
     }
     // As Easy Setup's Test: the quality goes into the settings, then the document takes the result.
-    settings_.qualityFactor = job->settings.qualityFactor;
+    settings_.qualityFactor = job->job.settings.qualityFactor;
     ApplyQualityFactor(settings_);
-    if (document_->AdoptCompressed(std::move(*job)))
-        emit Compressed();
+    const std::optional<PictureMetrics> metrics = job->metrics;
+    if (!document_->AdoptCompressed(std::move(job->job)))
+        return;
+    if (metrics)
+        TakeMeasured(*document_, *metrics);
+    emit Compressed();
 }
 
 } // namespace tamr::qt

@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "document/DocumentStatistics.h"
 #include "document/TamrDoc.h"
 #include "gui/JobRunner.h"
 #include "image/PictureMetrics.h"
@@ -20,6 +22,11 @@ class QLabel;
 class QSlider;
 
 namespace tamr::qt {
+
+// A coded picture against its original, as the panel shows it; none for a
+// picture the panel does not measure (no original, or a depth other than 8 or 24 bits).
+// Run where the picture was coded, so that nothing copies it for measuring.
+std::optional<PictureMetrics> MeasureCodedPicture(const CDibImage& image);
 
 class CFiguresPanel : public QDockWidget {
     Q_OBJECT
@@ -43,6 +50,9 @@ public:
     // An edit session of a document ended: a result that waited for it is
     // taken now, or dropped when the picture changed meanwhile.
     void TakeWaitingResult();
+    // Figures of the document's current picture against its original,
+    // measured where the picture was coded: shown without measuring again.
+    void TakeMeasured(const CTamrDoc& document, const PictureMetrics& metrics);
     // The background work: the slider's compress and the measuring.
     const JobRunner& CompressRunner() const { return compressRunner_; }
     const JobRunner& MetricsRunner() const { return metricsRunner_; }
@@ -56,7 +66,12 @@ signals:
     void Measured();
 
 private:
-    using Job = std::shared_ptr<CTamrDoc::CompressJob>;
+    // A compress job and its result's figures, measured on the runner's thread.
+    struct Coded {
+        CTamrDoc::CompressJob job;
+        std::optional<PictureMetrics> metrics;
+    };
+    using Job = std::shared_ptr<Coded>;
     struct Key {
         const CTamrDoc* document = nullptr;
         std::uint64_t pictures = 0;
@@ -72,6 +87,8 @@ private:
     void TakeCompressed(Job job);
     void Adopt(Job job);
     void ShowMetrics(const PictureMetrics& metrics, bool measured);
+    // The figures that take a pass over the pictures, measured.
+    void ShowMeasured(const DocumentFigures& figures, const PictureMetrics& metrics);
 
     CodecSettings& settings_;
     CTamrDoc* document_ = nullptr;
@@ -80,6 +97,13 @@ private:
     // A result that came while an edit session held the document.
     Job waiting_;
     Key shownFor_;
+    // Figures measured where a result was coded, for the document's generation then.
+    struct Known {
+        const CTamrDoc* document = nullptr;
+        std::uint64_t generation = 0;
+        PictureMetrics metrics;
+    };
+    std::optional<Known> known_;
     std::map<QString, QLabel*> values_;
     QStringList names_;
     QSlider* slider_;

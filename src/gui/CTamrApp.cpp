@@ -177,6 +177,11 @@ CChildFrame* CTamrApp::CreateFrame(CTamrDoc& document)
         if (mainFrame_)
             mainFrame_->FiguresPanel()->TakeWaitingResult();
     });
+    // Compress measured its result: the figures panel shows it without copying the pictures.
+    connect(view, &CTamrView::ResultMeasured, this, [this, view](const PictureMetrics& metrics) {
+        if (mainFrame_)
+            mainFrame_->FiguresPanel()->TakeMeasured(view->Document(), metrics);
+    });
     connect(view, &CTamrView::Inspected, this, [this](const QString& text) {
         if (mainFrame_)
             mainFrame_->ShowInspection(text);
@@ -300,6 +305,14 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
         if (CCompareFrame* compare = OpenCompareWindow(*window->Document())) {
             compare->View().ShowPoint(0, std::move(first));
             compare->View().ShowPoint(1, std::move(second));
+        }
+    });
+    connect(window, &RateDistortionWindow::PointToCompare, this, [this, window](SidePoint point) {
+        if (window->Document() == nullptr)
+            return;
+        if (CCompareFrame* compare = OpenCompareWindow(*window->Document())) {
+            compare->View().ShowSource(0, SideSource::Original);
+            compare->View().ShowPoint(1, std::move(point));
         }
     });
     window->show();

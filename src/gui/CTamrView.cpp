@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "document/DocumentMessages.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/ComparePictures.h"
 #include "gui/ImagePrinting.h"
 #include "gui/InputHold.h"
@@ -364,6 +365,7 @@ bool CTamrView::CompressInBackground()
     struct Coded {
         std::optional<CTamrDoc::CompressJob> job;
         QImage picture;
+        std::optional<PictureMetrics> metrics;
     };
     auto coded = std::make_shared<Coded>();
     {
@@ -381,8 +383,11 @@ bool CTamrView::CompressInBackground()
                     return;
                 CTamrDoc::RunCompressJob(*coded->job);
                 const CDibImage& image = *coded->job->image;
-                if (coded->job->times && image.HasPixels())
+                if (coded->job->times && image.HasPixels()) {
                     coded->picture = indexed && image.IsColour() == 1 ? IndexPicture(image) : WorkingPicture(image);
+                    // Measured here, so that the figures panel copies nothing to measure it.
+                    coded->metrics = MeasureCodedPicture(image);
+                }
             },
             [&coding] { coding.quit(); });
         coding.exec();
@@ -393,6 +398,8 @@ bool CTamrView::CompressInBackground()
         adopted = document_.AdoptCompressed(std::move(*coded->job), true);
         preparedPicture_ = QImage();
     }
+    if (adopted && coded->metrics)
+        emit ResultMeasured(*coded->metrics);
     emit EditSessionEnded();
     return adopted;
 }

@@ -11,6 +11,7 @@
 #include "document/TamrDoc.h"
 #include "gui/ViewEnvironment.h"
 #include "gui/ZoomArithmetic.h"
+#include "image/PictureMetrics.h"
 
 class QPainter;
 class QPrinter;
@@ -91,6 +92,8 @@ signals:
     // A command that held the document in an edit session (Filters, Sharpen
     // Image, Compress) has ended.
     void EditSessionEnded();
+    // Compress took a result, measured against the original where it was coded.
+    void ResultMeasured(const tamr::PictureMetrics& metrics);
     // A level decoded by a Compress in hand, made on the coding thread; the
     // full size it is stretched over.
     void LevelDecoded(const QImage& level, QSize full);

@@ -50,6 +50,10 @@ struct SideOriginal {
     int bytesPerPixel = 0;
 };
 
+// A colour picture's rows as the peers read them (bottom-up blue, green, red,
+// padded to 4 bytes), made where the peer codes: the picture itself is shared.
+SideOriginal OriginalRows(const QImage& picture);
+
 // The peer's coding nearest to `targetBytes`, decoded.
 CompareSide CodePeerSide(const SideOriginal& original, const PeerCodec& peer, std::size_t targetBytes);
 // A chart point's file decoded by its codec.

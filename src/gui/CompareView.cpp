@@ -231,7 +231,7 @@ void CompareView::TakeSide(int index)
             taken.bitsPerPixel = pixels > 0 ? 8.0 * static_cast<double>(taken.bytes) / pixels : 0;
         }
         // Whatever was being made for this side is out of date.
-        sideRunners_[static_cast<std::size_t>(index)].Start([] {}, [] {});
+        sideRunners_[static_cast<std::size_t>(index)].Cancel();
         SetSide(index, std::move(taken));
         return;
     }
@@ -282,15 +282,12 @@ void CompareView::ShowSource(int side, SideSource source, const PeerCodec* peer)
         SetSide(side, std::move(waiting));
         return;
     }
-    const CDibImage& image = *document_->Image();
-    // The original is copied: the document may change while the peer codes.
-    const SideOriginal original{std::make_shared<const std::vector<std::uint8_t>>(image.ReferencePixels().begin(),
-                                                                                  image.ReferencePixels().end()),
-                                image.Width(), image.Height(), image.RowPad(), image.BytesPerPixel()};
     const std::size_t targetBytes = document_->Codec()->WriteHeader().size();
+    const OriginalSource original = TakeOriginal();
     SetSide(side, std::move(waiting));
-    sideRunners_[index].Start([original, peer, targetBytes] { return CodePeerSide(original, *peer, targetBytes); },
-                              [this, side](CompareSide made) { SetSide(side, std::move(made)); });
+    sideRunners_[index].Start(
+        [original, peer, targetBytes] { return CodePeerSide(original.Rows(), *peer, targetBytes); },
+        [this, side](CompareSide made) { SetSide(side, std::move(made)); });
 }
 
 void CompareView::ShowPoint(int side, SidePoint point)
@@ -302,12 +299,10 @@ void CompareView::ShowPoint(int side, SidePoint point)
     waiting.source = SideSource::ChartPoint;
     waiting.codec = point.codec;
     waiting.name = CodecLabel(*point.codec);
-    const SideOriginal original{std::make_shared<const std::vector<std::uint8_t>>(image->ReferencePixels().begin(),
-                                                                                  image->ReferencePixels().end()),
-                                image->Width(), image->Height(), image->RowPad(), image->BytesPerPixel()};
+    const OriginalSource original = TakeOriginal();
     SetSide(side, std::move(waiting));
     sideRunners_[static_cast<std::size_t>(side)].Start(
-        [original, point = std::move(point)] { return DecodePointSide(original, point); },
+        [original, point = std::move(point)] { return DecodePointSide(original.Rows(), point); },
         [this, side](CompareSide made) { SetSide(side, std::move(made)); });
 }
 
@@ -325,6 +320,19 @@ void CompareView::LoadSide(int side, const std::filesystem::path& file)
     SetSide(side, std::move(waiting));
     sideRunners_[static_cast<std::size_t>(side)].Start(
         [file] { return LoadFileSide(file); }, [this, side](CompareSide made) { SetSide(side, std::move(made)); });
+}
+
+CompareView::OriginalSource CompareView::TakeOriginal() const
+{
+    const CDibImage& image = *document_->Image();
+    // A colour original goes as the picture already shown, shared, and
+    // becomes rows on the runner's thread; a gray one is copied as it is.
+    if (image.BytesPerPixel() == 3 && !reference_.isNull())
+        return {reference_, {}};
+    return {QImage(),
+            {std::make_shared<const std::vector<std::uint8_t>>(image.ReferencePixels().begin(),
+                                                               image.ReferencePixels().end()),
+             image.Width(), image.Height(), image.RowPad(), image.BytesPerPixel()}};
 }
 
 bool CompareView::Working() const

@@ -140,6 +140,13 @@ private:
     // The document's picture for a side of that source; peers coded anew.
     void TakeSide(int side);
     void SetSide(int side, CompareSide shown);
+    // The document's original for coding or decoding a side on the runner's thread.
+    struct OriginalSource {
+        QImage picture;    // a colour original, shared
+        SideOriginal rows; // or its rows, copied
+        SideOriginal Rows() const { return picture.isNull() ? rows : OriginalRows(picture); }
+    };
+    OriginalSource TakeOriginal() const;
     // A picture file on a side, opened in the background.
     void LoadSide(int side, const std::filesystem::path& file);
     void FillChoosers();

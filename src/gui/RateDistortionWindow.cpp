@@ -12,6 +12,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
@@ -94,6 +95,8 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
             ChooseMetric(SweepMetrics()[static_cast<std::size_t>(index)]);
     });
     connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
+    chartView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chartView_, &QWidget::customContextMenuRequested, this, [this](QPoint at) { PointMenu(at); });
     connect(export_, &QPushButton::clicked, this, [this] { AskExport(); });
     // The picture's sizes until a point brings those of the file.
     if (const CDibImage* image = document.Image()) {
@@ -434,15 +437,64 @@ void RateDistortionWindow::ShowPeerPoint(const SweepPoint& point)
             tamr = &candidate;
     if (tamr == nullptr)
         return;
-    const CDibImage* image = document_->Image();
-    if (image == nullptr || image->ReferencePixels().empty() || image->Width() != result_->width ||
-        image->Height() != result_->height || image->BytesPerPixel() != result_->bytesPerPixel) {
-        status_->setText(tr("The document's picture is no longer the one measured."));
+    if (!DocumentIsMeasured())
         return;
-    }
     // The compare window decodes both files: the document is not touched.
     emit PointsChosen({&TamrCodec(), tamr->quality, coded_.at({&TamrCodec(), tamr->quality})},
                       {point.codec, point.quality, coded->second});
+}
+
+bool RateDistortionWindow::DocumentIsMeasured()
+{
+    const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
+    if (image == nullptr || !result_ || image->ReferencePixels().empty() || image->Width() != result_->width ||
+        image->Height() != result_->height || image->BytesPerPixel() != result_->bytesPerPixel) {
+        status_->setText(tr("The document's picture is no longer the one measured."));
+        return false;
+    }
+    return true;
+}
+
+void RateDistortionWindow::ComparePoint(std::size_t index)
+{
+    if (!result_ || index >= result_->points.size() || !DocumentIsMeasured())
+        return;
+    const SweepPoint& point = result_->points[index];
+    const auto coded = coded_.find({point.codec, point.quality});
+    if (point.Failed() || coded == coded_.end())
+        return;
+    emit PointToCompare({point.codec, point.quality, coded->second});
+}
+
+void RateDistortionWindow::PointMenu(QPoint at)
+{
+    if (!result_)
+        return;
+    // The nearest point on screen, within a marker's reach.
+    constexpr double kReach = 12;
+    std::optional<std::size_t> nearest;
+    double best = kReach;
+    QChart* chart = chartView_->chart();
+    const QPointF scene = chartView_->mapToScene(at);
+    for (const auto& [dots, indices] : series_)
+        for (const std::size_t index : indices) {
+            const SweepPoint& point = result_->points[index];
+            const QPointF shown =
+                chart->mapToScene(chart->mapToPosition(QPointF(point.bitsPerPixel, metric_->value(point)), dots));
+            const double distance = QLineF(shown, scene).length();
+            if (distance <= best) {
+                best = distance;
+                nearest = index;
+            }
+        }
+    if (!nearest)
+        return;
+    const SweepPoint& point = result_->points[*nearest];
+    QMenu menu(this);
+    const QAction* compare =
+        menu.addAction(tr("Compare %1 q %2 with the Original").arg(CodecLabel(*point.codec)).arg(point.quality));
+    if (menu.exec(chartView_->mapToGlobal(at)) == compare)
+        ComparePoint(*nearest);
 }
 
 std::span<const std::uint8_t> RateDistortionWindow::CodedFile(std::size_t index) const

@@ -76,6 +76,9 @@ public:
     // As a click on a point: a tamr point asks for a compress at its quality;
     // another codec's point opens its picture beside the document's result.
     void ChoosePoint(std::size_t index);
+    // The point's picture, decoded from its file, against the original in a
+    // compare window (the chart's context menu on a point).
+    void ComparePoint(std::size_t index);
     // The coded file of another codec's point of the result; empty for tamr's and failed points.
     std::span<const std::uint8_t> CodedFile(std::size_t index) const;
     // Writes the result as CSV, SVG or PNG, by the path's extension; false with the reason shown.
@@ -88,6 +91,8 @@ signals:
     // Another codec's point was chosen: it and the tamr point of the closest
     // size, to be shown in a compare window of the document.
     void PointsChosen(tamr::qt::SidePoint tamr, tamr::qt::SidePoint peer);
+    // A point to be shown against the document's original in a compare window.
+    void PointToCompare(tamr::qt::SidePoint point);
 
 private:
     struct Run;
@@ -101,6 +106,10 @@ private:
     void Hover(QScatterSeries* series, QPointF at, bool entered);
     std::optional<std::size_t> PointAt(QScatterSeries* series, QPointF at) const;
     void AskExport();
+    // The context menu of the point nearest to `at` (chart view pixels), if one is close.
+    void PointMenu(QPoint at);
+    // The document still holds the picture the sweep measured; the status says so when not.
+    bool DocumentIsMeasured();
     void ShowPeerPoint(const SweepPoint& point);
     // The points measured so far, the others failed as stopped; takes their coded files.
     SweepResult MeasuredSoFar();

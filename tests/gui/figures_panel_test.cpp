@@ -14,6 +14,7 @@
 #include "gui/CommandTable.h"
 #include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/JobRunner.h"
 #include "image/PictureMetrics.h"
 
 using namespace tamr;
@@ -76,6 +77,32 @@ private slots:
         const QString copied = QApplication::clipboard()->text();
         QVERIFY(copied.contains("SSIM: " + panel.Value("SSIM") + "\n"));
         QVERIFY(copied.contains("Compressed size: " + panel.Value("Compressed size") + "\n"));
+    }
+
+    void ResultsAreMeasuredWhereTheyAreCodedNotCopiedForMeasuring()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40));
+        QVERIFY(document != nullptr);
+        CFiguresPanel& panel = ShownPanel(running);
+        QSignalSpy measuredElsewhere(&panel.MetricsRunner(), &JobRunner::Delivered);
+        const auto expectMeasured = [&] {
+            const CDibImage& image = *document->Image();
+            const PictureMetrics metrics = MeasurePictures(image.ReferenceView(), image.WorkingView(), 3);
+            return panel.Value("SSIM") == QString::number(*metrics.ssim, 'f', 4) &&
+                   panel.Value("PSNR of luma Y") == QStringLiteral("%1 dB").arg(metrics.psnrY, 0, 'f', 2);
+        };
+        // Compress: its figures come with its result.
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QCoreApplication::processEvents();
+        QVERIFY(expectMeasured());
+        // The slider: likewise.
+        QSignalSpy compressed(&panel, &CFiguresPanel::Compressed);
+        panel.CompressAt(20);
+        QVERIFY(compressed.wait(20000));
+        QVERIFY(expectMeasured());
+        // Neither asked the panel's own runner to measure a copy of the pictures.
+        QCOMPARE(measuredElsewhere.count(), 0);
     }
 
     void SliderResultEqualsACompressAtThatQuality()

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "document/EqualSizePeer.h"
 #include "document/RateDistortionSweep.h"
 #include "document/SweepMetrics.h"
 #include "gui/CCompareFrame.h"
@@ -378,6 +379,41 @@ private slots:
         window->ChoosePoint(*FindPoint(result, "tamr", 40));
         QTRY_VERIFY_WITH_TIMEOUT(!running.Frame().FiguresPanel()->CompressRunner().Busy(), 20000);
         QCOMPARE(WorkingPicture(*document->Image()).convertToFormat(QImage::Format_RGB888), tamrShown);
+    }
+
+    void ChartPointComparesWithTheOriginal()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40));
+        QVERIFY(document != nullptr);
+        SweepRequest request;
+        request.qualities = {60};
+        request.peers = {FindCodec("jpeg")};
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        QVERIFY(SweepEnds(*window));
+        for (const std::string_view codec : {"tamr", "jpeg"}) {
+            const std::size_t index = *FindPoint(*window->Result(), codec, 60);
+            window->ComparePoint(index);
+            CompareView* compare = running.app->ActiveCompareView();
+            QVERIFY(compare != nullptr);
+            QTRY_VERIFY_WITH_TIMEOUT(!compare->Working(), 20000);
+            QCOMPARE(compare->Side(0).source, SideSource::Original);
+            const CompareSide& point = compare->Side(1);
+            QCOMPARE(point.codec, FindCodec(codec));
+            QCOMPARE(point.quality, 60);
+            QCOMPARE(point.bytes, window->Result()->points[index].bytes);
+            // The point's own file decoded by its codec, as the sweep measured it.
+            const ConstPixelView original = document->Image()->ReferenceView();
+            const EqualSizeMatch decoded =
+                DecodeSweepPoint(original, 3, *FindCodec(codec), 60, window->CodedFile(index));
+            QCOMPARE(point.picture,
+                     PixelsPicture(decoded.picture.decoded, original.width, original.height, original.rowPad, 3)
+                         .convertToFormat(QImage::Format_RGB888));
+            QCOMPARE(compare->Difference().largest, window->Result()->points[index].metrics.largestDifference);
+            delete running.Frame().ActiveCompareFrame();
+        }
+        QVERIFY(!document->IsModified());
     }
 
     void EqualSizePicksTheClosestJpegQuality()

@@ -41,7 +41,8 @@ struct LargeDocument {
         if (!opened)
             throw std::runtime_error("the benchmark picture did not open");
         settings.incrementalDisplay = false;
-        document.Compress();
+        if (!document.Compress())
+            throw std::runtime_error("the benchmark picture did not compress");
     }
     CodecSettings settings;
     DisplaySettings display;

@@ -1,0 +1,215 @@
+// TIFF through libtiff: the first page, read from memory.
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/general/GeneralPicture.h"
+#include "image/general/GeneralReaders.h"
+
+namespace tamr {
+namespace {
+
+constexpr std::string_view kKind = "TIFF";
+
+// Deflate and LZW code at most a few thousand bytes into one; CCITT fax codes
+// a blank row in one bit, so fax pages need a bit a row only.
+constexpr std::uint64_t kMostBytesPerCodedByte = 4096;
+
+// The rows decoded at once into libtiff's RGBA raster.
+constexpr std::uint32_t kBandRows = 64;
+
+struct MemoryFile {
+    std::span<const std::uint8_t> bytes;
+    std::uint64_t position = 0;
+    std::string error; // libtiff's first error message
+};
+
+MemoryFile& FileOf(thandle_t handle)
+{
+    return *static_cast<MemoryFile*>(handle);
+}
+
+tmsize_t ReadProc(thandle_t handle, void* destination, tmsize_t length)
+{
+    MemoryFile& file = FileOf(handle);
+    if (length <= 0 || file.position >= file.bytes.size())
+        return 0;
+    const std::uint64_t count =
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(length), file.bytes.size() - file.position);
+    std::copy_n(file.bytes.begin() + static_cast<std::ptrdiff_t>(file.position), count,
+                static_cast<std::uint8_t*>(destination));
+    file.position += count;
+    return static_cast<tmsize_t>(count);
+}
+
+tmsize_t WriteProc(thandle_t, void*, tmsize_t)
+{
+    return 0;
+}
+
+toff_t SeekProc(thandle_t handle, toff_t offset, int whence)
+{
+    MemoryFile& file = FileOf(handle);
+    const std::uint64_t base = whence == SEEK_CUR ? file.position : whence == SEEK_END ? file.bytes.size() : 0;
+    file.position = base + offset;
+    return file.position;
+}
+
+int CloseProc(thandle_t)
+{
+    return 0;
+}
+
+toff_t SizeProc(thandle_t handle)
+{
+    return FileOf(handle).bytes.size();
+}
+
+int MapProc(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void UnmapProc(thandle_t, void*, toff_t) {}
+
+int KeepFirstError(TIFF*, void* user, const char*, const char* format, va_list arguments)
+{
+    auto& file = *static_cast<MemoryFile*>(user);
+    if (file.error.empty()) {
+        std::array<char, 512> text{};
+        std::vsnprintf(text.data(), text.size(), format, arguments);
+        file.error = text.data();
+    }
+    return 1;
+}
+
+int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list)
+{
+    return 1;
+}
+
+struct OptionsDeleter {
+    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+
+// The RGBA reader's state, ended whatever happens.
+struct RgbaImage {
+    TIFFRGBAImage image{};
+    bool begun = false;
+    RgbaImage() = default;
+    RgbaImage(const RgbaImage&) = delete;
+    RgbaImage& operator=(const RgbaImage&) = delete;
+    ~RgbaImage()
+    {
+        if (begun)
+            TIFFRGBAImageEnd(&image);
+    }
+};
+
+PictureReadResult Failed(const MemoryFile& file, const char* fallback)
+{
+    return RefusedAs(kKind, file.error.empty() ? fallback : file.error);
+}
+
+// True for a palette whose every entry is gray.
+bool GrayPalette(TIFF* tiff, std::uint16_t bitsPerSample)
+{
+    std::uint16_t* red = nullptr;
+    std::uint16_t* green = nullptr;
+    std::uint16_t* blue = nullptr;
+    if (bitsPerSample > 16 || TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) != 1)
+        return false;
+    const std::size_t entries = std::size_t{1} << bitsPerSample;
+    for (std::size_t i = 0; i < entries; ++i)
+        if (red[i] != green[i] || green[i] != blue[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    MemoryFile file{bytes, 0, {}};
+    const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
+    if (!options)
+        return NoRoomFor(kKind);
+    // No single buffer of libtiff's beyond what the largest allowed picture needs at 16 bits with alpha.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(std::min<std::uint64_t>(
+                                                           4 * limits.maxDecodedBytes, std::uint64_t{1} << 32)));
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &KeepFirstError, &file);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &IgnoreWarning, &file);
+    const std::unique_ptr<TIFF, TiffCloser> tiff(TIFFClientOpenExt("memory", "rm", &file, &ReadProc, &WriteProc,
+                                                                   &SeekProc, &CloseProc, &SizeProc, &MapProc,
+                                                                   &UnmapProc, options.get()));
+    if (!tiff)
+        return Failed(file, "the file is damaged or not a TIFF file");
+
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t bitsPerSample = 1;
+    std::uint16_t samplesPerPixel = 1;
+    std::uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+    const bool gray = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ||
+                      (photometric == PHOTOMETRIC_PALETTE && GrayPalette(tiff.get(), bitsPerSample));
+    const std::uint64_t rawBytes = (std::uint64_t{width} * samplesPerPixel * bitsPerSample + 7) / 8 * height;
+    const bool fax = compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTFAX3 ||
+                     compression == COMPRESSION_CCITTFAX4 || compression == COMPRESSION_CCITTRLEW;
+    const std::uint64_t needed = fax ? height / 8 : rawBytes / kMostBytesPerCodedByte;
+    if (auto refused = CheckDeclaredSize(kKind, width, height, !gray, bytes.size(), needed, limits))
+        return *refused;
+
+    std::array<char, 1024> message{};
+    if (TIFFRGBAImageOK(tiff.get(), message.data()) == 0)
+        return RefusedAs(kKind, message.data());
+    RgbaImage rgba;
+    if (TIFFRGBAImageBegin(&rgba.image, tiff.get(), 1, message.data()) == 0)
+        return RefusedAs(kKind, message.data());
+    rgba.begun = true;
+    rgba.image.req_orientation = ORIENTATION_TOPLEFT;
+    auto rows = GeneralRows::Make(width, height, !gray);
+    if (!rows)
+        return NoRoomFor(kKind);
+    std::vector<std::uint32_t> raster;
+    if (!TryResize(raster, std::size_t{width} * std::min(height, kBandRows)))
+        return NoRoomFor(kKind);
+    for (std::uint32_t top = 0; top < height; top += kBandRows) {
+        const std::uint32_t band = std::min(kBandRows, height - top);
+        rgba.image.row_offset = static_cast<int>(top);
+        rgba.image.col_offset = 0;
+        if (TIFFRGBAImageGet(&rgba.image, raster.data(), width, band) == 0)
+            return Failed(file, "the file is damaged");
+        for (std::uint32_t y = 0; y < band; ++y)
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const std::uint32_t abgr = raster[std::size_t{y} * width + x];
+                // libtiff hands alpha premultiplied: over white adds what the pixel does not cover.
+                const auto over = static_cast<std::uint8_t>(255 - TIFFGetA(abgr));
+                const auto red = static_cast<std::uint8_t>(std::min(255u, TIFFGetR(abgr) + over));
+                const auto green = static_cast<std::uint8_t>(std::min(255u, TIFFGetG(abgr) + over));
+                const auto blue = static_cast<std::uint8_t>(std::min(255u, TIFFGetB(abgr) + over));
+                rows->PutPixel(x, top + y, red, green, blue);
+                if (over != 0)
+                    rows->MarkComposited();
+            }
+    }
+    return rows->Finish();
+}
+
+} // namespace tamr

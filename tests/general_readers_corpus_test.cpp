@@ -48,8 +48,8 @@ std::size_t Sweep(const char* kind, const std::vector<std::filesystem::path>& fi
         ++total;
         generalOpened += result.block ? 1 : 0;
         originalOpened += originalOpens ? 1 : 0;
-        EXPECT_TRUE(result.block || !originalOpens) << "the original reader opens it, the general one refuses: "
-                                                    << result.failure;
+        EXPECT_TRUE(result.block || !originalOpens)
+            << "the original reader opens it, the general one refuses: " << result.failure;
         EXPECT_TRUE(result.block || !result.failure.empty());
     }
     std::cout << kind << ": " << generalOpened << " of " << total << " files open through the general reader ("

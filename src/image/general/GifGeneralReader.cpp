@@ -125,7 +125,9 @@ PictureReadResult ReadGifGeneral(std::span<const std::uint8_t> bytes, const Limi
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
         return Failed(gif->Error);
     const GifImageDesc& frame = gif->Image;
-    if (frame.Width <= 0 || frame.Height <= 0)
+    // A frame without pixels leaves the screen as it is: transparent.
+    const bool emptyFrame = frame.Width <= 0 || frame.Height <= 0;
+    if (emptyFrame && (gif->SWidth <= 0 || gif->SHeight <= 0))
         return RefusedAs(kKind, "the first frame has no pixels");
     // The logical screen is the picture; a file without one shows its frame.
     const std::int64_t width = gif->SWidth > 0 ? gif->SWidth : std::int64_t{frame.Left} + frame.Width;
@@ -148,6 +150,8 @@ PictureReadResult ReadGifGeneral(std::span<const std::uint8_t> bytes, const Limi
         for (std::uint32_t x = 0; x < rows->Width(); ++x)
             rows->PutPixel(x, y, 255, 255, 255, covered ? 255 : 0);
 
+    if (emptyFrame)
+        return rows->Finish();
     std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
     int decodedRows = 0;
     for (const int row : RowOrder(frame.Height, frame.Interlace)) {

@@ -6,10 +6,12 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "image/PictureSamples.h"
 #include "image/general/GeneralPicture.h"
 #include "image/general/GeneralReaders.h"
 
@@ -136,6 +138,59 @@ bool GrayPalette(TIFF* tiff, std::uint16_t bitsPerSample)
     return true;
 }
 
+// The most libtiff, or this reader for libtiff, allocates at once: what the
+// largest picture the decode limit allows needs at 16 bits with alpha.
+std::uint64_t MostBytesAtOnce(const Limits& limits)
+{
+    return std::clamp<std::uint64_t>(4 * limits.maxDecodedBytes, std::uint64_t{16} << 20, std::uint64_t{1} << 32);
+}
+
+// 16-bit gray is read by hand so that its samples round to 8 bits as PNG's
+// do; libtiff's RGBA reader keeps their high byte only.
+PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite, const Limits& limits,
+                             GeneralRows& rows)
+{
+    const std::uint32_t width = rows.Width();
+    const std::uint32_t height = rows.Height();
+    auto put = [&](std::uint32_t x, std::uint32_t y, const std::uint8_t* sample) {
+        std::uint16_t value = 0;
+        std::memcpy(&value, sample, sizeof value);
+        const std::uint8_t level = ScaleToByte(minIsWhite ? 65535u - value : value, 65535);
+        rows.PutPixel(x, y, level, level, level);
+    };
+    std::vector<std::uint8_t> buffer;
+    if (TIFFIsTiled(tiff) == 0) {
+        const auto lineBytes = static_cast<std::uint64_t>(std::max<tmsize_t>(TIFFScanlineSize(tiff), 0));
+        if (lineBytes < std::uint64_t{width} * 2 || lineBytes > MostBytesAtOnce(limits) ||
+            !TryResize(buffer, static_cast<std::size_t>(lineBytes)))
+            return Failed(file, "the file's rows are not as long as its header declares");
+        for (std::uint32_t y = 0; y < height; ++y) {
+            if (TIFFReadScanline(tiff, buffer.data(), y, 0) < 0)
+                return Failed(file, "the file is damaged");
+            for (std::uint32_t x = 0; x < width; ++x)
+                put(x, y, buffer.data() + 2 * std::size_t{x});
+        }
+        return rows.Finish();
+    }
+    std::uint32_t tileWidth = 0;
+    std::uint32_t tileHeight = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
+    const auto tileBytes = static_cast<std::uint64_t>(std::max<tmsize_t>(TIFFTileSize(tiff), 0));
+    if (tileWidth == 0 || tileHeight == 0 || tileBytes < std::uint64_t{tileWidth} * tileHeight * 2 ||
+        tileBytes > MostBytesAtOnce(limits) || !TryResize(buffer, static_cast<std::size_t>(tileBytes)))
+        return Failed(file, "the file's tiles are not as large as its header declares");
+    for (std::uint32_t top = 0; top < height; top += tileHeight)
+        for (std::uint32_t left = 0; left < width; left += tileWidth) {
+            if (TIFFReadTile(tiff, buffer.data(), left, top, 0, 0) < 0)
+                return Failed(file, "the file is damaged");
+            for (std::uint32_t y = top; y < std::min(height, top + tileHeight); ++y)
+                for (std::uint32_t x = left; x < std::min(width, left + tileWidth); ++x)
+                    put(x, y, buffer.data() + 2 * ((std::size_t{y} - top) * tileWidth + (x - left)));
+        }
+    return rows.Finish();
+}
+
 } // namespace
 
 PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
@@ -144,9 +199,7 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
     const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
     if (!options)
         return NoRoomFor(kKind);
-    // No single buffer of libtiff's beyond what the largest allowed picture needs at 16 bits with alpha.
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(std::min<std::uint64_t>(
-                                                           4 * limits.maxDecodedBytes, std::uint64_t{1} << 32)));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(MostBytesAtOnce(limits)));
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &KeepFirstError, &file);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &IgnoreWarning, &file);
     const std::unique_ptr<TIFF, TiffCloser> tiff(TIFFClientOpenExt("memory", "rm", &file, &ReadProc, &WriteProc,
@@ -176,6 +229,14 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
     if (auto refused = CheckDeclaredSize(kKind, width, height, !gray, bytes.size(), needed, limits))
         return *refused;
 
+    const bool gray16 = bitsPerSample == 16 && samplesPerPixel == 1 &&
+                        (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE);
+    if (gray16) {
+        auto rows = GeneralRows::Make(width, height, false);
+        if (!rows)
+            return NoRoomFor(kKind);
+        return ReadGray16(tiff.get(), file, photometric == PHOTOMETRIC_MINISWHITE, limits, *rows);
+    }
     std::array<char, 1024> message{};
     if (TIFFRGBAImageOK(tiff.get(), message.data()) == 0)
         return RefusedAs(kKind, message.data());

@@ -24,7 +24,7 @@ constexpr std::string_view kKind = "TIFF";
 // a blank row in one bit, so fax pages need a bit a row only.
 constexpr std::uint64_t kMostBytesPerCodedByte = 4096;
 
-// The rows decoded at once into libtiff's RGBA raster.
+// The fewest rows decoded at once into libtiff's RGBA raster.
 constexpr std::uint32_t kBandRows = 64;
 
 struct MemoryFile {
@@ -248,11 +248,18 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
     auto rows = GeneralRows::Make(width, height, !gray);
     if (!rows)
         return NoRoomFor(kKind);
+    // Bands of whole strips or tiles, so that each is decoded once.
+    std::uint32_t unitRows = 0;
+    if (TIFFIsTiled(tiff.get()) != 0)
+        TIFFGetField(tiff.get(), TIFFTAG_TILELENGTH, &unitRows);
+    else
+        TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ROWSPERSTRIP, &unitRows);
+    const std::uint32_t bandRows = std::min(std::max(unitRows, kBandRows), height);
     std::vector<std::uint32_t> raster;
-    if (!TryResize(raster, std::size_t{width} * std::min(height, kBandRows)))
+    if (!TryResize(raster, std::size_t{width} * bandRows))
         return NoRoomFor(kKind);
-    for (std::uint32_t top = 0; top < height; top += kBandRows) {
-        const std::uint32_t band = std::min(kBandRows, height - top);
+    for (std::uint32_t top = 0; top < height; top += bandRows) {
+        const std::uint32_t band = std::min(bandRows, height - top);
         rgba.image.row_offset = static_cast<int>(top);
         rgba.image.col_offset = 0;
         if (TIFFRGBAImageGet(&rgba.image, raster.data(), width, band) == 0)

@@ -438,6 +438,36 @@ TEST(GeneralTiffReader, ReadsStripsTilesDepthsAndPalettes)
     }
 }
 
+TEST(GeneralTiffReader, ShowsABottomUpPictureTallerThanOneBandTheRightWayUp)
+{
+    constexpr std::uint32_t kTall = 150; // more rows than libtiff is asked for at once
+    const auto path =
+        std::filesystem::temp_directory_path() / ("tamr-bottom-up-" + std::to_string(::getpid()) + ".tif");
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 2);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kTall);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 10);
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_BOTLEFT);
+    for (std::uint32_t y = 0; y < kTall; ++y) {
+        Bytes row = {static_cast<std::uint8_t>(y), 0, 0, static_cast<std::uint8_t>(y), 0, 0};
+        TIFFWriteScanline(tiff, row.data(), y, 0);
+    }
+    TIFFClose(tiff);
+    const Bytes file = test::ReadBytes(path);
+    std::filesystem::remove(path);
+    // The first row stored is the bottom one.
+    ExpectPixels(
+        ReadTiffGeneral(file, Limits{}),
+        [](std::uint32_t, std::uint32_t y) {
+            return Rgb{static_cast<int>(kTall - 1 - y), 0, 0};
+        },
+        0, 2, kTall);
+}
+
 TEST(GeneralTiffReader, HonoursTheDecodeLimit)
 {
     const PictureReadResult result = ReadTiffGeneral(EncodeTiff({}), TinyDecodeLimit());

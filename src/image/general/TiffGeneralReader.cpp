@@ -147,7 +147,7 @@ std::uint64_t MostBytesAtOnce(const Limits& limits)
 
 // 16-bit gray is read by hand so that its samples round to 8 bits as PNG's
 // do; libtiff's RGBA reader keeps their high byte only.
-PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite, const Limits& limits,
+PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite, bool fromBottom, const Limits& limits,
                              GeneralRows& rows)
 {
     const std::uint32_t width = rows.Width();
@@ -156,7 +156,7 @@ PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite
         std::uint16_t value = 0;
         std::memcpy(&value, sample, sizeof value);
         const std::uint8_t level = ScaleToByte(minIsWhite ? 65535u - value : value, 65535);
-        rows.PutPixel(x, y, level, level, level);
+        rows.PutPixel(x, fromBottom ? height - 1 - y : y, level, level, level);
     };
     std::vector<std::uint8_t> buffer;
     if (TIFFIsTiled(tiff) == 0) {
@@ -229,13 +229,19 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
     if (auto refused = CheckDeclaredSize(kKind, width, height, !gray, bytes.size(), needed, limits))
         return *refused;
 
-    const bool gray16 = bitsPerSample == 16 && samplesPerPixel == 1 &&
+    // A picture stored from the bottom up: libtiff hands its bottom rows first.
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
+    const bool fromBottom = orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT;
+    std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    const bool gray16 = bitsPerSample == 16 && samplesPerPixel == 1 && sampleFormat == SAMPLEFORMAT_UINT &&
                         (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE);
     if (gray16) {
         auto rows = GeneralRows::Make(width, height, false);
         if (!rows)
             return NoRoomFor(kKind);
-        return ReadGray16(tiff.get(), file, photometric == PHOTOMETRIC_MINISWHITE, limits, *rows);
+        return ReadGray16(tiff.get(), file, photometric == PHOTOMETRIC_MINISWHITE, fromBottom, limits, *rows);
     }
     std::array<char, 1024> message{};
     if (TIFFRGBAImageOK(tiff.get(), message.data()) == 0)
@@ -260,6 +266,7 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
         return NoRoomFor(kKind);
     for (std::uint32_t top = 0; top < height; top += bandRows) {
         const std::uint32_t band = std::min(bandRows, height - top);
+        const std::uint32_t shownTop = fromBottom ? height - top - band : top;
         rgba.image.row_offset = static_cast<int>(top);
         rgba.image.col_offset = 0;
         if (TIFFRGBAImageGet(&rgba.image, raster.data(), width, band) == 0)
@@ -272,7 +279,7 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
                 const auto red = static_cast<std::uint8_t>(std::min(255u, TIFFGetR(abgr) + over));
                 const auto green = static_cast<std::uint8_t>(std::min(255u, TIFFGetG(abgr) + over));
                 const auto blue = static_cast<std::uint8_t>(std::min(255u, TIFFGetB(abgr) + over));
-                rows->PutPixel(x, top + y, red, green, blue);
+                rows->PutPixel(x, shownTop + y, red, green, blue);
                 if (over != 0)
                     rows->MarkComposited();
             }

@@ -40,6 +40,8 @@ PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Lim
     decoder->imageSizeLimit =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(limits.maxPixels, AVIF_DEFAULT_IMAGE_SIZE_LIMIT));
     decoder->imageDimensionLimit = limits.maxSide;
+    // Files that leave out a property the standard asks for still open, as browsers open them.
+    decoder->strictFlags = AVIF_STRICT_DISABLED;
     if (avifResult result = avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size()); result != AVIF_RESULT_OK)
         return Failed(result);
     if (avifResult result = avifDecoderParse(decoder.get()); result != AVIF_RESULT_OK)

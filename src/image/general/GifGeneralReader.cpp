@@ -146,9 +146,11 @@ PictureReadResult ReadGifGeneral(std::span<const std::uint8_t> bytes, const Limi
         return NoRoomFor(kKind);
     // The screen outside the frame is transparent, so white until a row says otherwise.
     const bool covered = frame.Left == 0 && frame.Top == 0 && frame.Width >= width && frame.Height >= height;
-    for (std::uint32_t y = 0; y < rows->Height(); ++y)
-        for (std::uint32_t x = 0; x < rows->Width(); ++x)
-            rows->PutPixel(x, y, 255, 255, 255, covered ? 255 : 0);
+    if (!covered) {
+        for (std::uint32_t y = 0; y < rows->Height(); ++y)
+            std::fill(rows->Row(y).begin(), rows->Row(y).end(), std::uint8_t{255});
+        rows->MarkComposited();
+    }
 
     if (emptyFrame)
         return rows->Finish();

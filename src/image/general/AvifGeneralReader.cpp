@@ -1,0 +1,85 @@
+// AVIF through libavif: the primary image, or the first of a sequence.
+
+#include <avif/avif.h>
+
+#include <memory>
+
+#include "image/general/GeneralPicture.h"
+#include "image/general/GeneralReaders.h"
+
+namespace tamr {
+namespace {
+
+constexpr std::string_view kKind = "AVIF";
+
+struct DecoderDeleter {
+    void operator()(avifDecoder* decoder) const { avifDecoderDestroy(decoder); }
+};
+
+struct RgbPixels {
+    avifRGBImage rgb{};
+    RgbPixels() = default;
+    RgbPixels(const RgbPixels&) = delete;
+    RgbPixels& operator=(const RgbPixels&) = delete;
+    ~RgbPixels() { avifRGBImageFreePixels(&rgb); }
+};
+
+PictureReadResult Failed(avifResult result)
+{
+    return RefusedAs(kKind, avifResultToString(result));
+}
+
+} // namespace
+
+PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    const std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
+    if (!decoder)
+        return NoRoomFor(kKind);
+    decoder->maxThreads = 1;
+    decoder->imageSizeLimit =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(limits.maxPixels, AVIF_DEFAULT_IMAGE_SIZE_LIMIT));
+    decoder->imageDimensionLimit = limits.maxSide;
+    // Files that leave out a property the standard asks for still open, as browsers open them.
+    decoder->strictFlags = AVIF_STRICT_DISABLED;
+    if (avifResult result = avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size()); result != AVIF_RESULT_OK)
+        return Failed(result);
+    if (avifResult result = avifDecoderParse(decoder.get()); result != AVIF_RESULT_OK)
+        return Failed(result);
+    const avifImage& header = *decoder->image;
+    const bool gray = header.yuvFormat == AVIF_PIXEL_FORMAT_YUV400;
+    if (auto refused =
+            CheckDeclaredSize(kKind, header.width, header.height, !gray, bytes.size(),
+                              std::uint64_t{header.width} * header.height / kNewerCodecPixelsPerByte, limits))
+        return *refused;
+    if (avifResult result = avifDecoderNextImage(decoder.get()); result != AVIF_RESULT_OK)
+        return Failed(result);
+    avifImage* image = decoder->image;
+    RgbPixels pixels;
+    avifRGBImageSetDefaults(&pixels.rgb, image);
+    pixels.rgb.format = AVIF_RGB_FORMAT_RGBA;
+    pixels.rgb.depth = image->depth > 8 ? image->depth : 8;
+    avifRGBImageAllocatePixels(&pixels.rgb);
+    if (pixels.rgb.pixels == nullptr)
+        return NoRoomFor(kKind);
+    if (avifResult result = avifImageYUVToRGB(image, &pixels.rgb); result != AVIF_RESULT_OK)
+        return Failed(result);
+    auto rows = GeneralRows::Make(image->width, image->height, !gray);
+    if (!rows)
+        return NoRoomFor(kKind);
+    const std::size_t samples = std::size_t{image->width} * 4;
+    const std::uint32_t maxValue = (1u << pixels.rgb.depth) - 1;
+    for (std::uint32_t y = 0; y < image->height; ++y) {
+        const std::uint8_t* row = pixels.rgb.pixels + std::size_t{y} * pixels.rgb.rowBytes;
+        if (pixels.rgb.depth == 8) {
+            rows->Put(y, std::span(row, samples), SampleLayout::Rgba);
+        } else {
+            const auto reduced =
+                ReduceToBytes(std::span(reinterpret_cast<const std::uint16_t*>(row), samples), maxValue);
+            rows->Put(y, reduced, SampleLayout::Rgba);
+        }
+    }
+    return rows->Finish();
+}
+
+} // namespace tamr

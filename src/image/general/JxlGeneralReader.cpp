@@ -1,0 +1,89 @@
+// JPEG XL through libjxl: the first frame, upright as the codestream says.
+
+#include <jxl/decode.h>
+
+#include <memory>
+#include <vector>
+
+#include "image/general/GeneralPicture.h"
+#include "image/general/GeneralReaders.h"
+
+namespace tamr {
+namespace {
+
+constexpr std::string_view kKind = "JPEG XL";
+
+struct DecoderDeleter {
+    void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
+};
+
+SampleLayout LayoutOf(const JxlBasicInfo& info)
+{
+    const bool alpha = info.alpha_bits > 0;
+    if (info.num_color_channels == 1)
+        return alpha ? SampleLayout::GrayAlpha : SampleLayout::Gray;
+    return alpha ? SampleLayout::Rgba : SampleLayout::Rgb;
+}
+
+} // namespace
+
+PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    const std::unique_ptr<JxlDecoder, DecoderDeleter> decoder(JxlDecoderCreate(nullptr));
+    if (!decoder ||
+        JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS)
+        return NoRoomFor(kKind);
+    if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
+        return RefusedAs(kKind, "the file is damaged");
+    JxlDecoderCloseInput(decoder.get());
+    JxlBasicInfo info{};
+    JxlPixelFormat format{};
+    SampleLayout layout = SampleLayout::Rgb;
+    bool deep = false;
+    std::vector<std::uint8_t> samples;
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+        if (status == JXL_DEC_BASIC_INFO) {
+            if (JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
+                return RefusedAs(kKind, "the file is damaged");
+            layout = LayoutOf(info);
+            deep = info.bits_per_sample > 8 || info.exponent_bits_per_sample > 0;
+            if (auto refused =
+                    CheckDeclaredSize(kKind, info.xsize, info.ysize, info.num_color_channels != 1, bytes.size(),
+                                      std::uint64_t{info.xsize} * info.ysize / kNewerCodecPixelsPerByte, limits))
+                return *refused;
+            format = {static_cast<std::uint32_t>(ChannelsOf(layout)), deep ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8,
+                      JXL_NATIVE_ENDIAN, 0};
+        } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
+            std::size_t size = 0;
+            if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &size) != JXL_DEC_SUCCESS ||
+                size != std::size_t{info.xsize} * info.ysize * format.num_channels * (deep ? 2 : 1))
+                return RefusedAs(kKind, "the file is damaged");
+            if (!TryResize(samples, size))
+                return NoRoomFor(kKind);
+            if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, samples.data(), samples.size()) != JXL_DEC_SUCCESS)
+                return RefusedAs(kKind, "the file is damaged");
+        } else if (status == JXL_DEC_FULL_IMAGE) {
+            break; // the first frame is all that is shown
+        } else if (status == JXL_DEC_NEED_MORE_INPUT) {
+            return RefusedAs(kKind, "the file ends before its picture does");
+        } else {
+            return RefusedAs(kKind, "the file is damaged or not a JPEG XL file");
+        }
+    }
+    auto rows = GeneralRows::Make(info.xsize, info.ysize, info.num_color_channels != 1);
+    if (!rows || samples.empty())
+        return NoRoomFor(kKind);
+    const std::size_t rowSamples = std::size_t{info.xsize} * format.num_channels;
+    for (std::uint32_t y = 0; y < info.ysize; ++y) {
+        if (!deep) {
+            rows->Put(y, std::span(samples).subspan(y * rowSamples, rowSamples), layout);
+            continue;
+        }
+        const auto* wide = reinterpret_cast<const std::uint16_t*>(samples.data()) + y * rowSamples;
+        rows->Put(y, ReduceToBytes(std::span(wide, rowSamples), 65535), layout);
+    }
+    return rows->Finish();
+}
+
+} // namespace tamr

@@ -139,13 +139,17 @@ void CodecComponent::ConfigureForEncoding(const ComponentSettings& settings, int
         threshold_[static_cast<std::size_t>(i)] = settings.thresholdVector[static_cast<std::size_t>(i)];
 }
 
-bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
+void CodecComponent::Shape(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
 {
     sampleLevels_ = sampleLevels;
     width_ = paddedWidth >> sampleLevels;
     height_ = paddedHeight >> sampleLevels;
     levels_ = totalLevels - sampleLevels;
     levelBytes_.fill(0);
+}
+
+bool CodecComponent::AllocatePlane(bool zeroed)
+{
     // A fresh block: the old one is freed first rather than copied.
     Release(plane_);
     if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
@@ -157,11 +161,17 @@ bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, in
     return true;
 }
 
-bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
+void CodecComponent::ShapeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
 {
     nonZeroBefore_ = 0;
     nonZeroAfter_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, zeroed);
+    Shape(paddedWidth, paddedHeight, totalLevels, sampleLevels);
+}
+
+bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
+{
+    ShapeForEncoding(paddedWidth, paddedHeight, totalLevels, sampleLevels);
+    return AllocatePlane(zeroed);
 }
 
 void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)
@@ -174,7 +184,8 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 {
     transformSeconds_ = 0;
     entropySeconds_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels_, false);
+    Shape(paddedWidth, paddedHeight, totalLevels, sampleLevels_);
+    return AllocatePlane(false);
 }
 
 void CodecComponent::ReleasePlane()

@@ -731,6 +731,8 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
         PlaceBand(rect, entry, n, kBands[b], std::span(symbols).first(symbolCount));
     }
+    if (n == levels_) // no level is read after the last
+        Release(symbolBuffer_);
     return position;
 }
 

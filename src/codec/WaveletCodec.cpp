@@ -285,15 +285,26 @@ Status WaveletCodec::DecodeAllInParallel()
         }
         reconstructed[c] = true;
     };
+    // A large picture's components are reconstructed one after another, by
+    // one task beside the reader, so that only one holds its temporaries.
+    std::size_t planeBytes = 0;
+    for (std::size_t c = 0; c < count; ++c)
+        planeBytes += components_[c].Plane().size_bytes();
+    const bool oneByOne = planeBytes > kParallelPlaneBudget;
+    const std::size_t reconstructTasks = oneByOne ? 1 : count;
     // Task 0, the reader, is taken first and never waits, so the
     // reconstructing tasks always get their levels. A reader that throws
     // releases the waiting tasks before the exception goes on.
-    RunTasks(threads_, count + 1, [&](std::size_t task) {
+    RunTasks(threads_, reconstructTasks + 1, [&](std::size_t task) {
         try {
-            if (task == 0)
+            if (task == 0) {
                 read();
-            else
+            } else if (oneByOne) {
+                for (std::size_t c = 0; c < count; ++c)
+                    reconstruct(c);
+            } else {
                 reconstruct(task - 1);
+            }
         } catch (...) {
             if (task == 0) {
                 const std::lock_guard lock(mutex);

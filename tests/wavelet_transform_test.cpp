@@ -608,7 +608,7 @@ TEST(WaveletRegionTest, EveryLevelRefusesRegionsItCannotTransform)
     EXPECT_TRUE(InverseLevel(shortPlane, kStride, 6, 8, temporary));
 }
 
-TEST(WaveletInverseLevelTest, QuarterTemporaryGivesTheSamplesOfTheWholeTemporary)
+TEST(WaveletInverseLevelTest, SmallTemporariesGiveTheSamplesOfTheWholeTemporary)
 {
     std::mt19937 random(25);
     std::uniform_int_distribution<int> side(2, 70);
@@ -632,6 +632,15 @@ TEST(WaveletInverseLevelTest, QuarterTemporaryGivesTheSamplesOfTheWholeTemporary
         ASSERT_TRUE(InverseLevel(quarter, stride, rows, cols, quarterTemporary));
         EXPECT_TRUE(std::equal(whole.begin(), whole.end(), quarter.begin(), quarter.end())) << rows << " x " << cols;
         EXPECT_LE(quarterTemporary.size(), static_cast<std::size_t>(rows / 4 + 8) * static_cast<std::size_t>(cols));
+
+        // A discarded level, rebuilt with the whole temporary and row by row from the bottom.
+        whole = samples;
+        ASSERT_TRUE(InverseLevelDiscarded(whole, stride, rows, cols, wholeTemporary));
+        LargeVector<std::int16_t> byRows(samples.begin(), samples.end());
+        LargeVector<std::int16_t> lineTemporary;
+        ASSERT_TRUE(InverseLevelDiscarded(byRows, stride, rows, cols, lineTemporary));
+        EXPECT_TRUE(std::equal(whole.begin(), whole.end(), byRows.begin(), byRows.end())) << rows << " x " << cols;
+        EXPECT_EQ(lineTemporary.size(), static_cast<std::size_t>(cols / 2));
     }
 }
 

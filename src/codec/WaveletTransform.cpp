@@ -451,6 +451,52 @@ TAMR_VECTOR_CLONES void InterpolateRowSamples(const std::int16_t* t, std::int16_
     s[cols - 1] = Store((t[c2 - 1] + 1) >> 1);
 }
 
+// Row y of InterpolateColumns' T alone, with the same expressions: odd rows
+// take a low-pass row, even rows the mean of two, the first two and the last
+// two rows their boundary forms.
+TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, int rows, int y, std::int16_t* t)
+{
+    const int h = rows / 2;
+    const int width = region.width;
+    const auto copy = [&](int k) {
+        const auto l = region[k];
+        for (int x = 0; x < width; ++x) {
+            t[x] = l[x];
+        }
+    };
+    const auto mean = [&](int k) {
+        const auto before = region[k - 1], lk = region[k];
+        for (int x = 0; x < width; ++x) {
+            t[x] = Store((before[x] + lk[x] + 1) >> 1);
+        }
+    };
+    if (y <= 1) {
+        copy(0);
+    } else if (y == rows - 1) {
+        copy(h - 1);
+    } else if (y == rows - 2) {
+        mean(h - 1);
+    } else if (y % 2 == 1) {
+        copy(y / 2);
+    } else {
+        mean(y / 2);
+    }
+}
+
+// The discarded-level inverse with one row of temporary: row y of T reads
+// low-pass rows y / 2 and the one before, never a row below y, so the rows
+// are made from the bottom up and each written over its own row at once.
+void InterpolateLevelByRows(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                            std::span<std::int16_t> line)
+{
+    const Rows<std::int16_t> region{plane, stride, cols};
+    const Rows<const std::int16_t> lowPass{plane, stride, cols / 2};
+    for (int y = rows - 1; y >= 0; --y) {
+        InterpolatedColumnRow(lowPass, rows, y, line.data());
+        InterpolateRowSamples(line.data(), region[y].data(), cols);
+    }
+}
+
 void InterpolateRow(std::span<const std::int16_t> line, std::span<std::int16_t> s)
 {
     InterpolateRowSamples(line.data(), s.data(), static_cast<int>(s.size()));
@@ -594,10 +640,14 @@ bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, in
 bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                            LargeVector<std::int16_t>& temporary)
 {
-    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+    if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
     }
-    InterpolateLevel(plane, stride, rows, cols, temporary);
+    const auto lineSize = static_cast<std::size_t>(cols / 2);
+    if (!GrowTo(temporary, lineSize)) {
+        return false;
+    }
+    InterpolateLevelByRows(plane, stride, rows, cols, std::span(temporary).first(lineSize));
     return true;
 }
 

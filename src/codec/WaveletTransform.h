@@ -69,6 +69,7 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 // quadrant and interpolates it to the whole region, halving the LL gain.
 [[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                          std::vector<std::int16_t>& temporary);
+// The same samples with a temporary of one half row, made bottom up.
 [[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                          LargeVector<std::int16_t>& temporary);
 

@@ -8,6 +8,7 @@
 #include "platform/ByteBlock.h"
 #include "platform/ByteReader.h"
 #include "platform/Clock.h"
+#include "platform/DiscardPages.h"
 #include "platform/VectorClones.h"
 
 namespace tamr {
@@ -237,27 +238,62 @@ bool CodecComponent::ForwardTransform()
     return ForwardTransform(values);
 }
 
+namespace {
+
+// Rows handled between two returns of memory to the system.
+constexpr int kReturnBand = 32;
+
+// The samples as floats, exactly, a band of rows at a time; each band's
+// 16-bit rows go back to the system once converted (quantising writes every
+// sample of the plane again), so the two planes are never held whole together.
+void ConvertGivingBack(std::span<std::int16_t> samples, std::span<float> values, std::size_t width)
+{
+    const std::size_t band = width * kReturnBand;
+    for (std::size_t start = 0; start < samples.size(); start += band) {
+        const std::size_t count = std::min(band, samples.size() - start);
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(start), count,
+                    values.begin() + static_cast<std::ptrdiff_t>(start));
+        DiscardPagesOf(samples.subspan(start, count));
+    }
+}
+
+} // namespace
+
 bool CodecComponent::ForwardTransform(LargeVector<float>& values)
 {
     std::vector<float> lineBuffer;
     if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
     const std::span<float> coefficients = std::span(values).first(plane_.size());
-    // The first level takes the samples as it goes; with no level they are the coefficients.
-    if (levels_ == 0)
-        std::copy(plane_.begin(), plane_.end(), coefficients.begin());
+    const auto stride = static_cast<std::size_t>(width_);
+    ConvertGivingBack(plane_, coefficients, stride);
     for (int k = 0; k < levels_; ++k) {
-        const auto stride = static_cast<std::size_t>(width_);
-        const bool lifted = k == 0 ? ForwardLevelFrom(plane_, coefficients, stride, height_, width_, lineBuffer)
-                                   : ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer);
-        if (!lifted)
+        if (!ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer))
             return false;
         ThresholdLevel(values, k);
     }
     for (int k = 0; k < levels_; ++k) {
         const int n = levels_ - k;
-        for (const Band band : kBands)
-            QuantiseBand(values, Subband(n, band), Entry(n, band));
+        if (k > 0) {
+            for (const Band band : kBands)
+                QuantiseBand(values, Subband(n, band), Entry(n, band));
+            continue;
+        }
+        // The finest level's lower half (its V and D bands) is quantised a
+        // band of rows at a time, each band's floats going back to the system
+        // at once: no coarser level reads them. Quantising a part of a band
+        // gives the symbols of the whole band, since the range it makes
+        // symmetric stays as it is once symmetric.
+        const SubbandRect v = Subband(n, Band::V);
+        const SubbandRect d = Subband(n, Band::D);
+        for (int row = v.row; row < v.row + v.rows; row += kReturnBand) {
+            const int rows = std::min(kReturnBand, v.row + v.rows - row);
+            QuantiseBand(values, {row, v.column, rows, v.columns}, Entry(n, Band::V));
+            QuantiseBand(values, {row, d.column, rows, d.columns}, Entry(n, Band::D));
+            DiscardPagesOf(
+                coefficients.subspan(static_cast<std::size_t>(row) * stride, static_cast<std::size_t>(rows) * stride));
+        }
+        QuantiseBand(values, Subband(n, Band::H), Entry(n, Band::H));
     }
     QuantiseLowPassBand(values);
     MarkZerotrees();

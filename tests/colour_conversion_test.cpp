@@ -491,5 +491,36 @@ TEST(ColourConversionTest, EveryColourRoundTripsWithinTheRoundingBound)
     }
 }
 
+TEST(ColourConversionTest, OneComponentAtATimeGivesThePlanesOfTheJointConversion)
+{
+    std::mt19937 random(25);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (const auto [w, h] : {std::pair{1, 1}, std::pair{3, 5}, std::pair{16, 9}, std::pair{37, 22}}) {
+        TestImage image(w, h, 3);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c)
+                image.SetRgb(r, c, byte(random), byte(random), byte(random));
+        for (const bool subsampled : {false, true}) {
+            // Planes larger than the image, so that the padding is compared too.
+            const std::size_t stride = static_cast<std::size_t>(w) + 3;
+            const std::size_t rows = static_cast<std::size_t>(h) + 2;
+            const std::size_t chromaStride = subsampled ? stride / 2 + 1 : stride;
+            const std::size_t chromaRows = subsampled ? rows / 2 + 1 : rows;
+            TestYiq joint(stride, rows, chromaStride, chromaRows);
+            ASSERT_TRUE(subsampled ? RgbToYiqSubsampled(image.View(), kOffset, joint.View())
+                                   : RgbToYiqFull(image.View(), kOffset, joint.View()));
+            TestPlane y(stride, rows);
+            TestPlane i(chromaStride, chromaRows);
+            TestPlane q(chromaStride, chromaRows);
+            ASSERT_TRUE(RgbToYiqComponent(image.View(), kOffset, YiqComponent::Y, subsampled, y.View()));
+            ASSERT_TRUE(RgbToYiqComponent(image.View(), kOffset, YiqComponent::I, subsampled, i.View()));
+            ASSERT_TRUE(RgbToYiqComponent(image.View(), kOffset, YiqComponent::Q, subsampled, q.View()));
+            EXPECT_EQ(y.samples, joint.y.samples) << w << " x " << h << " subsampled " << subsampled;
+            EXPECT_EQ(i.samples, joint.i.samples) << w << " x " << h << " subsampled " << subsampled;
+            EXPECT_EQ(q.samples, joint.q.samples) << w << " x " << h << " subsampled " << subsampled;
+        }
+    }
+}
+
 } // namespace
 } // namespace tamr

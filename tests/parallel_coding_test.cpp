@@ -121,6 +121,58 @@ TEST(ParallelCodingTest, SeveralThreadsGiveTheBytesAndPixelsOfOne)
     }
 }
 
+// The plain path: the whole file decoded into planes that are kept, then
+// converted into a picture of its own in one pass.
+std::vector<std::uint8_t> DecodeWhole(const std::vector<std::uint8_t>& file)
+{
+    WaveletCodec codec(CodecSettings{});
+    CDibImage image;
+    if (!codec.ReadHeader(file) || !codec.DecodeAll() ||
+        !image.AllocateForCodData(static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
+                                  static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour()) ||
+        !image.ConvertDecodedPlanes(codec, DisplaySettings{}))
+        return {};
+    return {image.Pixels().begin(), image.Pixels().end()};
+}
+
+TEST(ParallelCodingTest, PlanesGivenBackBandByBandGiveThePixelsOfTheWholeConversion)
+{
+    std::mt19937 random(2025);
+    for (int round = 0; round < 8; ++round) {
+        // Odd widths for row padding, heights over several bands of rows.
+        const bool colour = round % 4 != 0;
+        const int width = 2 * std::uniform_int_distribution<int>(10, 90)(random) + 1;
+        const int height = std::uniform_int_distribution<int>(65, 300)(random);
+        const int quality = std::uniform_int_distribution<int>(5, 95)(random);
+        const CodecSettings settings = RandomSettings(random, quality, 4);
+        SCOPED_TRACE(testing::Message() << width << "x" << height << (colour ? " colour" : " gray") << " q" << quality);
+        const Coded coded = Compress(RandomBmp(random, width, height, colour, 30), settings, 1);
+        ASSERT_TRUE(coded.compressed);
+        const auto whole = DecodeWhole(coded.file);
+        ASSERT_FALSE(whole.empty());
+        EXPECT_EQ(coded.shown, whole);
+        EXPECT_EQ(Decode(coded.file, 1), whole);
+    }
+}
+
+TEST(ParallelCodingTest, LargePicturesCodedComponentAfterComponentGiveTheBytesOfOneThread)
+{
+    // Planes beyond the budget for coding components at once: 2400 x 1800
+    // colour samples take 26 MB in three 16-bit planes.
+    std::mt19937 random(77);
+    const auto bmp = RandomBmp(random, 2400, 1800, true, 40);
+    CodecSettings settings = RandomSettings(random, 50, 5);
+    settings.component(kComponentB).sampleLevels = 0;
+    settings.component(kComponentC).sampleLevels = 0;
+    const Coded single = Compress(bmp, settings, 1);
+    const Coded several = Compress(bmp, settings, 3);
+    ASSERT_TRUE(single.compressed);
+    ASSERT_TRUE(several.compressed);
+    ASSERT_EQ(single.file, several.file);
+    ASSERT_EQ(single.shown, several.shown);
+    EXPECT_EQ(Decode(single.file, 3), single.shown);
+}
+
 TEST(ParallelCodingTest, RunTasksRunsEveryTaskOnceAndPassesFailuresOn)
 {
     for (const int threads : {1, 2, 5}) {

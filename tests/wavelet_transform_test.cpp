@@ -608,5 +608,41 @@ TEST(WaveletRegionTest, EveryLevelRefusesRegionsItCannotTransform)
     EXPECT_TRUE(InverseLevel(shortPlane, kStride, 6, 8, temporary));
 }
 
+TEST(WaveletInverseLevelTest, SmallTemporariesGiveTheSamplesOfTheWholeTemporary)
+{
+    std::mt19937 random(25);
+    std::uniform_int_distribution<int> side(2, 70);
+    for (int round = 0; round < 300; ++round) {
+        // Even sides from 4 up, in a plane with a wider stride and more rows;
+        // values up to the whole 16-bit range, so that wrapping is compared too.
+        const int rows = 2 * side(random);
+        const int cols = 2 * side(random);
+        const auto stride = static_cast<std::size_t>(cols + round % 5);
+        const std::size_t size = stride * static_cast<std::size_t>(rows + 1);
+        const int spread = round % 2 == 0 ? 600 : 32767;
+        std::uniform_int_distribution<int> value(-spread, spread);
+        std::vector<std::int16_t> samples(size);
+        for (auto& sample : samples)
+            sample = static_cast<std::int16_t>(value(random));
+        auto whole = samples;
+        std::vector<std::int16_t> wholeTemporary;
+        ASSERT_TRUE(InverseLevel(whole, stride, rows, cols, wholeTemporary));
+        LargeVector<std::int16_t> quarter(samples.begin(), samples.end());
+        LargeVector<std::int16_t> quarterTemporary;
+        ASSERT_TRUE(InverseLevel(quarter, stride, rows, cols, quarterTemporary));
+        EXPECT_TRUE(std::equal(whole.begin(), whole.end(), quarter.begin(), quarter.end())) << rows << " x " << cols;
+        EXPECT_LE(quarterTemporary.size(), static_cast<std::size_t>(rows / 4 + 8) * static_cast<std::size_t>(cols));
+
+        // A discarded level, rebuilt with the whole temporary and row by row from the bottom.
+        whole = samples;
+        ASSERT_TRUE(InverseLevelDiscarded(whole, stride, rows, cols, wholeTemporary));
+        LargeVector<std::int16_t> byRows(samples.begin(), samples.end());
+        LargeVector<std::int16_t> lineTemporary;
+        ASSERT_TRUE(InverseLevelDiscarded(byRows, stride, rows, cols, lineTemporary));
+        EXPECT_TRUE(std::equal(whole.begin(), whole.end(), byRows.begin(), byRows.end())) << rows << " x " << cols;
+        EXPECT_EQ(lineTemporary.size(), static_cast<std::size_t>(cols / 2));
+    }
+}
+
 } // namespace
 } // namespace tamr

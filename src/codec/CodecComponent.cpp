@@ -8,6 +8,7 @@
 #include "platform/ByteBlock.h"
 #include "platform/ByteReader.h"
 #include "platform/Clock.h"
+#include "platform/DiscardPages.h"
 #include "platform/VectorClones.h"
 
 namespace tamr {
@@ -139,13 +140,17 @@ void CodecComponent::ConfigureForEncoding(const ComponentSettings& settings, int
         threshold_[static_cast<std::size_t>(i)] = settings.thresholdVector[static_cast<std::size_t>(i)];
 }
 
-bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
+void CodecComponent::Shape(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
 {
     sampleLevels_ = sampleLevels;
     width_ = paddedWidth >> sampleLevels;
     height_ = paddedHeight >> sampleLevels;
     levels_ = totalLevels - sampleLevels;
     levelBytes_.fill(0);
+}
+
+bool CodecComponent::AllocatePlane(bool zeroed)
+{
     // A fresh block: the old one is freed first rather than copied.
     Release(plane_);
     if (!TryResizeUninitialised(plane_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)))
@@ -157,11 +162,17 @@ bool CodecComponent::Size(int paddedWidth, int paddedHeight, int totalLevels, in
     return true;
 }
 
-bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
+void CodecComponent::ShapeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels)
 {
     nonZeroBefore_ = 0;
     nonZeroAfter_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels, zeroed);
+    Shape(paddedWidth, paddedHeight, totalLevels, sampleLevels);
+}
+
+bool CodecComponent::SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed)
+{
+    ShapeForEncoding(paddedWidth, paddedHeight, totalLevels, sampleLevels);
+    return AllocatePlane(zeroed);
 }
 
 void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)
@@ -174,7 +185,8 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 {
     transformSeconds_ = 0;
     entropySeconds_ = 0;
-    return Size(paddedWidth, paddedHeight, totalLevels, sampleLevels_, false);
+    Shape(paddedWidth, paddedHeight, totalLevels, sampleLevels_);
+    return AllocatePlane(false);
 }
 
 void CodecComponent::ReleasePlane()
@@ -226,27 +238,62 @@ bool CodecComponent::ForwardTransform()
     return ForwardTransform(values);
 }
 
+namespace {
+
+// Rows handled between two returns of memory to the system.
+constexpr int kReturnBand = 32;
+
+// The samples as floats, exactly, a band of rows at a time; each band's
+// 16-bit rows go back to the system once converted (quantising writes every
+// sample of the plane again), so the two planes are never held whole together.
+void ConvertGivingBack(std::span<std::int16_t> samples, std::span<float> values, std::size_t width)
+{
+    const std::size_t band = width * kReturnBand;
+    for (std::size_t start = 0; start < samples.size(); start += band) {
+        const std::size_t count = std::min(band, samples.size() - start);
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(start), count,
+                    values.begin() + static_cast<std::ptrdiff_t>(start));
+        DiscardPagesOf(samples.subspan(start, count));
+    }
+}
+
+} // namespace
+
 bool CodecComponent::ForwardTransform(LargeVector<float>& values)
 {
     std::vector<float> lineBuffer;
     if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
     const std::span<float> coefficients = std::span(values).first(plane_.size());
-    // The first level takes the samples as it goes; with no level they are the coefficients.
-    if (levels_ == 0)
-        std::copy(plane_.begin(), plane_.end(), coefficients.begin());
+    const auto stride = static_cast<std::size_t>(width_);
+    ConvertGivingBack(plane_, coefficients, stride);
     for (int k = 0; k < levels_; ++k) {
-        const auto stride = static_cast<std::size_t>(width_);
-        const bool lifted = k == 0 ? ForwardLevelFrom(plane_, coefficients, stride, height_, width_, lineBuffer)
-                                   : ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer);
-        if (!lifted)
+        if (!ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer))
             return false;
         ThresholdLevel(values, k);
     }
     for (int k = 0; k < levels_; ++k) {
         const int n = levels_ - k;
-        for (const Band band : kBands)
-            QuantiseBand(values, Subband(n, band), Entry(n, band));
+        if (k > 0) {
+            for (const Band band : kBands)
+                QuantiseBand(values, Subband(n, band), Entry(n, band));
+            continue;
+        }
+        // The finest level's lower half (its V and D bands) is quantised a
+        // band of rows at a time, each band's floats going back to the system
+        // at once: no coarser level reads them. Quantising a part of a band
+        // gives the symbols of the whole band, since the range it makes
+        // symmetric stays as it is once symmetric.
+        const SubbandRect v = Subband(n, Band::V);
+        const SubbandRect d = Subband(n, Band::D);
+        for (int row = v.row; row < v.row + v.rows; row += kReturnBand) {
+            const int rows = std::min(kReturnBand, v.row + v.rows - row);
+            QuantiseBand(values, {row, v.column, rows, v.columns}, Entry(n, Band::V));
+            QuantiseBand(values, {row, d.column, rows, d.columns}, Entry(n, Band::D));
+            DiscardPagesOf(
+                coefficients.subspan(static_cast<std::size_t>(row) * stride, static_cast<std::size_t>(rows) * stride));
+        }
+        QuantiseBand(values, Subband(n, Band::H), Entry(n, Band::H));
     }
     QuantiseLowPassBand(values);
     MarkZerotrees();
@@ -720,6 +767,8 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
         PlaceBand(rect, entry, n, kBands[b], std::span(symbols).first(symbolCount));
     }
+    if (n == levels_) // no level is read after the last
+        Release(symbolBuffer_);
     return position;
 }
 

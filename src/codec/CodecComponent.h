@@ -43,6 +43,10 @@ public:
     // writes every sample itself.
     [[nodiscard]] bool SizeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels,
                                        bool zeroed = true);
+    // The geometry of SizeForEncoding without the plane, for a caller that
+    // allocates it with AllocatePlane only when the component's turn comes.
+    void ShapeForEncoding(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    [[nodiscard]] bool AllocatePlane(bool zeroed);
     // The discard and sample levels of coded data read from a file.
     void SetCodedLevels(int discardLevels, int sampleLevels);
     // The same for decoding, with the component's own discard and sample levels.
@@ -101,7 +105,7 @@ public:
     float EntropySeconds() const { return entropySeconds_; }
 
 private:
-    bool Size(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels, bool zeroed);
+    void Shape(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
     void QuantiseLowPassBand(std::span<const float> values);

@@ -1,6 +1,7 @@
 #include "codec/WaveletCodec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -56,7 +57,7 @@ void WaveletCodec::ComputePaddedSize()
     paddedHeight_ = Padded(height_, totalLevels_);
 }
 
-Status WaveletCodec::PrepareEncode(const CodecSettings& settings)
+Status WaveletCodec::PrepareEncode(const CodecSettings& settings, PlaneAllocation allocation)
 {
     Configure(settings);
     ComputePaddedSize();
@@ -67,9 +68,8 @@ Status WaveletCodec::PrepareEncode(const CodecSettings& settings)
     for (int c = 0; c < ComponentCount(); ++c) {
         const auto index = static_cast<std::size_t>(c);
         const int sample = std::clamp<int>(settings.component(index).sampleLevels, 0, 1);
-        // The colour conversion writes every sample, the padding included
-        // (it repeats the edges); a gray picture's padding is read as zeros.
-        if (!components_[index].SizeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample, !colour_))
+        components_[index].ShapeForEncoding(paddedWidth_, paddedHeight_, totalLevels_, sample);
+        if (allocation == PlaneAllocation::Now && !components_[index].AllocatePlane(!colour_))
             return FailureKind::OutOfMemory;
     }
     Release(data_);
@@ -112,10 +112,21 @@ struct CodedComponent {
 
 } // namespace
 
-Status WaveletCodec::EncodeAll()
+// Components coded at once may hold up to this many bytes of planes together;
+// beyond it they are coded one after another, so that a large picture costs
+// one component's planes rather than three (fewer threads, not more memory).
+constexpr std::size_t kParallelPlaneBudget = std::size_t{24} << 20;
+
+Status WaveletCodec::EncodeAll(const PlaneFiller& fill)
 {
     codingMethod_ = CodingMethod::Wavelet;
     const auto count = static_cast<std::size_t>(ComponentCount());
+    std::size_t planeBytes = 0; // the 16-bit and float planes of every component
+    for (std::size_t c = 0; c < count; ++c)
+        planeBytes += static_cast<std::size_t>(components_[c].Width()) *
+                      static_cast<std::size_t>(components_[c].Height()) * (sizeof(std::int16_t) + sizeof(float));
+    const int threads = fill && planeBytes > kParallelPlaneBudget ? 1 : threads_;
+    std::atomic<bool> fillFailed = false;
     // The components are independent until their levels are joined in file
     // order, so each is transformed and coded on its own, in parallel. Each
     // may take the whole capacity; the joined data must fit it too.
@@ -138,9 +149,17 @@ Status WaveletCodec::EncodeAll()
         idlePlanes.push_back(std::move(values));
         return transformed;
     };
-    RunTasks(threads_, count, [&](std::size_t c) {
+    RunTasks(threads, count, [&](std::size_t c) {
         CodecComponent& component = components_[c];
         CodedComponent& out = coded[c];
+        // The colour conversion writes every sample, the padding included
+        // (it repeats the edges); a gray picture's padding is read as zeros.
+        if (fill && !component.AllocatePlane(!colour_))
+            return;
+        if (fill && !fill(c, component)) {
+            fillFailed = true;
+            return;
+        }
         if (!transform(component))
             return;
         out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
@@ -156,6 +175,10 @@ Status WaveletCodec::EncodeAll()
         component.ReleasePlane();
         out.coded = true;
     });
+    if (fillFailed) {
+        ReleasePlanes();
+        return FailureKind::Corrupt;
+    }
     std::size_t total = 0;
     for (std::size_t c = 0; c < count; ++c) {
         if (!coded[c].coded)
@@ -262,15 +285,26 @@ Status WaveletCodec::DecodeAllInParallel()
         }
         reconstructed[c] = true;
     };
+    // A large picture's components are reconstructed one after another, by
+    // one task beside the reader, so that only one holds its temporaries.
+    std::size_t planeBytes = 0;
+    for (std::size_t c = 0; c < count; ++c)
+        planeBytes += components_[c].Plane().size_bytes();
+    const bool oneByOne = planeBytes > kParallelPlaneBudget;
+    const std::size_t reconstructTasks = oneByOne ? 1 : count;
     // Task 0, the reader, is taken first and never waits, so the
     // reconstructing tasks always get their levels. A reader that throws
     // releases the waiting tasks before the exception goes on.
-    RunTasks(threads_, count + 1, [&](std::size_t task) {
+    RunTasks(threads_, reconstructTasks + 1, [&](std::size_t task) {
         try {
-            if (task == 0)
+            if (task == 0) {
                 read();
-            else
+            } else if (oneByOne) {
+                for (std::size_t c = 0; c < count; ++c)
+                    reconstruct(c);
+            } else {
                 reconstruct(task - 1);
+            }
         } catch (...) {
             if (task == 0) {
                 const std::lock_guard lock(mutex);

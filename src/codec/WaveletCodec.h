@@ -23,6 +23,10 @@ namespace tamr {
 
 enum class CodingMethod : std::uint8_t { Wavelet = 1, Lossless = 2 };
 
+// When the planes of an encode are allocated: all by PrepareEncode, for a
+// caller that fills them itself, or each when EncodeAll comes to it.
+enum class PlaneAllocation : std::uint8_t { Now, OnDemand };
+
 // Levels are limited by the formulas' need for four samples at the coarsest level.
 inline constexpr int kMaxTotalLevels = 6;
 
@@ -30,6 +34,8 @@ class WaveletCodec {
 public:
     // Called after each decoded level index n < totalLevels, with the planes as they stand.
     using LevelCallback = std::function<void(int n, const WaveletCodec& codec)>;
+    // Writes the samples of component `index` into its freshly allocated plane.
+    using PlaneFiller = std::function<bool(std::size_t index, CodecComponent& component)>;
 
     // An empty codec, for a document opened from a COD file.
     explicit WaveletCodec(const CodecSettings& settings);
@@ -39,8 +45,11 @@ public:
     // Failures: TooLarge for planes beyond the limits, OutOfMemory, and
     // Corrupt for coded data that does not decode. Memory that runs out while
     // coding throws std::bad_alloc, which the document catches.
-    Status PrepareEncode(const CodecSettings& settings);
-    Status EncodeAll();
+    Status PrepareEncode(const CodecSettings& settings, PlaneAllocation allocation = PlaneAllocation::Now);
+    // With planes on demand, `fill` gives each component its samples just
+    // before it is coded, and the plane is freed right after: only the
+    // components coded at once hold planes, one at a time for a large picture.
+    Status EncodeAll(const PlaneFiller& fill = {});
     Status PrepareDecode();
     Status DecodeAll(const LevelCallback& onLevel = {});
     void ReleasePlanes();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <type_traits>
+#include <vector>
 
 #include "platform/VectorClones.h"
 
@@ -264,6 +265,138 @@ TAMR_VECTOR_CLONES void InverseRowSamples(const std::int16_t* line, std::int16_t
     }
 }
 
+// The column stage of InverseColumns split into its row steps, each with the
+// same expressions: the first two rows of T, the last two, and the two rows
+// 2k and 2k + 1 of an interior step k (which reads row 2k - 1 of T).
+TAMR_VECTOR_CLONES void InverseHeadRows(const std::int16_t* l0, const std::int16_t* e0, const std::int16_t* e1,
+                                        int width, std::int16_t* t0, std::int16_t* t1)
+{
+    for (int x = 0; x < width; ++x) {
+        t1[x] = Store(l0[x] + ((e0[x] + e1[x] + 1) >> 1));
+        t0[x] = Store(t1[x] - 4 * e0[x]);
+    }
+}
+
+TAMR_VECTOR_CLONES void InverseTailRows(const std::int16_t* lA, const std::int16_t* lB, const std::int16_t* eA,
+                                        const std::int16_t* eB, int width, std::int16_t* tA, std::int16_t* tB)
+{
+    for (int x = 0; x < width; ++x) {
+        tB[x] = Store(lB[x] + ((eB[x] + 1) >> 1));
+        tA[x] = Store(((eA[x] + 2 * (lA[x] + lB[x] - eB[x]) + 2) >> 2) - eB[x]);
+    }
+}
+
+TAMR_VECTOR_CLONES void InverseStepRows(const std::int16_t* lk, const std::int16_t* ek, const std::int16_t* ek1,
+                                        const std::int16_t* before, int width, std::int16_t* even, std::int16_t* odd)
+{
+    for (int x = 0; x < width; ++x) {
+        odd[x] = Store(lk[x] + ((ek[x] + ek1[x] + 1) >> 1));
+        even[x] = Store(((before[x] + odd[x] + 1) >> 1) - 2 * ek[x]);
+    }
+}
+
+// Rows of T the low-memory inverse holds at most for a region of `rows` rows.
+std::size_t PoolRows(int rows)
+{
+    return std::min<std::size_t>(static_cast<std::size_t>(rows), static_cast<std::size_t>(rows / 4 + 8));
+}
+
+// The full inverse with a temporary of about a quarter of the region: the
+// rows of T come in the order of the column stage, and each is turned into
+// its samples (the row stage) as soon as no later step reads the quadrant row
+// it replaces. Low-pass row j is read by step j (row h - 1 only by the tail,
+// made first); high-pass row j by steps j - 1 and j, and rows h - 2 and h - 1
+// by the tail and step h - 2. So the high half is written right behind the
+// steps, and only the rows of T for the low half wait, at most about h / 2.
+class LowMemoryInverse {
+public:
+    LowMemoryInverse(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                     std::span<std::int16_t> pool)
+        : region_{plane, stride, cols}, rows_(rows), h_(rows / 2), cols_(cols),
+          rowOf_(static_cast<std::size_t>(rows), nullptr), written_(static_cast<std::size_t>(rows), false),
+          bottomNext_(h_)
+    {
+        const auto width = static_cast<std::size_t>(cols);
+        for (std::size_t at = 0; at + width <= pool.size(); at += width)
+            free_.push_back(pool.data() + at);
+    }
+
+    void Run()
+    {
+        const auto lambda = [&](int k) { return region_[k].data(); };
+        const auto eta = [&](int k) { return region_[h_ + k].data(); };
+        InverseTailRows(lambda(h_ - 2), lambda(h_ - 1), eta(h_ - 2), eta(h_ - 1), cols_, Take(rows_ - 2),
+                        Take(rows_ - 1));
+        Flush(-1);
+        InverseHeadRows(lambda(0), eta(0), eta(1), cols_, Take(0), Take(1));
+        Flush(0);
+        for (int k = 1; k <= h_ - 2; ++k) {
+            std::int16_t* even = Take(2 * k);
+            std::int16_t* odd = Take(2 * k + 1);
+            InverseStepRows(lambda(k), eta(k), eta(k + 1), rowOf_[static_cast<std::size_t>(2 * k - 1)], cols_, even,
+                            odd);
+            Give(2 * k - 1); // read for the last time
+            Flush(k);
+        }
+        Flush(rows_); // no quadrant row is read any more
+    }
+
+private:
+    // The step after which no step reads quadrant row y (the tail is step -1).
+    int LastReader(int y) const
+    {
+        if (y < h_)
+            return y == h_ - 1 ? -1 : y;
+        return std::min(y - h_, h_ - 2);
+    }
+
+    std::int16_t* Take(int y)
+    {
+        std::int16_t* row = free_.back();
+        free_.pop_back();
+        rowOf_[static_cast<std::size_t>(y)] = row;
+        return row;
+    }
+
+    // Returns row y of T to the pool once it is written and read.
+    void Give(int y)
+    {
+        const auto index = static_cast<std::size_t>(y);
+        if (rowOf_[index] == nullptr || !written_[index])
+            return;
+        free_.push_back(rowOf_[index]);
+        rowOf_[index] = nullptr;
+    }
+
+    // Writes, in order, the rows of T whose quadrant rows no step after
+    // `step` reads; the odd row the next step reads stays in the pool.
+    void Flush(int step)
+    {
+        const int keep = step >= 0 && step < rows_ ? 2 * step + 1 : -1;
+        auto write = [&](int& next, int end) {
+            while (next < end && rowOf_[static_cast<std::size_t>(next)] != nullptr && LastReader(next) <= step) {
+                const int y = next++;
+                InverseRowSamples(rowOf_[static_cast<std::size_t>(y)], region_[y].data(), cols_);
+                written_[static_cast<std::size_t>(y)] = true;
+                if (y != keep)
+                    Give(y);
+            }
+        };
+        write(topNext_, h_);
+        write(bottomNext_, rows_);
+    }
+
+    Rows<std::int16_t> region_;
+    int rows_;
+    int h_;
+    int cols_;
+    std::vector<std::int16_t*> rowOf_;
+    std::vector<bool> written_;
+    std::vector<std::int16_t*> free_;
+    int topNext_ = 0;
+    int bottomNext_;
+};
+
 void InverseRow(std::span<const std::int16_t> line, std::span<std::int16_t> s)
 {
     InverseRowSamples(line.data(), s.data(), static_cast<int>(s.size()));
@@ -316,6 +449,52 @@ TAMR_VECTOR_CLONES void InterpolateRowSamples(const std::int16_t* t, std::int16_
     }
     s[cols - 2] = Store((t[c2 - 2] + t[c2 - 1] + 2) >> 2);
     s[cols - 1] = Store((t[c2 - 1] + 1) >> 1);
+}
+
+// Row y of InterpolateColumns' T alone, with the same expressions: odd rows
+// take a low-pass row, even rows the mean of two, the first two and the last
+// two rows their boundary forms.
+TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, int rows, int y, std::int16_t* t)
+{
+    const int h = rows / 2;
+    const int width = region.width;
+    const auto copy = [&](int k) {
+        const auto l = region[k];
+        for (int x = 0; x < width; ++x) {
+            t[x] = l[x];
+        }
+    };
+    const auto mean = [&](int k) {
+        const auto before = region[k - 1], lk = region[k];
+        for (int x = 0; x < width; ++x) {
+            t[x] = Store((before[x] + lk[x] + 1) >> 1);
+        }
+    };
+    if (y <= 1) {
+        copy(0);
+    } else if (y == rows - 1) {
+        copy(h - 1);
+    } else if (y == rows - 2) {
+        mean(h - 1);
+    } else if (y % 2 == 1) {
+        copy(y / 2);
+    } else {
+        mean(y / 2);
+    }
+}
+
+// The discarded-level inverse with one row of temporary: row y of T reads
+// low-pass rows y / 2 and the one before, never a row below y, so the rows
+// are made from the bottom up and each written over its own row at once.
+void InterpolateLevelByRows(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                            std::span<std::int16_t> line)
+{
+    const Rows<std::int16_t> region{plane, stride, cols};
+    const Rows<const std::int16_t> lowPass{plane, stride, cols / 2};
+    for (int y = rows - 1; y >= 0; --y) {
+        InterpolatedColumnRow(lowPass, rows, y, line.data());
+        InterpolateRowSamples(line.data(), region[y].data(), cols);
+    }
 }
 
 void InterpolateRow(std::span<const std::int16_t> line, std::span<std::int16_t> s)
@@ -437,10 +616,14 @@ bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, i
 bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                   LargeVector<std::int16_t>& temporary)
 {
-    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+    if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
     }
-    InvertLevel(plane, stride, rows, cols, temporary);
+    const std::size_t poolSize = PoolRows(rows) * static_cast<std::size_t>(cols);
+    if (!GrowTo(temporary, poolSize)) {
+        return false;
+    }
+    LowMemoryInverse(plane, stride, rows, cols, std::span(temporary).first(poolSize)).Run();
     return true;
 }
 
@@ -457,10 +640,14 @@ bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, in
 bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                            LargeVector<std::int16_t>& temporary)
 {
-    if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
+    if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
     }
-    InterpolateLevel(plane, stride, rows, cols, temporary);
+    const auto lineSize = static_cast<std::size_t>(cols / 2);
+    if (!GrowTo(temporary, lineSize)) {
+        return false;
+    }
+    InterpolateLevelByRows(plane, stride, rows, cols, std::span(temporary).first(lineSize));
     return true;
 }
 

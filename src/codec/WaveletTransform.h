@@ -58,8 +58,10 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 // or the temporary cannot be allocated.
 [[nodiscard]] bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                 std::vector<std::int16_t>& temporary);
-// The same with a temporary whose growth leaves it uninitialised: the inverse
-// writes every temporary sample before it reads it.
+// The same samples with a temporary of about a quarter of the region, whose
+// growth leaves it uninitialised (every temporary sample is written before it
+// is read): each row of the column stage is turned into samples as soon as
+// the quadrant row it replaces is read for the last time.
 [[nodiscard]] bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                 LargeVector<std::int16_t>& temporary);
 
@@ -67,6 +69,7 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 // quadrant and interpolates it to the whole region, halving the LL gain.
 [[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                          std::vector<std::int16_t>& temporary);
+// The same samples with a temporary of one half row, made bottom up.
 [[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                          LargeVector<std::int16_t>& temporary);
 

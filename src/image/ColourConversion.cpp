@@ -158,6 +158,20 @@ TAMR_VECTOR_CLONES void ChromaRow(const std::uint8_t* pixel, std::size_t count, 
     }
 }
 
+TAMR_VECTOR_CLONES void ChromaIRow(const std::uint8_t* pixel, std::size_t count, std::int16_t* i)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        i[c] = static_cast<std::int16_t>(ChromaI({pixel[3 * c], pixel[3 * c + 1], pixel[3 * c + 2]}));
+    }
+}
+
+TAMR_VECTOR_CLONES void ChromaQRow(const std::uint8_t* pixel, std::size_t count, std::int16_t* q)
+{
+    for (std::size_t c = 0; c < count; ++c) {
+        q[c] = static_cast<std::int16_t>(ChromaQ({pixel[3 * c], pixel[3 * c + 1], pixel[3 * c + 2]}));
+    }
+}
+
 TAMR_VECTOR_CLONES void InverseRow(const std::int16_t* y, const std::int16_t* i, const std::int16_t* q,
                                    std::size_t count, int o, std::uint8_t* pixel)
 {
@@ -181,6 +195,47 @@ void WriteLuminance(ConstPixelView pixels, std::size_t rowBytes, int o, PlaneVie
     const auto h = static_cast<std::size_t>(pixels.height);
     for (std::size_t r = 0; r < h; ++r) {
         LuminanceRow(pixels.bytes.data() + r * rowBytes, w, o, y.samples.data() + Index(y, r, 0));
+    }
+}
+
+// One I and Q sample per 2x2 block of the image into whichever of the two
+// planes is given; the callers have checked the geometry.
+void WriteSubsampledChroma(ConstPixelView pixels, std::size_t rowBytes, std::int16_t offset, PlaneView* iPlane,
+                           PlaneView* qPlane)
+{
+    const auto w = static_cast<std::size_t>(pixels.width);
+    const auto h = static_cast<std::size_t>(pixels.height);
+    const std::size_t chromaColumns = HalfUp(pixels.width);
+    const std::size_t chromaRows = HalfUp(pixels.height);
+    for (std::size_t k = 0; k < chromaRows; ++k) {
+        const std::size_t rowCount = std::min<std::size_t>(2, h - 2 * k);
+        std::size_t j = 0;
+        if (rowCount == 2) {
+            // Whole 2x2 blocks along a row pair.
+            const std::uint8_t* top = pixels.bytes.data() + 2 * k * rowBytes;
+            const std::uint8_t* bottom = top + rowBytes;
+            std::int16_t* i = iPlane != nullptr ? iPlane->samples.data() + Index(*iPlane, k, 0) : nullptr;
+            std::int16_t* q = qPlane != nullptr ? qPlane->samples.data() + Index(*qPlane, k, 0) : nullptr;
+            const int o = offset;
+            for (; j < w / 2; ++j, top += 6, bottom += 6) {
+                const int sumB = (top[0] - o) + (top[3] - o) + (bottom[0] - o) + (bottom[3] - o);
+                const int sumG = (top[1] - o) + (top[4] - o) + (bottom[1] - o) + (bottom[4] - o);
+                const int sumR = (top[2] - o) + (top[5] - o) + (bottom[2] - o) + (bottom[5] - o);
+                const Chroma chroma = ChromaOfAverages(sumR >> 2, sumG >> 2, sumB >> 2);
+                if (i != nullptr)
+                    i[j] = static_cast<std::int16_t>(chroma.i);
+                if (q != nullptr)
+                    q[j] = static_cast<std::int16_t>(chroma.q);
+            }
+        }
+        for (; j < chromaColumns; ++j) {
+            const std::size_t columnCount = std::min<std::size_t>(2, w - 2 * j);
+            const Chroma chroma = BlockChroma(pixels.bytes, rowBytes, 2 * k, rowCount, 2 * j, columnCount, offset);
+            if (iPlane != nullptr)
+                iPlane->samples[Index(*iPlane, k, j)] = static_cast<std::int16_t>(chroma.i);
+            if (qPlane != nullptr)
+                qPlane->samples[Index(*qPlane, k, j)] = static_cast<std::int16_t>(chroma.q);
+        }
     }
 }
 
@@ -229,35 +284,46 @@ bool RgbToYiqSubsampled(ConstPixelView pixels, std::int16_t offset, YiqPlanes pl
     }
     const std::size_t rowBytes = RowBytes(pixels, 3);
     WriteLuminance(pixels, rowBytes, offset, planes.y);
-    for (std::size_t k = 0; k < chromaRows; ++k) {
-        const std::size_t rowCount = std::min<std::size_t>(2, h - 2 * k);
-        std::size_t j = 0;
-        if (rowCount == 2) {
-            // Whole 2x2 blocks along a row pair.
-            const std::uint8_t* top = pixels.bytes.data() + 2 * k * rowBytes;
-            const std::uint8_t* bottom = top + rowBytes;
-            std::int16_t* i = planes.i.samples.data() + Index(planes.i, k, 0);
-            std::int16_t* q = planes.q.samples.data() + Index(planes.q, k, 0);
-            const int o = offset;
-            for (; j < w / 2; ++j, top += 6, bottom += 6) {
-                const int sumB = (top[0] - o) + (top[3] - o) + (bottom[0] - o) + (bottom[3] - o);
-                const int sumG = (top[1] - o) + (top[4] - o) + (bottom[1] - o) + (bottom[4] - o);
-                const int sumR = (top[2] - o) + (top[5] - o) + (bottom[2] - o) + (bottom[5] - o);
-                const Chroma chroma = ChromaOfAverages(sumR >> 2, sumG >> 2, sumB >> 2);
-                i[j] = static_cast<std::int16_t>(chroma.i);
-                q[j] = static_cast<std::int16_t>(chroma.q);
-            }
-        }
-        for (; j < chromaColumns; ++j) {
-            const std::size_t columnCount = std::min<std::size_t>(2, w - 2 * j);
-            const Chroma chroma = BlockChroma(pixels.bytes, rowBytes, 2 * k, rowCount, 2 * j, columnCount, offset);
-            planes.i.samples[Index(planes.i, k, j)] = static_cast<std::int16_t>(chroma.i);
-            planes.q.samples[Index(planes.q, k, j)] = static_cast<std::int16_t>(chroma.q);
-        }
-    }
+    WriteSubsampledChroma(pixels, rowBytes, offset, &planes.i, &planes.q);
     FillBeyondImage(planes.y, w, h);
     FillBeyondImage(planes.i, chromaColumns, chromaRows);
     FillBeyondImage(planes.q, chromaColumns, chromaRows);
+    return true;
+}
+
+bool RgbToYiqComponent(ConstPixelView pixels, std::int16_t offset, YiqComponent component, bool subsampledChroma,
+                       PlaneView plane)
+{
+    if (!HoldsAllRows(pixels, 3)) {
+        return false;
+    }
+    const bool halved = subsampledChroma && component != YiqComponent::Y;
+    const std::size_t w = halved ? HalfUp(pixels.width) : static_cast<std::size_t>(pixels.width);
+    const std::size_t h = halved ? HalfUp(pixels.height) : static_cast<std::size_t>(pixels.height);
+    if (!PlaneCovers(plane, w, h)) {
+        return false;
+    }
+    if (IsEmpty(pixels)) {
+        return true;
+    }
+    const std::size_t rowBytes = RowBytes(pixels, 3);
+    if (component == YiqComponent::Y) {
+        WriteLuminance(pixels, rowBytes, offset, plane);
+    } else if (halved) {
+        WriteSubsampledChroma(pixels, rowBytes, offset, component == YiqComponent::I ? &plane : nullptr,
+                              component == YiqComponent::Q ? &plane : nullptr);
+    } else {
+        for (std::size_t r = 0; r < h; ++r) {
+            const std::uint8_t* row = pixels.bytes.data() + r * rowBytes;
+            std::int16_t* samples = plane.samples.data() + Index(plane, r, 0);
+            if (component == YiqComponent::I) {
+                ChromaIRow(row, w, samples);
+            } else {
+                ChromaQRow(row, w, samples);
+            }
+        }
+    }
+    FillBeyondImage(plane, w, h);
     return true;
 }
 

@@ -38,6 +38,13 @@ bool RgbToYiqFull(ConstPixelView pixels, std::int16_t offset, YiqPlanes planes);
 // filled as for full resolution, in each plane's own geometry.
 bool RgbToYiqSubsampled(ConstPixelView pixels, std::int16_t offset, YiqPlanes planes);
 
+// One of the three planes of RgbToYiqFull (or, with `subsampledChroma`, of
+// RgbToYiqSubsampled) on its own, the same samples, so that a coder can take
+// one component at a time.
+enum class YiqComponent { Y, I, Q };
+bool RgbToYiqComponent(ConstPixelView pixels, std::int16_t offset, YiqComponent component, bool subsampledChroma,
+                       PlaneView plane);
+
 // Gray: the image area only; the rest of the plane keeps its content.
 bool GrayToPlane(ConstPixelView pixels, std::int16_t offset, PlaneView plane);
 

@@ -23,6 +23,7 @@
 
 namespace tamr {
 
+class CodecComponent;
 class WaveletCodec;
 
 // The info header followed by room for 257 colour-table entries; entries 0 to
@@ -167,10 +168,23 @@ public:
     // The reference image converted into the codec's planes, sized by its
     // PrepareEncode (subsampled chroma when B and C are sampled).
     bool ConvertToPlanes(WaveletCodec& codec) const;
+    // The same for component `index` alone, into its plane.
+    bool ConvertToPlane(const WaveletCodec& codec, std::size_t index, CodecComponent& component) const;
     // The codec's decoded planes converted into the working image, timed into
     // convertSeconds; on a palette display a colour image then builds its
     // index image, timed into quantiseSeconds.
     bool ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySettings& display);
+    // The same for a codec whose planes are freed next: each band of plane
+    // rows goes back to the system as soon as it is converted, so that after
+    // DiscardWorkingPixels the decoded picture grows while the planes shrink.
+    // The planes read as zeros afterwards.
+    bool ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display);
+    // Gives the working image's pages back before it is overwritten whole
+    // (the reference image keeps the picture as loaded); they read as zeros.
+    void DiscardWorkingPixels();
+    // Copies the reference image back over the working image, for a decoding
+    // that failed after DiscardWorkingPixels.
+    void RestoreWorkingPixels();
     // The planes of a partly decoded codec, divided by the gain they carry
     // `shift` levels above full resolution, converted into the working image
     // of the current (reduced) size; then the index image on a palette display.

@@ -2,12 +2,15 @@
 // and its lossless byte planes.
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 #include "codec/WaveletCodec.h"
 #include "image/ColourConversion.h"
 #include "image/DibImage.h"
 #include "image/LosslessPlanes.h"
 #include "platform/Clock.h"
+#include "platform/DiscardPages.h"
 
 namespace tamr {
 
@@ -53,6 +56,16 @@ bool CDibImage::ConvertToPlanes(WaveletCodec& codec) const
                                     : RgbToYiqFull(ReferenceView(), offset, planes);
 }
 
+bool CDibImage::ConvertToPlane(const WaveletCodec& codec, std::size_t index, CodecComponent& component) const
+{
+    const std::int16_t offset = CodecComponent::kSampleOffset;
+    if (isColour_ != 1)
+        return GrayToPlane(ReferenceView(), offset, PlaneOf(component));
+    constexpr YiqComponent kComponents[] = {YiqComponent::Y, YiqComponent::I, YiqComponent::Q};
+    return index < std::size(kComponents) &&
+           RgbToYiqComponent(ReferenceView(), offset, kComponents[index], codec.ChromaSubsampled(), PlaneOf(component));
+}
+
 bool CDibImage::ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySettings& display)
 {
     const std::int16_t offset = CodecComponent::kSampleOffset;
@@ -65,6 +78,97 @@ bool CDibImage::ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySet
                                              : YiqToRgbFull(planes, offset, WorkingView());
     } else {
         converted = PlaneToGray(PlaneOf(codec.Component(kComponentA)), offset, WorkingView());
+    }
+    convertSeconds_ = ElapsedSeconds(start, Now());
+    if (converted)
+        BuildDisplayIndexImage(display);
+    return converted;
+}
+
+namespace {
+
+// Rows of pixels converted at once; even, so that subsampled chroma rows split with them.
+constexpr int kConvertBand = 64;
+
+// The rows of a plane from `row` on.
+ConstPlaneView PlaneFrom(const CodecComponent& component, int row)
+{
+    const auto stride = static_cast<std::size_t>(component.Width());
+    const auto start = std::min(static_cast<std::size_t>(row), static_cast<std::size_t>(component.Height()));
+    return {component.Plane().subspan(start * stride), stride, static_cast<std::size_t>(component.Height()) - start};
+}
+
+// Gives back the pages of the rows before `endRow` that `discardedRows` left.
+void DiscardRows(CodecComponent& component, int& discardedRows, int endRow)
+{
+    const auto stride = static_cast<std::size_t>(component.Width());
+    const std::size_t begin = static_cast<std::size_t>(discardedRows) * stride;
+    const std::size_t end = std::min(static_cast<std::size_t>(endRow) * stride, component.Plane().size());
+    if (end <= begin)
+        return;
+    // The page that the last band ended in is taken with this one.
+    constexpr std::size_t kPageSamples = 4096 / sizeof(std::int16_t);
+    const std::size_t from = begin - std::min(begin, kPageSamples);
+    DiscardPagesOf(component.Plane().subspan(from, end - from));
+    discardedRows = endRow;
+}
+
+} // namespace
+
+void CDibImage::DiscardWorkingPixels()
+{
+    DiscardPagesOf(Pixels());
+}
+
+void CDibImage::RestoreWorkingPixels()
+{
+    const auto reference = ReferencePixels();
+    const auto working = Pixels();
+    if (reference.size() == working.size())
+        std::copy(reference.begin(), reference.end(), working.begin());
+}
+
+bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display)
+{
+    const std::int16_t offset = CodecComponent::kSampleOffset;
+    const TimeStamp start = Now();
+    const int bytesPerPixel = BytesPerPixel();
+    const PixelView pixels = WorkingView();
+    const std::size_t rowBytes = RowBytes(pixels, bytesPerPixel);
+    if (!HoldsAllRows(pixels, bytesPerPixel))
+        return false;
+    const bool colour = isColour_ == 1;
+    const bool subsampled = colour && codec.ChromaSubsampled();
+    std::array<int, 3> discarded{};
+    bool converted = true;
+    for (int row = 0; row < height_ && converted; row += kConvertBand) {
+        const int rows = std::min(kConvertBand, height_ - row);
+        const PixelView band{
+            pixels.bytes.subspan(static_cast<std::size_t>(row) * rowBytes, static_cast<std::size_t>(rows) * rowBytes),
+            width_, rows, rowPad_};
+        const int chromaRow = subsampled ? row / 2 : row;
+        const int chromaEnd = subsampled ? (row + rows + 1) / 2 : row + rows;
+        if (colour) {
+            const ConstYiqPlanes planes{PlaneFrom(codec.Component(kComponentA), row),
+                                        PlaneFrom(codec.Component(kComponentB), chromaRow),
+                                        PlaneFrom(codec.Component(kComponentC), chromaRow)};
+            converted = subsampled ? YiqToRgbSubsampled(planes, offset, band) : YiqToRgbFull(planes, offset, band);
+            DiscardRows(codec.Component(kComponentB), discarded[1], chromaEnd);
+            DiscardRows(codec.Component(kComponentC), discarded[2], chromaEnd);
+        } else {
+            converted = PlaneToGray(PlaneFrom(codec.Component(kComponentA), row), offset, band);
+        }
+        DiscardRows(codec.Component(kComponentA), discarded[0], row + rows);
+    }
+    // The row padding comes back from the picture as loaded, as a copy would have it.
+    const auto reference = ReferencePixels();
+    if (rowPad_ > 0 && reference.size() == pixels.bytes.size()) {
+        const std::size_t rowStart = static_cast<std::size_t>(width_) * static_cast<std::size_t>(bytesPerPixel);
+        for (int y = 0; y < height_; ++y) {
+            const std::size_t at = static_cast<std::size_t>(y) * rowBytes + rowStart;
+            std::copy_n(reference.begin() + static_cast<std::ptrdiff_t>(at), rowPad_,
+                        pixels.bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        }
     }
     convertSeconds_ = ElapsedSeconds(start, Now());
     if (converted)

@@ -23,7 +23,9 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
                                        const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel)
 {
     const TimeStamp t0 = Now();
-    if (const Status prepared = codec.PrepareEncode(settings); !prepared)
+    // Lossless coding reads the pixels themselves; wavelet coding fills each
+    // component's plane only when its turn comes.
+    if (const Status prepared = codec.PrepareEncode(settings, PlaneAllocation::OnDemand); !prepared)
         return prepared;
     TimeStamp t1;
     if (settings.qualityFactor == 100) {
@@ -34,17 +36,28 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
             return FailureKind::Corrupt;
         image.BuildDisplayIndexImage(display);
     } else {
-        if (!image.ConvertToPlanes(codec))
-            return FailureKind::Corrupt;
-        if (const Status encoded = codec.EncodeAll(); !encoded)
+        const auto fill = [&](std::size_t index, CodecComponent& component) {
+            return image.ConvertToPlane(codec, index, component);
+        };
+        if (const Status encoded = codec.EncodeAll(fill); !encoded)
             return encoded;
         t1 = Now();
+        // The decoded picture replaces the working image. While that is still
+        // the picture as loaded, its pages are given back before the planes
+        // are made and come back as rows are converted; a failure copies the
+        // picture back. An edited working image is kept until it is overwritten.
+        const bool asLoaded = image.ReferenceIsWorking();
+        if (asLoaded)
+            image.DiscardWorkingPixels();
         Status decoded = codec.DecodeAll(onLevel);
-        if (decoded && !image.ConvertDecodedPlanes(codec, display))
+        if (decoded && !image.ConvertAndDiscardPlanes(codec, display))
             decoded = FailureKind::Corrupt;
         codec.ReleasePlanes();
-        if (!decoded)
+        if (!decoded) {
+            if (asLoaded)
+                image.RestoreWorkingPixels();
             return decoded;
+        }
     }
     const TimeStamp t2 = Now();
     return CompressionTimes{ElapsedSeconds(t0, t1), ElapsedSeconds(t1, t2)};
@@ -60,10 +73,14 @@ Status DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettin
         image.BuildDisplayIndexImage(display);
         return {};
     }
-    Status decoded = codec.DecodeAll(onLevel);
-    if (decoded)
-        decoded = AllocateFor(image, codec, display);
-    if (decoded && !image.ConvertDecodedPlanes(codec, display))
+    // The picture is made before the planes, its pages given back until the
+    // converted rows fill them, so that the two are never held whole together.
+    Status decoded = AllocateFor(image, codec, display);
+    if (decoded) {
+        image.DiscardWorkingPixels();
+        decoded = codec.DecodeAll(onLevel);
+    }
+    if (decoded && !image.ConvertAndDiscardPlanes(codec, display))
         decoded = FailureKind::Corrupt;
     codec.ReleasePlanes();
     return decoded;

@@ -23,6 +23,7 @@ struct SweepOptions {
     std::string svg;
     std::string outputFolder; // each point's coded file and decoded BMP
     int threads = 0;
+    std::string metrics = "default"; // as ParseMetricList reads it
     Limits limits{};          // the global --max-megapixels
     ConsoleOptions console{}; // the global --quiet and --progress
 };

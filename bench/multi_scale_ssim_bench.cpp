@@ -27,9 +27,8 @@ std::vector<std::uint8_t> Picture(std::uint32_t seed, int noise)
     for (std::size_t i = 0; i < kBytes; ++i) {
         const auto x = static_cast<int>(i / 3 % kWidth);
         const auto y = static_cast<int>(i / 3 / kWidth);
-        pixels[i] = static_cast<std::uint8_t>(std::clamp((x / 7 + y / 5 + static_cast<int>(i % 3) * 60) % 256 +
-                                                             (noise > 0 ? jitter(generator) : 0),
-                                                         0, 255));
+        pixels[i] = static_cast<std::uint8_t>(std::clamp(
+            (x / 7 + y / 5 + static_cast<int>(i % 3) * 60) % 256 + (noise > 0 ? jitter(generator) : 0), 0, 255));
     }
     return pixels;
 }
@@ -40,8 +39,8 @@ void BM_MultiScaleSsim(benchmark::State& state)
     const auto decoded = Picture(2, 12);
     const int threads = static_cast<int>(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(MultiScaleStructuralSimilarity({original, kWidth, kHeight, 0},
-                                                                {decoded, kWidth, kHeight, 0}, 3, threads));
+        benchmark::DoNotOptimize(
+            MultiScaleStructuralSimilarity({original, kWidth, kHeight, 0}, {decoded, kWidth, kHeight, 0}, 3, threads));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(kBytes));
 }
 BENCHMARK(BM_MultiScaleSsim)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -8,8 +8,8 @@ namespace tamr {
 namespace {
 
 using test::Disturbed;
-using test::Textured;
 using test::TestPicture;
+using test::Textured;
 
 TEST(ButteraugliTest, IdenticalPicturesAreAtNoDistanceAndNoiseMovesThemApart)
 {

@@ -168,8 +168,8 @@ TEST(CliCompareTest, MapsAreWrittenWithTheirScale)
     test::WriteBytes(b, test::BuildBmp(layout));
 
     const auto map = scratch / "map.bmp";
-    auto run = test::RunCli("compare " + Quoted(a.string()) + " " + Quoted(b.string()) +
-                                " --map absolute --map-out " + Quoted(map.string()),
+    auto run = test::RunCli("compare " + Quoted(a.string()) + " " + Quoted(b.string()) + " --map absolute --map-out " +
+                                Quoted(map.string()),
                             scratch);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Map : largest channel difference |A - B|, black 0 to white 64\n"), std::string::npos)

@@ -12,8 +12,8 @@ namespace tamr {
 namespace {
 
 using test::Disturbed;
-using test::Textured;
 using test::TestPicture;
+using test::Textured;
 
 // One channel in double, rows from the top of the picture.
 struct Plane {
@@ -93,7 +93,8 @@ double DirectMultiScaleSsim(const TestPicture& original, const TestPicture& deco
                 a = Halved(a);
                 b = Halved(b);
             }
-            product *= std::pow(std::max(0.0, DirectMean(a, b, scale == 4)), exponents[static_cast<std::size_t>(scale)]);
+            product *=
+                std::pow(std::max(0.0, DirectMean(a, b, scale == 4)), exponents[static_cast<std::size_t>(scale)]);
         }
         channels += product;
     }

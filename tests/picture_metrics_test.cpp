@@ -12,8 +12,8 @@ namespace tamr {
 namespace {
 
 using test::Disturbed;
-using test::Textured;
 using test::TestPicture;
+using test::Textured;
 
 // SSIM the plain way: every window position, the weighted statistics summed
 // directly over the 11 x 11 window in double.

@@ -74,9 +74,9 @@ std::optional<double> WriteMap(const CTamrDoc& firstDocument, const CDibImage& f
     const auto map = ComputeDifferenceMap(kind, first.WorkingView(), second.WorkingView(), first.BytesPerPixel(), 0);
     if (!map) {
         err << "tamr-cli: no " << options.map << " map of these pictures: "
-            << (kind == MapKind::Butteraugli && !ButteraugliAvailable() ? std::string("Butteraugli is ") +
-                                                                              std::string(kButteraugliUnavailable)
-                                                                        : std::string("they are too small"))
+            << (kind == MapKind::Butteraugli && !ButteraugliAvailable()
+                    ? std::string("Butteraugli is ") + std::string(kButteraugliUnavailable)
+                    : std::string("they are too small"))
             << '\n';
         return std::nullopt;
     }

@@ -21,8 +21,8 @@ struct CompareOptions {
     std::string metrics = "default"; // the figures reported, as ParseMetricList reads them
     std::string map = "absolute";    // the measure of the --map-out picture
     std::string mapOut;              // also write the map as a heat picture
-    Limits limits{};          // the global --max-megapixels
-    ConsoleOptions console{}; // the global --quiet and --progress
+    Limits limits{};                 // the global --max-megapixels
+    ConsoleOptions console{};        // the global --quiet and --progress
 };
 
 CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options);

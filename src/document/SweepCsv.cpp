@@ -45,10 +45,10 @@ std::string SweepCsv(const SweepResult& result)
         }
         const PictureMetrics& metrics = point.metrics;
         csv += std::to_string(point.bytes) + ',' + Number(point.bitsPerPixel) + ',' + Number(metrics.psnr) + ',' +
-               Number(metrics.psnrY) + ',' + Optional(metrics.ssim) + ',' +
-               Number(metrics.meanSquaredError) + ',' + std::to_string(metrics.largestDifference) + ',' +
-               Number(metrics.psnrRgb) + ',' + Optional(metrics.msSsim) + ',' + Optional(metrics.butteraugli) + ',' +
-               Optional(metrics.butteraugliMax) + ',' + Number(point.encodeSeconds) + ',' + Number(point.decodeSeconds) + ",\n";
+               Number(metrics.psnrY) + ',' + Optional(metrics.ssim) + ',' + Number(metrics.meanSquaredError) + ',' +
+               std::to_string(metrics.largestDifference) + ',' + Number(metrics.psnrRgb) + ',' +
+               Optional(metrics.msSsim) + ',' + Optional(metrics.butteraugli) + ',' + Optional(metrics.butteraugliMax) +
+               ',' + Number(point.encodeSeconds) + ',' + Number(point.decodeSeconds) + ",\n";
     }
     return csv;
 }

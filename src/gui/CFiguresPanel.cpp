@@ -69,8 +69,8 @@ CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     setObjectName(QStringLiteral("figuresPanel"));
     auto* body = new QWidget(this);
     auto* form = new QFormLayout;
-    names_ = {kCompressedSize, kOriginalSize, kRatio,   kBitsPerPixel,   kPsnr,    kPsnrRgb,     kPsnrY, kSsim,
-              kMsSsim,         kMse,          kLargest, kCompressTime,   kDecompressTime, kNonZero, kNonZeroAfter};
+    names_ = {kCompressedSize, kOriginalSize, kRatio,   kBitsPerPixel, kPsnr,           kPsnrRgb, kPsnrY,       kSsim,
+              kMsSsim,         kMse,          kLargest, kCompressTime, kDecompressTime, kNonZero, kNonZeroAfter};
     for (const QString& name : names_) {
         auto* value = new QLabel(body);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);

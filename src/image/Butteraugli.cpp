@@ -48,8 +48,8 @@ bool ButteraugliAvailable()
     return true;
 }
 
-std::optional<ButteraugliFigures> MeasureButteraugli(ConstPixelView original, ConstPixelView decoded,
-                                                     int bytesPerPixel, bool withMap)
+std::optional<ButteraugliFigures> MeasureButteraugli(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel,
+                                                     bool withMap)
 {
     // The library's filters need a few pixels on each side.
     constexpr int kSmallestSide = 8;
@@ -65,10 +65,9 @@ std::optional<ButteraugliFigures> MeasureButteraugli(ConstPixelView original, Co
     const std::vector<std::uint8_t> a = RgbRows(original, bytesPerPixel);
     const std::vector<std::uint8_t> b = RgbRows(decoded, bytesPerPixel);
     const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-    const std::unique_ptr<JxlButteraugliResult, ResultDeleter> result(
-        JxlButteraugliCompute(api.get(), static_cast<std::uint32_t>(original.width),
-                              static_cast<std::uint32_t>(original.height), &format, a.data(), a.size(), &format,
-                              b.data(), b.size()));
+    const std::unique_ptr<JxlButteraugliResult, ResultDeleter> result(JxlButteraugliCompute(
+        api.get(), static_cast<std::uint32_t>(original.width), static_cast<std::uint32_t>(original.height), &format,
+        a.data(), a.size(), &format, b.data(), b.size()));
     if (!result)
         return std::nullopt;
     ButteraugliFigures figures;

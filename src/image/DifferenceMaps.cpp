@@ -39,7 +39,8 @@ DifferenceMap AbsoluteMap(ConstPixelView a, ConstPixelView b, int bytesPerPixel)
         for (std::size_t x = 0; x < static_cast<std::size_t>(a.width); ++x) {
             int pixel = 0;
             for (std::size_t c = 0; c < step; ++c)
-                pixel = std::max(pixel, std::abs(static_cast<int>(p[x * step + c]) - static_cast<int>(q[x * step + c])));
+                pixel =
+                    std::max(pixel, std::abs(static_cast<int>(p[x * step + c]) - static_cast<int>(q[x * step + c])));
             to[x] = static_cast<float>(pixel);
             largest = std::max(largest, pixel);
         }
@@ -69,10 +70,9 @@ std::optional<DifferenceMap> SsimMap(ConstPixelView a, ConstPixelView b, int byt
         const int py = std::clamp(y - kHalf, 0, positionsHigh - 1);
         for (int x = 0; x < a.width; ++x) {
             const int px = std::clamp(x - kHalf, 0, positionsWide - 1);
-            const double mean =
-                similarity[static_cast<std::size_t>(py) * static_cast<std::size_t>(positionsWide) +
-                           static_cast<std::size_t>(px)] /
-                bytesPerPixel;
+            const double mean = similarity[static_cast<std::size_t>(py) * static_cast<std::size_t>(positionsWide) +
+                                           static_cast<std::size_t>(px)] /
+                                bytesPerPixel;
             map.values[static_cast<std::size_t>(y) * static_cast<std::size_t>(a.width) + static_cast<std::size_t>(x)] =
                 static_cast<float>(1.0 - mean);
         }
@@ -152,7 +152,8 @@ int HeatRowPad(int width)
 
 std::vector<std::uint8_t> HeatPicture(const DifferenceMap& map)
 {
-    const std::size_t rowBytes = static_cast<std::size_t>(map.width) * 3 + static_cast<std::size_t>(HeatRowPad(map.width));
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(map.width) * 3 + static_cast<std::size_t>(HeatRowPad(map.width));
     std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(map.height));
     for (int y = 0; y < map.height; ++y) {
         const float* from = map.values.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(map.width);

@@ -82,13 +82,15 @@ MetricListParse ParseMetricList(std::string_view text)
     }
     MetricListParse parse;
     for (const MetricName& name : kNames) {
-        const bool named = std::find(asked.begin(), asked.end(), name.key) != asked.end() ||
-                           (IsButteraugli(name.key) && (std::find_if(asked.begin(), asked.end(), IsButteraugli) != asked.end()));
+        const bool named =
+            std::find(asked.begin(), asked.end(), name.key) != asked.end() ||
+            (IsButteraugli(name.key) && (std::find_if(asked.begin(), asked.end(), IsButteraugli) != asked.end()));
         if (named)
             parse.selection.keys.push_back(name.key);
     }
     for (const std::string_view key : asked) {
-        if (std::none_of(std::begin(kNames), std::end(kNames), [key](const MetricName& name) { return name.key == key; })) {
+        if (std::none_of(std::begin(kNames), std::end(kNames),
+                         [key](const MetricName& name) { return name.key == key; })) {
             parse.problem = "\"" + std::string(key) + "\" is no metric; the metrics are " + KnownNames() +
                             ", separated by commas, default or all";
             return parse;

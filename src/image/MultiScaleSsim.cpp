@@ -21,8 +21,8 @@ double ChannelSimilarity(SamplePlane a, SamplePlane b, int threads)
             b = HalvedPlane(b);
         }
         const bool last = scale + 1 == kExponents.size();
-        const double mean = MeanWindowSimilarity(
-            a, b, last ? SimilarityTerm::Full : SimilarityTerm::ContrastStructure, threads);
+        const double mean =
+            MeanWindowSimilarity(a, b, last ? SimilarityTerm::Full : SimilarityTerm::ContrastStructure, threads);
         product *= std::pow(std::max(0.0, mean), kExponents[scale]);
     }
     return product;
@@ -30,8 +30,8 @@ double ChannelSimilarity(SamplePlane a, SamplePlane b, int threads)
 
 } // namespace
 
-std::optional<double> MultiScaleStructuralSimilarity(ConstPixelView original, ConstPixelView decoded,
-                                                     int bytesPerPixel, int threads)
+std::optional<double> MultiScaleStructuralSimilarity(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel,
+                                                     int threads)
 {
     constexpr int kSmallestSide = kSimilarityWindow << 4; // the fifth scale is 1/16 of the first
     if ((bytesPerPixel != 1 && bytesPerPixel != 3) || original.width != decoded.width ||

@@ -17,7 +17,7 @@ namespace tamr {
 // padded rows of one size; none for a picture whose fifth scale is smaller
 // than 11 x 11 (under 176 x 176) or for views that do not hold such pictures.
 // The same value on any number of threads (0: one per core).
-std::optional<double> MultiScaleStructuralSimilarity(ConstPixelView original, ConstPixelView decoded,
-                                                     int bytesPerPixel, int threads);
+std::optional<double> MultiScaleStructuralSimilarity(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel,
+                                                     int threads);
 
 } // namespace tamr

@@ -18,12 +18,12 @@ struct MetricChoice {
 
 // How far `decoded` is from `original`: same size and depth.
 struct PictureMetrics {
-    double meanSquaredError = 0; // as the Statistics dialog computes it (CDibImage::MeasureQuality)
-    double psnr = 0;             // as the Statistics dialog; infinite when the pictures are equal
-    double psnrRgb = 0;          // of the mean squared error over all samples pooled; infinite when equal
-    double psnrY = 0;            // luma Y = 0.299 R + 0.587 G + 0.114 B in double; infinite when equal
-    std::optional<double> ssim;  // none for pictures smaller than 11 x 11 or when not chosen
-    std::optional<double> msSsim; // none for pictures smaller than 176 x 176 or when not chosen
+    double meanSquaredError = 0;          // as the Statistics dialog computes it (CDibImage::MeasureQuality)
+    double psnr = 0;                      // as the Statistics dialog; infinite when the pictures are equal
+    double psnrRgb = 0;                   // of the mean squared error over all samples pooled; infinite when equal
+    double psnrY = 0;                     // luma Y = 0.299 R + 0.587 G + 0.114 B in double; infinite when equal
+    std::optional<double> ssim;           // none for pictures smaller than 11 x 11 or when not chosen
+    std::optional<double> msSsim;         // none for pictures smaller than 176 x 176 or when not chosen
     std::optional<double> butteraugli;    // the 3-norm; none unless chosen and available
     std::optional<double> butteraugliMax; // the largest distance, with the former
     int largestDifference = 0;

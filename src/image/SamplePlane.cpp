@@ -12,8 +12,8 @@ SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel)
     const auto step = static_cast<std::size_t>(bytesPerPixel);
     for (int y = 0; y < view.height; ++y) {
         // Stored rows run from the bottom of the picture up.
-        const std::uint8_t* from =
-            view.bytes.data() + static_cast<std::size_t>(view.height - 1 - y) * rowBytes + static_cast<std::size_t>(channel);
+        const std::uint8_t* from = view.bytes.data() + static_cast<std::size_t>(view.height - 1 - y) * rowBytes +
+                                   static_cast<std::size_t>(channel);
         float* to = plane.samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(view.width);
         for (int x = 0; x < view.width; ++x)
             to[x] = from[static_cast<std::size_t>(x) * step];

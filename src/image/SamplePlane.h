@@ -15,7 +15,10 @@ struct SamplePlane {
     int height = 0;
     std::vector<float> samples; // width * height, row by row from the top
 
-    const float* Row(int y) const { return samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }
+    const float* Row(int y) const
+    {
+        return samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    }
 };
 
 // Channel `channel` (0 blue, 1 green, 2 red; 0 for gray) of bottom-up padded

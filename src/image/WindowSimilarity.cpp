@@ -194,7 +194,8 @@ std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane&
     const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
     std::vector<double> map(positions * static_cast<std::size_t>(a.height - (kWindow - 1)));
     ForEachOutputRow(a, b, SimilarityTerm::Full, threads, [&](int y, const std::vector<double>& values) {
-        std::copy(values.begin(), values.end(), map.begin() + static_cast<std::ptrdiff_t>(positions * static_cast<std::size_t>(y)));
+        std::copy(values.begin(), values.end(),
+                  map.begin() + static_cast<std::ptrdiff_t>(positions * static_cast<std::size_t>(y)));
     });
     return map;
 }

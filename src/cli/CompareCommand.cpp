@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
@@ -127,13 +128,16 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
         ->capture_default_str()
         ->check(CLI::Validator([](const std::string& text) { return ParseMetricList(text).problem; }, "", "metrics"));
     std::string mapKinds;
-    for (const MapKindName& kind : MapKindNames())
+    std::vector<std::string> mapNames;
+    for (const MapKindName& kind : MapKindNames()) {
         mapKinds += std::string(mapKinds.empty() ? "" : ", ") + std::string(kind.name);
+        mapNames.emplace_back(kind.name);
+    }
     auto* mapOut = NamesAFile(command->add_option(
         "--map-out", options.mapOut, "also write where the pictures differ as a heat picture (BMP, PNG or PPM)"));
     command->add_option("--map", options.map, "what the --map-out picture shows: " + mapKinds)
         ->capture_default_str()
-        ->check(CLI::IsMember({"absolute", "ssim", "butteraugli"}))
+        ->check(CLI::IsMember(mapNames))
         ->needs(mapOut);
     return command;
 }

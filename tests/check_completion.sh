@@ -81,6 +81,11 @@ peers=$("$cli" sweep --help | sed -nE 's/.*the other codecs: (.*), separated by 
 [ -n "$peers" ] || fail "tamr-cli sweep --help names no peers"
 offers_all "$peers none" sweep a.bmp --peers ""
 expect "jp2 jpeg" sweep a.bmp --peers jp
+# The maps of compare --map, the figures of --metrics (a list after commas too), a written picture for --map-out.
+expect "absolute butteraugli ssim" compare a.bmp B.COD --map ""
+expect "psnr,ms_ssim" compare a.bmp B.COD --metrics psnr,ms_
+offers_all "psnr_rgb ssim default all" sweep a.bmp --metrics ""
+expect "a.bmp folder" compare a.bmp B.COD --map-out ""
 expect "jpeg,webp" sweep a.bmp --peers jpeg,we
 
 [ $status -eq 0 ] && echo "completion offers every subcommand, option and the right files"

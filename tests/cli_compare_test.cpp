@@ -150,5 +150,53 @@ TEST(CliCompareTest, StatsJsonHasSsimOnlyWithThePictureAsLoaded)
     EXPECT_TRUE(figures["psnr_y"].is_null());
 }
 
+TEST(CliCompareTest, MapsAreWrittenWithTheirScale)
+{
+    // Green moved by 64 in a 4 x 4 block of a 20 x 16 picture (rows of 60 bytes, no padding).
+    test::ScratchDir scratch;
+    test::BmpLayout layout;
+    layout.width = 20;
+    layout.height = 16;
+    layout.rows = test::RandomBytes(60 * 16, 31);
+    const auto a = scratch / "a.bmp";
+    const auto b = scratch / "b.bmp";
+    test::WriteBytes(a, test::BuildBmp(layout));
+    const auto inBlock = [](std::size_t x, std::size_t y) { return x >= 2 && x < 6 && y >= 3 && y < 7; };
+    for (std::size_t y = 3; y < 7; ++y)
+        for (std::size_t x = 2; x < 6; ++x)
+            layout.rows[y * 60 + 3 * x + 1] ^= 64;
+    test::WriteBytes(b, test::BuildBmp(layout));
+
+    const auto map = scratch / "map.bmp";
+    auto run = test::RunCli("compare " + Quoted(a.string()) + " " + Quoted(b.string()) + " --map absolute --map-out " +
+                                Quoted(map.string()),
+                            scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Map : largest channel difference |A - B|, black 0 to white 64\n"), std::string::npos)
+        << run.out;
+    auto bytes = test::ReadBytes(map);
+    ASSERT_EQ(bytes.size(), 54u + 60 * 16);
+    for (std::size_t y = 0; y < 16; ++y)
+        for (std::size_t x = 0; x < 20; ++x)
+            for (std::size_t c = 0; c < 3; ++c)
+                ASSERT_EQ(bytes[54 + y * 60 + 3 * x + c], inBlock(x, y) ? 255 : 0) << x << ' ' << y;
+
+    run = test::RunCli("compare " + Quoted(a.string()) + " " + Quoted(b.string()) + " --map ssim --map-out " +
+                           Quoted(map.string()) + " --json",
+                       scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto figures = nlohmann::json::parse(run.out);
+    EXPECT_EQ(figures["map"]["quantity"], "1 - SSIM");
+    EXPECT_EQ(figures["map"]["white"], 1.0);
+    bytes = test::ReadBytes(map);
+    ASSERT_EQ(bytes.size(), 54u + 60 * 16);
+    EXPECT_NE(bytes[54 + 4 * 60 + 3 * 3] + bytes[54 + 4 * 60 + 3 * 3 + 1] + bytes[54 + 4 * 60 + 3 * 3 + 2], 0);
+    EXPECT_EQ(bytes[54 + 15 * 60 + 3 * 19] + bytes[54 + 15 * 60 + 3 * 19 + 1] + bytes[54 + 15 * 60 + 3 * 19 + 2], 0);
+
+    // A map needs a file to go to.
+    run = test::RunCli("compare " + Quoted(a.string()) + " " + Quoted(b.string()) + " --map ssim", scratch);
+    EXPECT_EQ(run.exitCode, 2);
+}
+
 } // namespace
 } // namespace tamr

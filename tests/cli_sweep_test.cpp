@@ -223,7 +223,7 @@ TEST(CliSweepFailureTest, AFailingPeerPointIsReportedAndTheSweepGoesOn)
     test::WriteBytes(wide, test::BuildBmp(layout));
     auto run = test::RunCli("sweep " + Quoted(wide.string()) + " --qualities 50 --peers webp,jpeg --csv", scratch);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("webp,50,,,,,,,,,,\"WebP: the picture is larger than 16383 pixels\""), std::string::npos)
+    EXPECT_NE(run.out.find("webp,50,,,,,,,,,,,,,,\"WebP: the picture is larger than 16383 pixels\""), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("\njpeg,50,"), std::string::npos);
     EXPECT_EQ(run.out.find("\njpeg,50,,"), std::string::npos);

@@ -51,6 +51,13 @@ _tamr_cli_option_table()
     done < <("$@" --help 2>/dev/null)
 }
 
+# The figures compare --metrics names ("the figures to print: psnr, ...,
+# separated by commas").
+_tamr_cli_metrics()
+{
+    "$1" compare --help 2>/dev/null | sed -nE 's/.*the figures to print: (.*), separated by commas.*/\1/p' | tr -d ','
+}
+
 # The peer codecs of this build, as `PROGRAM sweep --help` names them for
 # --peers ("the other codecs: jpeg, jp2, webp, separated by commas, or none").
 _tamr_cli_peers()
@@ -112,7 +119,16 @@ _tamr_cli()
         case $prev in
         --out) _filedir -d ;;
         --decoded) _filedir "$_tamr_cli_written" ;;
-        --diff) _filedir "$_tamr_cli_written" ;;
+        --diff | --map-out) _filedir "$_tamr_cli_written" ;;
+        --map) COMPREPLY=($(compgen -W "absolute ssim butteraugli" -- "$cur")) ;;
+        --metrics)
+            local listed='' last=$cur
+            if [[ $cur == *,* ]]; then
+                listed=${cur%,*},
+                last=${cur##*,}
+            fi
+            COMPREPLY=($(compgen -P "$listed" -W "$(_tamr_cli_metrics "$program") default all" -- "$last"))
+            ;;
         --svg) _filedir svg ;;
         --peers)
             # A list separated by commas: the names after the last comma.

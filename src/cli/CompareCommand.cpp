@@ -1,10 +1,15 @@
 #include "cli/CompareCommand.h"
 
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
+#include "image/Butteraugli.h"
+#include "image/DifferenceMaps.h"
 #include "image/DifferencePicture.h"
+#include "image/MetricNames.h"
 #include "image/PictureProbe.h"
 #include "platform/FileIo.h"
 
@@ -36,13 +41,51 @@ std::string Fixed(const char* format, double value)
     return text;
 }
 
-void PrintMetrics(const PictureMetrics& metrics, std::ostream& out)
+std::string FigureText(const PictureMetrics& metrics, std::string_view key)
 {
-    out << "PSNR : " << PsnrText(metrics.psnr) << '\n'
-        << "PSNR-Y : " << PsnrText(metrics.psnrY) << '\n'
-        << "MSE : " << Fixed("%3.2f", metrics.meanSquaredError) << '\n'
-        << "Max Pixel Difference : " << metrics.largestDifference << '\n'
-        << "SSIM : " << (metrics.ssim ? Fixed("%.4f", *metrics.ssim) : std::string("n/a")) << '\n';
+    if (key == "psnr")
+        return PsnrText(metrics.psnr);
+    if (key == "psnr_rgb")
+        return PsnrText(metrics.psnrRgb);
+    if (key == "psnr_y")
+        return PsnrText(metrics.psnrY);
+    if (key == "mse")
+        return Fixed("%3.2f", metrics.meanSquaredError);
+    if (key == "largest_difference")
+        return std::to_string(metrics.largestDifference);
+    const auto value = MetricValue(metrics, key);
+    return value ? Fixed("%.4f", *value) : std::string("n/a");
+}
+
+void PrintMetrics(const PictureMetrics& metrics, const MetricSelection& selection, std::ostream& out)
+{
+    for (const MetricName& name : MetricNames())
+        if (selection.Has(name.key))
+            out << name.label << " : " << FigureText(metrics, name.key) << '\n';
+}
+
+// Writes the map as a heat picture; the value drawn white, or none after saying why.
+std::optional<double> WriteMap(const CTamrDoc& firstDocument, const CDibImage& first, const CDibImage& second,
+                               const CompareOptions& options, std::ostream& err)
+{
+    const auto output = ResolvePictureOutput(options.mapOut, options.format, firstDocument.TitleExtension(), err);
+    if (!output || RefuseOutputOverInputs({options.first, options.second}, output->target, err))
+        return std::nullopt;
+    const MapKind kind = FindMapKind(options.map).value_or(MapKind::Absolute);
+    const auto map = ComputeDifferenceMap(kind, first.WorkingView(), second.WorkingView(), first.BytesPerPixel(), 0);
+    if (!map) {
+        err << "tamr-cli: no " << options.map << " map of these pictures: "
+            << (kind == MapKind::Butteraugli && !ButteraugliAvailable()
+                    ? std::string("Butteraugli is ") + std::string(kButteraugliUnavailable)
+                    : std::string("they are too small"))
+            << '\n';
+        return std::nullopt;
+    }
+    const auto heat = HeatPicture(*map);
+    const ConstPixelView view{heat, map->width, map->height, HeatRowPad(map->width)};
+    if (!WriteCommandOutput(output->target, PlainPictureFile(view, 3, output->kind), err))
+        return std::nullopt;
+    return map->top;
 }
 
 bool WriteDifference(const CTamrDoc& firstDocument, const CDibImage& first, const CDibImage& second,
@@ -63,7 +106,7 @@ bool WriteDifference(const CTamrDoc& firstDocument, const CDibImage& first, cons
 CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
 {
     CLI::App* command = app.add_subcommand(
-        "compare", "Print PSNR, PSNR-Y, MSE, largest difference and SSIM of two pictures of one size and depth");
+        "compare", "Print PSNR, PSNR-Y, MSE, largest difference, SSIM and more of two pictures of one size and depth");
     NamesAFile(command->add_option("A", options.first,
                                    "the first picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
         ->required();
@@ -75,6 +118,27 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
     command->add_option("--amplify", options.amplify, "how many times the difference is amplified (1 to 64)")
         ->check(CLI::Range(kMinAmplify, kMaxAmplify))
         ->capture_default_str();
+    std::string metricNames;
+    for (const MetricName& name : MetricNames())
+        metricNames += std::string(metricNames.empty() ? "" : ", ") + std::string(name.key);
+    command
+        ->add_option("--metrics", options.metrics,
+                     "the figures to print: " + metricNames +
+                         ", separated by commas; default (all but Butteraugli) or all")
+        ->capture_default_str()
+        ->check(CLI::Validator([](const std::string& text) { return ParseMetricList(text).problem; }, "", "metrics"));
+    std::string mapKinds;
+    std::vector<std::string> mapNames;
+    for (const MapKindName& kind : MapKindNames()) {
+        mapKinds += std::string(mapKinds.empty() ? "" : ", ") + std::string(kind.name);
+        mapNames.emplace_back(kind.name);
+    }
+    auto* mapOut = NamesAFile(command->add_option(
+        "--map-out", options.mapOut, "also write where the pictures differ as a heat picture (BMP, PNG or PPM)"));
+    command->add_option("--map", options.map, "what the --map-out picture shows: " + mapKinds)
+        ->capture_default_str()
+        ->check(CLI::IsMember(mapNames))
+        ->needs(mapOut);
     return command;
 }
 
@@ -84,12 +148,19 @@ int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ost
         err << "tamr-cli: standard input (-) can be only one of the pictures\n";
         return kUsageError;
     }
-    if (!options.diff.empty()) {
-        if (const int usage = CheckOutputKind(options.diff, options.format, err))
+    if (IsStandardOutput(options.diff) && IsStandardOutput(options.mapOut)) {
+        err << "tamr-cli: standard output (-) can take only one of --diff and --map-out\n";
+        return kUsageError;
+    }
+    for (const std::string& output : {options.diff, options.mapOut}) {
+        if (output.empty())
+            continue;
+        if (const int usage = CheckOutputKind(output, options.format, err))
             return usage;
-        if (RefuseOutputOverInputs({options.first, options.second}, options.diff, err))
+        if (RefuseOutputOverInputs({options.first, options.second}, output, err))
             return 1;
     }
+    const MetricSelection selection = ParseMetricList(options.metrics).selection;
     CliSession session(err, options.limits, options.console);
     auto first = session.Open(options.first, err);
     if (!first)
@@ -109,22 +180,25 @@ int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ost
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.BytesPerPixel() != b.BytesPerPixel() ||
         a.BytesPerPixel() == 0)
         return RefuseDifferentPictures(options, Describe(a), Describe(b), err);
-    const PictureMetrics metrics = MeasurePictures(a.WorkingView(), b.WorkingView(), a.BytesPerPixel());
+    const PictureMetrics metrics =
+        MeasurePictures(a.WorkingView(), b.WorkingView(), a.BytesPerPixel(), 0, selection.Choice());
     if (!options.diff.empty() && !WriteDifference(*first, a, b, options, err))
         return 1;
+    std::ostream& report = IsStandardOutput(options.diff) || IsStandardOutput(options.mapOut) ? err : out;
+    std::optional<double> mapTop;
+    if (!options.mapOut.empty() && !(mapTop = WriteMap(*first, a, b, options, err)))
+        return 1;
+    const std::string_view mapQuantity = MapQuantity(FindMapKind(options.map).value_or(MapKind::Absolute));
     if (options.json) {
-        const nlohmann::json object = {
-            {"width", a.Width()},
-            {"height", a.Height()},
-            {"psnr", FiniteOrNull(metrics.psnr)},
-            {"psnr_y", FiniteOrNull(metrics.psnrY)},
-            {"mse", metrics.meanSquaredError},
-            {"largest_difference", metrics.largestDifference},
-            {"ssim", SsimJson(metrics.ssim)},
-        };
-        (IsStandardOutput(options.diff) ? err : out) << object.dump(2) << '\n';
+        nlohmann::json object = {{"width", a.Width()}, {"height", a.Height()}};
+        AddMetricsJson(object, metrics, selection);
+        if (!options.mapOut.empty())
+            object["map"] = {{"kind", options.map}, {"quantity", mapQuantity}, {"black", 0}, {"white", *mapTop}};
+        report << object.dump(2) << '\n';
     } else {
-        PrintMetrics(metrics, IsStandardOutput(options.diff) ? err : out);
+        PrintMetrics(metrics, selection, report);
+        if (mapTop)
+            report << "Map : " << mapQuantity << ", black 0 to white " << Fixed("%.4g", *mapTop) << '\n';
     }
     return 0;
 }

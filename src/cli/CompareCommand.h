@@ -18,14 +18,17 @@ struct CompareOptions {
     std::string diff;   // also write |A - B| amplified as a BMP (or PNG, PNM) file
     std::string format; // the kind of the --diff file when its name gives none ("-")
     int amplify = 8;
-    Limits limits{};          // the global --max-megapixels
-    ConsoleOptions console{}; // the global --quiet and --progress
+    std::string metrics = "default"; // the figures reported, as ParseMetricList reads them
+    std::string map = "absolute";    // the measure of the --map-out picture
+    std::string mapOut;              // also write the map as a heat picture
+    Limits limits{};                 // the global --max-megapixels
+    ConsoleOptions console{};        // the global --quiet and --progress
 };
 
 CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options);
 
-// Prints PSNR, PSNR-Y, MSE, largest difference and SSIM of the pictures as
-// shown (a COD file decoded); 1 after saying why when they cannot be compared.
+// Prints the chosen figures of the pictures as shown (a COD file decoded);
+// 1 after saying why when they cannot be compared.
 int RunCompareCommand(const CompareOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace tamr

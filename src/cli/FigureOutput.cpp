@@ -9,9 +9,22 @@ nlohmann::json FiniteOrNull(double value)
     return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json();
 }
 
-nlohmann::json SsimJson(const std::optional<double>& ssim)
+nlohmann::json OptionalJson(const std::optional<double>& value)
 {
-    return ssim ? nlohmann::json(*ssim) : nlohmann::json();
+    return value ? nlohmann::json(*value) : nlohmann::json();
+}
+
+void AddMetricsJson(nlohmann::json& object, const PictureMetrics& metrics, const MetricSelection& selection)
+{
+    for (const MetricName& name : MetricNames()) {
+        const auto value = selection.Has(name.key) ? MetricValue(metrics, name.key) : std::nullopt;
+        if (!value)
+            object[std::string(name.key)] = nullptr;
+        else if (name.key == "largest_difference")
+            object[std::string(name.key)] = metrics.largestDifference;
+        else
+            object[std::string(name.key)] = *value;
+    }
 }
 
 nlohmann::json FiguresJson(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics)
@@ -34,8 +47,13 @@ nlohmann::json FiguresJson(const DocumentFigures& figures, const std::optional<P
         {"convert_seconds", figures.convertSeconds},
         {"quantise_seconds", figures.quantiseSeconds},
         {"psnr", ifMeasured(FiniteOrNull(figures.psnr))},
+        {"psnr_rgb", metrics ? FiniteOrNull(metrics->psnrRgb) : nlohmann::json()},
         {"psnr_y", metrics ? FiniteOrNull(metrics->psnrY) : nlohmann::json()},
-        {"ssim", metrics ? SsimJson(metrics->ssim) : nlohmann::json()},
+        {"ssim", metrics ? OptionalJson(metrics->ssim) : nlohmann::json()},
+        {"ms_ssim", metrics ? OptionalJson(metrics->msSsim) : nlohmann::json()},
+        // Measured on request only (compare and sweep --metrics).
+        {"butteraugli", metrics ? OptionalJson(metrics->butteraugli) : nlohmann::json()},
+        {"butteraugli_max", metrics ? OptionalJson(metrics->butteraugliMax) : nlohmann::json()},
         {"mse", ifMeasured(figures.meanSquaredError)},
         {"largest_difference", ifMeasured(figures.largestDifference)},
         {"non_zero_before", figures.nonZeroBefore},

@@ -7,12 +7,18 @@
 #include <ostream>
 
 #include "document/DocumentStatistics.h"
+#include "image/MetricNames.h"
 
 namespace tamr {
 
 // JSON has no infinity: an infinite figure (an unchanged picture) is null.
 nlohmann::json FiniteOrNull(double value);
-nlohmann::json SsimJson(const std::optional<double>& ssim);
+// null for a figure not measured.
+nlohmann::json OptionalJson(const std::optional<double>& value);
+
+// Every figure of MetricNames under its key: its value when `selection`
+// has it and it was measured, otherwise null.
+void AddMetricsJson(nlohmann::json& object, const PictureMetrics& metrics, const MetricSelection& selection);
 
 // The Statistics figures, with `ssim` and `psnr_y` from the metrics (null
 // without them), and `bytes`, `bpp`, `encode_seconds` and `decode_seconds` as

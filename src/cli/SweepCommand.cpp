@@ -80,23 +80,20 @@ std::string Cell(const char* format, double value)
     return text;
 }
 
-nlohmann::json PointJson(const SweepPoint& point)
+nlohmann::json PointJson(const SweepPoint& point, const MetricSelection& selection)
 {
     const bool measured = !point.Failed();
-    return {
+    nlohmann::json object = {
         {"codec", point.codec->name},
         {"quality", point.quality},
         {"bytes", measured ? nlohmann::json(point.bytes) : nlohmann::json()},
         {"bpp", measured ? nlohmann::json(point.bitsPerPixel) : nlohmann::json()},
-        {"psnr", measured ? FiniteOrNull(point.metrics.psnr) : nlohmann::json()},
-        {"psnr_y", measured ? FiniteOrNull(point.metrics.psnrY) : nlohmann::json()},
-        {"ssim", measured ? SsimJson(point.metrics.ssim) : nlohmann::json()},
-        {"mse", measured ? nlohmann::json(point.metrics.meanSquaredError) : nlohmann::json()},
-        {"largest_difference", measured ? nlohmann::json(point.metrics.largestDifference) : nlohmann::json()},
-        {"encode_seconds", measured ? nlohmann::json(point.encodeSeconds) : nlohmann::json()},
-        {"decode_seconds", measured ? nlohmann::json(point.decodeSeconds) : nlohmann::json()},
-        {"error", measured ? nlohmann::json() : nlohmann::json(point.failure)},
     };
+    AddMetricsJson(object, point.metrics, measured ? selection : MetricSelection{});
+    object["encode_seconds"] = measured ? nlohmann::json(point.encodeSeconds) : nlohmann::json();
+    object["decode_seconds"] = measured ? nlohmann::json(point.decodeSeconds) : nlohmann::json();
+    object["error"] = measured ? nlohmann::json() : nlohmann::json(point.failure);
+    return object;
 }
 
 void PrintCsv(const SweepResult& result, std::ostream& out)
@@ -106,18 +103,19 @@ void PrintCsv(const SweepResult& result, std::ostream& out)
 
 void PrintTable(const SweepResult& result, std::ostream& out)
 {
-    out << "codec  quality      bytes     bpp   PSNR dB  PSNR-Y dB    SSIM  encode s  decode s\n";
+    out << "codec  quality      bytes     bpp   PSNR dB  PSNR-Y dB    SSIM  MS-SSIM  encode s  decode s\n";
     for (const SweepPoint& point : result.points) {
         char line[256];
         if (point.Failed()) {
             std::snprintf(line, sizeof line, "%-5s  %7d  failed: %s\n", std::string(point.codec->name).c_str(),
                           point.quality, point.failure.c_str());
         } else {
-            std::snprintf(line, sizeof line, "%-5s  %7d  %9zu  %6.3f  %8s  %9s  %6s  %8.3f  %8.3f\n",
+            std::snprintf(line, sizeof line, "%-5s  %7d  %9zu  %6.3f  %8s  %9s  %6s  %7s  %8.3f  %8.3f\n",
                           std::string(point.codec->name).c_str(), point.quality, point.bytes, point.bitsPerPixel,
                           Cell("%.2f", point.metrics.psnr).c_str(), Cell("%.2f", point.metrics.psnrY).c_str(),
-                          point.metrics.ssim ? Cell("%.4f", *point.metrics.ssim).c_str() : "n/a", point.encodeSeconds,
-                          point.decodeSeconds);
+                          point.metrics.ssim ? Cell("%.4f", *point.metrics.ssim).c_str() : "n/a",
+                          point.metrics.msSsim ? Cell("%.4f", *point.metrics.msSsim).c_str() : "n/a",
+                          point.encodeSeconds, point.decodeSeconds);
         }
         out << line;
     }
@@ -195,6 +193,12 @@ CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
                             "also draw PSNR and SSIM against bits per pixel into an SVG file (- for standard output)"));
     NamesAFile(command->add_option("--out", options.outputFolder,
                                    "also write every point's coded file and decoded picture (BMP) into this folder"));
+    command
+        ->add_option("--metrics", options.metrics,
+                     "the figures measured at every point (as compare --metrics takes them; default: all but "
+                     "Butteraugli)")
+        ->capture_default_str()
+        ->check(CLI::Validator([](const std::string& text) { return ParseMetricList(text).problem; }, "", "metrics"));
     command->add_option("--threads", options.threads, "points coded at once (default: one per core)")
         ->check(CLI::Range(1, 256));
     return command;
@@ -217,7 +221,8 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
         err << "tamr-cli: --out names a folder, not the standard output\n";
         return kUsageError;
     }
-    SweepRequest request{*qualities, peers.peers, options.threads};
+    const MetricSelection selection = ParseMetricList(options.metrics).selection;
+    SweepRequest request{*qualities, peers.peers, options.threads, selection.Choice()};
     request.limits = options.limits;
     const std::filesystem::path folder = options.outputFolder;
     if (!options.svg.empty() && RefuseOutputOverInputs({options.input}, options.svg, err))
@@ -274,7 +279,7 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     if (options.json) {
         nlohmann::json points = nlohmann::json::array();
         for (const SweepPoint& point : result->points)
-            points.push_back(PointJson(point));
+            points.push_back(PointJson(point, selection));
         // Each codec with its library's version and settings, where its row gives them.
         nlohmann::json codecs = nlohmann::json::array();
         for (const PeerCodec* codec : SweepCodecs(request))

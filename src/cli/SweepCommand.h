@@ -23,8 +23,9 @@ struct SweepOptions {
     std::string svg;
     std::string outputFolder; // each point's coded file and decoded BMP
     int threads = 0;
-    Limits limits{};          // the global --max-megapixels
-    ConsoleOptions console{}; // the global --quiet and --progress
+    std::string metrics = "default"; // as ParseMetricList reads it
+    Limits limits{};                 // the global --max-megapixels
+    ConsoleOptions console{};        // the global --quiet and --progress
 };
 
 // "FIRST:LAST:STEP" (LAST included when the steps reach it) or "Q1,Q2,...", each 0 to 100.

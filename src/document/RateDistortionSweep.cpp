@@ -24,6 +24,7 @@ struct Context {
     ConstPixelView original;
     int bytesPerPixel = 0;
     const SweepPointSink& sink;
+    MetricChoice metrics;
 };
 
 void Measure(SweepPoint& point, const Context& context, ConstPixelView decoded, std::size_t bytes)
@@ -31,7 +32,7 @@ void Measure(SweepPoint& point, const Context& context, ConstPixelView decoded, 
     point.bytes = bytes;
     point.bitsPerPixel =
         8.0 * static_cast<double>(bytes) / (static_cast<double>(context.original.width) * context.original.height);
-    point.metrics = MeasurePictures(context.original, decoded, context.bytesPerPixel, 1);
+    point.metrics = MeasurePictures(context.original, decoded, context.bytesPerPixel, 1, context.metrics);
 }
 
 // A copy of the opened picture coded as Compress codes it at the point's quality.
@@ -179,7 +180,7 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     result.width = image.Width();
     result.height = image.Height();
     result.bytesPerPixel = image.BytesPerPixel();
-    const Context context{source, image.ReferenceView(), image.BytesPerPixel(), sink};
+    const Context context{source, image.ReferenceView(), image.BytesPerPixel(), sink, request.metrics};
 
     const std::vector<const PeerCodec*> codecs = SweepCodecs(request);
     for (const PeerCodec* codec : codecs)

@@ -39,6 +39,7 @@ struct SweepRequest {
     std::vector<int> qualities;          // 0 to 100
     std::vector<const PeerCodec*> peers; // besides tamr; available rows of the registry
     int threads = 0;                     // 0: one per core
+    MetricChoice metrics{};              // the costlier figures measured at every point
     // Set from another thread to stop early: points not yet begun are left
     // out as failed with kSweepStopped; the points in hand still finish.
     const std::atomic<bool>* stop = nullptr;

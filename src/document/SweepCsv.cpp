@@ -25,23 +25,30 @@ std::string Quoted(const std::string& text)
     return quoted + "\"";
 }
 
+// An empty cell for a figure not measured.
+std::string Optional(const std::optional<double>& value)
+{
+    return value ? Number(*value) : std::string();
+}
+
 } // namespace
 
 std::string SweepCsv(const SweepResult& result)
 {
-    std::string csv = "codec,quality,bytes,bpp,psnr,psnr_y,ssim,mse,largest_difference,encode_seconds,"
-                      "decode_seconds,error\n";
+    std::string csv = "codec,quality,bytes,bpp,psnr,psnr_y,ssim,mse,largest_difference,psnr_rgb,ms_ssim,butteraugli,"
+                      "butteraugli_max,encode_seconds,decode_seconds,error\n";
     for (const SweepPoint& point : result.points) {
         csv += std::string(point.codec->name) + ',' + std::to_string(point.quality) + ',';
         if (point.Failed()) {
-            csv += ",,,,,,,,," + Quoted(point.failure) + '\n';
+            csv += ",,,,,,,,,,,,," + Quoted(point.failure) + '\n';
             continue;
         }
         const PictureMetrics& metrics = point.metrics;
         csv += std::to_string(point.bytes) + ',' + Number(point.bitsPerPixel) + ',' + Number(metrics.psnr) + ',' +
-               Number(metrics.psnrY) + ',' + (metrics.ssim ? Number(*metrics.ssim) : std::string()) + ',' +
-               Number(metrics.meanSquaredError) + ',' + std::to_string(metrics.largestDifference) + ',' +
-               Number(point.encodeSeconds) + ',' + Number(point.decodeSeconds) + ",\n";
+               Number(metrics.psnrY) + ',' + Optional(metrics.ssim) + ',' + Number(metrics.meanSquaredError) + ',' +
+               std::to_string(metrics.largestDifference) + ',' + Number(metrics.psnrRgb) + ',' +
+               Optional(metrics.msSsim) + ',' + Optional(metrics.butteraugli) + ',' + Optional(metrics.butteraugliMax) +
+               ',' + Number(point.encodeSeconds) + ',' + Number(point.decodeSeconds) + ",\n";
     }
     return csv;
 }

@@ -19,6 +19,14 @@ constexpr SweepMetric kMetrics[] = {
     {"psnr_y", "PSNR-Y", "PSNR-Y (dB)", [](const SweepPoint& point) { return Finite(point, point.metrics.psnrY); }},
     {"ssim", "SSIM", "SSIM",
      [](const SweepPoint& point) { return point.metrics.ssim ? Finite(point, *point.metrics.ssim) : kNone; }},
+    {"psnr_rgb", "PSNR-RGB", "PSNR-RGB (dB)",
+     [](const SweepPoint& point) { return Finite(point, point.metrics.psnrRgb); }},
+    {"ms_ssim", "MS-SSIM", "MS-SSIM",
+     [](const SweepPoint& point) { return point.metrics.msSsim ? Finite(point, *point.metrics.msSsim) : kNone; }},
+    {"butteraugli", "Butteraugli", "Butteraugli distance (3-norm)",
+     [](const SweepPoint& point) {
+         return point.metrics.butteraugli ? Finite(point, *point.metrics.butteraugli) : kNone;
+     }},
 };
 
 } // namespace

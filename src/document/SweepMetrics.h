@@ -17,7 +17,7 @@ struct SweepMetric {
     double (*value)(const SweepPoint& point);
 };
 
-// PSNR, PSNR-Y, SSIM.
+// PSNR, PSNR-Y, SSIM, PSNR-RGB, MS-SSIM, Butteraugli.
 std::span<const SweepMetric> SweepMetrics();
 // The row of that key; null for none.
 const SweepMetric* FindSweepMetric(std::string_view key);

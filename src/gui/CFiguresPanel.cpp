@@ -30,7 +30,9 @@ const QString kRatio = QStringLiteral("Ratio");
 const QString kBitsPerPixel = QStringLiteral("Bits per pixel");
 const QString kPsnr = QStringLiteral("PSNR");
 const QString kPsnrY = QStringLiteral("PSNR of luma Y");
+const QString kPsnrRgb = QStringLiteral("PSNR-RGB");
 const QString kSsim = QStringLiteral("SSIM");
+const QString kMsSsim = QStringLiteral("MS-SSIM");
 const QString kMse = QStringLiteral("MSE");
 const QString kLargest = QStringLiteral("Largest difference");
 const QString kCompressTime = QStringLiteral("Compression time");
@@ -86,8 +88,8 @@ CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     setObjectName(QStringLiteral("figuresPanel"));
     auto* body = new QWidget(this);
     auto* form = new QFormLayout;
-    names_ = {kCompressedSize, kOriginalSize, kRatio,          kBitsPerPixel, kPsnr,        kPsnrY, kSsim, kMse,
-              kLargest,        kCompressTime, kDecompressTime, kNonZero,      kNonZeroAfter};
+    names_ = {kCompressedSize, kOriginalSize, kRatio,   kBitsPerPixel, kPsnr,           kPsnrRgb, kPsnrY,       kSsim,
+              kMsSsim,         kMse,          kLargest, kCompressTime, kDecompressTime, kNonZero, kNonZeroAfter};
     for (const QString& name : names_) {
         auto* value = new QLabel(body);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -193,7 +195,7 @@ void CFiguresPanel::Refresh()
     SetValue(kNonZeroAfter, FromStd(texts.nonZeroAfter));
     if (!figures.psnrShown) {
         // Not compressed yet: the picture has not been measured against anything.
-        for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+        for (const QString& name : {kPsnr, kMse, kLargest, kPsnrRgb, kPsnrY, kSsim, kMsSsim})
             SetValue(name, NotMeasured());
         return;
     }
@@ -207,7 +209,7 @@ void CFiguresPanel::Refresh()
         ShowMeasured(figures, known_->metrics);
         return;
     }
-    for (const QString& name : {kPsnr, kMse, kLargest, kPsnrY, kSsim})
+    for (const QString& name : {kPsnr, kMse, kLargest, kPsnrRgb, kPsnrY, kSsim, kMsSsim})
         SetValue(name, QStringLiteral("…"));
     const auto copy = [image](std::span<const std::uint8_t> bytes) {
         return PictureCopy{{bytes.begin(), bytes.end()}, image->Width(), image->Height(), image->RowPad()};
@@ -236,13 +238,17 @@ void CFiguresPanel::ShowMeasured(const DocumentFigures& figures, const PictureMe
 void CFiguresPanel::ShowMetrics(const PictureMetrics& metrics, bool measured)
 {
     if (!measured) {
-        SetValue(kPsnrY, NotMeasured());
-        SetValue(kSsim, NotMeasured());
+        for (const QString& name : {kPsnrRgb, kPsnrY, kSsim, kMsSsim})
+            SetValue(name, NotMeasured());
         return;
     }
-    SetValue(kPsnrY, std::isinf(metrics.psnrY) ? QStringLiteral("inf dB")
-                                               : QStringLiteral("%1 dB").arg(metrics.psnrY, 0, 'f', 2));
+    const auto decibels = [](double psnr) {
+        return std::isinf(psnr) ? QStringLiteral("inf dB") : QStringLiteral("%1 dB").arg(psnr, 0, 'f', 2);
+    };
+    SetValue(kPsnrRgb, decibels(metrics.psnrRgb));
+    SetValue(kPsnrY, decibels(metrics.psnrY));
     SetValue(kSsim, metrics.ssim ? QString::number(*metrics.ssim, 'f', 4) : NotMeasured());
+    SetValue(kMsSsim, metrics.msSsim ? QString::number(*metrics.msSsim, 'f', 4) : NotMeasured());
 }
 
 void CFiguresPanel::SetValue(const QString& name, const QString& text)

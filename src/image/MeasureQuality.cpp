@@ -17,6 +17,27 @@ double ChannelPsnr(double squaredErrors, double pixelCount)
     return 20.0 * std::log10(255.0 / std::sqrt(squaredErrors / pixelCount));
 }
 
+// The mean of the channels' PSNRs over the channels that changed: a channel
+// left as it was would make the mean infinite although the picture changed.
+// Infinite only when no channel changed.
+double ColourPsnr(double s0, double s1, double s2, double pixelCount)
+{
+    if (s0 == 0 && s1 == 0 && s2 == 0)
+        return ChannelPsnr(0, pixelCount);
+    if (s0 != 0 && s1 != 0 && s2 != 0) // the dialog's own order of sums
+        return ((ChannelPsnr(s2, pixelCount) + ChannelPsnr(s1, pixelCount)) + ChannelPsnr(s0, pixelCount)) *
+               0.3333333333333333;
+    double sum = 0;
+    int changed = 0;
+    for (const double s : {s2, s1, s0}) {
+        if (s != 0) {
+            sum += ChannelPsnr(s, pixelCount);
+            ++changed;
+        }
+    }
+    return sum / changed;
+}
+
 // Squared differences per channel and the largest difference over `count`
 // pixels of three bytes; count * 255^2 must fit 32 bits.
 struct RowErrors {
@@ -93,10 +114,11 @@ QualityFigures MeasureDifferences(ConstPixelView reference, ConstPixelView worki
         const double s1 = static_cast<double>(sums[1]);
         const double s2 = static_cast<double>(sums[2]);
         figures.meanSquaredError = ((s1 / pixelCount + s2 / pixelCount) + s0 / pixelCount) * 0.3333333333333333;
-        figures.psnr = ((ChannelPsnr(s2, pixelCount) + ChannelPsnr(s1, pixelCount)) + ChannelPsnr(s0, pixelCount)) *
-                       0.3333333333333333;
+        figures.psnr = ColourPsnr(s0, s1, s2, pixelCount);
+        figures.pooledSquaredError = static_cast<double>(sums[0] + sums[1] + sums[2]) / (3.0 * pixelCount);
     } else {
         figures.meanSquaredError = static_cast<double>(sums[0]) / (static_cast<double>(height) * width);
+        figures.pooledSquaredError = figures.meanSquaredError;
         figures.psnr = 20.0 * std::log10(255.0 / std::sqrt(figures.meanSquaredError));
     }
     return figures;

@@ -1,11 +1,14 @@
 #include "image/PictureMetrics.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "image/Butteraugli.h"
+#include "image/MultiScaleSsim.h"
 #include "image/QualityFigures.h"
 #include "platform/ParallelTasks.h"
 #include "platform/VectorClones.h"
@@ -219,7 +222,8 @@ std::optional<double> StructuralSimilarity(ConstPixelView original, ConstPixelVi
     return channelMeans / static_cast<double>(step);
 }
 
-PictureMetrics MeasurePictures(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel, int threads)
+PictureMetrics MeasurePictures(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel, int threads,
+                               const MetricChoice& choice)
 {
     PictureMetrics metrics;
     if (!SamePictures(original, decoded, bytesPerPixel) || original.width == 0 || original.height == 0)
@@ -227,10 +231,25 @@ PictureMetrics MeasurePictures(ConstPixelView original, ConstPixelView decoded, 
     const QualityFigures figures = MeasureDifferences(original, decoded, bytesPerPixel);
     metrics.meanSquaredError = figures.meanSquaredError;
     metrics.psnr = figures.psnr;
+    metrics.psnrRgb = 10.0 * std::log10(255.0 * 255.0 / figures.pooledSquaredError);
     metrics.largestDifference = figures.largestDifference;
     metrics.psnrY = 10.0 * std::log10(255.0 * 255.0 / LumaMeanSquaredError(original, decoded, bytesPerPixel));
-    metrics.ssim = StructuralSimilarity(original, decoded, bytesPerPixel, threads);
+    if (choice.ssim)
+        metrics.ssim = StructuralSimilarity(original, decoded, bytesPerPixel, threads);
+    if (choice.msSsim)
+        metrics.msSsim = MultiScaleStructuralSimilarity(original, decoded, bytesPerPixel, threads);
+    if (choice.butteraugli) {
+        if (const auto butteraugli = MeasureButteraugli(original, decoded, bytesPerPixel, false)) {
+            metrics.butteraugli = butteraugli->distance;
+            metrics.butteraugliMax = butteraugli->maxDistance;
+        }
+    }
     return metrics;
+}
+
+PictureMetrics MeasurePictures(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel, int threads)
+{
+    return MeasurePictures(original, decoded, bytesPerPixel, threads, MetricChoice{});
 }
 
 PictureMetrics MeasurePictures(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel)

@@ -7,9 +7,12 @@ namespace tamr {
 
 // How far the working image is from the image as loaded.
 struct QualityFigures {
-    double psnr = 0;           // dB; infinite when nothing changed
+    // dB: the mean of the channels' PSNRs over the channels that changed;
+    // infinite only when every sample is equal.
+    double psnr = 0;
     int largestDifference = 0; // largest byte difference
     double meanSquaredError = 0;
+    double pooledSquaredError = 0; // the mean over all samples, every channel pooled
 };
 
 // Compares `working` with `reference`, both bottom-up padded rows of the same

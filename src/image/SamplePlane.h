@@ -1,0 +1,31 @@
+#pragma once
+// One channel of a picture as floats, top row first: the form the multi-scale
+// and map measures work on. Halving keeps the samples exact (each is a
+// multiple of 1/256 below 256 for the five scales).
+
+#include <cstddef>
+#include <vector>
+
+#include "image/PixelPlaneViews.h"
+
+namespace tamr {
+
+struct SamplePlane {
+    int width = 0;
+    int height = 0;
+    std::vector<float> samples; // width * height, row by row from the top
+
+    const float* Row(int y) const
+    {
+        return samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    }
+};
+
+// Channel `channel` (0 blue, 1 green, 2 red; 0 for gray) of bottom-up padded
+// rows; the caller has checked that the view holds all rows.
+SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel);
+
+// Each sample the mean of a 2 x 2 block; an odd last row or column is dropped.
+SamplePlane HalvedPlane(const SamplePlane& plane);
+
+} // namespace tamr

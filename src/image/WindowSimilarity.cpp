@@ -1,0 +1,203 @@
+#include "image/WindowSimilarity.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <functional>
+
+#include "platform/ParallelTasks.h"
+#include "platform/VectorClones.h"
+
+namespace tamr {
+namespace {
+
+constexpr int kWindow = kSimilarityWindow;
+constexpr int kHalf = kWindow / 2;
+constexpr double kC1 = (0.01 * 255.0) * (0.01 * 255.0);
+constexpr double kC2 = (0.03 * 255.0) * (0.03 * 255.0);
+// Output rows of one task; any count gives the same sums.
+constexpr int kRowsPerTask = 8;
+
+using Weights = std::array<double, kWindow>;
+
+Weights GaussianWeights()
+{
+    Weights weights{};
+    double sum = 0;
+    for (int k = 0; k < kWindow; ++k) {
+        const double d = k - kHalf;
+        weights[static_cast<std::size_t>(k)] = std::exp(-(d * d) / (2.0 * 1.5 * 1.5));
+        sum += weights[static_cast<std::size_t>(k)];
+    }
+    for (double& w : weights)
+        w /= sum;
+    return weights;
+}
+
+// Weighted sums down one window column for every sample of a row: of x, of
+// y, of x^2 + y^2 (only sigma_x^2 + sigma_y^2 is ever needed) and of x*y.
+// The products of two floats are exact in double.
+struct ColumnSums {
+    std::vector<double> x, y, squares, products;
+    explicit ColumnSums(std::size_t n) : x(n), y(n), squares(n), products(n) {}
+};
+
+struct ColumnOutputs {
+    double* x;
+    double* y;
+    double* squares;
+    double* products;
+};
+
+TAMR_VECTOR_CLONES void MiddleRowTerms(const float* __restrict xs, const float* __restrict ys, double w, std::size_t n,
+                                       ColumnOutputs out)
+{
+    double* __restrict ox = out.x;
+    double* __restrict oy = out.y;
+    double* __restrict os = out.squares;
+    double* __restrict op = out.products;
+    for (std::size_t e = 0; e < n; ++e) {
+        const double x = xs[e];
+        const double y = ys[e];
+        ox[e] = w * x;
+        oy[e] = w * y;
+        os[e] = w * (x * x + y * y);
+        op[e] = w * (x * y);
+    }
+}
+
+TAMR_VECTOR_CLONES void AddRowPairTerms(const float* __restrict xs0, const float* __restrict xs1,
+                                        const float* __restrict ys0, const float* __restrict ys1, double w,
+                                        std::size_t n, ColumnOutputs out)
+{
+    double* __restrict ox = out.x;
+    double* __restrict oy = out.y;
+    double* __restrict os = out.squares;
+    double* __restrict op = out.products;
+    for (std::size_t e = 0; e < n; ++e) {
+        const double x0 = xs0[e];
+        const double x1 = xs1[e];
+        const double y0 = ys0[e];
+        const double y1 = ys1[e];
+        ox[e] += w * (x0 + x1);
+        oy[e] += w * (y0 + y1);
+        os[e] += w * ((x0 * x0 + x1 * x1) + (y0 * y0 + y1 * y1));
+        op[e] += w * (x0 * y0 + x1 * y1);
+    }
+}
+
+// The local means along the window row over the column sums.
+struct WindowMoments {
+    double x, y, squares, products;
+};
+
+inline WindowMoments RowMoments(const ColumnSums& columns, const Weights& g, std::size_t e)
+{
+    const std::size_t m = e + kHalf;
+    WindowMoments moments{g[kHalf] * columns.x[m], g[kHalf] * columns.y[m], g[kHalf] * columns.squares[m],
+                          g[kHalf] * columns.products[m]};
+    for (std::size_t k = 0; k < kHalf; ++k) {
+        const std::size_t i0 = e + k;
+        const std::size_t i1 = e + (kWindow - 1 - k);
+        moments.x += g[k] * (columns.x[i0] + columns.x[i1]);
+        moments.y += g[k] * (columns.y[i0] + columns.y[i1]);
+        moments.squares += g[k] * (columns.squares[i0] + columns.squares[i1]);
+        moments.products += g[k] * (columns.products[i0] + columns.products[i1]);
+    }
+    return moments;
+}
+
+TAMR_VECTOR_CLONES void FullSimilarities(const ColumnSums& columns, const Weights& g, std::size_t n,
+                                         double* __restrict out)
+{
+    for (std::size_t e = 0; e < n; ++e) {
+        const WindowMoments m = RowMoments(columns, g, e);
+        const double meanProduct = m.x * m.y;
+        const double meanSquares = m.x * m.x + m.y * m.y;
+        const double covariance = m.products - meanProduct;
+        const double variances = m.squares - meanSquares;
+        out[e] = ((2.0 * meanProduct + kC1) * (2.0 * covariance + kC2)) / ((meanSquares + kC1) * (variances + kC2));
+    }
+}
+
+TAMR_VECTOR_CLONES void ContrastStructures(const ColumnSums& columns, const Weights& g, std::size_t n,
+                                           double* __restrict out)
+{
+    for (std::size_t e = 0; e < n; ++e) {
+        const WindowMoments m = RowMoments(columns, g, e);
+        const double covariance = m.products - m.x * m.y;
+        const double variances = m.squares - (m.x * m.x + m.y * m.y);
+        out[e] = (2.0 * covariance + kC2) / (variances + kC2);
+    }
+}
+
+// Calls `row(y, values)` with the term of every position of output row y,
+// for each output row, on up to `threads` threads.
+void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads,
+                      const std::function<void(int, const std::vector<double>&)>& row)
+{
+    const Weights g = GaussianWeights();
+    const auto width = static_cast<std::size_t>(a.width);
+    const std::size_t positions = width - (kWindow - 1);
+    const int outputRows = a.height - (kWindow - 1);
+    const std::size_t tasks = (static_cast<std::size_t>(outputRows) + kRowsPerTask - 1) / kRowsPerTask;
+    RunTasks(ResolveThreadCount(threads), tasks, [&](std::size_t task) {
+        ColumnSums columns(width);
+        const ColumnOutputs out{columns.x.data(), columns.y.data(), columns.squares.data(), columns.products.data()};
+        std::vector<double> values(positions);
+        const int first = static_cast<int>(task) * kRowsPerTask;
+        const int last = std::min(outputRows, first + kRowsPerTask);
+        for (int y = first; y < last; ++y) {
+            MiddleRowTerms(a.Row(y + kHalf), b.Row(y + kHalf), g[kHalf], width, out);
+            for (int k = 0; k < kHalf; ++k)
+                AddRowPairTerms(a.Row(y + k), a.Row(y + kWindow - 1 - k), b.Row(y + k), b.Row(y + kWindow - 1 - k),
+                                g[static_cast<std::size_t>(k)], width, out);
+            if (term == SimilarityTerm::Full)
+                FullSimilarities(columns, g, positions, values.data());
+            else
+                ContrastStructures(columns, g, positions, values.data());
+            row(y, values);
+        }
+    });
+}
+
+bool Measurable(const SamplePlane& a, const SamplePlane& b)
+{
+    return a.width == b.width && a.height == b.height && a.width >= kWindow && a.height >= kWindow;
+}
+
+} // namespace
+
+double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads)
+{
+    if (!Measurable(a, b))
+        return 0;
+    const int outputRows = a.height - (kWindow - 1);
+    std::vector<double> rowSums(static_cast<std::size_t>(outputRows));
+    ForEachOutputRow(a, b, term, threads, [&](int y, const std::vector<double>& values) {
+        double sum = 0;
+        for (const double value : values)
+            sum += value;
+        rowSums[static_cast<std::size_t>(y)] = sum;
+    });
+    double total = 0;
+    for (const double sum : rowSums)
+        total += sum;
+    return total / (static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1)));
+}
+
+std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads)
+{
+    if (!Measurable(a, b))
+        return {};
+    const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
+    std::vector<double> map(positions * static_cast<std::size_t>(a.height - (kWindow - 1)));
+    ForEachOutputRow(a, b, SimilarityTerm::Full, threads, [&](int y, const std::vector<double>& values) {
+        std::copy(values.begin(), values.end(),
+                  map.begin() + static_cast<std::ptrdiff_t>(positions * static_cast<std::size_t>(y)));
+    });
+    return map;
+}
+
+} // namespace tamr

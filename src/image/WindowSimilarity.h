@@ -1,0 +1,28 @@
+#pragma once
+// The SSIM of Wang et al. (2004) window by window on one channel: an 11 x 11
+// Gaussian window (sigma 1.5, weights summing to 1), K1 0.01, K2 0.03,
+// L 255, at every position wholly inside the plane.
+
+#include <vector>
+
+#include "image/SamplePlane.h"
+
+namespace tamr {
+
+inline constexpr int kSimilarityWindow = 11;
+
+enum class SimilarityTerm {
+    Full,              // luminance times contrast-structure: SSIM
+    ContrastStructure, // (2 sigma_xy + C2) / (sigma_x^2 + sigma_y^2 + C2) alone
+};
+
+// The mean of the term over the window positions of two planes of one size,
+// at least 11 x 11. Rows are summed on their own and added in order, so the
+// result is the same on any number of threads (0: one per core).
+double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads);
+
+// The SSIM of each window position, (width - 10) x (height - 10) values row
+// by row from the top; empty for planes smaller than 11 x 11.
+std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads);
+
+} // namespace tamr

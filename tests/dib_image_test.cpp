@@ -777,7 +777,8 @@ TEST(DibImagePackedTest, LoadsColourGrayAndIndexedBlocks)
     ScriptedPrompter prompter;
     const auto rgb = RandomRows(5, 3, 3, 21);
     CDibImage colour;
-    ASSERT_TRUE(colour.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 24, 0), {}, rgb), prompter, kDisplay, Limits{}));
+    ASSERT_TRUE(
+        colour.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 24, 0), {}, rgb), prompter, kDisplay, Limits{}));
     EXPECT_EQ(AsVector(colour.Pixels()), rgb);
     EXPECT_EQ(AsVector(colour.ReferencePixels()), rgb);
     EXPECT_EQ(colour.FileHeader().bfType, kBmpTypeBM);
@@ -787,15 +788,16 @@ TEST(DibImagePackedTest, LoadsColourGrayAndIndexedBlocks)
     const auto levels = RandomRows(5, 3, 1, 22);
     const auto ramp = GrayRamp();
     CDibImage gray;
-    ASSERT_TRUE(gray.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), ramp, levels), prompter, kDisplay, Limits{}));
+    ASSERT_TRUE(
+        gray.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), ramp, levels), prompter, kDisplay, Limits{}));
     EXPECT_EQ(gray.IsColour(), 0);
     EXPECT_EQ(AsVector(gray.Pixels()), levels);
     EXPECT_EQ(gray.FileHeader().bfSize, levels.size() + 14);
 
     const auto palette = ColourPalette(256);
     CDibImage indexed;
-    ASSERT_TRUE(
-        indexed.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), palette, levels), prompter, kDisplay, Limits{}));
+    ASSERT_TRUE(indexed.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), palette, levels), prompter,
+                                        kDisplay, Limits{}));
     EXPECT_EQ(indexed.ExpandedFromIndexed(), 10);
     EXPECT_EQ(AsVector(indexed.Pixels()), ExpandRows(levels, 5, 3, palette));
     EXPECT_TRUE(prompter.Messages().empty());
@@ -834,8 +836,10 @@ TEST(DibImagePackedTest, RefusesBadBlocks)
     EXPECT_FALSE(image.LoadPackedBlock(std::span(block).first(39), prompter, kDisplay, Limits{}));
     EXPECT_TRUE(prompter.Messages().empty());
 
-    EXPECT_FALSE(image.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 16, 0), {}, {}), prompter, kDisplay, Limits{}));
-    EXPECT_FALSE(image.LoadPackedBlock(MakePackedBlock(PackedHeader(0, 2, 24, 0), {}, {}), prompter, kDisplay, Limits{}));
+    EXPECT_FALSE(
+        image.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 16, 0), {}, {}), prompter, kDisplay, Limits{}));
+    EXPECT_FALSE(
+        image.LoadPackedBlock(MakePackedBlock(PackedHeader(0, 2, 24, 0), {}, {}), prompter, kDisplay, Limits{}));
     EXPECT_EQ(prompter.Messages(),
               (std::vector<Message>{ErrorBox("The file is not in a 24 bit or 8 bit mode"),
                                     ErrorBox("The width and height of the image must be 1 to 65535 pixels")}));

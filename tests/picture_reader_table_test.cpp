@@ -21,11 +21,11 @@ TEST(PictureReaderTableTest, MapsEachKindToItsReaders)
         PictureReaderFunction* general;
     };
     const Expected expected[] = {
-        {FileType::Bmp, ReadBmpPicture, ReadBmpGeneral},   {FileType::Tga, ReadTgaPicture, ReadTgaGeneral},
-        {FileType::Gif, ReadGifPicture, ReadGifGeneral},   {FileType::Jpeg, ReadJpegPicture, ReadJpegGeneral},
-        {FileType::Png, ReadPngPicture, nullptr},          {FileType::Pnm, ReadPnmPicture, nullptr},
-        {FileType::Tiff, nullptr, ReadTiffGeneral},        {FileType::WebP, nullptr, ReadWebPGeneral},
-        {FileType::Avif, nullptr, ReadAvifGeneral},        {FileType::Heif, nullptr, ReadHeifGeneral},
+        {FileType::Bmp, ReadBmpPicture, ReadBmpGeneral}, {FileType::Tga, ReadTgaPicture, ReadTgaGeneral},
+        {FileType::Gif, ReadGifPicture, ReadGifGeneral}, {FileType::Jpeg, ReadJpegPicture, ReadJpegGeneral},
+        {FileType::Png, ReadPngPicture, nullptr},        {FileType::Pnm, ReadPnmPicture, nullptr},
+        {FileType::Tiff, nullptr, ReadTiffGeneral},      {FileType::WebP, nullptr, ReadWebPGeneral},
+        {FileType::Avif, nullptr, ReadAvifGeneral},      {FileType::Heif, nullptr, ReadHeifGeneral},
         {FileType::Jxl, nullptr, ReadJxlGeneral},
     };
     for (const Expected& kind : expected) {

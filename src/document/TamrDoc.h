@@ -157,10 +157,7 @@ public:
     float DecompressSeconds() const { return decompressSeconds_; }
     bool ImageEdited() const { return imageEdited_; }
     // Pictures read from image files are coded; a COD document keeps its data.
-    bool CodesItsPicture() const
-    {
-        return sourceType_ != FileType::Cod && sourceType_ != FileType::Unknown;
-    }
+    bool CodesItsPicture() const { return sourceType_ != FileType::Cod && sourceType_ != FileType::Unknown; }
     // Filters and Sharpen Image set this when their dialog closes.
     void SetImageEdited(bool edited) { imageEdited_ = edited; }
 

@@ -87,8 +87,8 @@ bool StartsJxl(std::span<const std::uint8_t> bytes)
 {
     static constexpr std::uint8_t kContainer[] = {0, 0, 0, 0x0C, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A};
     const bool codestream = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x0A;
-    return codestream ||
-           (bytes.size() >= sizeof kContainer && std::equal(std::begin(kContainer), std::end(kContainer), bytes.begin()));
+    return codestream || (bytes.size() >= sizeof kContainer &&
+                          std::equal(std::begin(kContainer), std::end(kContainer), bytes.begin()));
 }
 
 } // namespace

@@ -53,8 +53,7 @@ PictureReadResult ReadTgaPicture(std::span<const std::uint8_t> bytes, const Limi
     RecordingPrompter prompter;
     PictureReadResult result = FromBlock(CTgaReader().Read(bytes, prompter, limits), prompter);
     if (!result.Ok())
-        result.messages.push_back(
-            Message{std::string(kReadErrorMessage), "", MessageIcon::Error, MessageButtons::Ok});
+        result.messages.push_back(Message{std::string(kReadErrorMessage), "", MessageIcon::Error, MessageButtons::Ok});
     return result;
 }
 

@@ -81,10 +81,7 @@ struct PictureReadResult {
 
     bool Ok() const { return failureKind == PictureFailure::None; }
 
-    static PictureReadResult Refused(std::string reason)
-    {
-        return Refused(PictureFailure::Damaged, std::move(reason));
-    }
+    static PictureReadResult Refused(std::string reason) { return Refused(PictureFailure::Damaged, std::move(reason)); }
     static PictureReadResult Refused(PictureFailure kind, std::string reason)
     {
         PictureReadResult result;

@@ -56,7 +56,7 @@ void BM_Compress(benchmark::State& state)
     const auto file = PhotoLikeBmp(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    (void)image.ReadBmp(file, prompter, tamr::DisplaySettings{});
+    (void)image.ReadBmp(file, prompter, tamr::DisplaySettings{}, tamr::Limits{});
     const tamr::CodecSettings settings;
     for (auto _ : state) {
         tamr::WaveletCodec codec(settings, image.Width(), image.Height(), 24, true);
@@ -70,7 +70,7 @@ void BM_Decompress(benchmark::State& state)
     const auto file = PhotoLikeBmp(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    (void)image.ReadBmp(file, prompter, tamr::DisplaySettings{});
+    (void)image.ReadBmp(file, prompter, tamr::DisplaySettings{}, tamr::Limits{});
     const tamr::CodecSettings settings;
     tamr::WaveletCodec encoder(settings, image.Width(), image.Height(), 24, true);
     (void)tamr::CompressImage(image, encoder, settings, tamr::DisplaySettings{});
@@ -90,7 +90,7 @@ void BM_CompressLossless(benchmark::State& state)
     const auto file = PhotoLikeBmp(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     tamr::ScriptedPrompter prompter;
     tamr::CDibImage image;
-    if (!image.ReadBmp(file, prompter, tamr::DisplaySettings{}).Ok())
+    if (!image.ReadBmp(file, prompter, tamr::DisplaySettings{}, tamr::Limits{}).Ok())
         state.SkipWithError("the picture did not load");
     tamr::CodecSettings settings;
     settings.qualityFactor = 100;

@@ -45,9 +45,10 @@ const Photos& KodakPhotos()
         for (const auto& path : files) {
             std::ifstream stream(path, std::ios::binary);
             Bytes bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-            const auto result = tamr::ReadPng(bytes);
+            const auto result = tamr::ReadPng(bytes, tamr::Limits{});
             tamr::CDibImage image;
-            if (!result.block || !image.LoadPackedBlock(*result.block, prompter, tamr::DisplaySettings{}))
+            if (!result.block ||
+                !image.LoadPackedBlock(*result.block, prompter, tamr::DisplaySettings{}, tamr::Limits{}))
                 continue;
             loaded.bmp.push_back(image.WriteBmp());
             loaded.png.push_back(std::move(bytes));
@@ -73,7 +74,7 @@ void BM_OpenKodakBmp(benchmark::State& state)
     for (auto _ : state)
         for (const Bytes& file : KodakPhotos().bmp) {
             tamr::CDibImage image;
-            benchmark::DoNotOptimize(image.ReadBmp(file, prompter, tamr::DisplaySettings{}));
+            benchmark::DoNotOptimize(image.ReadBmp(file, prompter, tamr::DisplaySettings{}, tamr::Limits{}));
         }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(KodakPhotos().bmp.size()));
 }
@@ -85,9 +86,10 @@ void BM_OpenKodakPng(benchmark::State& state)
     tamr::ScriptedPrompter prompter;
     for (auto _ : state)
         for (const Bytes& file : KodakPhotos().png) {
-            const auto result = tamr::ReadPng(file);
+            const auto result = tamr::ReadPng(file, tamr::Limits{});
             tamr::CDibImage image;
-            benchmark::DoNotOptimize(image.LoadPackedBlock(*result.block, prompter, tamr::DisplaySettings{}));
+            benchmark::DoNotOptimize(
+                image.LoadPackedBlock(*result.block, prompter, tamr::DisplaySettings{}, tamr::Limits{}));
         }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(KodakPhotos().png.size()));
 }

@@ -30,7 +30,7 @@ Outcome Load(const std::filesystem::path& path)
 {
     Outcome outcome;
     ScriptedPrompter prompter;
-    outcome.ok = outcome.image.ReadBmp(test::ReadBytes(path), prompter, kDisplay).Ok();
+    outcome.ok = outcome.image.ReadBmp(test::ReadBytes(path), prompter, kDisplay, Limits{}).Ok();
     outcome.messages = prompter.Messages();
     return outcome;
 }
@@ -56,7 +56,7 @@ void ExpectConsistent(const CDibImage& image)
     // Saved and read again, it is the same picture.
     ScriptedPrompter prompter;
     CDibImage again;
-    ASSERT_TRUE(again.ReadBmp(image.WriteBmp(), prompter, kDisplay));
+    ASSERT_TRUE(again.ReadBmp(image.WriteBmp(), prompter, kDisplay, Limits{}));
     EXPECT_EQ(Working(again), Working(image));
     EXPECT_EQ(again.BitsPerPixel(), image.BitsPerPixel());
 }

@@ -72,8 +72,8 @@ TEST(CliPaletteTest, WritesTheIndexImageWithItsPaletteForEachChoice)
         ScriptedPrompter prompter;
         CDibImage original;
         CDibImage shown;
-        ASSERT_TRUE(original.ReadBmp(Shaded(30, 20), prompter, DisplaySettings{}));
-        ASSERT_TRUE(shown.ReadBmp(bytes, prompter, DisplaySettings{}));
+        ASSERT_TRUE(original.ReadBmp(Shaded(30, 20), prompter, DisplaySettings{}, Limits{}));
+        ASSERT_TRUE(shown.ReadBmp(bytes, prompter, DisplaySettings{}, Limits{}));
         ASSERT_EQ(shown.Width(), 30);
         ASSERT_EQ(shown.BitsPerPixel(), 24);
         EXPECT_LT(shown.MeasureQuality().largestDifference, 255);
@@ -101,7 +101,7 @@ TEST(CliPaletteTest, PngAndPnmNamesGetTheSameIndexImage)
         ASSERT_EQ(reopened.exitCode, 0) << name << ": " << reopened.err;
         ScriptedPrompter prompter;
         CDibImage image;
-        ASSERT_TRUE(image.ReadBmp(test::ReadBytes(scratch / (name + ".bmp")), prompter, DisplaySettings{}));
+        ASSERT_TRUE(image.ReadBmp(test::ReadBytes(scratch / (name + ".bmp")), prompter, DisplaySettings{}, Limits{}));
         shown.emplace_back(image.Pixels().begin(), image.Pixels().end());
     }
     EXPECT_EQ(test::ReadBytes(scratch / "p8.png")[25], 3); // colour type: palette

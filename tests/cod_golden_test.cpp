@@ -145,7 +145,8 @@ TEST(CodGoldenTest, CodFilesAndDecodedPicturesKeepTheirRecordedBytes)
         SCOPED_TRACE(golden.name);
         CDibImage image;
         ScriptedPrompter prompter;
-        ASSERT_TRUE(image.ReadBmp(GoldenBmp(golden.width, golden.height, golden.colour), prompter, DisplaySettings{}));
+        ASSERT_TRUE(image.ReadBmp(GoldenBmp(golden.width, golden.height, golden.colour), prompter, DisplaySettings{},
+                                  Limits{}));
         const CodecSettings settings = golden.settings();
         WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
         ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());

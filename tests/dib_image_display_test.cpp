@@ -68,7 +68,7 @@ CDibImage Load(const std::vector<std::uint8_t>& file, const DisplaySettings& dis
 {
     CDibImage image;
     ScriptedPrompter prompter;
-    EXPECT_TRUE(image.ReadBmp(file, prompter, display));
+    EXPECT_TRUE(image.ReadBmp(file, prompter, display, Limits{}));
     return image;
 }
 
@@ -201,7 +201,7 @@ TEST(DibImageDisplayTest, PackedBlocksGetTheirIndexImageToo)
     block.insert(block.end(), file.begin() + 54, file.end());
     CDibImage image;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(image.LoadPackedBlock(block, prompter, PaletteScreen(true)));
+    ASSERT_TRUE(image.LoadPackedBlock(block, prompter, PaletteScreen(true), Limits{}));
     EXPECT_EQ(IndexAt(image, 0, 0), 252);
     EXPECT_EQ(IndexAt(image, 1, 0), 0);
 }
@@ -271,7 +271,7 @@ TEST(DibImageDisplayTest, IndexBmpReadsBackAsThePictureTheScreenShows)
     ASSERT_EQ(file.size(), 1078u + 12u * 7u);
     ScriptedPrompter prompter;
     CDibImage shown;
-    ASSERT_TRUE(shown.ReadBmp(file, prompter, DisplaySettings{}));
+    ASSERT_TRUE(shown.ReadBmp(file, prompter, DisplaySettings{}, Limits{}));
     EXPECT_EQ(shown.ExpandedFromIndexed(), kExpandedFromIndexed);
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 11; ++x)

@@ -66,7 +66,7 @@ struct Loaded {
 std::unique_ptr<Loaded> Read(const std::vector<std::uint8_t>& file)
 {
     auto result = std::make_unique<Loaded>();
-    result->ok = result->image.ReadBmp(file, result->prompter, kDisplay).Ok();
+    result->ok = result->image.ReadBmp(file, result->prompter, kDisplay, Limits{}).Ok();
     return result;
 }
 
@@ -453,10 +453,10 @@ TEST(DibImageReadTest, FailedReadLeavesAnEmptyImage)
     good.rows = {1, 2, 3, 0};
     CDibImage image;
     ScriptedPrompter prompter;
-    ASSERT_TRUE(image.ReadBmp(BuildBmp(good), prompter, kDisplay));
+    ASSERT_TRUE(image.ReadBmp(BuildBmp(good), prompter, kDisplay, Limits{}));
     BmpLayout bad;
     bad.bits = 16;
-    EXPECT_FALSE(image.ReadBmp(BuildBmp(bad), prompter, kDisplay));
+    EXPECT_FALSE(image.ReadBmp(BuildBmp(bad), prompter, kDisplay, Limits{}));
     EXPECT_FALSE(image.HasPixels());
     EXPECT_TRUE(image.Pixels().empty());
     EXPECT_EQ(image.Width(), 0);
@@ -725,7 +725,7 @@ TEST(DibImageHostileTest, BlockThatCannotBeHadGivesTheMemoryMessage)
             LimitAddressSpace();
             CDibImage image;
             ScriptedPrompter prompter;
-            const bool ok = image.ReadBmp(file, prompter, kDisplay).Ok();
+            const bool ok = image.ReadBmp(file, prompter, kDisplay, Limits{}).Ok();
             const bool told = prompter.Messages() == std::vector<Message>{ErrorBox("Memory is low", "MEMORY ERROR!")};
             std::_Exit(!ok && told ? 0 : 1);
         },
@@ -777,7 +777,8 @@ TEST(DibImagePackedTest, LoadsColourGrayAndIndexedBlocks)
     ScriptedPrompter prompter;
     const auto rgb = RandomRows(5, 3, 3, 21);
     CDibImage colour;
-    ASSERT_TRUE(colour.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 24, 0), {}, rgb), prompter, kDisplay));
+    ASSERT_TRUE(
+        colour.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 24, 0), {}, rgb), prompter, kDisplay, Limits{}));
     EXPECT_EQ(AsVector(colour.Pixels()), rgb);
     EXPECT_EQ(AsVector(colour.ReferencePixels()), rgb);
     EXPECT_EQ(colour.FileHeader().bfType, kBmpTypeBM);
@@ -787,15 +788,16 @@ TEST(DibImagePackedTest, LoadsColourGrayAndIndexedBlocks)
     const auto levels = RandomRows(5, 3, 1, 22);
     const auto ramp = GrayRamp();
     CDibImage gray;
-    ASSERT_TRUE(gray.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), ramp, levels), prompter, kDisplay));
+    ASSERT_TRUE(
+        gray.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), ramp, levels), prompter, kDisplay, Limits{}));
     EXPECT_EQ(gray.IsColour(), 0);
     EXPECT_EQ(AsVector(gray.Pixels()), levels);
     EXPECT_EQ(gray.FileHeader().bfSize, levels.size() + 14);
 
     const auto palette = ColourPalette(256);
     CDibImage indexed;
-    ASSERT_TRUE(
-        indexed.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), palette, levels), prompter, kDisplay));
+    ASSERT_TRUE(indexed.LoadPackedBlock(MakePackedBlock(PackedHeader(5, 3, 8, 256), palette, levels), prompter,
+                                        kDisplay, Limits{}));
     EXPECT_EQ(indexed.ExpandedFromIndexed(), 10);
     EXPECT_EQ(AsVector(indexed.Pixels()), ExpandRows(levels, 5, 3, palette));
     EXPECT_TRUE(prompter.Messages().empty());
@@ -813,7 +815,7 @@ TEST(DibImagePackedTest, BlockShorterThanItsHeaderClaimsLeavesPixelsZero)
     auto block = MakePackedBlock(PackedHeader(4, 4, 24, 0), {}, rows);
     block.resize(block.size() - 20);
     CDibImage image;
-    ASSERT_TRUE(image.LoadPackedBlock(block, prompter, kDisplay));
+    ASSERT_TRUE(image.LoadPackedBlock(block, prompter, kDisplay, Limits{}));
     const auto pixels = AsVector(image.Pixels());
     EXPECT_TRUE(std::equal(pixels.begin(), pixels.end() - 20, rows.begin()));
     EXPECT_TRUE(std::all_of(pixels.end() - 20, pixels.end(), [](std::uint8_t v) { return v == 0; }));
@@ -821,7 +823,7 @@ TEST(DibImagePackedTest, BlockShorterThanItsHeaderClaimsLeavesPixelsZero)
     // A table count far beyond the block puts the rows outside it: all zero, nothing read beyond.
     CDibImage overlong;
     ASSERT_TRUE(overlong.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 8, 0xFFFFFFFFu), GrayRamp(), rows),
-                                         prompter, kDisplay));
+                                         prompter, kDisplay, Limits{}));
     EXPECT_TRUE(std::all_of(overlong.Pixels().begin(), overlong.Pixels().end(), [](std::uint8_t v) { return v == 0; }));
     EXPECT_TRUE(prompter.Messages().empty());
 }
@@ -831,11 +833,13 @@ TEST(DibImagePackedTest, RefusesBadBlocks)
     ScriptedPrompter prompter;
     CDibImage image;
     const auto block = MakePackedBlock(PackedHeader(2, 2, 24, 0), {}, RandomRows(2, 2, 3, 1));
-    EXPECT_FALSE(image.LoadPackedBlock(std::span(block).first(39), prompter, kDisplay));
+    EXPECT_FALSE(image.LoadPackedBlock(std::span(block).first(39), prompter, kDisplay, Limits{}));
     EXPECT_TRUE(prompter.Messages().empty());
 
-    EXPECT_FALSE(image.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 16, 0), {}, {}), prompter, kDisplay));
-    EXPECT_FALSE(image.LoadPackedBlock(MakePackedBlock(PackedHeader(0, 2, 24, 0), {}, {}), prompter, kDisplay));
+    EXPECT_FALSE(
+        image.LoadPackedBlock(MakePackedBlock(PackedHeader(2, 2, 16, 0), {}, {}), prompter, kDisplay, Limits{}));
+    EXPECT_FALSE(
+        image.LoadPackedBlock(MakePackedBlock(PackedHeader(0, 2, 24, 0), {}, {}), prompter, kDisplay, Limits{}));
     EXPECT_EQ(prompter.Messages(),
               (std::vector<Message>{ErrorBox("The file is not in a 24 bit or 8 bit mode"),
                                     ErrorBox("The width and height of the image must be 1 to 65535 pixels")}));

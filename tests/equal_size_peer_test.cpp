@@ -74,7 +74,7 @@ TEST(EqualSizePeer, PeerFileDecodedAgainAsItsCoderDecodedIt)
     layout.width = width;
     layout.height = height;
     layout.rows = pixels;
-    ASSERT_TRUE(image.ReadBmp(test::BuildBmp(layout), prompter, DisplaySettings{}));
+    ASSERT_TRUE(image.ReadBmp(test::BuildBmp(layout), prompter, DisplaySettings{}, Limits{}));
     CodecSettings settings;
     WaveletCodec codec(settings, width, height, 24, true);
     ASSERT_TRUE(CompressImage(image, codec, settings, DisplaySettings{}).has_value());

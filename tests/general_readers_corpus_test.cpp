@@ -158,7 +158,7 @@ TEST(GeneralReadersCorpusTest, JpegFilesOpenWhereverTheOriginalReaderOpensThem)
     files.insert(files.end(), photos.begin(), photos.end());
     const std::size_t opened = Sweep("JPEG", files, &ReadJpegGeneral, [](std::span<const std::uint8_t> bytes) {
         ScriptedPrompter prompter;
-        return FromBlock(ReadJpeg(bytes, prompter));
+        return FromBlock(ReadJpeg(bytes, prompter, Limits{}));
     });
     EXPECT_GT(opened, 0u);
     const auto twelveBit = test::ReadBytes(test::CorpusDir() / "jpeg/libjpeg-turbo/monkey12.jpg");
@@ -172,7 +172,7 @@ TEST(GeneralReadersCorpusTest, GifFilesOpenWhereverTheOriginalReaderOpensThem)
                     [](std::span<const std::uint8_t> bytes) {
                         // A frame of no pixels makes an empty block, which no image takes.
                         ScriptedPrompter prompter;
-                        return FromBlock(CGifReader().Read(bytes, prompter));
+                        return FromBlock(CGifReader().Read(bytes, prompter, Limits{}));
                     }),
               0u);
 }
@@ -184,7 +184,7 @@ TEST(GeneralReadersCorpusTest, BmpFilesOpenWhereverTheOriginalReaderOpensThem)
                     [](std::span<const std::uint8_t> bytes) -> std::optional<Pixels> {
                         ScriptedPrompter prompter;
                         CDibImage image;
-                        if (!image.ReadBmp(bytes, prompter, DisplaySettings{}))
+                        if (!image.ReadBmp(bytes, prompter, DisplaySettings{}, Limits{}))
                             return std::nullopt;
                         const std::vector<std::uint8_t> file = image.WriteBmp();
                         const std::span<const std::uint8_t> info = std::span(file).subspan(14);
@@ -202,7 +202,7 @@ TEST(GeneralReadersCorpusTest, TgaFilesOpenWhereverTheOriginalReaderOpensThem)
                   "TGA", FilesOf("tga", {".tga"}), &ReadTgaGeneral,
                   [](std::span<const std::uint8_t> bytes) {
                       ScriptedPrompter prompter;
-                      return FromBlock(CTgaReader().Read(bytes, prompter));
+                      return FromBlock(CTgaReader().Read(bytes, prompter, Limits{}));
                   },
                   // The original reader widens 5-bit colours as v x 8, the general one to
                   // the full range, (v x 255 + 15) / 31: 255 where the original has 248.

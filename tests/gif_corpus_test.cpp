@@ -156,7 +156,7 @@ TEST(GifCorpusTest, EveryFileOpensOrFailsCleanlyAndOpensAsGiflibDecodesIt)
         SCOPED_TRACE(path.string());
         const auto file = test::ReadBytes(path);
         ScriptedPrompter prompter;
-        const auto block = CGifReader().Read(file, prompter);
+        const auto block = CGifReader().Read(file, prompter, Limits{});
         if (!block) {
             ASSERT_LE(prompter.Messages().size(), 1u);
             for (const Message& message : prompter.Messages()) {
@@ -170,7 +170,7 @@ TEST(GifCorpusTest, EveryFileOpensOrFailsCleanlyAndOpensAsGiflibDecodesIt)
         EXPECT_TRUE(prompter.Messages().empty());
         const BitmapInfoHeader header = HeaderOf(*block);
         CDibImage image;
-        const bool loaded = image.LoadPackedBlock(*block, prompter, kDisplay).Ok();
+        const bool loaded = image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}).Ok();
         if (header.biBitCount != 8 || header.biWidth == 0 || header.biHeight == 0) {
             EXPECT_FALSE(loaded); // the image gives its depth or size message
             continue;
@@ -250,10 +250,10 @@ TEST(GifCorpusTest, StillPicturesMatchTheRenderingsThatCameWithThem)
     const auto file = test::ReadBytes(folder / "x-trans.gif");
     const auto rendering = test::ReadBytes(folder / "reference-rgb" / "x-trans.rgb");
     ScriptedPrompter prompter;
-    const auto block = CGifReader().Read(file, prompter);
+    const auto block = CGifReader().Read(file, prompter, Limits{});
     ASSERT_TRUE(block);
     CDibImage image;
-    ASSERT_TRUE(image.LoadPackedBlock(*block, prompter, kDisplay));
+    ASSERT_TRUE(image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}));
     for (std::size_t y = 0; y < image.Height(); ++y)
         for (std::size_t x = 0; x < image.Width(); ++x) {
             const Rgb colour = ImageColour(image, x, y);
@@ -316,9 +316,9 @@ TEST(GifCorpusTest, FirstFramesMatchTheSuitesExpectedPixels)
         ++compared;
 
         ScriptedPrompter prompter;
-        const auto block = CGifReader().Read(file, prompter);
+        const auto block = CGifReader().Read(file, prompter, Limits{});
         CDibImage image;
-        if (!block || !image.LoadPackedBlock(*block, prompter, kDisplay))
+        if (!block || !image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}))
             continue;
         ++throughTheReader;
         for (std::size_t i = 0; i < values.size(); ++i) {
@@ -367,7 +367,7 @@ TEST(GifGiflibTest, PicturesEncodedByGiflibReadAsGiflibDecodesThem)
         ASSERT_EQ(reference->values, picture.values);
 
         ScriptedPrompter prompter;
-        const auto block = CGifReader().Read(file, prompter);
+        const auto block = CGifReader().Read(file, prompter, Limits{});
         ASSERT_TRUE(block);
         EXPECT_EQ(HeaderOf(*block).biClrUsed, static_cast<std::uint32_t>(entries));
         EXPECT_EQ(BlockValues(*block), reference->values);
@@ -403,7 +403,7 @@ TEST(GifGiflibTest, GiflibDecodesTheTestEncodersStreamsAsTheReaderDoes)
             ASSERT_TRUE(reference->Complete());
             EXPECT_EQ(reference->values, layout.pixels);
             ScriptedPrompter prompter;
-            const auto block = CGifReader().Read(file, prompter);
+            const auto block = CGifReader().Read(file, prompter, Limits{});
             ASSERT_TRUE(block);
             EXPECT_EQ(BlockValues(*block), reference->values);
             ++index;

@@ -132,7 +132,7 @@ CDibImage LoadImage(const ByteBlock& block, std::vector<Message>* messages = nul
 {
     ScriptedPrompter prompter;
     CDibImage image;
-    (void)image.LoadPackedBlock(block, prompter, kDisplay);
+    (void)image.LoadPackedBlock(block, prompter, kDisplay, Limits{});
     if (messages)
         *messages = prompter.Messages();
     else
@@ -608,7 +608,7 @@ TEST(GifReaderHostileTest, DamagedFilesGiveWholeBlocksOrNothing)
         ASSERT_TRUE(header.biBitCount == 8 || header.biBitCount == 4 || header.biBitCount == 1);
         EXPECT_EQ(block->size(), PackedRowsOffset(header.biClrUsed) + Stride(header) * std::uint64_t(header.biHeight));
         CDibImage image;
-        (void)image.LoadPackedBlock(*block, prompter, kDisplay);
+        (void)image.LoadPackedBlock(*block, prompter, kDisplay, Limits{});
     }
     EXPECT_GT(blocks, 1000);
 }

@@ -29,7 +29,7 @@ CDibImage LoadBmp(const std::vector<std::uint8_t>& file)
 {
     CDibImage image;
     ScriptedPrompter prompter;
-    EXPECT_TRUE(image.ReadBmp(file, prompter, DisplaySettings{}));
+    EXPECT_TRUE(image.ReadBmp(file, prompter, DisplaySettings{}, Limits{}));
     return image;
 }
 

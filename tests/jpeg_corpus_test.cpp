@@ -65,7 +65,7 @@ TEST(JpegCorpusTest, EveryFileOpensOrGivesTheReadersMessageAndMatchesDjpeg)
     for (const auto& path : files) {
         SCOPED_TRACE(path.string());
         ScriptedPrompter prompter;
-        const auto block = ReadJpeg(test::ReadBytes(path), prompter);
+        const auto block = ReadJpeg(test::ReadBytes(path), prompter, Limits{});
         if (!block) {
             ASSERT_EQ(prompter.Messages().size(), 1u);
             const Message& message = prompter.Messages()[0];
@@ -111,7 +111,7 @@ TEST(JpegCorpusTest, LargeCameraAndResizedPhotosMatchDjpeg)
             continue;
         SCOPED_TRACE(path.string());
         ScriptedPrompter prompter;
-        const auto block = ReadJpeg(test::ReadBytes(path), prompter);
+        const auto block = ReadJpeg(test::ReadBytes(path), prompter, Limits{});
         ASSERT_TRUE(block.has_value());
         const auto expected = DjpegPixels(path, scratch);
         ASSERT_TRUE(expected.has_value());
@@ -142,7 +142,7 @@ TEST(JpegCorpusTest, KnownFilesGiveTheirOutcome)
         const auto path = test::CorpusDir() / "jpeg" / name;
         ASSERT_TRUE(std::filesystem::exists(path));
         ScriptedPrompter prompter;
-        const auto block = ReadJpeg(test::ReadBytes(path), prompter);
+        const auto block = ReadJpeg(test::ReadBytes(path), prompter, Limits{});
         EXPECT_EQ(block.has_value(), text.empty());
         if (text.empty())
             EXPECT_TRUE(prompter.Messages().empty());

@@ -152,7 +152,7 @@ TEST(JpegReaderTest, PureRedGivesBlueGreenRedBytes0_0_255)
     // The image model takes the block as a 24-bit colour image.
     ScriptedPrompter prompter;
     CDibImage image;
-    ASSERT_TRUE(image.LoadPackedBlock(*outcome.block, prompter, DisplaySettings{}));
+    ASSERT_TRUE(image.LoadPackedBlock(*outcome.block, prompter, DisplaySettings{}, Limits{}));
     EXPECT_EQ(image.Width(), 24);
     EXPECT_EQ(image.BitsPerPixel(), 24);
     EXPECT_EQ(image.IsColour(), 1);

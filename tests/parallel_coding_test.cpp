@@ -70,7 +70,7 @@ Coded Compress(const std::vector<std::uint8_t>& bmp, CodecSettings settings, int
     Coded coded;
     CDibImage image;
     ScriptedPrompter prompter;
-    if (!image.ReadBmp(bmp, prompter, DisplaySettings{}))
+    if (!image.ReadBmp(bmp, prompter, DisplaySettings{}, Limits{}))
         return coded;
     WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
     coded.compressed = CompressImage(image, codec, settings, DisplaySettings{}).has_value();

@@ -89,7 +89,7 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot)
                              (interlaced ? ", interlaced" : ""));
                 PngLayout layout = PatternPng(13, 11, depth, colourType);
                 layout.interlaced = interlaced;
-                const PictureReadResult result = ReadPng(BuildPng(layout));
+                const PictureReadResult result = ReadPng(BuildPng(layout), Limits{});
                 ASSERT_TRUE(result.block) << result.failure;
                 const BlockPixels pixels(*result.block);
                 EXPECT_EQ(pixels.Colour(), colourType == 2 || colourType == 3 || colourType == 6);
@@ -107,7 +107,7 @@ TEST(PngReader, SixteenBitSamplesRoundToNearestAndTransparencyGoesOverWhite)
     PngLayout deep = PatternPng(4, 1, 16, 6);
     deep.samples = {0x00FF, 0x01FE, 0x0000, 0xFFFF, 200 * 257, 100 * 257, 0, 128 * 257,
                     0xFFFF, 0xFFFF, 0xFFFF, 0,      1,         2,         3, 0xFFFF};
-    const auto result = ReadPng(BuildPng(deep));
+    const auto result = ReadPng(BuildPng(deep), Limits{});
     ASSERT_TRUE(result.block) << result.failure;
     const BlockPixels pixels(*result.block);
     EXPECT_EQ(pixels.At(0, 0), (std::array<int, 3>{1, 2, 0}));       // 255 and 510 of 65535: 0.99 and 1.98
@@ -122,7 +122,7 @@ TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
     PngLayout gray = PatternPng(2, 1, 8, 0);
     gray.samples = {7, 9};
     gray.trns = std::vector<std::uint8_t>{0, 7};
-    auto result = ReadPng(BuildPng(gray));
+    auto result = ReadPng(BuildPng(gray), Limits{});
     ASSERT_TRUE(result.block);
     EXPECT_EQ(BlockPixels(*result.block).At(0, 0)[0], 255);
     EXPECT_EQ(BlockPixels(*result.block).At(1, 0)[0], 9);
@@ -131,7 +131,7 @@ TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
     PngLayout rgb = PatternPng(2, 1, 16, 2);
     rgb.samples = {1, 2, 3, 1, 2, 4};
     rgb.trns = std::vector<std::uint8_t>{0, 1, 0, 2, 0, 3};
-    result = ReadPng(BuildPng(rgb));
+    result = ReadPng(BuildPng(rgb), Limits{});
     ASSERT_TRUE(result.block);
     EXPECT_EQ(BlockPixels(*result.block).At(0, 0), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ(BlockPixels(*result.block).At(1, 0), (std::array<int, 3>{0, 0, 0}));
@@ -141,7 +141,7 @@ TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
     palette.palette = {10, 10, 10, 255, 0, 0, 50, 50, 50};
     palette.samples = {0, 1, 2};
     palette.trns = std::vector<std::uint8_t>{255, 0};
-    result = ReadPng(BuildPng(palette));
+    result = ReadPng(BuildPng(palette), Limits{});
     ASSERT_TRUE(result.block);
     const BlockPixels pixels(*result.block);
     EXPECT_FALSE(pixels.Colour());
@@ -150,25 +150,25 @@ TEST(PngReader, TrnsChunksMakeOneColourOrPaletteEntriesTransparent)
     EXPECT_EQ(pixels.At(2, 0)[0], 50);
 
     // Opaque pictures tell nothing.
-    EXPECT_FALSE(ReadPng(BuildPng(PatternPng(3, 3, 8, 2))).composited);
+    EXPECT_FALSE(ReadPng(BuildPng(PatternPng(3, 3, 8, 2)), Limits{}).composited);
 }
 
 TEST(PngReader, DamagedCutOffAndOversizedFilesAreRefusedWithTheReason)
 {
     const auto good = BuildPng(PatternPng(16, 16, 8, 2));
-    ASSERT_TRUE(ReadPng(good).block);
+    ASSERT_TRUE(ReadPng(good, Limits{}).block);
 
     auto damaged = good;
     damaged[damaged.size() - 14] ^= 0x40; // the IDAT chunk's checksum, before the 12 bytes of IEND
-    auto result = ReadPng(damaged);
+    auto result = ReadPng(damaged, Limits{});
     EXPECT_FALSE(result.block);
     EXPECT_NE(result.failure.find("checksum"), std::string::npos) << result.failure;
     damaged = good;
     damaged[damaged.size() - 20] ^= 0x40; // the compressed data itself
-    EXPECT_FALSE(ReadPng(damaged).block);
+    EXPECT_FALSE(ReadPng(damaged, Limits{}).block);
 
     for (const std::size_t cut : {std::size_t{20}, good.size() / 2, good.size() - 6}) {
-        result = ReadPng(std::span(good).first(cut));
+        result = ReadPng(std::span(good).first(cut), Limits{});
         EXPECT_FALSE(result.block) << "cut at " << cut;
         EXPECT_FALSE(result.failure.empty());
     }
@@ -181,11 +181,11 @@ TEST(PngReader, DamagedCutOffAndOversizedFilesAreRefusedWithTheReason)
     test::PutChunk(huge, "IHDR", test::PngHeaderChunk(16000, 16000, 8, 2, false));
     test::PutChunk(huge, "IDAT", test::Deflate(std::vector<std::uint8_t>(100, 0)));
     test::PutChunk(huge, "IEND", {});
-    result = ReadPng(huge);
+    result = ReadPng(huge, Limits{});
     EXPECT_FALSE(result.block);
     EXPECT_NE(result.failure.find("far too short"), std::string::npos) << result.failure;
     test::PutChunk(huge, "IHDR", test::PngHeaderChunk(70000, 1, 8, 2, false));
-    EXPECT_FALSE(ReadPng(huge).block);
+    EXPECT_FALSE(ReadPng(huge, Limits{}).block);
 }
 
 TEST(PngReader, DataThatExpandsPastThePictureIsBoundedByIt)
@@ -196,7 +196,7 @@ TEST(PngReader, DataThatExpandsPastThePictureIsBoundedByIt)
     layout.extraData = std::size_t{16} << 20;
     const auto file = BuildPng(layout);
     ASSERT_LT(file.size(), std::size_t{1} << 20);
-    const auto result = ReadPng(file);
+    const auto result = ReadPng(file, Limits{});
     if (result.block) {
         const BlockPixels pixels(*result.block);
         EXPECT_EQ(pixels.At(7, 7), Expected(layout, 7, 7));
@@ -228,13 +228,13 @@ TEST(PngReader, ExtraChunksBeyondWhatTheDecoderKeepsAreSkippedAndSaidSo)
     const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> many(
         20000, {"tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}});
     for (const auto& chunks : {bomb, many}) {
-        const auto result = ReadPng(GrayPixelWith(chunks));
+        const auto result = ReadPng(GrayPixelWith(chunks), Limits{});
         ASSERT_TRUE(result.block) << result.failure;
         EXPECT_TRUE(result.skippedChunks);
         EXPECT_EQ(BlockPixels(*result.block).At(0, 0), (std::array<int, 3>{7, 7, 7}));
     }
     // A few small texts are ignored without a word.
-    const auto plain = ReadPng(GrayPixelWith({{"tEXt", {'a', 0, 'b'}}}));
+    const auto plain = ReadPng(GrayPixelWith({{"tEXt", {'a', 0, 'b'}}}), Limits{});
     ASSERT_TRUE(plain.block) << plain.failure;
     EXPECT_FALSE(plain.skippedChunks);
 }
@@ -249,7 +249,7 @@ TEST(PngReader, PictureDataInterruptedByAnotherChunkIsRefused)
     test::PutChunk(file, "tEXt", {'a', 0, 'b'});
     test::PutChunk(file, "IDAT", {data.begin() + static_cast<std::ptrdiff_t>(half), data.end()});
     test::PutChunk(file, "IEND", {});
-    const auto result = ReadPng(file);
+    const auto result = ReadPng(file, Limits{});
     EXPECT_FALSE(result.block);
     EXPECT_EQ(result.failure,
               "PNG: the picture data (IDAT chunks) is interrupted by another chunk; the file is damaged");
@@ -266,7 +266,7 @@ TEST(PngReader, CorpusPhotosGiveLibspngsOwnPixels)
         if (path.extension() != ".png")
             continue;
         const auto bytes = test::ReadBytes(path);
-        const auto result = ReadPng(bytes);
+        const auto result = ReadPng(bytes, Limits{});
         ASSERT_TRUE(result.block) << path << ": " << result.failure;
         std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> context(spng_ctx_new(0), &spng_ctx_free);
         spng_set_png_buffer(context.get(), bytes.data(), bytes.size());

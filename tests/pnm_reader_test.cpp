@@ -33,21 +33,21 @@ std::vector<std::uint8_t> RowOf(const ByteBlock& block, int y)
 TEST(PnmReader, GrayAndColourWithCommentsAndEveryMaxval)
 {
     // Comments wherever white space may stand; a single white-space byte before the samples.
-    auto result = ReadPnm(Pnm("P5 # gray\n3 # wide\n2\n# max\n255\n", {0, 128, 255, 1, 2, 3}));
+    auto result = ReadPnm(Pnm("P5 # gray\n3 # wide\n2\n# max\n255\n", {0, 128, 255, 1, 2, 3}), Limits{});
     ASSERT_TRUE(result.block) << result.failure;
     EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{0, 128, 255}));
     EXPECT_EQ(RowOf(*result.block, 1), (std::vector<std::uint8_t>{1, 2, 3}));
 
     // Red, green, blue in the file; blue, green, red in the block. Maxval 1 scales to 255.
-    result = ReadPnm(Pnm("P6\n2 1\n1\n", {1, 0, 0, 0, 1, 1}));
+    result = ReadPnm(Pnm("P6\n2 1\n1\n", {1, 0, 0, 0, 1, 1}), Limits{});
     ASSERT_TRUE(result.block) << result.failure;
     EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{0, 0, 255, 255, 255, 0}));
 
     // Two bytes per sample, most significant first, rounded: (v * 255 + 32767) / 65535.
-    result = ReadPnm(Pnm("P5\n3 1\n65535\n", {0x00, 0xFF, 0x01, 0xFE, 0xFF, 0xFF}));
+    result = ReadPnm(Pnm("P5\n3 1\n65535\n", {0x00, 0xFF, 0x01, 0xFE, 0xFF, 0xFF}), Limits{});
     ASSERT_TRUE(result.block) << result.failure;
     EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{1, 2, 255}));
-    result = ReadPnm(Pnm("P5\n1 1\n1000\n", {0x01, 0xF4})); // 500 of 1000
+    result = ReadPnm(Pnm("P5\n1 1\n1000\n", {0x01, 0xF4}), Limits{}); // 500 of 1000
     ASSERT_TRUE(result.block) << result.failure;
     EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{128}));
     EXPECT_FALSE(result.composited);
@@ -56,7 +56,7 @@ TEST(PnmReader, GrayAndColourWithCommentsAndEveryMaxval)
 TEST(PnmReader, CommentsRightAfterTheMagicNumberAndAfterMaxvalAsNetpbmReadsThem)
 {
     // A comment ending the last number ends with its line; the samples follow it.
-    const auto afterMaxval = ReadPnm(Pnm("P5#magic\n2 1\n255# last\n", {9, 200}));
+    const auto afterMaxval = ReadPnm(Pnm("P5#magic\n2 1\n255# last\n", {9, 200}), Limits{});
     ASSERT_TRUE(afterMaxval.block) << afterMaxval.failure;
     EXPECT_EQ(RowOf(*afterMaxval.block, 0), (std::vector<std::uint8_t>{9, 200}));
     const std::string magicComment = "P6#c\n1 1 255\n";
@@ -69,7 +69,7 @@ TEST(PnmReader, PamAndFloatingPointFilesAreRecognisedAndRefusedWithTheReason)
         const std::string head = kind + "\n1 1\n";
         const std::vector<std::uint8_t> file(head.begin(), head.end());
         EXPECT_EQ(DetectFileType(file, "x"), FileType::Pnm) << kind;
-        const auto result = ReadPnm(file);
+        const auto result = ReadPnm(file, Limits{});
         EXPECT_FALSE(result.block);
         EXPECT_NE(result.failure.find(kind == "P7" ? "PAM (P7)" : "floating-point PF and Pf"), std::string::npos)
             << result.failure;
@@ -94,7 +94,7 @@ TEST(PnmReader, OtherKindsAndBadFilesAreRefusedWithTheReason)
         {Pnm("P5\n1 1\n255", {}), "header is incomplete"},
     };
     for (const auto& test : cases) {
-        const auto result = ReadPnm(test.file);
+        const auto result = ReadPnm(test.file, Limits{});
         EXPECT_FALSE(result.block) << test.reason;
         EXPECT_NE(result.failure.find(test.reason), std::string::npos) << result.failure;
     }

@@ -32,10 +32,10 @@ Outcome Open(const std::filesystem::path& path)
 {
     Outcome outcome;
     ScriptedPrompter prompter;
-    const auto block = CTgaReader().Read(test::ReadBytes(path), prompter);
+    const auto block = CTgaReader().Read(test::ReadBytes(path), prompter, Limits{});
     outcome.read = block.has_value();
     if (block)
-        outcome.loaded = outcome.image.LoadPackedBlock(*block, prompter, kDisplay).Ok();
+        outcome.loaded = outcome.image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}).Ok();
     outcome.messages = prompter.Messages();
     return outcome;
 }

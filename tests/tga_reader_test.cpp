@@ -29,7 +29,7 @@ const Message kDepth{"The file is not in a 24 bit or 8 bit mode", "ERROR", Messa
 std::optional<ByteBlock> ReadTga(const TgaSpec& layout, std::vector<Message>* messages = nullptr)
 {
     ScriptedPrompter prompter;
-    auto block = CTgaReader().Read(BuildTga(layout), prompter);
+    auto block = CTgaReader().Read(BuildTga(layout), prompter, Limits{});
     if (messages)
         *messages = prompter.Messages();
     else
@@ -53,7 +53,7 @@ CDibImage Load(const TgaSpec& layout)
     if (!block)
         return image;
     ScriptedPrompter prompter;
-    EXPECT_TRUE(image.LoadPackedBlock(*block, prompter, kDisplay));
+    EXPECT_TRUE(image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}));
     EXPECT_TRUE(prompter.Messages().empty());
     return image;
 }
@@ -282,7 +282,7 @@ TEST(TgaReaderColourMapTest, EightEntriesGiveAFourBitBlockThatTheImageRefuses)
 
     ScriptedPrompter prompter;
     CDibImage image;
-    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay));
+    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}));
     EXPECT_EQ(prompter.Messages(), std::vector<Message>{kDepth});
 }
 
@@ -437,7 +437,7 @@ TEST(TgaReaderGrayTest, TwoOrThreeColourBitsGiveAFourBitGrayBlock)
     EXPECT_EQ((*block)[PackedRowsOffset(16)], 0x37);
     ScriptedPrompter prompter;
     CDibImage image;
-    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay));
+    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}));
     EXPECT_EQ(prompter.Messages(), std::vector<Message>{kDepth});
 }
 
@@ -486,7 +486,7 @@ TEST(TgaReaderGrayTest, GrayWithAColourMapGivesAOneBitBlockThatTheImageRefuses)
     EXPECT_EQ((*block)[PackedRowsOffset(2) + 1], 0x80);
     ScriptedPrompter prompter;
     CDibImage image;
-    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay));
+    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}));
     EXPECT_EQ(prompter.Messages(), std::vector<Message>{kDepth});
 }
 
@@ -561,12 +561,12 @@ TEST(TgaReaderHostileTest, EveryTruncationIsRefusedWithoutReadingPastTheEnd)
     layout.pixels = {0, 1, 2, 3, 0, 1};
     const auto file = BuildTga(layout);
     ScriptedPrompter prompter;
-    ASSERT_TRUE(CTgaReader().Read(file, prompter));
+    ASSERT_TRUE(CTgaReader().Read(file, prompter, Limits{}));
     for (std::size_t length = 0; length < file.size(); ++length) {
         SCOPED_TRACE(length);
         // A copy of exactly that length, so the sanitizer sees any read past it.
         const std::vector<std::uint8_t> prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
-        EXPECT_FALSE(CTgaReader().Read(prefix, prompter));
+        EXPECT_FALSE(CTgaReader().Read(prefix, prompter, Limits{}));
     }
     EXPECT_TRUE(prompter.Messages().empty());
 }
@@ -634,7 +634,7 @@ TEST(TgaReaderHostileTest, ZeroSidesGiveABlockTheImageRefusesWithItsSizeMessage)
     EXPECT_EQ(block->size(), 44u);
     ScriptedPrompter prompter;
     CDibImage image;
-    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay));
+    EXPECT_FALSE(image.LoadPackedBlock(*block, prompter, kDisplay, Limits{}));
     ASSERT_EQ(prompter.Messages().size(), 1u);
     EXPECT_EQ(prompter.Messages()[0].text, "The width and height of the image must be 1 to 65535 pixels");
 }
@@ -670,7 +670,7 @@ TEST(TgaReaderHostileTest, RandomHeadersGiveBlocksOfTheSizeTheirHeaderSays)
                                            : (header.biBitCount * std::uint64_t(header.biWidth) + 31) / 32 * 4;
         EXPECT_EQ(block->size(), PackedRowsOffset(header.biClrUsed) + rowBytes * std::uint64_t(header.biHeight));
         CDibImage image;
-        (void)image.LoadPackedBlock(*block, prompter, kDisplay);
+        (void)image.LoadPackedBlock(*block, prompter, kDisplay, Limits{});
     }
     EXPECT_GT(blocks, 500);
 }

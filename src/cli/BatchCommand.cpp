@@ -32,11 +32,12 @@ struct BatchResult {
 };
 
 BatchResult CompressOne(const std::filesystem::path& input, const std::filesystem::path& output, int quality,
-                        const Limits& limits)
+                        const Limits& limits, bool anyVariant)
 {
     BatchResult result;
     std::ostringstream messages;
     CliSession session(messages, limits);
+    session.environment.readPolicy.anyVariant = anyVariant;
     session.settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(session.settings);
     auto document = session.Open(input, messages);
@@ -111,7 +112,8 @@ int RunBatchCommand(const BatchOptions& options, std::ostream& out, std::ostream
     auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
             if (results[i].messages.empty())
-                results[i] = CompressOne(options.files[i], outputs[i], options.quality, options.limits);
+                results[i] = CompressOne(options.files[i], outputs[i], options.quality, options.limits,
+                                         options.console.anyVariant);
             progress.Advance();
         }
     };

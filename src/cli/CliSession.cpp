@@ -24,6 +24,16 @@ const char* ExtensionOf(FileType type)
         return ".png";
     case FileType::Pnm:
         return ".ppm";
+    case FileType::Tiff:
+        return ".tif";
+    case FileType::WebP:
+        return ".webp";
+    case FileType::Avif:
+        return ".avif";
+    case FileType::Heif:
+        return ".heic";
+    case FileType::Jxl:
+        return ".jxl";
     case FileType::Unknown:
         break;
     }

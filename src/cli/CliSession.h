@@ -23,6 +23,7 @@ struct CliSession {
         : prompter(err), environment{settings, display, prompter}
     {
         environment.limits = limits;
+        environment.readPolicy.anyVariant = console.anyVariant;
         prompter.KeepNoticesToItself(console.quiet);
     }
     CliSession(const CliSession&) = delete;

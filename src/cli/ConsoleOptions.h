@@ -1,6 +1,7 @@
 #pragma once
-// What a command says on standard error beside its errors: the global
-// --quiet and --progress.
+// The global options every command takes beside the limits: what it says on
+// standard error beside its errors (--quiet and --progress), and how far it
+// goes to read a picture (--any-variant).
 
 #include <unistd.h>
 
@@ -12,6 +13,8 @@ struct ConsoleOptions {
     // Only errors on standard error: no notices, no choices, no progress bar.
     bool quiet = false;
     ProgressMode progress = ProgressMode::Auto;
+    // Variants the program's own readers refuse are read by the general readers.
+    bool anyVariant = false;
 
     // Auto: when standard error is a terminal.
     bool ShowsProgress() const

@@ -33,6 +33,8 @@ int Run(int argc, char** argv)
         ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1000000}));
     tamr::ConsoleOptions console;
     app.add_flag("--quiet", console.quiet, "print errors only on standard error: no notices, no progress bar");
+    app.add_flag("--any-variant", console.anyVariant,
+                 "open variants tamr's own readers refuse (progressive JPEG, RLE BMP ...) with the general readers");
     std::string progress = "auto";
     app.add_option("--progress", progress, "the progress bar of batch and sweep: auto (on a terminal), always, never")
         ->check(CLI::IsMember({"auto", "always", "never"}))

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "image/ImageMessages.h" // kReadErrorMessage
 #include "platform/Limits.h"
 #include "platform/Prompter.h"
 
 namespace tamr {
 
-inline constexpr std::string_view kReadErrorMessage = "There was an error reading the file!!";
 inline constexpr std::string_view kDecompressErrorMessage = "file can not be decompressed!!";
 inline constexpr std::string_view kCompressErrorMessage = "Errors occur during compressing/Decompressing";
 inline constexpr std::string_view kCannotSaveMessage = "Cannot Save to the file!!";

@@ -2,25 +2,11 @@
 
 #include "document/DocumentMessages.h"
 #include "document/LowerCase.h"
-#include "image/GifReader.h"
 #include "image/ImageCompression.h"
-#include "image/JpegReader.h"
-#include "image/PngReader.h"
-#include "image/PnmReader.h"
-#include "image/TgaReader.h"
 #include "platform/Clock.h"
-#include "platform/CountingPrompter.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
-
-namespace {
-
-constexpr std::string_view kCompositedNotice = "Transparent parts of the picture are shown over white";
-constexpr std::string_view kSkippedChunksNotice =
-    "The file's extra chunks (text, colour profile ...) are larger than the reader keeps and were skipped";
-
-} // namespace
 
 CTamrDoc::CTamrDoc(DocumentEnvironment& environment) : environment_(environment) {}
 
@@ -73,25 +59,11 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::st
     // Opening is where reading meets the user: memory that runs out anywhere
     // below ends here.
     try {
-        switch (type) {
-        case FileType::Bmp:
-            opened = OpenBmp(std::move(*file));
-            break;
-        case FileType::Cod:
+        if (type == FileType::Cod) {
             opened = OpenCod(*file);
-            break;
-        case FileType::Tga:
-        case FileType::Gif:
-            opened = OpenTgaOrGif(*file, type);
-            break;
-        case FileType::Jpeg:
-            opened = OpenJpeg(*file);
-            break;
-        case FileType::Png:
-        case FileType::Pnm:
-            opened = OpenPngOrPnm(*file, type);
-            break;
-        case FileType::Unknown:
+        } else if (const PictureReaderEntry* reader = PictureReaderFor(type); reader != nullptr) {
+            opened = OpenPicture(std::move(*file), *reader);
+        } else {
             environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
             return FailureKind::Unsupported;
         }
@@ -115,19 +87,6 @@ void CTamrDoc::MakeCodecForImage()
 {
     codec_ = std::make_unique<WaveletCodec>(environment_.settings, image_->Width(), image_->Height(),
                                             image_->BitsPerPixel(), image_->DetectColour() == 1);
-}
-
-// The file's block may become the picture's working image.
-Status CTamrDoc::OpenBmp(ByteBlock&& file)
-{
-    image_ = std::make_unique<CDibImage>();
-    sourceType_ = FileType::Bmp;
-    if (const Status read =
-            image_->ReadBmp(std::move(file), environment_.prompter, environment_.display, environment_.limits);
-        !read)
-        return read;
-    MakeCodecForImage();
-    return {};
 }
 
 Status CTamrDoc::OpenCod(std::span<const std::uint8_t> file)
@@ -166,78 +125,58 @@ Status CTamrDoc::ImageFromPackedBlock(ByteBlock&& block)
     return image_->LoadPackedBlock(std::move(block), environment_.prompter, environment_.display, environment_.limits);
 }
 
-Status CTamrDoc::OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type)
+// The reader's boxes are shown as its own reader has always shown them; a
+// BMP file is loaded as it is, its block becoming the picture's where it can.
+Status CTamrDoc::OpenPicture(ByteBlock&& file, const PictureReaderEntry& reader)
 {
-    sourceType_ = type;
-    Result<ByteBlock> block = FailureKind::Corrupt;
-    if (type == FileType::Tga) {
-        block = CTgaReader().Read(file, environment_.prompter, environment_.limits);
-        if (!block) {
-            environment_.prompter.ShowError(std::string(kReadErrorMessage), "");
-            return block.AsStatus();
-        }
-    } else {
-        // The reader tells the user about the files it refuses knowingly; a
-        // file it simply cannot read gets the document's read error.
-        CountingPrompter reader(environment_.prompter);
-        block = CGifReader().Read(file, reader, environment_.limits);
-        if (!block) {
-            if (reader.MessagesShown() == 0)
-                environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
-            return block.AsStatus();
-        }
-    }
-    if (const Status loaded = ImageFromPackedBlock(std::move(*block)); !loaded)
-        return loaded;
-    MakeCodecForImage();
-    codec_->SetSourceDataSize(file.size());
-    UpdateAllViews();
-    return {};
-}
-
-Status CTamrDoc::OpenJpeg(std::span<const std::uint8_t> file)
-{
-    sourceType_ = FileType::Jpeg;
+    sourceType_ = reader.kind;
+    readerName_.clear();
     const TimeStamp t0 = Now();
-    auto block = ReadJpeg(file, environment_.prompter, environment_.limits);
-    if (!block)
-        return block.AsStatus();
-    if (const Status loaded = ImageFromPackedBlock(std::move(*block)); !loaded)
-        return loaded;
-    const TimeStamp t1 = Now();
-    compressSeconds_ = 0;
-    decompressSeconds_ = ElapsedSeconds(t0, t1);
-    MakeCodecForImage();
-    codec_->SetSourceDataSize(file.size());
-    UpdateAllViews();
-    return {};
-}
-
-// Opened like a TGA or GIF picture; the reader's reason for refusing a file
-// goes under the read error.
-Status CTamrDoc::OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type)
-{
-    sourceType_ = type;
-    PictureReadResult result =
-        type == FileType::Png ? ReadPng(file, environment_.limits) : ReadPnm(file, environment_.limits);
-    if (result.overDecodeLimit) {
-        environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
-        return Status::OverDecodeLimit();
+    PictureReadResult result = ReadPicture(reader, file, environment_.limits, environment_.readPolicy);
+    if (!result.Ok()) {
+        ShowRefusal(result);
+        return StatusOf(result);
     }
-    if (!result.block) {
-        environment_.prompter.ShowErrorWithDetail(std::string(kReadErrorMessage), "Error", result.failure);
+    readerName_ = result.reader;
+    const std::size_t fileSize = file.size();
+    if (result.layout == PictureLayout::BmpFile) {
+        image_ = std::make_unique<CDibImage>();
+        if (const Status read =
+                image_->ReadBmp(std::move(file), environment_.prompter, environment_.display, environment_.limits);
+            !read)
+            return read;
+        MakeCodecForImage();
+        for (const std::string& notice : result.notices)
+            environment_.prompter.ShowNotice(notice, "Notice");
+        return {};
+    }
+    file = ByteBlock(); // the picture is in the reader's block now
+    if (!result.block)
         return FailureKind::Corrupt;
-    }
     if (const Status loaded = ImageFromPackedBlock(std::move(*result.block)); !loaded)
         return loaded;
-    if (result.skippedChunks)
-        environment_.prompter.ShowNotice(std::string(kSkippedChunksNotice), "Notice");
-    if (result.composited)
-        environment_.prompter.ShowNotice(std::string(kCompositedNotice), "Notice");
+    if (reader.timesDecoding) {
+        compressSeconds_ = 0;
+        decompressSeconds_ = ElapsedSeconds(t0, Now());
+    }
+    for (const std::string& notice : result.notices)
+        environment_.prompter.ShowNotice(notice, "Notice");
     MakeCodecForImage();
-    codec_->SetSourceDataSize(file.size());
+    codec_->SetSourceDataSize(fileSize);
     UpdateAllViews();
     return {};
+}
+
+void CTamrDoc::ShowRefusal(const PictureReadResult& result)
+{
+    for (const Message& message : result.messages)
+        environment_.prompter.ShowMessage(message);
+    if (!result.messages.empty())
+        return;
+    if (result.failure.empty() || result.failureKind == PictureFailure::OverDecodeLimit)
+        environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
+    else
+        environment_.prompter.ShowErrorWithDetail(std::string(kReadErrorMessage), "Error", result.failure);
 }
 
 std::optional<CTamrDoc::LevelDisplay> CTamrDoc::MakeLevelDisplay()

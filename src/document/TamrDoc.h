@@ -21,6 +21,7 @@
 #include "image/FileType.h"
 #include "image/ImageCompression.h"
 #include "image/ImagePalette.h"
+#include "image/PictureReaderTable.h"
 #include "platform/Failure.h"
 #include "platform/FileIo.h"
 #include "platform/Limits.h"
@@ -39,6 +40,8 @@ struct DocumentEnvironment {
     const FileOutput* fileOutput = nullptr;
     // How much memory an opened file may make the document take.
     Limits limits{};
+    // Whether variants the program's own readers refuse go to the general readers.
+    ReadPolicy readPolicy{};
 };
 
 class CTamrDoc : public Document {
@@ -147,24 +150,24 @@ public:
     const WaveletCodec* Codec() const { return codec_.get(); }
     const ImagePalette* Palette() const { return palette_.get(); }
     FileType SourceType() const { return sourceType_; }
+    // The reader that read the picture (kOriginalReaderName or a general
+    // reader's name); empty for a COD file.
+    const std::string& ReaderName() const { return readerName_; }
     float CompressSeconds() const { return compressSeconds_; }
     float DecompressSeconds() const { return decompressSeconds_; }
     bool ImageEdited() const { return imageEdited_; }
     // Pictures read from image files are coded; a COD document keeps its data.
-    bool CodesItsPicture() const
-    {
-        return sourceType_ == FileType::Bmp || sourceType_ == FileType::Tga || sourceType_ == FileType::Gif ||
-               sourceType_ == FileType::Jpeg || sourceType_ == FileType::Png || sourceType_ == FileType::Pnm;
-    }
+    bool CodesItsPicture() const { return sourceType_ != FileType::Cod && sourceType_ != FileType::Unknown; }
     // Filters and Sharpen Image set this when their dialog closes.
     void SetImageEdited(bool edited) { imageEdited_ = edited; }
 
 private:
-    Status OpenBmp(ByteBlock&& file);
     Status OpenCod(std::span<const std::uint8_t> file);
-    Status OpenTgaOrGif(std::span<const std::uint8_t> file, FileType type);
-    Status OpenJpeg(std::span<const std::uint8_t> file);
-    Status OpenPngOrPnm(std::span<const std::uint8_t> file, FileType type);
+    // Every picture file: read through the reader table, then loaded.
+    Status OpenPicture(ByteBlock&& file, const PictureReaderEntry& reader);
+    // Tells the user why a file was refused: the reader's boxes, or the read
+    // error with the reason under it when the reader has none.
+    void ShowRefusal(const PictureReadResult& result);
     Status ImageFromPackedBlock(ByteBlock&& block);
 
     // Progressive display while the codec decodes: the image each level is
@@ -198,6 +201,7 @@ private:
     std::unique_ptr<CDibImage> image_;
     std::unique_ptr<WaveletCodec> codec_;
     FileType sourceType_ = FileType::Unknown;
+    std::string readerName_;
     float compressSeconds_ = 0;
     float decompressSeconds_ = 0;
     std::unique_ptr<ImagePalette> palette_;

@@ -79,6 +79,7 @@ CTamrApp::CTamrApp(Options options)
 {
     if (options_.maxMegapixels > 0)
         documentEnvironment_.limits.maxDecodedBytes = Limits::DecodedBytesFor(options_.maxMegapixels);
+    documentEnvironment_.readPolicy.anyVariant = workbench_.OpenAnyVariant();
     RegisterCommands();
 }
 

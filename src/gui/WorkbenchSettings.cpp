@@ -17,6 +17,7 @@ const QString kCompareZoom = QStringLiteral("CompareZoom");
 const QString kFit = QStringLiteral("fit");
 const QString kGeometry = QStringLiteral("WindowGeometry");
 const QString kLayout = QStringLiteral("WindowLayout");
+const QString kAnyVariant = QStringLiteral("OpenAnyVariant");
 constexpr int kModeCount = 4;
 
 } // namespace
@@ -48,6 +49,20 @@ void WorkbenchSettings::SetCompareHabits(const CompareView::Habits& habits) cons
     settings.setValue(kAmplification, QString::number(habits.amplification));
     settings.setValue(kCompareZoom, habits.scale ? QString::number(*habits.scale) : kFit);
     settings.endGroup();
+    settings.sync();
+}
+
+bool WorkbenchSettings::OpenAnyVariant() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    const QString value = settings.value(kSection + '/' + kAnyVariant).toString().trimmed().toLower();
+    return value == QStringLiteral("1") || value == QStringLiteral("true");
+}
+
+void WorkbenchSettings::SetOpenAnyVariant(bool on) const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.setValue(kSection + '/' + kAnyVariant, on ? QStringLiteral("1") : QStringLiteral("0"));
     settings.sync();
 }
 

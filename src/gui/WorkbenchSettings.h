@@ -2,8 +2,9 @@
 // What the workbench remembers between starts, in the program's INI file
 // beside the recent-file list (section "Workbench"): the main window's place
 // and layout (tool bar, figures panel), and how compare windows show the
-// pictures (mode, amplification, zoom). The recent-file list's section is
-// left as it is.
+// pictures (mode, amplification, zoom), and whether pictures of variants
+// tamr's own readers refuse open through the general readers
+// (OpenAnyVariant=1). The recent-file list's section is left as it is.
 
 #include <QByteArray>
 #include <QString>
@@ -23,6 +24,10 @@ public:
     QByteArray WindowGeometry() const;
     QByteArray WindowLayout() const;
     void SetWindow(const QByteArray& geometry, const QByteArray& layout) const;
+
+    // Off unless the file says "1" or "true".
+    bool OpenAnyVariant() const;
+    void SetOpenAnyVariant(bool on) const;
 
 private:
     QString iniPath_;

@@ -56,7 +56,7 @@ public:
     // that is not a BMP at all) and the image is empty again. A picture beyond
     // the limits is refused before anything is allocated for it.
     Status ReadBmp(std::span<const std::uint8_t> file, Prompter& prompter, const DisplaySettings& settings,
-                   const Limits& limits = {});
+                   const Limits& limits);
     // The same, taking the file's block: its pixel rows become the working
     // image in place when their layout allows it, so that the file and the
     // picture are not held twice. The block is left empty or as it was.
@@ -67,6 +67,8 @@ public:
     // pixel block is made and nobody is told anything. A failure where
     // ReadBmp would fail before reading the pixels.
     Status ProbeBmp(std::span<const std::uint8_t> file, const Limits& limits);
+    // The same, telling `prompter` what ReadBmp would tell about the headers.
+    Status ProbeBmp(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits);
     // The same for the header and colour table of a packed image block (a
     // reader's head, its rows left out).
     Status ProbePackedHead(std::span<const std::uint8_t> head, const Limits& limits);
@@ -74,7 +76,7 @@ public:
     // Loads the packed image block a TGA, GIF or JPEG reader returns. Rows the
     // block does not hold stay zero. On failure the image is empty again.
     Status LoadPackedBlock(std::span<const std::uint8_t> block, Prompter& prompter, const DisplaySettings& settings,
-                           const Limits& limits = {});
+                           const Limits& limits);
     // The same, taking the block: an 8- or 24-bit block's rows become the
     // working image without a copy.
     Status LoadPackedBlock(ByteBlock&& block, Prompter& prompter, const DisplaySettings& settings,

@@ -118,11 +118,16 @@ Status CDibImage::BeginBmp(std::span<const std::uint8_t> file, Prompter& prompte
 
 Status CDibImage::ProbeBmp(std::span<const std::uint8_t> file, const Limits& limits)
 {
-    *this = CDibImage();
     SilentPrompter silent;
+    return ProbeBmp(file, silent, limits);
+}
+
+Status CDibImage::ProbeBmp(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits)
+{
+    *this = CDibImage();
     BitmapFileHeader fileHeader;
     bool topDown = false;
-    const Status begun = BeginBmp(file, silent, limits, fileHeader, topDown);
+    const Status begun = BeginBmp(file, prompter, limits, fileHeader, topDown);
     fileHeader_ = fileHeader;
     return begun;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
 #include <iterator>
 
 namespace tamr {
@@ -45,6 +46,51 @@ bool StartsPnm(std::span<const std::uint8_t> bytes)
     return known && (std::isspace(bytes[2]) != 0 || bytes[2] == '#');
 }
 
+bool StartsTiff(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() < 4)
+        return false;
+    const bool little = bytes[0] == 'I' && bytes[1] == 'I' && (bytes[2] == 42 || bytes[2] == 43) && bytes[3] == 0;
+    const bool big = bytes[0] == 'M' && bytes[1] == 'M' && bytes[2] == 0 && (bytes[3] == 42 || bytes[3] == 43);
+    return little || big;
+}
+
+bool StartsWebP(std::span<const std::uint8_t> bytes)
+{
+    return SpellsAt(bytes, 0, "RIFF") && SpellsAt(bytes, 8, "WEBP");
+}
+
+// The brands of a leading "ftyp" box: the major brand and the compatible
+// ones, four bytes each, within the box and the bytes present.
+bool FtypNamesBrand(std::span<const std::uint8_t> bytes, std::initializer_list<std::string_view> brands)
+{
+    if (bytes.size() < 16 || !std::equal(bytes.begin() + 4, bytes.begin() + 8, std::string_view("ftyp").begin()))
+        return false;
+    const std::size_t boxSize = (std::size_t{bytes[0]} << 24) | (std::size_t{bytes[1]} << 16) |
+                                (std::size_t{bytes[2]} << 8) | std::size_t{bytes[3]};
+    const std::size_t end = std::min(boxSize, bytes.size());
+    auto names = [&](std::size_t offset) {
+        for (const std::string_view brand : brands)
+            if (std::equal(brand.begin(), brand.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset)))
+                return true;
+        return false;
+    };
+    if (names(8))
+        return true;
+    for (std::size_t offset = 16; offset + 4 <= end; offset += 4)
+        if (names(offset))
+            return true;
+    return false;
+}
+
+bool StartsJxl(std::span<const std::uint8_t> bytes)
+{
+    static constexpr std::uint8_t kContainer[] = {0, 0, 0, 0x0C, 'J', 'X', 'L', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    const bool codestream = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0x0A;
+    return codestream || (bytes.size() >= sizeof kContainer &&
+                          std::equal(std::begin(kContainer), std::end(kContainer), bytes.begin()));
+}
+
 } // namespace
 
 FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fullName)
@@ -61,6 +107,16 @@ FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fu
         return FileType::Png;
     if (StartsPnm(bytes))
         return FileType::Pnm;
+    if (StartsTiff(bytes))
+        return FileType::Tiff;
+    if (StartsWebP(bytes))
+        return FileType::WebP;
+    if (FtypNamesBrand(bytes, {"avif", "avis"}))
+        return FileType::Avif;
+    if (FtypNamesBrand(bytes, {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"}))
+        return FileType::Heif;
+    if (StartsJxl(bytes))
+        return FileType::Jxl;
     if (!bytes.empty() &&
         (fullName.find(".tga") != std::string_view::npos || fullName.find(".TGA") != std::string_view::npos))
         return FileType::Tga;
@@ -84,6 +140,16 @@ const char* FileTypeName(FileType type)
         return "PNG";
     case FileType::Pnm:
         return "PNM";
+    case FileType::Tiff:
+        return "TIFF";
+    case FileType::WebP:
+        return "WebP";
+    case FileType::Avif:
+        return "AVIF";
+    case FileType::Heif:
+        return "HEIF";
+    case FileType::Jxl:
+        return "JPEG XL";
     case FileType::Unknown:
         break;
     }

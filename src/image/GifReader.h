@@ -28,7 +28,7 @@ public:
     // fewer than 256 entries, the too-large message for more than the limits'
     // most pixels, the missing-picture message for more pixels than the rest
     // of the file could code.
-    Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {}) const;
+    Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const;
     // The block's header and palette alone, after the same checks: what the
     // file's headers say of the picture, its pixels not decoded.
     Result<ByteBlock> ReadHead(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const;

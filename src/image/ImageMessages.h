@@ -11,6 +11,9 @@ namespace tamr {
 inline constexpr std::string_view kErrorCaption = "ERROR";
 inline constexpr std::string_view kMemoryErrorCaption = "MEMORY ERROR!";
 
+// Opening a file failed for a reason no other box has told.
+inline constexpr std::string_view kReadErrorMessage = "There was an error reading the file!!";
+
 inline constexpr std::string_view kDepthMessage = "The file is not in a 24 bit or 8 bit mode";
 inline constexpr std::string_view kCompressedMessage = "TAMR does not support compressed format of bitmap";
 inline constexpr std::string_view kMemoryLowMessage = "Memory is low";

@@ -31,7 +31,7 @@ inline constexpr int kJpegScanLimit = 100;
 // returned; an image of more than the limits' most pixels is refused as memory low
 // before anything is allocated for it, and a picture above the unbacked
 // allowance that the file is too short to hold with the missing-picture message.
-Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {});
+Result<ByteBlock> ReadJpeg(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits);
 // The block's header alone, after the checks the header allows (the
 // scan data is not decoded, so a damaged scan is not noticed).
 Result<ByteBlock> ReadJpegHead(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits);

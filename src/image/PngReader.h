@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "image/PictureReadResult.h"
 #include "platform/Limits.h"
@@ -13,6 +14,12 @@ namespace tamr {
 // keeps while it reads; the picture does not need them, and a compressed text
 // chunk must not expand without end.
 inline constexpr std::size_t kPngChunkCacheBytes = std::size_t{8} << 20;
+
+// The notices of a picture that was read with transparent pixels, or without
+// its extra chunks (the PNG reader's composited and skippedChunks).
+inline constexpr std::string_view kCompositedNotice = "Transparent parts of the picture are shown over white";
+inline constexpr std::string_view kSkippedChunksNotice =
+    "The file's extra chunks (text, colour profile ...) are larger than the reader keeps and were skipped";
 
 // Gray (1 to 16 bits) and gray with alpha give an 8-bit gray block; RGB and
 // RGBA give 24 bits; a palette picture gives gray when every palette entry is
@@ -25,7 +32,7 @@ inline constexpr std::size_t kPngChunkCacheBytes = std::size_t{8} << 20;
 // more than the decoder keeps (kPngChunkCacheBytes, a compressed text that
 // expands without end, thousands of text chunks) the file is read without
 // them and skippedChunks says so.
-PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits = {});
+PictureReadResult ReadPng(std::span<const std::uint8_t> file, const Limits& limits);
 // The block's header and table alone, after the checks of the chunks before
 // the picture data; the picture data is not decoded.
 PictureReadResult ReadPngHead(std::span<const std::uint8_t> file, const Limits& limits);

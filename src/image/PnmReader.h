@@ -16,7 +16,7 @@ namespace tamr {
 // (ASCII) kinds P1 to P3 and the 1-bit P4 are refused with the reason, and so
 // are a header out of range, more than the limits' pixels, a picture over the decode limit, a file shorter than
 // its picture and a sample above maxval. Only the first picture of a file is read.
-PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits = {});
+PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits);
 // The block's header and table alone, after the header's checks; no sample is read.
 PictureReadResult ReadPnmHead(std::span<const std::uint8_t> file, const Limits& limits);
 

@@ -23,7 +23,7 @@ public:
     // the user), for types it does not know, for a file shorter than its header,
     // image ID, colour map or pixel rows say, for more than the limits' most pixels,
     // and when memory is short; those tell nothing, the caller reports the failure.
-    Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits = {}) const;
+    Result<ByteBlock> Read(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const;
     // The block's header and palette alone, after the same checks; no pixel is read.
     Result<ByteBlock> ReadHead(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits) const;
 };

@@ -333,6 +333,17 @@ private slots:
         QVERIFY(file.readAll().startsWith(recent + "\n[Workbench]\n"));
     }
 
+    void AnyVariantIsOffUnlessTheSettingSaysSo()
+    {
+        QTemporaryDir folder;
+        const QString ini = folder.filePath("tamr.ini");
+        QVERIFY(!WorkbenchSettings(ini).OpenAnyVariant());
+        WorkbenchSettings(ini).SetOpenAnyVariant(true);
+        QVERIFY(WorkbenchSettings(ini).OpenAnyVariant());
+        WorkbenchSettings(ini).SetOpenAnyVariant(false);
+        QVERIFY(!WorkbenchSettings(ini).OpenAnyVariant());
+    }
+
     void FullScreenAndBack()
     {
         RunningApp running;

@@ -125,7 +125,7 @@ private slots:
             const std::uint8_t level = static_cast<std::uint8_t>(x * 120 + y * 7);
             return test::Rgb{level, static_cast<std::uint8_t>(255 - level), 3};
         });
-        QVERIFY(image.ReadBmp(bytes, running.prompter, running.app->Display()));
+        QVERIFY(image.ReadBmp(bytes, running.prompter, running.app->Display(), Limits{}));
         QVERIFY(RebuildIndexImage(image, running.app->Display()));
         const QImage indexed = IndexPicture(image);
         const QImage working = WorkingPicture(image);

@@ -350,7 +350,7 @@ private slots:
         const auto bytes = test::MakeBmp24(4, 3, [](int x, int y) {
             return test::Rgb{static_cast<std::uint8_t>(60 * x), static_cast<std::uint8_t>(100 * y), 200};
         });
-        QVERIFY(level.ReadBmp(bytes, running.prompter, running.app->Display()));
+        QVERIFY(level.ReadBmp(bytes, running.prompter, running.app->Display(), Limits{}));
         view.ShowLevel(level);
         QImage shown = Shown(view);
         QCOMPARE(shown.pixel(0, 0), qRgb(0, 0, 200));

@@ -495,7 +495,7 @@ TEST(ColourConversionTest, OneComponentAtATimeGivesThePlanesOfTheJointConversion
 {
     std::mt19937 random(25);
     std::uniform_int_distribution<int> byte(0, 255);
-    for (const auto [w, h] : {std::pair{1, 1}, std::pair{3, 5}, std::pair{16, 9}, std::pair{37, 22}}) {
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{3, 5}, std::pair{16, 9}, std::pair{37, 22}}) {
         TestImage image(w, h, 3);
         for (int r = 0; r < h; ++r)
             for (int c = 0; c < w; ++c)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <variant>
 #include <vector>
 
 #include "image/general/GeneralPicture.h"
@@ -13,6 +14,9 @@ namespace tamr {
 namespace {
 
 constexpr std::string_view kKind = "HEIF";
+// Coded pictures and tiles may be a coding block larger than the picture
+// they make (HEVC codes whole 64-sample blocks at most).
+constexpr int kCodingMargin = 128;
 
 struct ContextDeleter {
     void operator()(heif_context* context) const { heif_context_free(context); }
@@ -29,30 +33,58 @@ PictureReadResult Failed(const heif_error& error)
     return RefusedAs(kKind, error.message != nullptr && *error.message != '\0' ? error.message : "the file is damaged");
 }
 
+using Context = std::unique_ptr<heif_context, ContextDeleter>;
+
+// Parses the file with no picture side allowed past `sideLimit`.
+std::variant<Context, heif_error> ReadContext(std::span<const std::uint8_t> bytes, int sideLimit)
+{
+    Context context(heif_context_alloc());
+    if (!context)
+        return heif_error{heif_error_Memory_allocation_error, heif_suberror_Unspecified, "out of memory"};
+    heif_context_set_maximum_image_size_limit(context.get(), sideLimit);
+    if (heif_error error =
+            heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr);
+        error.code != heif_error_Ok)
+        return error;
+    return context;
+}
+
 } // namespace
 
 PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
-    const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
-    if (!context)
-        return NoRoomFor(kKind);
-    heif_context_set_maximum_image_size_limit(context.get(), static_cast<int>(limits.maxSide));
-    if (heif_error error =
-            heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr);
-        error.code != heif_error_Ok)
-        return Failed(error);
-    heif_image_handle* primary = nullptr;
-    if (heif_error error = heif_context_get_primary_image_handle(context.get(), &primary); error.code != heif_error_Ok)
-        return Failed(error);
-    const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
-    const int width = heif_image_handle_get_width(handle.get());
-    const int height = heif_image_handle_get_height(handle.get());
+    int width = 0;
+    int height = 0;
+    {
+        auto parsed = ReadContext(bytes, static_cast<int>(limits.maxSide));
+        if (auto* error = std::get_if<heif_error>(&parsed))
+            return Failed(*error);
+        heif_image_handle* primary = nullptr;
+        if (heif_error error = heif_context_get_primary_image_handle(std::get<Context>(parsed).get(), &primary);
+            error.code != heif_error_Ok)
+            return Failed(error);
+        const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
+        width = heif_image_handle_get_width(handle.get());
+        height = heif_image_handle_get_height(handle.get());
+    }
     if (width <= 0 || height <= 0)
         return RefusedAs(kKind, "the picture has no pixels");
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (auto refused = CheckDeclaredSize(kKind, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
                                          true, bytes.size(), pixels / kNewerCodecPixelsPerByte, limits))
         return *refused;
+    // A grid picture's tiles are put together at the size its grid data gives,
+    // which may be far larger than the size checked above: read the file again
+    // with no side allowed much past the checked one, so such a grid is refused
+    // before libheif makes room for it.
+    auto parsed = ReadContext(bytes, std::max(width, height) + kCodingMargin);
+    if (auto* error = std::get_if<heif_error>(&parsed))
+        return Failed(*error);
+    const Context context = std::move(std::get<Context>(parsed));
+    heif_image_handle* primary = nullptr;
+    if (heif_error error = heif_context_get_primary_image_handle(context.get(), &primary); error.code != heif_error_Ok)
+        return Failed(error);
+    const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle.get()) > 8;
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)

@@ -654,7 +654,7 @@ TEST(GeneralJxlReader, ReducesSixteenBitGrayAsPngDoes)
 void PutLittle(Bytes& out, std::uint32_t value, int size)
 {
     for (int i = 0; i < size; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        out.push_back(static_cast<std::uint8_t>(std::uint64_t{value} >> (8 * i)));
 }
 
 // A BMP with a 40-byte header, its extra (masks or palette) and pixel data.

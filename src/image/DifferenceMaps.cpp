@@ -102,6 +102,8 @@ std::array<std::uint8_t, 3> HeatColour(double value, double top)
     const double t = position - stretch;
     const auto& from = kStops[static_cast<std::size_t>(stretch)];
     const auto& to = kStops[static_cast<std::size_t>(stretch) + 1];
+    // The mix lies in 0..255, where adding a half and truncating rounds to nearest.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     const auto mix = [t](int a, int b) { return static_cast<std::uint8_t>(a + (b - a) * t + 0.5); };
     return {mix(from[0], to[0]), mix(from[1], to[1]), mix(from[2], to[2])};
 }

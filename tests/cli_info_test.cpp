@@ -201,7 +201,7 @@ TEST(CliInfoTest, EveryKindIsDescribedFromItsHeadersAlone)
 
     // A small baseline JPEG whose frame header claims the large size, its
     // scan long enough to be believed.
-    auto jpeg = test::MakeJpeg(test::JpegSpec{});
+    auto jpeg = test::MakeJpeg(test::JpegLayout{});
     const std::size_t frame = test::FindMarker(jpeg, 0xC0);
     ASSERT_LT(frame + 9, jpeg.size());
     for (const std::size_t at : {frame + 5, frame + 7}) {

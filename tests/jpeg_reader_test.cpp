@@ -17,7 +17,7 @@ namespace tamr {
 namespace {
 
 using test::JpegKind;
-using test::JpegSpec;
+using test::JpegLayout;
 using test::MakeJpeg;
 using test::Rgb;
 
@@ -94,7 +94,7 @@ void ExpectNear(const Rgb& pixel, const Rgb& expected, int tolerance)
 
 TEST(JpegReaderTest, BlockHoldsTheDecodedPictureBottomUpInBlueGreenRed)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = 37; // 111 bytes a row, 1 padding byte
     layout.height = 23;
     layout.pixel = [](int x, int y) {
@@ -120,7 +120,7 @@ TEST(JpegReaderTest, BlockHoldsTheDecodedPictureBottomUpInBlueGreenRed)
 
 TEST(JpegReaderTest, ThreePixelRowsHoldNineBytesAndThreePaddingWithTheTopRowLast)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = 3;
     layout.height = 5;
     layout.quality = 100;
@@ -139,7 +139,7 @@ TEST(JpegReaderTest, ThreePixelRowsHoldNineBytesAndThreePaddingWithTheTopRowLast
 
 TEST(JpegReaderTest, PureRedGivesBlueGreenRedBytes0_0_255)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = 24;
     layout.height = 24;
     layout.pixel = [](int, int) { return Rgb{255, 0, 0}; };
@@ -162,12 +162,12 @@ TEST(JpegReaderTest, PureRedGivesBlueGreenRedBytes0_0_255)
 TEST(JpegReaderTest, ProgressiveAndArithmeticCodedFilesAreRefused)
 {
     for (JpegKind kind : {JpegKind::Progressive, JpegKind::Arithmetic}) {
-        JpegSpec layout;
+        JpegLayout layout;
         layout.kind = kind;
         ExpectRefused(MakeJpeg(layout), kNotSupported);
     }
     // Still refused when the file is also gray.
-    JpegSpec gray;
+    JpegLayout gray;
     gray.kind = JpegKind::Progressive;
     gray.components = 1;
     ExpectRefused(MakeJpeg(gray), kNotSupported);
@@ -175,17 +175,17 @@ TEST(JpegReaderTest, ProgressiveAndArithmeticCodedFilesAreRefused)
 
 TEST(JpegReaderTest, GrayAndFourComponentFilesAreRefused)
 {
-    JpegSpec gray;
+    JpegLayout gray;
     gray.components = 1;
     ExpectRefused(MakeJpeg(gray), kNotColour);
-    JpegSpec cmyk;
+    JpegLayout cmyk;
     cmyk.components = 4;
     ExpectRefused(MakeJpeg(cmyk), kNotColour);
 }
 
 TEST(JpegReaderTest, NonInterleavedBaselineFileDecodes)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.kind = JpegKind::NonInterleaved;
     layout.width = 40;
     layout.height = 24;
@@ -197,7 +197,7 @@ TEST(JpegReaderTest, NonInterleavedBaselineFileDecodes)
 
 TEST(JpegReaderTest, TruncatedFileOpensWithTheDecodedPartIntact)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = 64;
     layout.height = 128;
     layout.pixel = [](int x, int y) {
@@ -227,7 +227,7 @@ TEST(JpegReaderTest, TruncatedFileOpensWithTheDecodedPartIntact)
 
 TEST(JpegReaderTest, FilesWithoutAWholeHeaderAreFatal)
 {
-    const auto full = MakeJpeg(JpegSpec{});
+    const auto full = MakeJpeg(JpegLayout{});
     const std::size_t scan = test::FindMarker(full, 0xDA);
     ExpectRefused({full.begin(), full.begin() + static_cast<std::ptrdiff_t>(scan)}, kNotSupported);
     ExpectRefused({full.begin(), full.begin() + 2}, kNotSupported);
@@ -237,7 +237,7 @@ TEST(JpegReaderTest, FilesWithoutAWholeHeaderAreFatal)
 
 TEST(JpegReaderTest, PictureLargerThanThePixelLimitIsRefusedAsMemoryLow)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = 64;
     layout.height = 32;
     const auto file = MakeJpeg(layout);
@@ -251,7 +251,7 @@ TEST(JpegReaderTest, LargePictureTheFileCannotHoldIsRefused)
 {
     // A small file whose frame header claims a large picture: the decoder would
     // make up nearly all of it from the end marker the source supplies.
-    auto file = MakeJpeg(JpegSpec{});
+    auto file = MakeJpeg(JpegLayout{});
     const std::size_t frame = test::FindMarker(file, 0xC0);
     ASSERT_LT(frame + 9, file.size());
     auto withSize = [&](int width, int height) {
@@ -283,7 +283,7 @@ TEST(JpegReaderTest, LargePictureTheFileCannotHoldIsRefused)
 // data: the decoder warns once for each and decodes the whole component again.
 std::vector<std::uint8_t> WithEmptyScans(int count)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.kind = JpegKind::NonInterleaved;
     auto file = MakeJpeg(layout);
     const std::size_t scan = test::FindMarker(file, 0xDA);
@@ -309,7 +309,7 @@ TEST(JpegReaderTest, TooManyScansAreFatal)
 
 TEST(JpegReaderTest, RenumberedRestartMarkersDecodeAsTheLibraryDecodesThem)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = 128;
     layout.height = 128;
     layout.fullChroma = true; // 8 x 8 MCUs: 256 of them
@@ -334,7 +334,7 @@ TEST(JpegReaderTest, FileCutInsideALongSegmentBetweenScansOpens)
     // A 60000-byte comment between the first and second scan, cut in its middle:
     // the skip over it runs past the end of the file, which must end the image
     // rather than produce one warning for every two bytes it could not skip.
-    JpegSpec layout;
+    JpegLayout layout;
     layout.kind = JpegKind::NonInterleaved;
     auto file = MakeJpeg(layout);
     const std::size_t second = test::FindMarker(file, 0xDA, test::FindMarker(file, 0xDA) + 2);

@@ -111,9 +111,9 @@ class PictureReaderDocumentTest : public test::DocumentTest {};
 // for; then libjpeg-turbo reads the file and says so.
 TEST_F(PictureReaderDocumentTest, AProgressiveJpegOpensOnlyWhenAnyVariantIsAsked)
 {
-    test::JpegSpec spec;
-    spec.kind = test::JpegKind::Progressive;
-    const auto path = Write("progressive.jpg", test::MakeJpeg(spec));
+    test::JpegLayout layout;
+    layout.kind = test::JpegKind::Progressive;
+    const auto path = Write("progressive.jpg", test::MakeJpeg(layout));
     {
         CTamrDoc document(environment_);
         const Status opened = document.OnOpenDocument(path);

@@ -69,7 +69,7 @@ inline std::vector<std::uint8_t> ColourGif(std::uint16_t width, std::uint16_t he
 
 inline std::vector<std::uint8_t> ColourJpeg(int width, int height)
 {
-    JpegSpec layout;
+    JpegLayout layout;
     layout.width = width;
     layout.height = height;
     return MakeJpeg(layout);

@@ -20,7 +20,7 @@ struct Rgb {
 
 enum class JpegKind { Baseline, Progressive, Arithmetic, NonInterleaved };
 
-struct JpegSpec {
+struct JpegLayout {
     int width = 16;
     int height = 16;
     int components = 3; // 1 gray, 3 colour, 4 CMYK
@@ -35,7 +35,7 @@ struct JpegSpec {
     };
 };
 
-inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& layout)
+inline std::vector<std::uint8_t> MakeJpeg(const JpegLayout& layout)
 {
     jpeg_compress_struct compressor{};
     jpeg_error_mgr errors{};

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "codec/QualityFactor.h"
 #include "document/DocumentStatistics.h"
 #include "gui/CompareView.h"
+#include "image/Butteraugli.h"
 
 namespace tamr::qt {
 
@@ -33,6 +35,8 @@ const QString kPsnrY = QStringLiteral("PSNR of luma Y");
 const QString kPsnrRgb = QStringLiteral("PSNR-RGB");
 const QString kSsim = QStringLiteral("SSIM");
 const QString kMsSsim = QStringLiteral("MS-SSIM");
+const QString kButteraugli = QStringLiteral("Butteraugli");
+const QString kButteraugliMax = QStringLiteral("Butteraugli max");
 const QString kMse = QStringLiteral("MSE");
 const QString kLargest = QStringLiteral("Largest difference");
 const QString kCompressTime = QStringLiteral("Compression time");
@@ -83,19 +87,26 @@ void CFiguresPanel::TakeMeasured(const CTamrDoc& document, const PictureMetrics&
 
 CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     : QDockWidget(tr("Figures"), parent), settings_(settings), slider_(new QSlider(Qt::Horizontal)),
-      sliderValue_(new QLabel)
+      sliderValue_(new QLabel), measure_(new QPushButton(tr("Measure")))
 {
     setObjectName(QStringLiteral("figuresPanel"));
     auto* body = new QWidget(this);
     auto* form = new QFormLayout;
-    names_ = {kCompressedSize, kOriginalSize, kRatio,   kBitsPerPixel, kPsnr,           kPsnrRgb, kPsnrY,       kSsim,
-              kMsSsim,         kMse,          kLargest, kCompressTime, kDecompressTime, kNonZero, kNonZeroAfter};
+    names_ = {kCompressedSize, kOriginalSize, kRatio,          kBitsPerPixel, kPsnr,           kPsnrRgb,
+              kPsnrY,          kSsim,         kMsSsim,         kButteraugli,  kButteraugliMax, kMse,
+              kLargest,        kCompressTime, kDecompressTime, kNonZero,      kNonZeroAfter};
     for (const QString& name : names_) {
         auto* value = new QLabel(body);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(name + QStringLiteral(":"), value);
         values_.emplace(name, value);
+        if (name == kButteraugliMax)
+            form->addRow(QString(), measure_);
     }
+    measure_->setObjectName(QStringLiteral("measureCostly"));
+    measure_->setToolTip(ButteraugliAvailable()
+                             ? tr("Measure Butteraugli of this picture (seconds per megapixel)")
+                             : tr("Butteraugli is %1").arg(QString::fromUtf8(kButteraugliUnavailable)));
     slider_->setRange(0, 100);
     slider_->setObjectName(QStringLiteral("qualitySlider"));
     slider_->setValue(settings_.qualityFactor);
@@ -112,7 +123,12 @@ CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
     layout->addLayout(sliderRow);
     layout->addWidget(copy);
     layout->addStretch(1);
-    setWidget(body);
+    // The rows scroll rather than make the main window taller than the screen allows.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(body);
+    setWidget(scroll);
 
     // No re-encode storm while dragging: compress on release or once the slider rests.
     idle_.setSingleShot(true);
@@ -127,6 +143,7 @@ CFiguresPanel::CFiguresPanel(CodecSettings& settings, QWidget* parent)
         RequestCompress();
     });
     connect(copy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(FiguresText()); });
+    connect(measure_, &QPushButton::clicked, this, [this] { MeasureCostly(); });
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
             Refresh();
@@ -152,6 +169,12 @@ void CFiguresPanel::Forget(const CTamrDoc& document)
     }
     if (known_ && known_->document == &document)
         known_.reset();
+    if (costlyAsked_ && costlyAsked_->document == &document) {
+        costlyRunner_.Cancel();
+        costlyAsked_.reset();
+    }
+    if (costly_ && costly_->first.document == &document)
+        costly_.reset();
 }
 
 void CFiguresPanel::Refresh()
@@ -163,13 +186,19 @@ void CFiguresPanel::Refresh()
     if (key == shownFor_)
         return;
     shownFor_ = key;
+    measurable_ = ShowFigures();
+    ShowCostly();
+}
+
+bool CFiguresPanel::ShowFigures()
+{
     const QSignalBlocker quiet(slider_);
     slider_->setValue(settings_.qualityFactor);
     sliderValue_->setNum(settings_.qualityFactor);
     if (document_ == nullptr || document_->Codec() == nullptr) {
         for (const QString& name : names_)
             SetValue(name, {});
-        return;
+        return false;
     }
     // The figures the Statistics dialog shows, in its own words. With the
     // original at hand, those that take a pass over the pictures (PSNR, MSE,
@@ -197,17 +226,17 @@ void CFiguresPanel::Refresh()
         // Not compressed yet: the picture has not been measured against anything.
         for (const QString& name : {kPsnr, kMse, kLargest, kPsnrRgb, kPsnrY, kSsim, kMsSsim})
             SetValue(name, NotMeasured());
-        return;
+        return false;
     }
     if (!measuredElsewhere) {
         ShowMetrics({}, false);
-        return;
+        return false;
     }
     // Measured where the picture was coded: nothing to copy or measure.
     if (known_ && known_->document == document_ && known_->generation == document_->Generation()) {
         metricsRunner_.Cancel();
         ShowMeasured(figures, known_->metrics);
-        return;
+        return true;
     }
     for (const QString& name : {kPsnr, kMse, kLargest, kPsnrRgb, kPsnrY, kSsim, kMsSsim})
         SetValue(name, QStringLiteral("…"));
@@ -218,6 +247,75 @@ void CFiguresPanel::Refresh()
                           decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
                           bytesPerPixel] { return MeasurePictures(original->View(), decoded->View(), bytesPerPixel); },
                          [this, figures](const PictureMetrics& metrics) { ShowMeasured(figures, metrics); });
+    return true;
+}
+
+CFiguresPanel::CostlyKey CFiguresPanel::CurrentCostlyKey() const
+{
+    if (document_ == nullptr)
+        return {};
+    return {document_, document_->Generation(), PictureFingerprint(*document_)};
+}
+
+void CFiguresPanel::ShowCostly()
+{
+    const CostlyKey key = CurrentCostlyKey();
+    // Work for a picture no longer shown is of no use.
+    if (costlyAsked_ && *costlyAsked_ != key) {
+        costlyRunner_.Cancel();
+        costlyAsked_.reset();
+    }
+    const bool measured = costly_ && costly_->first == key;
+    const bool measuring = costlyAsked_.has_value() && costlyRunner_.Busy();
+    measure_->setEnabled(measurable_ && ButteraugliAvailable() && !measured && !measuring);
+    if (document_ == nullptr || document_->Codec() == nullptr) {
+        for (const QString& name : {kButteraugli, kButteraugliMax})
+            SetValue(name, {});
+        return;
+    }
+    if (!ButteraugliAvailable()) {
+        for (const QString& name : {kButteraugli, kButteraugliMax})
+            SetValue(name, QString::fromUtf8(kButteraugliUnavailable));
+        return;
+    }
+    if (measured) {
+        const auto text = [](const std::optional<double>& value) {
+            return value ? QString::number(*value, 'f', 4) : tr("n/a");
+        };
+        SetValue(kButteraugli, text(costly_->second.butteraugli));
+        SetValue(kButteraugliMax, text(costly_->second.butteraugliMax));
+        return;
+    }
+    for (const QString& name : {kButteraugli, kButteraugliMax})
+        SetValue(name, measuring ? QStringLiteral("…") : NotMeasured());
+}
+
+void CFiguresPanel::MeasureCostly()
+{
+    if (document_ == nullptr || !measurable_ || !ButteraugliAvailable())
+        return;
+    const CDibImage& image = *document_->Image();
+    const CostlyKey key = CurrentCostlyKey();
+    if (costly_ && costly_->first == key)
+        return;
+    const auto copy = [&image](std::span<const std::uint8_t> bytes) {
+        return std::make_shared<PictureCopy>(
+            PictureCopy{{bytes.begin(), bytes.end()}, image.Width(), image.Height(), image.RowPad()});
+    };
+    costlyAsked_ = key;
+    costlyRunner_.Start(
+        [original = copy(image.ReferencePixels()), decoded = copy(image.Pixels()),
+         bytesPerPixel = image.BitsPerPixel() / 8] {
+            return MeasurePictures(original->View(), decoded->View(), bytesPerPixel, 0,
+                                   MetricChoice{.ssim = false, .msSsim = false, .butteraugli = true});
+        },
+        [this, key](const PictureMetrics& metrics) {
+            costlyAsked_.reset();
+            costly_.emplace(key, metrics);
+            ShowCostly();
+            emit CostlyMeasured();
+        });
+    ShowCostly();
 }
 
 void CFiguresPanel::ShowMeasured(const DocumentFigures& figures, const PictureMetrics& metrics)

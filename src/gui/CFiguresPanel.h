@@ -2,7 +2,8 @@
 // The figures panel: a dock beside the pictures with the active document's
 // sizes, ratio, quality figures (the Statistics dialog's, PSNR of luma and
 // SSIM), times and counts, kept up to date after every Compress, a "Copy as
-// Text" button, and a quality slider that compresses in the background.
+// Text" button, and a quality slider that compresses in the background. The
+// figures that take seconds (Butteraugli) are measured when asked for.
 
 #include <QDockWidget>
 #include <QString>
@@ -19,6 +20,7 @@
 #include "image/PictureMetrics.h"
 
 class QLabel;
+class QPushButton;
 class QSlider;
 
 namespace tamr::qt {
@@ -53,9 +55,14 @@ public:
     // Figures of the document's current picture against its original,
     // measured where the picture was coded: shown without measuring again.
     void TakeMeasured(const CTamrDoc& document, const PictureMetrics& metrics);
+    // Measures Butteraugli and its largest distance of the picture shown, in
+    // the background, as the "Measure" button does; they stand until the picture changes.
+    void MeasureCostly();
+    QPushButton* MeasureButton() const { return measure_; }
     // The background work: the slider's compress and the measuring.
     const JobRunner& CompressRunner() const { return compressRunner_; }
     const JobRunner& MetricsRunner() const { return metricsRunner_; }
+    const JobRunner& CostlyRunner() const { return costlyRunner_; }
 
 signals:
     // A compress the slider asked for took effect.
@@ -64,6 +71,8 @@ signals:
     void CompressDropped();
     // PSNR of luma Y and SSIM were measured and shown.
     void Measured();
+    // Butteraugli was measured on request and shown.
+    void CostlyMeasured();
 
 private:
     // A compress job and its result's figures, measured on the runner's thread.
@@ -82,6 +91,10 @@ private:
     };
 
     void Refresh();
+    // The figures but those measured on request; whether the picture can be measured.
+    bool ShowFigures();
+    // The rows measured on request and their button, for the picture shown.
+    void ShowCostly();
     void SetValue(const QString& name, const QString& text);
     void RequestCompress();
     void TakeCompressed(Job job);
@@ -104,13 +117,26 @@ private:
         PictureMetrics metrics;
     };
     std::optional<Known> known_;
+    // The picture the figures measured on request are of.
+    struct CostlyKey {
+        const CTamrDoc* document = nullptr;
+        std::uint64_t generation = 0;
+        std::uint64_t pictures = 0;
+        bool operator==(const CostlyKey&) const = default;
+    };
+    CostlyKey CurrentCostlyKey() const;
+    bool measurable_ = false;
+    std::optional<CostlyKey> costlyAsked_;
+    std::optional<std::pair<CostlyKey, PictureMetrics>> costly_;
     std::map<QString, QLabel*> values_;
     QStringList names_;
     QSlider* slider_;
     QLabel* sliderValue_;
+    QPushButton* measure_;
     QTimer idle_;
     JobRunner compressRunner_;
     JobRunner metricsRunner_;
+    JobRunner costlyRunner_;
 };
 
 } // namespace tamr::qt

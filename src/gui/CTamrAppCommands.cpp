@@ -13,6 +13,7 @@
 #include "gui/CompareView.h"
 #include "gui/RateDistortionWindow.h"
 #include "gui/dialogs/ViewDialogs.h"
+#include "image/Butteraugli.h"
 
 namespace tamr::qt {
 
@@ -151,6 +152,23 @@ void CTamrApp::RegisterCommands()
                 return CommandState{compare != nullptr, compare != nullptr && compare->Mode() == mode};
             },
             [this, mode] { ActiveCompareView()->SetMode(mode); });
+    }
+    // What the heat map shows; choosing one shows the heat map.
+    for (const auto& [id, kind] :
+         {std::pair{ID_COMPARE_HEAT_ABSOLUTE, MapKind::Absolute}, std::pair{ID_COMPARE_HEAT_SSIM, MapKind::Ssim},
+          std::pair{ID_COMPARE_HEAT_BUTTERAUGLI, MapKind::Butteraugli}}) {
+        commands_.Bind(
+            id,
+            [this, kind] {
+                const CompareView* compare = ActiveCompareView();
+                return CommandState{compare != nullptr && (kind != MapKind::Butteraugli || ButteraugliAvailable()),
+                                    compare != nullptr && compare->HeatMapKind() == kind};
+            },
+            [this, kind] {
+                CompareView* compare = ActiveCompareView();
+                compare->SetHeatMapKind(kind);
+                compare->SetMode(CompareMode::HeatMap);
+            });
     }
 
     // Options.

@@ -67,6 +67,9 @@ enum CommandId : int {
     ID_COMPARE_SPLIT = 33012,
     ID_COMPARE_DIFFERENCE = 33013,
     ID_COMPARE_HEAT_MAP = 33014,
+    ID_COMPARE_HEAT_ABSOLUTE = 33015,
+    ID_COMPARE_HEAT_SSIM = 33016,
+    ID_COMPARE_HEAT_BUTTERAUGLI = 33017,
     ID_COMPARE_RATE_DISTORTION = 33020,
     ID_COMPARE_TARGET = 33024,
     // "Against CODEC at Equal Size": the first plus the codec's row in the registry.

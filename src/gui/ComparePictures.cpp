@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "image/PixelPlaneViews.h"
+
 namespace tamr::qt {
 
 namespace {
@@ -64,16 +66,33 @@ QColor HeatColour(int value, int largest)
 {
     if (largest <= 0 || value <= 0)
         return Qt::black;
-    // Four equal stretches between the five colours.
-    static constexpr std::array<std::array<int, 3>, 5> kStops = {
-        {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {255, 255, 0}, {255, 255, 255}}};
-    const double position = 4.0 * std::min(value, largest) / largest;
-    const int stretch = std::min(3, static_cast<int>(position));
-    const double t = position - stretch;
-    const auto& from = kStops[static_cast<std::size_t>(stretch)];
-    const auto& to = kStops[static_cast<std::size_t>(stretch) + 1];
-    const auto mix = [t](int a, int b) { return static_cast<int>(a + (b - a) * t + 0.5); };
-    return {mix(from[0], to[0]), mix(from[1], to[1]), mix(from[2], to[2])};
+    const auto rgb = HeatRgb(value, largest);
+    return {rgb[0], rgb[1], rgb[2]};
+}
+
+std::optional<HeatMapPicture> MakeHeatMap(MapKind kind, const QImage& original, const QImage& decoded)
+{
+    if (original.isNull() || original.size() != decoded.size())
+        return std::nullopt;
+    // The measures read blue, green, red rows from the bottom up.
+    const auto rows = [](const QImage& picture) {
+        return picture.convertToFormat(QImage::Format_BGR888).mirrored(false, true);
+    };
+    const QImage a = rows(original);
+    const QImage b = rows(decoded);
+    const auto view = [](const QImage& picture) {
+        return ConstPixelView{std::span(picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes())),
+                              picture.width(), picture.height(),
+                              static_cast<int>(picture.bytesPerLine()) - 3 * picture.width()};
+    };
+    const std::optional<DifferenceMap> map = ComputeDifferenceMap(kind, view(a), view(b), 3, 0);
+    if (!map)
+        return std::nullopt;
+    const std::vector<std::uint8_t> heat = HeatPicture(*map);
+    const QImage bottomUp(heat.data(), map->width, map->height, 3 * map->width + HeatRowPad(map->width),
+                          QImage::Format_BGR888);
+    // mirrored() copies the rows out of `heat`.
+    return HeatMapPicture{bottomUp.mirrored(false, true).convertToFormat(QImage::Format_RGB888), map->top};
 }
 
 QString InspectorText(const CDibImage& image, QPoint at)

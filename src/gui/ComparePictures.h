@@ -6,8 +6,10 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <optional>
 
 #include "image/DibImage.h"
+#include "image/DifferenceMaps.h"
 
 namespace tamr::qt {
 
@@ -25,6 +27,16 @@ DifferencePictures MakeDifferencePictures(const QImage& original, const QImage& 
 // The heat map's colour of a difference `value` on a scale whose top is `largest`:
 // black, blue, red, yellow, white.
 QColor HeatColour(int value, int largest);
+
+// A map of DifferenceMaps as a heat picture in RGB888, coloured as
+// HeatPicture colours it, and the value its white stands for.
+struct HeatMapPicture {
+    QImage picture;
+    double top = 1;
+};
+// Both pictures of one size; none when the map cannot be made of them (see
+// ComputeDifferenceMap). Runs on every core.
+std::optional<HeatMapPicture> MakeHeatMap(MapKind kind, const QImage& original, const QImage& decoded);
 
 // "x 12, y 34   original 200 100 50   decoded 198 101 50   difference 2 1 0";
 // empty outside the picture. Both pictures RGB888.

@@ -1,6 +1,7 @@
 #include "gui/CompareView.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGridLayout>
@@ -21,6 +22,7 @@
 #include "gui/CodecLabel.h"
 #include "gui/CompareZoom.h"
 #include "gui/PictureImage.h"
+#include "image/Butteraugli.h"
 
 namespace tamr::qt {
 
@@ -62,18 +64,49 @@ QImage AsRgb(const QImage& picture)
     return picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB888);
 }
 
-// The heat map's scale: the colours from no difference to the largest one.
-QPixmap HeatScalePicture(int largest)
+// What the heat map can show, in the order of its list.
+struct HeatChoice {
+    MapKind kind;
+    const char* text;
+};
+constexpr HeatChoice kHeatChoices[] = {
+    {MapKind::Absolute, "Absolute difference"},
+    {MapKind::Ssim, "Local SSIM"},
+    {MapKind::Butteraugli, "Butteraugli distance"},
+};
+
+bool CanShow(MapKind kind)
 {
-    constexpr int kWidth = 128;
-    constexpr int kHeight = 12;
-    QImage scale(kWidth, kHeight, QImage::Format_RGB888);
-    for (int x = 0; x < kWidth; ++x) {
-        const QColor colour = HeatColour(largest * x / (kWidth - 1), largest);
-        for (int y = 0; y < kHeight; ++y)
-            scale.setPixelColor(x, y, colour);
+    return kind != MapKind::Butteraugli || ButteraugliAvailable();
+}
+
+// The heat map's legend: the strip of colours from 0 to `top`, with the
+// value of each of its five colours under it.
+QPixmap HeatLegend(double top, const QFont& font, const QColor& ink, double devicePixelRatio)
+{
+    constexpr int kStrip = 160;
+    constexpr int kStripHeight = 10;
+    constexpr int kStops = 4;
+    const QFontMetrics metrics(font);
+    const auto number = [top](int stop) { return QString::number(top * stop / kStops, 'g', 3); };
+    const int side = metrics.horizontalAdvance(number(kStops)) / 2 + 2;
+    const QSize size(kStrip + 2 * side, kStripHeight + metrics.height() + 1);
+    QPixmap legend(size * devicePixelRatio);
+    legend.setDevicePixelRatio(devicePixelRatio);
+    legend.fill(Qt::transparent);
+    QPainter painter(&legend);
+    for (int x = 0; x < kStrip; ++x) {
+        const auto rgb = HeatRgb(top * x / (kStrip - 1), top);
+        painter.fillRect(side + x, 0, 1, kStripHeight, QColor(rgb[0], rgb[1], rgb[2]));
     }
-    return QPixmap::fromImage(scale);
+    painter.setFont(font);
+    painter.setPen(ink);
+    for (int stop = 0; stop <= kStops; ++stop) {
+        const int x = side + (kStrip - 1) * stop / kStops;
+        const QString text = number(stop);
+        painter.drawText(QRect(x - side * 2, kStripHeight + 1, side * 4, metrics.height()), Qt::AlignHCenter, text);
+    }
+    return legend;
 }
 
 } // namespace
@@ -104,8 +137,9 @@ CompareView::CompareView(CTamrDoc& document, QWidget* parent) : CompareView(docu
 
 CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* parent)
     : QWidget(parent), document_(&document), mode_(habits.mode),
-      amplification_(std::clamp(habits.amplification, 1, kLargestAmplification)),
-      openingScale_(habits.scale), choosers_{new QComboBox(this), new QComboBox(this)}, figures_(new QLabel(this)),
+      amplification_(std::clamp(habits.amplification, 1, kLargestAmplification)), openingScale_(habits.scale),
+      heatKind_(CanShow(habits.heatMap) ? habits.heatMap : MapKind::Absolute), mapRunner_(new JobRunner(this)),
+      heatKinds_(new QComboBox(this)), choosers_{new QComboBox(this), new QComboBox(this)}, figures_(new QLabel(this)),
       modes_(new QComboBox(this)), amplifier_(new QSpinBox(this)), heatScale_(new QLabel(this)),
       heatRange_(new QLabel(this)), zoomText_(new QLabel(this)), horizontal_(new QScrollBar(Qt::Horizontal, this)),
       vertical_(new QScrollBar(Qt::Vertical, this))
@@ -131,6 +165,19 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     amplifier_->setValue(amplification_);
     amplifier_->setPrefix(QStringLiteral("× "));
     amplifier_->setObjectName(QStringLiteral("amplification"));
+    heatKinds_->setObjectName(QStringLiteral("heatMapKind"));
+    heatKinds_->setFocusPolicy(Qt::NoFocus);
+    for (const HeatChoice& choice : kHeatChoices) {
+        heatKinds_->addItem(tr(choice.text), static_cast<int>(choice.kind));
+        if (CanShow(choice.kind))
+            continue;
+        // Listed, but not to be chosen, and the tool tip says why.
+        auto* model = qobject_cast<QStandardItemModel*>(heatKinds_->model());
+        if (QStandardItem* item = model != nullptr ? model->item(heatKinds_->count() - 1) : nullptr) {
+            item->setEnabled(false);
+            item->setToolTip(tr("Butteraugli is %1").arg(QString::fromUtf8(kButteraugliUnavailable)));
+        }
+    }
     heatScale_->setObjectName(QStringLiteral("heatScale"));
     heatRange_->setObjectName(QStringLiteral("heatRange"));
     zoomText_->setObjectName(QStringLiteral("compareZoom"));
@@ -141,6 +188,7 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     controls->addWidget(choosers_[1]);
     controls->addWidget(modes_);
     controls->addWidget(amplifier_);
+    controls->addWidget(heatKinds_);
     controls->addWidget(heatScale_);
     controls->addWidget(heatRange_);
     controls->addStretch(1);
@@ -169,6 +217,8 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
                 [this, side](int index) { Choose(side, index); });
     connect(modes_, &QComboBox::activated, this, [this](int index) { SetMode(static_cast<CompareMode>(index)); });
     connect(amplifier_, &QSpinBox::valueChanged, this, [this](int factor) { SetAmplification(factor); });
+    connect(heatKinds_, &QComboBox::activated, this,
+            [this](int index) { SetHeatMapKind(static_cast<MapKind>(heatKinds_->itemData(index).toInt())); });
     for (QScrollBar* bar : {horizontal_, vertical_})
         connect(bar, &QScrollBar::valueChanged, this, [this] {
             for (ComparePane* pane : panes_)
@@ -179,7 +229,17 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     UpdateControls();
 }
 
-CompareView::~CompareView() = default;
+CompareView::~CompareView()
+{
+    mapRunner_->Cancel();
+    if (!mapRunner_->Busy() || QCoreApplication::instance() == nullptr)
+        return;
+    // The map in hand ends unseen: the application keeps its runner until
+    // then, so that closing the window does not wait for it.
+    mapRunner_->setParent(QCoreApplication::instance());
+    mapRunner_->setObjectName(QStringLiteral("endingHeatMap"));
+    connect(mapRunner_, &JobRunner::Idle, mapRunner_, &QObject::deleteLater);
+}
 
 void CompareView::Detach()
 {
@@ -254,7 +314,10 @@ void CompareView::SetSide(int index, CompareSide shown)
     difference_ = {};
     pairMetrics_.reset();
     scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
+    heatMade_.reset();
+    mapRunner_->Cancel();
     StartDifference();
+    StartHeatMap();
     UpdateChoosers();
     UpdateControls();
     UpdateScrollBars();
@@ -337,7 +400,7 @@ CompareView::OriginalSource CompareView::TakeOriginal() const
 
 bool CompareView::Working() const
 {
-    return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy();
+    return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() || mapRunner_->Busy();
 }
 
 QString CompareView::PairFigures() const
@@ -435,12 +498,64 @@ void CompareView::StartDifference()
         });
 }
 
+void CompareView::StartHeatMap()
+{
+    if (mode_ != CompareMode::HeatMap || heatKind_ == MapKind::Absolute || (heatMade_ && heatMade_->kind == heatKind_))
+        return;
+    const QImage& first = sides_[0].picture;
+    const QImage& second = sides_[1].picture;
+    if (first.isNull() || second.isNull())
+        return;
+    // The pictures are shared, not copied: the thread only reads them.
+    mapRunner_->Start([first, second, kind = heatKind_] { return MakeHeatMap(kind, first, second); },
+                      [this, kind = heatKind_](std::optional<HeatMapPicture> map) {
+                          heatMade_ = MadeHeatMap{kind, map.value_or(HeatMapPicture{}), !map.has_value()};
+                          scaled_[kHeatSlot] = QImage();
+                          UpdateControls();
+                          for (ComparePane* pane : panes_)
+                              pane->update();
+                          emit HeatMapMade();
+                      });
+}
+
+void CompareView::SetHeatMapKind(MapKind kind)
+{
+    if (!CanShow(kind) || kind == heatKind_)
+        return;
+    heatKind_ = kind;
+    // What was being made for the kind before is of no use now.
+    mapRunner_->Cancel();
+    heatMade_.reset();
+    scaled_[kHeatSlot] = QImage();
+    StartHeatMap();
+    emit HabitsChanged();
+    UpdateControls();
+    for (ComparePane* pane : panes_)
+        pane->update();
+}
+
+const QImage& CompareView::ShownHeatMap() const
+{
+    static const QImage kNone;
+    if (heatKind_ == MapKind::Absolute)
+        return difference_.heatMap;
+    return heatMade_ && heatMade_->kind == heatKind_ ? heatMade_->map.picture : kNone;
+}
+
+double CompareView::ShownHeatMapTop() const
+{
+    if (heatKind_ == MapKind::Absolute)
+        return std::max(difference_.largest, 1);
+    return heatMade_ && heatMade_->kind == heatKind_ && !heatMade_->failed ? heatMade_->map.top : 1.0;
+}
+
 void CompareView::SetMode(CompareMode mode)
 {
     const bool splitting = mode == CompareMode::Split && mode_ != CompareMode::Split;
     mode_ = mode;
     if (splitting)
         CentreDivider();
+    StartHeatMap();
     emit HabitsChanged();
     UpdateControls();
     UpdateScrollBars();
@@ -463,11 +578,21 @@ void CompareView::UpdateControls()
 {
     modes_->setCurrentIndex(static_cast<int>(mode_));
     amplifier_->setVisible(mode_ == CompareMode::Difference);
-    heatScale_->setVisible(mode_ == CompareMode::HeatMap);
-    heatRange_->setVisible(mode_ == CompareMode::HeatMap);
-    if (mode_ == CompareMode::HeatMap) {
-        heatScale_->setPixmap(HeatScalePicture(difference_.largest));
-        heatRange_->setText(tr("0 to %1").arg(difference_.largest));
+    const bool heat = mode_ == CompareMode::HeatMap;
+    heatKinds_->setVisible(heat);
+    heatScale_->setVisible(heat);
+    heatRange_->setVisible(heat);
+    heatKinds_->setCurrentIndex(heatKinds_->findData(static_cast<int>(heatKind_)));
+    if (heat) {
+        heatScale_->setPixmap(HeatLegend(ShownHeatMapTop(), heatScale_->font(),
+                                         heatScale_->palette().color(QPalette::WindowText), devicePixelRatioF()));
+        const QString quantity = QString::fromUtf8(MapQuantity(heatKind_));
+        if (heatKind_ != MapKind::Absolute && mapRunner_->Busy())
+            heatRange_->setText(tr("%1 (being measured)").arg(quantity));
+        else if (heatKind_ != MapKind::Absolute && heatMade_ && heatMade_->failed)
+            heatRange_->setText(tr("%1: cannot be measured on these pictures").arg(quantity));
+        else
+            heatRange_->setText(quantity);
     }
     const QImage& first = sides_[0].picture;
     const QImage& second = sides_[1].picture;
@@ -613,7 +738,7 @@ CompareView::Shown CompareView::PictureOf(int pane, bool leftOfDivider)
     case CompareMode::Difference:
         return slot(difference_.amplified, kAmplifiedSlot);
     case CompareMode::HeatMap:
-        return slot(difference_.heatMap, kHeatSlot);
+        return slot(ShownHeatMap(), kHeatSlot);
     }
     return original;
 }
@@ -630,7 +755,8 @@ QStringList CompareView::PaneLabels(int index) const
     case CompareMode::Difference:
         return {tr("Difference × %1").arg(amplification_)};
     case CompareMode::HeatMap:
-        return {tr("Heat map")};
+        return {heatKind_ == MapKind::Absolute ? tr("Heat map")
+                                               : tr("Heat map of %1").arg(QString::fromUtf8(MapQuantity(heatKind_)))};
     }
     return {};
 }

@@ -39,15 +39,20 @@ class CompareView : public QWidget {
     Q_OBJECT
 
 public:
-    // How a compare window starts: mode, amplification and zoom (fitted when none).
+    // How a compare window starts: mode, amplification, zoom (fitted when
+    // none) and what the heat map shows.
     struct Habits {
         CompareMode mode = CompareMode::SideBySide;
         int amplification = 8;
         std::optional<double> scale;
+        MapKind heatMap = MapKind::Absolute;
     };
     explicit CompareView(CTamrDoc& document, QWidget* parent = nullptr);
     CompareView(CTamrDoc& document, const Habits& habits, QWidget* parent = nullptr);
-    Habits CurrentHabits() const { return {mode_, amplification_, fitted_ ? std::nullopt : std::optional(scale_)}; }
+    Habits CurrentHabits() const
+    {
+        return {mode_, amplification_, fitted_ ? std::nullopt : std::optional(scale_), heatKind_};
+    }
     ~CompareView() override;
     CompareView(const CompareView&) = delete;
     CompareView& operator=(const CompareView&) = delete;
@@ -63,6 +68,16 @@ public:
     void SetMode(CompareMode mode);
     int Amplification() const { return amplification_; }
     void SetAmplification(int factor);
+    // What the heat map shows: the absolute difference (made with the
+    // difference pictures), or local SSIM or the Butteraugli distance, made
+    // on a thread of their own when the heat map is shown. A Butteraugli map
+    // only where the build measures Butteraugli.
+    MapKind HeatMapKind() const { return heatKind_; }
+    void SetHeatMapKind(MapKind kind);
+    // The heat map as drawn now (null while its map is being made or when it
+    // cannot be made of these pictures), and the value drawn white.
+    const QImage& ShownHeatMap() const;
+    double ShownHeatMapTop() const;
 
     // Device pixels per picture pixel.
     double Scale() const { return scale_; }
@@ -112,6 +127,8 @@ public:
 signals:
     // The difference pictures and figures of the current pair are there.
     void DifferenceMade();
+    // A local SSIM or Butteraugli heat map of the current pair is there.
+    void HeatMapMade();
     // A side's picture (or why there is none) is there.
     void SideShown(int side);
     // The mode, amplification or zoom changed: what a next compare window starts with.
@@ -154,6 +171,8 @@ private:
     void Choose(int side, int index);
     QSize PictureSize() const;
     void StartDifference();
+    // Makes the heat map of the chosen kind when it is shown and not made yet.
+    void StartHeatMap();
     void UpdateScrollBars();
     void UpdateControls();
     void PaintPane(const ComparePane& pane, QPainter& painter, const QRect& exposed);
@@ -188,6 +207,19 @@ private:
     std::array<double, 5> scaledFor_{};
     std::array<JobRunner, 2> sideRunners_;
     JobRunner differenceRunner_;
+    MapKind heatKind_ = MapKind::Absolute;
+    // The local SSIM or Butteraugli heat map of the current pair, or none
+    // (`failed` when it cannot be made of these pictures).
+    struct MadeHeatMap {
+        MapKind kind = MapKind::Absolute;
+        HeatMapPicture map;
+        bool failed = false;
+    };
+    std::optional<MadeHeatMap> heatMade_;
+    // A map may take seconds: a window closed meanwhile hands its runner to
+    // the application instead of waiting for it.
+    JobRunner* mapRunner_;
+    QComboBox* heatKinds_;
     std::array<QComboBox*, 2> choosers_{};
     QLabel* figures_;
     QComboBox* modes_;

@@ -15,6 +15,8 @@ const QString kAmplification = QStringLiteral("CompareAmplification");
 // "fit", or the scale as a number.
 const QString kCompareZoom = QStringLiteral("CompareZoom");
 const QString kFit = QStringLiteral("fit");
+// What the heat map shows, by its name on the command line ("ssim").
+const QString kCompareHeatMap = QStringLiteral("CompareHeatMap");
 const QString kGeometry = QStringLiteral("WindowGeometry");
 const QString kLayout = QStringLiteral("WindowLayout");
 const QString kAnyVariant = QStringLiteral("OpenAnyVariant");
@@ -38,6 +40,8 @@ CompareView::Habits WorkbenchSettings::CompareHabits() const
     // Anything not a number in range opens fitted.
     if (valid && scale > 0 && scale <= 1024)
         habits.scale = scale;
+    if (const auto kind = FindMapKind(settings.value(kCompareHeatMap).toString().trimmed().toStdString()))
+        habits.heatMap = *kind;
     return habits;
 }
 
@@ -48,6 +52,9 @@ void WorkbenchSettings::SetCompareHabits(const CompareView::Habits& habits) cons
     settings.setValue(kCompareMode, QString::number(static_cast<int>(habits.mode)));
     settings.setValue(kAmplification, QString::number(habits.amplification));
     settings.setValue(kCompareZoom, habits.scale ? QString::number(*habits.scale) : kFit);
+    for (const MapKindName& entry : MapKindNames())
+        if (entry.kind == habits.heatMap)
+            settings.setValue(kCompareHeatMap, QString::fromUtf8(entry.name));
     settings.endGroup();
     settings.sync();
 }

@@ -1,10 +1,10 @@
 #pragma once
 // What the workbench remembers between starts, in the program's INI file
 // beside the recent-file list (section "Workbench"): the main window's place
-// and layout (tool bar, figures panel), and how compare windows show the
-// pictures (mode, amplification, zoom), and whether pictures of variants
-// tamr's own readers refuse open through the general readers
-// (OpenAnyVariant=1). The recent-file list's section is left as it is.
+// and layout (tool bar, figures panel), how compare windows show the
+// pictures (mode, amplification, zoom, what the heat map shows), and whether
+// pictures of variants tamr's own readers refuse open through the general
+// readers (OpenAnyVariant=1). The recent-file list's section is left as it is.
 
 #include <QByteArray>
 #include <QString>

@@ -89,25 +89,6 @@ std::optional<DifferenceMap> ButteraugliMap(ConstPixelView a, ConstPixelView b, 
                          figures->maxDistance > 0 ? figures->maxDistance : 1.0};
 }
 
-// The heat colour (red, green, blue) of a value on a scale from 0 to top.
-std::array<std::uint8_t, 3> HeatColour(double value, double top)
-{
-    if (!(value > 0))
-        return {0, 0, 0};
-    // Four equal stretches between the five colours.
-    static constexpr std::array<std::array<int, 3>, 5> kStops = {
-        {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {255, 255, 0}, {255, 255, 255}}};
-    const double position = 4.0 * std::min(value, top) / top;
-    const int stretch = std::min(3, static_cast<int>(position));
-    const double t = position - stretch;
-    const auto& from = kStops[static_cast<std::size_t>(stretch)];
-    const auto& to = kStops[static_cast<std::size_t>(stretch) + 1];
-    // The mix lies in 0..255, where adding a half and truncating rounds to nearest.
-    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-    const auto mix = [t](int a, int b) { return static_cast<std::uint8_t>(a + (b - a) * t + 0.5); };
-    return {mix(from[0], to[0]), mix(from[1], to[1]), mix(from[2], to[2])};
-}
-
 } // namespace
 
 std::span<const MapKindName> MapKindNames()
@@ -147,6 +128,24 @@ std::optional<DifferenceMap> ComputeDifferenceMap(MapKind kind, ConstPixelView o
     return std::nullopt;
 }
 
+std::array<std::uint8_t, 3> HeatRgb(double value, double top)
+{
+    if (!(value > 0))
+        return {0, 0, 0};
+    // Four equal stretches between the five colours.
+    static constexpr std::array<std::array<int, 3>, 5> kStops = {
+        {{0, 0, 0}, {0, 0, 255}, {255, 0, 0}, {255, 255, 0}, {255, 255, 255}}};
+    const double position = 4.0 * std::min(value, top) / top;
+    const int stretch = std::min(3, static_cast<int>(position));
+    const double t = position - stretch;
+    const auto& from = kStops[static_cast<std::size_t>(stretch)];
+    const auto& to = kStops[static_cast<std::size_t>(stretch) + 1];
+    // The mix lies in 0..255, where adding a half and truncating rounds to nearest.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
+    const auto mix = [t](int a, int b) { return static_cast<std::uint8_t>(a + (b - a) * t + 0.5); };
+    return {mix(from[0], to[0]), mix(from[1], to[1]), mix(from[2], to[2])};
+}
+
 int HeatRowPad(int width)
 {
     return (4 - (width * 3) % 4) % 4;
@@ -161,7 +160,7 @@ std::vector<std::uint8_t> HeatPicture(const DifferenceMap& map)
         const float* from = map.values.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(map.width);
         std::uint8_t* to = pixels.data() + static_cast<std::size_t>(map.height - 1 - y) * rowBytes;
         for (std::size_t x = 0; x < static_cast<std::size_t>(map.width); ++x) {
-            const auto rgb = HeatColour(from[x], map.top);
+            const auto rgb = HeatRgb(from[x], map.top);
             to[3 * x] = rgb[2];
             to[3 * x + 1] = rgb[1];
             to[3 * x + 2] = rgb[0];

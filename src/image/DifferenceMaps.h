@@ -3,6 +3,7 @@
 // pixel and as a heat picture: black (no difference) through blue, red and
 // yellow to white (the top of the map's scale).
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -47,5 +48,8 @@ std::optional<DifferenceMap> ComputeDifferenceMap(MapKind kind, ConstPixelView o
 // HeatRowPad(width) bytes after each row.
 std::vector<std::uint8_t> HeatPicture(const DifferenceMap& map);
 int HeatRowPad(int width);
+
+// The heat colour (red, green, blue) of a value on a scale from 0 to top.
+std::array<std::uint8_t, 3> HeatRgb(double value, double top);
 
 } // namespace tamr

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QtTest>
 #include <cmath>
 
@@ -23,6 +24,8 @@
 #include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/PictureImage.h"
+#include "image/Butteraugli.h"
+#include "image/DifferenceMaps.h"
 
 using namespace tamr;
 using namespace tamr::qt;
@@ -53,6 +56,19 @@ CompareView& OpenCompared(RunningApp& running)
 QRgb At(const QImage& picture, int x, int y)
 {
     return picture.pixel(x, y);
+}
+
+// The heat picture tamr-cli's --map-out writes for the document's pair, as RGB888 from the top.
+QImage ExpectedHeatMap(MapKind kind, const CDibImage& image)
+{
+    const std::optional<DifferenceMap> map =
+        ComputeDifferenceMap(kind, image.ReferenceView(), image.WorkingView(), 3, 1);
+    if (!map)
+        return {};
+    const std::vector<std::uint8_t> heat = HeatPicture(*map);
+    return QImage(heat.data(), map->width, map->height, 3 * map->width + HeatRowPad(map->width), QImage::Format_BGR888)
+        .mirrored(false, true)
+        .convertToFormat(QImage::Format_RGB888);
 }
 
 } // namespace
@@ -150,6 +166,77 @@ private slots:
         QVERIFY(compare.Flipped());
         QTest::keyRelease(&compare, Qt::Key_Space);
         QVERIFY(!compare.Flipped());
+    }
+
+    void HeatMapShowsTheChosenMap()
+    {
+        RunningApp running;
+        CompareView& compare = OpenCompared(running);
+        const CDibImage& image = *compare.Document()->Image();
+        running.app->OnCommand(ID_COMPARE_HEAT_MAP);
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        QCOMPARE(compare.HeatMapKind(), MapKind::Absolute);
+        const QImage absolute = compare.ShownHeatMap();
+        QCOMPARE(absolute, ExpectedHeatMap(MapKind::Absolute, image));
+
+        running.app->OnCommand(ID_COMPARE_HEAT_SSIM);
+        QCOMPARE(compare.HeatMapKind(), MapKind::Ssim);
+        QVERIFY(running.Frame().Action(ID_COMPARE_HEAT_SSIM)->isChecked());
+        QVERIFY(!running.Frame().Action(ID_COMPARE_HEAT_ABSOLUTE)->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        const QImage ssim = compare.ShownHeatMap();
+        QCOMPARE(ssim, ExpectedHeatMap(MapKind::Ssim, image));
+        QVERIFY(ssim != absolute);
+        QCOMPARE(compare.ShownHeatMapTop(), 1.0);
+        QCOMPARE(compare.PaneLabels(0), QStringList{"Heat map of 1 - SSIM"});
+
+        // The pane draws it: at 100 % a pane pixel is a map pixel, here one
+        // where the two maps differ, below the pane's label.
+        compare.SetScale(1, QPointF(0, 0));
+        compare.ScrollTo({0, 0});
+        QPoint differing(-1, -1);
+        for (int y = kHeight - 1; y >= kHeight / 2 && differing.x() < 0; --y)
+            for (int x = 0; x < kWidth && differing.x() < 0; ++x)
+                if (ssim.pixel(x, y) != absolute.pixel(x, y))
+                    differing = QPoint(x, y);
+        QVERIFY(differing.x() >= 0);
+        QCOMPARE(compare.Pane(0)->grab().toImage().pixel(differing), ssim.pixel(differing));
+
+        // Butteraugli is listed; it can be chosen only where the build measures it.
+        auto* kinds = compare.findChild<QComboBox*>(QStringLiteral("heatMapKind"));
+        QVERIFY(kinds != nullptr && kinds->isVisible());
+        const int butteraugli = kinds->findData(static_cast<int>(MapKind::Butteraugli));
+        const auto* item = qobject_cast<QStandardItemModel*>(kinds->model())->item(butteraugli);
+        QCOMPARE(item->isEnabled(), ButteraugliAvailable());
+        if (!ButteraugliAvailable()) {
+            QVERIFY(item->toolTip().contains(QString::fromUtf8(kButteraugliUnavailable)));
+            QVERIFY(!running.Frame().Action(ID_COMPARE_HEAT_BUTTERAUGLI)->isEnabled());
+            return;
+        }
+        emit kinds->activated(butteraugli);
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        QCOMPARE(compare.ShownHeatMap(), ExpectedHeatMap(MapKind::Butteraugli, image));
+        QVERIFY(compare.ShownHeatMapTop() > 0);
+    }
+
+    void ClosingWhileAMapIsMadeDoesNotWaitForIt()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("large.bmp", 900, 700)) != nullptr);
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        running.app->OnCommand(ID_COMPARE_WINDOW);
+        CompareView& compare = *running.app->ActiveCompareView();
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        running.app->OnCommand(ID_COMPARE_HEAT_SSIM);
+        QVERIFY(compare.Working());
+        QPointer<QWidget> frame = compare.parentWidget();
+        frame->close();
+        tamr::test::DeleteClosedWindows();
+        QVERIFY(frame.isNull());
+        // The map in hand ends unseen on the application's runner, then the runner goes.
+        QPointer<JobRunner> ending = QCoreApplication::instance()->findChild<JobRunner*>("endingHeatMap");
+        QVERIFY(!ending.isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(ending.isNull(), 20000);
     }
 
     void FollowsTheDocumentAfterCompressAndGoesWithIt()
@@ -357,6 +444,7 @@ private slots:
         RunningApp running;
         CompareView& first = OpenCompared(running);
         first.SetMode(CompareMode::HeatMap);
+        first.SetHeatMapKind(MapKind::Ssim);
         first.SetAmplification(32);
         first.SetScale(2);
         first.parentWidget()->close();
@@ -367,6 +455,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(second->Mode(), CompareMode::HeatMap);
         QCOMPARE(second->Amplification(), 32);
+        QCOMPARE(second->HeatMapKind(), MapKind::Ssim);
         QCOMPARE(second->Scale(), 2.0);
         QVERIFY(running.Frame().Action(ID_COMPARE_HEAT_MAP)->isChecked());
     }

@@ -9,12 +9,14 @@
 #include <QtTest>
 
 #include "codec/EasySetup.h"
+#include "codec/QualityFactor.h"
 #include "document/DocumentStatistics.h"
 #include "gui/CFiguresPanel.h"
 #include "gui/CommandTable.h"
 #include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/JobRunner.h"
+#include "image/Butteraugli.h"
 #include "image/PictureMetrics.h"
 
 using namespace tamr;
@@ -164,6 +166,46 @@ private slots:
         QCOMPARE(document->Title(), std::string("photo.bmp"));
         QVERIFY(std::ranges::equal(document->Image()->Pixels(), before));
         QCOMPARE(panel.QualitySlider()->value(), static_cast<int>(running.app->Settings().qualityFactor));
+    }
+
+    void ButteraugliIsMeasuredOnRequestUntilThePictureChanges()
+    {
+        RunningApp running;
+        CTamrDoc* document = running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40));
+        QVERIFY(document != nullptr);
+        CFiguresPanel& panel = ShownPanel(running);
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QCoreApplication::processEvents();
+        QPushButton& measure = *panel.MeasureButton();
+        if (!ButteraugliAvailable()) {
+            QVERIFY(!measure.isEnabled());
+            QVERIFY(measure.toolTip().contains(QString::fromUtf8(kButteraugliUnavailable)));
+            return;
+        }
+        // Compress alone does not measure it.
+        QCOMPARE(panel.Value("Butteraugli"), QStringLiteral("not measured"));
+        QCOMPARE(panel.Value("Butteraugli max"), QStringLiteral("not measured"));
+        QVERIFY(measure.isEnabled());
+        QSignalSpy measured(&panel, &CFiguresPanel::CostlyMeasured);
+        measure.click();
+        QVERIFY(panel.CostlyRunner().Busy());
+        QVERIFY(measured.wait(20000));
+        const CDibImage& image = *document->Image();
+        const PictureMetrics metrics =
+            MeasurePictures(image.ReferenceView(), image.WorkingView(), 3, 1,
+                            MetricChoice{.ssim = false, .msSsim = false, .butteraugli = true});
+        QVERIFY(metrics.butteraugli && metrics.butteraugliMax);
+        QCOMPARE(panel.Value("Butteraugli"), QString::number(*metrics.butteraugli, 'f', 4));
+        QCOMPARE(panel.Value("Butteraugli max"), QString::number(*metrics.butteraugliMax, 'f', 4));
+        QVERIFY(!measure.isEnabled());
+
+        // Another result: the rows wait for the next request.
+        running.app->Settings().qualityFactor = 10;
+        ApplyQualityFactor(running.app->Settings());
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.Value("Butteraugli"), QStringLiteral("not measured"));
+        QVERIFY(measure.isEnabled());
     }
 
     void NothingMeasuredShowsAsNotMeasured()

@@ -76,14 +76,24 @@ private slots:
                               "-", "Fit to &Window\tCtrl+9", "&Actual Size\tCtrl+0", "Zoom In &Step\tCtrl++",
                               "Zoom Out S&tep\tCtrl+-", "&Figures Panel", "F&ull Screen\tF11"}));
         // One equal-size entry for each peer of the build, in the registry's order.
-        QStringList compare{"&Compare Window",   "-", "&Side by Side\tCtrl+1", "S&plit\tCtrl+2", "&Difference\tCtrl+3",
-                            "&Heat Map\tCtrl+4", "-", "&Rate–Distortion..."};
+        QStringList compare{"&Compare Window",
+                            "-",
+                            "&Side by Side\tCtrl+1",
+                            "S&plit\tCtrl+2",
+                            "&Difference\tCtrl+3",
+                            "&Heat Map\tCtrl+4",
+                            ">Heat Map S&hows",
+                            "  &Absolute Difference\tCtrl+5",
+                            "  &Local SSIM\tCtrl+6",
+                            "  &Butteraugli Distance\tCtrl+7",
+                            "-",
+                            "&Rate–Distortion..."};
         for (const PeerCommand& command : EqualSizeCommands())
             compare << QString::fromStdString(command.menuText);
         compare << "&Target...";
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")), compare);
-        QCOMPARE(compare.mid(8, 3), (QStringList{"Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
-                                                 "Against &WebP at Equal Size"}));
+        QCOMPARE(compare.mid(12, 3), (QStringList{"Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
+                                                  "Against &WebP at Equal Size"}));
         if (FindCodec("avif")->available)
             QVERIFY(compare.contains("Against &AVIF at Equal Size"));
         if (FindCodec("jxl")->available)
@@ -316,7 +326,7 @@ private slots:
             first.OnCommand(ID_VIEW_FIGURES);
             first.OnCommand(ID_VIEW_TOOLBAR);
             first.MainFrame().resize(640, 480);
-            WorkbenchSettings(ini).SetCompareHabits({CompareMode::Split, 4, 2.5});
+            WorkbenchSettings(ini).SetCompareHabits({CompareMode::Split, 4, 2.5, MapKind::Ssim});
         }
         CTamrApp second(CTamrApp::Options{0, ini, 0});
         second.InitInstance();
@@ -327,6 +337,7 @@ private slots:
         QCOMPARE(habits.mode, CompareMode::Split);
         QCOMPARE(habits.amplification, 4);
         QCOMPARE(habits.scale, std::optional<double>(2.5));
+        QCOMPARE(habits.heatMap, MapKind::Ssim);
         // The recent-file list's section is as it was, byte for byte.
         QFile file(ini);
         QVERIFY(file.open(QIODevice::ReadOnly));

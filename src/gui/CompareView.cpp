@@ -81,14 +81,14 @@ bool CanShow(MapKind kind)
 }
 
 // The heat map's legend: the strip of colours from 0 to `top`, with the
-// value of each of its five colours under it.
-QPixmap HeatLegend(double top, const QFont& font, const QColor& ink, double devicePixelRatio)
+// value of each of its five colours under it (no values before the map is made).
+QPixmap HeatLegend(std::optional<double> top, const QFont& font, const QColor& ink, double devicePixelRatio)
 {
     constexpr int kStrip = 160;
     constexpr int kStripHeight = 10;
     constexpr int kStops = 4;
     const QFontMetrics metrics(font);
-    const auto number = [top](int stop) { return QString::number(top * stop / kStops, 'g', 3); };
+    const auto number = [top](int stop) { return top ? QString::number(*top * stop / kStops, 'g', 3) : QString(); };
     const int side = metrics.horizontalAdvance(number(kStops)) / 2 + 2;
     const QSize size(kStrip + 2 * side, kStripHeight + metrics.height() + 1);
     QPixmap legend(size * devicePixelRatio);
@@ -96,7 +96,7 @@ QPixmap HeatLegend(double top, const QFont& font, const QColor& ink, double devi
     legend.fill(Qt::transparent);
     QPainter painter(&legend);
     for (int x = 0; x < kStrip; ++x) {
-        const auto rgb = HeatRgb(top * x / (kStrip - 1), top);
+        const auto rgb = HeatRgb(static_cast<double>(x) / (kStrip - 1), 1.0);
         painter.fillRect(side + x, 0, 1, kStripHeight, QColor(rgb[0], rgb[1], rgb[2]));
     }
     painter.setFont(font);
@@ -315,9 +315,20 @@ void CompareView::SetSide(int index, CompareSide shown)
     pairMetrics_.reset();
     scaled_[kAmplifiedSlot] = scaled_[kHeatSlot] = QImage();
     heatMade_.reset();
+    heatAsked_.reset();
     mapRunner_->Cancel();
     StartDifference();
-    StartHeatMap();
+    // Both sides often change at once: one map for the two.
+    if (!heatMapScheduled_) {
+        heatMapScheduled_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                heatMapScheduled_ = false;
+                StartHeatMap();
+            },
+            Qt::QueuedConnection);
+    }
     UpdateChoosers();
     UpdateControls();
     UpdateScrollBars();
@@ -400,7 +411,8 @@ CompareView::OriginalSource CompareView::TakeOriginal() const
 
 bool CompareView::Working() const
 {
-    return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() || mapRunner_->Busy();
+    return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() || mapRunner_->Busy() ||
+           heatMapScheduled_;
 }
 
 QString CompareView::PairFigures() const
@@ -500,15 +512,18 @@ void CompareView::StartDifference()
 
 void CompareView::StartHeatMap()
 {
-    if (mode_ != CompareMode::HeatMap || heatKind_ == MapKind::Absolute || (heatMade_ && heatMade_->kind == heatKind_))
+    if (mode_ != CompareMode::HeatMap || heatKind_ == MapKind::Absolute ||
+        (heatMade_ && heatMade_->kind == heatKind_) || heatAsked_ == heatKind_)
         return;
     const QImage& first = sides_[0].picture;
     const QImage& second = sides_[1].picture;
     if (first.isNull() || second.isNull())
         return;
+    heatAsked_ = heatKind_;
     // The pictures are shared, not copied: the thread only reads them.
     mapRunner_->Start([first, second, kind = heatKind_] { return MakeHeatMap(kind, first, second); },
                       [this, kind = heatKind_](std::optional<HeatMapPicture> map) {
+                          heatAsked_.reset();
                           heatMade_ = MadeHeatMap{kind, map.value_or(HeatMapPicture{}), !map.has_value()};
                           scaled_[kHeatSlot] = QImage();
                           UpdateControls();
@@ -525,6 +540,7 @@ void CompareView::SetHeatMapKind(MapKind kind)
     heatKind_ = kind;
     // What was being made for the kind before is of no use now.
     mapRunner_->Cancel();
+    heatAsked_.reset();
     heatMade_.reset();
     scaled_[kHeatSlot] = QImage();
     StartHeatMap();
@@ -542,11 +558,11 @@ const QImage& CompareView::ShownHeatMap() const
     return heatMade_ && heatMade_->kind == heatKind_ ? heatMade_->map.picture : kNone;
 }
 
-double CompareView::ShownHeatMapTop() const
+std::optional<double> CompareView::ShownHeatMapTop() const
 {
-    if (heatKind_ == MapKind::Absolute)
-        return std::max(difference_.largest, 1);
-    return heatMade_ && heatMade_->kind == heatKind_ && !heatMade_->failed ? heatMade_->map.top : 1.0;
+    if (ShownHeatMap().isNull())
+        return std::nullopt;
+    return heatKind_ == MapKind::Absolute ? std::max(difference_.largest, 1) : heatMade_->map.top;
 }
 
 void CompareView::SetMode(CompareMode mode)
@@ -587,7 +603,7 @@ void CompareView::UpdateControls()
         heatScale_->setPixmap(HeatLegend(ShownHeatMapTop(), heatScale_->font(),
                                          heatScale_->palette().color(QPalette::WindowText), devicePixelRatioF()));
         const QString quantity = QString::fromUtf8(MapQuantity(heatKind_));
-        if (heatKind_ != MapKind::Absolute && mapRunner_->Busy())
+        if (heatKind_ != MapKind::Absolute && (mapRunner_->Busy() || heatMapScheduled_))
             heatRange_->setText(tr("%1 (being measured)").arg(quantity));
         else if (heatKind_ != MapKind::Absolute && heatMade_ && heatMade_->failed)
             heatRange_->setText(tr("%1: cannot be measured on these pictures").arg(quantity));

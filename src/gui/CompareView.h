@@ -75,9 +75,9 @@ public:
     MapKind HeatMapKind() const { return heatKind_; }
     void SetHeatMapKind(MapKind kind);
     // The heat map as drawn now (null while its map is being made or when it
-    // cannot be made of these pictures), and the value drawn white.
+    // cannot be made of these pictures), and the value drawn white (none without a map).
     const QImage& ShownHeatMap() const;
-    double ShownHeatMapTop() const;
+    std::optional<double> ShownHeatMapTop() const;
 
     // Device pixels per picture pixel.
     double Scale() const { return scale_; }
@@ -216,6 +216,9 @@ private:
         bool failed = false;
     };
     std::optional<MadeHeatMap> heatMade_;
+    // The kind being made, and whether a start waits for both sides to be taken.
+    std::optional<MapKind> heatAsked_;
+    bool heatMapScheduled_ = false;
     // A map may take seconds: a window closed meanwhile hands its runner to
     // the application instead of waiting for it.
     JobRunner* mapRunner_;

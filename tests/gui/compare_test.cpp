@@ -187,7 +187,7 @@ private slots:
         const QImage ssim = compare.ShownHeatMap();
         QCOMPARE(ssim, ExpectedHeatMap(MapKind::Ssim, image));
         QVERIFY(ssim != absolute);
-        QCOMPARE(compare.ShownHeatMapTop(), 1.0);
+        QCOMPARE(compare.ShownHeatMapTop(), std::optional<double>(1.0));
         QCOMPARE(compare.PaneLabels(0), QStringList{"Heat map of 1 - SSIM"});
 
         // The pane draws it: at 100 % a pane pixel is a map pixel, here one
@@ -216,7 +216,7 @@ private slots:
         emit kinds->activated(butteraugli);
         QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
         QCOMPARE(compare.ShownHeatMap(), ExpectedHeatMap(MapKind::Butteraugli, image));
-        QVERIFY(compare.ShownHeatMapTop() > 0);
+        QVERIFY(compare.ShownHeatMapTop() > 0.0);
     }
 
     void ClosingWhileAMapIsMadeDoesNotWaitForIt()

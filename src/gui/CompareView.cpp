@@ -326,6 +326,7 @@ void CompareView::SetSide(int index, CompareSide shown)
             [this] {
                 heatMapScheduled_ = false;
                 StartHeatMap();
+                UpdateControls();
             },
             Qt::QueuedConnection);
     }

@@ -189,10 +189,13 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     controls->addWidget(modes_);
     controls->addWidget(amplifier_);
     controls->addWidget(heatKinds_);
-    controls->addWidget(heatScale_);
-    controls->addWidget(heatRange_);
     controls->addStretch(1);
     controls->addWidget(zoomText_);
+    // The heat map's legend has a line of its own, wide enough for its values.
+    auto* legend = new QHBoxLayout;
+    legend->addWidget(heatScale_);
+    legend->addWidget(heatRange_);
+    legend->addStretch(1);
 
     auto* paneRow = new QHBoxLayout;
     paneRow->setSpacing(2);
@@ -209,6 +212,7 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(controls);
+    layout->addLayout(legend);
     layout->addLayout(grid, 1);
     layout->addWidget(figures_);
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "image/Butteraugli.h"
 #include "image/PictureMetrics.h"
 #include "support/MetricTestPictures.h"
@@ -36,6 +39,17 @@ TEST(ButteraugliTest, IdenticalPicturesAreAtNoDistanceAndNoiseMovesThemApart)
     const auto chosen = MeasurePictures(gray.View(), noisy.View(), 1, 1, MetricChoice{false, false, true});
     ASSERT_TRUE(chosen.butteraugli.has_value());
     EXPECT_GT(*chosen.butteraugli, 0.0);
+}
+
+TEST(ButteraugliTest, PicturesPastTheMemoryBoundAreNotMeasured)
+{
+    EXPECT_TRUE(ButteraugliSizeAllowed(4096, 2048));
+    EXPECT_FALSE(ButteraugliSizeAllowed(4097, 2048));
+    // Refused before the library is asked for any memory.
+    const std::vector<std::uint8_t> gray(std::size_t{4100} * 2048);
+    const ConstPixelView view{gray, 4097, 2048, 3};
+    EXPECT_FALSE(MeasureButteraugli(view, view, 1, false).has_value());
+    EXPECT_FALSE(MeasurePictures(view, view, 1, 1, MetricChoice{false, false, true}).butteraugli.has_value());
 }
 
 } // namespace

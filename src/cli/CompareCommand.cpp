@@ -77,6 +77,8 @@ std::optional<double> WriteMap(const CTamrDoc& firstDocument, const CDibImage& f
         err << "tamr-cli: no " << options.map << " map of these pictures: "
             << (kind == MapKind::Butteraugli && !ButteraugliAvailable()
                     ? std::string("Butteraugli is ") + std::string(kButteraugliUnavailable)
+                : kind == MapKind::Butteraugli && !ButteraugliSizeAllowed(first.Width(), first.Height())
+                    ? std::string("Butteraugli is ") + std::string(kButteraugliTooLarge)
                     : std::string("they are too small"))
             << '\n';
         return std::nullopt;

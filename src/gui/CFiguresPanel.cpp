@@ -278,6 +278,13 @@ void CFiguresPanel::ShowCostly()
             SetValue(name, QString::fromUtf8(kButteraugliUnavailable));
         return;
     }
+    if (const CDibImage* image = document_->Image();
+        image != nullptr && !ButteraugliSizeAllowed(image->Width(), image->Height())) {
+        measure_->setEnabled(false);
+        for (const QString& name : {kButteraugli, kButteraugliMax})
+            SetValue(name, QString::fromUtf8(kButteraugliTooLarge));
+        return;
+    }
     if (measured) {
         const auto text = [](const std::optional<double>& value) {
             return value ? QString::number(*value, 'f', 4) : tr("n/a");

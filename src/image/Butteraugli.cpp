@@ -56,7 +56,8 @@ std::optional<ButteraugliFigures> MeasureButteraugli(ConstPixelView original, Co
     if ((bytesPerPixel != 1 && bytesPerPixel != 3) || original.width != decoded.width ||
         original.height != decoded.height || original.rowPad != decoded.rowPad ||
         !HoldsAllRows(original, bytesPerPixel) || !HoldsAllRows(decoded, bytesPerPixel) ||
-        original.width < kSmallestSide || original.height < kSmallestSide)
+        original.width < kSmallestSide || original.height < kSmallestSide ||
+        !ButteraugliSizeAllowed(original.width, original.height))
         return std::nullopt;
     const std::unique_ptr<JxlButteraugliApi, ApiDeleter> api(JxlButteraugliApiCreate(nullptr));
     if (!api)

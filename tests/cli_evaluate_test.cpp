@@ -100,8 +100,9 @@ TEST_F(CliEvaluateTest, ReportSaysWhatItWasMadeWith)
     const auto report = nlohmann::json::parse(evaluated.out);
     EXPECT_FALSE(report["tamr"].get<std::string>().empty());
     for (const auto& codec : report["codecs"]) {
-        if (codec["name"] != "tamr")
+        if (codec["name"] != "tamr") {
             EXPECT_FALSE(codec["library"].get<std::string>().empty()) << codec;
+        }
     }
     EXPECT_EQ(report["metrics"][0]["key"], "psnr_y");
     EXPECT_NE(report["metrics"][0]["definition"].get<std::string>().find("0.299"), std::string::npos);

@@ -82,13 +82,15 @@ int Run(int argc, char** argv)
         limits.maxDecodedBytes = tamr::Limits::DecodedBytesFor(*maxMegapixels);
     infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
         convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
-            filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits = evaluateOptions.limits = limits;
+            filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits =
+                evaluateOptions.limits = limits;
     console.progress = progress == "always"  ? tamr::ProgressMode::Always
                        : progress == "never" ? tamr::ProgressMode::Never
                                              : tamr::ProgressMode::Auto;
     infoOptions.console = compressOptions.console = roundtripOptions.console = decompressOptions.console =
         convertOptions.console = statsOptions.console = batchOptions.console = paletteOptions.console =
-            filterOptions.console = sharpenOptions.console = compareOptions.console = sweepOptions.console = evaluateOptions.console = console;
+            filterOptions.console = sharpenOptions.console = compareOptions.console = sweepOptions.console =
+                evaluateOptions.console = console;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);

@@ -1,5 +1,6 @@
 #include "cli/EvaluateCommand.h"
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 
@@ -189,6 +190,11 @@ int RunEvaluateCommand(const EvaluateOptions& options, std::ostream& out, std::o
         const auto merged = ReadShards(options.merge, err);
         if (!merged)
             return 1;
+        if (std::none_of(merged->codecs.begin(), merged->codecs.end(),
+                         [&](const EvaluatedCodec& codec) { return codec.name == options.anchor; })) {
+            err << "tamr-cli: --anchor " << options.anchor << " is not among the codecs evaluated\n";
+            return kUsageError;
+        }
         PrintReport(*merged, options, out);
         return 0;
     }
@@ -233,6 +239,7 @@ int RunEvaluateCommand(const EvaluateOptions& options, std::ostream& out, std::o
     }
     const std::filesystem::path folder = options.outputFolder;
     std::vector<std::string> inputs;
+    inputs.reserve(pictures.size());
     for (const auto& picture : pictures)
         inputs.push_back(picture.string());
     if (!folder.empty()) {

@@ -92,7 +92,7 @@ EvaluationRun RunEvaluation(const EvaluationRequest& request, Prompter& prompter
         picture.index = index;
         const auto bytes = ReadFileBytes(path, request.limits);
         if (!bytes) {
-            picture.failure = "cannot be read";
+            picture.failure = kPictureUnreadable;
             before += perPicture;
             continue;
         }
@@ -113,7 +113,7 @@ EvaluationRun RunEvaluation(const EvaluationRequest& request, Prompter& prompter
             run.failures.insert(run.failures.end(), failures.begin(), failures.end());
         }
         if (!result) {
-            picture.failure = "not a picture tamr opens (or a COD file)";
+            picture.failure = kPictureNotSwept;
             continue;
         }
         picture.width = result->width;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/RateDistortionSweep.h"
@@ -17,6 +18,10 @@
 #include "platform/Prompter.h"
 
 namespace tamr {
+
+// Why a picture has no points.
+inline constexpr std::string_view kPictureUnreadable = "cannot be read";
+inline constexpr std::string_view kPictureNotSwept = "not a picture tamr opens (or a COD file)";
 
 struct EvaluatedPicture {
     std::string name;      // as named on the command line or found in a folder

@@ -70,9 +70,12 @@ TEST(BjontegaardDelta, SaysHowMuchOfTheRangeBothCurvesCover)
     const std::vector<RatePoint> high{{0.3, 33}, {0.6, 35}, {1.2, 37}, {2.4, 39}};
     const BjontegaardDelta delta = BdRate(low, high, CurveFit::Akima);
     ASSERT_TRUE(delta.Measured());
-    EXPECT_DOUBLE_EQ(delta.overlap, 3.0 / 9.0);
+    EXPECT_DOUBLE_EQ(delta.overlap, 3.0 / 6.0);
     EXPECT_TRUE(delta.TooLittleOverlap());
     EXPECT_FALSE(BdRate(kAnchor, kTest, CurveFit::Akima).TooLittleOverlap());
+    // A test curve reaching past the anchor's range on both sides covers all of it.
+    const std::vector<RatePoint> wide{{0.1, 26}, {0.4, 31}, {1.6, 36}, {6.4, 41}};
+    EXPECT_DOUBLE_EQ(BdRate(low, wide, CurveFit::Pchip).overlap, 1);
 }
 
 TEST(BjontegaardDelta, CurvesApartOrTooShortHaveNoValue)

@@ -48,8 +48,8 @@ TEST(EvaluationReport, PicturesOverlappingTooLittleAreNamedNotAveraged)
     ASSERT_EQ(row.pictures.size(), 3u);
     EXPECT_NEAR(row.pictures[0].rate.value, -20, 1e-9);
     EXPECT_NEAR(row.pictures[1].rate.value, -50, 1e-9);
-    // 30 to 36 dB against 34 to 40 dB: 2 of 10 dB shared.
-    EXPECT_NEAR(row.pictures[2].rate.overlap, 0.2, 1e-12);
+    // 34 to 40 dB against the anchor's 30 to 36 dB: 2 of its 6 dB.
+    EXPECT_NEAR(row.pictures[2].rate.overlap, 2.0 / 6.0, 1e-12);
     EXPECT_EQ(row.rate.tooLittleOverlap, std::vector<std::string>{"apart"});
     EXPECT_EQ(row.rate.averaged, 2u);
     EXPECT_NEAR(row.rate.mean, -35, 1e-9);

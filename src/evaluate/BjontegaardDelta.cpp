@@ -49,12 +49,11 @@ MeanDifference MeanCurveDifference(std::span<const RatePoint> anchorPoints, std:
     }
     const double from = std::max(anchor.front().x, test.front().x);
     const double to = std::min(anchor.back().x, test.back().x);
-    const double joint = std::max(anchor.back().x, test.back().x) - std::min(anchor.front().x, test.front().x);
     if (to <= from) {
         difference.problem = kNoOverlap;
         return difference;
     }
-    difference.overlap = (to - from) / joint;
+    difference.overlap = (to - from) / (anchor.back().x - anchor.front().x);
     difference.value = (IntegrateCurve(test, fit, from, to) - IntegrateCurve(anchor, fit, from, to)) / (to - from);
     return difference;
 }

@@ -19,8 +19,8 @@ struct RatePoint {
     double quality = 0; // PSNR in dB, SSIM ...
 };
 
-// Curves sharing less than this share of the range they cover together are
-// too far apart for their delta to stand for them.
+// A test curve reaching less than this share of the anchor's range is too
+// far from it for the delta to stand for the anchor's qualities (or rates).
 inline constexpr double kLeastOverlap = 0.75;
 
 inline constexpr std::string_view kTooFewPoints = "too few points with a rate and a quality";
@@ -28,7 +28,7 @@ inline constexpr std::string_view kNoOverlap = "the curves do not overlap";
 
 struct BjontegaardDelta {
     double value = std::numeric_limits<double>::quiet_NaN(); // percent, or the quality's units
-    // The range both curves cover over the range they cover together, 0 to 1.
+    // The range both curves cover over the anchor's range, 0 to 1.
     double overlap = 0;
     std::string problem; // why there is no value; empty when there is one
 

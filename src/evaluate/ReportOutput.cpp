@@ -178,7 +178,8 @@ std::string ReportTable(const Evaluation& evaluation, const EvaluationReport& re
             leftOut += what + ", no BD-rate: " + List(row.rate.withoutValue) + '\n';
     }
     if (!leftOut.empty())
-        table += "Left out of the means (curves sharing under 75 % of their range, or without a value):\n" + leftOut;
+        table +=
+            "Left out of the means (curves sharing under 75 % of the anchor's range, or without a value):\n" + leftOut;
     return table;
 }
 

@@ -143,6 +143,30 @@ TEST_F(CliEvaluateTest, WritesTheCompressAiSchema)
     }
 }
 
+TEST_F(CliEvaluateTest, WritesOneSelfContainedPage)
+{
+    const auto page = scratch_ / "report.html";
+    const auto evaluated = Evaluate("--metrics psnr,ssim --report " + Quoted(page.string()));
+    ASSERT_EQ(evaluated.exitCode, 0) << evaluated.err;
+    const auto bytes = test::ReadBytes(page);
+    const std::string html(bytes.begin(), bytes.end());
+    EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+    // The mean curves and each picture's own, each picture in the table and with its hash.
+    std::size_t plots = 0;
+    for (auto at = html.find("<svg"); at != std::string::npos; at = html.find("<svg", at + 1))
+        ++plots;
+    EXPECT_EQ(plots, 4u);
+    for (int i = 0; i < 3; ++i) {
+        const auto picture = scratch_ / "pictures" / ("p" + std::to_string(i) + ".bmp");
+        EXPECT_NE(html.find("<a href=\"#picture-" + std::to_string(i) + "\">" + picture.string() + "</a>"),
+                  std::string::npos);
+        EXPECT_NE(html.find(Sha256Hex(test::ReadBytes(picture))), std::string::npos);
+    }
+    // Nothing is fetched from elsewhere.
+    EXPECT_EQ(html.find("src=\"http"), std::string::npos);
+    EXPECT_EQ(html.find("<link"), std::string::npos);
+}
+
 TEST_F(CliEvaluateTest, AnInterruptedRunResumesToTheSameReport)
 {
     const auto whole = Evaluate("--json --out " + Folder("whole"));

@@ -131,6 +131,7 @@ _tamr_cli()
             COMPREPLY=($(compgen -P "$listed" -W "$(_tamr_cli_metrics "$program") default all" -- "$last"))
             ;;
         --svg) _filedir svg ;;
+        --report) _filedir html ;;
         --codecs)
             local listed='' last=$cur
             if [[ $cur == *,* ]]; then

@@ -9,6 +9,7 @@
 #include "cli/StderrPrompter.h"
 #include "cli/SweepCommand.h"
 #include "evaluate/EvaluationRecord.h"
+#include "evaluate/ReportHtml.h"
 #include "evaluate/ReportOutput.h"
 #include "peers/PeerCodecs.h"
 #include "platform/FileIo.h"
@@ -122,9 +123,20 @@ std::optional<Evaluation> ReadShards(const std::vector<std::string>& folders, st
     return merged;
 }
 
-void PrintReport(const Evaluation& evaluation, const EvaluateOptions& options, std::ostream& out)
+// Prints the report, and writes its HTML page when asked; false when the page was not written.
+bool PrintReport(const Evaluation& evaluation, const EvaluateOptions& options, std::ostream& out, std::ostream& err)
 {
     const EvaluationReport report = MakeReport(evaluation, options.anchor, *FindCurveFit(options.bdMethod));
+    bool written = true;
+    if (!options.reportFile.empty()) {
+        std::vector<std::string> inputs;
+        inputs.reserve(evaluation.pictures.size());
+        for (const EvaluatedPicture& picture : evaluation.pictures)
+            inputs.push_back(picture.name);
+        const std::string page = ReportHtml(evaluation, report);
+        written = !RefuseOutputOverInputs(inputs, options.reportFile, err) &&
+                  WriteCommandOutput(options.reportFile, Bytes(page), err);
+    }
     if (options.jsonSchema == "compressai")
         out << CompressAiResults(evaluation).dump(2) << '\n';
     else if (options.json)
@@ -133,6 +145,7 @@ void PrintReport(const Evaluation& evaluation, const EvaluateOptions& options, s
         out << ReportCsv(report);
     else
         out << ReportTable(evaluation, report);
+    return written;
 }
 
 } // namespace
@@ -161,6 +174,8 @@ CLI::App* AddEvaluateCommand(CLI::App& app, EvaluateOptions& options)
     NamesAFile(command->add_option("--out", options.outputFolder,
                                    "keep every point and the evaluation in this folder; a rerun codes only what is "
                                    "missing"));
+    NamesAFile(command->add_option("--report", options.reportFile,
+                                   "also write the report as one HTML page (curves, tables, each picture's curves)"));
     auto* json = command->add_flag("--json", options.json, "print the report as one JSON object");
     auto* csv = command->add_flag("--csv", options.csv, "print the deltas as CSV");
     json->excludes(csv);
@@ -195,8 +210,7 @@ int RunEvaluateCommand(const EvaluateOptions& options, std::ostream& out, std::o
             err << "tamr-cli: --anchor " << options.anchor << " is not among the codecs evaluated\n";
             return kUsageError;
         }
-        PrintReport(*merged, options, out);
-        return 0;
+        return PrintReport(*merged, options, out, err) ? 0 : 1;
     }
     if (options.inputs.empty()) {
         err << "tamr-cli: evaluate needs pictures or folders (or --merge FOLDERS)\n";
@@ -279,7 +293,7 @@ int RunEvaluateCommand(const EvaluateOptions& options, std::ostream& out, std::o
         const std::string record = EvaluationRecord(run.evaluation).dump(1) + '\n';
         ok = WriteCommandOutput(folder / kEvaluationFile, Bytes(record), err) && ok;
     }
-    PrintReport(run.evaluation, options, out);
+    ok = PrintReport(run.evaluation, options, out, err) && ok;
     return ok ? 0 : 1;
 }
 

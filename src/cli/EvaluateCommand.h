@@ -23,6 +23,7 @@ struct EvaluateOptions {
     std::string anchor = "jpeg";
     std::string bdMethod = "akima";
     std::string outputFolder;
+    std::string reportFile; // the HTML page
     bool json = false;
     bool csv = false;
     std::string jsonSchema = "tamr";

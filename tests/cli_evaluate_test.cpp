@@ -158,8 +158,11 @@ TEST_F(CliEvaluateTest, WritesOneSelfContainedPage)
     EXPECT_EQ(plots, 4u);
     for (int i = 0; i < 3; ++i) {
         const auto picture = scratch_ / "pictures" / ("p" + std::to_string(i) + ".bmp");
-        EXPECT_NE(html.find("<a href=\"#picture-" + std::to_string(i) + "\">" + picture.string() + "</a>"),
+        // Its thumbnail and name link to its own curves.
+        EXPECT_NE(html.find("<a href=\"#picture-" + std::to_string(i) + "\"><img src=\"data:image/png;base64,"),
                   std::string::npos);
+        EXPECT_NE(html.find(picture.string() + "</a>"), std::string::npos);
+        EXPECT_NE(html.find("<h3 id=\"picture-" + std::to_string(i) + "\">"), std::string::npos);
         EXPECT_NE(html.find(Sha256Hex(test::ReadBytes(picture))), std::string::npos);
     }
     // Nothing is fetched from elsewhere.

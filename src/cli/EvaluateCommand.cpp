@@ -11,6 +11,7 @@
 #include "evaluate/EvaluationRecord.h"
 #include "evaluate/ReportHtml.h"
 #include "evaluate/ReportOutput.h"
+#include "evaluate/Thumbnail.h"
 #include "peers/PeerCodecs.h"
 #include "platform/FileIo.h"
 
@@ -133,7 +134,13 @@ bool PrintReport(const Evaluation& evaluation, const EvaluateOptions& options, s
         inputs.reserve(evaluation.pictures.size());
         for (const EvaluatedPicture& picture : evaluation.pictures)
             inputs.push_back(picture.name);
-        const std::string page = ReportHtml(evaluation, report);
+        // Pictures of shards run elsewhere may not be here: no thumbnail for them.
+        std::vector<std::string> thumbnails;
+        thumbnails.reserve(evaluation.pictures.size());
+        for (const EvaluatedPicture& picture : evaluation.pictures)
+            thumbnails.push_back(picture.failure.empty() ? ThumbnailDataUri(picture.name, options.limits)
+                                                         : std::string());
+        const std::string page = ReportHtml(evaluation, report, thumbnails);
         written = !RefuseOutputOverInputs(inputs, options.reportFile, err) &&
                   WriteCommandOutput(options.reportFile, Bytes(page), err);
     }

@@ -121,8 +121,13 @@ constexpr std::string_view kSortScript =
 
 } // namespace
 
-std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& report)
+std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& report,
+                       const std::vector<std::string>& thumbnails)
 {
+    const auto thumbnail = [&](std::size_t i) {
+        return i < thumbnails.size() && !thumbnails[i].empty() ? "<img src=\"" + thumbnails[i] + "\" alt=\"\"><br>"
+                                                               : std::string();
+    };
     const std::string title = "tamr " + evaluation.programVersion + ": BD against " + report.anchor + " (" +
                               std::string(CurveFitName(report.fit)) + ")";
     std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + Escaped(title) +
@@ -155,7 +160,8 @@ std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& rep
     html += "</tr></thead><tbody>\n";
     for (std::size_t i = 0; i < evaluation.pictures.size(); ++i) {
         const EvaluatedPicture& picture = evaluation.pictures[i];
-        html += "<tr><td><a href=\"#picture-" + std::to_string(i) + "\">" + Escaped(picture.name) + "</a></td>";
+        html += "<tr><td><a href=\"#picture-" + std::to_string(i) + "\">" + thumbnail(i) + Escaped(picture.name) +
+                "</a></td>";
         for (const CodecDeltas& row : report.rows) {
             const auto found = std::find_if(row.pictures.begin(), row.pictures.end(), [&](const PictureDeltas& deltas) {
                 return deltas.picture == picture.name;

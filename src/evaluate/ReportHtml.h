@@ -4,11 +4,14 @@
 // pictures' table sortable by any column, and each picture's own curves.
 
 #include <string>
+#include <vector>
 
 #include "evaluate/EvaluationReport.h"
 
 namespace tamr {
 
-std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& report);
+// `thumbnails`: a data URI for each picture in order (ThumbnailDataUri), empty for none.
+std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& report,
+                       const std::vector<std::string>& thumbnails = {});
 
 } // namespace tamr

@@ -87,6 +87,12 @@ expect "psnr,ms_ssim" compare a.bmp B.COD --metrics psnr,ms_
 offers_all "psnr_rgb ssim default all" sweep a.bmp --metrics ""
 expect "a.bmp folder" compare a.bmp B.COD --map-out ""
 expect "jpeg,webp" sweep a.bmp --peers jpeg,we
+# evaluate: pictures and folders; folders for --out and --merge; the codecs, tamr too; the fits.
+expect "B.COD a.bmp d.gif e.JPG f.tga folder" evaluate folder ""
+expect "folder" evaluate --merge ""
+offers_all "tamr $peers" evaluate a.bmp --codecs ""
+expect "tamr,jpeg" evaluate a.bmp --codecs tamr,jpe
+expect "pchip" evaluate a.bmp --bd-method p
 
 [ $status -eq 0 ] && echo "completion offers every subcommand, option and the right files"
 exit $status

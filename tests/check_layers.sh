@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a layer includes a header of a layer above it, or when Qt is
 # included outside the desktop program. The order, lowest first:
-#   platform < codec < image < peers < enhance < document < {cli, gui}
+#   platform < codec < image < peers < enhance < document < evaluate < {cli, gui}
 set -u
 src=${1:?source folder}
-layers=(platform codec image peers enhance document)
+layers=(platform codec image peers enhance document evaluate)
 tops=(cli gui)
 status=0
 report() { echo "$1"; echo "$2"; status=1; }

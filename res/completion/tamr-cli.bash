@@ -74,6 +74,7 @@ _tamr_cli_file_kind()
     case $1:$2 in
     batch:*) echo picture ;;
     info:0 | stats:0 | sweep:0 | compare:0 | compare:1) echo picture ;;
+    evaluate:*) echo picture ;;
     decompress:0) echo cod ;;
     compress:0 | roundtrip:0 | convert:0 | palette:0 | filter:0 | sharpen:0) echo picture ;;
     compress:1) echo coded ;;
@@ -117,7 +118,7 @@ _tamr_cli()
     # The value of an option.
     if [[ -n $prev && ${takes[$prev]-} == 1 ]]; then
         case $prev in
-        --out) _filedir -d ;;
+        --out | --merge) _filedir -d ;;
         --decoded) _filedir "$_tamr_cli_written" ;;
         --diff | --map-out) _filedir "$_tamr_cli_written" ;;
         --map) COMPREPLY=($(compgen -W "absolute ssim butteraugli" -- "$cur")) ;;
@@ -130,6 +131,18 @@ _tamr_cli()
             COMPREPLY=($(compgen -P "$listed" -W "$(_tamr_cli_metrics "$program") default all" -- "$last"))
             ;;
         --svg) _filedir svg ;;
+        --report) _filedir html ;;
+        --codecs)
+            local listed='' last=$cur
+            if [[ $cur == *,* ]]; then
+                listed=${cur%,*},
+                last=${cur##*,}
+            fi
+            COMPREPLY=($(compgen -P "$listed" -W "tamr $(_tamr_cli_peers "$program")" -- "$last"))
+            ;;
+        --anchor) COMPREPLY=($(compgen -W "tamr $(_tamr_cli_peers "$program")" -- "$cur")) ;;
+        --bd-method) COMPREPLY=($(compgen -W "akima pchip cubic" -- "$cur")) ;;
+        --json-schema) COMPREPLY=($(compgen -W "tamr compressai" -- "$cur")) ;;
         --peers)
             # A list separated by commas: the names after the last comma.
             local listed='' last=$cur words

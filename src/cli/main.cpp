@@ -11,6 +11,7 @@
 #include "cli/CompareCommand.h"
 #include "cli/CompressCommands.h"
 #include "cli/EditCommands.h"
+#include "cli/EvaluateCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/OutputName.h"
 #include "cli/PaletteCommand.h"
@@ -63,6 +64,9 @@ int Run(int argc, char** argv)
     CLI::App* compare = tamr::AddCompareCommand(app, compareOptions);
     tamr::SweepOptions sweepOptions;
     CLI::App* sweep = tamr::AddSweepCommand(app, sweepOptions);
+    tamr::EvaluateOptions evaluateOptions;
+    evaluateOptions.programVersion = kVersion;
+    CLI::App* evaluate = tamr::AddEvaluateCommand(app, evaluateOptions);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -78,13 +82,15 @@ int Run(int argc, char** argv)
         limits.maxDecodedBytes = tamr::Limits::DecodedBytesFor(*maxMegapixels);
     infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
         convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
-            filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits = limits;
+            filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits =
+                evaluateOptions.limits = limits;
     console.progress = progress == "always"  ? tamr::ProgressMode::Always
                        : progress == "never" ? tamr::ProgressMode::Never
                                              : tamr::ProgressMode::Auto;
     infoOptions.console = compressOptions.console = roundtripOptions.console = decompressOptions.console =
         convertOptions.console = statsOptions.console = batchOptions.console = paletteOptions.console =
-            filterOptions.console = sharpenOptions.console = compareOptions.console = sweepOptions.console = console;
+            filterOptions.console = sharpenOptions.console = compareOptions.console = sweepOptions.console =
+                evaluateOptions.console = console;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);
@@ -110,6 +116,8 @@ int Run(int argc, char** argv)
         return tamr::RunCompareCommand(compareOptions, std::cout, std::cerr);
     if (sweep->parsed())
         return tamr::RunSweepCommand(sweepOptions, std::cout, std::cerr);
+    if (evaluate->parsed())
+        return tamr::RunEvaluateCommand(evaluateOptions, std::cout, std::cerr);
     return 0;
 }
 

@@ -106,6 +106,23 @@ PeerPicture CodePeerPoint(const SweepPoint& point, const Context& context, std::
     return PeerFailure(std::string(codec.label) + " is not a peer");
 }
 
+// What a point's coding depends on beside the picture.
+std::string PointSettings(const SweepPoint& point, std::size_t targetBytes, const Ladders& ladders)
+{
+    const PeerCodec& codec = *point.codec;
+    std::string settings = codec.describe ? codec.describe() + "; " : std::string();
+    if (codec.aim != SizeAim::Bytes)
+        return settings + "quality " + std::to_string(point.quality);
+    settings += "aimed at " + std::to_string(targetBytes) + " bytes";
+    for (const Ladder& ladder : ladders)
+        if (ladder.codec == &codec && ladder.Holds(targetBytes)) {
+            settings += " in one encode aimed at";
+            for (const std::size_t target : ladder.targets)
+                settings += " " + std::to_string(target);
+        }
+    return settings;
+}
+
 void RunPeerPoint(SweepPoint& point, const Context& context, std::size_t targetBytes, const Ladders& ladders)
 {
     const PeerPicture picture = CodePeerPoint(point, context, targetBytes, ladders);
@@ -218,18 +235,45 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     const int threads = request.limits.PointsInFlight(ResolveThreadCount(request.threads),
                                                       image.ImageSize() * kPointBytesPerPictureByte);
     Ladders ladders;
+    const auto targetOf = [&](std::size_t index) -> std::size_t {
+        const SweepPoint& aim = tamrPoint(index);
+        return aim.Failed() ? 0 : aim.bytes;
+    };
+    // Points the store has are taken as they are; the others are kept there once measured.
+    std::vector<char> known(result.points.size(), 0);
+    const auto settingsOf = [&](std::size_t index) {
+        return PointSettings(result.points[index], targetOf(index), ladders);
+    };
+    const auto findKnown = [&](std::size_t index) {
+        if (request.store == nullptr || known[index] != 0)
+            return;
+        SweepPoint& point = result.points[index];
+        if (point.codec->aim == SizeAim::Bytes && targetOf(index) == 0)
+            return;
+        if (auto found = request.store->Find(point, settingsOf(index))) {
+            found->codec = point.codec;
+            found->quality = point.quality;
+            found->settings = settingsOf(index);
+            point = std::move(*found);
+            known[index] = 1;
+        }
+    };
     auto runPoint = [&](std::size_t index) {
         SweepPoint& point = result.points[index];
-        if (stopped()) {
+        findKnown(index);
+        if (known[index] == 0)
+            point.settings = settingsOf(index);
+        if (known[index] == 0 && stopped()) {
             point.failure = kSweepStopped;
-        } else {
+        } else if (known[index] == 0) {
             try {
                 if (point.codec == &TamrCodec()) {
                     RunTamrPoint(point, context);
                 } else {
-                    const SweepPoint& aim = tamrPoint(index);
-                    RunPeerPoint(point, context, aim.Failed() ? 0 : aim.bytes, ladders);
+                    RunPeerPoint(point, context, targetOf(index), ladders);
                 }
+                if (request.store != nullptr && !point.Failed())
+                    request.store->Keep(point, point.settings);
             } catch (const std::bad_alloc&) {
                 point.failure = std::string(point.codec->name) + ": out of memory";
             }
@@ -243,12 +287,22 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     RunTasks(threads, first.size(), [&](std::size_t task) { runPoint(first[task]); });
 
     ladders = PlanLadders(codecs, cut, result, tamrPoint);
+    // A ladder whose every point is known is not encoded.
+    for (const std::size_t index : cut)
+        findKnown(index);
+    const auto needed = [&](const Ladder& ladder) {
+        return std::any_of(cut.begin(), cut.end(), [&](std::size_t index) {
+            return known[index] == 0 && result.points[index].codec == ladder.codec && ladder.Holds(targetOf(index));
+        });
+    };
     RunTasks(threads, ladders.size() + others.size(), [&](std::size_t task) {
         if (task >= ladders.size()) {
             runPoint(others[task - ladders.size()]);
             return;
         }
         Ladder& ladder = ladders[task];
+        if (!needed(ladder))
+            return;
         if (stopped()) {
             ladder.failure = kSweepStopped;
             return;

@@ -31,8 +31,23 @@ struct SweepPoint {
     double encodeSeconds = 0;
     double decodeSeconds = 0;
     std::string failure; // empty for a point that was measured
+    // What its coding depended on beside the picture: the library and its
+    // settings, the quality or the size aimed at.
+    std::string settings;
 
     bool Failed() const { return !failure.empty(); }
+};
+
+// Points measured before, which a sweep takes instead of coding them again,
+// and where it keeps each point it measures. `settings` says everything the
+// point's coding depends on beside the picture: the codec's library and
+// settings, its quality or the size it aimed at. Called from any thread.
+class SweepPointStore {
+public:
+    virtual ~SweepPointStore() = default;
+    // The point measured before at `wanted`'s codec and quality with these settings.
+    virtual std::optional<SweepPoint> Find(const SweepPoint& wanted, const std::string& settings) = 0;
+    virtual void Keep(const SweepPoint& point, const std::string& settings) = 0;
 };
 
 struct SweepRequest {
@@ -45,6 +60,8 @@ struct SweepRequest {
     const std::atomic<bool>* stop = nullptr;
     // What the picture and every point may decode to.
     Limits limits{};
+    // Points found there are not coded again (their sinks are not called); null: none.
+    SweepPointStore* store = nullptr;
 };
 
 inline constexpr std::string_view kSweepStopped = "stopped";

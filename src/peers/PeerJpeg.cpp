@@ -132,4 +132,15 @@ PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality)
     return decoded;
 }
 
+// The version of the headers built against: libjpeg has no call that gives it.
+#define TAMR_TEXT_OF(token) #token
+#define TAMR_TEXT(token) TAMR_TEXT_OF(token)
+
+std::string DescribeJpeg()
+{
+    return "libjpeg-turbo " TAMR_TEXT(
+        LIBJPEG_TURBO_VERSION) ", jpeg_set_quality(Q) over the defaults: 4:2:0 chroma "
+                               "for colour, standard Huffman tables, tables not forced to 8 bits";
+}
+
 } // namespace tamr

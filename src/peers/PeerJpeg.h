@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "peers/PeerPicture.h"
 
@@ -15,5 +16,7 @@ PeerPicture CodeJpeg(ConstPixelView picture, int bytesPerPixel, int quality);
 // A JPEG file decoded by libjpeg-turbo into the layout of `like` (only its
 // sizes count): fails when the file holds another size or depth.
 PeerPicture DecodeJpeg(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel);
+// The library's version and the settings above, for the outputs.
+std::string DescribeJpeg();
 
 } // namespace tamr

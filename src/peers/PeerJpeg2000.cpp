@@ -283,4 +283,11 @@ PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t 
     return CutJpeg2000(EncodeJpeg2000(picture, bytesPerPixel, {targetBytes}), targetBytes, picture, bytesPerPixel);
 }
 
+std::string DescribeJpeg2000()
+{
+    return std::string("OpenJPEG ") + opj_version() +
+           ", JP2, irreversible 9/7 wavelet, colour transform for colour, up to 6 resolutions, one quality layer "
+           "per size aimed at (rate allocation), each file cut at its layer";
+}
+
 } // namespace tamr

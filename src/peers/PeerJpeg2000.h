@@ -48,5 +48,7 @@ PeerPicture CodeJpeg2000(ConstPixelView picture, int bytesPerPixel, std::size_t 
 // A JP2 file decoded by OpenJPEG into the layout of `like` (only its sizes
 // count): fails when the file holds another size or depth.
 PeerPicture DecodeJpeg2000(std::span<const std::uint8_t> coded, ConstPixelView like, int bytesPerPixel);
+// The library's version and settings, for the outputs.
+std::string DescribeJpeg2000();
 
 } // namespace tamr

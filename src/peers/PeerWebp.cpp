@@ -69,4 +69,11 @@ PeerPicture CodeWebp(ConstPixelView picture, int bytesPerPixel, int quality)
     return decoded;
 }
 
+std::string DescribeWebp()
+{
+    const int version = WebPGetEncoderVersion();
+    return "libwebp " + std::to_string(version >> 16) + "." + std::to_string((version >> 8) & 0xff) + "." +
+           std::to_string(version & 0xff) + ", WebPEncodeRGB at quality Q (lossy, the library's default method)";
+}
+
 } // namespace tamr

@@ -1,0 +1,18 @@
+#pragma once
+// A small picture of a picture file for a report: opened as the program opens
+// it, reduced by averaging blocks until its longer side is at most
+// kThumbnailSide pixels, as a PNG data URI.
+
+#include <filesystem>
+#include <string>
+
+#include "platform/Limits.h"
+
+namespace tamr {
+
+inline constexpr int kThumbnailSide = 128;
+
+// "data:image/png;base64,..."; empty when the file cannot be opened.
+std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits);
+
+} // namespace tamr

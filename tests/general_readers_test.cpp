@@ -12,6 +12,7 @@
 #include "image/BmpHeaders.h"
 #include "image/JpegLibrary.h"
 #include "image/PackedImageBlock.h"
+#include "image/PictureReaderTable.h"
 #include "image/general/GeneralReaders.h"
 #include "platform/ByteReader.h"
 #include "support/TestSupport.h"
@@ -459,9 +460,12 @@ TEST(GeneralTiffReader, ShowsABottomUpPictureTallerThanOneBandTheRightWayUp)
     TIFFClose(tiff);
     const Bytes file = test::ReadBytes(path);
     std::filesystem::remove(path);
-    // The first row stored is the bottom one.
+    // The first row stored is the bottom one: the reader hands the rows as
+    // stored, and the step after it turns them upright.
+    const PictureReadResult stored = ReadTiffGeneral(file, Limits{});
+    EXPECT_EQ(stored.metadata.orientation, ORIENTATION_BOTLEFT);
     ExpectPixels(
-        ReadTiffGeneral(file, Limits{}),
+        ReadPicture(*PictureReaderFor(FileType::Tiff), file, Limits{}, {}),
         [](std::uint32_t, std::uint32_t y) {
             return Rgb{static_cast<int>(kTall - 1 - y), 0, 0};
         },

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/BmpHeaders.h"
-#include "image/ImageMessages.h"
+#include "image/JpegReader.h"
 #include "image/OrientationAndColour.h"
 #include "image/PackedImageBlock.h"
 #include "image/PictureReaderTable.h"
@@ -213,8 +213,8 @@ Bytes TiffWithOrientation(int orientation)
 {
     constexpr std::uint32_t kWidth = 5;
     constexpr std::uint32_t kHeight = 3;
-    const auto path = std::filesystem::temp_directory_path() / ("tamr-orientation-" + std::to_string(::getpid()) +
-                                                                "-" + std::to_string(orientation) + ".tif");
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("tamr-orientation-" + std::to_string(::getpid()) + "-" + std::to_string(orientation) + ".tif");
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kHeight);
@@ -298,16 +298,17 @@ test::PngLayout ColourfulPng()
 TEST(OrientationAndColour, ConvertsAPictureFromItsEmbeddedProfileAsLcmsDoes)
 {
     test::PngLayout layout = ColourfulPng();
-    const Profile wide = AdobeLikeProfile();
-    layout.chunks = {{"iCCP", IccpChunk(Saved(wide))}};
+    const Bytes saved = Saved(AdobeLikeProfile());
+    layout.chunks = {{"iCCP", IccpChunk(saved)}};
     const PictureReadResult result = Read(FileType::Png, test::BuildPng(layout));
     ASSERT_TRUE(result.Ok()) << result.failure;
 
+    // lcms2's own conversion of the same samples through the same profile bytes.
     Bytes samples(layout.samples.begin(), layout.samples.end());
     Bytes expected(samples.size());
+    const Profile wide(cmsOpenProfileFromMem(saved.data(), static_cast<cmsUInt32Number>(saved.size())));
     const Profile srgb(cmsCreate_sRGBProfile());
-    cmsHTRANSFORM transform =
-        cmsCreateTransform(wide.get(), TYPE_RGB_8, srgb.get(), TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+    cmsHTRANSFORM transform = cmsCreateTransform(wide.get(), TYPE_RGB_8, srgb.get(), TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
     cmsDoTransform(transform, samples.data(), expected.data(), 16 * 16);
     cmsDeleteTransform(transform);
 

@@ -73,14 +73,14 @@ int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& 
     if (!document)
         return 1;
     const CDibImage& image = *document->Image();
-    PictureFacts facts{document->SourceType(), image.Width(),    image.Height(), image.BitsPerPixel(),
-                       image.IsColour() == 1,  image.FileHeader().bfReserved1};
+    PictureFacts opened{document->SourceType(), image.Width(),         image.Height(),
+                        image.BitsPerPixel(),   image.IsColour() == 1, image.FileHeader().bfReserved1};
     const PictureMetadata& metadata = document->SourceMetadata();
-    facts.reader = document->SourceType() == FileType::Cod ? std::string(kOriginalReaderName) : document->ReaderName();
-    facts.orientation = metadata.appliedOrientation;
-    facts.profileName = metadata.profileName;
-    facts.bitsPerSample = metadata.bitsPerSample;
-    PrintFacts(out, facts, options.json);
+    opened.reader = document->SourceType() == FileType::Cod ? std::string(kOriginalReaderName) : document->ReaderName();
+    opened.orientation = metadata.appliedOrientation;
+    opened.profileName = metadata.profileName;
+    opened.bitsPerSample = metadata.bitsPerSample;
+    PrintFacts(out, opened, options.json);
     return 0;
 }
 

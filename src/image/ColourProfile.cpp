@@ -140,8 +140,7 @@ TransformHandle MakeTransform(cmsContext context, cmsHPROFILE source, cmsUInt32N
 {
     if (target == nullptr)
         return nullptr;
-    return TransformHandle(
-        cmsCreateTransformTHR(context, source, inFormat, target, outFormat, INTENT_PERCEPTUAL, 0));
+    return TransformHandle(cmsCreateTransformTHR(context, source, inFormat, target, outFormat, INTENT_PERCEPTUAL, 0));
 }
 
 // The samples that decide whether a profile moves anything: a grid of

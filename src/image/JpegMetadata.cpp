@@ -5,7 +5,6 @@
 #include <optional>
 #include <vector>
 
-
 namespace tamr {
 namespace {
 
@@ -72,7 +71,7 @@ PictureMetadata JpegMetadataOf(std::span<const std::uint8_t> file)
                 profileBroken = true;
             else
                 profileParts[static_cast<std::size_t>(sequence - 1)].assign(body.begin() + kIccName.size() + 2,
-                                                                           body.end());
+                                                                            body.end());
         }
         at += 2 + length;
     }

@@ -55,8 +55,8 @@ std::vector<std::uint8_t> ProfileOfPixels(const JxlDecoder* decoder)
 PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     const std::unique_ptr<JxlDecoder, DecoderDeleter> decoder(JxlDecoderCreate(nullptr));
-    if (!decoder ||
-        JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS)
+    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING |
+                                                                 JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS)
         return NoRoomFor(kKind);
     if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
         return RefusedAs(kKind, "the file is damaged");

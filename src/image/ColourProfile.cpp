@@ -135,12 +135,16 @@ ProfileHandle SrgbGrayProfile(cmsContext context)
     return ProfileHandle(cmsCreateGrayProfileTHR(context, cmsD50_xyY(), curve.get()));
 }
 
+// lcms2 computes a table of the conversion for 8-bit samples; the finer one
+// follows table-based profiles (XYB, printer profiles) more closely and
+// changes nothing for the matrix profiles of cameras and working spaces.
 TransformHandle MakeTransform(cmsContext context, cmsHPROFILE source, cmsUInt32Number inFormat, cmsHPROFILE target,
                               cmsUInt32Number outFormat)
 {
     if (target == nullptr)
         return nullptr;
-    return TransformHandle(cmsCreateTransformTHR(context, source, inFormat, target, outFormat, INTENT_PERCEPTUAL, 0));
+    return TransformHandle(cmsCreateTransformTHR(context, source, inFormat, target, outFormat, INTENT_PERCEPTUAL,
+                                                 cmsFLAGS_HIGHRESPRECALC));
 }
 
 // The samples that decide whether a profile moves anything: a grid of

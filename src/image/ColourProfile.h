@@ -46,7 +46,7 @@ std::optional<std::string> ProfileDescription(std::span<const std::uint8_t> prof
 
 // Converts the picture (24-bit colour, or 8-bit gray with the gray ramp) from
 // the profile's colours into sRGB, in place: perceptual intent, 8 bits a
-// sample, no black-point compensation.
+// sample, no black-point compensation, lcms2's finer precalculated table.
 ProfileResult ConvertToSrgb(std::span<const std::uint8_t> profile, PackedBlockView& picture);
 
 } // namespace tamr

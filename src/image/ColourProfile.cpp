@@ -17,7 +17,7 @@ namespace {
 // What lcms2 may allocate for one profile and its transform together. A
 // hostile profile can declare colour tables of gigabytes in a few bytes;
 // the honest ones need a few megabytes at most.
-constexpr std::size_t kColourMemoryBytes = std::size_t{128} << 20;
+constexpr std::size_t kColourMemoryBytes = std::size_t{64} << 20;
 // A description longer than this is cut: it is shown in a status bar.
 constexpr std::size_t kMostDescriptionChars = 80;
 

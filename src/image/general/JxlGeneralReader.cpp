@@ -1,4 +1,4 @@
-// JPEG XL through libjxl: the first frame, upright as the codestream says.
+// JPEG XL through libjxl: the first frame as stored, with its orientation.
 
 #include <jxl/decode.h>
 
@@ -55,8 +55,11 @@ std::vector<std::uint8_t> ProfileOfPixels(const JxlDecoder* decoder)
 PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     const std::unique_ptr<JxlDecoder, DecoderDeleter> decoder(JxlDecoderCreate(nullptr));
-    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING |
-                                                                 JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS)
+    // The pixels come as stored; the step after the reader turns them upright
+    // as the codestream says, so that the orientation is known and named.
+    if (!decoder || JxlDecoderSetKeepOrientation(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
+            JXL_DEC_SUCCESS)
         return NoRoomFor(kKind);
     if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
         return RefusedAs(kKind, "the file is damaged");
@@ -66,9 +69,7 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
     SampleLayout layout = SampleLayout::Rgb;
     bool deep = false;
     std::vector<std::uint8_t> samples;
-    // libjxl turns the picture upright itself, as the codestream says.
     PictureMetadata metadata;
-    metadata.orientedByReader = true;
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
         if (status == JXL_DEC_BASIC_INFO) {

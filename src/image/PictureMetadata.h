@@ -16,11 +16,10 @@ struct PictureMetadata {
     std::vector<std::uint8_t> exif;
     // The orientation (1 to 8, as Exif numbers them) the file gives outside
     // its Exif block (TIFF's own tag, AVIF's rotation and mirror, JPEG XL's
-    // codestream); 0: none,
-    // the Exif block's counts.
+    // codestream); 0: none, the Exif block's counts.
     int orientation = 0;
-    // The library has turned the picture upright itself (libheif), so
-    // it is not turned again; `orientation` says how, where the library tells.
+    // The library has turned the picture upright itself (libheif), so it is
+    // not turned again; `orientation` says how, where the library tells.
     bool orientedByReader = false;
     // The embedded ICC profile, as the file holds it.
     std::vector<std::uint8_t> iccProfile;

@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes to the general JPEG reader and loads whatever it returns into an image.
+// Feeds arbitrary bytes to the general JPEG reader, turns what it returns
+// upright and into sRGB as its Exif block and profile say, and loads it into
+// an image.
 
 #include <cstddef>
 #include <cstdint>
@@ -6,12 +8,14 @@
 
 #include "FuzzLimits.h"
 #include "image/DibImage.h"
+#include "image/OrientationAndColour.h"
 #include "image/general/GeneralReaders.h"
 #include "support/ScriptedPrompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const tamr::PictureReadResult result = tamr::ReadJpegGeneral(std::span(data, size), FuzzLimits());
+    tamr::PictureReadResult result = tamr::ReadJpegGeneral(std::span(data, size), FuzzLimits());
+    tamr::TurnUprightAndIntoSrgb(result);
     if (!result.block)
         return 0;
     tamr::ScriptedPrompter prompter;

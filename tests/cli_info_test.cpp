@@ -27,6 +27,10 @@ CliRun Info(const std::filesystem::path& path, const test::ScratchDir& scratch)
     return RunCli("info " + Quoted(path.string()), scratch);
 }
 
+// What info says of a picture read by the program's own reader, upright and
+// without a colour profile.
+const std::string kPlainSource = "reader: tamr\norientation: 1\nprofile: none\nbits per sample: 8\n";
+
 TEST(CliInfoTest, PrintsTheImagesProperties)
 {
     test::ScratchDir scratch;
@@ -38,7 +42,8 @@ TEST(CliInfoTest, PrintsTheImagesProperties)
     test::WriteBytes(scratch / "colour.bmp", test::BuildBmp(layout));
     const CliRun colour = Info(scratch / "colour.bmp", scratch);
     EXPECT_EQ(colour.exitCode, 0);
-    EXPECT_EQ(colour.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 24\nmode: colour\nreserved: 4\n");
+    EXPECT_EQ(colour.out,
+              "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 24\nmode: colour\nreserved: 4\n" + kPlainSource);
     EXPECT_EQ(colour.err, "");
 
     layout.bits = 8;
@@ -49,7 +54,7 @@ TEST(CliInfoTest, PrintsTheImagesProperties)
     test::WriteBytes(scratch / "gray.bmp", test::BuildBmp(layout));
     const CliRun gray = Info(scratch / "gray.bmp", scratch);
     EXPECT_EQ(gray.exitCode, 0);
-    EXPECT_EQ(gray.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 8\nmode: gray\nreserved: 0\n");
+    EXPECT_EQ(gray.out, "kind: BMP\nwidth: 3\nheight: 2\nbits per pixel: 8\nmode: gray\nreserved: 0\n" + kPlainSource);
 }
 
 TEST(CliInfoTest, EightBitColourShowsAs24Bits)
@@ -72,7 +77,8 @@ TEST(CliInfoTest, ReadsTheBundledSampleImage)
     test::ScratchDir scratch;
     const CliRun run = Info(TAMR_SAMPLE_IMAGE, scratch);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "kind: BMP\nwidth: 512\nheight: 384\nbits per pixel: 24\nmode: colour\nreserved: 0\n");
+    EXPECT_EQ(run.out,
+              "kind: BMP\nwidth: 512\nheight: 384\nbits per pixel: 24\nmode: colour\nreserved: 0\n" + kPlainSource);
 }
 
 // A lossless COD header of a colour picture with no data: a few bytes that
@@ -216,9 +222,11 @@ TEST(CliInfoTest, EveryKindIsDescribedFromItsHeadersAlone)
         SCOPED_TRACE(kind);
         const CliRun described = RunCli("info " + Quoted(path.string()), scratch, "ulimit -d 65536; ");
         EXPECT_EQ(described.exitCode, 0) << described.err;
+        // The PNG is a 1-bit palette picture.
         EXPECT_EQ(described.out, "kind: " + kind +
                                      "\nwidth: 9000\nheight: 9000\nbits per pixel: 24\nmode: colour\n"
-                                     "reserved: 0\n");
+                                     "reserved: 0\nreader: tamr\norientation: 1\nprofile: none\nbits per sample: " +
+                                     (kind == "PNG" ? "1" : "8") + "\n");
     }
 }
 
@@ -294,6 +302,41 @@ TEST(CliInfoTest, NeverCrashesOnTheCorpus)
         EXPECT_EQ(run.err.find("runtime error"), std::string::npos) << path << "\n" << run.err;
     }
     EXPECT_GT(loaded, 30u);
+}
+
+} // namespace
+} // namespace tamr
+
+namespace tamr {
+namespace {
+
+// A 16 x 8 JPEG whose Exif block says it is stored turned a quarter (orientation 6).
+std::vector<std::uint8_t> JpegStoredOnItsSide(test::JpegKind kind)
+{
+    test::JpegLayout layout;
+    layout.width = 16;
+    layout.height = 8;
+    layout.kind = kind;
+    layout.markers = {{JPEG_APP0 + 1, {'E',  'x',  'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                                       0x01, 0x12, 0,   3,   0, 0, 0,   1,   0, 6,  0, 0, 0, 0, 0, 0}}};
+    return test::MakeJpeg(layout);
+}
+
+TEST(CliInfoTest, GivesTheSizeOfThePictureTurnedUprightAndItsOrientation)
+{
+    test::ScratchDir scratch;
+    test::WriteBytes(scratch / "baseline.jpg", JpegStoredOnItsSide(test::JpegKind::Baseline));
+    test::WriteBytes(scratch / "progressive.jpg", JpegStoredOnItsSide(test::JpegKind::Progressive));
+    // The headers tell for the baseline file; the progressive one is opened by libjpeg-turbo.
+    const CliRun described = Info(scratch / "baseline.jpg", scratch);
+    EXPECT_EQ(described.out, "kind: JPEG\nwidth: 8\nheight: 16\nbits per pixel: 24\nmode: colour\nreserved: 0\n"
+                             "reader: tamr\norientation: 6\nprofile: none\nbits per sample: 8\n");
+    const CliRun opened =
+        RunCli("--any-variant info --json " + Quoted((scratch / "progressive.jpg").string()), scratch);
+    EXPECT_EQ(opened.exitCode, 0) << opened.err;
+    for (const char* line : {"\"width\": 8", "\"height\": 16,", "\"reader\": \"libjpeg-turbo\"", "\"orientation\": 6",
+                             "\"profile\": null", "\"bits_per_sample\": 8"})
+        EXPECT_NE(opened.out.find(line), std::string::npos) << line << " in " << opened.out;
 }
 
 } // namespace

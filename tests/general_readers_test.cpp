@@ -12,6 +12,7 @@
 #include "image/BmpHeaders.h"
 #include "image/JpegLibrary.h"
 #include "image/PackedImageBlock.h"
+#include "image/PictureReaderTable.h"
 #include "image/general/GeneralReaders.h"
 #include "platform/ByteReader.h"
 #include "support/TestSupport.h"
@@ -459,9 +460,12 @@ TEST(GeneralTiffReader, ShowsABottomUpPictureTallerThanOneBandTheRightWayUp)
     TIFFClose(tiff);
     const Bytes file = test::ReadBytes(path);
     std::filesystem::remove(path);
-    // The first row stored is the bottom one.
+    // The first row stored is the bottom one: the reader hands the rows as
+    // stored, and the step after it turns them upright.
+    const PictureReadResult stored = ReadTiffGeneral(file, Limits{});
+    EXPECT_EQ(stored.metadata.orientation, ORIENTATION_BOTLEFT);
     ExpectPixels(
-        ReadTiffGeneral(file, Limits{}),
+        ReadPicture(*PictureReaderFor(FileType::Tiff), file, Limits{}, {}),
         [](std::uint32_t, std::uint32_t y) {
             return Rgb{static_cast<int>(kTall - 1 - y), 0, 0};
         },
@@ -593,7 +597,8 @@ TEST(GeneralHeifReader, ReadsFilesAsLibheifDecodesThem)
 
 #if defined(TAMR_HAVE_JXL)
 // A lossless file of `channels` samples of `bits` bits each.
-Bytes EncodeJxl(const void* samples, std::size_t size, std::uint32_t channels, bool deep)
+Bytes EncodeJxl(const void* samples, std::size_t size, std::uint32_t channels, bool deep,
+                JxlOrientation orientation = JXL_ORIENT_IDENTITY)
 {
     JxlEncoder* encoder = JxlEncoderCreate(nullptr);
     JxlBasicInfo info;
@@ -603,6 +608,7 @@ Bytes EncodeJxl(const void* samples, std::size_t size, std::uint32_t channels, b
     info.bits_per_sample = deep ? 16 : 8;
     info.num_color_channels = channels == 1 ? 1 : 3;
     info.uses_original_profile = JXL_TRUE;
+    info.orientation = orientation;
     JxlEncoderSetBasicInfo(encoder, &info);
     JxlColorEncoding colour;
     JxlColorEncodingSetToSRGB(&colour, channels == 1 ? JXL_TRUE : JXL_FALSE);
@@ -632,6 +638,17 @@ TEST(GeneralJxlReader, ReadsLosslessColourExactly)
     const Bytes file = EncodeJxl(rgb.data(), rgb.size(), 3, false);
     ExpectPixels(ReadJxlGeneral(file, Limits{}), Source);
     EXPECT_TRUE(ReadJxlGeneral(file, TinyDecodeLimit()).overDecodeLimit);
+}
+
+TEST(GeneralJxlReader, IsTurnedUprightOnceByLibjxl)
+{
+    const Bytes rgb = SourceRgb(3);
+    const Bytes file = EncodeJxl(rgb.data(), rgb.size(), 3, false, JXL_ORIENT_ROTATE_90_CW);
+    const PictureReadResult result = ReadPicture(*PictureReaderFor(FileType::Jxl), file, Limits{}, {});
+    // Stored rows are seen as columns from the right: a quarter turn clockwise, not three.
+    ExpectPixels(
+        result, [](std::uint32_t x, std::uint32_t y) { return Source(y, kHeight - 1 - x); }, 0, kHeight, kWidth);
+    EXPECT_EQ(result.metadata.appliedOrientation, 6);
 }
 
 TEST(GeneralJxlReader, ReducesSixteenBitGrayAsPngDoes)

@@ -5,20 +5,33 @@
 #include "cli/CliSession.h"
 #include "image/FileType.h"
 #include "image/PictureProbe.h"
+#include "image/PictureReaderTable.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
 namespace {
 
+// How a profile is named: its description, or that there is none.
+std::string ProfileText(const PictureFacts& facts)
+{
+    return facts.profileName.empty() ? "none" : facts.profileName;
+}
+
 void PrintFacts(std::ostream& out, const PictureFacts& facts, bool json)
 {
     if (json) {
-        const nlohmann::json object = {{"kind", FileTypeName(facts.kind)},
-                                       {"width", facts.width},
-                                       {"height", facts.height},
-                                       {"bits_per_pixel", facts.bitsPerPixel},
-                                       {"mode", facts.colour ? "colour" : "gray"},
-                                       {"reserved", facts.reserved}};
+        nlohmann::json object = {{"kind", FileTypeName(facts.kind)},
+                                 {"width", facts.width},
+                                 {"height", facts.height},
+                                 {"bits_per_pixel", facts.bitsPerPixel},
+                                 {"mode", facts.colour ? "colour" : "gray"},
+                                 {"reserved", facts.reserved},
+                                 {"reader", facts.reader},
+                                 {"orientation", facts.orientation},
+                                 {"profile", nullptr},
+                                 {"bits_per_sample", facts.bitsPerSample}};
+        if (!facts.profileName.empty())
+            object["profile"] = facts.profileName;
         out << object.dump(2) << '\n';
         return;
     }
@@ -27,7 +40,11 @@ void PrintFacts(std::ostream& out, const PictureFacts& facts, bool json)
         << "height: " << facts.height << '\n'
         << "bits per pixel: " << facts.bitsPerPixel << '\n'
         << "mode: " << (facts.colour ? "colour" : "gray") << '\n'
-        << "reserved: " << facts.reserved << '\n';
+        << "reserved: " << facts.reserved << '\n'
+        << "reader: " << facts.reader << '\n'
+        << "orientation: " << facts.orientation << '\n'
+        << "profile: " << ProfileText(facts) << '\n'
+        << "bits per sample: " << facts.bitsPerSample << '\n';
 }
 
 } // namespace
@@ -56,10 +73,14 @@ int RunInfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& 
     if (!document)
         return 1;
     const CDibImage& image = *document->Image();
-    PrintFacts(out,
-               {document->SourceType(), image.Width(), image.Height(), image.BitsPerPixel(), image.IsColour() == 1,
-                image.FileHeader().bfReserved1},
-               options.json);
+    PictureFacts opened{document->SourceType(), image.Width(),         image.Height(),
+                        image.BitsPerPixel(),   image.IsColour() == 1, image.FileHeader().bfReserved1};
+    const PictureMetadata& metadata = document->SourceMetadata();
+    opened.reader = document->SourceType() == FileType::Cod ? std::string(kOriginalReaderName) : document->ReaderName();
+    opened.orientation = metadata.appliedOrientation;
+    opened.profileName = metadata.profileName;
+    opened.bitsPerSample = metadata.bitsPerSample;
+    PrintFacts(out, opened, options.json);
     return 0;
 }
 

@@ -131,6 +131,7 @@ Status CTamrDoc::OpenPicture(ByteBlock&& file, const PictureReaderEntry& reader)
 {
     sourceType_ = reader.kind;
     readerName_.clear();
+    sourceMetadata_ = {};
     const TimeStamp t0 = Now();
     PictureReadResult result = ReadPicture(reader, file, environment_.limits, environment_.readPolicy);
     if (!result.Ok()) {
@@ -138,6 +139,9 @@ Status CTamrDoc::OpenPicture(ByteBlock&& file, const PictureReaderEntry& reader)
         return StatusOf(result);
     }
     readerName_ = result.reader;
+    sourceMetadata_ = std::move(result.metadata);
+    sourceMetadata_.exif.clear();
+    sourceMetadata_.iccProfile.clear();
     const std::size_t fileSize = file.size();
     if (result.layout == PictureLayout::BmpFile) {
         image_ = std::make_unique<CDibImage>();

@@ -153,6 +153,9 @@ public:
     // The reader that read the picture (kOriginalReaderName or a general
     // reader's name); empty for a COD file.
     const std::string& ReaderName() const { return readerName_; }
+    // How the picture was turned upright and which profile it had, and the
+    // depth of its file's samples (without the Exif and profile bytes).
+    const PictureMetadata& SourceMetadata() const { return sourceMetadata_; }
     float CompressSeconds() const { return compressSeconds_; }
     float DecompressSeconds() const { return decompressSeconds_; }
     bool ImageEdited() const { return imageEdited_; }
@@ -202,6 +205,7 @@ private:
     std::unique_ptr<WaveletCodec> codec_;
     FileType sourceType_ = FileType::Unknown;
     std::string readerName_;
+    PictureMetadata sourceMetadata_;
     float compressSeconds_ = 0;
     float decompressSeconds_ = 0;
     std::unique_ptr<ImagePalette> palette_;

@@ -3,6 +3,7 @@
 #include "image/DibImage.h"
 #include "image/GifReader.h"
 #include "image/ImageMessages.h"
+#include "image/JpegMetadata.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "image/PnmReader.h"
@@ -31,6 +32,14 @@ PictureReadResult WithPngNotices(PictureReadResult result)
         result.notices.emplace_back(kSkippedChunksNotice);
     if (result.composited)
         result.notices.emplace_back(kCompositedNotice);
+    return result;
+}
+
+// A JPEG picture that was read, with the Exif block and profile of its headers.
+PictureReadResult WithJpegMetadata(PictureReadResult result, std::span<const std::uint8_t> bytes)
+{
+    if (result.Ok())
+        result.metadata = JpegMetadataOf(bytes);
     return result;
 }
 
@@ -66,7 +75,7 @@ PictureReadResult ReadGifPicture(std::span<const std::uint8_t> bytes, const Limi
 PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     RecordingPrompter prompter;
-    return FromBlock(ReadJpeg(bytes, prompter, limits), prompter);
+    return WithJpegMetadata(FromBlock(ReadJpeg(bytes, prompter, limits), prompter), bytes);
 }
 
 PictureReadResult ReadPngPicture(std::span<const std::uint8_t> bytes, const Limits& limits)
@@ -108,7 +117,7 @@ PictureReadResult ReadGifPictureHead(std::span<const std::uint8_t> bytes, const 
 PictureReadResult ReadJpegPictureHead(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     RecordingPrompter prompter;
-    return FromBlock(ReadJpegHead(bytes, prompter, limits), prompter);
+    return WithJpegMetadata(FromBlock(ReadJpegHead(bytes, prompter, limits), prompter), bytes);
 }
 
 PictureReadResult ReadPngPictureHead(std::span<const std::uint8_t> bytes, const Limits& limits)

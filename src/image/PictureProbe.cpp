@@ -1,8 +1,12 @@
 #include "image/PictureProbe.h"
 
+#include <utility>
+
 #include "codec/CodecSettings.h"
 #include "codec/WaveletCodec.h"
 #include "image/DibImage.h"
+#include "image/OrientationAndColour.h"
+#include "image/PictureOrientation.h"
 #include "image/PictureReaderTable.h"
 #include "platform/MappedFile.h"
 
@@ -11,10 +15,8 @@ namespace {
 
 // A reader's head as the image would load it: its packed head (the block
 // without rows), or the facts its headers give.
-std::optional<PictureFacts> FactsOfHead(const PictureReadResult& head, FileType kind, const Limits& limits)
+std::optional<PictureFacts> FactsOfStoredHead(const PictureReadResult& head, FileType kind, const Limits& limits)
 {
-    if (!head.Ok())
-        return std::nullopt;
     if (head.headFacts) {
         const PictureHeadFacts& facts = *head.headFacts;
         return PictureFacts{kind, facts.width, facts.height, facts.bitsPerPixel, facts.colour, facts.reserved};
@@ -32,13 +34,34 @@ std::optional<PictureFacts> FactsOfHead(const PictureReadResult& head, FileType 
                         image.FileHeader().bfReserved1};
 }
 
+// The facts of the picture as it is shown: upright, as the file says.
+std::optional<PictureFacts> FactsOfHead(PictureReadResult head, FileType kind, const Limits& limits)
+{
+    if (!head.Ok())
+        return std::nullopt;
+    auto facts = FactsOfStoredHead(head, kind, limits);
+    if (!facts)
+        return std::nullopt;
+    // Only the program's own readers have head readers.
+    facts->reader = std::string(kOriginalReaderName);
+    DescribeOrientationAndColour(head.metadata);
+    facts->orientation = head.metadata.appliedOrientation;
+    if (OrientationTransposes(facts->orientation))
+        std::swap(facts->width, facts->height);
+    facts->profileName = head.metadata.profileName;
+    facts->bitsPerSample = head.metadata.bitsPerSample;
+    return facts;
+}
+
 std::optional<PictureFacts> CodFacts(std::span<const std::uint8_t> file, const Limits& limits)
 {
     const CodecSettings settings;
     WaveletCodec codec(settings);
     if (!codec.ReadHeader(file, limits))
         return std::nullopt;
-    return PictureFacts{FileType::Cod, codec.Width(), codec.Height(), codec.BitsPerPixel(), codec.IsColour(), 0};
+    PictureFacts facts{FileType::Cod, codec.Width(), codec.Height(), codec.BitsPerPixel(), codec.IsColour(), 0};
+    facts.reader = std::string(kOriginalReaderName);
+    return facts;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "image/FileType.h"
@@ -18,7 +19,11 @@ struct PictureFacts {
     int height = 0;
     int bitsPerPixel = 0; // as the picture is held: 24 for colour, 8 for gray
     bool colour = false;
-    int reserved = 0; // the first reserved word of a BMP file header, else 0
+    int reserved = 0;          // the first reserved word of a BMP file header, else 0
+    std::string reader{};      // which reader reads the picture
+    int orientation = 1;       // how the file's picture is turned upright (Exif's 1 to 8)
+    std::string profileName{}; // the embedded colour profile's description; empty: none
+    int bitsPerSample = 8;     // the depth of the file's samples
 };
 
 // The kind, size, depth and colour of the picture in a whole file, as opening

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/PictureMetadata.h"
 #include "platform/ByteBlock.h"
 #include "platform/Failure.h"
 #include "platform/Limits.h"
@@ -68,6 +69,9 @@ struct PictureReadResult {
     // Which reader made the result, for the notice and `info`; set by the
     // reader table.
     std::string reader;
+    // Orientation, colour profile and sample depth of the file, for the step
+    // that turns the picture upright and into sRGB after any reader.
+    PictureMetadata metadata;
     // A head reader that knows the facts without a packed head gives them here.
     std::optional<PictureHeadFacts> headFacts;
     // Some pixel was not fully opaque and now shows over white.

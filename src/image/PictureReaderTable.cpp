@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "image/OrientationAndColour.h"
 #include "image/OriginalReaders.h"
 #include "image/general/GeneralReaders.h"
 
@@ -33,6 +34,23 @@ PictureReadResult ReadWithGeneral(const PictureReaderEntry& entry, std::span<con
     return result;
 }
 
+// The reader's result, before the orientation and colour step.
+PictureReadResult ReadAsStored(const PictureReaderEntry& entry, std::span<const std::uint8_t> bytes,
+                               const Limits& limits, ReadPolicy policy)
+{
+    if (entry.read == nullptr) {
+        if (entry.general == nullptr)
+            return PictureReadResult::Refused(PictureFailure::Unsupported, "no reader for this kind");
+        return ReadWithGeneral(entry, bytes, limits);
+    }
+    PictureReadResult own = entry.read(bytes, limits);
+    own.reader = std::string(kOriginalReaderName);
+    if (own.failureKind != PictureFailure::Unsupported || !policy.anyVariant || entry.general == nullptr)
+        return own;
+    PictureReadResult general = ReadWithGeneral(entry, bytes, limits);
+    return general.Ok() ? std::move(general) : std::move(own);
+}
+
 } // namespace
 
 std::span<const PictureReaderEntry> PictureReaderTable()
@@ -51,17 +69,9 @@ const PictureReaderEntry* PictureReaderFor(FileType kind)
 PictureReadResult ReadPicture(const PictureReaderEntry& entry, std::span<const std::uint8_t> bytes,
                               const Limits& limits, ReadPolicy policy)
 {
-    if (entry.read == nullptr) {
-        if (entry.general == nullptr)
-            return PictureReadResult::Refused(PictureFailure::Unsupported, "no reader for this kind");
-        return ReadWithGeneral(entry, bytes, limits);
-    }
-    PictureReadResult own = entry.read(bytes, limits);
-    own.reader = std::string(kOriginalReaderName);
-    if (own.failureKind != PictureFailure::Unsupported || !policy.anyVariant || entry.general == nullptr)
-        return own;
-    PictureReadResult general = ReadWithGeneral(entry, bytes, limits);
-    return general.Ok() ? std::move(general) : std::move(own);
+    PictureReadResult result = ReadAsStored(entry, bytes, limits, policy);
+    TurnUprightAndIntoSrgb(result);
+    return result;
 }
 
 std::string ReadByNotice(std::string_view readerName)

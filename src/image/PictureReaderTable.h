@@ -45,7 +45,8 @@ struct ReadPolicy {
 // when the kind has no own reader, or when the own one refuses the variant as
 // unsupported and the policy allows any variant. When the general reader
 // fails too, the own reader's result stands, so its messages are unchanged.
-// `reader` names the reader whose result it is.
+// `reader` names the reader whose result it is. The picture is then turned
+// upright and into sRGB as its file says (OrientationAndColour.h).
 PictureReadResult ReadPicture(const PictureReaderEntry& entry, std::span<const std::uint8_t> bytes,
                               const Limits& limits, ReadPolicy policy);
 

@@ -315,6 +315,19 @@ int ReadPlanned(spng_ctx* /*context*/, void* user, void* destination, std::size_
     return 0;
 }
 
+// The profile (iCCP), the Exif block (eXIf) and the depth of the file, as
+// far as the decoder has read it.
+void TakeMetadata(spng_ctx* png, const spng_ihdr& header, PictureMetadata& metadata)
+{
+    metadata.bitsPerSample = header.bit_depth;
+    spng_iccp iccp{};
+    if (metadata.iccProfile.empty() && spng_get_iccp(png, &iccp) == 0 && iccp.profile != nullptr)
+        metadata.iccProfile.assign(iccp.profile, iccp.profile + iccp.profile_len);
+    spng_exif exif{};
+    if (metadata.exif.empty() && spng_get_exif(png, &exif) == 0 && exif.data != nullptr)
+        metadata.exif.assign(exif.data, exif.data + exif.length);
+}
+
 PictureReadResult ReadPngBlock(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels,
                                bool skipAncillary)
 {
@@ -369,6 +382,7 @@ PictureReadResult ReadPngBlock(std::span<const std::uint8_t> file, const Limits&
         head.block = PackedPictureRows::MakeHead(header.width, header.height, colour);
         if (!head.block)
             return PictureReadResult::Refused("PNG: the picture is too large to be held in memory");
+        TakeMetadata(png, header, head.metadata);
         return head;
     }
     auto out = PackedPictureRows::Make(header.width, header.height, colour);
@@ -406,6 +420,7 @@ PictureReadResult ReadPngBlock(std::span<const std::uint8_t> file, const Limits&
     PictureReadResult result;
     result.block = out->Take();
     result.composited = converter.Composited();
+    TakeMetadata(png, header, result.metadata);
     return result;
 }
 

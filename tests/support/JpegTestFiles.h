@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "image/JpegLibrary.h"
@@ -28,6 +29,8 @@ struct JpegLayout {
     int quality = 90;
     bool fullChroma = false;      // 4:4:4 instead of the default 4:2:0
     unsigned restartInterval = 0; // MCUs between restart markers; 0: none
+    // Segments written after the frame's own headers: marker code and contents.
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> markers;
     // The colour of pixel (x, y), y = 0 the top row; gray takes the red value,
     // CMYK takes red, green, blue and 0 as its four channels.
     std::function<Rgb(int, int)> pixel = [](int x, int y) {
@@ -74,6 +77,8 @@ inline std::vector<std::uint8_t> MakeJpeg(const JpegLayout& layout)
     }
 
     jpeg_start_compress(&compressor, TRUE);
+    for (const auto& [code, contents] : layout.markers)
+        jpeg_write_marker(&compressor, code, contents.data(), static_cast<unsigned>(contents.size()));
     std::vector<JSAMPLE> row(static_cast<std::size_t>(layout.width * layout.components));
     while (compressor.next_scanline < compressor.image_height) {
         const int y = static_cast<int>(compressor.next_scanline);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tamr::test {
@@ -25,6 +26,8 @@ struct PngLayout {
     std::vector<std::uint16_t> samples;
     // Bytes appended to the filtered picture data before compressing.
     std::size_t extraData = 0;
+    // Chunks written before the picture data: type and contents.
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> chunks;
 };
 
 inline int PngChannels(std::uint8_t colourType)
@@ -132,6 +135,8 @@ inline std::vector<std::uint8_t> BuildPng(const PngLayout& layout)
         PutChunk(file, "PLTE", layout.palette);
     if (layout.trns)
         PutChunk(file, "tRNS", *layout.trns);
+    for (const auto& [type, contents] : layout.chunks)
+        PutChunk(file, type, contents);
     PutChunk(file, "IDAT", Deflate(FilteredData(layout)));
     PutChunk(file, "IEND", {});
     return file;

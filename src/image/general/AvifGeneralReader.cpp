@@ -2,6 +2,7 @@
 
 #include <avif/avif.h>
 
+#include <array>
 #include <memory>
 
 #include "image/general/GeneralPicture.h"
@@ -27,6 +28,34 @@ struct RgbPixels {
 PictureReadResult Failed(avifResult result)
 {
     return RefusedAs(kKind, avifResultToString(result));
+}
+
+// The Exif orientation that the rotation (irot, applied first) and mirror
+// (imir) of the file make.
+int OrientationOf(const avifImage& image)
+{
+    int quarterTurns = (image.transformFlags & AVIF_TRANSFORM_IROT) != 0 ? image.irot.angle % 4 : 0;
+    bool flipped = false; // top and bottom exchanged
+    if ((image.transformFlags & AVIF_TRANSFORM_IMIR) != 0) {
+        flipped = true;
+        // Left and right exchanged is top and bottom exchanged after half a turn.
+        if (image.imir.mode == 1)
+            quarterTurns = (quarterTurns + 2) % 4;
+    }
+    // Indexed by anticlockwise quarter turns, without and with the flip.
+    constexpr std::array<int, 4> kTurned = {1, 8, 3, 6};
+    constexpr std::array<int, 4> kTurnedAndFlipped = {4, 5, 2, 7};
+    return (flipped ? kTurnedAndFlipped : kTurned)[static_cast<std::size_t>(quarterTurns)];
+}
+
+PictureMetadata MetadataOf(const avifImage& image)
+{
+    PictureMetadata metadata;
+    metadata.bitsPerSample = static_cast<int>(image.depth);
+    metadata.orientation = OrientationOf(image);
+    if (image.icc.data != nullptr)
+        metadata.iccProfile.assign(image.icc.data, image.icc.data + image.icc.size);
+    return metadata;
 }
 
 } // namespace
@@ -79,7 +108,9 @@ PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Lim
             rows->Put(y, reduced, SampleLayout::Rgba);
         }
     }
-    return rows->Finish();
+    PictureReadResult result = rows->Finish();
+    result.metadata = MetadataOf(*image);
+    return result;
 }
 
 } // namespace tamr

@@ -49,6 +49,26 @@ std::variant<Context, heif_error> ReadContext(std::span<const std::uint8_t> byte
     return context;
 }
 
+// The embedded profile (an nclx colour description has no ICC bytes and
+// stays as libheif converts it); libheif has turned the picture upright
+// as its rotation and mirror say.
+PictureMetadata MetadataOf(const heif_image_handle* handle)
+{
+    PictureMetadata metadata;
+    metadata.orientedByReader = true;
+    metadata.bitsPerSample = heif_image_handle_get_luma_bits_per_pixel(handle);
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
+        return metadata;
+    const std::size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+    std::vector<std::uint8_t> profile;
+    if (size == 0 || !TryResize(profile, size))
+        return metadata;
+    if (heif_image_handle_get_raw_color_profile(handle, profile.data()).code == heif_error_Ok)
+        metadata.iccProfile = std::move(profile);
+    return metadata;
+}
+
 } // namespace
 
 PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
@@ -118,7 +138,9 @@ PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Lim
             wide[i] = static_cast<std::uint16_t>(row[2 * i] | (row[2 * i + 1] << 8));
         rows->Put(static_cast<std::uint32_t>(y), ReduceToBytes(wide, (1u << std::clamp(bits, 9, 16)) - 1), layout);
     }
-    return rows->Finish();
+    PictureReadResult result = rows->Finish();
+    result.metadata = MetadataOf(handle.get());
+    return result;
 }
 
 } // namespace tamr

@@ -8,6 +8,7 @@
 
 #include "image/JpegErrorManager.h"
 #include "image/JpegMemorySource.h"
+#include "image/JpegMetadata.h"
 #include "image/JpegReader.h"
 #include "image/general/GeneralPicture.h"
 #include "image/general/GeneralReaders.h"
@@ -139,8 +140,11 @@ PictureReadResult ReadJpegGeneral(std::span<const std::uint8_t> bytes, const Lim
     PictureReadResult refusal;
     std::string message;
     switch (Decode(session, limits, rows, refusal, message)) {
-    case Outcome::Decoded:
-        return rows->Finish();
+    case Outcome::Decoded: {
+        PictureReadResult result = rows->Finish();
+        result.metadata = JpegMetadataOf(bytes);
+        return result;
+    }
     case Outcome::Refused:
         return refusal;
     case Outcome::Failed:

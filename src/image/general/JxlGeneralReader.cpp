@@ -1,4 +1,4 @@
-// JPEG XL through libjxl: the first frame, upright as the codestream says.
+// JPEG XL through libjxl: the first frame as stored, with its orientation.
 
 #include <jxl/decode.h>
 
@@ -25,13 +25,41 @@ SampleLayout LayoutOf(const JxlBasicInfo& info)
     return alpha ? SampleLayout::Rgba : SampleLayout::Rgb;
 }
 
+bool IsSrgb(const JxlColorEncoding& encoding)
+{
+    return encoding.white_point == JXL_WHITE_POINT_D65 && encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB &&
+           (encoding.color_space == JXL_COLOR_SPACE_GRAY ||
+            (encoding.color_space == JXL_COLOR_SPACE_RGB && encoding.primaries == JXL_PRIMARIES_SRGB));
+}
+
+// The profile of the pixels libjxl hands over, unless they are sRGB already.
+std::vector<std::uint8_t> ProfileOfPixels(const JxlDecoder* decoder)
+{
+    std::vector<std::uint8_t> profile;
+    JxlColorEncoding encoding{};
+    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &encoding) ==
+            JXL_DEC_SUCCESS &&
+        IsSrgb(encoding))
+        return profile;
+    std::size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) != JXL_DEC_SUCCESS ||
+        size == 0 || !TryResize(profile, size) ||
+        JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, profile.data(), size) !=
+            JXL_DEC_SUCCESS)
+        profile.clear();
+    return profile;
+}
+
 } // namespace
 
 PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     const std::unique_ptr<JxlDecoder, DecoderDeleter> decoder(JxlDecoderCreate(nullptr));
-    if (!decoder ||
-        JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS)
+    // The pixels come as stored; the step after the reader turns them upright
+    // as the codestream says, so that the orientation is known and named.
+    if (!decoder || JxlDecoderSetKeepOrientation(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS ||
+        JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
+            JXL_DEC_SUCCESS)
         return NoRoomFor(kKind);
     if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
         return RefusedAs(kKind, "the file is damaged");
@@ -41,6 +69,7 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
     SampleLayout layout = SampleLayout::Rgb;
     bool deep = false;
     std::vector<std::uint8_t> samples;
+    PictureMetadata metadata;
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
         if (status == JXL_DEC_BASIC_INFO) {
@@ -54,6 +83,10 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
                 return *refused;
             format = {static_cast<std::uint32_t>(ChannelsOf(layout)), deep ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8,
                       JXL_NATIVE_ENDIAN, 0};
+            metadata.orientation = static_cast<int>(info.orientation);
+            metadata.bitsPerSample = static_cast<int>(info.bits_per_sample);
+        } else if (status == JXL_DEC_COLOR_ENCODING) {
+            metadata.iccProfile = ProfileOfPixels(decoder.get());
         } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
             std::size_t size = 0;
             if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &size) != JXL_DEC_SUCCESS ||
@@ -83,7 +116,9 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
         const auto* wide = reinterpret_cast<const std::uint16_t*>(samples.data()) + y * rowSamples;
         rows->Put(y, ReduceToBytes(std::span(wide, rowSamples), 65535), layout);
     }
-    return rows->Finish();
+    PictureReadResult result = rows->Finish();
+    result.metadata = std::move(metadata);
+    return result;
 }
 
 } // namespace tamr

@@ -147,7 +147,7 @@ std::uint64_t MostBytesAtOnce(const Limits& limits)
 
 // 16-bit gray is read by hand so that its samples round to 8 bits as PNG's
 // do; libtiff's RGBA reader keeps their high byte only.
-PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite, bool fromBottom, const Limits& limits,
+PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite, const Limits& limits,
                              GeneralRows& rows)
 {
     const std::uint32_t width = rows.Width();
@@ -156,7 +156,7 @@ PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite
         std::uint16_t value = 0;
         std::memcpy(&value, sample, sizeof value);
         const std::uint8_t level = ScaleToByte(minIsWhite ? 65535u - value : value, 65535);
-        rows.PutPixel(x, fromBottom ? height - 1 - y : y, level, level, level);
+        rows.PutPixel(x, y, level, level, level);
     };
     std::vector<std::uint8_t> buffer;
     if (TIFFIsTiled(tiff) == 0) {
@@ -189,6 +189,21 @@ PictureReadResult ReadGray16(TIFF* tiff, const MemoryFile& file, bool minIsWhite
                     put(x, y, buffer.data() + 2 * ((std::size_t{y} - top) * tileWidth + (x - left)));
         }
     return rows.Finish();
+}
+
+// The page's orientation tag and embedded profile.
+PictureMetadata MetadataOf(TIFF* tiff, std::uint16_t bitsPerSample)
+{
+    PictureMetadata metadata;
+    metadata.bitsPerSample = bitsPerSample;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    if (TIFFGetField(tiff, TIFFTAG_ORIENTATION, &orientation) == 1)
+        metadata.orientation = orientation;
+    std::uint32_t profileBytes = 0;
+    const std::uint8_t* profile = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &profileBytes, &profile) == 1 && profile != nullptr)
+        metadata.iccProfile.assign(profile, profile + profileBytes);
+    return metadata;
 }
 
 } // namespace
@@ -229,10 +244,8 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
     if (auto refused = CheckDeclaredSize(kKind, width, height, !gray, bytes.size(), needed, limits))
         return *refused;
 
-    // A picture stored from the bottom up: libtiff hands its bottom rows first.
-    std::uint16_t orientation = ORIENTATION_TOPLEFT;
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
-    const bool fromBottom = orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT;
+    // The rows are read as stored; the orientation is applied after the reader.
+    PictureMetadata metadata = MetadataOf(tiff.get(), bitsPerSample);
     std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
     const bool gray16 = bitsPerSample == 16 && samplesPerPixel == 1 && sampleFormat == SAMPLEFORMAT_UINT &&
@@ -241,7 +254,9 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
         auto rows = GeneralRows::Make(width, height, false);
         if (!rows)
             return NoRoomFor(kKind);
-        return ReadGray16(tiff.get(), file, photometric == PHOTOMETRIC_MINISWHITE, fromBottom, limits, *rows);
+        PictureReadResult result = ReadGray16(tiff.get(), file, photometric == PHOTOMETRIC_MINISWHITE, limits, *rows);
+        result.metadata = std::move(metadata);
+        return result;
     }
     std::array<char, 1024> message{};
     if (TIFFRGBAImageOK(tiff.get(), message.data()) == 0)
@@ -250,7 +265,8 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
     if (TIFFRGBAImageBegin(&rgba.image, tiff.get(), 1, message.data()) == 0)
         return RefusedAs(kKind, message.data());
     rgba.begun = true;
-    rgba.image.req_orientation = ORIENTATION_TOPLEFT;
+    // Asking for the file's own orientation makes libtiff hand the rows as stored.
+    rgba.image.req_orientation = rgba.image.orientation;
     auto rows = GeneralRows::Make(width, height, !gray);
     if (!rows)
         return NoRoomFor(kKind);
@@ -266,7 +282,6 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
         return NoRoomFor(kKind);
     for (std::uint32_t top = 0; top < height; top += bandRows) {
         const std::uint32_t band = std::min(bandRows, height - top);
-        const std::uint32_t shownTop = fromBottom ? height - top - band : top;
         rgba.image.row_offset = static_cast<int>(top);
         rgba.image.col_offset = 0;
         if (TIFFRGBAImageGet(&rgba.image, raster.data(), width, band) == 0)
@@ -279,12 +294,14 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
                 const auto red = static_cast<std::uint8_t>(std::min(255u, TIFFGetR(abgr) + over));
                 const auto green = static_cast<std::uint8_t>(std::min(255u, TIFFGetG(abgr) + over));
                 const auto blue = static_cast<std::uint8_t>(std::min(255u, TIFFGetB(abgr) + over));
-                rows->PutPixel(x, shownTop + y, red, green, blue);
+                rows->PutPixel(x, top + y, red, green, blue);
                 if (over != 0)
                     rows->MarkComposited();
             }
     }
-    return rows->Finish();
+    PictureReadResult result = rows->Finish();
+    result.metadata = std::move(metadata);
+    return result;
 }
 
 } // namespace tamr

@@ -3,7 +3,10 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <vector>
 
 #include "image/general/GeneralPicture.h"
 #include "image/general/GeneralReaders.h"
@@ -16,6 +19,38 @@ constexpr std::string_view kKind = "WebP";
 struct AnimDecoderDeleter {
     void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
 };
+
+struct DemuxDeleter {
+    void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
+};
+
+// One chunk of the file's container, whole; empty when there is none.
+std::vector<std::uint8_t> ChunkOf(WebPDemuxer* demuxer, const char* name)
+{
+    WebPChunkIterator chunk{};
+    std::vector<std::uint8_t> bytes;
+    if (WebPDemuxGetChunk(demuxer, name, 1, &chunk) != 0 && chunk.chunk.bytes != nullptr)
+        bytes.assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+    return bytes;
+}
+
+// The profile (ICCP) and Exif block (EXIF) of an extended file.
+PictureMetadata MetadataOf(const WebPData& data)
+{
+    PictureMetadata metadata;
+    const std::unique_ptr<WebPDemuxer, DemuxDeleter> demuxer(WebPDemux(&data));
+    if (!demuxer)
+        return metadata;
+    metadata.iccProfile = ChunkOf(demuxer.get(), "ICCP");
+    metadata.exif = ChunkOf(demuxer.get(), "EXIF");
+    // Some writers keep the APP1 header in front of the block.
+    constexpr std::array<std::uint8_t, 6> kExifHeader = {'E', 'x', 'i', 'f', 0, 0};
+    if (metadata.exif.size() >= kExifHeader.size() &&
+        std::equal(kExifHeader.begin(), kExifHeader.end(), metadata.exif.begin()))
+        metadata.exif.erase(metadata.exif.begin(), metadata.exif.begin() + kExifHeader.size());
+    return metadata;
+}
 
 } // namespace
 
@@ -52,7 +87,9 @@ PictureReadResult ReadWebPGeneral(std::span<const std::uint8_t> bytes, const Lim
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     for (std::uint32_t y = 0; y < rows->Height(); ++y)
         rows->Put(y, std::span<const std::uint8_t>(canvas + y * rowBytes, rowBytes), SampleLayout::Rgba);
-    return rows->Finish();
+    PictureReadResult result = rows->Finish();
+    result.metadata = MetadataOf(data);
+    return result;
 }
 
 } // namespace tamr

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "image/PictureMetrics.h"
+#include "image/PictureReaderTable.h"
 #include "image/PixelPlaneViews.h"
 #include "peers/PeerCodecs.h"
 #include "platform/Limits.h"
@@ -45,6 +46,8 @@ struct SweepRequest {
     const std::atomic<bool>* stop = nullptr;
     // What the picture and every point may decode to.
     Limits limits{};
+    // How far opening the picture goes beyond the program's own readers.
+    ReadPolicy readPolicy{};
 };
 
 inline constexpr std::string_view kSweepStopped = "stopped";

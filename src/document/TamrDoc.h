@@ -153,6 +153,11 @@ public:
     // The reader that read the picture (kOriginalReaderName or a general
     // reader's name); empty for a COD file.
     const std::string& ReaderName() const { return readerName_; }
+    // The policy that reads the document's file to the same picture again
+    // (for a sweep of the file): any variant when a general reader read it.
+    ReadPolicy ReopenPolicy() const { return ReadPolicy{!readerName_.empty() && readerName_ != kOriginalReaderName}; }
+    // What the document was opened with, for files opened beside it.
+    const DocumentEnvironment& Environment() const { return environment_; }
     float CompressSeconds() const { return compressSeconds_; }
     float DecompressSeconds() const { return decompressSeconds_; }
     bool ImageEdited() const { return imageEdited_; }

@@ -1,5 +1,5 @@
 // The readers whose library was not found when tamr was built: each refuses
-// every file and names the library it needs.
+// every file and names the library it needs; and which of the libraries were there.
 
 #include "image/general/GeneralPicture.h"
 #include "image/general/GeneralReaders.h"
@@ -50,5 +50,43 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t>, const Limits&)
     return Unavailable("JPEG XL", "libjxl");
 }
 #endif
+
+bool GeneralReaderBuilt(FileType kind)
+{
+    switch (kind) {
+    case FileType::Tiff:
+#if defined(TAMR_HAVE_TIFF)
+        return true;
+#else
+        return false;
+#endif
+    case FileType::WebP:
+#if defined(TAMR_HAVE_WEBPDEMUX)
+        return true;
+#else
+        return false;
+#endif
+    case FileType::Avif:
+#if defined(TAMR_HAVE_AVIF)
+        return true;
+#else
+        return false;
+#endif
+    case FileType::Heif:
+#if defined(TAMR_HAVE_HEIF)
+        return true;
+#else
+        return false;
+#endif
+    case FileType::Jxl:
+#if defined(TAMR_HAVE_JXL)
+        return true;
+#else
+        return false;
+#endif
+    default:
+        return true;
+    }
+}
 
 } // namespace tamr

@@ -65,10 +65,9 @@ done
 # offered for a picture, and nothing else.
 endings=$(sed -nE '/^Pictures/,/^$/ { /^  /p }' <<<"$help" | grep -oE '\.[a-z0-9]+' | tr -d .)
 [ -n "$endings" ] || fail "tamr-cli --help lists no kinds of picture"
-mkdir kinds
-for ending in $endings; do touch "kinds/p.$ending"; done
-touch kinds/p.txt
-expect "$(for ending in $endings; do echo "kinds/p.$ending"; done | sort | tr '\n' ' ' | sed 's/ $//')" info kinds/
+for ending in $endings; do touch "folder/p.$ending"; done
+touch folder/p.txt
+expect "$(for ending in $endings; do echo "folder/p.$ending"; done | sort | tr '\n' ' ' | sed 's/ $//')" info folder/
 
 # File names by kind; folders are always offered to walk into.
 expect "B.COD folder" decompress ""

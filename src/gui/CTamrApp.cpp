@@ -435,11 +435,11 @@ CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType
     // This one file may go to the general readers whatever the preference says.
     const ReadPolicy preferred = documentEnvironment_.readPolicy;
     documentEnvironment_.readPolicy.anyVariant = preferred.anyVariant || anyVariant;
-    const Status opened = document->OnOpenDocument(ToPath(absolute), typeName.toStdString());
+    const Status read = document->OnOpenDocument(ToPath(absolute), typeName.toStdString());
     documentEnvironment_.readPolicy = preferred;
-    if (!opened) {
+    if (!read) {
         // The reader has said it cannot open the picture; say which limit refused it.
-        if (opened.IsOverDecodeLimit())
+        if (read.IsOverDecodeLimit())
             prompterSlot_.ShowMessage({QFileInfo(absolute).fileName().toStdString() + ' ' +
                                            DecodeLimitText(documentEnvironment_.limits) + " when starting tamr",
                                        "", MessageIcon::Information, MessageButtons::Ok});

@@ -12,6 +12,32 @@ namespace {
     return RefusedAs(kind, "this build of tamr has no " + std::string(library) + " to read the file with");
 }
 
+#if defined(TAMR_HAVE_TIFF)
+constexpr bool kHaveTiff = true;
+#else
+constexpr bool kHaveTiff = false;
+#endif
+#if defined(TAMR_HAVE_WEBPDEMUX)
+constexpr bool kHaveWebP = true;
+#else
+constexpr bool kHaveWebP = false;
+#endif
+#if defined(TAMR_HAVE_AVIF)
+constexpr bool kHaveAvif = true;
+#else
+constexpr bool kHaveAvif = false;
+#endif
+#if defined(TAMR_HAVE_HEIF)
+constexpr bool kHaveHeif = true;
+#else
+constexpr bool kHaveHeif = false;
+#endif
+#if defined(TAMR_HAVE_JXL)
+constexpr bool kHaveJxl = true;
+#else
+constexpr bool kHaveJxl = false;
+#endif
+
 } // namespace
 
 #if !defined(TAMR_HAVE_GIFLIB)
@@ -55,35 +81,15 @@ bool GeneralReaderBuilt(FileType kind)
 {
     switch (kind) {
     case FileType::Tiff:
-#if defined(TAMR_HAVE_TIFF)
-        return true;
-#else
-        return false;
-#endif
+        return kHaveTiff;
     case FileType::WebP:
-#if defined(TAMR_HAVE_WEBPDEMUX)
-        return true;
-#else
-        return false;
-#endif
+        return kHaveWebP;
     case FileType::Avif:
-#if defined(TAMR_HAVE_AVIF)
-        return true;
-#else
-        return false;
-#endif
+        return kHaveAvif;
     case FileType::Heif:
-#if defined(TAMR_HAVE_HEIF)
-        return true;
-#else
-        return false;
-#endif
+        return kHaveHeif;
     case FileType::Jxl:
-#if defined(TAMR_HAVE_JXL)
-        return true;
-#else
-        return false;
-#endif
+        return kHaveJxl;
     default:
         return true;
     }

@@ -1,8 +1,9 @@
 # What a person reads about tamr once it is installed: the manual pages, the
 # bash completion of tamr-cli and the help pages of the desktop program.
 
-# The manual pages are kept as roff with the version left open; the build fills
-# it in and compresses them, as Debian keeps its manual pages.
+# The manual pages are kept as roff with the version and the kinds of picture
+# left open; the build fills them in and compresses the pages, as Debian keeps
+# its manual pages.
 set(TAMR_MAN_PAGES tamr-cli)
 if(TAMR_BUILD_GUI)
   list(APPEND TAMR_MAN_PAGES tamr)
@@ -10,7 +11,11 @@ endif()
 set(TAMR_MAN_DIR ${CMAKE_CURRENT_BINARY_DIR}/man)
 set(TAMR_COMPRESSED_MAN_PAGES)
 foreach(page ${TAMR_MAN_PAGES})
-  configure_file(res/man/${page}.1.in ${TAMR_MAN_DIR}/${page}.1 @ONLY)
+  configure_file(res/man/${page}.1.in ${TAMR_MAN_DIR}/${page}.1.in @ONLY)
+  add_custom_command(OUTPUT ${TAMR_MAN_DIR}/${page}.1
+      COMMAND tamr-fill-kinds ${TAMR_MAN_DIR}/${page}.1.in ${TAMR_MAN_DIR}/${page}.1
+      DEPENDS tamr-fill-kinds ${TAMR_MAN_DIR}/${page}.1.in
+      COMMENT "Writing the manual page ${page}(1) with the kinds of picture tamr opens")
   add_custom_command(OUTPUT ${TAMR_MAN_DIR}/${page}.1.gz
       COMMAND gzip -9 -n -k -f ${TAMR_MAN_DIR}/${page}.1
       DEPENDS ${TAMR_MAN_DIR}/${page}.1

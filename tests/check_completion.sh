@@ -61,6 +61,14 @@ for subcommand in $subcommands; do
   offers_all "$options" "$subcommand" -
 done
 
+# Every ending the help lists under "Pictures" (the kinds of this build) is
+# offered for a picture, and nothing else.
+endings=$(sed -nE '/^Pictures/,/^$/ { /^  /p }' <<<"$help" | grep -oE '\.[a-z0-9]+' | tr -d .)
+[ -n "$endings" ] || fail "tamr-cli --help lists no kinds of picture"
+for ending in $endings; do touch "folder/p.$ending"; done
+touch folder/p.txt
+expect "$(for ending in $endings; do echo "folder/p.$ending"; done | sort | tr '\n' ' ' | sed 's/ $//')" info folder/
+
 # File names by kind; folders are always offered to walk into.
 expect "B.COD folder" decompress ""
 expect "a.bmp folder" decompress B.COD ""

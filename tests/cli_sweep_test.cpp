@@ -12,6 +12,7 @@
 #include "peers/PeerCodecs.h"
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
+#include "support/JpegTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
@@ -239,6 +240,22 @@ TEST(CliSweepFailureTest, AFailingPeerPointIsReportedAndTheSweepGoesOn)
     EXPECT_NE(run.err.find("\"gif\" is no peer; the peers are " + PeerNames()), std::string::npos) << run.err;
     run = test::RunCli("sweep " + Quoted(wide.string()) + " --peers tamr", scratch);
     EXPECT_EQ(run.exitCode, 2);
+}
+
+// The picture a sweep codes opens as every command's picture does: a variant
+// tamr's own reader refuses only with --any-variant.
+TEST(CliSweepReaderTest, TheSweptPictureOpensWithAnyVariant)
+{
+    test::ScratchDir scratch;
+    test::JpegLayout layout;
+    layout.kind = test::JpegKind::Progressive;
+    const auto picture = scratch / "progressive.jpg";
+    test::WriteBytes(picture, test::MakeJpeg(layout));
+    const std::string sweep = "sweep " + Quoted(picture.string()) + " --qualities 50 --peers none --csv";
+    EXPECT_EQ(test::RunCli(sweep, scratch).exitCode, 1);
+    const auto run = test::RunCli("--any-variant " + sweep, scratch);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\ntamr,50,"), std::string::npos) << run.out;
 }
 
 } // namespace

@@ -3,9 +3,17 @@
 # completion time, so they are never out of date; file names are filtered by
 # the kinds of file each subcommand takes.
 
-# What tamr opens, whatever the name's letter case (_filedir also tries the
-# upper-case form).
-_tamr_cli_pictures='@(bmp|cod|tga|gif|jpg|jpeg|png|ppm|pgm|pnm)'
+# What this build of tamr opens, whatever the name's letter case (_filedir
+# also tries the upper-case form): the endings `PROGRAM --help` lists at its
+# end under "Pictures", as @(bmp|cod|...); nothing when it lists none.
+_tamr_cli_pictures()
+{
+    local endings
+    endings=$("$1" --help 2>/dev/null | sed -nE '/^Pictures/,/^$/ { /^  /p }' | grep -oE '\.[a-z0-9]+' |
+        tr -d . | paste -sd '|')
+    # Without the list every file is offered.
+    [[ -n $endings ]] && echo "@($endings)"
+}
 # What tamr writes a shown picture as.
 _tamr_cli_written='@(bmp|png|ppm|pgm)'
 
@@ -185,7 +193,7 @@ _tamr_cli()
         fi
     done
     case $(_tamr_cli_file_kind "$subcommand" "$position") in
-    picture) _filedir "$_tamr_cli_pictures" ;;
+    picture) _filedir "$(_tamr_cli_pictures "$program")" ;;
     cod) _filedir cod ;;
     bmp) _filedir "$_tamr_cli_written" ;;
     coded) _filedir '@(cod|bmp|png|ppm|pgm)' ;;

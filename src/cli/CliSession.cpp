@@ -1,43 +1,17 @@
 #include "cli/CliSession.h"
 
 #include "document/DocumentMessages.h"
+#include "image/PictureKinds.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
 namespace {
 
 // The extension that lets the Save As rules treat standard input as a file of its kind.
-const char* ExtensionOf(FileType type)
+std::string ExtensionOf(FileType type)
 {
-    switch (type) {
-    case FileType::Bmp:
-        return ".bmp";
-    case FileType::Cod:
-        return ".cod";
-    case FileType::Tga:
-        return ".tga";
-    case FileType::Gif:
-        return ".gif";
-    case FileType::Jpeg:
-        return ".jpg";
-    case FileType::Png:
-        return ".png";
-    case FileType::Pnm:
-        return ".ppm";
-    case FileType::Tiff:
-        return ".tif";
-    case FileType::WebP:
-        return ".webp";
-    case FileType::Avif:
-        return ".avif";
-    case FileType::Heif:
-        return ".heic";
-    case FileType::Jxl:
-        return ".jxl";
-    case FileType::Unknown:
-        break;
-    }
-    return "";
+    const PictureKind* kind = FindPictureKind(type);
+    return kind != nullptr ? "." + std::string(kind->openExtensions.front()) : std::string();
 }
 
 } // namespace
@@ -54,7 +28,7 @@ std::unique_ptr<CTamrDoc> CliSession::Open(const std::string& name, std::ostream
     const Status opened = document->OnOpenDocument(InputPath(name));
     if (opened) {
         if (name == kStandardStreamName)
-            document->SetTitle(std::string("stdin") + ExtensionOf(document->SourceType()));
+            document->SetTitle("stdin" + ExtensionOf(document->SourceType()));
         return document;
     }
     if (opened.IsOverDecodeLimit())

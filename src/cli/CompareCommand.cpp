@@ -6,6 +6,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
+#include "cli/PictureKindsHelp.h"
 #include "image/Butteraugli.h"
 #include "image/DifferenceMaps.h"
 #include "image/DifferencePicture.h"
@@ -109,9 +110,7 @@ CLI::App* AddCompareCommand(CLI::App& app, CompareOptions& options)
 {
     CLI::App* command = app.add_subcommand(
         "compare", "Print PSNR, PSNR-Y, MSE, largest difference, SSIM and more of two pictures of one size and depth");
-    NamesAFile(command->add_option("A", options.first,
-                                   "the first picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
-        ->required();
+    NamesAFile(command->add_option("A", options.first, PictureArgumentHelp("the first picture")))->required();
     NamesAFile(command->add_option("B", options.second, "the second picture"))->required();
     command->add_flag("--json", options.json, "print the figures as one JSON object");
     NamesAFile(command->add_option("--diff", options.diff,

@@ -2,6 +2,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
+#include "cli/PictureKindsHelp.h"
 #include "codec/QualityFactor.h"
 #include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
@@ -14,10 +15,7 @@ namespace {
 
 void AddInputOutput(CLI::App& command, CompressOptions& options, const char* outputHelp)
 {
-    NamesAFile(
-        command.add_option("IN", options.input,
-                           "the picture to compress (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
-        ->required();
+    NamesAFile(command.add_option("IN", options.input, PictureArgumentHelp("the picture to compress")))->required();
     NamesAFile(command.add_option("OUT", options.output, outputHelp))->required();
     AddFormatOption(command, options.format, "the kind of OUT when its name gives none (- for standard output)");
     command.add_flag("--json", options.json, "print the figures as one JSON object");
@@ -136,9 +134,7 @@ CLI::App* AddDecompressCommand(CLI::App& app, DecompressOptions& options)
 CLI::App* AddConvertCommand(CLI::App& app, DecompressOptions& options)
 {
     CLI::App* command = app.add_subcommand("convert", "Write any picture tamr opens as a BMP, PNG or PPM/PGM file");
-    NamesAFile(command->add_option("IN", options.input,
-                                   "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
-        ->required();
+    NamesAFile(command->add_option("IN", options.input, PictureArgumentHelp("the picture")))->required();
     NamesAFile(command->add_option("OUT", options.output, "the BMP, PNG or PPM/PGM file to write"))->required();
     AddFormatOption(*command, options.format, "the kind of OUT when its name gives none (- for standard output)");
     command->add_flag("--yes", options.yes, "answer Yes to the bit-depth warnings");

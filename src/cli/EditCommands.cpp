@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/CliSession.h"
+#include "cli/PictureKindsHelp.h"
 #include "document/DocumentEdits.h"
 
 namespace tamr {
@@ -108,9 +109,7 @@ int EditAndSave(const std::string& input, const std::string& output, const std::
 
 void AddPictureInputOutput(CLI::App& command, std::string& input, std::string& output, std::string& format)
 {
-    NamesAFile(
-        command.add_option("IN", input, "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
-        ->required();
+    NamesAFile(command.add_option("IN", input, PictureArgumentHelp("the picture")))->required();
     NamesAFile(command.add_option("OUT", output, "the BMP, PNG or PPM/PGM file to write, with the Save As rules"))
         ->required();
     AddFormatOption(command, format, "the kind of OUT when its name gives none (- for standard output)");

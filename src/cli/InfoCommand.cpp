@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliSession.h"
+#include "cli/PictureKindsHelp.h"
 #include "image/FileType.h"
 #include "image/PictureProbe.h"
 #include "image/PictureReaderTable.h"
@@ -52,7 +53,7 @@ void PrintFacts(std::ostream& out, const PictureFacts& facts, bool json)
 CLI::App* AddInfoCommand(CLI::App& app, InfoOptions& options)
 {
     CLI::App* command = app.add_subcommand("info", "Show the kind, size and depth of an image file");
-    NamesAFile(command->add_option("FILE", options.path, "the image file (- for standard input)"))->required();
+    NamesAFile(command->add_option("FILE", options.path, PictureArgumentHelp("the image file")))->required();
     command->add_flag("--json", options.json, "print the facts as one JSON object");
     return command;
 }

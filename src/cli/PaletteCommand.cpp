@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cli/CliSession.h"
+#include "cli/PictureKindsHelp.h"
 #include "image/PictureWriters.h"
 #include "image/TopDownPicture.h"
 
@@ -23,9 +24,7 @@ CLI::App* AddPaletteCommand(CLI::App& app, PaletteOptions& options)
     CLI::App* command = app.add_subcommand(
         "palette",
         "Write a picture as a 256-colour screen shows it: its index image as an 8-bit BMP (or palette PNG) file");
-    NamesAFile(command->add_option("IN", options.input,
-                                   "the picture (BMP, TGA, GIF, JPEG, PNG, PNM or COD; - for standard input)"))
-        ->required();
+    NamesAFile(command->add_option("IN", options.input, PictureArgumentHelp("the picture")))->required();
     NamesAFile(
         command->add_option("OUT", options.output, "the 8-bit BMP file to write (.png: a palette PNG; .ppm/.pgm: PNM)"))
         ->required();

@@ -5,6 +5,7 @@
 
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
+#include "cli/PictureKindsHelp.h"
 #include "cli/ProgressBar.h"
 #include "cli/StderrPrompter.h"
 #include "document/RateDistortionSweep.h"
@@ -177,9 +178,7 @@ CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
         labels += std::string(i == 0 ? "" : i + 1 == peers.size() ? " and " : ", ") + std::string(peers[i]->label);
     CLI::App* command = app.add_subcommand("sweep", "Code a picture at many qualities with tamr, " + labels +
                                                         " and measure every point");
-    NamesAFile(command->add_option("PICTURE", options.input,
-                                   "the picture (BMP, TGA, GIF, JPEG, PNG or PNM; - for standard input)"))
-        ->required();
+    NamesAFile(command->add_option("PICTURE", options.input, PictureArgumentHelp("the picture", false)))->required();
     command->add_option("--qualities", options.qualities, "FIRST:LAST:STEP or a list Q1,Q2,... of quality factors")
         ->capture_default_str();
     command->add_option("--peers", options.peers, "the other codecs: " + PeerNames() + ", separated by commas, or none")
@@ -224,6 +223,7 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     const MetricSelection selection = ParseMetricList(options.metrics).selection;
     SweepRequest request{*qualities, peers.peers, options.threads, selection.Choice()};
     request.limits = options.limits;
+    request.readPolicy.anyVariant = options.console.anyVariant;
     const std::filesystem::path folder = options.outputFolder;
     if (!options.svg.empty() && RefuseOutputOverInputs({options.input}, options.svg, err))
         return 1;

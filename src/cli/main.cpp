@@ -15,6 +15,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/OutputName.h"
 #include "cli/PaletteCommand.h"
+#include "cli/PictureKindsHelp.h"
 #include "cli/Suggestion.h"
 #include "cli/SweepCommand.h"
 
@@ -27,6 +28,7 @@ int Run(int argc, char** argv)
 {
     CLI::App app{"tamr-cli: wavelet image compression from the command line"};
     app.require_subcommand(1);
+    app.footer(tamr::PictureKindsFooter());
     app.set_version_flag("--version", std::string("tamr-cli ") + kVersion, "Print the version and exit");
     std::optional<std::uint64_t> maxMegapixels;
     app.add_option("--max-megapixels", maxMegapixels,

@@ -187,6 +187,7 @@ std::optional<SweepResult> RunSweep(const std::filesystem::path& picture, const 
     DisplaySettings display;
     DocumentEnvironment environment{settings, display, prompter};
     environment.limits = request.limits;
+    environment.readPolicy = request.readPolicy;
     CTamrDoc source(environment);
     if (!source.OnOpenDocument(picture) || source.SourceType() == FileType::Cod || !source.Image())
         return std::nullopt;

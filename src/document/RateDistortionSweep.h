@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "image/PictureMetrics.h"
+#include "image/PictureReaderTable.h"
 #include "image/PixelPlaneViews.h"
 #include "peers/PeerCodecs.h"
 #include "platform/Limits.h"
@@ -62,6 +63,8 @@ struct SweepRequest {
     Limits limits{};
     // Points found there are not coded again (their sinks are not called); null: none.
     SweepPointStore* store = nullptr;
+    // How far opening the picture goes beyond the program's own readers.
+    ReadPolicy readPolicy{};
 };
 
 inline constexpr std::string_view kSweepStopped = "stopped";

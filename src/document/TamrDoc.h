@@ -156,6 +156,11 @@ public:
     // How the picture was turned upright and which profile it had, and the
     // depth of its file's samples (without the Exif and profile bytes).
     const PictureMetadata& SourceMetadata() const { return sourceMetadata_; }
+    // The policy that reads the document's file to the same picture again
+    // (for a sweep of the file): any variant when a general reader read it.
+    ReadPolicy ReopenPolicy() const { return ReadPolicy{!readerName_.empty() && readerName_ != kOriginalReaderName}; }
+    // What the document was opened with, for files opened beside it.
+    const DocumentEnvironment& Environment() const { return environment_; }
     float CompressSeconds() const { return compressSeconds_; }
     float DecompressSeconds() const { return decompressSeconds_; }
     bool ImageEdited() const { return imageEdited_; }

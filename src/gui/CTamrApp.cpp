@@ -25,6 +25,7 @@
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
+#include "gui/OpenDialogFilter.h"
 #include "gui/RateDistortionWindow.h"
 #include "gui/SvgArt.h"
 #include "gui/TargetDialog.h"
@@ -35,20 +36,8 @@ namespace tamr::qt {
 
 namespace {
 
-constexpr std::string_view kOpenFilter =
-    "Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg)|*.bmp;*.BMP;*.cod;*.COD;*.tga;*.TGA;*.gif;*.GIF;*.jpg;*.JPG;|"
-    "BMP (*.bmp)|*.bmp; *.BMP|COD (*.cod)|*.cod;*.COD|JPG (*.jpg)|*.jpg;*.JPG|TGA (*.tga)|*.tga; *.TGA|"
-    "GIF (*.gif)|*.gif; *.GIF|PNG and PNM (*.png;*.ppm;*.pgm)|*.png;*.PNG;*.ppm;*.PPM;*.pgm;*.PGM|"
-    "All pictures (*.bmp;*.cod;*.tga;*.gif;*.jpg;*.png;*.ppm;*.pgm)|*.bmp;*.BMP;*.cod;*.COD;*.tga;*.TGA;*.gif;*.GIF;"
-    "*.jpg;*.JPG;*.png;*.PNG;*.ppm;*.PPM;*.pgm;*.PGM|"
-    "All image files (*.*)|*.*; ****||";
-// The entry the Open dialog starts with: every kind it opens, PNG and PNM included.
-constexpr int kDefaultOpenFilter = 7;
 // The document type's own filter, for saving a document whose file is gone.
 constexpr std::string_view kDocumentFilter = "Corvane  (*.cod)|*.COD|All Files (*.*)|*.*||";
-const QStringList kOpenableExtensions = {QStringLiteral("cod"), QStringLiteral("bmp"), QStringLiteral("gif"),
-                                         QStringLiteral("tga"), QStringLiteral("jpg"), QStringLiteral("png"),
-                                         QStringLiteral("ppm"), QStringLiteral("pgm")};
 
 std::filesystem::path ToPath(const QString& path)
 {
@@ -97,12 +86,18 @@ CTamrApp::~CTamrApp()
 
 QStringList CTamrApp::OpenDialogFilters()
 {
-    return QtNameFilters(kOpenFilter);
+    return QtNameFilters(OpenDialogFilterText());
 }
 
 QString CTamrApp::OpenDialogDefaultFilter()
 {
-    return OpenDialogFilters().value(kDefaultOpenFilter);
+    return OpenDialogFilters().value(AllPicturesFilterIndex());
+}
+
+void CTamrApp::SetOpenAnyVariant(bool on)
+{
+    documentEnvironment_.readPolicy.anyVariant = on;
+    workbench_.SetOpenAnyVariant(on);
 }
 
 QString CTamrApp::DefaultIniPath()
@@ -296,7 +291,11 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
 {
     if (!CanChartRateDistortion())
         return nullptr;
-    auto* window = new RateDistortionWindow(*ActiveDocument(), request, mainFrame_.get());
+    // The sweep opens the picture file as the document was opened.
+    SweepRequest opened = request;
+    opened.limits = documentEnvironment_.limits;
+    opened.readPolicy = ActiveDocument()->ReopenPolicy();
+    auto* window = new RateDistortionWindow(*ActiveDocument(), opened, mainFrame_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &RateDistortionWindow::QualityChosen, this,
             [this, window](int quality) { CompressDocumentAt(window->Document(), quality); });
@@ -345,7 +344,8 @@ TargetDialog* CTamrApp::OpenTargetDialog()
     if (!CanChartRateDistortion())
         return nullptr;
     const CTamrDoc* document = ActiveDocument();
-    auto* dialog = new TargetDialog(document->PathName(), settings_, mainFrame_.get());
+    auto* dialog = new TargetDialog(document->PathName(), settings_, mainFrame_.get(),
+                                    PictureOpening{documentEnvironment_.limits, document->ReopenPolicy()});
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &TargetDialog::QualityChosen, this,
             [this, document](int quality) { CompressDocumentAt(document, quality); });
@@ -419,7 +419,7 @@ CTamrDoc* CTamrApp::OpenDocumentFile(const QString& path)
     return OpenDocument(path, path);
 }
 
-CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType)
+CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType, bool anyVariant)
 {
     if (path.isEmpty() || !mainFrame_)
         return nullptr;
@@ -432,9 +432,14 @@ CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType
     // The frame stays hidden while the file loads and goes away if it fails.
     std::unique_ptr<CChildFrame> frame(CreateFrame(*document));
     const QString typeName = nameForType == path ? absolute : QFileInfo(nameForType).absoluteFilePath();
-    if (const Status opened = document->OnOpenDocument(ToPath(absolute), typeName.toStdString()); !opened) {
+    // This one file may go to the general readers whatever the preference says.
+    const ReadPolicy preferred = documentEnvironment_.readPolicy;
+    documentEnvironment_.readPolicy.anyVariant = preferred.anyVariant || anyVariant;
+    const Status read = document->OnOpenDocument(ToPath(absolute), typeName.toStdString());
+    documentEnvironment_.readPolicy = preferred;
+    if (!read) {
         // The reader has said it cannot open the picture; say which limit refused it.
-        if (opened.IsOverDecodeLimit())
+        if (read.IsOverDecodeLimit())
             prompterSlot_.ShowMessage({QFileInfo(absolute).fileName().toStdString() + ' ' +
                                            DecodeLimitText(documentEnvironment_.limits) + " when starting tamr",
                                        "", MessageIcon::Information, MessageButtons::Ok});
@@ -447,17 +452,17 @@ CTamrDoc* CTamrApp::OpenDocument(const QString& path, const QString& nameForType
     return &opened;
 }
 
-CTamrDoc* CTamrApp::OpenChosenFile(const QString& path)
+CTamrDoc* CTamrApp::OpenChosenFile(const QString& path, bool anyVariant)
 {
     // Names from the Open dialog are taken in lower case.
     const QString lowered = path.toLower();
     const QString extension = QFileInfo(lowered).suffix();
-    if (!extension.isEmpty() && !kOpenableExtensions.contains(extension)) {
+    if (!extension.isEmpty() && !OpenDialogExtensions().contains(extension)) {
         prompterSlot_.ShowError("This file type is not supported!!", "");
         return nullptr;
     }
     const bool alreadyOpen = FindDocument(path) != nullptr;
-    CTamrDoc* document = OpenDocument(path, lowered);
+    CTamrDoc* document = OpenDocument(path, lowered, anyVariant);
     if (document != nullptr && !alreadyOpen) {
         document->SetTitle(QFileInfo(lowered).fileName().toStdString());
         mainFrame_->UpdateCommandUI();
@@ -473,7 +478,7 @@ void CTamrApp::OpenDroppedFiles(const QStringList& paths)
 
 void CTamrApp::OnFileOpen()
 {
-    QString chosen;
+    OpenChoice chosen;
     if (chooseOpenFile_) {
         chosen = chooseOpenFile_();
     } else {
@@ -486,12 +491,12 @@ void CTamrApp::OnFileOpen()
         dialog.selectNameFilter(OpenDialogDefaultFilter());
         dialog.setDirectory(ToQString(CurrentDirectory()));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().front();
+            chosen = {dialog.selectedFiles().front(), dialog.selectedNameFilter()};
     }
-    if (chosen.isEmpty())
+    if (chosen.path.isEmpty())
         return;
-    CurrentDirectory() = ToPath(QFileInfo(chosen).absolutePath());
-    OpenChosenFile(chosen);
+    CurrentDirectory() = ToPath(QFileInfo(chosen.path).absolutePath());
+    OpenChosenFile(chosen.path, chosen.filter == OpenDialogDefaultFilter());
 }
 
 void CTamrApp::OnFileNew()

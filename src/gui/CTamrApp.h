@@ -78,8 +78,19 @@ public:
     // Every question goes to this prompter from now on (the desktop's own by default).
     void InstallPrompter(Prompter& prompter) { prompterSlot_.Install(prompter); }
     void RestoreDesktopPrompter() { prompterSlot_.Install(desktopPrompter_); }
-    // Replaces the Open dialog: returns the chosen path, empty on Cancel.
-    void SetOpenFileChooser(std::function<QString()> chooser) { chooseOpenFile_ = std::move(chooser); }
+    // What the Open dialog gave: the file (empty on Cancel) and the entry it was chosen under.
+    struct OpenChoice {
+        OpenChoice() = default;
+        OpenChoice(QString path, QString filter = {}) : path(std::move(path)), filter(std::move(filter)) {}
+        QString path;
+        QString filter;
+    };
+    // Replaces the Open dialog.
+    void SetOpenFileChooser(std::function<OpenChoice()> chooser) { chooseOpenFile_ = std::move(chooser); }
+    // Options > Open Any Variant: whether files of variants tamr's own readers
+    // refuse open through the general readers; kept in the INI file.
+    bool OpensAnyVariant() const { return documentEnvironment_.readPolicy.anyVariant; }
+    void SetOpenAnyVariant(bool on);
     // Replaces the zoom dialogs of every view.
     void SetZoomChooser(std::function<bool(QWidget*, bool, QString*)> chooser);
 
@@ -90,8 +101,9 @@ public:
     // Opens a file by its content; a document already open for the path is
     // activated instead. Null when the open failed (no window is left).
     CTamrDoc* OpenDocumentFile(const QString& path);
-    // The Open dialog's choice: extension check, then a lower-case title.
-    CTamrDoc* OpenChosenFile(const QString& path);
+    // The Open dialog's choice: extension check, then a lower-case title;
+    // `anyVariant` when chosen under "All pictures".
+    CTamrDoc* OpenChosenFile(const QString& path, bool anyVariant = false);
     void OpenDroppedFiles(const QStringList& paths);
     // "Save changes to %1?" for a modified document; false when the user cancels
     // or the save fails.
@@ -136,7 +148,7 @@ private:
     // Every command's action and state, in one place (CTamrAppCommands.cpp).
     void RegisterCommands();
     CChildFrame* CreateFrame(CTamrDoc& document);
-    CTamrDoc* OpenDocument(const QString& path, const QString& nameForType);
+    CTamrDoc* OpenDocument(const QString& path, const QString& nameForType, bool anyVariant = false);
     // Shows a new frame at a size that fits its picture, active.
     void ShowFrame(CChildFrame& frame);
     void OnFrameDestroyed();
@@ -177,7 +189,7 @@ private:
     ViewEnvironment viewEnvironment_;
     RecentFileList recentFiles_;
     WorkbenchSettings workbench_;
-    std::function<QString()> chooseOpenFile_;
+    std::function<OpenChoice()> chooseOpenFile_;
     CommandBindings commands_;
     int untitledCount_ = 0;
     bool closingWithoutAsking_ = false;

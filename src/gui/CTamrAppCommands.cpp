@@ -181,6 +181,12 @@ void CTamrApp::RegisterCommands()
                    onView(&CTamrView::OnIncrementalDisplay));
     commands_.Bind(ID_OPTIONS_SHARPEN, withPixels, onView(&CTamrView::OnSharpen));
     commands_.Bind(ID_OPTIONS_FILTERS, withPixels, onView(&CTamrView::OnFilters));
+    commands_.Bind(
+        ID_OPTIONS_ANY_VARIANT,
+        [this] {
+            return CommandState{true, OpensAnyVariant()};
+        },
+        [this] { SetOpenAnyVariant(!OpensAnyVariant()); });
 
     // Window.
     commands_.Bind(ID_WINDOW_NEW, withDocument, [this] { OnWindowNew(); });

@@ -35,6 +35,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_OPTIONS_INCREMENTAL, "&Incremental Display", "", "", "", true},
     {ID_OPTIONS_SHARPEN, "&Sharpen Image", "", "", "", false},
     {ID_OPTIONS_FILTERS, "Filters", "", "", "", false},
+    {ID_OPTIONS_ANY_VARIANT, "Open Any &Variant", "", "",
+     "Open variants tamr's own readers refuse through the general readers\nOpen Any Variant", true},
     {ID_WINDOW_NEW, "&New Window", "", "", "Open another window for the active document\nNew Window", false},
     {ID_WINDOW_CASCADE, "&Cascade", "", "", "Arrange windows so they overlap\nCascade Windows", false},
     {ID_WINDOW_TILE_HORZ, "&Tile", "", "", "Arrange windows as non-overlapping tiles\nTile Windows", false},
@@ -134,7 +136,8 @@ constexpr MenuItem kPalette[] = {Command(ID_PALETTE_FIXED), Command(ID_PALETTE_C
 constexpr MenuItem kOptions[] = {Command(ID_OPTIONS_EASY_SETUP),  Command(ID_OPTIONS_MASTER_SETUP),
                                  Command(ID_OPTIONS_DITHERING),   {K::Popup, 0, "Color &Palette", kPalette},
                                  Command(ID_OPTIONS_INCREMENTAL), Command(ID_OPTIONS_SHARPEN),
-                                 Command(ID_OPTIONS_FILTERS)};
+                                 Command(ID_OPTIONS_FILTERS),     kSeparator,
+                                 Command(ID_OPTIONS_ANY_VARIANT)};
 constexpr MenuItem kHeatMapShows[] = {Command(ID_COMPARE_HEAT_ABSOLUTE), Command(ID_COMPARE_HEAT_SSIM),
                                       Command(ID_COMPARE_HEAT_BUTTERAUGLI)};
 constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),

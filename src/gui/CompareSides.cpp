@@ -95,7 +95,7 @@ CompareSide DecodePointSide(const SideOriginal& original, const SidePoint& point
         DecodeSweepPoint(View(original), original.bytesPerPixel, *point.codec, point.quality, point.coded));
 }
 
-CompareSide LoadFileSide(const std::filesystem::path& path)
+CompareSide LoadFileSide(const std::filesystem::path& path, const PictureOpening& opening)
 {
     CompareSide side;
     side.source = SideSource::File;
@@ -104,6 +104,8 @@ CompareSide LoadFileSide(const std::filesystem::path& path)
     DisplaySettings display;
     QuietPrompter prompter;
     DocumentEnvironment environment{settings, display, prompter};
+    environment.limits = opening.limits;
+    environment.readPolicy = opening.policy;
     CTamrDoc document(environment);
     if (!document.OnOpenDocument(path) || document.Image() == nullptr || !document.Image()->HasPixels()) {
         side.failure = QObject::tr("tamr cannot open it as a picture");

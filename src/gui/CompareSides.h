@@ -14,7 +14,9 @@
 #include <memory>
 #include <vector>
 
+#include "image/PictureReaderTable.h"
 #include "peers/PeerCodecs.h"
+#include "platform/Limits.h"
 
 namespace tamr::qt {
 
@@ -58,7 +60,13 @@ SideOriginal OriginalRows(const QImage& picture);
 CompareSide CodePeerSide(const SideOriginal& original, const PeerCodec& peer, std::size_t targetBytes);
 // A chart point's file decoded by its codec.
 CompareSide DecodePointSide(const SideOriginal& original, const SidePoint& point);
+// How a picture file beside a document is opened: the document's limits and reader policy.
+struct PictureOpening {
+    Limits limits{};
+    ReadPolicy policy{};
+};
+
 // A picture file as tamr opens it (a COD file decoded).
-CompareSide LoadFileSide(const std::filesystem::path& path);
+CompareSide LoadFileSide(const std::filesystem::path& path, const PictureOpening& opening);
 
 } // namespace tamr::qt

@@ -391,6 +391,14 @@ void CompareView::ShowFiles(const std::filesystem::path& first, const std::files
     LoadSide(1, second);
 }
 
+// Files dropped beside the document open as the document's environment opens files.
+PictureOpening CompareView::Opening() const
+{
+    if (document_ == nullptr)
+        return {};
+    return {document_->Environment().limits, document_->Environment().readPolicy};
+}
+
 void CompareView::LoadSide(int side, const std::filesystem::path& file)
 {
     CompareSide waiting;
@@ -398,7 +406,8 @@ void CompareView::LoadSide(int side, const std::filesystem::path& file)
     waiting.name = QString::fromStdString(file.filename().string());
     SetSide(side, std::move(waiting));
     sideRunners_[static_cast<std::size_t>(side)].Start(
-        [file] { return LoadFileSide(file); }, [this, side](CompareSide made) { SetSide(side, std::move(made)); });
+        [file, opening = Opening()] { return LoadFileSide(file, opening); },
+        [this, side](CompareSide made) { SetSide(side, std::move(made)); });
 }
 
 CompareView::OriginalSource CompareView::TakeOriginal() const

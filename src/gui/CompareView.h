@@ -186,6 +186,7 @@ private:
     // The divider over the picture's centre, as far as the pane shows it.
     void CentreDivider();
 
+    PictureOpening Opening() const;
     CTamrDoc* document_;
     std::uint64_t fingerprint_ = 0;
     CompareMode mode_ = CompareMode::SideBySide;

@@ -1,5 +1,7 @@
 #include "gui/StartOptions.h"
 
+#include "image/PictureKinds.h"
+
 namespace tamr::qt {
 
 namespace {
@@ -80,7 +82,7 @@ QString StartHelpText()
     return QStringLiteral("tamr: the image-compression workbench\n"
                           "Usage: tamr [OPTIONS] [PICTURE...]\n"
                           "\n"
-                          "Opens each PICTURE (BMP, TGA, GIF, JPEG, PNG, PNM or COD) in a window of its own.\n"
+                          "Opens each PICTURE (%1) in a window of its own.\n"
                           "\n"
                           "Options:\n"
                           "  -h,--help                   Print this help message and exit\n"
@@ -93,7 +95,8 @@ QString StartHelpText()
                           "\n"
                           "Environment:\n"
                           "  TAMR_SCREEN_DEPTH=N         as --screen-depth N (the option wins)\n"
-                          "  TAMR_MAX_MEGAPIXELS=N       as --max-megapixels N (the option wins)\n");
+                          "  TAMR_MAX_MEGAPIXELS=N       as --max-megapixels N (the option wins)\n")
+        .arg(QString::fromStdString(PictureKindsText()));
 }
 
 } // namespace tamr::qt

@@ -14,8 +14,9 @@
 
 namespace tamr::qt {
 
-TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& settings, QWidget* parent)
-    : QDialog(parent), picture_(std::move(picture)), settings_(settings),
+TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& settings, QWidget* parent,
+                           PictureOpening opening)
+    : QDialog(parent), picture_(std::move(picture)), settings_(settings), opening_(opening),
       bySize_(new QRadioButton(tr("Target &size (bytes):"), this)),
       byPsnr_(new QRadioButton(tr("Target &PSNR (dB):"), this)), size_(new QSpinBox(this)),
       psnr_(new QDoubleSpinBox(this)), search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this))
@@ -73,11 +74,13 @@ void TargetDialog::Search()
     search_->setEnabled(false);
     status_->setText(tr("Searching..."));
     runner_.Start(
-        [picture = picture_, settings = settings_, target = Target()]() mutable {
+        [picture = picture_, settings = settings_, opening = opening_, target = Target()]() mutable {
             // A document of its own: the user's document is compressed only at the quality found.
             DisplaySettings display;
             QuietPrompter prompter;
             DocumentEnvironment environment{settings, display, prompter};
+            environment.limits = opening.limits;
+            environment.readPolicy = opening.policy;
             CTamrDoc document(environment);
             Outcome outcome;
             outcome.opened = document.OnOpenDocument(picture) && document.SourceType() != FileType::Cod;

@@ -9,6 +9,7 @@
 
 #include "codec/CodecSettings.h"
 #include "document/TargetQuality.h"
+#include "gui/CompareSides.h"
 #include "gui/JobRunner.h"
 
 class QDoubleSpinBox;
@@ -23,7 +24,9 @@ class TargetDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TargetDialog(std::filesystem::path picture, const CodecSettings& settings, QWidget* parent = nullptr);
+    // `opening`: the limits and the reader policy the picture file is opened with.
+    TargetDialog(std::filesystem::path picture, const CodecSettings& settings, QWidget* parent = nullptr,
+                 PictureOpening opening = {});
 
     // The target the fields hold; SetTarget fills them in.
     QualityTarget Target() const;
@@ -49,6 +52,7 @@ private:
 
     std::filesystem::path picture_;
     CodecSettings settings_;
+    PictureOpening opening_;
     QRadioButton* bySize_;
     QRadioButton* byPsnr_;
     QSpinBox* size_;

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "image/PictureKinds.h"
+
 namespace tamr {
 
 namespace {
@@ -125,35 +127,9 @@ FileType DetectFileType(std::span<const std::uint8_t> bytes, std::string_view fu
 
 const char* FileTypeName(FileType type)
 {
-    switch (type) {
-    case FileType::Bmp:
-        return "BMP";
-    case FileType::Cod:
-        return "COD";
-    case FileType::Tga:
-        return "TGA";
-    case FileType::Gif:
-        return "GIF";
-    case FileType::Jpeg:
-        return "JPEG";
-    case FileType::Png:
-        return "PNG";
-    case FileType::Pnm:
-        return "PNM";
-    case FileType::Tiff:
-        return "TIFF";
-    case FileType::WebP:
-        return "WebP";
-    case FileType::Avif:
-        return "AVIF";
-    case FileType::Heif:
-        return "HEIF";
-    case FileType::Jxl:
-        return "JPEG XL";
-    case FileType::Unknown:
-        break;
-    }
-    return "unknown";
+    const PictureKind* kind = FindPictureKind(type);
+    // The names are literals of the kinds' table, so they end in a null byte.
+    return kind != nullptr ? kind->name.data() : "unknown";
 }
 
 } // namespace tamr

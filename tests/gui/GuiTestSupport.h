@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QImage>
+#include <QImageWriter>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -135,6 +137,21 @@ struct RunningApp {
     QString WriteBmp(const QString& name, int width, int height) const
     {
         return Write(name, MakeBmp24(width, height, Pattern));
+    }
+
+    // A progressive JPEG file: a variant tamr's own JPEG reader refuses as unsupported.
+    QString WriteProgressiveJpeg(const QString& name) const
+    {
+        QImage picture(24, 16, QImage::Format_RGB888);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixelColor(x, y, QColor(x * 10, y * 15, 90));
+        const QString path = folder.filePath(name);
+        QImageWriter writer(path, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        if (!writer.write(picture))
+            qWarning("the progressive JPEG file was not written");
+        return path;
     }
 
     qt::CMainFrame& Frame() const { return app->MainFrame(); }

@@ -14,6 +14,7 @@
 #include "gui/FileDialogFilter.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/StartOptions.h"
+#include "image/PictureKinds.h"
 
 using namespace tamr;
 using namespace tamr::qt;
@@ -139,6 +140,62 @@ private slots:
         const QStringList shown = FilterPatterns(CTamrApp::OpenDialogDefaultFilter());
         for (const char* pattern : {"*.bmp", "*.cod", "*.tga", "*.gif", "*.jpg", "*.png", "*.PNG", "*.ppm", "*.pgm"})
             QVERIFY2(shown.contains(QString::fromLatin1(pattern)), pattern);
+    }
+
+    void OpenDialogListsEveryKindTheBuildOpens()
+    {
+        const QStringList filters = CTamrApp::OpenDialogFilters();
+        // The program's own entries come first, as they always were, and "All image files" last.
+        QCOMPARE(filters.mid(0, 6),
+                 (QStringList{"Common Files (*.bmp;*.cod;*.tga;*.gif;*.jpg) (*.bmp *.BMP *.cod *.COD *.tga *.TGA *.gif "
+                              "*.GIF *.jpg *.JPG)",
+                              "BMP (*.bmp) (*.bmp *.BMP)", "COD (*.cod) (*.cod *.COD)", "JPG (*.jpg) (*.jpg *.JPG)",
+                              "TGA (*.tga) (*.tga *.TGA)", "GIF (*.gif) (*.gif *.GIF)"}));
+        QCOMPARE(filters.back(), QStringLiteral("All image files (*.*) (*.* ****)"));
+        // Each kind of the list that this build opens has its entry, and "All pictures" holds them all.
+        const QString allPictures = CTamrApp::OpenDialogDefaultFilter();
+        QVERIFY(allPictures.startsWith(QStringLiteral("All pictures (")));
+        QStringList every;
+        QStringList added;
+        for (const PictureKind* kind : OpenablePictureKinds()) {
+            const QString entry = QString::fromUtf8(kind->openEntry.data(), kind->openEntry.size());
+            const auto held = std::find_if(filters.begin() + 1, filters.end(),
+                                           [&](const QString& filter) { return filter.startsWith(entry + " ("); });
+            QVERIFY2(held != filters.end(), qPrintable(entry));
+            if (!kind->original && !added.contains(entry))
+                added << entry;
+            for (const std::string_view extension : kind->openExtensions) {
+                const QString pattern = "*." + QString::fromUtf8(extension.data(), extension.size());
+                QVERIFY2(FilterPatterns(*held).contains(pattern), qPrintable(pattern));
+                every << pattern << pattern.toUpper();
+            }
+        }
+        QCOMPARE(FilterPatterns(allPictures), every);
+        // No other entries: a kind whose library this build lacks has none.
+        QCOMPARE(filters.size(), 6 + added.size() + 2);
+    }
+
+    void AllPicturesOpensVariantsTheOwnReaderRefuses()
+    {
+        RunningApp running;
+        const QString progressive = running.WriteProgressiveJpeg("progressive.jpg");
+        const QStringList filters = CTamrApp::OpenDialogFilters();
+        // Under the program's own JPG entry: its reader's refusal, as always.
+        running.app->SetOpenFileChooser([&] { return CTamrApp::OpenChoice{progressive, filters[3]}; });
+        running.app->OnCommand(ID_FILE_OPEN);
+        QVERIFY(running.app->Documents().empty());
+        QCOMPARE(running.prompter.Messages().size(), std::size_t{1});
+        // Under "All pictures": the general reader, named in the status bar; the preference stays off.
+        running.prompter.Clear();
+        running.app->SetOpenFileChooser([&] {
+            return CTamrApp::OpenChoice{progressive, CTamrApp::OpenDialogDefaultFilter()};
+        });
+        running.app->OnCommand(ID_FILE_OPEN);
+        QCOMPARE(running.app->Documents().size(), std::size_t{1});
+        QCOMPARE(running.app->ActiveDocument()->ReaderName(), std::string("libjpeg-turbo"));
+        QVERIFY(running.prompter.Messages().empty());
+        QCOMPARE(running.prompter.Notices().front().text, std::string("Read by libjpeg-turbo"));
+        QVERIFY(!running.app->OpensAnyVariant());
     }
 
     void ReasonsAndNoticesReachTheUserWhole()

@@ -98,9 +98,10 @@ private slots:
             QVERIFY(compare.contains("Against &AVIF at Equal Size"));
         if (FindCodec("jxl")->available)
             QVERIFY(compare.contains("Against JPEG &XL at Equal Size"));
-        QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Options")),
-                 (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed",
-                              "  Custom", "&Incremental Display", "&Sharpen Image", "Filters"}));
+        QCOMPARE(
+            test::MenuLines(*test::TopMenu(frame, "&Options")),
+            (QStringList{"&Easy Setup", "&Master Setup", "&FS_Dithering", ">Color &Palette", "  &Fixed", "  Custom",
+                         "&Incremental Display", "&Sharpen Image", "Filters", "-", "Open Any &Variant"}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Window")),
                  (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons"}));
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Help")), (QStringList{"&Help Topics", "-", "&About tamr..."}));
@@ -353,6 +354,36 @@ private slots:
         QVERIFY(WorkbenchSettings(ini).OpenAnyVariant());
         WorkbenchSettings(ini).SetOpenAnyVariant(false);
         QVERIFY(!WorkbenchSettings(ini).OpenAnyVariant());
+    }
+
+    void OpenAnyVariantIsAPreferenceKept()
+    {
+        RunningApp running;
+        const QString progressive = running.WriteProgressiveJpeg("progressive.jpg");
+        QVERIFY(running.app->OpenDocumentFile(progressive) == nullptr);
+        QCOMPARE(running.prompter.Messages().size(), std::size_t{1});
+
+        running.app->OnCommand(ID_OPTIONS_ANY_VARIANT);
+        running.Frame().UpdateCommandUI();
+        QVERIFY(Checked(running, ID_OPTIONS_ANY_VARIANT));
+        QVERIFY(WorkbenchSettings(running.folder.filePath("tamr.ini")).OpenAnyVariant());
+        running.prompter.Clear();
+        const CTamrDoc* document = running.app->OpenDocumentFile(progressive);
+        QVERIFY(document != nullptr);
+        QCOMPARE(document->ReaderName(), std::string("libjpeg-turbo"));
+        // The status bar names the reader.
+        QCOMPARE(running.prompter.Notices().front().text, std::string("Read by libjpeg-turbo"));
+        QVERIFY(running.prompter.Messages().empty());
+        {
+            CTamrApp second(CTamrApp::Options{0, running.folder.filePath("tamr.ini"), 0});
+            QVERIFY(second.OpensAnyVariant());
+        }
+
+        running.app->OnCommand(ID_FILE_CLOSE);
+        test::DeleteClosedWindows();
+        running.app->OnCommand(ID_OPTIONS_ANY_VARIANT);
+        QVERIFY(!WorkbenchSettings(running.folder.filePath("tamr.ini")).OpenAnyVariant());
+        QVERIFY(running.app->OpenDocumentFile(progressive) == nullptr);
     }
 
     void FullScreenAndBack()

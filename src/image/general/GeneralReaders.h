@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 
+#include "image/FileType.h"
 #include "image/PictureReadResult.h"
 #include "platform/Limits.h"
 
@@ -33,5 +34,9 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
 PictureReadResult ReadBmpGeneral(std::span<const std::uint8_t> bytes, const Limits& limits);
 // By hand: TGA colour-mapped, true-colour and gray, plain or run-length coded.
 PictureReadResult ReadTgaGeneral(std::span<const std::uint8_t> bytes, const Limits& limits);
+
+// Whether the library of a kind that only a general reader takes (TIFF, WebP,
+// AVIF, HEIF, JPEG XL) was there when tamr was built; true for the other kinds.
+bool GeneralReaderBuilt(FileType kind);
 
 } // namespace tamr

@@ -1,5 +1,5 @@
 // The readers whose library was not found when tamr was built: each refuses
-// every file and names the library it needs.
+// every file and names the library it needs; and which of the libraries were there.
 
 #include "image/general/GeneralPicture.h"
 #include "image/general/GeneralReaders.h"
@@ -11,6 +11,32 @@ namespace {
 {
     return RefusedAs(kind, "this build of tamr has no " + std::string(library) + " to read the file with");
 }
+
+#if defined(TAMR_HAVE_TIFF)
+constexpr bool kHaveTiff = true;
+#else
+constexpr bool kHaveTiff = false;
+#endif
+#if defined(TAMR_HAVE_WEBPDEMUX)
+constexpr bool kHaveWebP = true;
+#else
+constexpr bool kHaveWebP = false;
+#endif
+#if defined(TAMR_HAVE_AVIF)
+constexpr bool kHaveAvif = true;
+#else
+constexpr bool kHaveAvif = false;
+#endif
+#if defined(TAMR_HAVE_HEIF)
+constexpr bool kHaveHeif = true;
+#else
+constexpr bool kHaveHeif = false;
+#endif
+#if defined(TAMR_HAVE_JXL)
+constexpr bool kHaveJxl = true;
+#else
+constexpr bool kHaveJxl = false;
+#endif
 
 } // namespace
 
@@ -50,5 +76,23 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t>, const Limits&)
     return Unavailable("JPEG XL", "libjxl");
 }
 #endif
+
+bool GeneralReaderBuilt(FileType kind)
+{
+    switch (kind) {
+    case FileType::Tiff:
+        return kHaveTiff;
+    case FileType::WebP:
+        return kHaveWebP;
+    case FileType::Avif:
+        return kHaveAvif;
+    case FileType::Heif:
+        return kHaveHeif;
+    case FileType::Jxl:
+        return kHaveJxl;
+    default:
+        return true;
+    }
+}
 
 } // namespace tamr

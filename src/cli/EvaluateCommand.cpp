@@ -264,14 +264,8 @@ int RunEvaluateCommand(const EvaluateOptions& options, std::ostream& out, std::o
     for (const auto& picture : pictures)
         inputs.push_back(picture.string());
     if (!folder.empty()) {
-        if (RefuseOutputOverInputs(inputs, folder / kEvaluationFile, err))
+        if (RefuseOutputOverInputs(inputs, folder / kEvaluationFile, err) || !MakeOutputFolder(folder, err))
             return 1;
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (!std::filesystem::is_directory(folder)) {
-            err << "tamr-cli: cannot make the folder " << folder.string() << '\n';
-            return 1;
-        }
     }
 
     StderrPrompter prompter(err);

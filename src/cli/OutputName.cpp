@@ -172,4 +172,14 @@ bool WriteCommandOutput(const std::filesystem::path& path, std::span<const std::
     return false;
 }
 
+bool MakeOutputFolder(const std::filesystem::path& folder, std::ostream& err)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (std::filesystem::is_directory(folder))
+        return true;
+    err << "tamr-cli: cannot make the folder " << folder.string() << '\n';
+    return false;
+}
+
 } // namespace tamr

@@ -82,4 +82,8 @@ void SayNotSaved(const std::string& name, const std::string& reason, std::ostrea
 // sweep's points) by the same rules; says why when it fails.
 bool WriteCommandOutput(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, std::ostream& err);
 
+// Makes the folder a command writes its files into (and those above it);
+// false, after saying so on `err`, when it is not a folder afterwards.
+bool MakeOutputFolder(const std::filesystem::path& folder, std::ostream& err);
+
 } // namespace tamr

@@ -229,14 +229,8 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
         return 1;
     if (!folder.empty() && RefusePointsOverInput(options.input, folder, *qualities, SweepCodecs(request), err))
         return 1;
-    if (!folder.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (!std::filesystem::is_directory(folder)) {
-            err << "tamr-cli: cannot make the folder " << folder.string() << '\n';
-            return 1;
-        }
-    }
+    if (!folder.empty() && !MakeOutputFolder(folder, err))
+        return 1;
 
     StderrPrompter prompter(err);
     prompter.KeepNoticesToItself(options.console.quiet);

@@ -1,34 +1,16 @@
 #include "document/SweepCsv.h"
 
-#include <array>
-#include <charconv>
 #include <cmath>
+
+#include "document/CsvText.h"
 
 namespace tamr {
 namespace {
 
-// The shortest text that reads back as the same double.
-std::string Number(double value)
-{
-    if (!std::isfinite(value))
-        return "";
-    std::array<char, 40> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return {text.data(), end};
-}
-
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "\"";
-    for (const char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
 // An empty cell for a figure not measured.
 std::string Optional(const std::optional<double>& value)
 {
-    return value ? Number(*value) : std::string();
+    return value ? CsvNumber(*value) : std::string();
 }
 
 } // namespace
@@ -40,15 +22,15 @@ std::string SweepCsv(const SweepResult& result)
     for (const SweepPoint& point : result.points) {
         csv += std::string(point.codec->name) + ',' + std::to_string(point.quality) + ',';
         if (point.Failed()) {
-            csv += ",,,,,,,,,,,,," + Quoted(point.failure) + '\n';
+            csv += ",,,,,,,,,,,,," + CsvQuoted(point.failure) + '\n';
             continue;
         }
         const PictureMetrics& metrics = point.metrics;
-        csv += std::to_string(point.bytes) + ',' + Number(point.bitsPerPixel) + ',' + Number(metrics.psnr) + ',' +
-               Number(metrics.psnrY) + ',' + Optional(metrics.ssim) + ',' + Number(metrics.meanSquaredError) + ',' +
-               std::to_string(metrics.largestDifference) + ',' + Number(metrics.psnrRgb) + ',' +
+        csv += std::to_string(point.bytes) + ',' + CsvNumber(point.bitsPerPixel) + ',' + CsvNumber(metrics.psnr) + ',' +
+               CsvNumber(metrics.psnrY) + ',' + Optional(metrics.ssim) + ',' + CsvNumber(metrics.meanSquaredError) +
+               ',' + std::to_string(metrics.largestDifference) + ',' + CsvNumber(metrics.psnrRgb) + ',' +
                Optional(metrics.msSsim) + ',' + Optional(metrics.butteraugli) + ',' + Optional(metrics.butteraugliMax) +
-               ',' + Number(point.encodeSeconds) + ',' + Number(point.decodeSeconds) + ",\n";
+               ',' + CsvNumber(point.encodeSeconds) + ',' + CsvNumber(point.decodeSeconds) + ",\n";
     }
     return csv;
 }

@@ -6,6 +6,7 @@
 
 #include "document/SweepMetrics.h"
 #include "document/SweepPlot.h"
+#include "evaluate/ReportCell.h"
 
 namespace tamr {
 namespace {
@@ -32,15 +33,6 @@ std::string Escaped(const std::string& text)
         }
     }
     return escaped;
-}
-
-std::string Cell(const char* format, double value)
-{
-    if (!std::isfinite(value))
-        return "n/a";
-    char text[48];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
 }
 
 // The SVG element alone, to sit inside the page.
@@ -148,9 +140,9 @@ std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& rep
         for (const std::string& name : row.rate.tooLittleOverlap)
             leftOut += (leftOut.empty() ? "" : ", ") + name;
         html += "<tr><td>" + Escaped(std::string(LabelOf(row.metric))) + "</td><td>" + Escaped(row.codec) +
-                "</td><td>" + Cell("%+.2f", row.rate.mean) + "</td><td>" + Cell("%+.2f", row.geometricRate) +
-                "</td><td>" + Cell("%+.4f", row.quality.mean) + "</td><td>" + std::to_string(row.rate.averaged) +
-                "</td><td>" + Escaped(leftOut) + "</td></tr>\n";
+                "</td><td>" + ReportCell("%+.2f", row.rate.mean) + "</td><td>" +
+                ReportCell("%+.2f", row.geometricRate) + "</td><td>" + ReportCell("%+.4f", row.quality.mean) +
+                "</td><td>" + std::to_string(row.rate.averaged) + "</td><td>" + Escaped(leftOut) + "</td></tr>\n";
     }
     html += "</tbody></table>\n";
 
@@ -167,7 +159,7 @@ std::string ReportHtml(const Evaluation& evaluation, const EvaluationReport& rep
                 return deltas.picture == picture.name;
             });
             html += "<td>" +
-                    (found != row.pictures.end() && found->rate.Measured() ? Cell("%+.2f", found->rate.value)
+                    (found != row.pictures.end() && found->rate.Measured() ? ReportCell("%+.2f", found->rate.value)
                                                                            : std::string("n/a")) +
                     "</td>";
         }

@@ -1,13 +1,14 @@
 #include "evaluate/ReportOutput.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "document/CsvText.h"
 #include "document/SweepMetrics.h"
 #include "evaluate/EvaluationRecord.h"
 #include "evaluate/PointRecord.h"
+#include "evaluate/ReportCell.h"
 
 namespace tamr {
 namespace {
@@ -37,23 +38,6 @@ nlohmann::json Number(double value)
     return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json();
 }
 
-std::string Text(double value)
-{
-    if (!std::isfinite(value))
-        return "";
-    std::array<char, 40> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return {text.data(), end};
-}
-
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "\"";
-    for (const char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
 nlohmann::json MeanJson(const DeltaMean& mean)
 {
     return {{"mean", Number(mean.mean)},
@@ -71,15 +55,6 @@ std::string_view LabelOf(std::string_view key)
 {
     const SweepMetric* metric = FindSweepMetric(key);
     return metric != nullptr ? metric->name : key;
-}
-
-std::string Cell(const char* format, double value)
-{
-    if (!std::isfinite(value))
-        return "n/a";
-    char text[48];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
 }
 
 std::string List(const std::vector<std::string>& names)
@@ -139,18 +114,18 @@ std::string ReportCsv(const EvaluationReport& report)
     std::string csv = "metric,codec,anchor,row,picture,bd_rate,bd_rate_overlap,bd_quality,bd_quality_overlap,"
                       "pictures_averaged,problem\n";
     for (const CodecDeltas& row : report.rows) {
-        const std::string start = row.metric + ',' + Quoted(row.codec) + ',' + Quoted(report.anchor) + ',';
+        const std::string start = row.metric + ',' + CsvQuoted(row.codec) + ',' + CsvQuoted(report.anchor) + ',';
         for (const PictureDeltas& deltas : row.pictures) {
             const std::string problem = !deltas.rate.Measured() ? deltas.rate.problem : deltas.quality.problem;
-            csv += start + "picture," + Quoted(deltas.picture) + ',' +
-                   (deltas.rate.Measured() ? Text(deltas.rate.value) : "") + ',' + Text(deltas.rate.overlap) + ',' +
-                   (deltas.quality.Measured() ? Text(deltas.quality.value) : "") + ',' + Text(deltas.quality.overlap) +
-                   ",," + (problem.empty() ? "" : Quoted(problem)) + '\n';
+            csv += start + "picture," + CsvQuoted(deltas.picture) + ',' +
+                   (deltas.rate.Measured() ? CsvNumber(deltas.rate.value) : "") + ',' + CsvNumber(deltas.rate.overlap) +
+                   ',' + (deltas.quality.Measured() ? CsvNumber(deltas.quality.value) : "") + ',' +
+                   CsvNumber(deltas.quality.overlap) + ",," + (problem.empty() ? "" : CsvQuoted(problem)) + '\n';
         }
-        csv += start + "mean,," + Text(row.rate.mean) + ",," + Text(row.quality.mean) + ",," +
+        csv += start + "mean,," + CsvNumber(row.rate.mean) + ",," + CsvNumber(row.quality.mean) + ",," +
                std::to_string(row.rate.averaged) + ",\n";
-        csv +=
-            start + "geometric_mean,," + Text(row.geometricRate) + ",,,," + std::to_string(row.rate.averaged) + ",\n";
+        csv += start + "geometric_mean,," + CsvNumber(row.geometricRate) + ",,,," + std::to_string(row.rate.averaged) +
+               ",\n";
     }
     return csv;
 }
@@ -165,9 +140,9 @@ std::string ReportTable(const Evaluation& evaluation, const EvaluationReport& re
     for (const CodecDeltas& row : report.rows) {
         char line[160];
         std::snprintf(line, sizeof line, "%-12s  %-8s  %9s  %11s  %10s  %8zu\n",
-                      std::string(LabelOf(row.metric)).c_str(), row.codec.c_str(), Cell("%+.2f", row.rate.mean).c_str(),
-                      Cell("%+.2f", row.geometricRate).c_str(), Cell("%+.4f", row.quality.mean).c_str(),
-                      row.rate.averaged);
+                      std::string(LabelOf(row.metric)).c_str(), row.codec.c_str(),
+                      ReportCell("%+.2f", row.rate.mean).c_str(), ReportCell("%+.2f", row.geometricRate).c_str(),
+                      ReportCell("%+.4f", row.quality.mean).c_str(), row.rate.averaged);
         table += line;
         const std::string what = std::string(LabelOf(row.metric)) + ", " + row.codec;
         if (!row.rate.tooLittleOverlap.empty())

@@ -10,6 +10,7 @@
 #include "platform/Sha256.h"
 #include "support/BmpTestFiles.h"
 #include "support/CliRunner.h"
+#include "support/JpegTestFiles.h"
 #include "support/TestSupport.h"
 
 namespace tamr {
@@ -211,6 +212,24 @@ TEST_F(CliEvaluateTest, TwoShardsMergedEqualOneRun)
     // A shard alone says how many pictures it lacks.
     const auto alone = test::RunCli("evaluate --merge " + Folder("second"), scratch_);
     EXPECT_NE(alone.err.find("1 of the 3 pictures"), std::string::npos) << alone.err;
+}
+
+TEST(CliEvaluateReaderTest, PicturesOpenWithAnyVariant)
+{
+    test::ScratchDir scratch;
+    test::JpegLayout layout;
+    layout.kind = test::JpegKind::Progressive;
+    const auto picture = scratch / "progressive.jpg";
+    test::WriteBytes(picture, test::MakeJpeg(layout));
+    const std::string evaluate =
+        "evaluate " + Quoted(picture.string()) + " --codecs tamr,jpeg --qualities 30,60,90 --json";
+    const auto refused = test::RunCli(evaluate, scratch);
+    EXPECT_TRUE(refused.exitCode != 0 || nlohmann::json::parse(refused.out)["pictures"][0].contains("error"));
+    const auto opened = test::RunCli("--any-variant " + evaluate, scratch);
+    ASSERT_EQ(opened.exitCode, 0) << opened.err;
+    const auto record = nlohmann::json::parse(opened.out)["pictures"][0];
+    EXPECT_FALSE(record.contains("error")) << record;
+    EXPECT_EQ(record["points"].size(), 6u) << record;
 }
 
 } // namespace

@@ -138,7 +138,8 @@ bool PrintReport(const Evaluation& evaluation, const EvaluateOptions& options, s
         std::vector<std::string> thumbnails;
         thumbnails.reserve(evaluation.pictures.size());
         for (const EvaluatedPicture& picture : evaluation.pictures)
-            thumbnails.push_back(picture.failure.empty() ? ThumbnailDataUri(picture.name, options.limits)
+            thumbnails.push_back(picture.failure.empty() ? ThumbnailDataUri(picture.name, options.limits,
+                                                                            ReadPolicy{options.console.anyVariant})
                                                          : std::string());
         const std::string page = ReportHtml(evaluation, report, thumbnails);
         written = !RefuseOutputOverInputs(inputs, options.reportFile, err) &&
@@ -251,6 +252,7 @@ int RunEvaluateCommand(const EvaluateOptions& options, std::ostream& out, std::o
     request.metrics = ParseMetricList(options.metrics).selection;
     request.threads = options.threads;
     request.limits = options.limits;
+    request.readPolicy.anyVariant = options.console.anyVariant;
     request.programVersion = options.programVersion;
     request.folder = options.outputFolder;
     if (!options.shard.empty()) {

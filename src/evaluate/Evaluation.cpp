@@ -77,6 +77,7 @@ EvaluationRun RunEvaluation(const EvaluationRequest& request, Prompter& prompter
     sweep.metrics = request.metrics.Choice();
     sweep.stop = request.stop;
     sweep.limits = request.limits;
+    sweep.readPolicy = request.readPolicy;
     const std::size_t shards = std::max<std::size_t>(request.shards, 1);
     std::vector<std::size_t> chosen;
     for (std::size_t index = request.shard; index < request.pictures.size(); index += shards)

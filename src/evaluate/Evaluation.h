@@ -55,6 +55,8 @@ struct EvaluationRequest {
     MetricSelection metrics;
     int threads = 0; // points at once; 0: one per core
     Limits limits{};
+    // How far opening a picture goes beyond the program's own readers.
+    ReadPolicy readPolicy{};
     std::string programVersion;
     // Where each point is kept and looked for; empty: nowhere.
     std::filesystem::path folder;

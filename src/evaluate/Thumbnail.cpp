@@ -53,13 +53,14 @@ std::string Base64(const std::vector<std::uint8_t>& bytes)
 
 } // namespace
 
-std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits)
+std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy)
 {
     CodecSettings settings;
     DisplaySettings display;
     SilentPrompter prompter;
     DocumentEnvironment environment{settings, display, prompter};
     environment.limits = limits;
+    environment.readPolicy = policy;
     CTamrDoc document(environment);
     if (!document.OnOpenDocument(picture) || !document.Image())
         return {};

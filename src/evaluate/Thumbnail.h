@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "image/PictureReaderTable.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -13,6 +14,6 @@ namespace tamr {
 inline constexpr int kThumbnailSide = 128;
 
 // "data:image/png;base64,..."; empty when the file cannot be opened.
-std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits);
+std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy);
 
 } // namespace tamr

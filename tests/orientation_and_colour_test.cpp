@@ -389,6 +389,23 @@ TEST(OrientationAndColour, ADamagedProfileIsIgnoredWithANotice)
     EXPECT_EQ(ShownOf(result).pixels, plain.pixels);
     EXPECT_TRUE(HasNotice(result, std::string(kDamagedProfileNotice)));
 }
+
+TEST(OrientationAndColour, AProfileOfAnUnknownColourSpaceDoesNotFit)
+{
+    test::PngLayout layout = ColourfulPng();
+    const Shown plain = ShownOf(Read(FileType::Png, test::BuildPng(layout)));
+    Bytes profile = Saved(AdobeLikeProfile());
+    // The header's colour space field, filled with a value no enumeration has.
+    const std::array<std::uint8_t, 4> unknown = {0xd3, 0x2d, 0x4b, 0x63};
+    std::copy(unknown.begin(), unknown.end(), profile.begin() + 16);
+    layout.chunks = {{"iCCP", IccpChunk(profile)}};
+    const PictureReadResult result = Read(FileType::Png, test::BuildPng(layout));
+    ASSERT_TRUE(result.Ok()) << result.failure;
+    EXPECT_EQ(ShownOf(result).pixels, plain.pixels);
+    EXPECT_TRUE(std::any_of(result.notices.begin(), result.notices.end(), [](const std::string& notice) {
+        return notice.find("does not fit the picture's colours") != std::string::npos;
+    })) << testing::PrintToString(result.notices);
+}
 #endif
 
 } // namespace

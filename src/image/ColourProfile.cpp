@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -269,16 +270,23 @@ ProfileResult ConvertToSrgb(std::span<const std::uint8_t> profile, PackedBlockVi
     const ContextHandle context = BudgetedContext(budget);
     if (!context)
         return {ProfileOutcome::Damaged, {}};
-    const ProfileHandle source = OpenProfile(context.get(), profile);
+    // Every profile starts with a 128-byte header.
+    const ProfileHandle source = profile.size() >= 128 ? OpenProfile(context.get(), profile) : nullptr;
     if (!source)
         return {ProfileOutcome::Damaged, {}};
     ProfileResult result{ProfileOutcome::DoesNotFit, DescriptionOf(source.get())};
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source.get());
-    if (space == cmsSigRgbData && picture.Colour())
+    // Read from the header's bytes (the profile opened, so they are there):
+    // lcms2 hands the field back as an enumeration that a damaged file can
+    // fill with a value the enumeration does not have.
+    const std::uint32_t space = std::uint32_t{profile[16]} << 24 | std::uint32_t{profile[17]} << 16 |
+                                std::uint32_t{profile[18]} << 8 | profile[19];
+    constexpr auto kRgb = static_cast<std::uint32_t>(cmsSigRgbData);
+    constexpr auto kGray = static_cast<std::uint32_t>(cmsSigGrayData);
+    if (space == kRgb && picture.Colour())
         result.outcome = ConvertColour(context.get(), source.get(), picture);
-    else if (space == cmsSigGrayData && picture.GrayRamp())
+    else if (space == kGray && picture.GrayRamp())
         result.outcome = ConvertGray(context.get(), source.get(), picture);
-    else if (space == cmsSigRgbData && picture.GrayRamp())
+    else if (space == kRgb && picture.GrayRamp())
         result.outcome = ConvertGrayThroughColour(context.get(), source.get(), picture);
     return result;
 }

@@ -297,6 +297,9 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
     opened.readPolicy = ActiveDocument()->ReopenPolicy();
     auto* window = new RateDistortionWindow(*ActiveDocument(), opened, mainFrame_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->ChooseAnchor(workbench_.RateDistortionAnchor().toStdString());
+    connect(window, &RateDistortionWindow::AnchorChosen, this,
+            [this](const QString& name) { workbench_.SetRateDistortionAnchor(name); });
     connect(window, &RateDistortionWindow::QualityChosen, this,
             [this, window](int quality) { CompressDocumentAt(window->Document(), quality); });
     connect(window, &RateDistortionWindow::PointsChosen, this, [this, window](SidePoint first, SidePoint second) {

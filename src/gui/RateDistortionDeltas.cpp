@@ -26,12 +26,8 @@ QString Tr(const char* text)
 
 QString DeltaText(const BjontegaardDelta& delta, const QString& value)
 {
-    if (!delta.Measured())
-        return Tr("n/a (%1)").arg(QString::fromStdString(delta.problem));
-    if (delta.TooLittleOverlap())
-        return Tr("n/a (the curves overlap too little: %1 % of the anchor's range)")
-            .arg(std::round(delta.overlap * 100));
-    return value;
+    const QString problem = DeltaProblem(delta);
+    return problem.isEmpty() ? value : NotAvailableText() + QStringLiteral(" (") + problem + QStringLiteral(")");
 }
 
 QString Signed(QString number, double value)
@@ -40,6 +36,25 @@ QString Signed(QString number, double value)
 }
 
 } // namespace
+
+QString DeltaProblem(const BjontegaardDelta& delta)
+{
+    if (!delta.Measured())
+        return QString::fromStdString(delta.problem);
+    if (delta.TooLittleOverlap())
+        return Tr("%1: %2 % of the anchor's range").arg(TooLittleOverlapText()).arg(std::round(delta.overlap * 100));
+    return {};
+}
+
+QString NotAvailableText()
+{
+    return Tr("n/a");
+}
+
+QString TooLittleOverlapText()
+{
+    return Tr("the curves overlap too little");
+}
 
 std::vector<CodecDelta> RateDistortionDeltas(const SweepResult& result, const SweepMetric& metric,
                                              const PeerCodec& anchor)

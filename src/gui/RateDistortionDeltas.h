@@ -23,6 +23,14 @@ struct CodecDelta {
 std::vector<CodecDelta> RateDistortionDeltas(const SweepResult& result, const SweepMetric& metric,
                                              const PeerCodec& anchor);
 
+// Why a delta shows no value: its problem, or that the curves overlap too
+// little (with how much); empty when it shows one.
+QString DeltaProblem(const BjontegaardDelta& delta);
+// What stands where a delta has no value: "n/a".
+QString NotAvailableText();
+// That a picture's curves overlap too little to be counted.
+QString TooLittleOverlapText();
+
 // A delta's value ("-12.34 %", "+0.8123"), or "n/a" with the reason it has none.
 QString DeltaRateText(const BjontegaardDelta& delta);
 QString DeltaQualityText(const BjontegaardDelta& delta);

@@ -32,6 +32,7 @@
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
+#include "gui/JobTexts.h"
 #include "gui/QuietPrompter.h"
 #include "gui/RateDistortionDeltas.h"
 #include "gui/RoundAxis.h"
@@ -205,7 +206,7 @@ void RateDistortionWindow::Cancel()
     runner_->Cancel();
     ended_ = true;
     result_ = MeasuredSoFar();
-    status_->setText(tr("Stopped."));
+    status_->setText(JobStoppedText());
     export_->setEnabled(true);
     ShowResult();
     emit Finished();
@@ -264,7 +265,7 @@ void RateDistortionWindow::Finish(std::optional<SweepResult> result)
         coded_ = std::move(run_->coded);
     }
     progress_->setValue(progress_->maximum());
-    status_->setText(tr("Done."));
+    status_->setText(JobDoneText());
     export_->setEnabled(true);
     ShowResult();
     emit Finished();
@@ -336,7 +337,7 @@ void RateDistortionWindow::ShowResult()
     }
     series_.clear();
     auto* xAxis = new QValueAxis;
-    xAxis->setTitleText(tr("bits per pixel"));
+    xAxis->setTitleText(RateAxisTitle());
     auto* yAxis = new QValueAxis;
     yAxis->setTitleText(QString::fromUtf8(metric_->title.data(), static_cast<qsizetype>(metric_->title.size())));
     chart->addAxis(xAxis, Qt::AlignBottom);

@@ -21,6 +21,7 @@ const QString kGeometry = QStringLiteral("WindowGeometry");
 const QString kLayout = QStringLiteral("WindowLayout");
 const QString kAnyVariant = QStringLiteral("OpenAnyVariant");
 const QString kRateDistortionAnchor = QStringLiteral("RateDistortionAnchor");
+const QString kEvaluationResults = QStringLiteral("EvaluationResults");
 constexpr int kModeCount = 4;
 
 } // namespace
@@ -84,6 +85,19 @@ void WorkbenchSettings::SetRateDistortionAnchor(const QString& name) const
 {
     QSettings settings(iniPath_, ProfileFormat());
     settings.setValue(kSection + '/' + kRateDistortionAnchor, name);
+    settings.sync();
+}
+
+QString WorkbenchSettings::EvaluationResults() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    return settings.value(kSection + '/' + kEvaluationResults).toString();
+}
+
+void WorkbenchSettings::SetEvaluationResults(const QString& folder) const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.setValue(kSection + '/' + kEvaluationResults, folder);
     settings.sync();
 }
 

@@ -5,7 +5,8 @@
 // pictures (mode, amplification, zoom, what the heat map shows), and whether
 // pictures of variants tamr's own readers refuse open through the general
 // readers (OpenAnyVariant=1), and the codec the rate-distortion window's
-// deltas are against (RateDistortionAnchor=jpeg). The recent-file list's section is left as it is.
+// deltas are against (RateDistortionAnchor=jpeg), and the folder an
+// evaluation keeps its points in (EvaluationResults). The recent-file list's section is left as it is.
 
 #include <QByteArray>
 #include <QString>
@@ -33,6 +34,10 @@ public:
     // The codec's name; empty when none was kept.
     QString RateDistortionAnchor() const;
     void SetRateDistortionAnchor(const QString& name) const;
+
+    // Empty when none was kept.
+    QString EvaluationResults() const;
+    void SetEvaluationResults(const QString& folder) const;
 
 private:
     QString iniPath_;

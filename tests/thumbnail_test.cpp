@@ -46,7 +46,7 @@ TEST(Thumbnail, IsThePictureReducedToAPngOfAtMostTheSide)
     layout.height = 200;
     layout.rows = test::RandomBytes(300 * 200 * 3, 5);
     test::WriteBytes(scratch / "large.bmp", test::BuildBmp(layout));
-    const std::string uri = ThumbnailDataUri(scratch / "large.bmp", {});
+    const std::string uri = ThumbnailDataUri(scratch / "large.bmp", {}, {});
     const std::string prefix = "data:image/png;base64,";
     ASSERT_EQ(uri.rfind(prefix, 0), 0u);
     const auto png = FromBase64(uri.substr(prefix.size()));
@@ -54,7 +54,7 @@ TEST(Thumbnail, IsThePictureReducedToAPngOfAtMostTheSide)
     // IHDR: a reduction by 3, the last block of rows a partial one.
     EXPECT_EQ(BigEndian(png, 16), 100u);
     EXPECT_EQ(BigEndian(png, 20), 67u);
-    EXPECT_TRUE(ThumbnailDataUri(scratch / "missing.bmp", {}).empty());
+    EXPECT_TRUE(ThumbnailDataUri(scratch / "missing.bmp", {}, {}).empty());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -22,6 +23,7 @@
 #include "gui/CMainFrame.h"
 #include "gui/CTamrView.h"
 #include "gui/CompareView.h"
+#include "gui/EvaluateWindow.h"
 #include "gui/FileDialogFilter.h"
 #include "gui/HelpWindow.h"
 #include "gui/ModalHelpKey.h"
@@ -297,6 +299,9 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
     opened.readPolicy = ActiveDocument()->ReopenPolicy();
     auto* window = new RateDistortionWindow(*ActiveDocument(), opened, mainFrame_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->ChooseAnchor(workbench_.RateDistortionAnchor().toStdString());
+    connect(window, &RateDistortionWindow::AnchorChosen, this,
+            [this](const QString& name) { workbench_.SetRateDistortionAnchor(name); });
     connect(window, &RateDistortionWindow::QualityChosen, this,
             [this, window](int quality) { CompressDocumentAt(window->Document(), quality); });
     connect(window, &RateDistortionWindow::PointsChosen, this, [this, window](SidePoint first, SidePoint second) {
@@ -337,6 +342,45 @@ void CTamrApp::CompressDocumentAt(const CTamrDoc* document, int quality)
     }
     mainFrame_->FiguresPanel()->ShowDocument(held->get());
     mainFrame_->FiguresPanel()->CompressAt(quality);
+}
+
+EvaluateWindow* CTamrApp::OpenEvaluateWindow(EvaluationRequest request)
+{
+    if (request.codecs.empty())
+        return nullptr;
+    request.limits = documentEnvironment_.limits;
+    request.readPolicy = documentEnvironment_.readPolicy;
+    const PeerCodec* anchor = FindCodec(EvaluateWindow::kDefaultAnchor);
+    if (std::find(request.codecs.begin(), request.codecs.end(), anchor) == request.codecs.end())
+        anchor = request.codecs.front();
+    auto* window = new EvaluateWindow(std::move(request), std::string(anchor->name), mainFrame_.get());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &EvaluateWindow::PictureChosen, this, [this](const QString& path) {
+        if (OpenDocumentFile(path) != nullptr)
+            OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest());
+    });
+    window->show();
+    return window;
+}
+
+void CTamrApp::AskEvaluateFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(mainFrame_.get(), tr("Evaluate Folder"));
+    if (folder.isEmpty())
+        return;
+    const QString kept = workbench_.EvaluationResults();
+    const QString results = QFileDialog::getExistingDirectory(
+        mainFrame_.get(), tr("Results Folder (each point is kept there)"), kept.isEmpty() ? folder : kept);
+    if (results.isEmpty())
+        return;
+    workbench_.SetEvaluationResults(results);
+    EvaluationRequest request = EvaluateWindow::DefaultRequest(folder.toStdString(), results.toStdString());
+    if (request.pictures.empty()) {
+        QMessageBox::information(mainFrame_.get(), tr("Evaluate Folder"),
+                                 tr("%1 holds no picture tamr opens.").arg(folder));
+        return;
+    }
+    OpenEvaluateWindow(std::move(request));
 }
 
 TargetDialog* CTamrApp::OpenTargetDialog()

@@ -14,6 +14,7 @@
 #include "codec/CodecSettings.h"
 #include "document/RateDistortionSweep.h"
 #include "document/TamrDoc.h"
+#include "evaluate/Evaluation.h"
 #include "gui/CommandBindings.h"
 #include "gui/PrompterSlot.h"
 #include "gui/QtPrompter.h"
@@ -30,6 +31,7 @@ class CChildFrame;
 class CCompareFrame;
 class CompareView;
 class RateDistortionWindow;
+class EvaluateWindow;
 class TargetDialog;
 class CMainFrame;
 class CTamrView;
@@ -128,6 +130,12 @@ public:
     // and running; null when the document has no picture file of its own.
     RateDistortionWindow* OpenRateDistortionWindow(const SweepRequest& request);
     bool CanChartRateDistortion() const;
+    // The evaluation of the request's pictures against JPEG (the first codec
+    // when JPEG is not among them), shown and running; the pictures open as
+    // this program opens them.
+    EvaluateWindow* OpenEvaluateWindow(EvaluationRequest request);
+    // Asks for the folder of pictures and the results folder, then opens the evaluation.
+    void AskEvaluateFolder();
     // A compare window of tamr's result beside `peer`'s coding at the same
     // size, shown; null without a compressed picture.
     CCompareFrame* OpenEqualSizeCompare(const PeerCodec& peer);

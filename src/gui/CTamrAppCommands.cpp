@@ -140,6 +140,8 @@ void CTamrApp::RegisterCommands()
             command.id, [this] { return CommandState{CanCompareAtEqualSize()}; },
             [this, peer = command.codec] { OpenEqualSizeCompare(*peer); });
     commands_.Bind(
+        ID_COMPARE_EVALUATE, [] { return CommandState{true}; }, [this] { AskEvaluateFolder(); });
+    commands_.Bind(
         ID_COMPARE_TARGET, [this] { return CommandState{CanChartRateDistortion()}; }, [this] { OpenTargetDialog(); });
     for (const auto& [id, mode] :
          {std::pair{ID_COMPARE_SIDE_BY_SIDE, CompareMode::SideBySide}, std::pair{ID_COMPARE_SPLIT, CompareMode::Split},

@@ -77,6 +77,8 @@ constexpr CommandInfo kCommands[] = {
      "Chart quality against size for tamr and the other codecs\nRate–Distortion", false},
     {ID_COMPARE_TARGET, "&Target...", "", "", "Compress at the quality factor that meets a target size or PSNR\nTarget",
      false},
+    {ID_COMPARE_EVALUATE, "E&valuate Folder...", "", "",
+     "Give each codec's BD-rate against JPEG over every picture of a folder\nEvaluate Folder", false},
     {ID_FILE_NEW, "", "Ctrl+N", "", "Create a new document\nNew", false},
     {ID_HELP, "", "F1", "", "Display help for current task or command\nHelp", false},
     {ID_CONTEXT_HELP, "", "Shift+F1", "", "Display help for clicked on buttons, menus and windows\nHelp", false},
@@ -150,7 +152,8 @@ constexpr MenuItem kCompare[] = {Command(ID_COMPARE_WINDOW),
                                  kSeparator,
                                  Command(ID_COMPARE_RATE_DISTORTION),
                                  {K::EqualSizePeers, 0, {}, {}},
-                                 Command(ID_COMPARE_TARGET)};
+                                 Command(ID_COMPARE_TARGET),
+                                 Command(ID_COMPARE_EVALUATE)};
 constexpr MenuItem kWindow[] = {Command(ID_WINDOW_NEW), Command(ID_WINDOW_CASCADE), Command(ID_WINDOW_TILE_HORZ),
                                 Command(ID_WINDOW_ARRANGE), kWindowList};
 constexpr MenuItem kHelp[] = {Command(ID_HELP_FINDER), kSeparator, Command(ID_APP_ABOUT)};

@@ -72,6 +72,7 @@ enum CommandId : int {
     ID_COMPARE_HEAT_BUTTERAUGLI = 33017,
     ID_COMPARE_RATE_DISTORTION = 33020,
     ID_COMPARE_TARGET = 33024,
+    ID_COMPARE_EVALUATE = 33025,
     ID_OPTIONS_ANY_VARIANT = 33030,
     // "Against CODEC at Equal Size": the first plus the codec's row in the registry.
     ID_COMPARE_EQUAL_SIZE_FIRST = 33040,

@@ -28,12 +28,14 @@
 #include <limits>
 #include <mutex>
 
-#include "document/RoundTicks.h"
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
+#include "gui/JobTexts.h"
 #include "gui/QuietPrompter.h"
+#include "gui/RateDistortionDeltas.h"
+#include "gui/RoundAxis.h"
 
 namespace tamr::qt {
 
@@ -55,7 +57,7 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
       picturePath_(document.PathName()), run_(std::make_shared<Run>()), runner_(new JobRunner(this)),
       chartView_(new QChartView(this)), progress_(new QProgressBar(this)), cancel_(new QPushButton(tr("Cancel"), this)),
       export_(new QPushButton(tr("Export..."), this)), status_(new QLabel(this)), hover_(new QLabel(this)),
-      metricChoice_(new QComboBox(this))
+      metricChoice_(new QComboBox(this)), anchorChoice_(new QComboBox(this)), deltas_(new QLabel(this))
 {
     setObjectName(QStringLiteral("rateDistortionWindow"));
     setWindowTitle(tr("Rate-Distortion - %1").arg(QString::fromStdString(pictureName_)));
@@ -72,6 +74,20 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     metricChoice_->setToolTip(tr("The figure plotted against bits per pixel"));
     for (const SweepMetric& metric : SweepMetrics())
         metricChoice_->addItem(QString::fromUtf8(metric.name.data(), static_cast<qsizetype>(metric.name.size())));
+    anchorChoice_->setObjectName(QStringLiteral("deltaAnchor"));
+    anchorChoice_->setToolTip(tr("The codec the BD-rates are against"));
+    for (const PeerCodec* codec : SweepCodecs(request)) {
+        anchorChoice_->addItem(CodecLabel(*codec),
+                               QString::fromUtf8(codec->name.data(), static_cast<qsizetype>(codec->name.size())));
+        if (anchor_ == nullptr || codec->name == "jpeg")
+            anchor_ = codec;
+    }
+    if (anchor_ != nullptr)
+        anchorChoice_->setCurrentIndex(anchorChoice_->findData(
+            QString::fromUtf8(anchor_->name.data(), static_cast<qsizetype>(anchor_->name.size()))));
+    deltas_->setObjectName(QStringLiteral("deltaLine"));
+    deltas_->setWordWrap(true);
+    deltas_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     chartView_->setRenderHint(QPainter::Antialiasing);
     chartView_->chart()->setTitle(
         tr("%1 against bits per pixel: %2")
@@ -84,8 +100,13 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     bottom->addWidget(metricChoice_);
     bottom->addWidget(cancel_);
     bottom->addWidget(export_);
+    auto* deltaRow = new QHBoxLayout;
+    deltaRow->addWidget(new QLabel(tr("BD-rate against"), this));
+    deltaRow->addWidget(anchorChoice_);
+    deltaRow->addWidget(deltas_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chartView_, 1);
+    layout->addLayout(deltaRow);
     layout->addWidget(hover_);
     layout->addLayout(bottom);
     FitToScreen();
@@ -93,6 +114,11 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
     connect(metricChoice_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && static_cast<std::size_t>(index) < SweepMetrics().size())
             ChooseMetric(SweepMetrics()[static_cast<std::size_t>(index)]);
+    });
+    connect(anchorChoice_, &QComboBox::activated, this, [this](int index) {
+        const QString name = anchorChoice_->itemData(index).toString();
+        if (ChooseAnchor(name.toStdString()))
+            emit AnchorChosen(name);
     });
     connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
     chartView_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -180,7 +206,7 @@ void RateDistortionWindow::Cancel()
     runner_->Cancel();
     ended_ = true;
     result_ = MeasuredSoFar();
-    status_->setText(tr("Stopped."));
+    status_->setText(JobStoppedText());
     export_->setEnabled(true);
     ShowResult();
     emit Finished();
@@ -239,7 +265,7 @@ void RateDistortionWindow::Finish(std::optional<SweepResult> result)
         coded_ = std::move(run_->coded);
     }
     progress_->setValue(progress_->maximum());
-    status_->setText(tr("Done."));
+    status_->setText(JobDoneText());
     export_->setEnabled(true);
     ShowResult();
     emit Finished();
@@ -270,23 +296,39 @@ void RateDistortionWindow::ChooseMetric(const SweepMetric& metric)
         ShowResult();
 }
 
-namespace {
-
-// Round ticks on a value axis, as the SVG plot has them.
-void SetRoundTicks(QValueAxis& axis, double low, double high)
+bool RateDistortionWindow::ChooseAnchor(std::string_view name)
 {
-    const RoundAxis ticks = RoundTicks(low, high);
-    axis.setRange(ticks.low, ticks.high);
-    axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(ticks.low);
-    axis.setTickInterval(ticks.step);
-    axis.setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
+    for (const PeerCodec* codec : SweepCodecs(run_->request))
+        if (codec->name == name) {
+            anchor_ = codec;
+            anchorChoice_->setCurrentIndex(
+                anchorChoice_->findData(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
+            ShowDeltas();
+            return true;
+        }
+    return false;
 }
 
-} // namespace
+QString RateDistortionWindow::DeltaText() const
+{
+    return deltas_->text();
+}
+
+void RateDistortionWindow::ShowDeltas()
+{
+    if (!ended_ || !result_ || anchor_ == nullptr) {
+        deltas_->clear();
+        return;
+    }
+    QStringList lines;
+    for (const CodecDelta& delta : RateDistortionDeltas(*result_, *metric_, *anchor_))
+        lines.push_back(CodecDeltaText(delta, *metric_));
+    deltas_->setText(lines.join(QStringLiteral("; ")));
+}
 
 void RateDistortionWindow::ShowResult()
 {
+    ShowDeltas();
     QChart* chart = chartView_->chart();
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes()) {
@@ -295,7 +337,7 @@ void RateDistortionWindow::ShowResult()
     }
     series_.clear();
     auto* xAxis = new QValueAxis;
-    xAxis->setTitleText(tr("bits per pixel"));
+    xAxis->setTitleText(RateAxisTitle());
     auto* yAxis = new QValueAxis;
     yAxis->setTitleText(QString::fromUtf8(metric_->title.data(), static_cast<qsizetype>(metric_->title.size())));
     chart->addAxis(xAxis, Qt::AlignBottom);

@@ -6,7 +6,9 @@
 // compress of the document at that quality, clicking another codec's point
 // shows its picture beside tamr's in a compare window (decoded from the file the sweep
 // kept: a few megabytes for all points, where their pictures would take
-// hundreds). The points export as CSV, SVG or PNG.
+// hundreds). The points export as CSV, SVG or PNG. Under the chart, the
+// Bjøntegaard deltas of each codec against a chosen anchor codec for the
+// figure the chart shows.
 
 #include <QString>
 #include <QWidget>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -73,6 +76,12 @@ public:
     // The figure plotted against bits per pixel, PSNR at first; chosen below the chart.
     const SweepMetric& Metric() const { return *metric_; }
     void ChooseMetric(const SweepMetric& metric);
+    // The codec the deltas under the chart are against: JPEG at first when swept.
+    const PeerCodec* Anchor() const { return anchor_; }
+    // False, nothing changed, for a codec the window has not swept.
+    bool ChooseAnchor(std::string_view name);
+    // What the line of deltas under the chart says.
+    QString DeltaText() const;
     // As a click on a point: a tamr point asks for a compress at its quality;
     // another codec's point opens its picture beside the document's result.
     void ChoosePoint(std::size_t index);
@@ -93,6 +102,8 @@ signals:
     void PointsChosen(tamr::qt::SidePoint tamr, tamr::qt::SidePoint peer);
     // A point to be shown against the document's original in a compare window.
     void PointToCompare(tamr::qt::SidePoint point);
+    // The user chose the anchor of the deltas (its name, "jpeg").
+    void AnchorChosen(const QString& name);
 
 private:
     struct Run;
@@ -101,6 +112,7 @@ private:
     // The sweep's result on the user-interface thread; none when the picture could not be opened.
     void Finish(std::optional<SweepResult> result);
     void ShowResult();
+    void ShowDeltas();
     // A window's first size: the one it is made for, within the screen.
     void FitToScreen();
     void Hover(QScatterSeries* series, QPointF at, bool entered);
@@ -134,6 +146,9 @@ private:
     QLabel* status_;
     QLabel* hover_;
     QComboBox* metricChoice_;
+    QComboBox* anchorChoice_;
+    QLabel* deltas_;
+    const PeerCodec* anchor_ = nullptr;
 };
 
 } // namespace tamr::qt

@@ -20,6 +20,8 @@ const QString kCompareHeatMap = QStringLiteral("CompareHeatMap");
 const QString kGeometry = QStringLiteral("WindowGeometry");
 const QString kLayout = QStringLiteral("WindowLayout");
 const QString kAnyVariant = QStringLiteral("OpenAnyVariant");
+const QString kRateDistortionAnchor = QStringLiteral("RateDistortionAnchor");
+const QString kEvaluationResults = QStringLiteral("EvaluationResults");
 constexpr int kModeCount = 4;
 
 } // namespace
@@ -70,6 +72,32 @@ void WorkbenchSettings::SetOpenAnyVariant(bool on) const
 {
     QSettings settings(iniPath_, ProfileFormat());
     settings.setValue(kSection + '/' + kAnyVariant, on ? QStringLiteral("1") : QStringLiteral("0"));
+    settings.sync();
+}
+
+QString WorkbenchSettings::RateDistortionAnchor() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    return settings.value(kSection + '/' + kRateDistortionAnchor).toString().trimmed();
+}
+
+void WorkbenchSettings::SetRateDistortionAnchor(const QString& name) const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.setValue(kSection + '/' + kRateDistortionAnchor, name);
+    settings.sync();
+}
+
+QString WorkbenchSettings::EvaluationResults() const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    return settings.value(kSection + '/' + kEvaluationResults).toString();
+}
+
+void WorkbenchSettings::SetEvaluationResults(const QString& folder) const
+{
+    QSettings settings(iniPath_, ProfileFormat());
+    settings.setValue(kSection + '/' + kEvaluationResults, folder);
     settings.sync();
 }
 

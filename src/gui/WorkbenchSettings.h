@@ -4,7 +4,9 @@
 // and layout (tool bar, figures panel), how compare windows show the
 // pictures (mode, amplification, zoom, what the heat map shows), and whether
 // pictures of variants tamr's own readers refuse open through the general
-// readers (OpenAnyVariant=1). The recent-file list's section is left as it is.
+// readers (OpenAnyVariant=1), and the codec the rate-distortion window's
+// deltas are against (RateDistortionAnchor=jpeg), and the folder an
+// evaluation keeps its points in (EvaluationResults). The recent-file list's section is left as it is.
 
 #include <QByteArray>
 #include <QString>
@@ -28,6 +30,14 @@ public:
     // Off unless the file says "1" or "true".
     bool OpenAnyVariant() const;
     void SetOpenAnyVariant(bool on) const;
+
+    // The codec's name; empty when none was kept.
+    QString RateDistortionAnchor() const;
+    void SetRateDistortionAnchor(const QString& name) const;
+
+    // Empty when none was kept.
+    QString EvaluationResults() const;
+    void SetEvaluationResults(const QString& folder) const;
 
 private:
     QString iniPath_;

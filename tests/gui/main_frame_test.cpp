@@ -90,7 +90,8 @@ private slots:
                             "&Rate–Distortion..."};
         for (const PeerCommand& command : EqualSizeCommands())
             compare << QString::fromStdString(command.menuText);
-        compare << "&Target...";
+        compare << "&Target..."
+                << "E&valuate Folder...";
         QCOMPARE(test::MenuLines(*test::TopMenu(frame, "&Compare")), compare);
         QCOMPARE(compare.mid(12, 3), (QStringList{"Against &JPEG at Equal Size", "Against JPEG &2000 at Equal Size",
                                                   "Against &WebP at Equal Size"}));

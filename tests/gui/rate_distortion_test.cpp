@@ -18,9 +18,11 @@
 #include "document/EqualSizePeer.h"
 #include "document/RateDistortionSweep.h"
 #include "document/SweepMetrics.h"
+#include "evaluate/BjontegaardDelta.h"
 #include "gui/CCompareFrame.h"
 #include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
+#include "gui/CodecLabel.h"
 #include "gui/CommandTable.h"
 #include "gui/CompareView.h"
 #include "gui/GuiTestSupport.h"
@@ -249,6 +251,61 @@ private slots:
         emit dots->hovered(dots->at(0), false);
         QCoreApplication::processEvents();
         QCOMPARE(window->size(), before);
+    }
+
+    // Under the chart: each codec's BD-rate against the anchor (JPEG at
+    // first) for the figure shown, the core's Akima delta of the window's
+    // own points; the anchor chosen is the next window's.
+    void DeltasAreTheCoresOnTheWindowsPoints()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40)) != nullptr);
+        SweepRequest request;
+        request.qualities = {5, 25, 45, 65, 85, 95};
+        request.peers = {FindCodec("jpeg"), FindCodec("jp2")};
+        RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(window != nullptr);
+        QVERIFY(SweepEnds(*window));
+        QCOMPARE(window->Anchor(), FindCodec("jpeg"));
+        const auto curve = [&](std::string_view codec, const SweepMetric& metric) {
+            std::vector<RatePoint> points;
+            for (const SweepPoint& point : window->Result()->points)
+                if (point.codec->name == codec && !point.Failed())
+                    points.push_back({point.bitsPerPixel, metric.value(point)});
+            return points;
+        };
+        const auto expectRates = [&](std::string_view anchor, std::string_view codec, const SweepMetric& metric) {
+            const BjontegaardDelta rate = BdRate(curve(anchor, metric), curve(codec, metric), CurveFit::Akima);
+            const QString head = CodecLabel(*FindCodec(codec)) + QStringLiteral(": BD-rate ");
+            const QString shown = window->DeltaText();
+            if (!rate.Measured() || rate.TooLittleOverlap())
+                return shown.contains(head + QStringLiteral("n/a ("));
+            return shown.contains(head + (rate.value > 0 ? QStringLiteral("+") : QString()) +
+                                  QString::number(rate.value, 'f', 2) + QStringLiteral(" %")) &&
+                   shown.contains(QStringLiteral("BD-") + QString::fromUtf8(metric.name.data()));
+        };
+        const SweepMetric& psnr = *FindSweepMetric("psnr");
+        QVERIFY2(expectRates("jpeg", "tamr", psnr), qPrintable(window->DeltaText()));
+        QVERIFY2(expectRates("jpeg", "jp2", psnr), qPrintable(window->DeltaText()));
+        QVERIFY(!window->DeltaText().contains(QStringLiteral("JPEG: ")));
+        const BjontegaardDelta measured = BdRate(curve("jpeg", psnr), curve("tamr", psnr), CurveFit::Akima);
+        QVERIFY2(measured.Measured() && !measured.TooLittleOverlap(), qPrintable(window->DeltaText()));
+
+        auto* anchors = window->findChild<QComboBox*>(QStringLiteral("deltaAnchor"));
+        QVERIFY(anchors != nullptr);
+        const int tamrRow = anchors->findText(QStringLiteral("tamr"));
+        anchors->setCurrentIndex(tamrRow);
+        emit anchors->activated(tamrRow);
+        QCOMPARE(window->Anchor(), &TamrCodec());
+        const SweepMetric& ssim = *FindSweepMetric("ssim");
+        window->ChooseMetric(ssim);
+        QVERIFY2(expectRates("tamr", "jpeg", ssim), qPrintable(window->DeltaText()));
+        QVERIFY2(expectRates("tamr", "jp2", ssim), qPrintable(window->DeltaText()));
+
+        RateDistortionWindow* next = running.app->OpenRateDistortionWindow(request);
+        QVERIFY(next != nullptr);
+        QCOMPARE(next->Anchor(), &TamrCodec());
+        QVERIFY(SweepEnds(*next));
     }
 
     void CancelStops()

@@ -1,7 +1,6 @@
 #include "gui/CompareView.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGridLayout>
@@ -235,14 +234,7 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
 
 CompareView::~CompareView()
 {
-    mapRunner_->Cancel();
-    if (!mapRunner_->Busy() || QCoreApplication::instance() == nullptr)
-        return;
-    // The map in hand ends unseen: the application keeps its runner until
-    // then, so that closing the window does not wait for it.
-    mapRunner_->setParent(QCoreApplication::instance());
-    mapRunner_->setObjectName(QStringLiteral("endingHeatMap"));
-    connect(mapRunner_, &JobRunner::Idle, mapRunner_, &QObject::deleteLater);
+    mapRunner_->CancelAndOutliveOwner(QStringLiteral("endingHeatMap"));
 }
 
 void CompareView::Detach()

@@ -121,14 +121,7 @@ EvaluateWindow::EvaluateWindow(EvaluationRequest request, std::string anchor, QW
 EvaluateWindow::~EvaluateWindow()
 {
     run_->stop = true;
-    runner_->Cancel();
-    if (!runner_->Busy() || QCoreApplication::instance() == nullptr)
-        return;
-    // The application keeps the runner until the points in hand have ended,
-    // so that closing the window does not wait for them.
-    runner_->setParent(QCoreApplication::instance());
-    runner_->setObjectName(QStringLiteral("endingEvaluation"));
-    connect(runner_, &JobRunner::Idle, runner_, &QObject::deleteLater);
+    runner_->CancelAndOutliveOwner(QStringLiteral("endingEvaluation"));
 }
 
 void EvaluateWindow::Cancel()

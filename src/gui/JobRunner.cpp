@@ -1,5 +1,6 @@
 #include "gui/JobRunner.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 namespace tamr::qt {
@@ -30,6 +31,16 @@ void JobRunner::Cancel()
     waiting_.reset();
     if (runningAbort_)
         *runningAbort_ = true;
+}
+
+void JobRunner::CancelAndOutliveOwner(const QString& name)
+{
+    Cancel();
+    if (!Busy() || QCoreApplication::instance() == nullptr)
+        return;
+    setParent(QCoreApplication::instance());
+    setObjectName(name);
+    connect(this, &JobRunner::Idle, this, &QObject::deleteLater);
 }
 
 void JobRunner::Enqueue(JobWorker::Work work, std::shared_ptr<AbortFlag> abort)

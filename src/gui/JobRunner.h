@@ -74,6 +74,10 @@ public:
     bool Busy() const { return running_ || waiting_.has_value(); }
     // Drops the waiting work and tells the running one to stop: no result is delivered.
     void Cancel();
+    // For an owner that closes: cancels, and when work is still in hand the
+    // application keeps the runner (named `name`) until it has ended unseen,
+    // so that closing does not wait for it.
+    void CancelAndOutliveOwner(const QString& name);
 
 signals:
     // A result has been handed to its `done` (dropped ones are not).

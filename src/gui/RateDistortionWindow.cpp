@@ -165,15 +165,8 @@ RateDistortionWindow::RateDistortionWindow(CTamrDoc& document, SweepRequest requ
 
 RateDistortionWindow::~RateDistortionWindow()
 {
-    runner_->Cancel();
-    if (!runner_->Busy() || QCoreApplication::instance() == nullptr)
-        return;
-    // The points in hand may take a while: the application keeps the runner
-    // until they have ended (or joins it when it ends itself), so that
-    // closing the window does not wait for them.
-    runner_->setParent(QCoreApplication::instance());
-    runner_->setObjectName(QStringLiteral("endingSweep"));
-    connect(runner_, &JobRunner::Idle, runner_, &QObject::deleteLater);
+    // The points in hand may take a while (the application joins them when it ends itself).
+    runner_->CancelAndOutliveOwner(QStringLiteral("endingSweep"));
 }
 
 SweepRequest RateDistortionWindow::DefaultRequest()

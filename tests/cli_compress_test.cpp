@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sstream>
+
+#include "cli/CliSession.h"
+#include "cli/CompressCommands.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -33,6 +37,41 @@ TEST(CliCompressTest, CompressWritesTheFileAndDecompressShowsTheSameImage)
     ASSERT_EQ(fromFile.size(), fromCompression.size());
     EXPECT_TRUE(std::equal(fromFile.begin() + 54, fromFile.end(), fromCompression.begin() + 54));
     EXPECT_LT(test::ReadBytes(cod).size(), test::ReadBytes(TAMR_SAMPLE_IMAGE).size() / 8);
+}
+
+TEST(CliCompressTest, QuietCompressIntoACodFileOnlyEncodes)
+{
+    test::ScratchDir scratch;
+    CompressOptions options;
+    options.input = TAMR_SAMPLE_IMAGE;
+    options.output = (scratch / "quiet.cod").string();
+    options.console.quiet = true;
+    auto run = [](const CompressOptions& given) {
+        std::ostringstream out;
+        std::ostringstream err;
+        CliSession session(err, given.limits, given.console);
+        EXPECT_EQ(RunCompressCommand(given, session, out, err), 0) << err.str();
+        return std::pair{session.picturesDecoded, out.str()};
+    };
+    const auto [quietDecoded, quietOut] = run(options);
+    EXPECT_EQ(quietDecoded, 0);
+    EXPECT_EQ(quietOut, "");
+    // The figures, a decoded file or a bitmap as OUT need the decoded picture;
+    // the COD file is the same either way.
+    CompressOptions figures = options;
+    figures.console.quiet = false;
+    figures.output = (scratch / "figures.cod").string();
+    const auto [figuresDecoded, figuresOut] = run(figures);
+    EXPECT_EQ(figuresDecoded, 1);
+    EXPECT_NE(figuresOut.find("PSNR : "), std::string::npos);
+    EXPECT_EQ(test::ReadBytes(scratch / "quiet.cod"), test::ReadBytes(scratch / "figures.cod"));
+    CompressOptions bitmap = options;
+    bitmap.output = (scratch / "shown.bmp").string();
+    EXPECT_EQ(run(bitmap).first, 1);
+    CompressOptions json = options;
+    json.json = true;
+    json.output = (scratch / "json.cod").string();
+    EXPECT_EQ(run(json).first, 1);
 }
 
 TEST(CliCompressTest, JsonFiguresAreConsistent)

@@ -92,6 +92,24 @@ TEST_F(TamrDocTest, CompressedDocumentIsModifiedUnderItsCodTitle)
     EXPECT_NE(Bytes(document->Image()->Pixels()), Bytes(document->Image()->ReferencePixels()));
 }
 
+TEST_F(TamrDocTest, CodedOnlyKeepsThePictureAsLoadedAndCodesTheSameBytes)
+{
+    auto coded = Open(Write("coded.bmp", ColourBmp(40, 30)));
+    auto shown = Open(Write("shown.bmp", ColourBmp(40, 30)));
+    ASSERT_TRUE(coded && shown);
+    ASSERT_TRUE(coded->Compress(CTamrDoc::Showing::CodedOnly));
+    ASSERT_TRUE(shown->Compress());
+    EXPECT_EQ(coded->DecodedCount(), 0);
+    EXPECT_EQ(shown->DecodedCount(), 1);
+    EXPECT_EQ(coded->Title(), "coded.cod");
+    EXPECT_EQ(Bytes(coded->Image()->Pixels()), Bytes(coded->Image()->ReferencePixels()));
+    EXPECT_EQ(coded->Codec()->WriteHeader(), shown->Codec()->WriteHeader());
+    // The picture held is not the one the COD file shows: no bitmap of it is written.
+    prompter_.QueueSaveFile(scratch_ / "coded-shown.bmp");
+    EXPECT_FALSE(coded->OnFileSaveAs());
+    EXPECT_FALSE(std::filesystem::exists(scratch_ / "coded-shown.bmp"));
+}
+
 TEST_F(TamrDocTest, EditedDocumentSavesOnlyWhenModified)
 {
     auto document = Open(Write("photo.bmp", ColourBmp(24, 24)));

@@ -45,6 +45,8 @@ struct CliSession {
 
     CodecSettings settings;
     DisplaySettings display;
+    // Pictures the commands run in this session have decoded.
+    int picturesDecoded = 0;
     StderrPrompter prompter;
     DocumentEnvironment environment;
 };

@@ -6,6 +6,7 @@
 #include "codec/QualityFactor.h"
 #include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
+#include "document/LowerCase.h"
 #include "document/TargetQuality.h"
 #include "platform/FileIo.h"
 
@@ -41,9 +42,10 @@ void PrintFigures(const DocumentFigures& figures, const std::optional<PictureMet
     PrintStatistics(figures, out);
 }
 
-// Opens, compresses (searching the quality when asked) and returns the document.
+// Opens, compresses (searching the quality when asked) and returns the document;
+// `showing` says whether the compression that stays decodes the picture.
 std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSession& session, int& quality,
-                                          std::ostream& err)
+                                          std::ostream& err, CTamrDoc::Showing showing = CTamrDoc::Showing::Decoded)
 {
     const auto settings = SettingsFromOptions(options.codec, session.prompter);
     if (!settings)
@@ -68,17 +70,37 @@ std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSes
         quality = *chosen;
         if (!options.console.quiet)
             err << "tamr-cli: chose quality factor " << quality << '\n';
-        if (!CompressAtQuality(*document, session.settings, quality)) {
+        if (!CompressAtQuality(*document, session.settings, quality, showing)) {
             ShowCompressError(session.prompter);
             return nullptr;
         }
         return document;
     }
-    if (!document->Compress()) {
+    if (!document->Compress(showing)) {
         ShowCompressError(session.prompter);
         return nullptr;
     }
     return document;
+}
+
+// The figures are printed unless --quiet keeps them back (--json asks for
+// them all the same); the decoded picture is needed for them and for any
+// output that is not a COD file.
+bool PrintsFigures(const CompressOptions& options)
+{
+    return !options.console.quiet || options.json;
+}
+
+bool WritesOnlyCod(const CompressOptions& options)
+{
+    if (!options.decoded.empty())
+        return false;
+    const auto choice = OutputChoice(options.output, options.format, ".cod");
+    if (!choice)
+        return false;
+    const std::string title =
+        choice->extension.empty() ? choice->title + ".cod" : choice->title + "." + choice->extension;
+    return CTamrDoc::WriterFor(Lower(title)) == CTamrDoc::Writer::Cod;
 }
 
 // Options that cannot go together; OUT may be "-" (with --format), --decoded
@@ -153,25 +175,37 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options)
 
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err)
 {
+    CliSession session(err, options.limits, options.console);
+    return RunCompressCommand(options, session, out, err);
+}
+
+int RunCompressCommand(const CompressOptions& options, CliSession& session, std::ostream& out, std::ostream& err)
+{
     if (const int usage = CheckOutputs(options, err))
         return usage;
     const std::vector<std::string> inputs{options.input};
     if (RefuseOutputOverInputs(inputs, options.output, err) ||
         (!options.decoded.empty() && RefuseOutputOverInputs(inputs, options.decoded, err)))
         return 1;
-    CliSession session(err, options.limits, options.console);
+    const bool printsFigures = PrintsFigures(options);
+    const auto showing =
+        printsFigures || !WritesOnlyCod(options) ? CTamrDoc::Showing::Decoded : CTamrDoc::Showing::CodedOnly;
     int quality = 0;
-    auto document = OpenAndCompress(options, session, quality, err);
+    auto document = OpenAndCompress(options, session, quality, err, showing);
     if (!document)
         return 1;
+    session.picturesDecoded += document->DecodedCount();
     // Taken before Save As names the document after a BMP file, which would hide the PSNR.
-    const DocumentFigures figures = Figures(*document);
+    std::optional<DocumentFigures> figures;
+    if (printsFigures)
+        figures = Figures(*document);
     const auto metrics = options.json ? Metrics(*document) : std::nullopt;
     if (!session.SaveAs(*document, options.output, options.format, inputs, err))
         return 1;
     if (!options.decoded.empty() && !session.SaveAs(*document, options.decoded, "", inputs, err))
         return 1;
-    PrintFigures(figures, metrics, quality, options.json, IsStandardOutput(options.output) ? err : out);
+    if (figures)
+        PrintFigures(*figures, metrics, quality, options.json, IsStandardOutput(options.output) ? err : out);
     return 0;
 }
 

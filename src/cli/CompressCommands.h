@@ -14,6 +14,8 @@
 
 namespace tamr {
 
+struct CliSession;
+
 struct CompressOptions {
     std::string input;
     std::string output;
@@ -54,6 +56,8 @@ CLI::App* AddStatsCommand(CLI::App& app, StatsOptions& options);
 
 // Each returns the exit status: 0 done, 1 failed (after saying why).
 int RunCompressCommand(const CompressOptions& options, std::ostream& out, std::ostream& err);
+// The same with the caller's session (made with the options' limits and console).
+int RunCompressCommand(const CompressOptions& options, CliSession& session, std::ostream& out, std::ostream& err);
 int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::ostream& err);
 // decompress and convert: any picture tamr opens, written as BMP with the Save As rules.
 int RunConvertCommand(const DecompressOptions& options, bool codOnly, std::ostream& err);

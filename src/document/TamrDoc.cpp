@@ -227,7 +227,7 @@ void CTamrDoc::WarnBeforeCompress()
     WarnIfJpegSource(true);
 }
 
-Status CTamrDoc::Compress()
+Status CTamrDoc::Compress(Showing showing)
 {
     if (!image_ || !codec_)
         return FailureKind::Unsupported;
@@ -238,7 +238,12 @@ Status CTamrDoc::Compress()
         // anywhere below ends here.
         Result<CompressionTimes> times = FailureKind::OutOfMemory;
         try {
-            if (environment_.settings.qualityFactor == 100) {
+            if (showing == Showing::CodedOnly) {
+                if (const Result<float> seconds = EncodeImage(*image_, *codec_, environment_.settings))
+                    times = CompressionTimes{*seconds, 0};
+                else
+                    times = seconds.AsStatus();
+            } else if (environment_.settings.qualityFactor == 100) {
                 times = CompressImage(*image_, *codec_, environment_.settings, environment_.display);
             } else if (const auto display = MakeLevelDisplay()) {
                 times = CompressImage(*image_, *codec_, environment_.settings, environment_.display, display->callback);
@@ -250,6 +255,9 @@ Status CTamrDoc::Compress()
             return times.AsStatus();
         compressSeconds_ = times->compressSeconds;
         decompressSeconds_ = times->decompressSeconds;
+        decodingLeftOut_ = showing == Showing::CodedOnly;
+        if (!decodingLeftOut_)
+            ++decodedCount_;
     }
     SetModifiedFlag(true);
     SetTitle(codTitle);

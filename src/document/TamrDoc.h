@@ -61,7 +61,13 @@ public:
     Status OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType);
     // Codes the reference image with the current settings and shows the
     // decoded result; the failure when compressing fails (the caller tells the user).
-    Status Compress();
+    // CodedOnly leaves the decoding out, for a caller that only writes the
+    // COD file: the picture stays as loaded and is written as nothing else
+    // (a BMP, PNG or PNM Save refuses) until it is compressed with Decoded.
+    enum class Showing : std::uint8_t { Decoded, CodedOnly };
+    Status Compress(Showing showing = Showing::Decoded);
+    // Pictures the document's compressions have decoded.
+    int DecodedCount() const { return decodedCount_; }
 
     // Compressing off the user-interface thread, in three steps: a copy of the
     // picture and codec to code with `settings` (nothing without a picture),
@@ -213,6 +219,9 @@ private:
     PictureMetadata sourceMetadata_;
     float compressSeconds_ = 0;
     float decompressSeconds_ = 0;
+    // The last compression left the picture as loaded instead of decoded.
+    bool decodingLeftOut_ = false;
+    int decodedCount_ = 0;
     std::unique_ptr<ImagePalette> palette_;
     std::string saveFailure_;
 };

@@ -64,6 +64,8 @@ bool CTamrDoc::AdoptCompressed(CompressJob job, bool noticeGiven)
     codec_ = std::move(job.codec);
     compressSeconds_ = job.times->compressSeconds;
     decompressSeconds_ = job.times->decompressSeconds;
+    decodingLeftOut_ = false;
+    ++decodedCount_;
     SetModifiedFlag(true);
     SetTitle(CodTitle(Title()));
     imageEdited_ = false;

@@ -92,6 +92,10 @@ bool CTamrDoc::ConfirmBitDepth()
 bool CTamrDoc::Write(Writer writer, const std::filesystem::path& path)
 {
     saveFailure_.clear();
+    // The picture of a compression that left the decoding out is the one
+    // loaded, not the one the COD file shows.
+    if (writer != Writer::Cod && decodingLeftOut_)
+        return false;
     FileParts file;
     try {
         if (writer == Writer::Cod && codec_)

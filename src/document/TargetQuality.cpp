@@ -6,11 +6,11 @@
 
 namespace tamr {
 
-bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality)
+bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality, CTamrDoc::Showing showing)
 {
     settings.qualityFactor = static_cast<std::int16_t>(quality);
     ApplyQualityFactor(settings);
-    return document.Compress().Ok();
+    return document.Compress(showing).Ok();
 }
 
 std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, const QualityTarget& target)

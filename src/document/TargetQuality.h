@@ -8,10 +8,9 @@
 #include <string_view>
 
 #include "codec/CodecSettings.h"
+#include "document/TamrDoc.h"
 
 namespace tamr {
-
-class CTamrDoc;
 
 inline constexpr std::string_view kNoQualityMeetsTarget = "no quality factor reaches the target";
 
@@ -21,7 +20,8 @@ struct QualityTarget {
 };
 
 // Codes the document's picture at `quality` (the settings Easy Setup gives it).
-bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality);
+bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality,
+                       CTamrDoc::Showing showing = CTamrDoc::Showing::Decoded);
 
 // Compresses the document at the qualities it tries (it is left at the last
 // one tried); nothing when no quality meets the target.

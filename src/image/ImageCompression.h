@@ -23,6 +23,10 @@ struct CompressionTimes {
 Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
                                        const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel = {});
 
+// Only the first half of CompressImage: the reference pixels coded into the
+// codec, the image left as it is. The seconds the coding took.
+Result<float> EncodeImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings);
+
 // Makes the image of a codec that has read a COD file and decodes the data
 // into it (with the fixed colour table and an index image on a palette
 // display); the codec's planes are released afterwards.

@@ -74,6 +74,27 @@ TEST(CliCompressTest, QuietCompressIntoACodFileOnlyEncodes)
     EXPECT_EQ(run(json).first, 1);
 }
 
+TEST(CliCompressTest, SizeSearchDecodesOnlyThePictureItShows)
+{
+    test::ScratchDir scratch;
+    CompressOptions options;
+    options.input = TAMR_SAMPLE_IMAGE;
+    options.targetSize = 20000;
+    auto decodes = [&](bool quiet, const char* name) {
+        options.console.quiet = quiet;
+        options.output = (scratch / name).string();
+        std::ostringstream out;
+        std::ostringstream err;
+        CliSession session(err, options.limits, options.console);
+        EXPECT_EQ(RunCompressCommand(options, session, out, err), 0) << err.str();
+        return session.picturesDecoded;
+    };
+    EXPECT_EQ(decodes(true, "quiet.cod"), 0);
+    EXPECT_EQ(decodes(false, "figures.cod"), 1); // the picture of the quality chosen
+    EXPECT_EQ(test::ReadBytes(scratch / "quiet.cod"), test::ReadBytes(scratch / "figures.cod"));
+    EXPECT_LE(test::ReadBytes(scratch / "quiet.cod").size(), 20000u);
+}
+
 TEST(CliCompressTest, JsonFiguresAreConsistent)
 {
     test::ScratchDir scratch;

@@ -15,11 +15,14 @@ bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality,
 
 std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, const QualityTarget& target)
 {
+    // A size is known once the picture is coded: only a PSNR target needs the decoded picture.
+    const auto showing = target.size ? CTamrDoc::Showing::CodedOnly : CTamrDoc::Showing::Decoded;
     auto meets = [&](int quality) {
-        if (!CompressAtQuality(document, settings, quality))
+        if (!CompressAtQuality(document, settings, quality, showing))
             return false;
-        const DocumentFigures figures = Figures(document);
-        return target.size ? figures.compressedSize <= *target.size : figures.psnr >= target.psnr.value_or(0);
+        if (target.size)
+            return FiguresUnmeasured(document).compressedSize <= *target.size;
+        return Figures(document).psnr >= target.psnr.value_or(0);
     };
     int low = 0;
     int high = 100;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Peak resident memory of tamr-cli compress, convert and decompress on large
+# Peak resident memory of tamr-cli compress, encode (--quiet compress into a
+# COD file, which does not decode), convert and decompress on large
 # generated pictures (noise and a smooth gradient) and on any pictures named,
 # against the decoded picture P = width x height x 3 bytes and the goal of
 # 1.5 P + 32 MiB. Not part of the suite: it takes a minute or two.
@@ -32,9 +33,10 @@ for picture in "$work/noise.ppm" "$work/gradient.ppm" "$@"; do
   "$cli" convert "$picture" "$work/picture.ppm" >/dev/null 2>&1
   size=$(head -c 64 "$work/picture.ppm" | tr '\n' ' ' | awk '{print $2 * $3 * 3}')
   goal=$((size * 3 / 2 / 1024 + 32 * 1024))
-  for command in compress convert decompress; do
+  for command in compress encode convert decompress; do
     case $command in
     compress) kib=$(peak "$cli" compress "$picture" "$work/out.cod") ;;
+    encode) kib=$(peak "$cli" --quiet compress "$picture" "$work/out.cod") ;;
     convert) kib=$(peak "$cli" convert "$picture" "$work/out.bmp") ;;
     decompress) kib=$(peak "$cli" decompress "$work/out.cod" "$work/decoded.bmp") ;;
     esac

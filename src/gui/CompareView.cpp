@@ -313,14 +313,15 @@ void CompareView::SetSide(int index, CompareSide shown)
     heatMade_.reset();
     heatAsked_.reset();
     mapRunner_->Cancel();
-    StartDifference();
-    // Both sides often change at once: one map for the two.
-    if (!heatMapScheduled_) {
-        heatMapScheduled_ = true;
+    differenceRunner_.Cancel();
+    // Both sides often change at once: one difference and one map for the two.
+    if (!pairScheduled_) {
+        pairScheduled_ = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
-                heatMapScheduled_ = false;
+                pairScheduled_ = false;
+                StartDifference();
                 StartHeatMap();
                 UpdateControls();
             },
@@ -418,7 +419,7 @@ CompareView::OriginalSource CompareView::TakeOriginal() const
 bool CompareView::Working() const
 {
     return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() || mapRunner_->Busy() ||
-           heatMapScheduled_;
+           pairScheduled_;
 }
 
 QString CompareView::PairFigures() const
@@ -609,7 +610,7 @@ void CompareView::UpdateControls()
         heatScale_->setPixmap(HeatLegend(ShownHeatMapTop(), heatScale_->font(),
                                          heatScale_->palette().color(QPalette::WindowText), devicePixelRatioF()));
         const QString quantity = QString::fromUtf8(MapQuantity(heatKind_));
-        if (heatKind_ != MapKind::Absolute && (mapRunner_->Busy() || heatMapScheduled_))
+        if (heatKind_ != MapKind::Absolute && (mapRunner_->Busy() || pairScheduled_))
             heatRange_->setText(tr("%1 (being measured)").arg(quantity));
         else if (heatKind_ != MapKind::Absolute && heatMade_ && heatMade_->failed)
             heatRange_->setText(tr("%1: cannot be measured on these pictures").arg(quantity));

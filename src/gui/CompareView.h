@@ -217,9 +217,10 @@ private:
         bool failed = false;
     };
     std::optional<MadeHeatMap> heatMade_;
-    // The kind being made, and whether a start waits for both sides to be taken.
+    // The kind being made, and whether the start of the difference and the
+    // map waits for both sides to be taken.
     std::optional<MapKind> heatAsked_;
-    bool heatMapScheduled_ = false;
+    bool pairScheduled_ = false;
     // A map may take seconds: a window closed meanwhile hands its runner to
     // the application instead of waiting for it.
     JobRunner* mapRunner_;

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "gui/CCompareFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrApp.h"
 #include "gui/CommandTable.h"
@@ -95,6 +96,10 @@ void FinishBackgroundWork(CTamrApp& app)
         while (compare->View().Working())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    if (const CFiguresPanel* figures = app.MainFrame().FiguresPanel()) {
+        while (figures->CompressRunner().Busy() || figures->MetricsRunner().Busy())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 }
 
 void RunStep(CTamrApp& app, const QString& step)
@@ -124,6 +129,12 @@ void RunStep(CTamrApp& app, const QString& step)
             app.OnCommand(dialog.command);
             return;
         }
+    }
+    if (step.startsWith(QLatin1String("quality:"))) {
+        // The figures panel's slider let go at that quality.
+        if (CFiguresPanel* figures = app.MainFrame().FiguresPanel())
+            figures->CompressAt(step.mid(8).toInt());
+        return;
     }
     if (step.startsWith(QLatin1String("menu:"))) {
         OpenMenuLater(app, step.mid(5));

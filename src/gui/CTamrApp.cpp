@@ -110,6 +110,15 @@ QString CTamrApp::DefaultIniPath()
 bool CTamrApp::InitInstance()
 {
     mainFrame_ = std::make_unique<CMainFrame>(*this);
+    // The slider's result is shown by the document's view in the picture made with it.
+    mainFrame_->FiguresPanel()->SetAdopter(
+        [this](CTamrDoc& document, QImage picture, const std::function<bool()>& adopt) {
+            for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList())
+                if (auto* frame = qobject_cast<CChildFrame*>(sub);
+                    frame != nullptr && &frame->View().Document() == &document)
+                    return frame->View().AdoptWithPicture(std::move(picture), adopt);
+            return adopt();
+        });
     // Where and how the main window was left last time, panel and tool bar included.
     if (const QByteArray geometry = workbench_.WindowGeometry(); !geometry.isEmpty())
         mainFrame_->restoreGeometry(geometry);

@@ -58,11 +58,6 @@ PictureMetrics MeasurePair(const QImage& first, const QImage& second)
     return MeasurePictures(view(a), view(b), 3, 1);
 }
 
-QImage AsRgb(const QImage& picture)
-{
-    return picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB888);
-}
-
 // What the heat map can show, in the order of its list.
 struct HeatChoice {
     MapKind kind;
@@ -262,7 +257,7 @@ void CompareView::TakePictures()
 {
     const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
     fingerprint_ = document_ != nullptr ? PictureFingerprint(*document_) : 0;
-    reference_ = image != nullptr ? AsRgb(ReferencePicture(*image)) : QImage();
+    reference_ = image != nullptr ? RgbReferencePicture(*image) : QImage();
     TakeSide(0);
     TakeSide(1);
     UpdateChoosers();
@@ -279,7 +274,7 @@ void CompareView::TakeSide(int index)
         CompareSide taken;
         taken.source = side.source;
         taken.name = original ? tr("Original") : tr("Decoded");
-        taken.picture = original ? reference_ : (image != nullptr ? AsRgb(WorkingPicture(*image)) : QImage());
+        taken.picture = original ? reference_ : (image != nullptr ? RgbWorkingPicture(*image) : QImage());
         if (!original && document_ != nullptr && document_->Codec() != nullptr &&
             document_->TitleExtension() == ".cod") {
             taken.codec = &TamrCodec();

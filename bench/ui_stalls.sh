@@ -42,7 +42,7 @@ wm=$!
 trap 'kill $wm 2>/dev/null || true; rm -rf "$config"' EXIT
 sleep 1
 steps=maximize,figures,compress,finish,quality:30,finish,quality:80,finish
-steps+=,zoomin,zoomin,pan,zoomout,pan,fit
+steps+=,stepin,stepin,pan,stepout,stepout,stepout,pan,fit,actualsize,pan
 steps+=,comparewindow,finish,heatmap,finish,zoom:400,pan,quit
 XDG_CONFIG_HOME=$config TAMR_AUTOMATION=$steps \
   /usr/bin/python3 bench/ui_ping_probe.py -- "$build/tamr" "$UI_STALLS_PICTURE"

@@ -82,6 +82,8 @@ constexpr DialogStep kCommandSteps[] = {
     {"split", ID_COMPARE_SPLIT},          {"difference", ID_COMPARE_DIFFERENCE},
     {"heatmap", ID_COMPARE_HEAT_MAP},     {"figures", ID_VIEW_FIGURES},
     {"fit", ID_VIEW_FIT_WINDOW},          {"ratedistortion", ID_COMPARE_RATE_DISTORTION},
+    {"stepin", ID_VIEW_ZOOM_STEP_IN},     {"stepout", ID_VIEW_ZOOM_STEP_OUT},
+    {"actualsize", ID_VIEW_ACTUAL_SIZE},
 };
 
 // Waits for the work the rate-distortion and compare windows do in the

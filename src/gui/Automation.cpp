@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "gui/CCompareFrame.h"
+#include "gui/CFiguresPanel.h"
 #include "gui/CMainFrame.h"
 #include "gui/CTamrApp.h"
 #include "gui/CommandTable.h"
@@ -81,6 +82,8 @@ constexpr DialogStep kCommandSteps[] = {
     {"split", ID_COMPARE_SPLIT},          {"difference", ID_COMPARE_DIFFERENCE},
     {"heatmap", ID_COMPARE_HEAT_MAP},     {"figures", ID_VIEW_FIGURES},
     {"fit", ID_VIEW_FIT_WINDOW},          {"ratedistortion", ID_COMPARE_RATE_DISTORTION},
+    {"stepin", ID_VIEW_ZOOM_STEP_IN},     {"stepout", ID_VIEW_ZOOM_STEP_OUT},
+    {"actualsize", ID_VIEW_ACTUAL_SIZE},
 };
 
 // Waits for the work the rate-distortion and compare windows do in the
@@ -93,6 +96,10 @@ void FinishBackgroundWork(CTamrApp& app)
     }
     for (CCompareFrame* compare : app.MainFrame().CompareFrames()) {
         while (compare->View().Working())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    if (const CFiguresPanel* figures = app.MainFrame().FiguresPanel()) {
+        while (figures->CompressRunner().Busy() || figures->MetricsRunner().Busy())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
@@ -124,6 +131,12 @@ void RunStep(CTamrApp& app, const QString& step)
             app.OnCommand(dialog.command);
             return;
         }
+    }
+    if (step.startsWith(QLatin1String("quality:"))) {
+        // The figures panel's slider let go at that quality.
+        if (CFiguresPanel* figures = app.MainFrame().FiguresPanel())
+            figures->CompressAt(step.mid(8).toInt());
+        return;
     }
     if (step.startsWith(QLatin1String("menu:"))) {
         OpenMenuLater(app, step.mid(5));

@@ -10,11 +10,13 @@
 //               the dialog of that command (likewise)
 //   help        the help window (likewise)
 //   comparewindow, sidebyside, split, difference, heatmap, figures, fit,
-//   ratedistortion
+//   stepin, stepout, actualsize, ratedistortion
 //               that command (the compare window, its modes, the figures panel,
-//               the rate-distortion chart)
+//               the zoom steps, the rate-distortion chart)
 //   equalsizeNAME  against the peer NAME (jpeg, jp2, webp, ...) at equal size
-//   finish      waits until the chart's sweep and the equal-size coding are done
+//   finish      waits until the chart's sweep, the equal-size coding and the
+//               figures panel's compress and figures are done
+//   quality:N   the figures panel's Quality slider let go at N
 //   zoom:N      the active compare window at N per cent
 //   menu:TITLE  the menu bar's menu TITLE, without its "&" (likewise)
 //   quit        ends the program at once, without asking to save

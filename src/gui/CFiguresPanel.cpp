@@ -17,6 +17,7 @@
 #include "codec/QualityFactor.h"
 #include "document/DocumentStatistics.h"
 #include "gui/CompareView.h"
+#include "gui/PictureImage.h"
 #include "image/Butteraugli.h"
 
 namespace tamr::qt {
@@ -387,14 +388,17 @@ void CFiguresPanel::RequestCompress()
     auto made = document_->MakeCompressJob(settings);
     if (!made)
         return;
-    auto job = std::make_shared<Coded>(Coded{std::move(*made), std::nullopt});
+    auto job = std::make_shared<Coded>(Coded{std::move(*made), std::nullopt, QImage()});
     compressing_ = document_;
     waiting_.reset();
     compressRunner_.Start(
         [job] {
             CTamrDoc::RunCompressJob(job->job);
-            if (job->job.times && job->job.image)
+            if (job->job.times && job->job.image) {
                 job->metrics = MeasureCodedPicture(*job->job.image);
+                if (job->job.image->HasPixels())
+                    job->picture = WorkingPicture(*job->job.image);
+            }
             return job;
         },
         [this](Job done) { TakeCompressed(std::move(done)); });
@@ -447,7 +451,8 @@ void CFiguresPanel::Adopt(Job job)
     settings_.qualityFactor = job->job.settings.qualityFactor;
     ApplyQualityFactor(settings_);
     const std::optional<PictureMetrics> metrics = job->metrics;
-    if (!document_->AdoptCompressed(std::move(job->job)))
+    const auto adopt = [this, &job] { return document_->AdoptCompressed(std::move(job->job)); };
+    if (!(adopter_ ? adopter_(*document_, std::move(job->picture), adopt) : adopt()))
         return;
     if (metrics)
         TakeMeasured(*document_, *metrics);

@@ -6,9 +6,11 @@
 // figures that take seconds (Butteraugli) are measured when asked for.
 
 #include <QDockWidget>
+#include <QImage>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -63,6 +65,12 @@ public:
     const JobRunner& CompressRunner() const { return compressRunner_; }
     const JobRunner& MetricsRunner() const { return metricsRunner_; }
     const JobRunner& CostlyRunner() const { return costlyRunner_; }
+    // How a result is taken: `adopt` makes the document take it, and
+    // `picture` is the coded picture as a view shows it, made off this
+    // thread, for the document's views to show instead of making it again.
+    // By default the result is just adopted.
+    using Adopter = std::function<bool(CTamrDoc& document, QImage picture, const std::function<bool()>& adopt)>;
+    void SetAdopter(Adopter adopter) { adopter_ = std::move(adopter); }
 
 signals:
     // A compress the slider asked for took effect.
@@ -79,6 +87,7 @@ private:
     struct Coded {
         CTamrDoc::CompressJob job;
         std::optional<PictureMetrics> metrics;
+        QImage picture;
     };
     using Job = std::shared_ptr<Coded>;
     struct Key {
@@ -134,6 +143,7 @@ private:
     QLabel* sliderValue_;
     QPushButton* measure_;
     QTimer idle_;
+    Adopter adopter_;
     JobRunner compressRunner_;
     JobRunner metricsRunner_;
     JobRunner costlyRunner_;

@@ -110,6 +110,15 @@ QString CTamrApp::DefaultIniPath()
 bool CTamrApp::InitInstance()
 {
     mainFrame_ = std::make_unique<CMainFrame>(*this);
+    // The slider's result is shown by the document's view in the picture made with it.
+    mainFrame_->FiguresPanel()->SetAdopter(
+        [this](CTamrDoc& document, QImage picture, const std::function<bool()>& adopt) {
+            for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList())
+                if (auto* frame = qobject_cast<CChildFrame*>(sub);
+                    frame != nullptr && &frame->View().Document() == &document)
+                    return frame->View().AdoptWithPicture(std::move(picture), adopt);
+            return adopt();
+        });
     // Where and how the main window was left last time, panel and tool bar included.
     if (const QByteArray geometry = workbench_.WindowGeometry(); !geometry.isEmpty())
         mainFrame_->restoreGeometry(geometry);
@@ -350,11 +359,19 @@ EvaluateWindow* CTamrApp::OpenEvaluateWindow(EvaluationRequest request)
         return nullptr;
     request.limits = documentEnvironment_.limits;
     request.readPolicy = documentEnvironment_.readPolicy;
-    const PeerCodec* anchor = FindCodec(EvaluateWindow::kDefaultAnchor);
-    if (std::find(request.codecs.begin(), request.codecs.end(), anchor) == request.codecs.end())
+    // The anchor last chosen here or in a Rate-Distortion window, when this evaluation has it.
+    const auto measured = [&request](const PeerCodec* codec) {
+        return std::find(request.codecs.begin(), request.codecs.end(), codec) != request.codecs.end();
+    };
+    const PeerCodec* anchor = FindCodec(workbench_.RateDistortionAnchor().toStdString());
+    if (!measured(anchor))
+        anchor = FindCodec(EvaluateWindow::kDefaultAnchor);
+    if (!measured(anchor))
         anchor = request.codecs.front();
     auto* window = new EvaluateWindow(std::move(request), std::string(anchor->name), mainFrame_.get());
     window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &EvaluateWindow::AnchorChosen, this,
+            [this](const QString& name) { workbench_.SetRateDistortionAnchor(name); });
     connect(window, &EvaluateWindow::PictureChosen, this, [this](const QString& path) {
         if (OpenDocumentFile(path) != nullptr)
             OpenRateDistortionWindow(RateDistortionWindow::DefaultRequest());

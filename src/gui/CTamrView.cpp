@@ -101,15 +101,17 @@ void CTamrView::RebuildPicture()
 {
     picture_ = QImage();
     mappedPicture_ = QImage();
-    // Made on the coding thread for the result being taken.
-    if (!preparedPicture_.isNull()) {
-        picture_ = std::exchange(preparedPicture_, QImage());
-        return;
-    }
+    const QImage prepared = std::exchange(preparedPicture_, QImage());
     const CDibImage* image = document_.Image();
     if (image == nullptr || !image->HasPixels())
         return;
     const bool drawIndexImage = paletteDevice_ && image->IsColour() == 1;
+    // Made on the coding thread for the result being taken, when it is the kind this view draws.
+    if (!prepared.isNull() && prepared.size() == QSize(image->Width(), image->Height()) &&
+        (!drawIndexImage || prepared.format() == QImage::Format_Indexed8)) {
+        picture_ = prepared;
+        return;
+    }
     picture_ = drawIndexImage ? IndexPicture(*image) : WorkingPicture(*image);
 }
 
@@ -130,15 +132,19 @@ const QImage& CTamrView::PictureToShow() const
 
 void CTamrView::OnUpdate()
 {
+    levelPicture_ = QImage();
+    RebuildPicture();
+    UpdateLayout();
+}
+
+void CTamrView::UpdateLayout()
+{
     int width = 0;
     int height = 0;
     if (const CDibImage* image = document_.Image()) {
         width = ScrollableExtent(image->Info().header.biWidth);
         height = ScrollableExtent(image->Info().header.biHeight);
     }
-    levelPicture_ = QImage();
-    RebuildPicture();
-
     ZoomAnchor& anchor = environment_.shared.zoomAnchor;
     if (!zoom_.zoomActive) {
         SetScrollSizes({width, height});
@@ -404,6 +410,14 @@ bool CTamrView::CompressInBackground()
     return adopted;
 }
 
+bool CTamrView::AdoptWithPicture(QImage picture, const std::function<bool()>& adopt)
+{
+    preparedPicture_ = std::move(picture);
+    const bool adopted = adopt();
+    preparedPicture_ = QImage();
+    return adopted;
+}
+
 void CTamrView::OnEasySetup()
 {
     RunEasySetup(this, environment_.settings, [this] { OnCompress(); });
@@ -492,20 +506,20 @@ void CTamrView::OnZoomOut()
 void CTamrView::ZoomInTo(const QString& text)
 {
     zoom_.ApplyZoomIn(text.toStdString());
-    OnUpdate();
+    UpdateLayout();
 }
 
 void CTamrView::ZoomOutTo(const QString& text)
 {
     zoom_.ApplyZoomOut(text.toStdString());
-    OnUpdate();
+    UpdateLayout();
 }
 
 void CTamrView::OnNoZoom()
 {
     zoom_.NoZoom();
     clickPending_ = false;
-    OnUpdate();
+    UpdateLayout();
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QImage>
+#include <functional>
 #include <optional>
 
 #include "document/TamrDoc.h"
@@ -57,6 +58,10 @@ public:
     // largest whole factor that fits, unscaled, and one factor up or down about
     // a viewport point (its centre when none).
     void FitToWindow();
+    // Runs `adopt`, which makes the document take a result, showing
+    // `picture` (the result as this view would make it, made elsewhere)
+    // instead of making it again when it fits.
+    bool AdoptWithPicture(QImage picture, const std::function<bool()>& adopt);
     void ActualSize(std::optional<QPoint> about = {});
     void StepZoom(int direction, std::optional<QPoint> about = {});
     // Asks for a rebuild of the index image and a repaint, as filters do.
@@ -109,6 +114,9 @@ private:
     void SetScrollSizes(ZoomSize total);
     void UpdateScrollBars();
     void RebuildPicture();
+    // Scroll sizes and position for the zoom, the picture left as it is: a
+    // zoom step changes no pixel, and rebuilding a large picture stalls.
+    void UpdateLayout();
     void OnImageChanged();
     int ScreenDepth() const;
     bool ChooseZoom(bool zoomIn, QString* text);

@@ -111,7 +111,7 @@ CompareSide LoadFileSide(const std::filesystem::path& path, const PictureOpening
         side.failure = QObject::tr("tamr cannot open it as a picture");
         return side;
     }
-    side.picture = WorkingPicture(*document.Image()).convertToFormat(QImage::Format_RGB888);
+    side.picture = RgbWorkingPicture(*document.Image());
     std::error_code error;
     const auto bytes = std::filesystem::file_size(path, error);
     SetSize(side, error ? 0 : static_cast<std::size_t>(bytes));

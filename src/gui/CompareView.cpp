@@ -58,11 +58,6 @@ PictureMetrics MeasurePair(const QImage& first, const QImage& second)
     return MeasurePictures(view(a), view(b), 3, 1);
 }
 
-QImage AsRgb(const QImage& picture)
-{
-    return picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB888);
-}
-
 // What the heat map can show, in the order of its list.
 struct HeatChoice {
     MapKind kind;
@@ -138,6 +133,7 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
     : QWidget(parent), document_(&document), mode_(habits.mode),
       amplification_(std::clamp(habits.amplification, 1, kLargestAmplification)), openingScale_(habits.scale),
       heatKind_(CanShow(habits.heatMap) ? habits.heatMap : MapKind::Absolute), mapRunner_(new JobRunner(this)),
+      scaleRunner_(new JobRunner(this)),
       heatKinds_(new QComboBox(this)), choosers_{new QComboBox(this), new QComboBox(this)}, figures_(new QLabel(this)),
       modes_(new QComboBox(this)), amplifier_(new QSpinBox(this)), heatScale_(new QLabel(this)),
       heatRange_(new QLabel(this)), zoomText_(new QLabel(this)), horizontal_(new QScrollBar(Qt::Horizontal, this)),
@@ -235,6 +231,7 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
 CompareView::~CompareView()
 {
     mapRunner_->CancelAndOutliveOwner(QStringLiteral("endingHeatMap"));
+    scaleRunner_->CancelAndOutliveOwner(QStringLiteral("endingScaling"));
 }
 
 void CompareView::Detach()
@@ -260,7 +257,7 @@ void CompareView::TakePictures()
 {
     const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
     fingerprint_ = document_ != nullptr ? PictureFingerprint(*document_) : 0;
-    reference_ = image != nullptr ? AsRgb(ReferencePicture(*image)) : QImage();
+    reference_ = image != nullptr ? RgbReferencePicture(*image) : QImage();
     TakeSide(0);
     TakeSide(1);
     UpdateChoosers();
@@ -277,7 +274,7 @@ void CompareView::TakeSide(int index)
         CompareSide taken;
         taken.source = side.source;
         taken.name = original ? tr("Original") : tr("Decoded");
-        taken.picture = original ? reference_ : (image != nullptr ? AsRgb(WorkingPicture(*image)) : QImage());
+        taken.picture = original ? reference_ : (image != nullptr ? RgbWorkingPicture(*image) : QImage());
         if (!original && document_ != nullptr && document_->Codec() != nullptr &&
             document_->TitleExtension() == ".cod") {
             taken.codec = &TamrCodec();
@@ -313,14 +310,15 @@ void CompareView::SetSide(int index, CompareSide shown)
     heatMade_.reset();
     heatAsked_.reset();
     mapRunner_->Cancel();
-    StartDifference();
-    // Both sides often change at once: one map for the two.
-    if (!heatMapScheduled_) {
-        heatMapScheduled_ = true;
+    differenceRunner_.Cancel();
+    // Both sides often change at once: one difference and one map for the two.
+    if (!pairScheduled_) {
+        pairScheduled_ = true;
         QMetaObject::invokeMethod(
             this,
             [this] {
-                heatMapScheduled_ = false;
+                pairScheduled_ = false;
+                StartDifference();
                 StartHeatMap();
                 UpdateControls();
             },
@@ -418,7 +416,7 @@ CompareView::OriginalSource CompareView::TakeOriginal() const
 bool CompareView::Working() const
 {
     return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() || mapRunner_->Busy() ||
-           heatMapScheduled_;
+           scaleRunner_->Busy() || pairScheduled_;
 }
 
 QString CompareView::PairFigures() const
@@ -609,7 +607,7 @@ void CompareView::UpdateControls()
         heatScale_->setPixmap(HeatLegend(ShownHeatMapTop(), heatScale_->font(),
                                          heatScale_->palette().color(QPalette::WindowText), devicePixelRatioF()));
         const QString quantity = QString::fromUtf8(MapQuantity(heatKind_));
-        if (heatKind_ != MapKind::Absolute && (mapRunner_->Busy() || heatMapScheduled_))
+        if (heatKind_ != MapKind::Absolute && (mapRunner_->Busy() || pairScheduled_))
             heatRange_->setText(tr("%1 (being measured)").arg(quantity));
         else if (heatKind_ != MapKind::Absolute && heatMade_ && heatMade_->failed)
             heatRange_->setText(tr("%1: cannot be measured on these pictures").arg(quantity));
@@ -747,7 +745,7 @@ QPointF CompareView::PicturePoint(const ComparePane& pane, QPointF at) const
 CompareView::Shown CompareView::PictureOf(int pane, bool leftOfDivider)
 {
     const auto slot = [this](const QImage& picture, ScaledSlot index) {
-        return Shown{&picture, &scaled_[index], &scaledFor_[index]};
+        return Shown{&picture, &scaled_[index], &scaledFor_[index], index};
     };
     const Shown original = slot(sides_[0].picture, kOriginalSlot);
     if (flipped_)
@@ -833,8 +831,12 @@ void CompareView::DrawPicture(QPainter& painter, Shown shown, const QRect& area,
     painter.setClipRect(area);
     const QPointF scroll(ScrollPosition());
     const double logicalScale = scale_ / devicePixelRatio;
-    if (scale_ >= 1) {
-        // Nearest neighbour, and only the picture pixels under the area.
+    const bool reducedReady = scale_ < 1 && !shown.scaled->isNull() && *shown.scaledFor == scale_;
+    if (scale_ < 1 && !reducedReady)
+        RequestScaled(shown.slot, picture);
+    if (!reducedReady) {
+        // Nearest neighbour, and only the picture pixels under the area (below
+        // 100 % only until the area-averaged copy is made).
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         const QRectF wanted = QRectF(QPointF(area.topLeft()) + scroll, QSizeF(area.size())).adjusted(0, 0, 1, 1);
         const int left = std::clamp(static_cast<int>(std::floor(wanted.left() / logicalScale)), 0, picture.width());
@@ -849,18 +851,48 @@ void CompareView::DrawPicture(QPainter& painter, Shown shown, const QRect& area,
     } else {
         // Area-averaged: a copy of the whole picture at this scale, made once
         // per scale and picture, then only its visible part is drawn.
-        if (shown.scaled->isNull() || *shown.scaledFor != scale_) {
-            const QSize size(std::max(1, static_cast<int>(std::lround(picture.width() * scale_))),
-                             std::max(1, static_cast<int>(std::lround(picture.height() * scale_))));
-            *shown.scaled = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            *shown.scaledFor = scale_;
-        }
         const QImage& scaled = *shown.scaled;
         const QRectF source((area.left() + scroll.x()) * devicePixelRatio, (area.top() + scroll.y()) * devicePixelRatio,
                             area.width() * devicePixelRatio, area.height() * devicePixelRatio);
         painter.drawImage(QRectF(area), scaled, source);
     }
     painter.restore();
+}
+
+void CompareView::RequestScaled(std::size_t slot, const QImage& picture)
+{
+    if (scaleRunner_->Busy())
+        return;
+    const QSize size(std::max(1, static_cast<int>(std::lround(picture.width() * scale_))),
+                     std::max(1, static_cast<int>(std::lround(picture.height() * scale_))));
+    // The picture is shared, not copied: the thread only reads it.
+    scaleRunner_->Start(
+        [picture, size] { return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation); },
+        [this, slot, key = picture.cacheKey(), scale = scale_](QImage scaled) {
+            // Out of date: the paint this asks for requests the copy again.
+            if (SlotPicture(slot).cacheKey() == key && scale == scale_) {
+                scaled_[slot] = std::move(scaled);
+                scaledFor_[slot] = scale;
+            }
+            for (ComparePane* pane : panes_)
+                pane->update();
+        });
+}
+
+const QImage& CompareView::SlotPicture(std::size_t slot) const
+{
+    switch (slot) {
+    case kOriginalSlot:
+        return sides_[0].picture;
+    case kDecodedSlot:
+        return sides_[1].picture;
+    case kAmplifiedSlot:
+        return difference_.amplified;
+    case kHeatSlot:
+        return ShownHeatMap();
+    default:
+        return reference_;
+    }
 }
 
 void CompareView::Inspect(const ComparePane& pane, QPoint at)

@@ -151,6 +151,7 @@ private:
         const QImage* picture = nullptr;
         QImage* scaled = nullptr;
         double* scaledFor = nullptr;
+        std::size_t slot = 0;
     };
 
     void TakePictures();
@@ -177,6 +178,10 @@ private:
     void UpdateControls();
     void PaintPane(const ComparePane& pane, QPainter& painter, const QRect& exposed);
     void DrawPicture(QPainter& painter, Shown shown, const QRect& area, double devicePixelRatio);
+    // The area-averaged copy of a slot's picture at the current scale, made
+    // on the scaling runner (one at a time: the paint after it asks for the next).
+    void RequestScaled(std::size_t slot, const QImage& picture);
+    const QImage& SlotPicture(std::size_t slot) const;
     Shown PictureOf(int pane, bool leftOfDivider);
     void Inspect(const ComparePane& pane, QPoint at);
     QPointF PicturePoint(const ComparePane& pane, QPointF at) const;
@@ -217,12 +222,16 @@ private:
         bool failed = false;
     };
     std::optional<MadeHeatMap> heatMade_;
-    // The kind being made, and whether a start waits for both sides to be taken.
+    // The kind being made, and whether the start of the difference and the
+    // map waits for both sides to be taken.
     std::optional<MapKind> heatAsked_;
-    bool heatMapScheduled_ = false;
+    bool pairScheduled_ = false;
     // A map may take seconds: a window closed meanwhile hands its runner to
     // the application instead of waiting for it.
     JobRunner* mapRunner_;
+    // Reducing a large picture smoothly takes longer than a paint may: it is
+    // done here, and the window closes without waiting for it.
+    JobRunner* scaleRunner_;
     QComboBox* heatKinds_;
     std::array<QComboBox*, 2> choosers_{};
     QLabel* figures_;

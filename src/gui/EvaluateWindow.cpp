@@ -17,6 +17,7 @@
 
 #include "document/SweepMetrics.h"
 #include "evaluate/MeanCurves.h"
+#include "gui/CodecLabel.h"
 #include "gui/DeltaTable.h"
 #include "gui/JobTexts.h"
 #include "gui/MeanCurveChart.h"
@@ -51,8 +52,8 @@ EvaluationRequest EvaluateWindow::DefaultRequest(const std::filesystem::path& fo
 EvaluateWindow::EvaluateWindow(EvaluationRequest request, std::string anchor, QWidget* parent)
     : QWidget(parent, Qt::Window), run_(std::make_shared<Run>()), anchor_(std::move(anchor)),
       runner_(new JobRunner(this)), progress_(new QProgressBar(this)), status_(new QLabel(this)),
-      cancel_(new QPushButton(tr("Cancel"), this)), metricChoice_(new QComboBox(this)), table_(new QTableWidget(this)),
-      chartView_(new QChartView(this))
+      cancel_(new QPushButton(tr("Cancel"), this)), metricChoice_(new QComboBox(this)),
+      anchorChoice_(new QComboBox(this)), table_(new QTableWidget(this)), chartView_(new QChartView(this))
 {
     setObjectName(QStringLiteral("evaluateWindow"));
     const QString folder =
@@ -62,6 +63,9 @@ EvaluateWindow::EvaluateWindow(EvaluationRequest request, std::string anchor, QW
     metricChoice_->setObjectName(QStringLiteral("evaluateMetric"));
     metricChoice_->setToolTip(tr("The figure the BD-rates and the curves are of"));
     metricChoice_->setEnabled(false);
+    anchorChoice_->setObjectName(QStringLiteral("evaluateAnchor"));
+    anchorChoice_->setToolTip(tr("The codec the BD-rates are against"));
+    anchorChoice_->setEnabled(false);
     status_->setWordWrap(true);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -75,6 +79,7 @@ EvaluateWindow::EvaluateWindow(EvaluationRequest request, std::string anchor, QW
     bottom->addWidget(progress_, 1);
     bottom->addWidget(status_, 1);
     bottom->addWidget(metricChoice_);
+    bottom->addWidget(anchorChoice_);
     bottom->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(results, 1);
@@ -84,6 +89,11 @@ EvaluateWindow::EvaluateWindow(EvaluationRequest request, std::string anchor, QW
     connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
     connect(metricChoice_, &QComboBox::activated, this,
             [this](int index) { ChooseMetric(metricChoice_->itemData(index).toString().toStdString()); });
+    connect(anchorChoice_, &QComboBox::activated, this, [this](int index) {
+        const QString name = anchorChoice_->itemData(index).toString();
+        if (ChooseAnchor(name.toStdString()))
+            emit AnchorChosen(name);
+    });
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         const QTableWidgetItem* name = table_->item(row, 0);
         const QString path = name != nullptr ? name->data(Qt::UserRole).toString() : QString();
@@ -168,6 +178,11 @@ void EvaluateWindow::Finish(EvaluationRun run)
     status_->setText(status);
     report_ = MakeReport(run.evaluation, anchor_, CurveFit::Akima);
     result_ = std::move(run);
+    for (const EvaluatedCodec& codec : result_->evaluation.codecs)
+        if (const PeerCodec* peer = FindCodec(codec.name))
+            anchorChoice_->addItem(CodecLabel(*peer), QString::fromStdString(codec.name));
+    anchorChoice_->setCurrentIndex(anchorChoice_->findData(QString::fromStdString(anchor_)));
+    anchorChoice_->setEnabled(anchorChoice_->count() > 1);
     for (const std::string& key : result_->evaluation.metrics)
         if (const SweepMetric* metric = FindSweepMetric(key))
             metricChoice_->addItem(QString::fromUtf8(metric->name.data(), static_cast<qsizetype>(metric->name.size())),
@@ -185,6 +200,18 @@ bool EvaluateWindow::ChooseMetric(std::string_view key)
         return false;
     metricChoice_->setCurrentIndex(row);
     metricKey_ = key;
+    ShowMetric();
+    return true;
+}
+
+bool EvaluateWindow::ChooseAnchor(std::string_view name)
+{
+    const int row = anchorChoice_->findData(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    if (row < 0 || !result_)
+        return false;
+    anchorChoice_->setCurrentIndex(row);
+    anchor_ = name;
+    report_ = MakeReport(result_->evaluation, anchor_, CurveFit::Akima);
     ShowMetric();
     return true;
 }

@@ -3,7 +3,8 @@
 // on a job runner's thread with progress and Cancel; each point is kept in
 // the results folder, so that a second run takes them from there. Once done
 // (or stopped) it shows each codec's BD-rate against the anchor, per
-// picture and on average, and the mean curves, for a figure chosen below.
+// picture and on average, and the mean curves, for a figure and an anchor
+// chosen below.
 // A double click on a picture's row asks for that picture to be opened.
 
 #include <QString>
@@ -54,12 +55,18 @@ public:
     QString StatusText() const;
     // The figure of the table and the chart, by its key ("psnr"); false for one not measured.
     bool ChooseMetric(std::string_view key);
+    // The codec the BD-rates are against, by its name ("jpeg"); false for
+    // one the evaluation has not measured.
+    bool ChooseAnchor(std::string_view name);
+    const std::string& Anchor() const { return anchor_; }
 
 signals:
     // The evaluation has ended (done or stopped) and its result is shown.
     void Finished();
     // A picture's row was double-clicked: its file.
     void PictureChosen(const QString& path);
+    // Another anchor was chosen in the window: its name.
+    void AnchorChosen(const QString& name);
 
 private:
     struct Run;
@@ -80,6 +87,7 @@ private:
     QLabel* status_;
     QPushButton* cancel_;
     QComboBox* metricChoice_;
+    QComboBox* anchorChoice_;
     QTableWidget* table_;
     QChartView* chartView_;
 };

@@ -34,6 +34,28 @@ QImage TopDownCopy(std::span<const std::uint8_t> rows, int width, int height, st
     return picture;
 }
 
+// Bottom-up blue-green-red rows (stride bytes apart) into a top-down RGB888
+// picture in one pass: a large picture costs one fresh buffer, not two.
+QImage TopDownRgbCopy(std::span<const std::uint8_t> rows, int width, int height, std::size_t stride)
+{
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(width);
+    if (width <= 0 || height <= 0 || rows.size() < stride * static_cast<std::size_t>(height))
+        return {};
+    QImage picture(width, height, QImage::Format_RGB888);
+    if (picture.isNull())
+        return {};
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* source = rows.data() + stride * static_cast<std::size_t>(height - 1 - y);
+        std::uint8_t* target = picture.scanLine(y);
+        for (std::size_t x = 0; x < rowBytes; x += 3) {
+            target[x] = source[x + 2];
+            target[x + 1] = source[x + 1];
+            target[x + 2] = source[x];
+        }
+    }
+    return picture;
+}
+
 } // namespace
 
 namespace {
@@ -58,7 +80,26 @@ QImage PictureOf(const CDibImage& image, std::span<const std::uint8_t> pixels)
     return picture;
 }
 
+QImage RgbPictureOf(const CDibImage& image, std::span<const std::uint8_t> pixels)
+{
+    if (image.HasPixels() && !pixels.empty() && image.BitsPerPixel() == 24)
+        return TopDownRgbCopy(pixels, image.Width(), image.Height(),
+                              3 * static_cast<std::size_t>(image.Width()) + image.RowPad());
+    const QImage picture = PictureOf(image, pixels);
+    return picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB888);
+}
+
 } // namespace
+
+QImage RgbWorkingPicture(const CDibImage& image)
+{
+    return RgbPictureOf(image, image.Pixels());
+}
+
+QImage RgbReferencePicture(const CDibImage& image)
+{
+    return RgbPictureOf(image, image.ReferencePixels());
+}
 
 QImage WorkingPicture(const CDibImage& image)
 {

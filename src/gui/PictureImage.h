@@ -18,6 +18,11 @@ QImage WorkingPicture(const CDibImage& image);
 // image without one (made from COD data).
 QImage ReferencePicture(const CDibImage& image);
 
+// The working and reference images as RGB888 whatever their depth, as the
+// compare window measures and draws them; null as above.
+QImage RgbWorkingPicture(const CDibImage& image);
+QImage RgbReferencePicture(const CDibImage& image);
+
 // Bottom-up rows of gray or blue-green-red pixels, each row followed by
 // rowPad bytes (the images' own layout), as a top-down picture; null when the
 // rows are too few.

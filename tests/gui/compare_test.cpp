@@ -77,6 +77,21 @@ class CompareTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The compare window's pictures, made in one pass, equal the drawn
+    // pictures converted, rows padded or not.
+    void RgbPicturesEqualTheConvertedOnes()
+    {
+        RunningApp running;
+        for (const int width : {45, 48}) {
+            CTamrDoc* document =
+                running.app->OpenDocumentFile(running.WriteBmp(QStringLiteral("w%1.bmp").arg(width), width, 37));
+            QVERIFY(document != nullptr);
+            const CDibImage& image = *document->Image();
+            QCOMPARE(RgbWorkingPicture(image), WorkingPicture(image).convertToFormat(QImage::Format_RGB888));
+            QCOMPARE(RgbReferencePicture(image), ReferencePicture(image).convertToFormat(QImage::Format_RGB888));
+        }
+    }
+
     void PanesStayInStepThroughZoomAndScroll()
     {
         RunningApp running;

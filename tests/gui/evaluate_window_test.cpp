@@ -1,10 +1,12 @@
 // The evaluate window: its table holds the core's BD-rates of the folder's
 // pictures against JPEG, every point is kept in the results folder, Cancel
-// stops the evaluation and shows what was measured, and a double click on a
-// picture's row opens it with its rate-distortion window.
+// stops the evaluation and shows what was measured, another anchor can be
+// chosen, a missing delta says why, and a double click on a picture's row
+// opens it with its rate-distortion window.
 
 #include <QChart>
 #include <QChartView>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <QTableWidget>
@@ -14,8 +16,10 @@
 #include "evaluate/EvaluationReport.h"
 #include "evaluate/ReportCell.h"
 #include "gui/CMainFrame.h"
+#include "gui/DeltaTable.h"
 #include "gui/EvaluateWindow.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/RateDistortionDeltas.h"
 #include "gui/RateDistortionWindow.h"
 
 using namespace tamr;
@@ -96,16 +100,67 @@ private slots:
         QVERIFY(numbers > 0);
         QVERIFY(!window->ChartView()->chart()->series().isEmpty());
 
+        // Another anchor: the table holds the deltas against it, and the next window starts with it.
+        auto* anchorChoice = window->findChild<QComboBox*>(QStringLiteral("evaluateAnchor"));
+        QVERIFY(anchorChoice != nullptr && anchorChoice->isEnabled());
+        emit anchorChoice->activated(anchorChoice->findData(QStringLiteral("jp2")));
+        QCOMPARE(window->Anchor(), std::string("jp2"));
+        const EvaluationReport againstJp2 = MakeReport(core.evaluation, "jp2", CurveFit::Akima);
+        const auto jpegRow = std::ranges::find_if(
+            againstJp2.rows, [](const CodecDeltas& row) { return row.metric == "psnr" && row.codec == "jpeg"; });
+        QVERIFY(jpegRow != againstJp2.rows.end());
+        QVERIFY(table.horizontalHeaderItem(2)->text().startsWith(QStringLiteral("JPEG BD-rate")));
+        QCOMPARE(table.item(0, 2)->text(), QString::fromStdString(ReportCell("%+.2f", jpegRow->rate.mean)));
+
         // A second window takes every point from the results folder.
         EvaluateWindow* again = running.app->OpenEvaluateWindow(request);
         QVERIFY(again != nullptr);
         QVERIFY(Ends(*again));
         QCOMPARE(again->Result()->pointsFound, std::size_t{2 * 5 * 3});
+        QCOMPARE(again->Anchor(), std::string("jp2"));
 
         emit window->Table()->cellDoubleClicked(2, 1);
         QVERIFY(running.app->ActiveDocument() != nullptr);
         QCOMPARE(running.app->ActiveDocument()->PathName().filename().string(), std::string("b.bmp"));
         QVERIFY(running.app->MainFrame().findChild<RateDistortionWindow*>() != nullptr);
+    }
+
+    // A delta that cannot be given shows n/a with its reason; the mean says
+    // which pictures it left out and why.
+    void MissingDeltasSayWhy()
+    {
+        Evaluation evaluation;
+        evaluation.pictures.resize(2);
+        evaluation.pictures[0].name = "a.png";
+        evaluation.pictures[1].name = "b.png";
+        CodecDeltas row;
+        row.codec = "tamr";
+        row.metric = "psnr";
+        BjontegaardDelta narrow;
+        narrow.value = -12.5;
+        narrow.overlap = 0.4;
+        BjontegaardDelta unmeasured;
+        unmeasured.problem = "b.png has one point";
+        row.pictures = {{"a.png", narrow, {}}, {"b.png", unmeasured, {}}};
+        row.rate.tooLittleOverlap = {"a.png"};
+        row.rate.withoutValue = {"b.png: one point"};
+        EvaluationReport report;
+        report.anchor = "jpeg";
+        report.rows = {row};
+
+        QTableWidget table;
+        FillDeltaTable(table, evaluation, report, "psnr");
+        QCOMPARE(table.item(1, 1)->text(), NotAvailableText());
+        QVERIFY2(table.item(1, 1)->toolTip().contains(TooLittleOverlapText()) &&
+                     table.item(1, 1)->toolTip().contains(QStringLiteral("40 %")),
+                 qPrintable(table.item(1, 1)->toolTip()));
+        QCOMPARE(table.item(2, 1)->text(), NotAvailableText());
+        QCOMPARE(table.item(2, 1)->toolTip(), QStringLiteral("b.png has one point"));
+        const QString meanTip = table.item(0, 1)->toolTip();
+        QVERIFY2(meanTip.startsWith(QStringLiteral("0 of 2 pictures")) &&
+                     meanTip.contains(QStringLiteral("a.png: ") + TooLittleOverlapText()) &&
+                     meanTip.contains(QStringLiteral("b.png: one point")),
+                 qPrintable(meanTip));
     }
 
     void CancelStopsAndShowsWhatWasMeasured()

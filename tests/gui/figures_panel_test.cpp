@@ -11,11 +11,14 @@
 #include "codec/EasySetup.h"
 #include "codec/QualityFactor.h"
 #include "document/DocumentStatistics.h"
+#include "gui/CChildFrame.h"
 #include "gui/CFiguresPanel.h"
+#include "gui/CTamrView.h"
 #include "gui/CommandTable.h"
 #include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/JobRunner.h"
+#include "gui/PictureImage.h"
 #include "image/Butteraugli.h"
 #include "image/PictureMetrics.h"
 
@@ -134,6 +137,11 @@ private slots:
         QVERIFY(std::ranges::equal(slid->Codec()->WriteHeader(), pressed->Codec()->WriteHeader()));
         QVERIFY(std::ranges::equal(slid->Codec()->CodedData(), pressed->Codec()->CodedData()));
         QVERIFY(std::ranges::equal(slid->Image()->Pixels(), pressed->Image()->Pixels()));
+        // The view draws the result in the picture made where it was coded.
+        CTamrView& view = sliding.Frame().ActiveFrame()->View();
+        const QImage drawn = view.viewport()->grab(QRect(0, 0, 48, 40)).toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(drawn, WorkingPicture(*slid->Image()).convertToFormat(QImage::Format_RGB32));
+        QVERIFY(drawn != ReferencePicture(*slid->Image()).convertToFormat(QImage::Format_RGB32));
         QCOMPARE(slid->IsModified(), pressed->IsModified());
         QCOMPARE(slid->Title(), pressed->Title());
     }

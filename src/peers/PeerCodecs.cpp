@@ -7,6 +7,7 @@
 #include "peers/PeerJpeg2000.h"
 #include "peers/PeerJxl.h"
 #include "peers/PeerTamr.h"
+#include "peers/PeerTamrOptimised.h"
 #include "peers/PeerWebp.h"
 
 namespace tamr {
@@ -21,6 +22,16 @@ constexpr PeerCodec kCodecs[] = {
      .extension = ".cod",
      .aim = SizeAim::Reference,
      .decode = DecodeTamr,
+     .available = true},
+    {.name = "tamr-opt",
+     .label = "tamr optimised",
+     .mnemonic = 'o',
+     .colour = "#7f7f7f",
+     .extension = ".cod",
+     .aim = SizeAim::Bytes,
+     .codeAtBytes = CodeTamrOptimised,
+     .decode = DecodeTamr,
+     .describe = DescribeTamrOptimised,
      .available = true},
     {.name = "jpeg",
      .label = "JPEG",

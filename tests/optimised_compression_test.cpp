@@ -117,6 +117,23 @@ TEST(OptimisedCompression, PsnrAtASizeIsAtLeastTheQualityFactors)
     }
 }
 
+// The search looks only at sizes and figures, which never depend on the threads.
+TEST(OptimisedCompression, SameFileOnAnyNumberOfThreads)
+{
+    const auto bmp = PictureBmp(120, 96);
+    std::vector<std::vector<std::uint8_t>> files;
+    for (const int threads : {1, 3}) {
+        CDibImage image = LoadBmp(bmp);
+        CodecSettings base = AtQuality(50);
+        base.threads = threads;
+        WaveletCodec codec(base, image.Width(), image.Height(), image.BitsPerPixel(), true);
+        const SearchGoal goal{.bytes = std::nullopt, .figure = 0.8, .measure = SearchFigure::Ssim};
+        ASSERT_FALSE(CompressOptimised(image, codec, base, goal, DisplaySettings{}).search.Failed());
+        files.push_back(codec.WriteHeader());
+    }
+    EXPECT_EQ(files[0], files[1]);
+}
+
 TEST(OptimisedCompression, SizeBelowEveryFileIsUnreachable)
 {
     const auto bmp = PictureBmp(120, 96);

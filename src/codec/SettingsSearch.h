@@ -20,7 +20,7 @@
 
 namespace tamr {
 
-inline constexpr std::string_view kOptimiseUnreachable = "no settings the format can carry reach the target";
+inline constexpr std::string_view kOptimiseUnreachable = "no wavelet settings reach the target";
 inline constexpr std::string_view kOptimiseCodingFailed = "a trial compression failed";
 
 // The figure a search maximises, or must reach.

@@ -23,16 +23,6 @@ constexpr PeerCodec kCodecs[] = {
      .aim = SizeAim::Reference,
      .decode = DecodeTamr,
      .available = true},
-    {.name = "tamr-opt",
-     .label = "tamr optimised",
-     .mnemonic = 'o',
-     .colour = "#7f7f7f",
-     .extension = ".cod",
-     .aim = SizeAim::Bytes,
-     .codeAtBytes = CodeTamrOptimised,
-     .decode = DecodeTamr,
-     .describe = DescribeTamrOptimised,
-     .available = true},
     {.name = "jpeg",
      .label = "JPEG",
      .mnemonic = 'J',
@@ -104,6 +94,17 @@ constexpr PeerCodec kCodecs[] = {
      .available = true
 #endif
     },
+    // Last, so that the command numbers of the rows before it stay as they were.
+    {.name = "tamr-opt",
+     .label = "tamr optimised",
+     .mnemonic = 'o',
+     .colour = "#7f7f7f",
+     .extension = ".cod",
+     .aim = SizeAim::Bytes,
+     .codeAtBytes = CodeTamrOptimised,
+     .decode = DecodeTamr,
+     .describe = DescribeTamrOptimised,
+     .available = true},
 };
 
 } // namespace

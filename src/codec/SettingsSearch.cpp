@@ -14,8 +14,8 @@ constexpr int kHighestQuality = 99; // 100 is lossless coding, which has no vect
 // The quality factor's candidate must be its own exact boundary; another
 // family's need only come close to the size, and costs fewer encodes.
 constexpr int kProbesOfQualityFactor = 8;
-constexpr int kProbesPerVariant = 6;
-constexpr double kCloseLogSize = 0.01; // within 1 % below the size
+constexpr int kProbesPerVariant = 5;
+constexpr double kCloseLogSize = 0.015; // within 1.5 % below the size
 constexpr double kCloseDecibels = 0.05;
 constexpr double kCloseSsim = 0.0005;
 // Before a family's slope is known: the change per quality step of the log
@@ -196,10 +196,10 @@ bool AddCandidate(const FamilyWalk& walk, SearchCandidate candidate, const Codec
 
 SearchedFamily SearchedVariant(int seedQuality)
 {
-    // Measured on photographs at equal sizes: chroma coded to a finer level
-    // pays at every rate, lower thresholds from the middle rates on, and
-    // coarser chroma quantisers with them; at the highest rates a coarser
-    // finest luma level and chroma kept to finer levels still. Each is larger than the
+    // Measured on photographs at equal sizes: lower thresholds and chroma
+    // coded to a finer level pay at every rate; coarser chroma quantisers
+    // from the middle rates on; at the highest rates a coarser finest luma
+    // level and chroma kept to finer levels still. Each is larger than the
     // quality factor at the same quality; its walk starts where its size
     // usually meets the quality factor's.
     struct Row {
@@ -207,12 +207,13 @@ SearchedFamily SearchedVariant(int seedQuality)
         SettingsVariant variant;
         int qualityBelowSeed;
     };
-    constexpr std::array<Row, 5> kRows{{
+    constexpr std::array<Row, 6> kRows{{
         {80, {.thresholdPercent = 25, .chromaDiscardFewer = 2, .finestLumaQPercent = 70, .chromaQPercent = 80}, 21},
         {70, {.thresholdPercent = 50, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 70}, 15},
         {58, {.thresholdPercent = 50, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 55}, 10},
         {40, {.thresholdPercent = 70, .chromaDiscardFewer = 0, .finestLumaQPercent = 90, .chromaQPercent = 70}, 4},
-        {0, {.thresholdPercent = 100, .chromaDiscardFewer = 1, .finestLumaQPercent = 70, .chromaQPercent = 100}, 6},
+        {25, {.thresholdPercent = 70, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 60}, 6},
+        {0, {.thresholdPercent = 60, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 100}, 6},
     }};
     for (const Row& row : kRows)
         if (seedQuality >= row.fromQuality)

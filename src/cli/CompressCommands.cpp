@@ -1,18 +1,31 @@
 #include "cli/CompressCommands.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "cli/CliSession.h"
 #include "cli/FigureOutput.h"
+#include "cli/OptimisedOutput.h"
 #include "cli/PictureKindsHelp.h"
 #include "codec/QualityFactor.h"
 #include "document/DocumentMessages.h"
 #include "document/DocumentStatistics.h"
 #include "document/LowerCase.h"
+#include "document/OptimisedTarget.h"
 #include "document/TargetQuality.h"
 #include "platform/FileIo.h"
 
 namespace tamr {
 
 namespace {
+
+constexpr std::string_view kTargetOutOfRange =
+    "a target must be a positive number (a size of at least 1 byte, an SSIM of at most 1)";
+constexpr std::string_view kOptimiseNeedsTarget =
+    "--optimise needs a target: --target-size, --bpp, --target-psnr, --target-psnr-y or --target-ssim";
+constexpr std::string_view kTargetNeedsOptimise = "--target-psnr-y, --target-ssim and --bpp are targets of --optimise";
+constexpr std::string_view kOptimiseWithRawSettings =
+    "--optimise chooses the settings; raw settings cannot be given with it";
 
 void AddInputOutput(CLI::App& command, CompressOptions& options, const char* outputHelp)
 {
@@ -29,23 +42,82 @@ void ShowCompressError(Prompter& prompter)
     prompter.ShowMessage(CompressErrorBox());
 }
 
-void PrintFigures(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics, int quality, bool json,
-                  std::ostream& out)
+// What --optimise searched, with the figure it judged by.
+struct OptimisedChoice {
+    SearchOutcome outcome;
+    SearchFigure measure = SearchFigure::Psnr;
+};
+
+void PrintFigures(const DocumentFigures& figures, const std::optional<PictureMetrics>& metrics, int quality,
+                  const std::optional<OptimisedChoice>& optimised, bool json, std::ostream& out)
 {
     if (json) {
         auto object = FiguresJson(figures, metrics);
         object["quality"] = quality;
+        if (optimised)
+            object["optimised"] = OptimisedJson(optimised->outcome, optimised->measure);
         out << object.dump(2) << '\n';
         return;
     }
-    out << "Quality Factor : " << quality << '\n';
+    if (optimised)
+        PrintOptimised(optimised->outcome, optimised->measure, out);
+    else
+        out << "Quality Factor : " << quality << '\n';
     PrintStatistics(figures, out);
 }
 
-// Opens, compresses (searching the quality when asked) and returns the document;
-// `showing` says whether the compression that stays decodes the picture.
+bool AnyOptimiseTarget(const CompressOptions& options)
+{
+    return options.targetSize || options.targetPsnr || options.targetPsnrY || options.targetSsim ||
+           options.bitsPerPixel;
+}
+
+// The goal of --optimise; the targets were checked by CheckOutputs.
+SearchGoal OptimiseGoal(const CompressOptions& options, const CTamrDoc& document)
+{
+    SearchGoal goal{.bytes = std::nullopt, .figure = std::nullopt, .measure = SearchFigure::Psnr};
+    if (options.targetSize) {
+        goal.bytes = *options.targetSize;
+    } else if (options.bitsPerPixel) {
+        const CDibImage& image = *document.Image();
+        const double bytes = std::floor(*options.bitsPerPixel * image.Width() * image.Height() / 8.0);
+        goal.bytes = static_cast<std::size_t>(std::min(bytes, 4.0e9));
+    } else if (options.targetPsnrY) {
+        goal.figure = *options.targetPsnrY;
+        goal.measure = SearchFigure::PsnrY;
+    } else if (options.targetSsim) {
+        goal.figure = *options.targetSsim;
+        goal.measure = SearchFigure::Ssim;
+    } else {
+        goal.figure = options.targetPsnr;
+    }
+    return goal;
+}
+
+// --optimise: the settings searched for the target and the document compressed with them.
+bool CompressWithSearch(const CompressOptions& options, CliSession& session, CTamrDoc& document,
+                        std::optional<OptimisedChoice>& optimised, std::ostream& err)
+{
+    const SearchGoal goal = OptimiseGoal(options, document);
+    OptimisedChoice choice{CompressOptimised(document, session.settings, goal), goal.measure};
+    if (choice.outcome.failure == SearchFailure::Unreachable) {
+        err << "tamr-cli: " << kOptimiseUnreachable << '\n';
+        return false;
+    }
+    if (choice.outcome.Failed()) {
+        ShowCompressError(session.prompter);
+        return false;
+    }
+    optimised = choice;
+    return true;
+}
+
+// Opens, compresses (searching the quality or the settings when asked) and
+// returns the document; `showing` says whether the compression that stays
+// decodes the picture (a search of the settings always measures it).
 std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSession& session, int& quality,
-                                          std::ostream& err, CTamrDoc::Showing showing = CTamrDoc::Showing::Decoded)
+                                          std::optional<OptimisedChoice>& optimised, std::ostream& err,
+                                          CTamrDoc::Showing showing = CTamrDoc::Showing::Decoded)
 {
     const auto settings = SettingsFromOptions(options.codec, session.prompter);
     if (!settings)
@@ -55,11 +127,17 @@ std::unique_ptr<CTamrDoc> OpenAndCompress(const CompressOptions& options, CliSes
     auto document = session.Open(options.input, err);
     if (!document)
         return nullptr;
-    if (document->SourceType() == FileType::Cod && (options.targetSize || options.targetPsnr)) {
+    if (document->SourceType() == FileType::Cod && (options.targetSize || options.targetPsnr || options.optimise)) {
         err << "tamr-cli: " << options.input << " is already compressed\n";
         return nullptr;
     }
     quality = session.settings.qualityFactor;
+    if (options.optimise) {
+        if (!CompressWithSearch(options, session, *document, optimised, err))
+            return nullptr;
+        quality = optimised->outcome.qualityFactor.quality;
+        return document;
+    }
     if (options.targetSize || options.targetPsnr) {
         const auto chosen =
             SearchQuality(*document, session.settings, QualityTarget{options.targetSize, options.targetPsnr});
@@ -105,8 +183,36 @@ bool WritesOnlyCod(const CompressOptions& options)
 
 // Options that cannot go together; OUT may be "-" (with --format), --decoded
 // names a file of its own.
+int CheckTargets(const CompressOptions& options, std::ostream& err)
+{
+    const auto positive = [](const std::optional<double>& value) {
+        return !value || (std::isfinite(*value) && *value > 0);
+    };
+    if ((options.targetSize && *options.targetSize == 0) || !positive(options.targetPsnr) ||
+        !positive(options.targetPsnrY) || !positive(options.bitsPerPixel) || !positive(options.targetSsim) ||
+        (options.targetSsim && *options.targetSsim > 1)) {
+        err << "tamr-cli: " << kTargetOutOfRange << '\n';
+        return kUsageError;
+    }
+    if (options.optimise && !AnyOptimiseTarget(options)) {
+        err << "tamr-cli: " << kOptimiseNeedsTarget << '\n';
+        return kUsageError;
+    }
+    if (!options.optimise && (options.targetPsnrY || options.targetSsim || options.bitsPerPixel)) {
+        err << "tamr-cli: " << kTargetNeedsOptimise << '\n';
+        return kUsageError;
+    }
+    return 0;
+}
+
 int CheckOutputs(const CompressOptions& options, std::ostream& err)
 {
+    if (const int usage = CheckTargets(options, err))
+        return usage;
+    if (options.optimise && options.codec.HasRawSettings()) {
+        err << "tamr-cli: " << kOptimiseWithRawSettings << '\n';
+        return kUsageError;
+    }
     if ((options.targetSize || options.targetPsnr) && options.codec.HasRawSettings()) {
         err << "tamr-cli: a target size or PSNR chooses the quality factor; raw settings cannot be given with it\n";
         return kUsageError;
@@ -130,7 +236,20 @@ CLI::App* AddCompressCommand(CLI::App& app, CompressOptions& options)
                                      "choose the highest quality whose file has at most this many bytes");
     auto* psnr = command->add_option("--target-psnr", options.targetPsnr,
                                      "choose the lowest quality whose PSNR reaches this many dB");
-    size->excludes(psnr);
+    command->add_flag("--optimise", options.optimise,
+                      "search the settings (levels, vectors, discard and sample levels) for the best figure at the "
+                      "target size, or the smallest file at the target figure, and print them");
+    auto* psnrY = command->add_option("--target-psnr-y", options.targetPsnrY,
+                                      "with --optimise: the smallest file whose PSNR-Y reaches this many dB");
+    auto* ssim = command->add_option("--target-ssim", options.targetSsim,
+                                     "with --optimise: the smallest file whose SSIM reaches this value (0 to 1)");
+    auto* bpp = command->add_option("--bpp", options.bitsPerPixel,
+                                    "with --optimise: the best PSNR in at most this many bits per pixel");
+    const std::vector<CLI::Option*> targets{size, psnr, psnrY, ssim, bpp};
+    for (CLI::Option* target : targets)
+        for (CLI::Option* other : targets)
+            if (target != other)
+                target->excludes(other);
     return command;
 }
 
@@ -191,7 +310,8 @@ int RunCompressCommand(const CompressOptions& options, CliSession& session, std:
     const auto showing =
         printsFigures || !WritesOnlyCod(options) ? CTamrDoc::Showing::Decoded : CTamrDoc::Showing::CodedOnly;
     int quality = 0;
-    auto document = OpenAndCompress(options, session, quality, err, showing);
+    std::optional<OptimisedChoice> optimised;
+    auto document = OpenAndCompress(options, session, quality, optimised, err, showing);
     if (!document)
         return 1;
     session.picturesDecoded += document->DecodedCount();
@@ -205,7 +325,7 @@ int RunCompressCommand(const CompressOptions& options, CliSession& session, std:
     if (!options.decoded.empty() && !session.SaveAs(*document, options.decoded, "", inputs, err))
         return 1;
     if (figures)
-        PrintFigures(*figures, metrics, quality, options.json, IsStandardOutput(options.output) ? err : out);
+        PrintFigures(*figures, metrics, quality, optimised, options.json, IsStandardOutput(options.output) ? err : out);
     return 0;
 }
 
@@ -218,14 +338,15 @@ int RunRoundtripCommand(const CompressOptions& options, std::ostream& out, std::
         return 1;
     CliSession session(err, options.limits, options.console);
     int quality = 0;
-    auto document = OpenAndCompress(options, session, quality, err);
+    std::optional<OptimisedChoice> optimised;
+    auto document = OpenAndCompress(options, session, quality, optimised, err);
     if (!document)
         return 1;
     const DocumentFigures figures = Figures(*document);
     const auto metrics = options.json ? Metrics(*document) : std::nullopt;
     if (!session.SaveAs(*document, options.output, options.format, inputs, err))
         return 1;
-    PrintFigures(figures, metrics, quality, options.json, IsStandardOutput(options.output) ? err : out);
+    PrintFigures(figures, metrics, quality, optimised, options.json, IsStandardOutput(options.output) ? err : out);
     return 0;
 }
 

@@ -25,6 +25,11 @@ struct CompressOptions {
     bool yes = false; // answer the bit-depth warnings with Yes
     std::optional<std::uint32_t> targetSize;
     std::optional<double> targetPsnr;
+    // --optimise: the settings searched (with these targets too) rather than the quality factor.
+    bool optimise = false;
+    std::optional<double> targetPsnrY;
+    std::optional<double> targetSsim;
+    std::optional<double> bitsPerPixel;
     CodecOptions codec;
     Limits limits{};          // the global --max-megapixels
     ConsoleOptions console{}; // the global --quiet and --progress

@@ -333,6 +333,29 @@ RateDistortionWindow* CTamrApp::OpenRateDistortionWindow(const SweepRequest& req
     return window;
 }
 
+void CTamrApp::CompressDocumentWith(const CTamrDoc* document, const CodecSettings& chosen)
+{
+    // The settings record takes what Master Setup edits (levels, vectors,
+    // discard and sample levels) and the thresholds of all three components;
+    // the threads and the display stay the user's.
+    settings_.totalLevels = chosen.totalLevels;
+    settings_.components = chosen.components;
+    settings_.qualityFactor = chosen.qualityFactor;
+    const auto held =
+        std::find_if(documents_.begin(), documents_.end(),
+                     [document](const std::unique_ptr<CTamrDoc>& open) { return open.get() == document; });
+    if (document == nullptr || held == documents_.end() || !mainFrame_)
+        return;
+    for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
+        auto* frame = qobject_cast<CChildFrame*>(sub);
+        if (frame != nullptr && &frame->View().Document() == document) {
+            mainFrame_->MdiArea()->setActiveSubWindow(frame);
+            frame->View().OnCompress();
+            return;
+        }
+    }
+}
+
 void CTamrApp::CompressDocumentAt(const CTamrDoc* document, int quality)
 {
     const auto held =
@@ -410,6 +433,8 @@ TargetDialog* CTamrApp::OpenTargetDialog()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &TargetDialog::QualityChosen, this,
             [this, document](int quality) { CompressDocumentAt(document, quality); });
+    connect(dialog, &TargetDialog::SettingsChosen, this,
+            [this, document](const CodecSettings& chosen) { CompressDocumentWith(document, chosen); });
     dialog->show();
     return dialog;
 }

@@ -163,6 +163,8 @@ private:
     void ReleaseDocumentsWithoutViews();
     // Compresses a document still open at `quality` as the figures panel's slider does.
     void CompressDocumentAt(const CTamrDoc* document, int quality);
+    // Takes settings the optimising encoder chose into the settings record and compresses the document with them.
+    void CompressDocumentWith(const CTamrDoc* document, const CodecSettings& chosen);
     // Compare windows take their document's pictures again after a change
     // (always after an edit in place).
     void FollowCompareWindows(bool edited = false);

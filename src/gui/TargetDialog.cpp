@@ -1,5 +1,6 @@
 #include "gui/TargetDialog.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -9,6 +10,7 @@
 #include <QSpinBox>
 #include <limits>
 
+#include "document/OptimisedTarget.h"
 #include "document/TamrDoc.h"
 #include "gui/QuietPrompter.h"
 
@@ -19,7 +21,8 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
     : QDialog(parent), picture_(std::move(picture)), settings_(settings), opening_(opening),
       bySize_(new QRadioButton(tr("Target &size (bytes):"), this)),
       byPsnr_(new QRadioButton(tr("Target &PSNR (dB):"), this)), size_(new QSpinBox(this)),
-      psnr_(new QDoubleSpinBox(this)), search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this))
+      psnr_(new QDoubleSpinBox(this)), bestSettings_(new QCheckBox(tr("Search the best settings"), this)),
+      search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this))
 {
     setObjectName(QStringLiteral("targetDialog"));
     setWindowTitle(tr("Target"));
@@ -29,6 +32,7 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
     psnr_->setDecimals(2);
     psnr_->setValue(32);
     bySize_->setChecked(true);
+    bestSettings_->setObjectName(QStringLiteral("searchBestSettings"));
     search_->setObjectName(QStringLiteral("searchTarget"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(search_, QDialogButtonBox::ActionRole);
@@ -38,8 +42,9 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
     layout->addWidget(size_, 0, 1);
     layout->addWidget(byPsnr_, 1, 0);
     layout->addWidget(psnr_, 1, 1);
-    layout->addWidget(status_, 2, 0, 1, 2);
-    layout->addWidget(buttons, 3, 0, 1, 2);
+    layout->addWidget(bestSettings_, 2, 0, 1, 2);
+    layout->addWidget(status_, 3, 0, 1, 2);
+    layout->addWidget(buttons, 4, 0, 1, 2);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(search_, &QPushButton::clicked, this, [this] { Search(); });
 }
@@ -74,7 +79,8 @@ void TargetDialog::Search()
     search_->setEnabled(false);
     status_->setText(tr("Searching..."));
     runner_.Start(
-        [picture = picture_, settings = settings_, opening = opening_, target = Target()]() mutable {
+        [picture = picture_, settings = settings_, opening = opening_, target = Target(),
+         best = bestSettings_->isChecked()]() mutable {
             // A document of its own: the user's document is compressed only at the quality found.
             DisplaySettings display;
             QuietPrompter prompter;
@@ -84,8 +90,14 @@ void TargetDialog::Search()
             CTamrDoc document(environment);
             Outcome outcome;
             outcome.opened = document.OnOpenDocument(picture) && document.SourceType() != FileType::Cod;
-            if (outcome.opened)
+            if (outcome.opened && best) {
+                SearchGoal goal{.bytes = std::nullopt, .figure = target.psnr, .measure = SearchFigure::Psnr};
+                if (target.size)
+                    goal.bytes = *target.size;
+                outcome.searched = CompressOptimised(document, settings, goal);
+            } else if (outcome.opened) {
                 outcome.quality = SearchQuality(document, settings, target);
+            }
             return outcome;
         },
         [this](const Outcome& outcome) { Found(outcome); });
@@ -96,6 +108,24 @@ void TargetDialog::Found(Outcome outcome)
     search_->setEnabled(true);
     if (!outcome.opened) {
         status_->setText(tr("%1 cannot be opened as a picture.").arg(QString::fromStdString(picture_.string())));
+    } else if (outcome.searched) {
+        const SearchOutcome& searched = *outcome.searched;
+        if (searched.failure == SearchFailure::Unreachable) {
+            status_->setText(
+                QString::fromUtf8(kOptimiseUnreachable.data(), static_cast<qsizetype>(kOptimiseUnreachable.size())));
+        } else if (searched.Failed()) {
+            status_->setText(
+                QString::fromUtf8(kOptimiseCodingFailed.data(), static_cast<qsizetype>(kOptimiseCodingFailed.size())));
+        } else {
+            status_->setText(tr("Settings found: %1 bytes, PSNR %2 dB (quality factor %3: %4 bytes, PSNR %5 dB); "
+                                "Master Setup shows them.")
+                                 .arg(searched.chosen.figures.bytes)
+                                 .arg(searched.chosen.figures.figure, 0, 'f', 2)
+                                 .arg(searched.qualityFactor.quality)
+                                 .arg(searched.qualityFactor.figures.bytes)
+                                 .arg(searched.qualityFactor.figures.figure, 0, 'f', 2));
+            emit SettingsChosen(searched.settings);
+        }
     } else if (!outcome.quality) {
         status_->setText(
             QString::fromUtf8(kNoQualityMeetsTarget.data(), static_cast<qsizetype>(kNoQualityMeetsTarget.size())));

@@ -1,17 +1,21 @@
 #pragma once
 // Compare > Target: the quality factor for a target size or PSNR, searched
 // as `tamr-cli compress --target-size/--target-psnr` searches it, on a
-// private copy of the document's picture file off the user-interface thread.
+// private copy of the document's picture file off the user-interface thread;
+// or, with "Search the best settings", the settings the optimising encoder
+// finds for the target, as `compress --optimise` finds them.
 
 #include <QDialog>
 #include <filesystem>
 #include <optional>
 
 #include "codec/CodecSettings.h"
+#include "codec/SettingsSearch.h"
 #include "document/TargetQuality.h"
 #include "gui/CompareSides.h"
 #include "gui/JobRunner.h"
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
@@ -42,11 +46,14 @@ signals:
     void Searched();
     // The search found `quality`: the document is to be compressed at it.
     void QualityChosen(int quality);
+    // The settings search found `settings`: they are to be taken and the document compressed with them.
+    void SettingsChosen(const tamr::CodecSettings& settings);
 
 private:
     struct Outcome {
         bool opened = false;
         std::optional<int> quality;
+        std::optional<SearchOutcome> searched; // with "Search the best settings"
     };
     void Found(Outcome outcome);
 
@@ -57,6 +64,7 @@ private:
     QRadioButton* byPsnr_;
     QSpinBox* size_;
     QDoubleSpinBox* psnr_;
+    QCheckBox* bestSettings_;
     QPushButton* search_;
     QLabel* status_;
     JobRunner runner_;

@@ -7,6 +7,7 @@
 #include "peers/PeerJpeg2000.h"
 #include "peers/PeerJxl.h"
 #include "peers/PeerTamr.h"
+#include "peers/PeerTamrOptimised.h"
 #include "peers/PeerWebp.h"
 
 namespace tamr {
@@ -93,6 +94,17 @@ constexpr PeerCodec kCodecs[] = {
      .available = true
 #endif
     },
+    // Last, so that the command numbers of the rows before it stay as they were.
+    {.name = "tamr-opt",
+     .label = "tamr optimised",
+     .mnemonic = 'o',
+     .colour = "#7f7f7f",
+     .extension = ".cod",
+     .aim = SizeAim::Bytes,
+     .codeAtBytes = CodeTamrOptimised,
+     .decode = DecodeTamr,
+     .describe = DescribeTamrOptimised,
+     .available = true},
 };
 
 } // namespace

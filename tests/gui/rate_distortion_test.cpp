@@ -5,6 +5,7 @@
 // command line's target search finds and compresses at it.
 
 #include <QChart>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLineSeries>
@@ -16,6 +17,7 @@
 #include <cmath>
 
 #include "document/EqualSizePeer.h"
+#include "document/OptimisedTarget.h"
 #include "document/RateDistortionSweep.h"
 #include "document/SweepMetrics.h"
 #include "evaluate/BjontegaardDelta.h"
@@ -549,6 +551,40 @@ private slots:
         dialog->Search();
         QVERIFY(searchEnded.wait(20000));
         QCOMPARE(dialog->StatusText(), QStringLiteral("no quality factor reaches the target"));
+    }
+
+    // "Search the best settings" finds what compress --optimise finds, takes
+    // them into the settings record (so Master Setup shows them) and
+    // compresses the document with them.
+    void TargetSearchesTheBestSettings()
+    {
+        RunningApp running;
+        const QString picture = running.WriteBmp("photo.bmp", 64, 48);
+        CTamrDoc* document = running.app->OpenDocumentFile(picture);
+        QVERIFY(document != nullptr);
+
+        CodecSettings settings = running.app->Settings();
+        DisplaySettings display;
+        SilentPrompter prompter;
+        DocumentEnvironment environment{settings, display, prompter};
+        CTamrDoc searched(environment);
+        QVERIFY(searched.OnOpenDocument(picture.toStdString()));
+        const SearchGoal goal{.bytes = 3000, .figure = std::nullopt, .measure = SearchFigure::Psnr};
+        const SearchOutcome expected = CompressOptimised(searched, settings, goal);
+        QVERIFY(!expected.Failed());
+
+        TargetDialog* dialog = running.app->OpenTargetDialog();
+        QVERIFY(dialog != nullptr);
+        dialog->SetTarget({3000, std::nullopt});
+        dialog->findChild<QCheckBox*>("searchBestSettings")->setChecked(true);
+        QSignalSpy searchEnded(dialog, &TargetDialog::Searched);
+        dialog->Search();
+        QVERIFY(searchEnded.wait(20000));
+        QVERIFY(dialog->StatusText().startsWith(
+            QStringLiteral("Settings found: %1 bytes").arg(expected.chosen.figures.bytes)));
+        QVERIFY(running.app->Settings().components == expected.settings.components);
+        QTRY_VERIFY_WITH_TIMEOUT(document->IsModified(), 20000);
+        QCOMPARE(document->Codec()->WriteHeader().size(), expected.chosen.figures.bytes);
     }
 };
 

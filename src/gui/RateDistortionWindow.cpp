@@ -174,7 +174,7 @@ SweepRequest RateDistortionWindow::DefaultRequest()
     SweepRequest request;
     for (int quality = 0; quality < 100; quality += 5)
         request.qualities.push_back(quality);
-    request.peers = AvailablePeers();
+    request.peers = ChartedPeers();
     return request;
 }
 

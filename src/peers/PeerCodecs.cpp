@@ -104,7 +104,8 @@ constexpr PeerCodec kCodecs[] = {
      .codeAtBytes = CodeTamrOptimised,
      .decode = DecodeTamr,
      .describe = DescribeTamrOptimised,
-     .available = true},
+     .available = true,
+     .searches = true},
 };
 
 } // namespace
@@ -125,6 +126,13 @@ std::vector<const PeerCodec*> AvailablePeers()
     for (const PeerCodec& codec : kCodecs)
         if (codec.available && codec.aim != SizeAim::Reference)
             peers.push_back(&codec);
+    return peers;
+}
+
+std::vector<const PeerCodec*> ChartedPeers()
+{
+    std::vector<const PeerCodec*> peers = AvailablePeers();
+    std::erase_if(peers, [](const PeerCodec* peer) { return peer->searches; });
     return peers;
 }
 

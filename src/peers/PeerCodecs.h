@@ -59,6 +59,9 @@ struct PeerCodec {
     std::string (*describe)() = nullptr;
     // Its library was there when tamr was built; a row left out has no entry points.
     bool available = false;
+    // Each point is a search of several encodes: swept only when named, not
+    // among the codecs a chart sweeps by default.
+    bool searches = false;
 };
 
 // Every row, tamr first, then the peers in the order the outputs list them;
@@ -68,6 +71,8 @@ std::span<const PeerCodec> AllCodecs();
 const PeerCodec& TamrCodec();
 // The available peers (every row but tamr's that this build has).
 std::vector<const PeerCodec*> AvailablePeers();
+// The available peers but those whose points are searches: what a chart sweeps unless told.
+std::vector<const PeerCodec*> ChartedPeers();
 // The row of that name (available or not); null for a name no row has.
 const PeerCodec* FindCodec(std::string_view name);
 // "jpeg, jp2, webp": the available peers' names, for messages and help.

@@ -100,8 +100,11 @@ private slots:
         const auto expected = RunSweep(picture.toStdString(), RateDistortionWindow::DefaultRequest(), prompter);
         QVERIFY(expected.has_value());
         QCOMPARE(shown.points.size(), expected->points.size());
-        // tamr and every peer of the build at 0, 5 ... 95.
-        QCOMPARE(shown.points.size(), 20 * (1 + AvailablePeers().size()));
+        // tamr and every peer of the build at 0, 5 ... 95, but the optimised
+        // tamr, whose every point is a search.
+        QCOMPARE(shown.points.size(), 20 * (1 + ChartedPeers().size()));
+        const std::vector<const PeerCodec*> charted = RateDistortionWindow::DefaultRequest().peers;
+        QVERIFY(std::ranges::find(charted, FindCodec("tamr-opt")) == charted.end());
         std::size_t plotted = 0;
         for (std::size_t i = 0; i < shown.points.size(); ++i) {
             const SweepPoint& a = shown.points[i];
@@ -160,7 +163,7 @@ private slots:
         QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", 48, 40)) != nullptr);
         SweepRequest request;
         request.qualities = {10, 35, 60, 85};
-        request.peers = AvailablePeers();
+        request.peers = ChartedPeers();
         RateDistortionWindow* window = running.app->OpenRateDistortionWindow(request);
         QVERIFY(window != nullptr);
         QVERIFY(SweepEnds(*window));
@@ -195,7 +198,7 @@ private slots:
                     }));
                     ++dots;
                 }
-        QVERIFY(dots >= 4 * (1 + AvailablePeers().size()) - 2);
+        QVERIFY(dots >= 4 * (1 + ChartedPeers().size()) - 2);
         for (QAbstractAxis* axis : window->Chart()->axes())
             QVERIFY2(roundTicks(axis), qPrintable(axis->titleText()));
 
@@ -218,7 +221,7 @@ private slots:
                 QCOMPARE(legend.mid(text, legend.indexOf('<', text) - text), line->name());
                 ++lines;
             }
-        QCOMPARE(lines, static_cast<int>(1 + AvailablePeers().size()));
+        QCOMPARE(lines, static_cast<int>(1 + ChartedPeers().size()));
     }
 
     // The window fits the screen, and a long hover line does not widen it.

@@ -19,29 +19,32 @@ Status AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySet
 
 } // namespace
 
-Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
-                                       const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel)
+Status EncodeImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings)
 {
-    const TimeStamp t0 = Now();
     // Lossless coding reads the pixels themselves; wavelet coding fills each
     // component's plane only when its turn comes.
     if (const Status prepared = codec.PrepareEncode(settings, PlaneAllocation::OnDemand); !prepared)
         return prepared;
-    TimeStamp t1;
+    if (settings.qualityFactor == 100)
+        return image.EncodeLosslessPlanes(codec) ? Status() : Status(FailureKind::OutOfMemory);
+    const auto fill = [&](std::size_t index, CodecComponent& component) {
+        return image.ConvertToPlane(codec, index, component);
+    };
+    return codec.EncodeAll(fill);
+}
+
+Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                       const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel)
+{
+    const TimeStamp t0 = Now();
+    if (const Status encoded = EncodeImage(image, codec, settings); !encoded)
+        return encoded;
+    const TimeStamp t1 = Now();
     if (settings.qualityFactor == 100) {
-        if (!image.EncodeLosslessPlanes(codec))
-            return FailureKind::OutOfMemory;
-        t1 = Now();
         if (!image.DecodeLosslessPlanes(codec))
             return FailureKind::Corrupt;
         image.BuildDisplayIndexImage(display);
     } else {
-        const auto fill = [&](std::size_t index, CodecComponent& component) {
-            return image.ConvertToPlane(codec, index, component);
-        };
-        if (const Status encoded = codec.EncodeAll(fill); !encoded)
-            return encoded;
-        t1 = Now();
         // The decoded picture replaces the working image. While that is still
         // the picture as loaded, its pages are given back before the planes
         // are made and come back as rows are converted; a failure copies the

@@ -23,6 +23,10 @@ struct CompressionTimes {
 Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
                                        const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel = {});
 
+// The first half of CompressImage: the reference pixels coded into the
+// codec, which then holds the COD file's data; nothing is decoded.
+Status EncodeImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings);
+
 // Makes the image of a codec that has read a COD file and decodes the data
 // into it (with the fixed colour table and an index image on a palette
 // display); the codec's planes are released afterwards.

@@ -87,7 +87,8 @@ Outcome<std::vector<std::uint8_t>> CompressRows(RowsView rows, const CodecOption
         if (!LoadRows(rows, image, prompter))
             return Outcome<std::vector<std::uint8_t>>::Failed(prompter.Said(kNotAPicture));
         WaveletCodec codec(*settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
-        if (!CompressImage(image, codec, *settings, DisplaySettings{}))
+        // Coded as Compress codes it, without the decoding Compress shows.
+        if (!EncodeImage(image, codec, *settings))
             return Outcome<std::vector<std::uint8_t>>::Failed(std::string(kCompressErrorMessage));
         return {codec.WriteHeader(), {}};
     } catch (const std::bad_alloc&) {
@@ -143,7 +144,8 @@ Outcome<std::string> CompareRows(RowsView first, RowsView second, const std::str
     if (!LoadRows(first, a, prompter) || !LoadRows(second, b, prompter))
         return Outcome<std::string>::Failed(prompter.Said(kNotAPicture));
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.BytesPerPixel() != b.BytesPerPixel())
-        return Outcome<std::string>::Failed(Describe(a) + " and " + Describe(b) + ": " + std::string(kDifferentPictures));
+        return Outcome<std::string>::Failed(Describe(a) + " and " + Describe(b) + ": " +
+                                            std::string(kDifferentPictures));
     const PictureMetrics figures =
         MeasurePictures(a.WorkingView(), b.WorkingView(), a.BytesPerPixel(), 0, parse.selection.Choice());
     nlohmann::json object = {{"width", a.Width()}, {"height", a.Height()}};
@@ -167,8 +169,8 @@ Outcome<std::string> SweepPicture(const SweepCall& call)
     MessageKeeper prompter;
     const auto result = RunSweep(call.picture, request, prompter);
     if (!result)
-        return Outcome<std::string>::Failed(prompter.Said("cannot sweep " + call.picture.string() + " (" +
-                                                          std::string(kCannotSweep) + ")"));
+        return Outcome<std::string>::Failed(
+            prompter.Said("cannot sweep " + call.picture.string() + " (" + std::string(kCannotSweep) + ")"));
     return {SweepJson(*result, request, metrics.selection, call.picture.filename().string()).dump(), {}};
 }
 
@@ -245,8 +247,7 @@ Outcome<std::string> EvaluationReportOf(const std::vector<std::string>& records,
     return {ReportJson(*merged, MakeReport(*merged, anchor, *fit)).dump(), {}};
 }
 
-Outcome<double> BdRateOf(std::span<const RatePoint> anchor, std::span<const RatePoint> test,
-                         const std::string& method)
+Outcome<double> BdRateOf(std::span<const RatePoint> anchor, std::span<const RatePoint> test, const std::string& method)
 {
     const auto fit = FindCurveFit(method);
     if (!fit)

@@ -75,7 +75,6 @@ Outcome<std::string> EvaluationReportOf(const std::vector<std::string>& records,
                                         const std::string& bdMethod);
 
 // Bjøntegaard's delta rate in percent of `test` against `anchor`.
-Outcome<double> BdRateOf(std::span<const RatePoint> anchor, std::span<const RatePoint> test,
-                         const std::string& method);
+Outcome<double> BdRateOf(std::span<const RatePoint> anchor, std::span<const RatePoint> test, const std::string& method);
 
 } // namespace tamr

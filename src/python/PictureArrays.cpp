@@ -14,8 +14,8 @@ std::optional<ByteBlock> PackedBlockOfRows(std::span<const std::uint8_t> rows, i
     const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
     if (rows.size() / rowBytes < static_cast<std::size_t>(height))
         return std::nullopt;
-    auto packed = PackedPictureRows::Make(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                                          channels == 3);
+    auto packed =
+        PackedPictureRows::Make(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), channels == 3);
     if (!packed)
         return std::nullopt;
     for (std::uint32_t y = 0; y < packed->Height(); ++y) {

@@ -54,7 +54,7 @@ py::array ArrayOf(const PlainPicture& picture)
         shape.push_back(3);
     ByteArray array(shape);
     std::memcpy(array.mutable_data(), picture.samples.data(), picture.samples.size());
-    return std::move(array);
+    return array;
 }
 
 std::span<const std::uint8_t> BytesOf(const py::buffer_info& info)
@@ -69,8 +69,8 @@ py::bytes Compress(const py::array& array, int quality, const std::map<std::stri
     options.quality = quality;
     options.threads = threads;
     const std::pair<const char*, std::optional<std::string>*> names[] = {
-        {"levels", &options.levels},       {"quant_a", &options.quantA}, {"quant_b", &options.quantB},
-        {"quant_c", &options.quantC},      {"threshold", &options.threshold}, {"discard", &options.discard},
+        {"levels", &options.levels},  {"quant_a", &options.quantA},      {"quant_b", &options.quantB},
+        {"quant_c", &options.quantC}, {"threshold", &options.threshold}, {"discard", &options.discard},
         {"sample", &options.sample}};
     for (const auto& [name, value] : raw) {
         const auto* known = std::find_if(std::begin(names), std::end(names),
@@ -162,33 +162,30 @@ PYBIND11_MODULE(_tamr, module)
     module.def("compare", &Compare, py::arg("a"), py::arg("b"), py::arg("metrics"));
     module.def("sweep", &Sweep, py::arg("picture"), py::arg("qualities"), py::arg("peers"), py::arg("metrics"),
                py::arg("threads"));
-    module.def("list_pictures", [](const std::vector<std::string>& names) {
-        return Take(ListEvaluationPictures(names));
-    });
-    module.def(
-        "check_evaluation",
-        [](const std::vector<std::string>& pictures, const std::string& codecs, const std::string& qualities,
-           const std::string& metrics, const std::string& anchor, const std::string& bdMethod) {
-            const std::string problem =
-                EvaluateCallProblem(EvaluateCallOf(pictures, codecs, qualities, metrics, anchor, bdMethod, 0));
-            if (!problem.empty())
-                throw TamrError(problem);
-        });
-    module.def("evaluate_shard",
+    module.def("list_pictures",
+               [](const std::vector<std::string>& names) { return Take(ListEvaluationPictures(names)); });
+    module.def("check_evaluation",
                [](const std::vector<std::string>& pictures, const std::string& codecs, const std::string& qualities,
-                  const std::string& metrics, const std::string& anchor, int threads, std::size_t shard,
-                  std::size_t shards) {
-                   EvaluateCall call = EvaluateCallOf(pictures, codecs, qualities, metrics, anchor, "akima", threads);
-                   call.shard = shard;
-                   call.shards = shards;
-                   const py::gil_scoped_release unlocked;
-                   return Take(EvaluateShard(call));
+                  const std::string& metrics, const std::string& anchor, const std::string& bdMethod) {
+                   const std::string problem =
+                       EvaluateCallProblem(EvaluateCallOf(pictures, codecs, qualities, metrics, anchor, bdMethod, 0));
+                   if (!problem.empty())
+                       throw TamrError(problem);
                });
-    module.def("evaluation_report", [](const std::vector<std::string>& records, const std::string& anchor,
-                                       const std::string& bdMethod) {
+    module.def("evaluate_shard", [](const std::vector<std::string>& pictures, const std::string& codecs,
+                                    const std::string& qualities, const std::string& metrics, const std::string& anchor,
+                                    int threads, std::size_t shard, std::size_t shards) {
+        EvaluateCall call = EvaluateCallOf(pictures, codecs, qualities, metrics, anchor, "akima", threads);
+        call.shard = shard;
+        call.shards = shards;
         const py::gil_scoped_release unlocked;
-        return Take(EvaluationReportOf(records, anchor, bdMethod));
+        return Take(EvaluateShard(call));
     });
+    module.def("evaluation_report",
+               [](const std::vector<std::string>& records, const std::string& anchor, const std::string& bdMethod) {
+                   const py::gil_scoped_release unlocked;
+                   return Take(EvaluationReportOf(records, anchor, bdMethod));
+               });
     module.def("bd_rate", [](const std::vector<std::pair<double, double>>& anchor,
                              const std::vector<std::pair<double, double>>& test, const std::string& method) {
         return Take(BdRateOf(CurveOf(anchor), CurveOf(test), method));

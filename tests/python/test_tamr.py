@@ -46,7 +46,7 @@ def cli(*arguments):
 
 @pytest.mark.parametrize(
     "colour, quality, raw, options",
-    [(True, 35, {}, []), (False, 60, {"levels": 3, "discard": (1, 0, 0)}, ["--levels", "3", "--discard", "1,0,0"])],
+    [(True, 35, {}, []), (True, 100, {}, []), (False, 60, {"levels": 3, "discard": (1, 0, 0)}, ["--levels", "3", "--discard", "1,0,0"])],
 )
 def test_round_trip_is_tamr_cli_byte_for_byte(tmp_path, colour, quality, raw, options):
     picture = make_picture(77, 45, colour, seed=quality)
@@ -98,6 +98,7 @@ def without_times(value):
     return value
 
 
+@pytest.mark.filterwarnings("ignore::DeprecationWarning")
 def test_evaluate_on_a_dask_cluster_gives_the_report_of_one_machine(tmp_path):
     distributed = pytest.importorskip("dask.distributed")
     for index in range(3):
@@ -105,7 +106,7 @@ def test_evaluate_on_a_dask_cluster_gives_the_report_of_one_machine(tmp_path):
     arguments = dict(codecs=("tamr", "jpeg"), qualities="20,50,80", metrics=["psnr", "ssim"], anchor="jpeg")
 
     alone = tamr.evaluate([tmp_path], **arguments)
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=False) as cluster:
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=False, dashboard_address=None) as cluster:
         with distributed.Client(cluster) as client:
             spread = tamr.evaluate([tmp_path], client=client, **arguments)
 

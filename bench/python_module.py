@@ -22,45 +22,7 @@ import tempfile
 import time
 
 import tamr
-
-cli = sys.argv[1] if len(sys.argv) > 1 else "build/default/tamr-cli"
-photos = pathlib.Path(sys.argv[2] if len(sys.argv) > 2 else "/work/shared/corpus/photos/kodak")
-count = int(sys.argv[3]) if len(sys.argv) > 3 else 24
-runs = int(os.environ.get("RUNS", "15"))
-kodim = photos / "kodim01.png"
-
-with tempfile.TemporaryDirectory() as scratch:
-    picture = tamr.read(kodim)
-    coded = pathlib.Path(scratch) / "cli.cod"
-    core = []
-    for _ in range(runs):
-        shown = subprocess.run([cli, "compress", kodim, coded, "-q", "50", "--threads", "1", "--json"],
-                               check=True, capture_output=True, text=True).stdout
-        core.append(json.loads(shown)["compress_seconds"])
-    calls = []
-    for _ in range(runs):
-        start = time.perf_counter()
-        ours = tamr.compress(picture, 50, threads=1)
-        calls.append(time.perf_counter() - start)
-    same = ours == coded.read_bytes()
-    core_median, call_median = statistics.median(core), statistics.median(calls)
-    print(f"compress {picture.shape}: call {call_median * 1e3:.2f} ms, codec {core_median * 1e3:.2f} ms, "
-          f"overhead {100 * (call_median - core_median) / core_median:+.2f} %, same bytes as tamr-cli: {same}")
-
-pictures = sorted(photos.glob("kodim*.png"))[:count]
-settings = dict(codecs=["tamr", "jpeg", "jp2", "webp"], qualities="5:95:10", anchor="jpeg")
-start = time.perf_counter()
-shown = subprocess.run([cli, "evaluate", *map(str, pictures), "--json", "--codecs", "tamr,jpeg,jp2,webp"],
-                       check=True, capture_output=True, text=True).stdout
-cli_seconds = time.perf_counter() - start
-by_cli = json.loads(shown)
-
-from dask.distributed import Client, LocalCluster  # noqa: E402
-
-with LocalCluster(n_workers=2, threads_per_worker=1) as cluster, Client(cluster) as client:
-    start = time.perf_counter()
-    by_dask = tamr.evaluate([str(p) for p in pictures], client=client, **settings)
-    dask_seconds = time.perf_counter() - start
+from dask.distributed import Client, LocalCluster
 
 
 def without_times(value):
@@ -71,5 +33,51 @@ def without_times(value):
     return value
 
 
-print(f"evaluate {len(pictures)} pictures: tamr-cli {cli_seconds:.1f} s, Dask (2 workers) {dask_seconds:.1f} s, "
-      f"same report but the times: {without_times(by_cli) == without_times(by_dask)}")
+def main():
+    cli = sys.argv[1] if len(sys.argv) > 1 else "build/default/tamr-cli"
+    photos = pathlib.Path(sys.argv[2] if len(sys.argv) > 2 else "/work/shared/corpus/photos/kodak")
+    count = int(sys.argv[3]) if len(sys.argv) > 3 else 24
+    runs = int(os.environ.get("RUNS", "15"))
+    kodim = photos / "kodim01.png"
+
+    with tempfile.TemporaryDirectory() as scratch:
+        picture = tamr.read(kodim)
+        coded = pathlib.Path(scratch) / "cli.cod"
+        # Interleaved, so that the load of a shared machine falls on both alike;
+        # the least time of each is the one least disturbed.
+        core, calls = [], []
+        for _ in range(runs):
+            shown = subprocess.run([cli, "compress", kodim, coded, "-q", "50", "--threads", "1", "--json"],
+                                   check=True, capture_output=True, text=True).stdout
+            core.append(json.loads(shown)["compress_seconds"])
+            start = time.perf_counter()
+            ours = tamr.compress(picture, 50, threads=1)
+            calls.append(time.perf_counter() - start)
+        same = ours == coded.read_bytes()
+        for name, pick in (("least", min), ("median", statistics.median)):
+            codec, call = pick(core), pick(calls)
+            print(f"compress {picture.shape} ({name} of {runs}): call {call * 1e3:.2f} ms, codec {codec * 1e3:.2f} ms, "
+                  f"overhead {100 * (call - codec) / codec:+.2f} %")
+        print(f"same bytes as tamr-cli: {same}")
+
+    pictures = sorted(photos.glob("kodim*.png"))[:count]
+    settings = dict(codecs=["tamr", "jpeg", "jp2", "webp"], qualities="5:95:10", anchor="jpeg")
+    start = time.perf_counter()
+    shown = subprocess.run([cli, "evaluate", *map(str, pictures), "--json", "--codecs", "tamr,jpeg,jp2,webp"],
+                           check=True, capture_output=True, text=True).stdout
+    cli_seconds = time.perf_counter() - start
+    by_cli = json.loads(shown)
+
+    with LocalCluster(n_workers=2, threads_per_worker=1) as cluster, Client(cluster) as client:
+        start = time.perf_counter()
+        by_dask = tamr.evaluate([str(p) for p in pictures], client=client, **settings)
+        dask_seconds = time.perf_counter() - start
+
+
+    print(f"evaluate {len(pictures)} pictures: tamr-cli {cli_seconds:.1f} s, Dask (2 workers) {dask_seconds:.1f} s, "
+          f"same report but the times: {without_times(by_cli) == without_times(by_dask)}")
+
+
+# Dask's worker processes import this file again: only the program itself measures.
+if __name__ == "__main__":
+    main()

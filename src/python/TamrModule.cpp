@@ -79,10 +79,11 @@ py::bytes Compress(const py::array& array, int quality, const std::map<std::stri
             throw py::type_error("compress() got an unexpected raw setting '" + name + "'");
         *known->second = value;
     }
+    const RowsView view = RowsOf(rows);
     Outcome<std::vector<std::uint8_t>> coded;
     {
         const py::gil_scoped_release unlocked;
-        coded = CompressRows(RowsOf(rows), options);
+        coded = CompressRows(view, options);
     }
     const auto file = Take(std::move(coded));
     return {reinterpret_cast<const char*>(file.data()), file.size()};
@@ -119,8 +120,10 @@ std::string Compare(const py::array& first, const py::array& second, const std::
 {
     const ByteArray a = Contiguous(first);
     const ByteArray b = Contiguous(second);
+    const RowsView viewA = RowsOf(a);
+    const RowsView viewB = RowsOf(b);
     const py::gil_scoped_release unlocked;
-    return Take(CompareRows(RowsOf(a), RowsOf(b), metrics));
+    return Take(CompareRows(viewA, viewB, metrics));
 }
 
 std::string Sweep(const std::string& picture, const std::string& qualities, const std::string& peers,

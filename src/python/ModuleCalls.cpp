@@ -22,7 +22,7 @@ namespace tamr {
 namespace {
 
 constexpr std::string_view kNotAPicture =
-    "takes an array of H x W x 3 (red, green, blue) or H x W (gray) bytes, each side 1 to 65535";
+    "tamr takes arrays of H x W x 3 (red, green, blue) or H x W (gray) bytes, each side 1 to 65535";
 constexpr std::string_view kDifferentPictures = "the pictures must have the same size and depth";
 constexpr std::string_view kCannotSweep = "a picture tamr opens, not a COD file";
 constexpr std::string_view kUnknownFit = "the curve fit is akima, pchip or cubic, not ";

@@ -112,3 +112,24 @@ def test_evaluate_on_a_dask_cluster_gives_the_report_of_one_machine(tmp_path):
 
     assert [p["name"] for p in alone["pictures"]] == [str(tmp_path / f"p{i}.ppm") for i in range(3)]
     assert without_times(spread) == without_times(alone)
+
+
+def cli_json(*arguments):
+    import json
+
+    shown = subprocess.run([CLI, *map(str, arguments), "--json"], check=True, capture_output=True, text=True)
+    return json.loads(shown.stdout)
+
+
+def test_compare_and_sweep_give_the_json_of_tamr_cli(tmp_path):
+    picture = make_picture(64, 48, True, seed=3)
+    write_pnm(tmp_path / "a.ppm", picture)
+    write_pnm(tmp_path / "b.ppm", tamr.decompress(tamr.compress(picture, 30)))
+    compared = tamr.compare(tmp_path / "a.ppm", tamr.read(tmp_path / "b.ppm"), metrics="all")
+    assert compared == cli_json("compare", tmp_path / "a.ppm", tmp_path / "b.ppm", "--metrics", "all")
+    assert 10 < compared["psnr"] < 60
+
+    swept = tamr.sweep(tmp_path / "a.ppm", qualities=[20, 70], peers=["jpeg"], metrics=["psnr", "ssim"])
+    by_cli = cli_json("sweep", tmp_path / "a.ppm", "--qualities", "20,70", "--peers", "jpeg", "--metrics", "psnr,ssim")
+    assert without_times(swept) == without_times(by_cli)
+    assert [(p["codec"], p["quality"]) for p in swept["points"]] == [("tamr", 20), ("tamr", 70), ("jpeg", 20), ("jpeg", 70)]

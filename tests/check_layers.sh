@@ -2,10 +2,12 @@
 # Fails when a layer includes a header of a layer above it, or when Qt is
 # included outside the desktop program. The order, lowest first:
 #   platform < codec < image < peers < enhance < document < evaluate < {cli, gui}
+# and the Python module above the command line, whose readings of options it shares:
+#   cli < python
 set -u
 src=${1:?source folder}
 layers=(platform codec image peers enhance document evaluate)
-tops=(cli gui)
+tops=(cli gui python)
 status=0
 report() { echo "$1"; echo "$2"; status=1; }
 
@@ -31,6 +33,10 @@ hits=$(grep -rnE '#include +"gui/' "$src/cli" 2>/dev/null)
 [ -n "$hits" ] && report "cli must not include gui/:" "$hits"
 hits=$(grep -rnE '#include +"cli/' "$src/gui" 2>/dev/null)
 [ -n "$hits" ] && report "gui must not include cli/:" "$hits"
+hits=$(grep -rnE '#include +"gui/' "$src/python" 2>/dev/null)
+[ -n "$hits" ] && report "python must not include gui/:" "$hits"
+hits=$(grep -rnE '#include +"python/' "$src/cli" "$src/gui" 2>/dev/null)
+[ -n "$hits" ] && report "nothing but python includes python/:" "$hits"
 
 # Qt belongs to the desktop program alone.
 hits=$(grep -rnE '#include +<Q[A-Za-z]*(/|>)|#include +<qt' --include='*.h' --include='*.cpp' "$src" | grep -v "^$src/gui/")

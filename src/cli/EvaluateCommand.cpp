@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <optional>
-#include <sstream>
 
+#include "cli/CodecLists.h"
 #include "cli/OutputName.h"
 #include "cli/ProgressBar.h"
 #include "cli/StderrPrompter.h"
-#include "cli/SweepCommand.h"
 #include "evaluate/EvaluationRecord.h"
 #include "evaluate/ReportHtml.h"
 #include "evaluate/ReportOutput.h"
@@ -17,53 +16,6 @@
 
 namespace tamr {
 namespace {
-
-std::vector<std::string> SplitList(const std::string& text)
-{
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, ','))
-        parts.push_back(part);
-    return parts;
-}
-
-// Every codec of this build by name, tamr too.
-std::string CodecNames()
-{
-    return "tamr, " + PeerNames();
-}
-
-struct CodecList {
-    std::vector<const PeerCodec*> codecs;
-    std::string problem;
-};
-
-CodecList ParseCodecs(const std::string& text)
-{
-    CodecList list;
-    for (const std::string& name : SplitList(text)) {
-        const PeerCodec* codec = FindCodec(name);
-        if (codec == nullptr || !codec->available) {
-            list.problem =
-                "\"" + name + "\" is no codec of this build; the codecs are " + CodecNames() + ", separated by commas";
-            return list;
-        }
-        if (std::find(list.codecs.begin(), list.codecs.end(), codec) == list.codecs.end())
-            list.codecs.push_back(codec);
-    }
-    if (list.codecs.empty())
-        list.problem = "names no codec; the codecs are " + CodecNames();
-    return list;
-}
-
-std::string AnchorProblem(const std::string& name)
-{
-    const PeerCodec* codec = FindCodec(name);
-    return codec != nullptr && codec->available
-               ? std::string()
-               : "\"" + name + "\" is no codec of this build; the codecs are " + CodecNames();
-}
 
 // "K/N" with 1 <= K <= N: the shard's index from 0 and the count.
 std::optional<std::pair<std::size_t, std::size_t>> ParseShard(const std::string& text)

@@ -4,10 +4,12 @@
 #include <sstream>
 
 #include "cli/CliSession.h"
+#include "cli/CodecLists.h"
 #include "cli/FigureOutput.h"
 #include "cli/PictureKindsHelp.h"
 #include "cli/ProgressBar.h"
 #include "cli/StderrPrompter.h"
+#include "cli/SweepJson.h"
 #include "document/RateDistortionSweep.h"
 #include "document/SweepCsv.h"
 #include "document/SweepPlot.h"
@@ -18,83 +20,11 @@
 namespace tamr {
 namespace {
 
-std::optional<int> QualityNumber(const std::string& text)
-{
-    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const int value = std::stoi(text);
-    return value <= 100 ? std::optional<int>(value) : std::nullopt;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    std::stringstream stream(text);
-    std::string part;
-    while (std::getline(stream, part, separator))
-        parts.push_back(part);
-    if (!text.empty() && text.back() == separator)
-        parts.emplace_back();
-    return parts;
-}
-
-// The peers a list names: each an available peer of the registry, or "none"
-// (or nothing) for tamr alone; the first name that is none of them otherwise.
-struct PeerList {
-    std::vector<const PeerCodec*> peers;
-    std::string unknown;
-};
-
-PeerList ParsePeers(const std::string& text)
-{
-    PeerList list;
-    if (text.empty() || text == "none")
-        return list;
-    for (const std::string& name : Split(text, ',')) {
-        const PeerCodec* codec = FindCodec(name);
-        if (codec == nullptr || codec->aim == SizeAim::Reference || !codec->available) {
-            list.unknown = name;
-            return list;
-        }
-        list.peers.push_back(codec);
-    }
-    return list;
-}
-
-// Why a --peers list is not understood; empty when it is.
-std::string PeersProblem(const std::string& text)
-{
-    const PeerList list = ParsePeers(text);
-    if (list.unknown.empty())
-        return {};
-    const PeerCodec* known = FindCodec(list.unknown);
-    const std::string what = known != nullptr && known->aim != SizeAim::Reference
-                                 ? "\"" + list.unknown + "\" is not in this build (its library was missing)"
-                                 : "\"" + list.unknown + "\" is no peer";
-    return what + "; the peers are " + PeerNames() + ", separated by commas, or none";
-}
-
 std::string Cell(const char* format, double value)
 {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-nlohmann::json PointJson(const SweepPoint& point, const MetricSelection& selection)
-{
-    const bool measured = !point.Failed();
-    nlohmann::json object = {
-        {"codec", point.codec->name},
-        {"quality", point.quality},
-        {"bytes", measured ? nlohmann::json(point.bytes) : nlohmann::json()},
-        {"bpp", measured ? nlohmann::json(point.bitsPerPixel) : nlohmann::json()},
-    };
-    AddMetricsJson(object, point.metrics, measured ? selection : MetricSelection{});
-    object["encode_seconds"] = measured ? nlohmann::json(point.encodeSeconds) : nlohmann::json();
-    object["decode_seconds"] = measured ? nlohmann::json(point.decodeSeconds) : nlohmann::json();
-    object["error"] = measured ? nlohmann::json() : nlohmann::json(point.failure);
-    return object;
 }
 
 void PrintCsv(const SweepResult& result, std::ostream& out)
@@ -144,31 +74,6 @@ bool RefusePointsOverInput(const std::string& input, const std::filesystem::path
 }
 
 } // namespace
-
-std::optional<std::vector<int>> ParseQualities(const std::string& text)
-{
-    std::vector<int> qualities;
-    const auto range = Split(text, ':');
-    if (range.size() == 3) {
-        const auto first = QualityNumber(range[0]);
-        const auto last = QualityNumber(range[1]);
-        const auto step = QualityNumber(range[2]);
-        if (!first || !last || !step || *step == 0 || *first > *last)
-            return std::nullopt;
-        for (int q = *first; q <= *last; q += *step)
-            qualities.push_back(q);
-        return qualities;
-    }
-    if (range.size() != 1)
-        return std::nullopt;
-    for (const std::string& part : Split(text, ',')) {
-        const auto quality = QualityNumber(part);
-        if (!quality)
-            return std::nullopt;
-        qualities.push_back(*quality);
-    }
-    return qualities.empty() ? std::nullopt : std::optional(qualities);
-}
 
 CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options)
 {
@@ -271,21 +176,7 @@ int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream
     // An SVG on the standard output keeps it to itself.
     std::ostream& figures = IsStandardOutput(options.svg) ? err : out;
     if (options.json) {
-        nlohmann::json points = nlohmann::json::array();
-        for (const SweepPoint& point : result->points)
-            points.push_back(PointJson(point, selection));
-        // Each codec with its library's version and settings, where its row gives them.
-        nlohmann::json codecs = nlohmann::json::array();
-        for (const PeerCodec* codec : SweepCodecs(request))
-            codecs.push_back({{"name", codec->name},
-                              {"label", codec->label},
-                              {"library", codec->describe ? nlohmann::json(codec->describe()) : nlohmann::json()}});
-        const nlohmann::json object = {{"picture", name},
-                                       {"width", result->width},
-                                       {"height", result->height},
-                                       {"codecs", codecs},
-                                       {"points", points}};
-        figures << object.dump(2) << '\n';
+        figures << SweepJson(*result, request, selection, name).dump(2) << '\n';
     } else if (options.csv) {
         PrintCsv(*result, figures);
     } else {

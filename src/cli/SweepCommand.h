@@ -4,10 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include <optional>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "cli/ConsoleOptions.h"
 #include "platform/Limits.h"
@@ -27,9 +25,6 @@ struct SweepOptions {
     Limits limits{};                 // the global --max-megapixels
     ConsoleOptions console{};        // the global --quiet and --progress
 };
-
-// "FIRST:LAST:STEP" (LAST included when the steps reach it) or "Q1,Q2,...", each 0 to 100.
-std::optional<std::vector<int>> ParseQualities(const std::string& text);
 
 CLI::App* AddSweepCommand(CLI::App& app, SweepOptions& options);
 int RunSweepCommand(const SweepOptions& options, std::ostream& out, std::ostream& err);

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Fails when a layer includes a header of a layer above it, or when Qt is
 # included outside the desktop program. The order, lowest first:
-#   platform < codec < image < peers < enhance < document < evaluate < {cli, gui}
+#   platform < codec < image < peers < enhance < document < evaluate < {cli, gui, capi}
 set -u
 src=${1:?source folder}
 layers=(platform codec image peers enhance document evaluate)
-tops=(cli gui)
+tops=(cli gui capi)
 status=0
 report() { echo "$1"; echo "$2"; status=1; }
 
@@ -26,11 +26,15 @@ for ((i = 0; i < ${#layers[@]}; i++)); do
     [ -n "$hits" ] && report "$folder must not include $above/:" "$hits"
   done
 done
-# The two front ends do not include each other.
-hits=$(grep -rnE '#include +"gui/' "$src/cli" 2>/dev/null)
-[ -n "$hits" ] && report "cli must not include gui/:" "$hits"
-hits=$(grep -rnE '#include +"cli/' "$src/gui" 2>/dev/null)
-[ -n "$hits" ] && report "gui must not include cli/:" "$hits"
+# The front ends (the command line, the desktop program, the C interface of
+# the shared library) do not include each other.
+for front in "${tops[@]}"; do
+  for other in "${tops[@]}"; do
+    [ "$front" == "$other" ] && continue
+    hits=$(grep -rnE "#include +\"$other/" "$src/$front" 2>/dev/null)
+    [ -n "$hits" ] && report "$front must not include $other/:" "$hits"
+  done
+done
 
 # Qt belongs to the desktop program alone.
 hits=$(grep -rnE '#include +<Q[A-Za-z]*(/|>)|#include +<qt' --include='*.h' --include='*.cpp' "$src" | grep -v "^$src/gui/")

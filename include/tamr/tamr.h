@@ -8,7 +8,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-
 #include <tamr/tamr_version.h>
 
 #if defined(__GNUC__)
@@ -59,9 +58,8 @@ TAMR_API tamr_status tamr_open_memory(const void* bytes, size_t size, const char
                                       tamr_error* error);
 /* A picture of width x height pixels of `channels` bytes (1 gray, 3 red,
  * green, blue), rows from the top, each `stride` bytes apart. */
-TAMR_API tamr_status tamr_picture_from_pixels(const void* pixels, uint32_t width, uint32_t height,
-                                              uint32_t channels, size_t stride, tamr_picture** picture,
-                                              tamr_error* error);
+TAMR_API tamr_status tamr_picture_from_pixels(const void* pixels, uint32_t width, uint32_t height, uint32_t channels,
+                                              size_t stride, tamr_picture** picture, tamr_error* error);
 TAMR_API void tamr_picture_free(tamr_picture* picture);
 
 TAMR_API uint32_t tamr_picture_width(const tamr_picture* picture);
@@ -69,8 +67,7 @@ TAMR_API uint32_t tamr_picture_height(const tamr_picture* picture);
 TAMR_API uint32_t tamr_picture_channels(const tamr_picture* picture);
 /* Copies the pixels out in the layout tamr_picture_from_pixels takes; the
  * buffer holds height rows of `stride` >= width x channels bytes. */
-TAMR_API tamr_status tamr_picture_pixels(const tamr_picture* picture, void* pixels, size_t stride,
-                                         tamr_error* error);
+TAMR_API tamr_status tamr_picture_pixels(const tamr_picture* picture, void* pixels, size_t stride, tamr_error* error);
 
 /* How to compress: a quality factor, optionally refined by raw settings
  * given as text exactly as tamr-cli's options of the same names take them

@@ -64,6 +64,13 @@ for deb in "$@"; do
   if [ "$package" != tamr ] && depended | grep -qi qt; then
     fail "depends on Qt: $(field Depends)"
   fi
+  # Nor through the libraries it depends on: what apt would install with it.
+  if [ "$package" != tamr ] && [ "$package" != libtamr-dev ] && command -v apt-cache >/dev/null; then
+    # shellcheck disable=SC2046
+    pulled=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks --no-replaces \
+      --no-enhances $(depended) 2>/dev/null | grep -v '^ ' | grep -i qt)
+    [ -z "$pulled" ] || fail "pulls in Qt: $pulled"
+  fi
 
   # No maintainer scripts and no conffiles: removing a package leaves nothing
   # behind. The library's shlibs and ldconfig trigger are data for dpkg.

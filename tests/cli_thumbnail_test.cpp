@@ -34,8 +34,8 @@ TEST(CliThumbnailTest, WritesASmallPngOfACodFile)
     const std::string cod = Quoted((scratch / "photo.cod").string());
     ASSERT_EQ(RunCli("compress " + Quoted((scratch / "photo.bmp").string()) + " " + cod, scratch).exitCode, 0);
 
-    const CliRun run = RunCli("thumbnail " + cod + " " + Quoted((scratch / "small.png").string()) + " --size 64",
-                              scratch);
+    const CliRun run =
+        RunCli("thumbnail " + cod + " " + Quoted((scratch / "small.png").string()) + " --size 64", scratch);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     const auto png = test::ReadBytes(scratch / "small.png");
     ASSERT_GT(png.size(), 24u);
@@ -49,9 +49,9 @@ TEST(CliThumbnailTest, AFileThatIsNoPictureWritesNothing)
 {
     test::ScratchDir scratch;
     test::WriteBytes(scratch / "notes.cod", std::vector<std::uint8_t>{'n', 'o', 't', 'e', 's'});
-    const CliRun run = RunCli("thumbnail " + Quoted((scratch / "notes.cod").string()) + " " +
-                                  Quoted((scratch / "small.png").string()),
-                              scratch);
+    const CliRun run =
+        RunCli("thumbnail " + Quoted((scratch / "notes.cod").string()) + " " + Quoted((scratch / "small.png").string()),
+               scratch);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot be opened as a picture"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(scratch / "small.png"));

@@ -177,7 +177,7 @@ def main():
         if not shutil.which(tool, path=TOOL_PATH):
             sys.exit(f"compare: {tool} is missing (bench/compare installs it)")
     if not os.access(args.cli, os.X_OK):
-        sys.exit(f"compare: {args.cli} is not built (scripts/build default)")
+        sys.exit(f"compare: {args.cli} is not built (scripts/build default tamr-cli)")
     inputs = photos(Path(args.corpus), args.large_only)
     if not inputs:
         sys.exit(f"compare: no photos under {args.corpus}")

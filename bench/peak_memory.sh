@@ -5,6 +5,7 @@
 # against the decoded picture P = width x height x 3 bytes and the goal of
 # 1.5 P + 32 MiB. Not part of the suite: it takes a minute or two.
 #   bench/peak_memory.sh [CLI] [WIDTH] [HEIGHT] [PICTURE...]
+# CLI is build/default/tamr-cli unless named (scripts/build default tamr-cli builds it)
 set -euo pipefail
 cli=${1:-build/default/tamr-cli}
 width=${2:-4000}

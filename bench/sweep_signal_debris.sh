@@ -3,6 +3,8 @@
 # their points (--out), and counts the temporary files (.NAME.tamr-XXXXXX)
 # left behind. Not part of the suite: it takes a few minutes.
 #   bench/sweep_signal_debris.sh [RUNS] [CLI] [PICTURE] [LATEST_MS]
+# CLI and PICTURE are build/default/tamr-cli and tamr-sample.bmp unless named
+# (scripts/build default tamr-cli tamr-sample builds both).
 # The signal comes 0 to LATEST_MS (default 1000) milliseconds after the start;
 # runs that end before it count as not ended by the signal.
 set -u

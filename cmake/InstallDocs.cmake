@@ -23,15 +23,17 @@ foreach(page ${TAMR_MAN_PAGES})
   list(APPEND TAMR_COMPRESSED_MAN_PAGES ${TAMR_MAN_DIR}/${page}.1.gz)
 endforeach()
 add_custom_target(tamr-man-pages ALL DEPENDS ${TAMR_COMPRESSED_MAN_PAGES})
-install(FILES ${TAMR_COMPRESSED_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+foreach(page ${TAMR_MAN_PAGES})
+  install(FILES ${TAMR_MAN_DIR}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${page})
+endforeach()
 
 # bash-completion loads a command's completion by the command's name.
 install(FILES res/completion/tamr-cli.bash
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tamr-cli)
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tamr-cli COMPONENT tamr-cli)
 
 # The program shows its help pages from its resources; the same pages are
 # installed for reading in a browser.
 if(TAMR_BUILD_GUI)
   file(GLOB TAMR_HELP_PAGES CONFIGURE_DEPENDS res/help/*.html)
-  install(FILES ${TAMR_HELP_PAGES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/html)
+  install(FILES ${TAMR_HELP_PAGES} DESTINATION ${CMAKE_INSTALL_DOCDIR}/html COMPONENT tamr)
 endif()

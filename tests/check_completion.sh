@@ -84,6 +84,8 @@ expect "pgm png ppm" convert a.bmp - --format p
 expect "Smooth" filter a.bmp out.bmp --name Sm
 expect 'Edge\ detect Edge\ enhance Edge\ enhance+' filter a.bmp out.bmp --name Edge
 expect "B.COD a.bmp c.txt d.gif e.JPG f.tga folder" not-yet-known ""
+expect "B.COD a.bmp d.gif e.JPG f.tga folder" thumbnail ""
+expect "folder" thumbnail B.COD ""
 # The peers of --peers are those sweep --help names, a list after commas too.
 peers=$("$cli" sweep --help | sed -nE 's/.*the other codecs: (.*), separated by commas.*/\1/p' | tr -d ',')
 [ -n "$peers" ] || fail "tamr-cli sweep --help names no peers"

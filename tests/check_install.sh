@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks the desktop integration:
 # the programs, the menu entry, the COD file type and the icons; and what is
-# read about them: the manual pages, the completion and the help pages.
+# read about them: the manual pages, the completion and the help pages; and
+# the shared library with its header and pkg-config file.
 set -u
 build=${1:?build folder}
 prefix=$(mktemp -d)
@@ -39,6 +40,25 @@ grep -q "<comment>Tamr Document</comment>" "$mime" || fail "MIME comment"
 grep -q '<glob pattern="\*.cod"/>' "$mime" || fail "MIME glob"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop" || fail "desktop-file-validate"; fi
 if command -v xmllint >/dev/null; then xmllint --noout "$mime" || fail "MIME file is not well-formed XML"; fi
+metainfo=$prefix/share/metainfo/tamr.metainfo.xml
+[ -f "$metainfo" ] || fail "AppStream metainfo missing"
+if command -v xmllint >/dev/null; then xmllint --noout "$metainfo" || fail "metainfo is not well-formed XML"; fi
+grep -qx "Exec=tamr-cli --quiet thumbnail %i %o --size %s" "$prefix/share/thumbnailers/tamr.thumbnailer" ||
+  fail "thumbnailer missing or not running tamr-cli thumbnail"
+
+# The shared library, its header and pkg-config file.
+libdir=$(dirname "$(find "$prefix" -name libtamr.so.0 | head -1)")
+[ -f "$libdir/libtamr.so.0" ] || fail "libtamr.so.0 missing"
+[ -L "$libdir/libtamr.so" ] || fail "the link libtamr.so missing"
+[ -f "$prefix/include/tamr/tamr.h" ] && [ -f "$prefix/include/tamr/tamr_version.h" ] || fail "header missing"
+pc=$libdir/pkgconfig/tamr.pc
+[ -f "$pc" ] || fail "tamr.pc missing"
+if command -v pkg-config >/dev/null && [ -f "$pc" ]; then
+  [ "$(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --modversion tamr)" == "$(sed -n 's/^Version: //p' "$pc")" ] ||
+    fail "pkg-config does not read tamr.pc"
+  [ -f "$(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --variable=includedir tamr)/tamr/tamr.h" ] ||
+    fail "tamr.pc does not lead to the installed header"
+fi
 
 [ $status -eq 0 ] && echo "desktop integration installed"
 exit $status

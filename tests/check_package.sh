@@ -1,80 +1,171 @@
 #!/usr/bin/env bash
-# Checks the Debian package that scripts/package makes: its control fields,
-# that it installs everything tamr needs under /usr and nothing else, and that
-# the programs extracted from it run and carry the package's version.
-#   check_package.sh PACKAGE.deb PICTURE
+# Checks the Debian packages scripts/package makes: each one's control fields,
+# dependencies and files (everything under /usr, nothing it should not hold,
+# its copyright and changelog), lintian without errors or warnings, and that
+# what it holds works when extracted: the programs run and carry the
+# packages' version, the thumbnailer makes a picture of a COD file, and a C
+# program builds against the development package and runs on the library.
+#   check_package.sh PICTURE PACKAGE.deb...
 # PICTURE is any picture the extracted tamr-cli compresses.
 set -u
 export LC_ALL=C
-deb=$(realpath "${1:?package}")
-picture=$(realpath "${2:?picture to compress}")
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+picture=$(realpath "${1:?picture to compress}")
+shift
+[ $# -gt 0 ] || { echo "usage: $0 PICTURE PACKAGE.deb..."; exit 2; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 status=0
-fail() { echo "FAIL: $*"; status=1; }
+fail() { echo "FAIL: $package: $*"; status=1; }
 field() { dpkg-deb -f "$deb" "$1"; }
+depended() { field Depends | tr ',' '\n' | awk '{print $1}'; }
 
-[ "$(field Package)" == tamr ] || fail "Package is \"$(field Package)\""
-version=$(field Version)
-[ -n "$version" ] || fail "no Version"
-[ "$(field Architecture)" == "$(dpkg --print-architecture)" ] || fail "Architecture is \"$(field Architecture)\""
-[ "$(field Section)" == graphics ] || fail "Section is \"$(field Section)\""
-[ -n "$(field Maintainer)" ] || fail "no Maintainer"
-[ "$(field Description | wc -l)" -gt 3 ] || fail "the Description has no long text"
-# dpkg-shlibdeps found the shared libraries the programs link.
-depends=$(field Depends)
-depended=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
-for library in libc6 libstdc++6 libjpeg62-turbo libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6; do
-  grep -qxF "$library" <<<"$depended" || fail "Depends lacks $library: $depends"
+# Each package's files beside its copyright and changelog, as patterns (grep -E,
+# whole names), and the packages its Depends must name.
+files_of() {
+  case $1 in
+  tamr-cli) printf '%s\n' usr/bin/tamr-cli usr/share/man/man1/tamr-cli.1.gz \
+    usr/share/bash-completion/completions/tamr-cli usr/share/mime/packages/tamr.xml \
+    usr/share/icons/hicolor/scalable/mimetypes/application-x-tamr-cod.svg usr/share/thumbnailers/tamr.thumbnailer ;;
+  tamr) printf '%s\n' usr/bin/tamr usr/share/man/man1/tamr.1.gz usr/share/applications/tamr.desktop \
+    usr/share/icons/hicolor/scalable/apps/tamr.svg usr/share/metainfo/tamr.metainfo.xml \
+    'usr/share/doc/tamr/html/[a-z]+\.html' ;;
+  libtamr0) printf '%s\n' 'usr/lib/[a-z0-9_-]+/libtamr\.so\.0' 'usr/lib/[a-z0-9_-]+/libtamr\.so\.0\.[0-9.]+' ;;
+  libtamr-dev) printf '%s\n' usr/include/tamr/tamr.h usr/include/tamr/tamr_version.h \
+    'usr/lib/[a-z0-9_-]+/libtamr\.so' 'usr/lib/[a-z0-9_-]+/pkgconfig/tamr\.pc' ;;
+  esac
+}
+depends_of() {
+  case $1 in
+  tamr-cli) echo libc6 libstdc++6 libjpeg62-turbo ;;
+  tamr) echo libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 tamr-cli ;;
+  libtamr0) echo libc6 libstdc++6 libjpeg62-turbo ;;
+  libtamr-dev) echo libtamr0 ;;
+  esac
+}
+
+version=
+for deb in "$@"; do
+  deb=$(realpath "$deb")
+  package=$(field Package)
+  root=$scratch/$package
+  mkdir -p "$root"
+  [ -n "$(files_of "$package")" ] || { fail "no package of tamr's"; continue; }
+  [ -z "$version" ] && version=$(field Version)
+  [ "$(field Version)" == "$version" ] || fail "Version $(field Version), the others $version"
+  [ "$(field Architecture)" == "$(dpkg --print-architecture)" ] || fail "Architecture is \"$(field Architecture)\""
+  [ -n "$(field Section)" ] || fail "no Section"
+  [ -n "$(field Maintainer)" ] || fail "no Maintainer"
+  [ "$(field Description | wc -l)" -gt 3 ] || fail "the Description has no long text"
+  # dpkg-shlibdeps found the shared libraries the programs link; nothing of
+  # Qt but for the desktop program.
+  for wanted in $(depends_of "$package"); do
+    depended | grep -qxF "$wanted" || fail "Depends lacks $wanted: $(field Depends)"
+  done
+  if [ "$package" != tamr ] && depended | grep -qi qt; then
+    fail "depends on Qt: $(field Depends)"
+  fi
+  # Nor through the libraries it depends on: what apt would install with it.
+  if [ "$package" != tamr ] && [ "$package" != libtamr-dev ] && command -v apt-cache >/dev/null; then
+    # shellcheck disable=SC2046
+    pulled=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks --no-replaces \
+      --no-enhances $(depended) 2>/dev/null | grep -v '^ ' | grep -i qt)
+    [ -z "$pulled" ] || fail "pulls in Qt: $pulled"
+  fi
+
+  # No maintainer scripts and no conffiles: removing a package leaves nothing
+  # behind. The library's shlibs and ldconfig trigger are data for dpkg.
+  dpkg-deb -e "$deb" "$root/DEBIAN"
+  allowed='control|md5sums'
+  [ "$package" == libtamr0 ] && allowed='control|md5sums|shlibs|triggers'
+  extra=$(ls "$root/DEBIAN" | grep -vxE "$allowed")
+  [ -z "$extra" ] || fail "control files beyond $allowed: $extra"
+  rm -rf "$root/DEBIAN"
+
+  outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./(usr/.*)?$')
+  [ -z "$outside" ] || fail "files outside /usr: $outside"
+  dpkg-deb -x "$deb" "$root" || { fail "dpkg-deb -x"; continue; }
+  present=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort)
+  patterns=$(files_of "$package"; printf '%s\n' "usr/share/doc/$package/copyright" "usr/share/doc/$package/changelog.gz")
+  while IFS= read -r pattern; do
+    grep -qxE "$pattern" <<<"$present" || fail "$pattern missing"
+  done <<<"$patterns"
+  unexpected=$(grep -vxE -f <(printf '%s\n' "$patterns") <<<"$present")
+  [ -z "$unexpected" ] || fail "files nobody asked for: $unexpected"
+  gzip -t "$root/usr/share/doc/$package/changelog.gz" || fail "changelog.gz is no gzip file"
+  zgrep -q "^$package ($version)" "$root/usr/share/doc/$package/changelog.gz" || fail "the changelog is not of $version"
+
+  if command -v lintian >/dev/null; then
+    # Errors and warnings only; the informational tags are advice.
+    found=$(lintian --fail-on none "$deb" 2>&1 | grep -E '^[EW]: ')
+    [ -z "$found" ] || fail "lintian: $found"
+  fi
 done
 
-# Removing the package must leave nothing behind: no conffiles and no
-# maintainer scripts that could make files of their own. The MIME, desktop,
-# icon and manual databases follow through their own packages' triggers.
-dpkg-deb -e "$deb" "$root/DEBIAN"
-extra=$(ls "$root/DEBIAN" | grep -vxE 'control|md5sums')
-[ -z "$extra" ] || fail "control files beyond control and md5sums: $extra"
-rm -rf "$root/DEBIAN"
-
-outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./(usr/.*)?$')
-[ -z "$outside" ] || fail "files outside /usr: $outside"
-
-dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
-share=$root/usr/share
-expected=(
-  usr/bin/tamr usr/bin/tamr-cli
-  usr/share/applications/tamr.desktop usr/share/mime/packages/tamr.xml
-  usr/share/icons/hicolor/scalable/apps/tamr.svg
-  usr/share/icons/hicolor/scalable/mimetypes/application-x-tamr-cod.svg
-  usr/share/man/man1/tamr.1.gz usr/share/man/man1/tamr-cli.1.gz
-  usr/share/bash-completion/completions/tamr-cli
-  usr/share/doc/tamr/html/index.html
-)
-for path in "${expected[@]}"; do
-  [ -f "$root/$path" ] || fail "$path missing"
-done
-# Only what is listed above, the help pages and folders.
-unexpected=$(cd "$root" && find . -type f | sed 's|^\./||' | grep -vxF -f <(printf '%s\n' "${expected[@]}") |
-  grep -vE '^usr/share/doc/tamr/html/[a-z]+\.html$')
-[ -z "$unexpected" ] || fail "files nobody asked for: $unexpected"
-
+bin=$scratch/tamr-cli/usr/bin
 for program in tamr tamr-cli; do
-  file -b "$root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
-  shown=$("$root/usr/bin/$program" --version 2>&1)
+  package=$program
+  [ -x "$scratch/$program/usr/bin/$program" ] || continue
+  file -b "$scratch/$program/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
+  shown=$("$scratch/$program/usr/bin/$program" --version 2>&1)
   [ "$shown" == "$program $version" ] || fail "$program --version says \"$shown\", the package is $version"
+  zgrep -q "tamr $version" "$scratch/$program/usr/share/man/man1/$program.1.gz" ||
+    fail "$program(1) does not carry version $version"
 done
-"$root/usr/bin/tamr" --help | grep -q -- --screen-depth || fail "tamr --help does not show the options"
-for page in tamr tamr-cli; do
-  gzip -t "$share/man/man1/$page.1.gz" || fail "$page.1.gz is no gzip file"
-  zgrep -q "tamr $version" "$share/man/man1/$page.1.gz" || fail "$page(1) does not carry version $version"
-done
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$share/applications/tamr.desktop" || fail "desktop-file-validate"
+if [ -x "$scratch/tamr/usr/bin/tamr" ]; then
+  package=tamr
+  "$scratch/tamr/usr/bin/tamr" --help | grep -q -- --screen-depth || fail "tamr --help does not show the options"
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$scratch/tamr/usr/share/applications/tamr.desktop" || fail "desktop-file-validate"
+  fi
+fi
+if [ -x "$bin/tamr-cli" ]; then
+  package=tamr-cli
+  "$bin/tamr-cli" compress "$picture" "$scratch/picture.cod" -q 50 >/dev/null ||
+    fail "the extracted tamr-cli does not compress $picture"
+  [ "$(head -c 6 "$scratch/picture.cod" 2>/dev/null)" == CIS3.0 ] || fail "the extracted tamr-cli wrote no COD file"
+  # The thumbnailer's command, as a file manager fills it in.
+  command=$(sed -n 's/^Exec=//p' "$scratch/tamr-cli/usr/share/thumbnailers/tamr.thumbnailer")
+  command=${command//%i/$scratch/picture.cod}
+  command=${command//%o/$scratch/thumbnail.png}
+  command=${command//%s/64}
+  PATH=$bin:$PATH $command || fail "the thumbnailer failed: $command"
+  file -b "$scratch/thumbnail.png" 2>/dev/null | grep -qE '^PNG image data, [0-9]+ x [0-9]+' ||
+    fail "the thumbnailer wrote no PNG picture"
+fi
+if [ -d "$scratch/libtamr-dev" ] && [ -d "$scratch/libtamr0" ]; then
+  package=libtamr-dev
+  # A program built with what the development package gives pkg-config.
+  pc=$(find "$scratch/libtamr-dev" -name tamr.pc)
+  libdir=$(dirname "$(find "$scratch/libtamr0" -name 'libtamr.so.0')")
+  cp -a "$libdir"/libtamr.so.0* "$(dirname "$pc")/.."
+  cat >"$scratch/use.c" <<'C'
+#include <stdio.h>
+#include <string.h>
+#include <tamr/tamr.h>
+int main(void)
+{
+    const unsigned char gray[4 * 4] = {0};
+    tamr_picture* picture = NULL;
+    tamr_error error;
+    if (tamr_picture_from_pixels(gray, 4, 4, 1, 4, &picture, &error) != TAMR_OK)
+        return 1;
+    size_t size = 0;
+    void* coded = NULL;
+    const int done = tamr_compress_alloc(picture, NULL, &coded, &size, &error) == TAMR_OK;
+    tamr_free(coded);
+    tamr_picture_free(picture);
+    printf("%s\n", tamr_version());
+    return done && strcmp(tamr_version(), TAMR_VERSION_STRING) == 0 ? 0 : 1;
+}
+C
+  # shellcheck disable=SC2046
+  if cc -o "$scratch/use" "$scratch/use.c" $(PKG_CONFIG_PATH=$(dirname "$pc") pkg-config --cflags --libs tamr); then
+    [ "$(LD_LIBRARY_PATH=$(dirname "$pc")/.. "$scratch/use")" == "$version" ] ||
+      fail "a program built against libtamr-dev does not run on libtamr0"
+  else
+    fail "a C program does not build with pkg-config's flags for tamr"
+  fi
 fi
 
-"$root/usr/bin/tamr-cli" compress "$picture" "$root/picture.cod" -q 50 >/dev/null ||
-  fail "the extracted tamr-cli does not compress $picture"
-[ "$(head -c 6 "$root/picture.cod" 2>/dev/null)" == CIS3.0 ] || fail "the extracted tamr-cli wrote no COD file"
-
-[ $status -eq 0 ] && echo "$(basename "$deb"): version $version, every file in place"
+[ $status -eq 0 ] && echo "$# packages: version $version, every file in place, lintian clean"
 exit $status

@@ -74,21 +74,22 @@ _tamr_cli_peers()
 }
 
 # The kind of file a subcommand takes at a position among its arguments:
-# picture, cod, bmp (a written picture: BMP, PNG or PNM), coded (a COD name
-# or a written picture's), any (a subcommand this script
+# picture, cod, bmp (a written picture: BMP, PNG or PNM), png, coded (a COD
+# name or a written picture's), any (a subcommand this script
 # does not know yet) or none.
 _tamr_cli_file_kind()
 {
     case $1:$2 in
     batch:*) echo picture ;;
-    info:0 | stats:0 | sweep:0 | compare:0 | compare:1) echo picture ;;
+    info:0 | stats:0 | sweep:0 | compare:0 | compare:1 | thumbnail:0) echo picture ;;
+    thumbnail:1) echo png ;;
     evaluate:*) echo picture ;;
     decompress:0) echo cod ;;
     compress:0 | roundtrip:0 | convert:0 | palette:0 | filter:0 | sharpen:0) echo picture ;;
     compress:1) echo coded ;;
     roundtrip:1 | decompress:1 | convert:1 | palette:1 | filter:1 | sharpen:1) echo bmp ;;
     info:* | stats:* | compress:* | roundtrip:* | decompress:* | convert:* | palette:* | filter:* | sharpen:* | \
-        compare:* | sweep:*)
+        compare:* | sweep:* | thumbnail:*)
         echo none ;;
     *) echo any ;;
     esac
@@ -196,6 +197,7 @@ _tamr_cli()
     picture) _filedir "$(_tamr_cli_pictures "$program")" ;;
     cod) _filedir cod ;;
     bmp) _filedir "$_tamr_cli_written" ;;
+    png) _filedir png ;;
     coded) _filedir '@(cod|bmp|png|ppm|pgm)' ;;
     any) _filedir ;;
     esac

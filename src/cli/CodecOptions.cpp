@@ -1,10 +1,7 @@
 #include "cli/CodecOptions.h"
 
-#include <array>
-
 #include "codec/MasterSetup.h"
-#include "codec/QualityFactor.h"
-#include "platform/DialogInteger.h"
+#include "codec/RawSettings.h"
 
 namespace tamr {
 
@@ -14,43 +11,6 @@ void ShowSetupError(Prompter& prompter, const std::string& text)
 {
     prompter.ShowMessage(
         Message{text, std::string(kMasterSetupErrorCaption), kMasterSetupErrorIcon, MessageButtons::Ok});
-}
-
-// One integer per component, "a,b,c", each read as the dialog's integer edits
-// read theirs (so "-1" is minus one); missing entries repeat the last one.
-std::optional<std::array<int, kComponentCount>> ComponentIntegers(const std::string& text)
-{
-    std::array<int, kComponentCount> values{};
-    std::size_t count = 0;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        const auto value = ParseDialogInteger(std::string_view(text).substr(start, comma - start));
-        if (!value || count == kComponentCount)
-            return std::nullopt;
-        values[count++] = *value;
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
-    for (std::size_t c = count; c < kComponentCount; ++c)
-        values[c] = values[count - 1];
-    return values;
-}
-
-// Reads --discard or --sample into the dialog's values; false after telling why.
-bool ReadComponentLevels(const std::optional<std::string>& text, const char* option,
-                         std::array<int, kComponentCount>& levels, Prompter& prompter)
-{
-    if (!text)
-        return true;
-    const auto values = ComponentIntegers(*text);
-    if (!values) {
-        ShowSetupError(prompter, std::string(option) + " takes up to three whole numbers a,b,c, not \"" + *text + "\"");
-        return false;
-    }
-    levels = *values;
-    return true;
 }
 
 } // namespace
@@ -77,39 +37,15 @@ void AddThreadsOption(CLI::App& command, int& threads)
 
 std::optional<CodecSettings> SettingsFromOptions(const CodecOptions& options, Prompter& prompter)
 {
-    CodecSettings settings;
-    settings.qualityFactor = static_cast<std::int16_t>(options.quality);
-    ApplyQualityFactor(settings);
-    settings.threads = options.threads;
-    if (!options.HasRawSettings())
-        return settings;
-
-    MasterSetupValues values = FromSettings(settings);
-    if (options.levels) {
-        const auto levels = ParseDialogInteger(*options.levels);
-        if (!levels) {
-            ShowSetupError(prompter, "--levels takes a whole number, not \"" + *options.levels + "\"");
-            return std::nullopt;
-        }
-        values.totalLevels = *levels;
-    }
-    const std::optional<std::string>* quant[3] = {&options.quantA, &options.quantB, &options.quantC};
-    for (std::size_t c = 0; c < kComponentCount; ++c)
-        if (*quant[c])
-            values.quantizeVectors[c] = **quant[c];
-    if (options.threshold)
-        values.thresholdVector = *options.threshold;
-    if (!ReadComponentLevels(options.discard, "--discard", values.discardLevels, prompter) ||
-        !ReadComponentLevels(options.sample, "--sample", values.sampleLevels, prompter))
-        return std::nullopt;
-    // The dialog's own rules and messages: negative discard levels count as too
-    // large, sample levels must be 0 or 1.
-    if (const auto problem = ValidateMasterSetup(values)) {
-        ShowSetupError(prompter, *problem);
+    const RawSettingTexts raw{options.levels,    options.quantA,  options.quantB, options.quantC,
+                              options.threshold, options.discard, options.sample};
+    auto result = SettingsFromTexts(options.quality, raw);
+    if (!result.settings) {
+        ShowSetupError(prompter, result.problem);
         return std::nullopt;
     }
-    ApplyMasterSetup(values, settings);
-    return settings;
+    result.settings->threads = options.threads;
+    return result.settings;
 }
 
 } // namespace tamr

@@ -18,6 +18,7 @@
 #include "cli/PictureKindsHelp.h"
 #include "cli/Suggestion.h"
 #include "cli/SweepCommand.h"
+#include "cli/ThumbnailCommand.h"
 
 namespace {
 
@@ -69,6 +70,8 @@ int Run(int argc, char** argv)
     tamr::EvaluateOptions evaluateOptions;
     evaluateOptions.programVersion = kVersion;
     CLI::App* evaluate = tamr::AddEvaluateCommand(app, evaluateOptions);
+    tamr::ThumbnailOptions thumbnailOptions;
+    CLI::App* thumbnail = tamr::AddThumbnailCommand(app, thumbnailOptions);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -85,14 +88,14 @@ int Run(int argc, char** argv)
     infoOptions.limits = compressOptions.limits = roundtripOptions.limits = decompressOptions.limits =
         convertOptions.limits = statsOptions.limits = batchOptions.limits = paletteOptions.limits =
             filterOptions.limits = sharpenOptions.limits = compareOptions.limits = sweepOptions.limits =
-                evaluateOptions.limits = limits;
+                evaluateOptions.limits = thumbnailOptions.limits = limits;
     console.progress = progress == "always"  ? tamr::ProgressMode::Always
                        : progress == "never" ? tamr::ProgressMode::Never
                                              : tamr::ProgressMode::Auto;
     infoOptions.console = compressOptions.console = roundtripOptions.console = decompressOptions.console =
         convertOptions.console = statsOptions.console = batchOptions.console = paletteOptions.console =
             filterOptions.console = sharpenOptions.console = compareOptions.console = sweepOptions.console =
-                evaluateOptions.console = console;
+                evaluateOptions.console = thumbnailOptions.console = console;
 
     if (info->parsed())
         return tamr::RunInfoCommand(infoOptions, std::cout, std::cerr);
@@ -120,6 +123,8 @@ int Run(int argc, char** argv)
         return tamr::RunSweepCommand(sweepOptions, std::cout, std::cerr);
     if (evaluate->parsed())
         return tamr::RunEvaluateCommand(evaluateOptions, std::cout, std::cerr);
+    if (thumbnail->parsed())
+        return tamr::RunThumbnailCommand(thumbnailOptions, std::cerr);
     return 0;
 }
 

@@ -54,15 +54,24 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::st
     auto file = ReadFileBytes(path, environment_.limits);
     if (!file)
         return file.AsStatus(); // cannot be opened: no message
-    const FileType type = DetectFileType(*file, nameForType);
+    if (const Status opened = OpenBytes(std::move(*file), nameForType); !opened)
+        return opened;
+    SetPathName(path);
+    SetTitle(path.filename().string());
+    return {};
+}
+
+Status CTamrDoc::OpenBytes(ByteBlock&& file, const std::string& nameForType)
+{
+    const FileType type = DetectFileType(file, nameForType);
     Status opened;
     // Opening is where reading meets the user: memory that runs out anywhere
     // below ends here.
     try {
         if (type == FileType::Cod) {
-            opened = OpenCod(*file);
+            opened = OpenCod(file);
         } else if (const PictureReaderEntry* reader = PictureReaderFor(type); reader != nullptr) {
-            opened = OpenPicture(std::move(*file), *reader);
+            opened = OpenPicture(std::move(file), *reader);
         } else {
             environment_.prompter.ShowError(std::string(kReadErrorMessage), "Error");
             return FailureKind::Unsupported;
@@ -77,8 +86,6 @@ Status CTamrDoc::OnOpenDocument(const std::filesystem::path& path, const std::st
     } catch (const std::bad_alloc&) {
         palette_.reset(); // drawn without a palette of its own; the document still opens
     }
-    SetPathName(path);
-    SetTitle(path.filename().string());
     ++generation_;
     return {};
 }

@@ -59,6 +59,8 @@ public:
     // The same, with the kind of file decided as if its full name were
     // nameForType (the Open dialog's lower-case name of the file).
     Status OnOpenDocument(const std::filesystem::path& path, const std::string& nameForType);
+    // The same for a file's bytes held in memory; the path name and title stay as they were.
+    Status OpenBytes(ByteBlock&& file, const std::string& nameForType);
     // Codes the reference image with the current settings and shows the
     // decoded result; the failure when compressing fails (the caller tells the user).
     // CodedOnly leaves the decoding out, for a caller that only writes the

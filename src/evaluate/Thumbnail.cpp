@@ -53,7 +53,8 @@ std::string Base64(const std::vector<std::uint8_t>& bytes)
 
 } // namespace
 
-std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy)
+std::vector<std::uint8_t> ThumbnailPng(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy,
+                                       std::uint32_t side)
 {
     CodecSettings settings;
     DisplaySettings display;
@@ -62,14 +63,19 @@ std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits&
     environment.limits = limits;
     environment.readPolicy = policy;
     CTamrDoc document(environment);
-    if (!document.OnOpenDocument(picture) || !document.Image())
+    if (side == 0 || !document.OnOpenDocument(picture) || !document.Image())
         return {};
     const auto shown = ShownPicture(*document.Image());
     if (!shown || shown->kind == TopDownPicture::Kind::Indexed || shown->width == 0 || shown->height == 0)
         return {};
-    const std::uint32_t side = std::max(shown->width, shown->height);
-    const std::uint32_t factor = (side + kThumbnailSide - 1) / kThumbnailSide;
-    const auto png = EncodePng(factor > 1 ? Reduced(*shown, factor) : *shown);
+    const std::uint32_t longer = std::max(shown->width, shown->height);
+    const std::uint32_t factor = (longer + side - 1) / side;
+    return EncodePng(factor > 1 ? Reduced(*shown, factor) : *shown);
+}
+
+std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy)
+{
+    const auto png = ThumbnailPng(picture, limits, policy, kThumbnailSide);
     return png.empty() ? std::string() : "data:image/png;base64," + Base64(png);
 }
 

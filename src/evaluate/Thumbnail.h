@@ -3,8 +3,10 @@
 // it, reduced by averaging blocks until its longer side is at most
 // kThumbnailSide pixels, as a PNG data URI.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "image/PictureReaderTable.h"
 #include "platform/Limits.h"
@@ -13,7 +15,12 @@ namespace tamr {
 
 inline constexpr int kThumbnailSide = 128;
 
-// "data:image/png;base64,..."; empty when the file cannot be opened.
+// The small picture as a PNG file, its longer side at most `side` pixels; empty
+// when the file cannot be opened.
+std::vector<std::uint8_t> ThumbnailPng(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy,
+                                       std::uint32_t side);
+
+// "data:image/png;base64,..." of the kThumbnailSide picture; empty when the file cannot be opened.
 std::string ThumbnailDataUri(const std::filesystem::path& picture, const Limits& limits, ReadPolicy policy);
 
 } // namespace tamr

@@ -6,8 +6,8 @@ option(TAMR_BUILD_PYTHON "Build the Python module tamr (needs pybind11)" ON)
 # Debian's own interpreter, whose numpy, Pillow and Dask the module is for;
 # not whichever python3 comes first on the PATH.
 set(TAMR_PYTHON /usr/bin/python3 CACHE FILEPATH "The python3 the module is built for")
-# Where `cmake --install --component python` puts the package: the folder of
-# Debian's python3 packages.
+# Where `cmake --install --component python3-tamr` (and the Debian package of
+# that name) puts the package: the folder of Debian's python3 packages.
 set(TAMR_PYTHON_INSTALL_DIR lib/python3/dist-packages CACHE STRING
     "Where the Python package is installed, under the prefix")
 
@@ -48,8 +48,8 @@ if(TAMR_PYTHON_FOUND)
     configure_file(python/tamr/${file} ${TAMR_PYTHON_PACKAGE}/${file} COPYONLY)
   endforeach()
 
-  install(TARGETS _tamr LIBRARY DESTINATION ${TAMR_PYTHON_INSTALL_DIR}/tamr COMPONENT python EXCLUDE_FROM_ALL)
+  install(TARGETS _tamr LIBRARY DESTINATION ${TAMR_PYTHON_INSTALL_DIR}/tamr COMPONENT python3-tamr EXCLUDE_FROM_ALL)
   list(TRANSFORM TAMR_PYTHON_FILES PREPEND ${TAMR_PYTHON_PACKAGE}/)
-  install(FILES ${TAMR_PYTHON_FILES} DESTINATION ${TAMR_PYTHON_INSTALL_DIR}/tamr COMPONENT python
+  install(FILES ${TAMR_PYTHON_FILES} DESTINATION ${TAMR_PYTHON_INSTALL_DIR}/tamr COMPONENT python3-tamr
       EXCLUDE_FROM_ALL)
 endif()

@@ -4,7 +4,8 @@
 # its copyright and changelog), lintian without errors or warnings, and that
 # what it holds works when extracted: the programs run and carry the
 # packages' version, the thumbnailer makes a picture of a COD file, and a C
-# program builds against the development package and runs on the library.
+# program builds against the development package and runs on the library,
+# and the Python module codes as the command line does.
 #   check_package.sh PICTURE PACKAGE.deb...
 # PICTURE is any picture the extracted tamr-cli compresses.
 set -u
@@ -32,6 +33,8 @@ files_of() {
   libtamr0) printf '%s\n' 'usr/lib/[a-z0-9_-]+/libtamr\.so\.0' 'usr/lib/[a-z0-9_-]+/libtamr\.so\.0\.[0-9.]+' ;;
   libtamr-dev) printf '%s\n' usr/include/tamr/tamr.h usr/include/tamr/tamr_version.h \
     'usr/lib/[a-z0-9_-]+/libtamr\.so' 'usr/lib/[a-z0-9_-]+/pkgconfig/tamr\.pc' ;;
+  python3-tamr) printf '%s\n' usr/lib/python3/dist-packages/tamr/__init__.py \
+    usr/lib/python3/dist-packages/tamr/pillow.py 'usr/lib/python3/dist-packages/tamr/_tamr\.cpython-[0-9]+-[a-z0-9_-]+\.so' ;;
   esac
 }
 depends_of() {
@@ -40,6 +43,7 @@ depends_of() {
   tamr) echo libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 tamr-cli ;;
   libtamr0) echo libc6 libstdc++6 libjpeg62-turbo ;;
   libtamr-dev) echo libtamr0 ;;
+  python3-tamr) echo libc6 libstdc++6 python3 python3-numpy ;;
   esac
 }
 
@@ -131,6 +135,20 @@ if [ -x "$bin/tamr-cli" ]; then
   PATH=$bin:$PATH $command || fail "the thumbnailer failed: $command"
   file -b "$scratch/thumbnail.png" 2>/dev/null | grep -qE '^PNG image data, [0-9]+ x [0-9]+' ||
     fail "the thumbnailer wrote no PNG picture"
+fi
+if [ -d "$scratch/python3-tamr" ] && [ -x /usr/bin/python3 ]; then
+  package=python3-tamr
+  # The extracted module, with Debian's python3, codes as the extracted tamr-cli does.
+  PYTHONPATH=$scratch/python3-tamr/usr/lib/python3/dist-packages PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 - \
+    "$picture" "$scratch/picture.cod" "$version" <<'PY' || fail "the extracted module does not code as tamr-cli"
+import sys
+import tamr
+picture, cod, version = sys.argv[1:]
+assert tamr.__version__ == version, tamr.__version__
+coded = tamr.compress(tamr.read(picture), quality=50)
+assert coded == open(cod, "rb").read(), "the bytes differ from tamr-cli's"
+assert tamr.decompress(coded).shape[:2] == tamr.read(picture).shape[:2]
+PY
 fi
 if [ -d "$scratch/libtamr-dev" ] && [ -d "$scratch/libtamr0" ]; then
   package=libtamr-dev

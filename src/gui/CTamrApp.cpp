@@ -113,11 +113,8 @@ bool CTamrApp::InitInstance()
     // The slider's result is shown by the document's view in the picture made with it.
     mainFrame_->FiguresPanel()->SetAdopter(
         [this](CTamrDoc& document, QImage picture, const std::function<bool()>& adopt) {
-            for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList())
-                if (auto* frame = qobject_cast<CChildFrame*>(sub);
-                    frame != nullptr && &frame->View().Document() == &document)
-                    return frame->View().AdoptWithPicture(std::move(picture), adopt);
-            return adopt();
+            CChildFrame* frame = FrameOf(&document);
+            return frame != nullptr ? frame->View().AdoptWithPicture(std::move(picture), adopt) : adopt();
         });
     // Where and how the main window was left last time, panel and tool bar included.
     if (const QByteArray geometry = workbench_.WindowGeometry(); !geometry.isEmpty())
@@ -341,39 +338,37 @@ void CTamrApp::CompressDocumentWith(const CTamrDoc* document, const CodecSetting
     settings_.totalLevels = chosen.totalLevels;
     settings_.components = chosen.components;
     settings_.qualityFactor = chosen.qualityFactor;
-    const auto held =
-        std::find_if(documents_.begin(), documents_.end(),
-                     [document](const std::unique_ptr<CTamrDoc>& open) { return open.get() == document; });
-    if (document == nullptr || held == documents_.end() || !mainFrame_)
-        return;
-    for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
-        auto* frame = qobject_cast<CChildFrame*>(sub);
-        if (frame != nullptr && &frame->View().Document() == document) {
-            mainFrame_->MdiArea()->setActiveSubWindow(frame);
-            frame->View().OnCompress();
-            return;
-        }
-    }
+    if (CChildFrame* frame = ActivateFrameOf(document))
+        frame->View().OnCompress();
 }
 
 void CTamrApp::CompressDocumentAt(const CTamrDoc* document, int quality)
 {
-    const auto held =
-        std::find_if(documents_.begin(), documents_.end(),
-                     [document](const std::unique_ptr<CTamrDoc>& open) { return open.get() == document; });
-    if (document == nullptr || held == documents_.end() || !mainFrame_)
-        return;
     // The document's own window comes to the front, then the figures panel
     // compresses as its slider does.
-    for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList()) {
-        auto* frame = qobject_cast<CChildFrame*>(sub);
-        if (frame != nullptr && &frame->View().Document() == document) {
-            mainFrame_->MdiArea()->setActiveSubWindow(frame);
-            break;
-        }
-    }
-    mainFrame_->FiguresPanel()->ShowDocument(held->get());
+    CChildFrame* frame = ActivateFrameOf(document);
+    if (frame == nullptr)
+        return;
+    mainFrame_->FiguresPanel()->ShowDocument(&frame->View().Document());
     mainFrame_->FiguresPanel()->CompressAt(quality);
+}
+
+CChildFrame* CTamrApp::FrameOf(const CTamrDoc* document) const
+{
+    if (document == nullptr || !mainFrame_)
+        return nullptr;
+    for (QMdiSubWindow* sub : mainFrame_->MdiArea()->subWindowList())
+        if (auto* frame = qobject_cast<CChildFrame*>(sub); frame != nullptr && &frame->View().Document() == document)
+            return frame;
+    return nullptr;
+}
+
+CChildFrame* CTamrApp::ActivateFrameOf(const CTamrDoc* document)
+{
+    CChildFrame* frame = FrameOf(document);
+    if (frame != nullptr)
+        mainFrame_->MdiArea()->setActiveSubWindow(frame);
+    return frame;
 }
 
 EvaluateWindow* CTamrApp::OpenEvaluateWindow(EvaluationRequest request)

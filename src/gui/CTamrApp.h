@@ -161,6 +161,10 @@ private:
     void ShowFrame(CChildFrame& frame);
     void OnFrameDestroyed();
     void ReleaseDocumentsWithoutViews();
+    // The picture window of a document (null for none, or a document no longer open),
+    // and the same brought to the front.
+    CChildFrame* FrameOf(const CTamrDoc* document) const;
+    CChildFrame* ActivateFrameOf(const CTamrDoc* document);
     // Compresses a document still open at `quality` as the figures panel's slider does.
     void CompressDocumentAt(const CTamrDoc* document, int quality);
     // Takes settings the optimising encoder chose into the settings record and compresses the document with them.

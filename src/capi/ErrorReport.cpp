@@ -1,7 +1,6 @@
 #include "capi/ErrorReport.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tamr::capi {
 
@@ -10,7 +9,8 @@ tamr_status Report(tamr_error* error, tamr_status status, std::string_view messa
     if (error != nullptr) {
         error->status = status;
         const std::size_t length = std::min(message.size(), sizeof error->message - 1);
-        std::memcpy(error->message, message.data(), length);
+        // An empty message may have no data at all: copy_n copies nothing then.
+        std::copy_n(message.data(), length, error->message);
         error->message[length] = '\0';
     }
     return status;

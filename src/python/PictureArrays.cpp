@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "image/PackedPictureRows.h"
+#include "image/TopDownPicture.h"
 
 namespace tamr {
 
@@ -34,25 +36,18 @@ std::optional<ByteBlock> PackedBlockOfRows(std::span<const std::uint8_t> rows, i
     return packed->Take();
 }
 
-PlainPicture PlainPictureOf(ConstPixelView view, int bytesPerPixel)
+// The function of that name in the image layer hides the struct here.
+struct PlainPicture PlainPictureOf(ConstPixelView view, int bytesPerPixel)
 {
-    PlainPicture picture{view.width, view.height, bytesPerPixel, {}};
-    const std::size_t rowBytes = static_cast<std::size_t>(view.width) * static_cast<std::size_t>(bytesPerPixel);
-    const std::size_t stride = RowBytes(view, bytesPerPixel);
-    picture.samples.resize(rowBytes * static_cast<std::size_t>(view.height));
-    for (int y = 0; y < view.height; ++y) {
-        const auto source = view.bytes.subspan(static_cast<std::size_t>(view.height - 1 - y) * stride, rowBytes);
-        std::uint8_t* target = picture.samples.data() + static_cast<std::size_t>(y) * rowBytes;
-        if (bytesPerPixel == 1) {
-            std::copy(source.begin(), source.end(), target);
-            continue;
-        }
-        for (std::size_t i = 0; i < rowBytes; i += 3) {
-            target[i] = source[i + 2];
-            target[i + 1] = source[i + 1];
-            target[i + 2] = source[i];
-        }
-    }
+    struct PlainPicture picture;
+    picture.width = view.width;
+    picture.height = view.height;
+    picture.channels = bytesPerPixel;
+    // Bottom-up blue-green-red rows laid out top-down in red, green, blue, as a numpy array holds them.
+    std::optional<TopDownPicture> rows = tamr::PlainPicture(view, bytesPerPixel);
+    if (!rows)
+        throw std::bad_alloc(); // as the copy it replaces: the callers report it
+    picture.samples = std::move(rows->samples);
     return picture;
 }
 

@@ -591,6 +591,22 @@ TEST(GeneralHeifReader, ReadsFilesAsLibheifDecodesThem)
     heif_image_handle_release(handle);
     heif_context_free(reading);
 }
+
+// libheif keeps an error's text in its context: the refusal must carry it
+// past the context's end (an empty file once read it from freed memory).
+TEST(GeneralHeifReader, RefusesDamagedFilesWithTheLibrarysReason)
+{
+    const Bytes empty;
+    heif_context* context = heif_context_alloc();
+    const heif_error error = heif_context_read_from_memory_without_copy(context, empty.data(), 0, nullptr);
+    const std::string reason = error.message;
+    heif_context_free(context);
+    ASSERT_FALSE(reason.empty());
+    const PictureReadResult result = ReadHeifGeneral(empty, Limits{});
+    EXPECT_FALSE(result.block);
+    EXPECT_EQ(result.failure.rfind("HEIF: ", 0), 0u) << result.failure;
+    EXPECT_NE(result.failure.find(reason), std::string::npos) << result.failure << " / " << reason;
+}
 #endif
 
 // ---- JPEG XL -----------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -35,17 +36,19 @@ PictureReadResult Failed(const heif_error& error)
 
 using Context = std::unique_ptr<heif_context, ContextDeleter>;
 
-// Parses the file with no picture side allowed past `sideLimit`.
-std::variant<Context, heif_error> ReadContext(std::span<const std::uint8_t> bytes, int sideLimit)
+// Parses the file with no picture side allowed past `sideLimit`. A failure
+// is turned into its refusal here: libheif keeps the text of an error in
+// the context, which goes with it.
+std::variant<Context, PictureReadResult> ReadContext(std::span<const std::uint8_t> bytes, int sideLimit)
 {
     Context context(heif_context_alloc());
     if (!context)
-        return heif_error{heif_error_Memory_allocation_error, heif_suberror_Unspecified, "out of memory"};
+        return NoRoomFor(kKind);
     heif_context_set_maximum_image_size_limit(context.get(), sideLimit);
     if (heif_error error =
             heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(), nullptr);
         error.code != heif_error_Ok)
-        return error;
+        return Failed(error);
     return context;
 }
 
@@ -77,8 +80,8 @@ PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Lim
     int height = 0;
     {
         auto parsed = ReadContext(bytes, static_cast<int>(limits.maxSide));
-        if (auto* error = std::get_if<heif_error>(&parsed))
-            return Failed(*error);
+        if (auto* refused = std::get_if<PictureReadResult>(&parsed))
+            return std::move(*refused);
         heif_image_handle* primary = nullptr;
         if (heif_error error = heif_context_get_primary_image_handle(std::get<Context>(parsed).get(), &primary);
             error.code != heif_error_Ok)
@@ -98,8 +101,8 @@ PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Lim
     // with no side allowed much past the checked one, so such a grid is refused
     // before libheif makes room for it.
     auto parsed = ReadContext(bytes, std::max(width, height) + kCodingMargin);
-    if (auto* error = std::get_if<heif_error>(&parsed))
-        return Failed(*error);
+    if (auto* refused = std::get_if<PictureReadResult>(&parsed))
+        return std::move(*refused);
     const Context context = std::move(std::get<Context>(parsed));
     heif_image_handle* primary = nullptr;
     if (heif_error error = heif_context_get_primary_image_handle(context.get(), &primary); error.code != heif_error_Ok)

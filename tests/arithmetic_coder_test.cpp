@@ -238,5 +238,37 @@ TEST(ArithmeticCoderTest, GivesTheBytesAndSymbolsOfThePlainCoder)
     }
 }
 
+TEST(ArithmeticCoderTest, PictureBytesOverLargeAlphabetsGiveThePlainCodersBytes)
+{
+    // Long streams of bytes that wander over the whole range, as the rows of a
+    // photo do, with stretches of noise: every index of the model is used, runs
+    // of equal frequencies grow long and the model is halved many times. The
+    // alphabets put the end symbol at every place of a block of the model.
+    std::mt19937 generator(11);
+    std::uniform_int_distribution<int> step(-3, 3);
+    std::uniform_int_distribution<int> noise(-128, 127);
+    std::vector<std::int8_t> symbols(60000);
+    int value = 0;
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        value = (i / 5000) % 3 == 2 ? noise(generator) : (value + step(generator) + 384) % 256 - 128;
+        symbols[i] = static_cast<std::int8_t>(value);
+    }
+    ArithmeticCoder coder;
+    for (const int alphabet : {257, 258, 269, 270, 271, 272, 273, 300, 1024}) {
+        SCOPED_TRACE(testing::Message() << "alphabet " << alphabet);
+        const test::PlainEncoded plain = test::PlainEncode(symbols, alphabet);
+        std::vector<std::uint8_t> stream(plain.bytes.size() + 16);
+        const auto written = coder.EncodeBlock(stream, symbols, alphabet);
+        ASSERT_TRUE(written.has_value());
+        stream.resize(*written);
+        ASSERT_EQ(stream, plain.bytes);
+        std::vector<std::int8_t> decoded(symbols.size());
+        const auto result = coder.DecodeBlock(stream, decoded, alphabet);
+        EXPECT_TRUE(result.endSeen);
+        EXPECT_EQ(result.inputUsed, stream.size());
+        EXPECT_EQ(decoded, symbols);
+    }
+}
+
 } // namespace
 } // namespace tamr

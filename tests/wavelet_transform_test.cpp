@@ -644,5 +644,82 @@ TEST(WaveletInverseLevelTest, SmallTemporariesGiveTheSamplesOfTheWholeTemporary)
     }
 }
 
+// --- vector loops against the plain loops ------------------------------------
+
+// Applies one inverse level with the loops of the codec and with the plain
+// reference loops and expects the same samples; both planes keep the result.
+template <typename Temporary>
+void ExpectLanesMatchPlain(std::vector<std::int16_t>& lanes, std::vector<std::int16_t>& plain, std::size_t stride,
+                           int rows, int cols, bool discarded)
+{
+    Temporary lanesTemporary;
+    Temporary plainTemporary;
+    if (discarded) {
+        ASSERT_TRUE(InverseLevelDiscarded(lanes, stride, rows, cols, lanesTemporary));
+        ASSERT_TRUE(PlainInverseLevelDiscarded(plain, stride, rows, cols, plainTemporary));
+    } else {
+        ASSERT_TRUE(InverseLevel(lanes, stride, rows, cols, lanesTemporary));
+        ASSERT_TRUE(PlainInverseLevel(plain, stride, rows, cols, plainTemporary));
+    }
+    ASSERT_EQ(lanes, plain) << rows << " x " << cols << (discarded ? ", discarded" : "");
+}
+
+TEST(WaveletInverseLanesTest, EveryRegionGivesTheSamplesOfThePlainLoops)
+{
+    // Sides whose halves are odd and even, below, at and past whole groups of
+    // lanes, with wider strides; values in the codec's range and over all 16 bits.
+    std::mt19937 random(31);
+    std::uniform_int_distribution<int> side(2, 45);
+    for (int round = 0; round < 240; ++round) {
+        const int rows = 2 * side(random);
+        const int cols = 2 * side(random);
+        const auto stride = static_cast<std::size_t>(cols + round % 3);
+        const int spread = round % 2 == 0 ? 2000 : 32767;
+        std::uniform_int_distribution<int> value(-spread, spread);
+        std::vector<std::int16_t> samples(stride * static_cast<std::size_t>(rows));
+        for (auto& sample : samples)
+            sample = static_cast<std::int16_t>(value(random));
+        for (const bool discarded : {false, true}) {
+            auto lanes = samples, plain = samples;
+            ExpectLanesMatchPlain<std::vector<std::int16_t>>(lanes, plain, stride, rows, cols, discarded);
+            lanes = samples, plain = samples;
+            ExpectLanesMatchPlain<LargeVector<std::int16_t>>(lanes, plain, stride, rows, cols, discarded);
+        }
+    }
+}
+
+TEST(WaveletInverseLanesTest, DecodingEveryLevelGivesTheSamplesOfThePlainLoops)
+{
+    // Whole planes as the decoder inverts them, coarsest level first, the
+    // finest levels sometimes discarded: real coefficients of a forward
+    // transform, truncated, and random ones.
+    struct Plane {
+        int width;
+        int height;
+        int levels;
+    };
+    for (const Plane geometry : {Plane{296, 184, 3}, Plane{256, 96, 4}, Plane{200, 328, 2}, Plane{1000, 24, 2}}) {
+        const std::size_t size = static_cast<std::size_t>(geometry.width) * static_cast<std::size_t>(geometry.height);
+        for (int source = 0; source < 2; ++source) {
+            auto samples = RandomSamples(size, static_cast<std::uint32_t>(geometry.width + source));
+            if (source == 0) {
+                auto coefficients = ToFloat(samples);
+                ForwardLevels(coefficients, geometry.width, geometry.height, geometry.levels);
+                samples = Truncated(coefficients);
+            }
+            for (int discard = 0; discard <= 1; ++discard) {
+                auto lanes = samples, plain = samples;
+                for (int n = 1; n <= geometry.levels; ++n) {
+                    const int shift = geometry.levels - n;
+                    const bool discarded = n > geometry.levels - discard;
+                    ExpectLanesMatchPlain<LargeVector<std::int16_t>>(
+                        lanes, plain, static_cast<std::size_t>(geometry.width), geometry.height >> shift,
+                        geometry.width >> shift, discarded);
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace tamr

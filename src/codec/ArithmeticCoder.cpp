@@ -209,7 +209,7 @@ void ArithmeticCoder::SetUpModel(int alphabetSize)
     symbolCount_ = alphabetSize;
     endSymbol_ = alphabetSize + 1;
     increment_ = alphabetSize == 1 ? 1000 : 10;
-    useTree_ = alphabetSize >= kTreeAlphabet;
+    useTable_ = alphabetSize >= kTableAlphabet;
     for (int c = 0; c < symbolCount_; ++c) {
         charToIndex_[c] = c + 1;
         indexToChar_[c + 1] = c;
@@ -221,36 +221,34 @@ void ArithmeticCoder::SetUpModel(int alphabetSize)
     freq_[0] = 0;
     // The search reads whole groups past the end symbol: they count as 0.
     std::fill(cumFreq_.begin() + endSymbol_ + 1, cumFreq_.begin() + endSymbol_ + 1 + kSearchGroup, 0);
-    if (useTree_)
-        BuildTree();
+    if (useTable_)
+        BuildTable();
 }
 
-void ArithmeticCoder::BuildTree()
+void ArithmeticCoder::BuildTable()
 {
-    const int n = endSymbol_;
-    total_ = 0;
-    for (int p = 1; p <= n; ++p) {
-        tree_[p] = freq_[n + 1 - p];
-        total_ += tree_[p];
+    const int lastBlock = endSymbol_ / kBlock;
+    blockAbove_.fill(0);
+    within_.fill(0);
+    int above = 0;
+    for (int b = lastBlock; b >= 0; --b) {
+        blockAbove_[b] = above;
+        int inBlock = 0;
+        for (int i = std::min(endSymbol_, b * kBlock + kBlock - 1); i >= b * kBlock; --i) {
+            within_[i] = inBlock;
+            inBlock += freq_[i];
+        }
+        above += inBlock;
     }
-    for (int p = 1; p <= n; ++p) {
-        const int parent = p + (p & -p);
-        if (parent <= n)
-            tree_[parent] += tree_[p];
-    }
-    treeTop_ = 1;
-    while (2 * treeTop_ <= n)
-        treeTop_ *= 2;
+    total_ = above;
+    blockSpan_ = (lastBlock + kBlockGroup) / kBlockGroup * kBlockGroup;
 }
 
 int ArithmeticCoder::CumulativeAt(int index) const
 {
-    if (!useTree_)
+    if (!useTable_)
         return cumFreq_[index];
-    int sum = 0;
-    for (int p = endSymbol_ - index; p > 0; p -= p & -p)
-        sum += tree_[p];
-    return sum;
+    return blockAbove_[index / kBlock] + within_[index];
 }
 
 void ArithmeticCoder::UpdateModel(int index)
@@ -262,8 +260,8 @@ void ArithmeticCoder::UpdateModel(int index)
             cumFreq_[i] = cum;
             cum += freq_[i];
         }
-        if (useTree_)
-            BuildTree();
+        if (useTable_)
+            BuildTable();
     }
     int i = index;
     while (freq_[i] == freq_[i - 1])
@@ -278,10 +276,18 @@ void ArithmeticCoder::UpdateModel(int index)
     }
     freq_[i] += increment_;
     const int increment = increment_;
-    if (useTree_) {
+    if (useTable_) {
+        // Every index before i gains the increment: those of i's block one by
+        // one, the earlier blocks through their block sums.
         total_ += increment;
-        for (int p = endSymbol_ + 1 - i; p <= endSymbol_; p += p & -p)
-            tree_[p] += increment;
+        const int block = i / kBlock;
+        int* within = within_.data() + block * kBlock;
+        const int before = i - block * kBlock;
+        for (int j = 0; j < kBlock; ++j)
+            within[j] += j < before ? increment : 0;
+        int* blockAbove = blockAbove_.data();
+        for (int j = 0; j < block; ++j)
+            blockAbove[j] += increment;
         return;
     }
     int* cum = cumFreq_.data();
@@ -292,22 +298,26 @@ void ArithmeticCoder::UpdateModel(int index)
 // The first index from 1 on whose cumulative frequency is at most `target`.
 // The cumulative frequencies fall with the index, so that is one more than
 // the count of those above the target; groups are counted until one holds
-// an index at or below it. The tree is descended instead to the longest run
-// of indices from the end symbol down whose frequencies sum to at most it.
+// an index at or below it. In the two-level table the block sums fall too:
+// the index lies in the block numbered by the count of blocks whose later
+// blocks sum to more than the target, at the count of its indices whose
+// cumulative frequency is still above the target.
 int ArithmeticCoder::FindIndex(int target, int& cumAt) const
 {
-    if (useTree_) {
-        int position = 0;
-        int left = target;
-        for (int step = treeTop_; step > 0; step /= 2) {
-            const int next = position + step;
-            if (next <= endSymbol_ && tree_[next] <= left) {
-                position = next;
-                left -= tree_[next];
-            }
-        }
-        cumAt = target - left;
-        return endSymbol_ - position;
+    if (useTable_) {
+        int block = 0;
+        for (int start = 0; start < blockSpan_; start += kBlockGroup)
+            for (int j = 0; j < kBlockGroup; ++j)
+                block += static_cast<int>(blockAbove_[start + j] > target);
+        const int base = blockAbove_[block];
+        const int rest = target - base;
+        const int* within = within_.data() + block * kBlock;
+        int above = 0;
+        for (int j = 0; j < kBlock; ++j)
+            above += static_cast<int>(within[j] > rest);
+        const int index = block * kBlock + above;
+        cumAt = base + within_[index];
+        return index;
     }
     const int* cum = cumFreq_.data();
     for (int start = 1;; start += kSearchGroup) {

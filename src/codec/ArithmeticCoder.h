@@ -2,8 +2,9 @@
 // Adaptive arithmetic coder: a 16-bit integer range coder with follow bits and
 // an adaptive frequency model that keeps its symbols ordered by frequency.
 // Renormalisation moves all its bits in one step, the interval bounds are
-// divided through a table of reciprocals and the decoder's model search counts
-// groups of entries; the bytes and symbols are those of the plain bit-by-bit
+// divided through a table of reciprocals, the decoder's model search counts
+// groups of entries and large alphabets keep their cumulative frequencies in
+// a two-level table; the bytes and symbols are those of the plain bit-by-bit
 // coder.
 // Every stream starts from a fresh model, ends with an end symbol and is
 // flushed to a whole byte; bits are packed least significant bit first.
@@ -56,15 +57,22 @@ private:
     // and of all, and the first index whose cumulative frequency is at most
     // `target`, with that frequency in `cumAt`.
     int CumulativeAt(int index) const;
-    int Total() const { return useTree_ ? total_ : cumFreq_[0]; }
+    int Total() const { return useTable_ ? total_ : cumFreq_[0]; }
     int FindIndex(int target, int& cumAt) const;
-    void BuildTree();
+    void BuildTable();
 
     static constexpr int kSearchGroup = 8;
     // From this alphabet size on (the lossless one: raw bytes, whose ranks
-    // spread wide) the cumulative frequencies are kept in a binary indexed
-    // tree, whose updates and searches take log n steps instead of n.
-    static constexpr int kTreeAlphabet = 257;
+    // spread wide) the cumulative frequencies are kept in two levels: blocks
+    // of kBlock indices, the frequencies above each block, and within a block
+    // those above each index. A cumulative frequency is one sum; an update
+    // and a search touch one block and the list of blocks, in fixed-width
+    // loops that run on vector registers.
+    static constexpr int kTableAlphabet = 257;
+    static constexpr int kBlock = 16;
+    static constexpr int kBlockGroup = 8; // the list of blocks is walked in groups of this many
+    static constexpr int kBlocks =
+        ((kMaxAlphabet + 2 + kBlock - 1) / kBlock + kBlockGroup - 1) / kBlockGroup * kBlockGroup;
 
     StreamEnd lastStreamEnd_;
     int symbolCount_ = kMaxAlphabet; // n
@@ -74,12 +82,14 @@ private:
     std::array<int, kMaxAlphabet + 2> indexToChar_{};
     std::array<int, kMaxAlphabet + 2> freq_{};
     std::array<int, kMaxAlphabet + 2 + kSearchGroup> cumFreq_{}; // zeros past the end symbol
-    // The tree over the indices in reverse order (position N + 1 - i for index
-    // i, N the end symbol), so that a prefix sum is the cumulative frequency.
-    std::array<int, kMaxAlphabet + 2> tree_{};
+    // The cumulative frequency of index i is blockAbove_[i / kBlock] + within_[i]:
+    // the frequencies of the indices in later blocks and of the later indices
+    // in its own block. Both are 0 past the end symbol.
+    alignas(32) std::array<int, kBlocks> blockAbove_{};
+    alignas(32) std::array<int, kBlocks * kBlock> within_{};
     int total_ = 0;
-    int treeTop_ = 0; // the highest power of 2 not above N
-    bool useTree_ = false;
+    int blockSpan_ = 0; // the blocks in use, rounded up to whole groups
+    bool useTable_ = false;
 };
 
 } // namespace tamr

@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "codec/SampleLanes.h"
 #include "platform/VectorClones.h"
 
 namespace tamr {
@@ -247,20 +248,56 @@ TAMR_VECTOR_CLONES void InverseColumns(Rows<const std::int16_t> region, int rows
 // The odd samples depend on T alone, the even ones on their odd neighbours as
 // stored, so all odd samples are made first and then all even ones: the same
 // values as the interleaved order, in loops that run on vector registers.
+void InverseRowEdges(const std::int16_t* lambda, const std::int16_t* eta, std::int16_t* s, int cols)
+{
+    const int c2 = cols / 2;
+    s[1] = Store((eta[1] + 2 * lambda[0] + eta[0] + 2) >> 2);
+    s[0] = Store(s[1] - 2 * eta[0]);
+    s[cols - 1] = Store((eta[c2 - 1] + 2 * lambda[c2 - 1] + 2) >> 2);
+    s[cols - 2] = Store(((eta[c2 - 2] + 2 * (eta[c2 - 1] + lambda[c2 - 2] + lambda[c2 - 1]) + 4) >> 3) - eta[c2 - 1]);
+}
+
 TAMR_VECTOR_CLONES void InverseRowSamples(const std::int16_t* line, std::int16_t* s, int cols)
 {
     const int c2 = cols / 2;
     const std::int16_t* lambda = line;
     const std::int16_t* eta = line + c2;
 
-    s[1] = Store((eta[1] + 2 * lambda[0] + eta[0] + 2) >> 2);
-    s[0] = Store(s[1] - 2 * eta[0]);
-    s[cols - 1] = Store((eta[c2 - 1] + 2 * lambda[c2 - 1] + 2) >> 2);
-    s[cols - 2] = Store(((eta[c2 - 2] + 2 * (eta[c2 - 1] + lambda[c2 - 2] + lambda[c2 - 1]) + 4) >> 3) - eta[c2 - 1]);
+    InverseRowEdges(lambda, eta, s, cols);
     for (int k = 1; k <= c2 - 2; ++k) {
         s[2 * k + 1] = Store((eta[k + 1] + 2 * lambda[k] + eta[k] + 2) >> 2);
     }
     for (int k = 1; k <= c2 - 2; ++k) {
+        s[2 * k] = Store(((s[2 * k - 1] + s[2 * k + 1] + 1) >> 1) - eta[k]);
+    }
+}
+
+// The same samples eight odd and eight even ones at a time, interleaved
+// in registers. The odd sample (eta[k + 1] + 2 lambda[k] + eta[k] + 2) >> 2
+// is the rounded-up mean of lambda[k] and the mean of the two eta rounded
+// down, which stays inside 16 bits; the even one is the rounded mean of its
+// two odd neighbours less eta[k], wrapping as Store does.
+TAMR_VECTOR_CLONES void InverseRowSamplesInLanes(const std::int16_t* line, std::int16_t* s, int cols)
+{
+    const int c2 = cols / 2;
+    const std::int16_t* lambda = line;
+    const std::int16_t* eta = line + c2;
+
+    InverseRowEdges(lambda, eta, s, cols);
+    int k = 1;
+#if TAMR_SAMPLE_LANES
+    using namespace lanes;
+    Samples previousOdd = Splat(s[1]);
+    for (; k + kCount <= c2 - 1; k += kCount) {
+        const Samples e = Load(eta + k);
+        const Samples odd = RoundedMean(FloorMean(e, Load(eta + k + 1)), Load(lambda + k));
+        const Samples even = RoundedMean(AfterLastOf(previousOdd, odd), odd) - e;
+        PutInterleaved(s + 2 * k, even, odd);
+        previousOdd = odd;
+    }
+#endif
+    for (; k <= c2 - 2; ++k) {
+        s[2 * k + 1] = Store((eta[k + 1] + 2 * lambda[k] + eta[k] + 2) >> 2);
         s[2 * k] = Store(((s[2 * k - 1] + s[2 * k + 1] + 1) >> 1) - eta[k]);
     }
 }
@@ -295,6 +332,60 @@ TAMR_VECTOR_CLONES void InverseStepRows(const std::int16_t* lk, const std::int16
     }
 }
 
+// The head and step rows in 16-bit lanes: every mean is exact there, and the
+// sums wrap as Store does. The samples past the last whole group of lanes
+// take the plain loops.
+TAMR_VECTOR_CLONES void InverseHeadRowsInLanes(const std::int16_t* l0, const std::int16_t* e0, const std::int16_t* e1,
+                                               int width, std::int16_t* t0, std::int16_t* t1)
+{
+    int x = 0;
+#if TAMR_SAMPLE_LANES
+    using namespace lanes;
+    for (; x + kCount <= width; x += kCount) {
+        const Samples e = Load(e0 + x);
+        const Samples first = Load(l0 + x) + RoundedMean(e, Load(e1 + x));
+        Put(t1 + x, first);
+        Put(t0 + x, first - (e << 2));
+    }
+#endif
+    InverseHeadRows(l0 + x, e0 + x, e1 + x, width - x, t0 + x, t1 + x);
+}
+
+TAMR_VECTOR_CLONES void InverseStepRowsInLanes(const std::int16_t* lk, const std::int16_t* ek, const std::int16_t* ek1,
+                                               const std::int16_t* before, int width, std::int16_t* even,
+                                               std::int16_t* odd)
+{
+    int x = 0;
+#if TAMR_SAMPLE_LANES
+    using namespace lanes;
+    for (; x + kCount <= width; x += kCount) {
+        const Samples e = Load(ek + x);
+        const Samples oddRow = Load(lk + x) + RoundedMean(e, Load(ek1 + x));
+        Put(odd + x, oddRow);
+        Put(even + x, RoundedMean(Load(before + x), oddRow) - (e + e));
+    }
+#endif
+    InverseStepRows(lk + x, ek + x, ek1 + x, before + x, width - x, even + x, odd + x);
+}
+
+// Which loops a level runs: the plain ones, kept as the reference, or those
+// over 16-bit lanes, which give the same samples.
+enum class Loops { Plain, Lanes };
+
+struct InverseKernels {
+    void (*head)(const std::int16_t*, const std::int16_t*, const std::int16_t*, int, std::int16_t*, std::int16_t*);
+    void (*step)(const std::int16_t*, const std::int16_t*, const std::int16_t*, const std::int16_t*, int, std::int16_t*,
+                 std::int16_t*);
+    void (*row)(const std::int16_t*, std::int16_t*, int);
+};
+
+InverseKernels KernelsFor(Loops loops)
+{
+    if (loops == Loops::Lanes)
+        return {InverseHeadRowsInLanes, InverseStepRowsInLanes, InverseRowSamplesInLanes};
+    return {InverseHeadRows, InverseStepRows, InverseRowSamples};
+}
+
 // Rows of T the low-memory inverse holds at most for a region of `rows` rows.
 std::size_t PoolRows(int rows)
 {
@@ -311,8 +402,8 @@ std::size_t PoolRows(int rows)
 class LowMemoryInverse {
 public:
     LowMemoryInverse(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                     std::span<std::int16_t> pool)
-        : region_{plane, stride, cols}, rows_(rows), h_(rows / 2), cols_(cols),
+                     std::span<std::int16_t> pool, Loops loops)
+        : kernels_(KernelsFor(loops)), region_{plane, stride, cols}, rows_(rows), h_(rows / 2), cols_(cols),
           rowOf_(static_cast<std::size_t>(rows), nullptr), written_(static_cast<std::size_t>(rows), false),
           bottomNext_(h_)
     {
@@ -328,13 +419,12 @@ public:
         InverseTailRows(lambda(h_ - 2), lambda(h_ - 1), eta(h_ - 2), eta(h_ - 1), cols_, Take(rows_ - 2),
                         Take(rows_ - 1));
         Flush(-1);
-        InverseHeadRows(lambda(0), eta(0), eta(1), cols_, Take(0), Take(1));
+        kernels_.head(lambda(0), eta(0), eta(1), cols_, Take(0), Take(1));
         Flush(0);
         for (int k = 1; k <= h_ - 2; ++k) {
             std::int16_t* even = Take(2 * k);
             std::int16_t* odd = Take(2 * k + 1);
-            InverseStepRows(lambda(k), eta(k), eta(k + 1), rowOf_[static_cast<std::size_t>(2 * k - 1)], cols_, even,
-                            odd);
+            kernels_.step(lambda(k), eta(k), eta(k + 1), rowOf_[static_cast<std::size_t>(2 * k - 1)], cols_, even, odd);
             Give(2 * k - 1); // read for the last time
             Flush(k);
         }
@@ -376,7 +466,7 @@ private:
         auto write = [&](int& next, int end) {
             while (next < end && rowOf_[static_cast<std::size_t>(next)] != nullptr && LastReader(next) <= step) {
                 const int y = next++;
-                InverseRowSamples(rowOf_[static_cast<std::size_t>(y)], region_[y].data(), cols_);
+                kernels_.row(rowOf_[static_cast<std::size_t>(y)], region_[y].data(), cols_);
                 written_[static_cast<std::size_t>(y)] = true;
                 if (y != keep)
                     Give(y);
@@ -386,6 +476,7 @@ private:
         write(bottomNext_, rows_);
     }
 
+    InverseKernels kernels_;
     Rows<std::int16_t> region_;
     int rows_;
     int h_;
@@ -451,10 +542,36 @@ TAMR_VECTOR_CLONES void InterpolateRowSamples(const std::int16_t* t, std::int16_
     s[cols - 1] = Store((t[c2 - 1] + 1) >> 1);
 }
 
+// The same samples in 16-bit lanes: (t + 1) >> 1 is the rounded mean of t
+// and 0, and (a + b + 3) >> 2 that of 0 and the rounded mean of a and b.
+TAMR_VECTOR_CLONES void InterpolateRowSamplesInLanes(const std::int16_t* t, std::int16_t* s, int cols)
+{
+    const int c2 = cols / 2;
+
+    s[0] = Store((t[0] + 1) >> 1);
+    s[1] = s[0];
+    int k = 1;
+#if TAMR_SAMPLE_LANES
+    using namespace lanes;
+    const Samples zero{};
+    for (; k + kCount <= c2 - 1; k += kCount) {
+        const Samples tk = Load(t + k);
+        PutInterleaved(s + 2 * k, RoundedMean(RoundedMean(Load(t + k - 1), tk), zero), RoundedMean(tk, zero));
+    }
+#endif
+    for (; k <= c2 - 2; ++k) {
+        s[2 * k + 1] = Store((t[k] + 1) >> 1);
+        s[2 * k] = Store((t[k - 1] + t[k] + 3) >> 2);
+    }
+    s[cols - 2] = Store((t[c2 - 2] + t[c2 - 1] + 2) >> 2);
+    s[cols - 1] = Store((t[c2 - 1] + 1) >> 1);
+}
+
 // Row y of InterpolateColumns' T alone, with the same expressions: odd rows
 // take a low-pass row, even rows the mean of two, the first two and the last
 // two rows their boundary forms.
-TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, int rows, int y, std::int16_t* t)
+TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, int rows, int y, std::int16_t* t,
+                                              Loops loops)
 {
     const int h = rows / 2;
     const int width = region.width;
@@ -466,7 +583,15 @@ TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, i
     };
     const auto mean = [&](int k) {
         const auto before = region[k - 1], lk = region[k];
-        for (int x = 0; x < width; ++x) {
+        int x = 0;
+#if TAMR_SAMPLE_LANES
+        if (loops == Loops::Lanes) {
+            for (; x + lanes::kCount <= width; x += lanes::kCount) {
+                lanes::Put(t + x, lanes::RoundedMean(lanes::Load(before.data() + x), lanes::Load(lk.data() + x)));
+            }
+        }
+#endif
+        for (; x < width; ++x) {
             t[x] = Store((before[x] + lk[x] + 1) >> 1);
         }
     };
@@ -487,13 +612,14 @@ TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, i
 // low-pass rows y / 2 and the one before, never a row below y, so the rows
 // are made from the bottom up and each written over its own row at once.
 void InterpolateLevelByRows(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                            std::span<std::int16_t> line)
+                            std::span<std::int16_t> line, Loops loops)
 {
     const Rows<std::int16_t> region{plane, stride, cols};
     const Rows<const std::int16_t> lowPass{plane, stride, cols / 2};
+    const auto rowSamples = loops == Loops::Lanes ? InterpolateRowSamplesInLanes : InterpolateRowSamples;
     for (int y = rows - 1; y >= 0; --y) {
-        InterpolatedColumnRow(lowPass, rows, y, line.data());
-        InterpolateRowSamples(line.data(), region[y].data(), cols);
+        InterpolatedColumnRow(lowPass, rows, y, line.data(), loops);
+        rowSamples(line.data(), region[y].data(), cols);
     }
 }
 
@@ -572,19 +698,41 @@ bool ForwardLevelFrom(std::span<const std::int16_t> samples, std::span<float> pl
 namespace {
 
 void InvertLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                 std::span<std::int16_t> temporary)
+                 std::span<std::int16_t> temporary, Loops loops)
 {
     const Rows<std::int16_t> region{plane, stride, cols};
     const Rows<std::int16_t> t{temporary, static_cast<std::size_t>(cols), cols};
-    InverseColumns({plane, stride, cols}, rows, t);
+    if (loops == Loops::Plain) {
+        InverseColumns({plane, stride, cols}, rows, t);
+        for (int y = 0; y < rows; ++y) {
+            InverseRow(t[y], region[y]);
+        }
+        return;
+    }
+    // The steps of InverseColumns in the same order, then the rows.
+    const InverseKernels kernels = KernelsFor(loops);
+    const int h = rows / 2;
+    const auto lambda = [&](int k) { return region[k].data(); };
+    const auto eta = [&](int k) { return region[h + k].data(); };
+    const auto row = [&](int y) { return t[y].data(); };
+    kernels.head(lambda(0), eta(0), eta(1), cols, row(0), row(1));
+    InverseTailRows(lambda(h - 2), lambda(h - 1), eta(h - 2), eta(h - 1), cols, row(rows - 2), row(rows - 1));
+    for (int k = 1; k <= h - 2; ++k) {
+        kernels.step(lambda(k), eta(k), eta(k + 1), row(2 * k - 1), cols, row(2 * k), row(2 * k + 1));
+    }
     for (int y = 0; y < rows; ++y) {
-        InverseRow(t[y], region[y]);
+        kernels.row(row(y), region[y].data(), cols);
     }
 }
 
 void InterpolateLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                      std::span<std::int16_t> temporary)
+                      std::span<std::int16_t> temporary, Loops loops)
 {
+    if (loops == Loops::Lanes) {
+        // Every row of T reads only rows at or above its own: bottom up in one line.
+        InterpolateLevelByRows(plane, stride, rows, cols, temporary.first(static_cast<std::size_t>(cols / 2)), loops);
+        return;
+    }
     const Rows<std::int16_t> region{plane, stride, cols};
     const Rows<std::int16_t> t{temporary, static_cast<std::size_t>(cols), cols};
     InterpolateColumns({plane, stride, cols / 2}, rows, {temporary, static_cast<std::size_t>(cols), cols / 2});
@@ -601,20 +749,18 @@ bool PrepareInverse(std::span<std::int16_t> plane, std::size_t stride, int rows,
            GrowTo(temporary, static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
 }
 
-} // namespace
-
-bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                  std::vector<std::int16_t>& temporary)
+bool InverseWithWholeTemporary(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                               std::vector<std::int16_t>& temporary, Loops loops)
 {
     if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
         return false;
     }
-    InvertLevel(plane, stride, rows, cols, temporary);
+    InvertLevel(plane, stride, rows, cols, temporary, loops);
     return true;
 }
 
-bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                  LargeVector<std::int16_t>& temporary)
+bool InverseWithRowPool(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                        LargeVector<std::int16_t>& temporary, Loops loops)
 {
     if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
@@ -623,22 +769,22 @@ bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, i
     if (!GrowTo(temporary, poolSize)) {
         return false;
     }
-    LowMemoryInverse(plane, stride, rows, cols, std::span(temporary).first(poolSize)).Run();
+    LowMemoryInverse(plane, stride, rows, cols, std::span(temporary).first(poolSize), loops).Run();
     return true;
 }
 
-bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                           std::vector<std::int16_t>& temporary)
+bool InterpolateWithWholeTemporary(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                   std::vector<std::int16_t>& temporary, Loops loops)
 {
     if (!PrepareInverse(plane, stride, rows, cols, temporary)) {
         return false;
     }
-    InterpolateLevel(plane, stride, rows, cols, temporary);
+    InterpolateLevel(plane, stride, rows, cols, temporary, loops);
     return true;
 }
 
-bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
-                           LargeVector<std::int16_t>& temporary)
+bool InterpolateWithLine(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                         LargeVector<std::int16_t>& temporary, Loops loops)
 {
     if (!RegionFits(plane.size(), stride, rows, cols)) {
         return false;
@@ -647,8 +793,58 @@ bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, in
     if (!GrowTo(temporary, lineSize)) {
         return false;
     }
-    InterpolateLevelByRows(plane, stride, rows, cols, std::span(temporary).first(lineSize));
+    InterpolateLevelByRows(plane, stride, rows, cols, std::span(temporary).first(lineSize), loops);
     return true;
+}
+
+} // namespace
+
+bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                  std::vector<std::int16_t>& temporary)
+{
+    return InverseWithWholeTemporary(plane, stride, rows, cols, temporary, Loops::Lanes);
+}
+
+bool InverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                  LargeVector<std::int16_t>& temporary)
+{
+    return InverseWithRowPool(plane, stride, rows, cols, temporary, Loops::Lanes);
+}
+
+bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                           std::vector<std::int16_t>& temporary)
+{
+    return InterpolateWithWholeTemporary(plane, stride, rows, cols, temporary, Loops::Lanes);
+}
+
+bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                           LargeVector<std::int16_t>& temporary)
+{
+    return InterpolateWithLine(plane, stride, rows, cols, temporary, Loops::Lanes);
+}
+
+bool PlainInverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                       std::vector<std::int16_t>& temporary)
+{
+    return InverseWithWholeTemporary(plane, stride, rows, cols, temporary, Loops::Plain);
+}
+
+bool PlainInverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                       LargeVector<std::int16_t>& temporary)
+{
+    return InverseWithRowPool(plane, stride, rows, cols, temporary, Loops::Plain);
+}
+
+bool PlainInverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                std::vector<std::int16_t>& temporary)
+{
+    return InterpolateWithWholeTemporary(plane, stride, rows, cols, temporary, Loops::Plain);
+}
+
+bool PlainInverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                LargeVector<std::int16_t>& temporary)
+{
+    return InterpolateWithLine(plane, stride, rows, cols, temporary, Loops::Plain);
 }
 
 } // namespace tamr

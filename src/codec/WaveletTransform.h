@@ -73,4 +73,16 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
 [[nodiscard]] bool InverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                          LargeVector<std::int16_t>& temporary);
 
+// The four inverse levels over the plain loops, one sample at a time: the
+// reference that the loops over vector registers, which the levels above
+// run, are tested against. They give the same samples.
+[[nodiscard]] bool PlainInverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                     std::vector<std::int16_t>& temporary);
+[[nodiscard]] bool PlainInverseLevel(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                     LargeVector<std::int16_t>& temporary);
+[[nodiscard]] bool PlainInverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                              std::vector<std::int16_t>& temporary);
+[[nodiscard]] bool PlainInverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
+                                              LargeVector<std::int16_t>& temporary);
+
 } // namespace tamr

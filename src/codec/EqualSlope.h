@@ -31,7 +31,7 @@ std::optional<BandWeights> WeightsForBands(int levels, const std::array<double, 
 double StepOfKnob(int knob);
 
 struct SlopeShape {
-    int thresholdPercent = 80; // each level's threshold as a share of its luma step
+    int thresholdPercent = 60; // each level's threshold as a share of its luma step
 };
 
 // `start` (the quality factor's settings, for the entries the coder does not

@@ -90,17 +90,22 @@ public:
                 const double low = values_.at(below_);
                 const double high = values_.at(above_);
                 // Interpolated, but halved when one end has stuck twice, so
-                // that a bent curve cannot keep the bracket from closing.
+                // that a bent curve cannot keep the bracket from closing. A
+                // walk that need only come close keeps interpolating: a
+                // halving of a wide bracket would throw its closeness away.
                 const double fraction = high > low ? (target - low) / (high - low) : 0.5;
-                const int next = sameSide >= 1 ? (below_ + above_) / 2
-                                               : below_ + static_cast<int>(std::lround(fraction * (above_ - below_)));
+                const int next = exact && sameSide >= 1
+                                     ? (below_ + above_) / 2
+                                     : below_ + static_cast<int>(std::lround(fraction * (above_ - below_)));
                 knob = std::clamp(next, below_ + 1, above_ - 1);
             } else {
                 double local = slope;
                 if (previous && previous->first != probed) {
                     const double secant = (*value - previous->second) / (probed - previous->first);
                     if (secant > 0)
-                        local = secant;
+                        // Where quantisers reach their limit the size hardly
+                        // moves: a close walk trusts the secant only so far.
+                        local = exact ? secant : std::clamp(secant, slope / 3, slope * 3);
                 }
                 const double steps = (target - *value) / local;
                 // Aim just past the boundary, so that the next probe closes a bracket.

@@ -35,8 +35,6 @@ constexpr double kLogSizePerKnob = 0.03;
 constexpr double kDecibelsPerKnob = 0.15;
 constexpr double kSsimPerKnob = 0.0015;
 
-// One family walked along its rate knob (the quality), for the knob at the goal's boundary. The value walked is the log
-// of the size for a size goal and the figure itself for a figure goal; it grows with the knob.
 // Asked before every trial: a stop ends the search with nothing chosen.
 bool StopRequested(const SearchTrials& trials, SearchOutcome& outcome)
 {
@@ -52,6 +50,9 @@ void ReportProgress(const SearchTrials& trials, const SearchOutcome& outcome)
         trials.control.progress(std::min(outcome.encodes + outcome.measures, kMostTrials), kMostTrials);
 }
 
+// One family walked along its rate knob (the quality, or the equal-slope family's step), for the knob at the goal's
+// boundary. The value walked is the log of the size for a size goal and the figure itself for a figure goal; it grows
+// with the knob.
 class FamilyWalk {
 public:
     using SettingsAt = std::function<CodecSettings(int knob)>;
@@ -247,8 +248,8 @@ int KnobAtStep(double step)
     return knob;
 }
 
-// The weighted step the quality factor's settings give the band that counts
-// most among the detail bands: where the equal-slope walk starts.
+// The median weighted step the quality factor's settings give the coded
+// luma detail bands: where the equal-slope walk starts.
 double StepOfSettings(const CodecSettings& settings, const BandRanges& ranges, const BandWeights& weights)
 {
     const ComponentSettings& luma = settings.components[kComponentA];
@@ -293,10 +294,6 @@ bool SearchEqualSlope(const CodecSettings& base, int seed, const SearchGoal& goa
     SearchCandidate candidate{SearchFamily::EqualSlope, *knob, seed, seed, {}};
     return AddCandidate(walk, candidate, settingsAt(*knob), goal, trials, outcome);
 }
-
-} // namespace
-
-namespace {
 
 // A trial that gave nothing failed, unless the search was stopped before it.
 SearchOutcome& Failed(SearchOutcome& outcome)

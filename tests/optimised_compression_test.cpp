@@ -117,6 +117,23 @@ TEST(OptimisedCompression, PsnrAtASizeIsAtLeastTheQualityFactors)
     }
 }
 
+// The equal-slope family does better than the quality factor at its size,
+// and is chosen.
+TEST(OptimisedCompression, EqualSlopeSettingsBeatTheQualityFactorAtItsSize)
+{
+    const auto bmp = PictureBmp(120, 96);
+    for (const int quality : {20, 60, 90}) {
+        SCOPED_TRACE(quality);
+        const Coded reference = CodeAtQuality(bmp, quality);
+        CDibImage image = LoadBmp(bmp);
+        WaveletCodec codec(AtQuality(50), image.Width(), image.Height(), image.BitsPerPixel(), true);
+        const OptimisedCompression result = Optimise(image, codec, WithinBytes(reference.bytes));
+        ASSERT_FALSE(result.search.Failed());
+        EXPECT_EQ(result.search.chosen.family, SearchFamily::EqualSlope);
+        EXPECT_GT(result.search.chosen.figures.figure, reference.psnr);
+    }
+}
+
 // The search looks only at sizes and figures, which never depend on the threads.
 TEST(OptimisedCompression, SameFileOnAnyNumberOfThreads)
 {
@@ -132,6 +149,27 @@ TEST(OptimisedCompression, SameFileOnAnyNumberOfThreads)
         files.push_back(codec.WriteHeader());
     }
     EXPECT_EQ(files[0], files[1]);
+}
+
+// A stop asked while the search runs ends it before its next trial, with
+// nothing chosen; progress counts every trial made.
+TEST(OptimisedCompression, StopEndsTheSearchBeforeTheNextTrial)
+{
+    const auto bmp = PictureBmp(120, 96);
+    CDibImage image = LoadBmp(bmp);
+    WaveletCodec codec(AtQuality(50), image.Width(), image.Height(), image.BitsPerPixel(), true);
+    int reported = 0;
+    SearchControl control;
+    control.progress = [&](int done, int most) {
+        EXPECT_LE(done, most);
+        reported = done;
+    };
+    control.stopRequested = [&] { return reported >= 2; };
+    const OptimisedCompression result = CompressOptimised(
+        image, codec, AtQuality(50), WithinBytes(CodeAtQuality(bmp, 60).bytes), DisplaySettings{}, control);
+    EXPECT_EQ(result.search.failure, SearchFailure::Stopped);
+    EXPECT_EQ(result.search.encodes + result.search.measures, 2);
+    EXPECT_EQ(reported, 2);
 }
 
 TEST(OptimisedCompression, SizeBelowEveryFileIsUnreachable)

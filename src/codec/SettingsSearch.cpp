@@ -6,15 +6,15 @@
 #include <functional>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace tamr {
 namespace {
 
 constexpr int kHighestQuality = 99; // 100 is lossless coding, which has no vectors to search
-// The quality factor's candidate must be its own exact boundary; another
-// family's need only come close to the size, and costs fewer encodes.
+// The quality factor's candidate must be its own exact boundary; the
+// equal-slope family's need only come close to the size, and costs fewer encodes.
 constexpr int kProbesOfQualityFactor = 8;
-constexpr int kProbesPerVariant = 5;
 constexpr double kCloseLogSize = 0.015; // within 1.5 % below the size
 constexpr double kCloseDecibels = 0.05;
 constexpr double kCloseSsim = 0.0005;
@@ -23,9 +23,36 @@ constexpr double kCloseSsim = 0.0005;
 constexpr double kLogSizePerStep = 0.03;
 constexpr double kDecibelsPerStep = 0.12;
 constexpr double kSsimPerStep = 0.002;
+// The equal-slope family's knob: steps from 1024 down to 1/4.
+constexpr int kSlopeLowestKnob = -320;
+constexpr int kSlopeHighestKnob = 64;
+constexpr int kProbesOfEqualSlope = 6;
+// Each walk's probes and each family's measured candidate.
+constexpr int kMostTrials = kProbesOfQualityFactor + kProbesOfEqualSlope + 2;
+// The same typical changes per knob of the equal-slope family (a 32nd of an
+// octave of its step).
+constexpr double kLogSizePerKnob = 0.03;
+constexpr double kDecibelsPerKnob = 0.15;
+constexpr double kSsimPerKnob = 0.0015;
 
-// One family walked along its rate knob (the quality), for the knob at the goal's boundary. The value walked is the log
-// of the size for a size goal and the figure itself for a figure goal; it grows with the knob.
+// Asked before every trial: a stop ends the search with nothing chosen.
+bool StopRequested(const SearchTrials& trials, SearchOutcome& outcome)
+{
+    if (!trials.control.stopRequested || !trials.control.stopRequested())
+        return false;
+    outcome.failure = SearchFailure::Stopped;
+    return true;
+}
+
+void ReportProgress(const SearchTrials& trials, const SearchOutcome& outcome)
+{
+    if (trials.control.progress)
+        trials.control.progress(std::min(outcome.encodes + outcome.measures, kMostTrials), kMostTrials);
+}
+
+// One family walked along its rate knob (the quality, or the equal-slope family's step), for the knob at the goal's
+// boundary. The value walked is the log of the size for a size goal and the figure itself for a figure goal; it grows
+// with the knob.
 class FamilyWalk {
 public:
     using SettingsAt = std::function<CodecSettings(int knob)>;
@@ -47,7 +74,7 @@ public:
         int lastSide = 0;
         int sameSide = 0;
         std::optional<std::pair<int, double>> previous;
-        const int probes = exact ? kProbesOfQualityFactor : kProbesPerVariant;
+        const int probes = exact ? kProbesOfQualityFactor : kProbesOfEqualSlope;
         for (int probe = 0; probe < probes; ++probe) {
             const int probed = knob;
             const auto value = Value(probed);
@@ -64,17 +91,22 @@ public:
                 const double low = values_.at(below_);
                 const double high = values_.at(above_);
                 // Interpolated, but halved when one end has stuck twice, so
-                // that a bent curve cannot keep the bracket from closing.
+                // that a bent curve cannot keep the bracket from closing. A
+                // walk that need only come close keeps interpolating: a
+                // halving of a wide bracket would throw its closeness away.
                 const double fraction = high > low ? (target - low) / (high - low) : 0.5;
-                const int next = sameSide >= 1 ? (below_ + above_) / 2
-                                               : below_ + static_cast<int>(std::lround(fraction * (above_ - below_)));
+                const int next = exact && sameSide >= 1
+                                     ? (below_ + above_) / 2
+                                     : below_ + static_cast<int>(std::lround(fraction * (above_ - below_)));
                 knob = std::clamp(next, below_ + 1, above_ - 1);
             } else {
                 double local = slope;
                 if (previous && previous->first != probed) {
                     const double secant = (*value - previous->second) / (probed - previous->first);
                     if (secant > 0)
-                        local = secant;
+                        // Where quantisers reach their limit the size hardly
+                        // moves: a close walk trusts the secant only so far.
+                        local = exact ? secant : std::clamp(secant, slope / 3, slope * 3);
                 }
                 const double steps = (target - *value) / local;
                 // Aim just past the boundary, so that the next probe closes a bracket.
@@ -129,6 +161,8 @@ private:
     {
         if (const auto known = values_.find(knob); known != values_.end())
             return known->second;
+        if (StopRequested(trials_, outcome_))
+            return std::nullopt;
         const CodecSettings settings = settingsAt_(knob);
         std::optional<double> value;
         if (goal_.bytes) {
@@ -144,6 +178,7 @@ private:
         }
         if (value)
             values_.emplace(knob, *value);
+        ReportProgress(trials_, outcome_);
         return value;
     }
 
@@ -173,6 +208,13 @@ double QualitySlope(const SearchGoal& goal)
     return goal.measure == SearchFigure::Ssim ? kSsimPerStep : kDecibelsPerStep;
 }
 
+double SlopeKnobSlope(const SearchGoal& goal)
+{
+    if (goal.bytes)
+        return kLogSizePerKnob;
+    return goal.measure == SearchFigure::Ssim ? kSsimPerKnob : kDecibelsPerKnob;
+}
+
 // Measures a family's candidate (unless its walk has) and keeps it.
 bool AddCandidate(const FamilyWalk& walk, SearchCandidate candidate, const CodecSettings& settings,
                   const SearchGoal& goal, const SearchTrials& trials, SearchOutcome& outcome)
@@ -180,46 +222,88 @@ bool AddCandidate(const FamilyWalk& walk, SearchCandidate candidate, const Codec
     const int knob = *walk.Candidate();
     auto figures = walk.Measured(knob);
     if (!figures) {
+        if (StopRequested(trials, outcome))
+            return false;
         ++outcome.measures;
         figures = trials.measure(settings);
         if (!figures)
             return false;
+        ReportProgress(trials, outcome);
     }
     candidate.figures = *figures;
     outcome.candidates.push_back(candidate);
-    if (outcome.candidates.size() == 1 || Better(goal, candidate.figures, outcome.chosen.figures))
+    if (outcome.candidates.size() == 1 || Better(goal, candidate.figures, outcome.chosen.figures)) {
         outcome.chosen = candidate;
+        outcome.settings = settings;
+    }
     return true;
 }
 
-} // namespace
-
-SearchedFamily SearchedVariant(int seedQuality)
+// The knob of the equal-slope family whose step is closest below `step`.
+int KnobAtStep(double step)
 {
-    // Measured on photographs at equal sizes: lower thresholds and chroma
-    // coded to a finer level pay at every rate; coarser chroma quantisers
-    // from the middle rates on; at the highest rates a coarser finest luma
-    // level and chroma kept to finer levels still. Each is larger than the
-    // quality factor at the same quality; its walk starts where its size
-    // usually meets the quality factor's.
-    struct Row {
-        int fromQuality;
-        SettingsVariant variant;
-        int qualityBelowSeed;
-    };
-    constexpr std::array<Row, 6> kRows{{
-        {80, {.thresholdPercent = 25, .chromaDiscardFewer = 2, .finestLumaQPercent = 70, .chromaQPercent = 80}, 21},
-        {70, {.thresholdPercent = 50, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 70}, 15},
-        {58, {.thresholdPercent = 50, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 55}, 10},
-        {40, {.thresholdPercent = 70, .chromaDiscardFewer = 0, .finestLumaQPercent = 90, .chromaQPercent = 70}, 4},
-        {25, {.thresholdPercent = 70, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 60}, 6},
-        {0, {.thresholdPercent = 60, .chromaDiscardFewer = 1, .finestLumaQPercent = 100, .chromaQPercent = 100}, 6},
-    }};
-    for (const Row& row : kRows)
-        if (seedQuality >= row.fromQuality)
-            return {row.variant, std::max(0, seedQuality - row.qualityBelowSeed)};
-    return {kRows.back().variant, 0};
+    int knob = kSlopeLowestKnob;
+    while (knob < kSlopeHighestKnob && StepOfKnob(knob) > step)
+        ++knob;
+    return knob;
 }
+
+// The median weighted step the quality factor's settings give the coded
+// luma detail bands: where the equal-slope walk starts.
+double StepOfSettings(const CodecSettings& settings, const BandRanges& ranges, const BandWeights& weights)
+{
+    const ComponentSettings& luma = settings.components[kComponentA];
+    std::vector<double> steps;
+    for (int k = luma.discardLevels; k < settings.totalLevels; ++k) {
+        for (int b = 0; b < 3; ++b) {
+            const auto entry = static_cast<std::size_t>(3 * k + b);
+            const int q = luma.quantizeVector[entry];
+            if (q > 0 && ranges[kComponentA][entry] > 0)
+                steps.push_back(ranges[kComponentA][entry] * weights[kComponentA][entry] / q);
+        }
+    }
+    if (steps.empty())
+        return 1.0;
+    std::sort(steps.begin(), steps.end());
+    return steps[steps.size() / 2];
+}
+
+// The equal-slope family walked along its step from where the quality
+// factor's candidate lies, and its candidate kept when it is better.
+bool SearchEqualSlope(const CodecSettings& base, int seed, const SearchGoal& goal, const SearchTrials& trials,
+                      SearchOutcome& outcome)
+{
+    if (!trials.ranges)
+        return true;
+    const auto weights = WeightsForBands(base.totalLevels, trials.componentEnergy);
+    if (!weights)
+        return true;
+    const BandRanges ranges = trials.ranges();
+    const CodecSettings start = VariantSettings(base, seed, kQualityFactorVariant, seed);
+    const SlopeShape shape;
+    const auto settingsAt = [&](int knob) {
+        return EqualSlopeSettings(start, ranges, *weights, StepOfKnob(knob), shape);
+    };
+    FamilyWalk walk(settingsAt, kSlopeLowestKnob, kSlopeHighestKnob, goal, trials, outcome);
+    const int from = KnobAtStep(StepOfSettings(start, ranges, *weights));
+    if (!walk.Walk(from, SlopeKnobSlope(goal), false))
+        return false;
+    const auto knob = walk.Candidate();
+    if (!knob)
+        return true;
+    SearchCandidate candidate{SearchFamily::EqualSlope, *knob, seed, seed, {}};
+    return AddCandidate(walk, candidate, settingsAt(*knob), goal, trials, outcome);
+}
+
+// A trial that gave nothing failed, unless the search was stopped before it.
+SearchOutcome& Failed(SearchOutcome& outcome)
+{
+    if (outcome.failure != SearchFailure::Stopped)
+        outcome.failure = SearchFailure::CodingFailed;
+    return outcome;
+}
+
+} // namespace
 
 SearchOutcome SearchSettings(const CodecSettings& base, const SearchGoal& goal, const SearchTrials& trials)
 {
@@ -227,10 +311,8 @@ SearchOutcome SearchSettings(const CodecSettings& base, const SearchGoal& goal, 
     // The quality factor's own family first: its candidate is the fallback.
     FamilyWalk qualityWalk([&](int quality) { return VariantSettings(base, quality, kQualityFactorVariant, quality); },
                            0, kHighestQuality, goal, trials, outcome);
-    if (!qualityWalk.Walk(50, QualitySlope(goal), true)) {
-        outcome.failure = SearchFailure::CodingFailed;
-        return outcome;
-    }
+    if (!qualityWalk.Walk(50, QualitySlope(goal), true))
+        return Failed(outcome);
     const auto seed = qualityWalk.Candidate();
     if (!seed) {
         // Every other family reshapes the quality factor's towards larger
@@ -240,32 +322,17 @@ SearchOutcome SearchSettings(const CodecSettings& base, const SearchGoal& goal, 
         outcome.failure = SearchFailure::Unreachable;
         return outcome;
     }
-    const SearchCandidate seedCandidate{kQualityFactorVariant, *seed, *seed, {}};
+    const SearchCandidate seedCandidate{SearchFamily::QualityFactor, 0, *seed, *seed, {}};
     if (!AddCandidate(qualityWalk, seedCandidate, VariantSettings(base, *seed, kQualityFactorVariant, *seed), goal,
-                      trials, outcome)) {
-        outcome.failure = SearchFailure::CodingFailed;
-        return outcome;
-    }
+                      trials, outcome))
+        return Failed(outcome);
     outcome.qualityFactor = outcome.chosen;
 
-    // The family likeliest to do better at this rate, its discard levels
-    // the seed's, walked along the quality up to the seed's.
-    const SearchedFamily family = SearchedVariant(*seed);
-    const auto settingsAt = [&](int quality) { return VariantSettings(base, quality, family.variant, *seed); };
-    FamilyWalk walk(settingsAt, 0, *seed, goal, trials, outcome);
-    if (!walk.Walk(family.start, qualityWalk.Slope().value_or(QualitySlope(goal)), false)) {
-        outcome.failure = SearchFailure::CodingFailed;
-        return outcome;
-    }
-    if (const auto quality = walk.Candidate()) {
-        if (!AddCandidate(walk, SearchCandidate{family.variant, *quality, *seed, {}}, settingsAt(*quality), goal,
-                          trials, outcome)) {
-            outcome.failure = SearchFailure::CodingFailed;
-            return outcome;
-        }
-    }
-    outcome.settings =
-        VariantSettings(base, outcome.chosen.quality, outcome.chosen.variant, outcome.chosen.discardQuality);
+    // The equal-slope family, walked along its step to the goal.
+    if (!SearchEqualSlope(base, *seed, goal, trials, outcome))
+        return Failed(outcome);
+    if (trials.control.progress)
+        trials.control.progress(kMostTrials, kMostTrials);
     return outcome;
 }
 

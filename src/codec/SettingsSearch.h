@@ -1,14 +1,17 @@
 #pragma once
 // The optimising encoder's search: settings the format can carry, chosen for
 // the best figure within a file size, or for the smallest file reaching a
-// figure. It walks two families of settings (the quality factor's first)
-// along the quality, finding each family's boundary in a handful of encodes
-// by interpolation, measures each family's candidate once, and keeps the
-// better. The quality factor's own candidate is always among them, so the
+// figure. It walks two families of settings, finding each family's boundary
+// in a handful of encodes by interpolation, measures each family's candidate
+// once, and keeps the better: first the quality factor's along the quality,
+// then the equal-slope family along its step, each band's quantiser set
+// from the band ranges the coder met and what an error in the band costs in
+// the picture. The quality factor's own candidate is always among them, so the
 // result is never worse than the quality factor at the same target. The
 // search is plain arithmetic on the trials' results: the same trials give
 // the same choice on every machine.
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -16,12 +19,14 @@
 #include <vector>
 
 #include "codec/CodecSettings.h"
+#include "codec/EqualSlope.h"
 #include "codec/SettingsVariant.h"
 
 namespace tamr {
 
 inline constexpr std::string_view kOptimiseUnreachable = "no wavelet settings reach the target";
 inline constexpr std::string_view kOptimiseCodingFailed = "a trial compression failed";
+inline constexpr std::string_view kOptimiseStopped = "the search was stopped";
 
 // The figure a search maximises, or must reach.
 enum class SearchFigure { Psnr, PsnrY, Ssim };
@@ -37,22 +42,41 @@ struct TrialFigures {
     double figure = 0;     // the goal's figure of the decoded picture
 };
 
+// How a caller follows a search and stops it: `progress` after every trial
+// (trials made, the most the search makes), `stopRequested` asked before
+// each one.
+struct SearchControl {
+    std::function<void(int done, int most)> progress;
+    std::function<bool()> stopRequested;
+};
+
 // How the search tries settings: the file size alone (one encode), or the
 // size and the figure (an encode, a decode and a measurement). Nothing when
 // the coding failed.
 struct SearchTrials {
     std::function<std::optional<std::size_t>(const CodecSettings&)> size;
     std::function<std::optional<TrialFigures>(const CodecSettings&)> measure;
+    // The band ranges the coder met in the trials so far (settings without
+    // sampled levels); none when it has not been asked.
+    std::function<BandRanges()> ranges;
+    // What a unit squared error of each component costs in the figure; 0 for
+    // a component the picture does not have.
+    std::array<double, kComponentCount> componentEnergy{1.0, 0.0, 0.0};
+    SearchControl control;
 };
 
+// The families a candidate comes from.
+enum class SearchFamily { QualityFactor, EqualSlope };
+
 struct SearchCandidate {
-    SettingsVariant variant;
-    int quality = 0;        // of the quality factor's vectors the variant reshapes
-    int discardQuality = 0; // of the quality factor's discard levels it starts from
+    SearchFamily family = SearchFamily::QualityFactor;
+    int slopeKnob = 0;      // the weighted step of the equal-slope family (StepOfKnob)
+    int quality = 0;        // of the quality factor's settings the candidate starts from
+    int discardQuality = 0; // of the quality factor's discard levels
     TrialFigures figures;
 };
 
-enum class SearchFailure { None, Unreachable, CodingFailed };
+enum class SearchFailure { None, Unreachable, CodingFailed, Stopped };
 
 struct SearchOutcome {
     SearchFailure failure = SearchFailure::None;
@@ -65,14 +89,6 @@ struct SearchOutcome {
 
     bool Failed() const { return failure != SearchFailure::None; }
 };
-
-// The family searched after the quality factor's, whose candidate is at
-// `seedQuality`, and the quality its walk starts from.
-struct SearchedFamily {
-    SettingsVariant variant;
-    int start = 0;
-};
-SearchedFamily SearchedVariant(int seedQuality);
 
 // `base` gives the levels, threads and magic; exactly one of the goal's
 // bytes and figure is set.

@@ -17,14 +17,15 @@ SearchOutcome CodingFailed()
 
 } // namespace
 
-SearchOutcome CompressOptimised(CTamrDoc& document, CodecSettings& settings, const SearchGoal& goal)
+SearchOutcome CompressOptimised(CTamrDoc& document, CodecSettings& settings, const SearchGoal& goal,
+                                const SearchControl& control)
 {
     auto job = document.MakeCompressJob(settings);
     if (!job)
         return CodingFailed();
     OptimisedCompression result;
     try {
-        result = CompressOptimised(*job->image, *job->codec, settings, goal, job->display);
+        result = CompressOptimised(*job->image, *job->codec, settings, goal, job->display, control);
     } catch (const std::bad_alloc&) {
         return CodingFailed();
     }

@@ -10,8 +10,9 @@ namespace tamr {
 class CTamrDoc;
 
 // On success the document holds the picture coded with the chosen settings,
-// which `settings` then holds too (its threads kept). A failed search leaves
-// the document as it was.
-SearchOutcome CompressOptimised(CTamrDoc& document, CodecSettings& settings, const SearchGoal& goal);
+// which `settings` then holds too (its threads kept). A failed or stopped
+// search leaves the document as it was.
+SearchOutcome CompressOptimised(CTamrDoc& document, CodecSettings& settings, const SearchGoal& goal,
+                                const SearchControl& control = {});
 
 } // namespace tamr

@@ -1,10 +1,13 @@
 #include "gui/TargetDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -12,6 +15,7 @@
 
 #include "document/OptimisedTarget.h"
 #include "document/TamrDoc.h"
+#include "gui/JobTexts.h"
 #include "gui/QuietPrompter.h"
 
 namespace tamr::qt {
@@ -22,7 +26,8 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
       bySize_(new QRadioButton(tr("Target &size (bytes):"), this)),
       byPsnr_(new QRadioButton(tr("Target &PSNR (dB):"), this)), size_(new QSpinBox(this)),
       psnr_(new QDoubleSpinBox(this)), bestSettings_(new QCheckBox(tr("Search the best settings"), this)),
-      search_(new QPushButton(tr("Search"), this)), status_(new QLabel(this))
+      search_(new QPushButton(tr("Search"), this)), cancel_(new QPushButton(tr("Cancel"), this)),
+      progress_(new QProgressBar(this)), status_(new QLabel(this))
 {
     setObjectName(QStringLiteral("targetDialog"));
     setWindowTitle(tr("Target"));
@@ -34,8 +39,14 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
     bySize_->setChecked(true);
     bestSettings_->setObjectName(QStringLiteral("searchBestSettings"));
     search_->setObjectName(QStringLiteral("searchTarget"));
+    cancel_->setObjectName(QStringLiteral("cancelTargetSearch"));
+    cancel_->setEnabled(false);
+    progress_->setObjectName(QStringLiteral("targetSearchProgress"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(search_, QDialogButtonBox::ActionRole);
+    buttons->addButton(cancel_, QDialogButtonBox::ActionRole);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(bySize_, 0, 0);
@@ -43,10 +54,12 @@ TargetDialog::TargetDialog(std::filesystem::path picture, const CodecSettings& s
     layout->addWidget(byPsnr_, 1, 0);
     layout->addWidget(psnr_, 1, 1);
     layout->addWidget(bestSettings_, 2, 0, 1, 2);
-    layout->addWidget(status_, 3, 0, 1, 2);
-    layout->addWidget(buttons, 4, 0, 1, 2);
+    layout->addWidget(progress_, 3, 0, 1, 2);
+    layout->addWidget(status_, 4, 0, 1, 2);
+    layout->addWidget(buttons, 5, 0, 1, 2);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(search_, &QPushButton::clicked, this, [this] { Search(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
 }
 
 QualityTarget TargetDialog::Target() const
@@ -77,10 +90,16 @@ QString TargetDialog::StatusText() const
 void TargetDialog::Search()
 {
     search_->setEnabled(false);
+    cancel_->setEnabled(true);
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
     status_->setText(tr("Searching..."));
+    // Progress comes back through the application object, which outlives the
+    // dialog: the runner may still end a trial after the dialog has gone.
+    const QPointer<TargetDialog> self(this);
     runner_.Start(
         [picture = picture_, settings = settings_, opening = opening_, target = Target(),
-         best = bestSettings_->isChecked()]() mutable {
+         best = bestSettings_->isChecked(), self](const AbortFlag& abort) mutable {
             // A document of its own: the user's document is compressed only at the quality found.
             DisplaySettings display;
             QuietPrompter prompter;
@@ -94,7 +113,18 @@ void TargetDialog::Search()
                 SearchGoal goal{.bytes = std::nullopt, .figure = target.psnr, .measure = SearchFigure::Psnr};
                 if (target.size)
                     goal.bytes = *target.size;
-                outcome.searched = CompressOptimised(document, settings, goal);
+                SearchControl control;
+                control.stopRequested = [&abort] { return abort.load(); };
+                control.progress = [self](int done, int most) {
+                    QMetaObject::invokeMethod(
+                        QCoreApplication::instance(),
+                        [self, done, most] {
+                            if (!self.isNull())
+                                self->ShowProgress(done, most);
+                        },
+                        Qt::QueuedConnection);
+                };
+                outcome.searched = CompressOptimised(document, settings, goal, control);
             } else if (outcome.opened) {
                 outcome.quality = SearchQuality(document, settings, target);
             }
@@ -103,9 +133,31 @@ void TargetDialog::Search()
         [this](const Outcome& outcome) { Found(outcome); });
 }
 
+void TargetDialog::Cancel()
+{
+    if (!runner_.Busy())
+        return;
+    // The search stops at its next trial; its result, if any, is dropped.
+    runner_.Cancel();
+    search_->setEnabled(true);
+    cancel_->setEnabled(false);
+    progress_->setValue(0);
+    status_->setText(JobStoppedText());
+}
+
+void TargetDialog::ShowProgress(int done, int most)
+{
+    if (!runner_.Busy() || most <= 0)
+        return;
+    progress_->setRange(0, most);
+    progress_->setValue(done);
+}
+
 void TargetDialog::Found(Outcome outcome)
 {
     search_->setEnabled(true);
+    cancel_->setEnabled(false);
+    progress_->setValue(progress_->maximum());
     if (!outcome.opened) {
         status_->setText(tr("%1 cannot be opened as a picture.").arg(QString::fromStdString(picture_.string())));
     } else if (outcome.searched) {

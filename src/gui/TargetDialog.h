@@ -3,7 +3,8 @@
 // as `tamr-cli compress --target-size/--target-psnr` searches it, on a
 // private copy of the document's picture file off the user-interface thread;
 // or, with "Search the best settings", the settings the optimising encoder
-// finds for the target, as `compress --optimise` finds them.
+// finds for the target, as `compress --optimise` finds them, with its
+// progress shown and Cancel to stop it.
 
 #include <QDialog>
 #include <filesystem>
@@ -18,6 +19,7 @@
 class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -37,6 +39,8 @@ public:
     void SetTarget(const QualityTarget& target);
     // Starts the search (as the Search button).
     void Search();
+    // Stops the search in hand: nothing is chosen, the document stays as it was.
+    void Cancel();
     QString StatusText() const;
     // A search is in hand.
     bool Working() const { return runner_.Busy(); }
@@ -56,6 +60,7 @@ private:
         std::optional<SearchOutcome> searched; // with "Search the best settings"
     };
     void Found(Outcome outcome);
+    void ShowProgress(int done, int most);
 
     std::filesystem::path picture_;
     CodecSettings settings_;
@@ -66,6 +71,8 @@ private:
     QDoubleSpinBox* psnr_;
     QCheckBox* bestSettings_;
     QPushButton* search_;
+    QPushButton* cancel_;
+    QProgressBar* progress_;
     QLabel* status_;
     JobRunner runner_;
 };

@@ -589,6 +589,35 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(document->IsModified(), 20000);
         QCOMPARE(document->Codec()->WriteHeader().size(), expected.chosen.figures.bytes);
     }
+
+    // Cancel stops the settings search: nothing is chosen, and the document
+    // and the settings stay as they were.
+    void CancelStopsTheSettingsSearch()
+    {
+        RunningApp running;
+        const QString picture = running.WriteBmp("photo.bmp", 256, 192);
+        CTamrDoc* document = running.app->OpenDocumentFile(picture);
+        QVERIFY(document != nullptr);
+        const CodecSettings before = running.app->Settings();
+
+        TargetDialog* dialog = running.app->OpenTargetDialog();
+        QVERIFY(dialog != nullptr);
+        dialog->SetTarget({6000, std::nullopt});
+        dialog->findChild<QCheckBox*>("searchBestSettings")->setChecked(true);
+        QSignalSpy searchEnded(dialog, &TargetDialog::Searched);
+        QSignalSpy chosen(dialog, &TargetDialog::SettingsChosen);
+        dialog->Search();
+        QVERIFY(dialog->Working());
+        dialog->findChild<QPushButton*>("cancelTargetSearch")->click();
+        QCOMPARE(dialog->StatusText(), QStringLiteral("Stopped."));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->Working(), 20000);
+        QCoreApplication::processEvents();
+        QCOMPARE(searchEnded.count(), 0);
+        QCOMPARE(chosen.count(), 0);
+        QVERIFY(!document->IsModified());
+        QVERIFY(running.app->Settings() == before);
+        QVERIFY(dialog->findChild<QPushButton*>("searchTarget")->isEnabled());
+    }
 };
 
 QTEST_MAIN(RateDistortionTest)

@@ -510,6 +510,65 @@ TEST(DibImageLayoutTest, AReadersBlockBecomesTheWorkingImageWithoutACopy)
     EXPECT_TRUE(shown.IndexPixels().empty());
 }
 
+TEST(DibImageLayoutTest, CopiesShareThePixelsAfterSharePixelsAndEachChangesItsOwn)
+{
+    // A reader's block, so that the working image lies after a header in its block.
+    BitmapInfoHeader header;
+    header.biSize = kInfoHeaderSize;
+    header.biWidth = 5;
+    header.biHeight = 3;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    const std::vector<std::uint8_t> rows = RandomRows(5, 3, 3, 4);
+    ScriptedPrompter prompter;
+    CDibImage image;
+    ASSERT_TRUE(image.LoadPackedBlock(MakePackedBlock(header, {}, rows), prompter, kDisplay, Limits{}));
+    const CDibImage& shown = image;
+    const std::uint8_t* loadedAt = shown.Pixels().data();
+
+    image.SharePixels();
+    CDibImage copy = image;
+    const CDibImage& copyShown = copy;
+    EXPECT_EQ(copyShown.Pixels().data(), loadedAt);
+    EXPECT_EQ(copy.ReferencePixels().data(), loadedAt);
+
+    // The image changes its working image in a copy of its own; the copy
+    // keeps reading the pixels as loaded, which stay its reference too.
+    image.Pixels()[0] ^= 0xFF;
+    EXPECT_NE(shown.Pixels().data(), loadedAt);
+    EXPECT_EQ(shown.ReferencePixels().data(), loadedAt);
+    EXPECT_EQ(AsVector(shown.ReferencePixels()), rows);
+    EXPECT_NE(AsVector(shown.Pixels()), rows);
+    EXPECT_EQ(copyShown.Pixels().data(), loadedAt);
+    EXPECT_EQ(AsVector(copyShown.Pixels()), rows);
+
+    // The copy, changed, does the same and leaves the shared block alone.
+    copy.Pixels()[1] ^= 0xFF;
+    EXPECT_NE(copyShown.Pixels().data(), loadedAt);
+    EXPECT_EQ(AsVector(copy.ReferencePixels()), rows);
+    EXPECT_EQ(AsVector(std::span(loadedAt, rows.size())), rows);
+}
+
+TEST(DibImageLayoutTest, ASharedWorkingImageDiscardedGetsAZeroBlockOfItsOwn)
+{
+    BmpLayout layout;
+    layout.width = 6;
+    layout.height = 4;
+    layout.rows = RandomRows(6, 4, 3, 5);
+    auto loaded = Read(BuildBmp(layout));
+    ASSERT_TRUE(loaded->ok);
+    CDibImage& image = loaded->image;
+    image.SharePixels();
+    const CDibImage copy = image;
+    image.DiscardWorkingPixels();
+    EXPECT_EQ(AsVector(image.ReferencePixels()), layout.rows);
+    EXPECT_EQ(std::as_const(image).Pixels().size(), layout.rows.size());
+    EXPECT_TRUE(std::ranges::all_of(std::as_const(image).Pixels(), [](std::uint8_t value) { return value == 0; }));
+    EXPECT_EQ(AsVector(copy.Pixels()), layout.rows);
+    image.RestoreWorkingPixels();
+    EXPECT_EQ(AsVector(std::as_const(image).Pixels()), layout.rows);
+}
+
 // ---------------------------------------------------------------- hostile headers
 
 std::vector<Message> MessagesOf(const BmpLayout& layout)

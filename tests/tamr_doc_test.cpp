@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "codec/QualityFactor.h"
 #include "support/DocumentTestFixture.h"
@@ -291,6 +292,39 @@ TEST_F(TamrDocTest, BackgroundResultsWaitForEditSessionsAndFollowTheGeneration)
     auto second = coded();
     EXPECT_TRUE(document->AdoptCompressed(std::move(first)));
     EXPECT_FALSE(document->AdoptCompressed(std::move(second)));
+}
+
+TEST_F(TamrDocTest, AJobSharingThePictureCodesItAsItWasWhenMade)
+{
+    auto document = Open(Write("photo.bmp", ColourBmp(24, 16)));
+    ASSERT_TRUE(document);
+    const CTamrDoc& shown = *document;
+    const auto loaded = Bytes(shown.Image()->Pixels());
+    document->SharePicture();
+    auto job = document->MakeCompressJob(settings_);
+    ASSERT_TRUE(job);
+    const CDibImage& coded = *job->image;
+    EXPECT_EQ(coded.Pixels().data(), shown.Image()->Pixels().data());
+
+    // An edit before the job runs changes the document's pixels only.
+    {
+        auto editing = document->OpenEditSession();
+        const auto pixels = document->Image()->Pixels();
+        std::fill(pixels.begin(), pixels.end(), std::uint8_t{0});
+        editing.MarkChanged();
+    }
+    EXPECT_NE(coded.Pixels().data(), shown.Image()->Pixels().data());
+    EXPECT_EQ(Bytes(coded.ReferencePixels()), loaded);
+    EXPECT_EQ(Bytes(shown.Image()->ReferencePixels()), loaded);
+    CTamrDoc::RunCompressJob(*job);
+    ASSERT_TRUE(job->times);
+
+    // It decoded what Compress decodes from the file.
+    auto fresh = Open(Write("again.bmp", ColourBmp(24, 16)));
+    ASSERT_TRUE(fresh);
+    ASSERT_TRUE(fresh->Compress());
+    EXPECT_EQ(Bytes(coded.Pixels()), Bytes(std::as_const(*fresh->Image()).Pixels()));
+    EXPECT_FALSE(document->AdoptCompressed(std::move(*job)));
 }
 
 TEST_F(TamrDocTest, OpensByContent)

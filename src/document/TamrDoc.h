@@ -94,6 +94,11 @@ public:
         LevelSink onLevel;
     };
     std::optional<CompressJob> MakeCompressJob(const CodecSettings& settings, LevelSink onLevel = {}) const;
+    // After this the jobs made, and any other copy of the picture, share its
+    // pixels instead of copying them: a copy for another thread costs no pass
+    // over a large picture. The document copies them itself when it next
+    // changes them. Only on the thread the document is used on.
+    void SharePicture();
     static void RunCompressJob(CompressJob& job);
     // `noticeGiven`: the caller has already told what Compress tells before
     // coding (WarnBeforeCompress); otherwise it goes to the status line.

@@ -36,6 +36,12 @@ std::optional<CTamrDoc::CompressJob> CTamrDoc::MakeCompressJob(const CodecSettin
     }
 }
 
+void CTamrDoc::SharePicture()
+{
+    if (image_)
+        image_->SharePixels();
+}
+
 void CTamrDoc::RunCompressJob(CompressJob& job)
 {
     try {

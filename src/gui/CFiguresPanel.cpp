@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "codec/QualityFactor.h"
@@ -56,14 +57,12 @@ QString FromStd(const std::string& text)
     return QString::fromStdString(text).trimmed();
 }
 
-// The bytes of a picture buffer, copied for measuring on another thread.
-struct PictureCopy {
-    std::vector<std::uint8_t> bytes;
-    int width = 0;
-    int height = 0;
-    int rowPad = 0;
-    ConstPixelView View() const { return {bytes, width, height, rowPad}; }
-};
+// The document's picture for measuring on another thread: its pixels shared, not copied.
+std::shared_ptr<const CDibImage> SharedPicture(CTamrDoc& document)
+{
+    document.SharePicture();
+    return std::make_shared<const CDibImage>(*document.Image());
+}
 
 } // namespace
 
@@ -241,13 +240,11 @@ bool CFiguresPanel::ShowFigures()
     }
     for (const QString& name : {kPsnr, kMse, kLargest, kPsnrRgb, kPsnrY, kSsim, kMsSsim})
         SetValue(name, QStringLiteral("…"));
-    const auto copy = [image](std::span<const std::uint8_t> bytes) {
-        return PictureCopy{{bytes.begin(), bytes.end()}, image->Width(), image->Height(), image->RowPad()};
-    };
-    metricsRunner_.Start([original = std::make_shared<PictureCopy>(copy(image->ReferencePixels())),
-                          decoded = std::make_shared<PictureCopy>(copy(image->Pixels())),
-                          bytesPerPixel] { return MeasurePictures(original->View(), decoded->View(), bytesPerPixel); },
-                         [this, figures](const PictureMetrics& metrics) { ShowMeasured(figures, metrics); });
+    metricsRunner_.Start(
+        [picture = SharedPicture(*document_), bytesPerPixel] {
+            return MeasurePictures(picture->ReferenceView(), picture->WorkingView(), bytesPerPixel);
+        },
+        [this, figures](const PictureMetrics& metrics) { ShowMeasured(figures, metrics); });
     return true;
 }
 
@@ -302,19 +299,13 @@ void CFiguresPanel::MeasureCostly()
 {
     if (document_ == nullptr || !measurable_ || !ButteraugliAvailable())
         return;
-    const CDibImage& image = *document_->Image();
     const CostlyKey key = CurrentCostlyKey();
     if (costly_ && costly_->first == key)
         return;
-    const auto copy = [&image](std::span<const std::uint8_t> bytes) {
-        return std::make_shared<PictureCopy>(
-            PictureCopy{{bytes.begin(), bytes.end()}, image.Width(), image.Height(), image.RowPad()});
-    };
     costlyAsked_ = key;
     costlyRunner_.Start(
-        [original = copy(image.ReferencePixels()), decoded = copy(image.Pixels()),
-         bytesPerPixel = image.BitsPerPixel() / 8] {
-            return MeasurePictures(original->View(), decoded->View(), bytesPerPixel, 0,
+        [picture = SharedPicture(*document_), bytesPerPixel = document_->Image()->BitsPerPixel() / 8] {
+            return MeasurePictures(picture->ReferenceView(), picture->WorkingView(), bytesPerPixel, 0,
                                    MetricChoice{.ssim = false, .msSsim = false, .butteraugli = true});
         },
         [this, key](const PictureMetrics& metrics) {
@@ -385,6 +376,7 @@ void CFiguresPanel::RequestCompress()
     CodecSettings settings = settings_;
     settings.qualityFactor = static_cast<std::int16_t>(slider_->value());
     ApplyQualityFactor(settings);
+    document_->SharePicture();
     auto made = document_->MakeCompressJob(settings);
     if (!made)
         return;

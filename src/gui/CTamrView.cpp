@@ -380,6 +380,7 @@ bool CTamrView::CompressInBackground()
         // also copy the picture and make the picture this view will draw.
         const CTamrDoc::EditSession session = document_.OpenEditSession();
         const InputHold hold;
+        document_.SharePicture();
         QEventLoop coding;
         JobRunner runner;
         runner.Start(

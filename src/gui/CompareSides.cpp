@@ -46,32 +46,14 @@ ConstPixelView View(const SideOriginal& original)
 
 } // namespace
 
-SideOriginal OriginalRows(const QImage& picture)
-{
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-    const int width = rgb.width();
-    const int height = rgb.height();
-    const int rowPad = (4 - (3 * width) % 4) % 4;
-    const auto stride = static_cast<std::size_t>(3 * width + rowPad);
-    auto rows = std::make_shared<std::vector<std::uint8_t>>(stride * static_cast<std::size_t>(height), 0);
-    for (int y = 0; y < height; ++y) {
-        const uchar* from = rgb.constScanLine(y);
-        std::uint8_t* to = rows->data() + stride * static_cast<std::size_t>(height - 1 - y);
-        for (int x = 0; x < width; ++x) {
-            to[3 * x] = from[3 * x + 2];
-            to[3 * x + 1] = from[3 * x + 1];
-            to[3 * x + 2] = from[3 * x];
-        }
-    }
-    return {std::move(rows), width, height, rowPad, 3};
-}
-
 QString SideLabel(const CompareSide& side)
 {
     if (!side.failure.isEmpty())
         return QObject::tr("%1: %2").arg(side.name, side.failure);
     if (side.picture.isNull())
-        return QObject::tr("Coding with %1...").arg(side.name);
+        return side.source == SideSource::Original || side.source == SideSource::Decoded
+                   ? QObject::tr("%1...").arg(side.name)
+                   : QObject::tr("Coding with %1...").arg(side.name);
     QString label = side.name;
     if (side.quality >= 0)
         label += QObject::tr(" q %1").arg(side.quality);

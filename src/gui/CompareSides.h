@@ -33,7 +33,8 @@ struct CompareSide {
     QString failure;
 };
 
-// "Original"; "JPEG q 62 - 16,802 bytes, 0.412 bpp"; "Coding with JPEG..." while it is made.
+// "Original"; "JPEG q 62 - 16,802 bytes, 0.412 bpp"; "Coding with JPEG..." while it is made
+// ("Original..." while the document's picture is).
 QString SideLabel(const CompareSide& side);
 
 // A chart point as the rate-distortion window hands it over: codec, quality and whole file.
@@ -51,10 +52,6 @@ struct SideOriginal {
     int rowPad = 0;
     int bytesPerPixel = 0;
 };
-
-// A colour picture's rows as the peers read them (bottom-up blue, green, red,
-// padded to 4 bytes), made where the peer codes: the picture itself is shared.
-SideOriginal OriginalRows(const QImage& picture);
 
 // The peer's coding nearest to `targetBytes`, decoded.
 CompareSide CodePeerSide(const SideOriginal& original, const PeerCodec& peer, std::size_t targetBytes);

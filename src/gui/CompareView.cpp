@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "document/TamrDoc.h"
 #include "gui/CodecLabel.h"
@@ -224,7 +225,6 @@ CompareView::CompareView(CTamrDoc& document, const Habits& habits, QWidget* pare
                 pane->update();
         });
     TakePictures();
-    CentreDivider();
     UpdateControls();
 }
 
@@ -257,7 +257,26 @@ void CompareView::TakePictures()
 {
     const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
     fingerprint_ = document_ != nullptr ? PictureFingerprint(*document_) : 0;
-    reference_ = image != nullptr ? RgbReferencePicture(*image) : QImage();
+    if (image == nullptr || !image->HasPixels()) {
+        picturesRunner_.Cancel();
+        TakeDocumentPictures({});
+        return;
+    }
+    // A large picture takes longer to turn into pictures than a frame may:
+    // its pixels go to the runner's thread shared, and the sides wait for them.
+    document_->SharePicture();
+    auto shared = std::make_shared<const CDibImage>(*image);
+    picturesRunner_.Start(
+        [shared] {
+            return DocumentPictures{RgbReferencePicture(*shared), RgbWorkingPicture(*shared)};
+        },
+        [this](DocumentPictures made) { TakeDocumentPictures(std::move(made)); });
+}
+
+void CompareView::TakeDocumentPictures(DocumentPictures made)
+{
+    reference_ = std::move(made.reference);
+    decoded_ = std::move(made.decoded);
     TakeSide(0);
     TakeSide(1);
     UpdateChoosers();
@@ -266,7 +285,6 @@ void CompareView::TakePictures()
 void CompareView::TakeSide(int index)
 {
     CompareSide& side = sides_[static_cast<std::size_t>(index)];
-    const CDibImage* image = document_ != nullptr ? document_->Image() : nullptr;
     switch (side.source) {
     case SideSource::Original:
     case SideSource::Decoded: {
@@ -274,7 +292,7 @@ void CompareView::TakeSide(int index)
         CompareSide taken;
         taken.source = side.source;
         taken.name = original ? tr("Original") : tr("Decoded");
-        taken.picture = original ? reference_ : (image != nullptr ? RgbWorkingPicture(*image) : QImage());
+        taken.picture = original ? reference_ : decoded_;
         if (!original && document_ != nullptr && document_->Codec() != nullptr &&
             document_->TitleExtension() == ".cod") {
             taken.codec = &TamrCodec();
@@ -327,6 +345,7 @@ void CompareView::SetSide(int index, CompareSide shown)
     UpdateChoosers();
     UpdateControls();
     UpdateScrollBars();
+    ApplyOpeningView();
     for (ComparePane* pane : panes_)
         pane->update();
     emit SideShown(index);
@@ -402,21 +421,21 @@ void CompareView::LoadSide(int side, const std::filesystem::path& file)
 
 CompareView::OriginalSource CompareView::TakeOriginal() const
 {
-    const CDibImage& image = *document_->Image();
-    // A colour original goes as the picture already shown, shared, and
-    // becomes rows on the runner's thread; a gray one is copied as it is.
-    if (image.BytesPerPixel() == 3 && !reference_.isNull())
-        return {reference_, {}};
-    return {QImage(),
-            {std::make_shared<const std::vector<std::uint8_t>>(image.ReferencePixels().begin(),
-                                                               image.ReferencePixels().end()),
-             image.Width(), image.Height(), image.RowPad(), image.BytesPerPixel()}};
+    document_->SharePicture();
+    return {std::make_shared<const CDibImage>(*document_->Image())};
+}
+
+SideOriginal CompareView::OriginalSource::Rows() const
+{
+    const auto pixels = image->ReferencePixels();
+    return {std::make_shared<const std::vector<std::uint8_t>>(pixels.begin(), pixels.end()), image->Width(),
+            image->Height(), image->RowPad(), image->BytesPerPixel()};
 }
 
 bool CompareView::Working() const
 {
-    return sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() || mapRunner_->Busy() ||
-           scaleRunner_->Busy() || pairScheduled_;
+    return picturesRunner_.Busy() || sideRunners_[0].Busy() || sideRunners_[1].Busy() || differenceRunner_.Busy() ||
+           mapRunner_->Busy() || scaleRunner_->Busy() || pairScheduled_;
 }
 
 QString CompareView::PairFigures() const
@@ -672,6 +691,8 @@ void CompareView::UpdateScrollBars()
 void CompareView::SetScale(double scale, std::optional<QPointF> about)
 {
     scale = std::clamp(scale, kSmallestCompareScale, kLargestCompareScale);
+    // A zoom chosen before the pictures came is not undone by the opening fit.
+    openingApplied_ = true;
     const QPointF point = about.value_or(QPointF(panes_[0]->width() / 2.0, panes_[0]->height() / 2.0));
     const QPointF scroll = ScrollAfterZoom(ScrollPosition(), point, scale_, scale, DevicePixelRatio());
     scale_ = scale;
@@ -974,16 +995,25 @@ void CompareView::resizeEvent(QResizeEvent* event)
 void CompareView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Opens showing the whole picture, or at the zoom it was left at last time.
-    if (!shownOnce_) {
-        shownOnce_ = true;
-        if (openingScale_)
-            SetScale(*openingScale_, QPointF(0, 0));
-        else
-            FitToWindow();
-        if (mode_ == CompareMode::Split)
-            CentreDivider();
+    shownOnce_ = true;
+    ApplyOpeningView();
+}
+
+void CompareView::ApplyOpeningView()
+{
+    const bool picture = !PictureSize().isEmpty();
+    if (picture && !dividerPlaced_) {
+        dividerPlaced_ = true;
+        CentreDivider();
     }
+    // Opens at the zoom it was left at last time, or showing the whole picture.
+    if (openingApplied_ || !shownOnce_ || (!openingScale_ && !picture))
+        return;
+    openingApplied_ = true;
+    if (openingScale_)
+        SetScale(*openingScale_, QPointF(0, 0));
+    else
+        FitToWindow();
 }
 
 ComparePane::ComparePane(CompareView& view, int index) : QWidget(&view), view_(view), index_(index)

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "gui/ComparePictures.h"
@@ -26,8 +27,9 @@ class QScrollBar;
 class QSpinBox;
 
 namespace tamr {
+class CDibImage;
 class CTamrDoc;
-}
+} // namespace tamr
 
 namespace tamr::qt {
 
@@ -154,15 +156,22 @@ private:
         std::size_t slot = 0;
     };
 
+    // The document's original and decoded pictures, made on their runner's
+    // thread from its pixels, shared with it rather than copied.
     void TakePictures();
+    struct DocumentPictures {
+        QImage reference;
+        QImage decoded;
+    };
+    void TakeDocumentPictures(DocumentPictures made);
     // The document's picture for a side of that source; peers coded anew.
     void TakeSide(int side);
     void SetSide(int side, CompareSide shown);
-    // The document's original for coding or decoding a side on the runner's thread.
+    // The document's original for coding or decoding a side on the runner's
+    // thread: its pixels shared, and made into rows there.
     struct OriginalSource {
-        QImage picture;    // a colour original, shared
-        SideOriginal rows; // or its rows, copied
-        SideOriginal Rows() const { return picture.isNull() ? rows : OriginalRows(picture); }
+        std::shared_ptr<const CDibImage> image;
+        SideOriginal Rows() const;
     };
     OriginalSource TakeOriginal() const;
     // A picture file on a side, opened in the background.
@@ -190,6 +199,9 @@ private:
     void DrawLabels(const ComparePane& pane, QPainter& painter);
     // The divider over the picture's centre, as far as the pane shows it.
     void CentreDivider();
+    // The zoom the window opens with, once it is shown (to fit, once it has a
+    // picture), and the divider over the first picture's centre.
+    void ApplyOpeningView();
 
     PictureOpening Opening() const;
     CTamrDoc* document_;
@@ -202,11 +214,16 @@ private:
     bool flipped_ = false;
     bool fitted_ = false;
     bool shownOnce_ = false;
+    bool openingApplied_ = false;
+    bool dividerPlaced_ = false;
     // The scale to open with instead of fitting the window (a remembered zoom).
     std::optional<double> openingScale_;
     std::array<CompareSide, 2> sides_;
     // What Space shows: the document's original, or the first side without one.
     QImage reference_;
+    // The document's decoded picture, as last taken.
+    QImage decoded_;
+    JobRunner picturesRunner_;
     DifferencePictures difference_;
     std::optional<PictureMetrics> pairMetrics_;
     std::array<QImage, 5> scaled_;

@@ -1,9 +1,31 @@
 #include "gui/JobRunner.h"
 
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QPointer>
+#include <algorithm>
+#include <cerrno>
 
 namespace tamr::qt {
+
+namespace {
+
+// How much lower than the thread that made it a runner's thread runs.
+constexpr int kBackgroundNiceness = 5;
+constexpr int kLowestPriority = 19;
+
+// Linux keeps a nice value per thread: this lowers the calling thread's
+// only, and the threads it starts inherit it.
+void LowerThisThreadsPriority()
+{
+    errno = 0;
+    const int current = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0)
+        (void)setpriority(PRIO_PROCESS, 0, std::min(current + kBackgroundNiceness, kLowestPriority));
+}
+
+} // namespace
 
 JobRunner::JobRunner(QObject* parent)
     : QObject(parent), worker_(new JobWorker) // NOLINT(cppcoreguidelines-owning-memory)
@@ -13,6 +35,9 @@ JobRunner::JobRunner(QObject* parent)
     connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(this, &JobRunner::RunRequested, worker_, &JobWorker::Run, Qt::QueuedConnection);
     connect(worker_, &JobWorker::Done, this, &JobRunner::OnDone, Qt::QueuedConnection);
+    // On processors kept busy by the work (and the coder's own threads), the
+    // user-interface thread and the display server still answer at once.
+    connect(&thread_, &QThread::started, worker_, &LowerThisThreadsPriority, Qt::DirectConnection);
     thread_.setObjectName(QStringLiteral("tamr job runner"));
     thread_.start();
 }

@@ -75,6 +75,7 @@ CDibImage::BlockResult CDibImage::AllocatePixelBlock(const Limits& limits, bool 
         indices = std::move(*allocated);
     }
     pixelBlock_ = std::move(*block);
+    sharedPixels_.reset();
     workingOffset_ = 0;
     workingBytes_ = static_cast<std::size_t>(working);
     indexBlock_ = std::move(indices);
@@ -85,6 +86,7 @@ CDibImage::BlockResult CDibImage::AllocatePixelBlock(const Limits& limits, bool 
 std::span<std::uint8_t> CDibImage::Pixels()
 {
     DetachReference();
+    OwnPixels();
     return std::span(pixelBlock_).subspan(workingOffset_, workingBytes_);
 }
 
@@ -94,16 +96,41 @@ std::span<const std::uint8_t> CDibImage::ReferencePixels() const
         return Pixels();
     if (!reference_)
         return {};
-    return std::span<const std::uint8_t>(*reference_).first(referenceBytes_);
+    return std::span<const std::uint8_t>(*reference_).subspan(referenceOffset_, referenceBytes_);
 }
 
 void CDibImage::DetachReference()
 {
     if (!referenceIsWorking_)
         return;
-    const auto working = std::as_const(*this).Pixels();
-    reference_ = std::make_shared<const ByteBlock>(working.begin(), working.end());
+    if (sharedPixels_) {
+        // Never written again, so it can stay the picture as loaded.
+        reference_ = sharedPixels_;
+        referenceOffset_ = workingOffset_;
+    } else {
+        const auto working = std::as_const(*this).Pixels();
+        reference_ = std::make_shared<const ByteBlock>(working.begin(), working.end());
+        referenceOffset_ = 0;
+    }
     referenceIsWorking_ = false;
+}
+
+void CDibImage::OwnPixels()
+{
+    if (!sharedPixels_)
+        return;
+    const auto working = std::as_const(*this).Pixels();
+    pixelBlock_ = ByteBlock(working.begin(), working.end());
+    workingOffset_ = 0;
+    sharedPixels_.reset();
+}
+
+void CDibImage::SharePixels()
+{
+    if (sharedPixels_ || pixelBlock_.empty())
+        return;
+    sharedPixels_ = std::make_shared<const ByteBlock>(std::move(pixelBlock_));
+    pixelBlock_ = ByteBlock();
 }
 
 Status CDibImage::BeginLoad(const BitmapInfoHeader& header, std::size_t rowBytesPresent, const Limits& limits,
@@ -183,6 +210,7 @@ Status CDibImage::PlaceRows(std::span<const std::uint8_t> rows, std::size_t rows
                 indexBlock_.assign(static_cast<std::size_t>(parts.index), 0);
             indexBytes_ = static_cast<std::size_t>(parts.index);
             pixelBlock_ = std::move(*owner);
+            sharedPixels_.reset();
             workingOffset_ = rowsOffset;
             workingBytes_ = size;
             if (topDown)

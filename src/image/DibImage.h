@@ -46,6 +46,10 @@ inline constexpr std::int16_t kExpandedFromIndexed = 10;
 // loaded). The reference image is the working image itself until the working
 // image is first asked for to be changed (any non-const access to it); only
 // then is it copied, and copies of the image share it.
+// After SharePixels copies of the image share the working image's block too.
+// A shared block is never written: the image that changes its working image
+// first takes a copy of its own, so a copy may be read on another thread
+// while the image it was made from goes on being edited.
 class CDibImage {
 public:
     // An empty image: no pixels, isColour and expandedFromIndexed -1.
@@ -124,7 +128,7 @@ public:
     // gray image, or when quantising fails (the colour table is then unchanged).
     bool BuildIndexImage(const DisplaySettings& display);
 
-    bool HasPixels() const { return !pixelBlock_.empty(); }
+    bool HasPixels() const { return !pixelBlock_.empty() || sharedPixels_ != nullptr; }
     std::uint16_t Width() const { return width_; }
     std::uint16_t Height() const { return height_; }
     // The size of the whole picture; a level image shows it reduced.
@@ -150,10 +154,7 @@ public:
     // gives the reference image a copy of its own (std::bad_alloc when memory
     // is short), so that the reference stays the picture as loaded.
     std::span<std::uint8_t> Pixels();
-    std::span<const std::uint8_t> Pixels() const
-    {
-        return std::span<const std::uint8_t>(pixelBlock_).subspan(workingOffset_, workingBytes_);
-    }
+    std::span<const std::uint8_t> Pixels() const { return WorkingBlock().subspan(workingOffset_, workingBytes_); }
     // The index image; empty for gray images and where no palette display draws it.
     std::span<std::uint8_t> IndexPixels() { return std::span(indexBlock_).first(indexBytes_); }
     std::span<const std::uint8_t> IndexPixels() const { return std::span(indexBlock_).first(indexBytes_); }
@@ -165,6 +166,10 @@ public:
     // Gives the reference image its own block now, so that copies of the
     // image share it instead of each copying it when it changes.
     void ShareReference() { DetachReference(); }
+    // Lets copies made from now on share the working image's block instead of
+    // copying it (a copy for another thread costs no pass over the pixels).
+    // The next change of the working image, here or in a copy, copies it.
+    void SharePixels();
     const CPaletteBuilder& PaletteBuilder() const { return paletteBuilder_; }
 
     // The reference image converted into the codec's planes, sized by its
@@ -243,8 +248,17 @@ private:
     // Gray mapping, the index image on a palette display; the working image
     // is then the reference image.
     void FinishLoad(const DisplaySettings& display);
-    // Gives the reference image a block of its own before the working image changes.
+    // Gives the reference image a block of its own before the working image
+    // changes; a shared working block becomes the reference as it is.
     void DetachReference();
+    // Gives the working image a block of its own before it changes.
+    void OwnPixels();
+    // The block the working image lies in: its own or the shared one.
+    std::span<const std::uint8_t> WorkingBlock() const
+    {
+        return sharedPixels_ ? std::span<const std::uint8_t>(*sharedPixels_)
+                             : std::span<const std::uint8_t>(pixelBlock_);
+    }
     // Width and height changed: the row pads, the header and the buffer sizes follow.
     void SetPixelSize(std::uint16_t width, std::uint16_t height);
     void MapGrayLevels();
@@ -263,15 +277,19 @@ private:
 
     // The working image lies at workingOffset_ in its block (a reader's
     // block keeps its header in front); the sizes are those of the current
-    // picture size.
+    // picture size. The block is pixelBlock_, or after SharePixels the
+    // read-only sharedPixels_ (pixelBlock_ is then empty).
     ByteBlock pixelBlock_;
+    std::shared_ptr<const ByteBlock> sharedPixels_;
     std::size_t workingOffset_ = 0;
     std::size_t workingBytes_ = 0;
     ByteBlock indexBlock_;
     std::size_t indexBytes_ = 0;
-    // The pixels as loaded, once the working image has changed; shared by copies.
+    // The pixels as loaded (at referenceOffset_ in the block), once the
+    // working image has changed; shared by copies.
     std::shared_ptr<const ByteBlock> reference_;
     bool referenceIsWorking_ = false;
+    std::size_t referenceOffset_ = 0;
     std::size_t referenceBytes_ = 0;
 
     std::uint16_t width_ = 0;

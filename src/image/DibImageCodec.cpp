@@ -117,6 +117,13 @@ void DiscardRows(CodecComponent& component, int& discardedRows, int endRow)
 
 void CDibImage::DiscardWorkingPixels()
 {
+    if (sharedPixels_) {
+        // Its pixels are of no more use here: a block of its own, not a copy.
+        DetachReference();
+        pixelBlock_ = ByteBlock(workingBytes_);
+        workingOffset_ = 0;
+        sharedPixels_.reset();
+    }
     DiscardPagesOf(Pixels());
 }
 

@@ -21,6 +21,7 @@
 #include "gui/CTamrView.h"
 #include "gui/CommandTable.h"
 #include "gui/CompareView.h"
+#include "gui/CompareZoom.h"
 #include "gui/DialogTestSupport.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/PictureImage.h"
@@ -50,6 +51,9 @@ CompareView& OpenCompared(RunningApp& running)
     compare->window()->resize(800, 600);
     running.Frame().MdiArea()->currentSubWindow()->resize(600, 400);
     QCoreApplication::processEvents();
+    // The document's pictures are made on another thread.
+    if (!QTest::qWaitFor([compare] { return !compare->Working(); }, 20000))
+        qFatal("the compare window's pictures were not made");
     return *compare;
 }
 
@@ -90,6 +94,28 @@ private slots:
             QCOMPARE(RgbWorkingPicture(image), WorkingPicture(image).convertToFormat(QImage::Format_RGB888));
             QCOMPARE(RgbReferencePicture(image), ReferencePicture(image).convertToFormat(QImage::Format_RGB888));
         }
+    }
+
+    // The window opens at once; the document's pictures come from another
+    // thread, and are fitted to the panes when they come.
+    void DocumentPicturesAreMadeElsewhereAndFittedWhenTheyCome()
+    {
+        RunningApp running;
+        QVERIFY(running.app->OpenDocumentFile(running.WriteBmp("photo.bmp", kWidth, kHeight)) != nullptr);
+        running.app->OnCommand(ID_FILE_COMPRESS);
+        running.app->OnCommand(ID_COMPARE_WINDOW);
+        CompareView& compare = *running.app->ActiveCompareView();
+        QVERIFY(compare.Working());
+        QVERIFY(compare.Original().isNull());
+        QCOMPARE(SideLabel(compare.Side(0)), QStringLiteral("Original..."));
+        QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
+        const CDibImage& image = *running.app->ActiveDocument()->Image();
+        QCOMPARE(compare.Original(), RgbReferencePicture(image));
+        QCOMPARE(compare.Decoded(), RgbWorkingPicture(image));
+        QVERIFY(compare.Fitted());
+        QCOMPARE(compare.Scale(),
+                 FitScale(QSize(kWidth, kHeight), compare.Pane(0)->size() * compare.Pane(0)->devicePixelRatioF()));
+        QCOMPARE(SideLabel(compare.Side(0)), QStringLiteral("Original"));
     }
 
     void PanesStayInStepThroughZoomAndScroll()
@@ -264,8 +290,7 @@ private slots:
         ApplyQualityFactor(running.app->Settings());
         // Compress reaches the document from its compare window too.
         running.app->OnCommand(ID_FILE_COMPRESS);
-        QCoreApplication::processEvents();
-        QVERIFY(compare.Decoded() != first);
+        QTRY_VERIFY_WITH_TIMEOUT(compare.Decoded() != first, 20000);
         QCOMPARE(compare.Decoded(), WorkingPicture(*document.Image()).convertToFormat(QImage::Format_RGB888));
 
         QPointer<CCompareFrame> frame = qobject_cast<CCompareFrame*>(compare.parentWidget());
@@ -291,8 +316,7 @@ private slots:
         });
         view->OnFilters();
         QVERIFY(driver.Ran());
-        QCoreApplication::processEvents();
-        QVERIFY(compare.Decoded() != before);
+        QTRY_VERIFY_WITH_TIMEOUT(compare.Decoded() != before, 20000);
         QCOMPARE(compare.Decoded(),
                  WorkingPicture(*compare.Document()->Image()).convertToFormat(QImage::Format_RGB888));
     }
@@ -332,6 +356,7 @@ private slots:
             CompareView& compare = *large.app->ActiveCompareView();
             compare.window()->resize(800, 600);
             QCoreApplication::processEvents();
+            QTRY_VERIFY_WITH_TIMEOUT(!compare.Working(), 20000);
             compare.SetScale(4, QPointF(0, 0));
             compare.ScrollTo({1200, 1000});
             const QPointF pointer(50, 200);

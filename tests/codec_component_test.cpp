@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "codec/CodecComponent.h"
@@ -83,7 +84,7 @@ TEST(CodecComponentTest, NarrowBandShrinksQAndMapsIntegersOntoThemselves)
     EXPECT_EQ(component.Q(ll), 20);
     EXPECT_EQ(component.Max(ll), 20);
     EXPECT_EQ(component.Min(ll), -20);
-    EXPECT_EQ(component.Plane()[0], 20);
+    EXPECT_EQ(component.Symbols()[0], 20);
     EXPECT_EQ(component.NonZeroBefore(), 0u);
 
     const auto coded = EncodeAllLevels(component, 1);
@@ -95,20 +96,24 @@ TEST(CodecComponentTest, NarrowBandShrinksQAndMapsIntegersOntoThemselves)
 TEST(CodecComponentTest, ZeroWithOneNonZeroDescendantIsNotAZerotreeRoot)
 {
     auto component = MakeComponent(UniformSettings(5, 0, 0), 16, 2);
-    auto plane = component.Plane();
-    std::fill(plane.begin(), plane.end(), std::int16_t{0});
-    auto at = [&](int y, int x) -> std::int16_t& { return plane[static_cast<std::size_t>(y) * 16 + x]; };
+    std::fill(component.Plane().begin(), component.Plane().end(), std::int16_t{0});
+    ASSERT_TRUE(component.ForwardTransform()); // sizes the symbol plane
+    auto symbols = component.Symbols();
+    std::fill(symbols.begin(), symbols.end(), std::int8_t{0});
+    auto at = [&](int y, int x) -> std::int8_t& { return symbols[static_cast<std::size_t>(y) * 16 + x]; };
     // V band of level index 1 is rows 4..7, columns 0..3; its children lie at (2y, 2x).
     at(9, 1) = 3;
     component.MarkZerotrees();
+    // Q + 1 marks a zerotree root (the transform shrank Q to the zero bands' range).
+    const auto root = [&](Band band) { return component.Q(component.Entry(1, band)) + 1; };
     EXPECT_EQ(at(4, 0), 0); // parent of (9, 1)
     EXPECT_EQ(at(9, 1), 3);
     EXPECT_EQ(at(8, 0), 0);
-    EXPECT_EQ(at(4, 1), 6); // Q + 1: a zerotree root
+    EXPECT_EQ(at(4, 1), root(Band::V));
     for (const auto& [y, x] : {std::pair{8, 2}, {8, 3}, {9, 2}, {9, 3}})
         EXPECT_EQ(at(y, x), kSkipMark);
-    EXPECT_EQ(at(0, 4), 6); // H band root
-    EXPECT_EQ(at(4, 4), 6); // D band root
+    EXPECT_EQ(at(0, 4), root(Band::H));
+    EXPECT_EQ(at(4, 4), root(Band::D));
     EXPECT_EQ(at(0, 0), 0); // the low-pass band is never a root
 }
 
@@ -119,13 +124,66 @@ TEST(CodecComponentTest, OneCodedDetailLevelFormsNoZerotrees)
     EXPECT_EQ(component.FinestCodedLevel(), 1);
     std::fill(component.Plane().begin(), component.Plane().end(), std::int16_t{-7});
     ASSERT_TRUE(component.ForwardTransform());
-    EXPECT_TRUE(std::none_of(component.Plane().begin(), component.Plane().end(),
-                             [](std::int16_t v) { return v == kSkipMark || v == 5; }));
+    // Only the low-pass band and level index 1 hold symbols.
+    const auto symbols = component.Symbols();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_TRUE(symbols[static_cast<std::size_t>(y) * 32 + x] != kSkipMark &&
+                        symbols[static_cast<std::size_t>(y) * 32 + x] != 5);
     const auto coded = EncodeAllLevels(component, 3);
     EXPECT_EQ(component.LevelBytes(2), 0u);
     EXPECT_EQ(component.LevelBytes(3), 0u);
     const auto decoder = DecodeAllLevels(coded, 32, 3, 2, 0);
     EXPECT_TRUE(std::all_of(decoder.Plane().begin(), decoder.Plane().end(), [](std::int16_t v) { return v == -7; }));
+}
+
+TEST(CodecComponentTest, DiscardedLevelsAreCountedButNeitherThresholdedNorCoded)
+{
+    // The same plane with no level and with two levels discarded: the figure
+    // of non-zero values counts every level either way.
+    std::vector<Coded> coded;
+    std::vector<std::uint32_t> nonZero;
+    for (const std::int16_t discard : {std::int16_t{0}, std::int16_t{2}}) {
+        auto component = MakeComponent(UniformSettings(12, 4, discard), 64, 4);
+        for (std::size_t i = 0; i < component.Plane().size(); ++i)
+            component.Plane()[i] = static_cast<std::int16_t>((i * 7919) % 201 - 100);
+        ASSERT_TRUE(component.ForwardTransform());
+        nonZero.push_back(component.NonZeroBefore());
+        coded.push_back(EncodeAllLevels(component, 4));
+    }
+    EXPECT_GT(nonZero[0], 0u);
+    EXPECT_EQ(nonZero[1], nonZero[0]);
+    EXPECT_EQ(coded[1].levelEnds[4], coded[1].levelEnds[2]);
+}
+
+TEST(CodecComponentTest, RowsFromASourceCodeAsTheWholePlane)
+{
+    // Thresholds, discarded levels (the finest among them) and no level at all.
+    for (const auto& [threshold, discard, levels] : {std::tuple{0, 0, 4}, {6, 0, 4}, {6, 1, 4}, {3, 2, 3}, {0, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << "threshold " << threshold << " discard " << discard << " levels " << levels);
+        const auto settings =
+            UniformSettings(20, static_cast<std::int16_t>(threshold), static_cast<std::int16_t>(discard));
+        auto whole = MakeComponent(settings, 64, levels);
+        for (std::size_t i = 0; i < whole.Plane().size(); ++i)
+            whole.Plane()[i] = static_cast<std::int16_t>((i * 7919) % 401 - 200 + static_cast<int>(i % 64));
+        const std::vector<std::int16_t> samples(whole.Plane().begin(), whole.Plane().end());
+        ASSERT_TRUE(whole.ForwardTransform());
+
+        CodecComponent rows;
+        rows.ConfigureForEncoding(settings, levels);
+        rows.ShapeForEncoding(64, 64, levels, 0);
+        const auto source = [&](int y, std::span<float> row) {
+            std::copy_n(samples.begin() + y * 64, 64, row.begin());
+            return true;
+        };
+        LargeVector<float> values;
+        ASSERT_TRUE(rows.ForwardTransformRows(source, values));
+        EXPECT_EQ(rows.NonZeroBefore(), whole.NonZeroBefore());
+        const auto expected = EncodeAllLevels(whole, levels);
+        const auto coded = EncodeAllLevels(rows, levels);
+        EXPECT_EQ(coded.bytes, expected.bytes);
+        EXPECT_EQ(coded.levelEnds, expected.levelEnds);
+    }
 }
 
 TEST(CodecComponentTest, AllDetailLevelsDiscardedCodesTheLowPassBandOnly)

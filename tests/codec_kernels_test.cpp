@@ -47,11 +47,21 @@ struct Grid {
     int Entry(int n, int b) const { return 3 * (levels - n) + b; }
 };
 
+// The symbols of the coded bands; the discarded levels' places hold 0.
 Grid GridOf(const CodecComponent& component)
 {
-    const auto plane = component.Plane();
-    return {std::vector<int>(plane.begin(), plane.end()), component.Width(), component.Height(), component.Levels(),
-            component.FinestCodedLevel()};
+    Grid grid{std::vector<int>(component.Symbols().size()), component.Width(), component.Height(), component.Levels(),
+              component.FinestCodedLevel()};
+    const auto copy = [&](const SubbandRect& rect) {
+        for (int y = rect.row; y < rect.row + rect.rows; ++y)
+            for (int x = rect.column; x < rect.column + rect.columns; ++x)
+                grid.At(y, x) = component.Symbols()[static_cast<std::size_t>(y) * grid.width + x];
+    };
+    copy(component.LowPassBand());
+    for (int n = 1; n <= grid.finest; ++n)
+        for (int b = 0; b < 3; ++b)
+            copy(grid.Band(n, b));
+    return grid;
 }
 
 bool TreeIsZero(Grid& grid, int n, int b, int y, int x)

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codec/ForwardLevelRows.h"
 #include "codec/WaveletTransform.h"
 #include "platform/ByteBlock.h"
 #include "platform/ByteReader.h"
@@ -68,19 +69,28 @@ TAMR_VECTOR_CLONES Range RowRange(const float* row, int count, Range range)
     return range;
 }
 
-// Truncates a run of samples to 16 bits; true when any of them is not 0.
-TAMR_VECTOR_CLONES bool TruncateRun(const float* row, int count, std::int16_t* truncated)
+// Counts the samples whose truncated value is not 0: the figure a discarded
+// level adds, with nothing else of it needed.
+TAMR_VECTOR_CLONES std::uint32_t NonZeroInRow(const float* row, int count)
 {
-    int any = 0;
-    for (int x = 0; x < count; ++x) {
-        truncated[x] = Truncate16(row[x]);
-        any |= truncated[x];
-    }
-    return any != 0;
+    std::uint32_t nonZero = 0;
+    for (int x = 0; x < count; ++x)
+        nonZero += static_cast<std::uint32_t>(Truncate16(row[x]) != 0);
+    return nonZero;
 }
 
-// The symbol of sample v whose truncated value is t.
-std::int16_t QuantisedSymbol(float v, int t, float positiveScale, float negativeScale)
+// True when every sample of a run truncates to 0.
+TAMR_VECTOR_CLONES bool RunIsZero(const float* row, int count)
+{
+    int any = 0;
+    for (int x = 0; x < count; ++x)
+        any |= Truncate16(row[x]);
+    return any == 0;
+}
+
+// The symbol of sample v whose truncated value is t. Its magnitude is at
+// most the band's Q, which coding holds to kMaxCodedQ, so it fits a byte.
+std::int8_t QuantisedSymbol(float v, int t, float positiveScale, float negativeScale)
 {
     int symbol = 0;
     // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
@@ -89,20 +99,22 @@ std::int16_t QuantisedSymbol(float v, int t, float positiveScale, float negative
         symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
     else if (t != 0 && v < 0)
         symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
-    return static_cast<std::int16_t>(symbol);
+    return static_cast<std::int8_t>(symbol);
 }
 
 // Most samples are 0 after thresholding: runs of them are found on vector
 // registers, and only runs with a non-zero sample take the scalar formulas.
-void QuantiseRow(const float* row, int count, float positiveScale, float negativeScale, std::int16_t* symbols)
+void QuantiseRow(const float* row, int count, float positiveScale, float negativeScale, std::int8_t* symbols)
 {
     constexpr int kRun = 32;
     int start = 0;
     for (; start + kRun <= count; start += kRun) {
-        if (!TruncateRun(row + start, kRun, symbols + start))
-            continue; // all 0: the truncated values are the symbols
+        if (RunIsZero(row + start, kRun)) {
+            std::fill_n(symbols + start, kRun, std::int8_t{0});
+            continue;
+        }
         for (int x = start; x < start + kRun; ++x)
-            symbols[x] = QuantisedSymbol(row[x], symbols[x], positiveScale, negativeScale);
+            symbols[x] = QuantisedSymbol(row[x], Truncate16(row[x]), positiveScale, negativeScale);
     }
     for (int x = start; x < count; ++x)
         symbols[x] = QuantisedSymbol(row[x], Truncate16(row[x]), positiveScale, negativeScale);
@@ -192,6 +204,8 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 void CodecComponent::ReleasePlane()
 {
     Release(plane_);
+    Release(symbols_);
+    Release(gathered_);
     Release(inverseTemporary_);
     Release(symbolBuffer_);
     for (auto& flags : treeFlags_)
@@ -200,8 +214,8 @@ void CodecComponent::ReleasePlane()
 
 std::size_t CodecComponent::HeldBytes() const
 {
-    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + inverseTemporary_.capacity() * sizeof(std::int16_t) +
-                        symbolBuffer_.capacity();
+    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + symbols_.capacity() + gathered_.capacity() +
+                        inverseTemporary_.capacity() * sizeof(std::int16_t) + symbolBuffer_.capacity();
     for (const auto& flags : treeFlags_)
         bytes += flags.capacity();
     return bytes;
@@ -261,43 +275,160 @@ void ConvertGivingBack(std::span<std::int16_t> samples, std::span<float> values,
 
 bool CodecComponent::ForwardTransform(LargeVector<float>& values)
 {
-    std::vector<float> lineBuffer;
     if (values.size() < plane_.size() && !TryResizeUninitialised(values, plane_.size()))
         return false;
     const std::span<float> coefficients = std::span(values).first(plane_.size());
+    ConvertGivingBack(plane_, coefficients, static_cast<std::size_t>(width_));
+    Release(plane_);
+    return ForwardTransformValues(coefficients);
+}
+
+bool CodecComponent::ForwardTransformValues(std::span<float> values)
+{
+    const std::size_t samples = SampleCount();
+    if (values.size() < samples)
+        return false;
+    // Only the bands written below are ever read: the pages of the rest are
+    // never touched.
+    if (symbols_.size() < samples && !TryResizeUninitialised(symbols_, samples))
+        return false;
+    const std::span<float> coefficients = values.first(samples);
     const auto stride = static_cast<std::size_t>(width_);
-    ConvertGivingBack(plane_, coefficients, stride);
-    for (int k = 0; k < levels_; ++k) {
-        if (!ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer))
-            return false;
-        ThresholdLevel(values, k);
-    }
-    for (int k = 0; k < levels_; ++k) {
-        const int n = levels_ - k;
-        if (k > 0) {
-            for (const Band band : kBands)
-                QuantiseBand(values, Subband(n, band), Entry(n, band));
-            continue;
-        }
-        // The finest level's lower half (its V and D bands) is quantised a
-        // band of rows at a time, each band's floats going back to the system
-        // at once: no coarser level reads them. Quantising a part of a band
-        // gives the symbols of the whole band, since the range it makes
-        // symmetric stays as it is once symmetric.
-        const SubbandRect v = Subband(n, Band::V);
-        const SubbandRect d = Subband(n, Band::D);
+    valueStride_ = stride;
+    if (!ForwardLevels(coefficients, 0))
+        return false;
+    // The finest level's lower half (its V and D bands) is quantised first, a
+    // band of rows at a time, each band's floats going back to the system at
+    // once (no other band reads them), so that the symbols of every band take
+    // no more memory than those floats gave back. Quantising a part of a band
+    // gives the symbols of the whole band, since the range it makes symmetric
+    // stays as it is once symmetric; the bands are independent of each other.
+    if (levels_ <= FinestCodedLevel() && levels_ > 0) {
+        const SubbandRect v = Subband(levels_, Band::V);
+        const SubbandRect d = Subband(levels_, Band::D);
         for (int row = v.row; row < v.row + v.rows; row += kReturnBand) {
             const int rows = std::min(kReturnBand, v.row + v.rows - row);
-            QuantiseBand(values, {row, v.column, rows, v.columns}, Entry(n, Band::V));
-            QuantiseBand(values, {row, d.column, rows, d.columns}, Entry(n, Band::D));
+            QuantiseBand(coefficients, {row, v.column, rows, v.columns}, Entry(levels_, Band::V));
+            QuantiseBand(coefficients, {row, d.column, rows, d.columns}, Entry(levels_, Band::D));
             DiscardPagesOf(
                 coefficients.subspan(static_cast<std::size_t>(row) * stride, static_cast<std::size_t>(rows) * stride));
         }
-        QuantiseBand(values, Subband(n, Band::H), Entry(n, Band::H));
+        QuantiseBand(coefficients, Subband(levels_, Band::H), Entry(levels_, Band::H));
     }
-    QuantiseLowPassBand(values);
+    QuantiseCoarserLevels(coefficients);
     MarkZerotrees();
     return true;
+}
+
+bool CodecComponent::ForwardTransformRows(const ForwardRowSource& source, LargeVector<float>& values)
+{
+    const std::size_t samples = SampleCount();
+    if (levels_ == 0) { // the samples are the low-pass band
+        if (values.size() < samples && !TryResizeUninitialised(values, samples))
+            return false;
+        const std::span<float> plane = std::span(values).first(samples);
+        const auto width = static_cast<std::size_t>(width_);
+        for (int y = 0; y < height_; ++y)
+            if (!source(y, plane.subspan(static_cast<std::size_t>(y) * width, width)))
+                return false;
+        return ForwardTransformValues(plane);
+    }
+    // The floats hold the low-pass quadrant of the first level alone, with
+    // its own stride; the coarser levels work inside it.
+    const auto stride = static_cast<std::size_t>(width_ / 2);
+    const std::size_t quadrant = stride * static_cast<std::size_t>(height_ / 2);
+    if (values.size() < quadrant && !TryResizeUninitialised(values, quadrant))
+        return false;
+    const std::span<float> coefficients = std::span(values).first(quadrant);
+    valueStride_ = stride;
+    if (symbols_.size() < samples && !TryResizeUninitialised(symbols_, samples))
+        return false;
+    // The first level's detail bands are thresholded as they come, which
+    // gives their ranges; only then can they be quantised, so the level is
+    // computed a second time for that, once the coarser levels are quantised
+    // and their floats given back.
+    const int half = width_ / 2;
+    const auto bandRow = [half](std::span<float> row, int part) { return row.data() + part * half; };
+    const bool coded = levels_ <= FinestCodedLevel();
+    const int threshold = threshold_[0];
+    Range h = kEmptyRange;
+    Range v = kEmptyRange;
+    Range d = kEmptyRange;
+    const auto gather = [&](int k, std::span<float> low, std::span<float> high) {
+        std::copy_n(low.data(), half, coefficients.data() + static_cast<std::size_t>(k) * stride);
+        if (!coded) { // a discarded level only counts its non-zero values
+            nonZeroBefore_ += NonZeroInRow(bandRow(low, 1), half) + NonZeroInRow(high.data(), width_);
+            return;
+        }
+        nonZeroBefore_ += ThresholdRow(bandRow(low, 1), half, threshold, h);
+        nonZeroBefore_ += ThresholdRow(bandRow(high, 0), half, threshold, v);
+        nonZeroBefore_ += ThresholdRow(bandRow(high, 1), half, threshold, d);
+    };
+    if (!ForwardLevelByRows(height_, width_, source, gather))
+        return false;
+    for (const auto& [band, range] : {std::pair{Band::V, v}, {Band::H, h}, {Band::D, d}}) {
+        const auto entry = static_cast<std::size_t>(Entry(levels_, band));
+        max_[entry] = static_cast<std::int16_t>(range.max);
+        min_[entry] = static_cast<std::int16_t>(range.min);
+    }
+    if (!ForwardLevels(coefficients, 1))
+        return false;
+    QuantiseCoarserLevels(coefficients);
+    DiscardPagesOf(coefficients);
+    if (coded && !QuantiseFirstLevel(source))
+        return false;
+    MarkZerotrees();
+    return true;
+}
+
+// The second pass over the first level: its detail bands, whose ranges the
+// first pass found, thresholded again and quantised row by row.
+bool CodecComponent::QuantiseFirstLevel(const ForwardRowSource& source)
+{
+    const int half = width_ / 2;
+    const int lowerHalf = height_ / 2;
+    const auto bandRow = [half](std::span<float> row, int part) { return row.data() + part * half; };
+    const Scales vScales = PrepareQuantiser(Entry(levels_, Band::V));
+    const Scales hScales = PrepareQuantiser(Entry(levels_, Band::H));
+    const Scales dScales = PrepareQuantiser(Entry(levels_, Band::D));
+    const int threshold = threshold_[0];
+    const auto quantise = [&](int k, std::span<float> low, std::span<float> high) {
+        Range unused = kEmptyRange;
+        ThresholdRow(bandRow(low, 1), half, threshold, unused);
+        ThresholdRow(bandRow(high, 0), half, threshold, unused);
+        ThresholdRow(bandRow(high, 1), half, threshold, unused);
+        QuantiseRow(bandRow(low, 1), half, hScales.positive, hScales.negative, SymbolRow(k, half));
+        QuantiseRow(bandRow(high, 0), half, vScales.positive, vScales.negative, SymbolRow(lowerHalf + k, 0));
+        QuantiseRow(bandRow(high, 1), half, dScales.positive, dScales.negative, SymbolRow(lowerHalf + k, half));
+    };
+    return ForwardLevelByRows(height_, width_, source, quantise);
+}
+
+// Forward levels `first` and up, each thresholded or, when discarded, counted.
+bool CodecComponent::ForwardLevels(std::span<float> coefficients, int first)
+{
+    const auto stride = valueStride_;
+    const int finest = FinestCodedLevel();
+    std::vector<float> lineBuffer;
+    for (int k = first; k < levels_; ++k) {
+        if (!ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer))
+            return false;
+        // A discarded level is never coded: it only counts its non-zero values.
+        if (levels_ - k > finest)
+            CountLevel(coefficients, k);
+        else
+            ThresholdLevel(coefficients, k);
+    }
+    return true;
+}
+
+// Every coded level but the finest, then the low-pass band.
+void CodecComponent::QuantiseCoarserLevels(std::span<const float> coefficients)
+{
+    for (int n = 1; n < levels_ && n <= FinestCodedLevel(); ++n)
+        for (const Band band : kBands)
+            QuantiseBand(coefficients, Subband(n, band), Entry(n, band));
+    QuantiseLowPassBand(coefficients);
 }
 
 // Thresholds the detail bands of the level made by forward level k and keeps
@@ -310,7 +441,7 @@ void CodecComponent::ThresholdLevel(std::span<float> values, int k)
         const SubbandRect rect = Subband(n, band);
         Range range = kEmptyRange;
         for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-            float* row = values.data() + static_cast<std::size_t>(y) * width_ + rect.column;
+            float* row = values.data() + static_cast<std::size_t>(y) * valueStride_ + rect.column;
             nonZeroBefore_ += ThresholdRow(row, rect.columns, threshold, range);
         }
         const auto entry = static_cast<std::size_t>(Entry(n, band));
@@ -319,24 +450,37 @@ void CodecComponent::ThresholdLevel(std::span<float> values, int k)
     }
 }
 
+// The non-zero values of the detail bands of the level made by forward level
+// k, for a discarded level: as many as thresholding it would count.
+void CodecComponent::CountLevel(std::span<const float> values, int k)
+{
+    const int n = levels_ - k;
+    for (const Band band : kBands) {
+        const SubbandRect rect = Subband(n, band);
+        for (int y = rect.row; y < rect.row + rect.rows; ++y)
+            nonZeroBefore_ +=
+                NonZeroInRow(values.data() + static_cast<std::size_t>(y) * valueStride_ + rect.column, rect.columns);
+    }
+}
+
 void CodecComponent::QuantiseLowPassBand(std::span<const float> values)
 {
     const SubbandRect rect = LowPassBand();
     Range range = kEmptyRange;
     for (int y = rect.row; y < rect.row + rect.rows; ++y)
-        range = RowRange(values.data() + static_cast<std::size_t>(y) * width_ + rect.column, rect.columns, range);
+        range = RowRange(values.data() + static_cast<std::size_t>(y) * valueStride_ + rect.column, rect.columns, range);
     const auto entry = static_cast<std::size_t>(3 * levels_);
     max_[entry] = static_cast<std::int16_t>(range.max);
     min_[entry] = static_cast<std::int16_t>(range.min);
     QuantiseBand(values, rect, 3 * levels_);
 }
 
-// Quantises a band whose range of truncated values max_ and min_ hold.
-void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
+// Makes the range of a band symmetric around zero, shrinking Q when the band
+// is narrower than Q, and gives the scales of its quantiser.
+CodecComponent::Scales CodecComponent::PrepareQuantiser(int entry)
 {
     int max = max_[static_cast<std::size_t>(entry)];
     int min = min_[static_cast<std::size_t>(entry)];
-    // Symmetrise the range around zero, shrinking Q when the band is narrower than Q.
     int q = q_[static_cast<std::size_t>(entry)];
     if (!(std::abs(max) >= q && std::abs(min) >= q)) {
         if (std::abs(max) < std::abs(min)) {
@@ -352,13 +496,17 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
     max_[static_cast<std::size_t>(entry)] = static_cast<std::int16_t>(max);
     min_[static_cast<std::size_t>(entry)] = static_cast<std::int16_t>(min);
     q_[static_cast<std::size_t>(entry)] = static_cast<std::int16_t>(q);
+    return {max == 0 ? 0.0f : static_cast<float>(q) / static_cast<float>(max),
+            min == 0 ? 0.0f : static_cast<float>(-q) / static_cast<float>(min)};
+}
 
-    const float positiveScale = max == 0 ? 0.0f : static_cast<float>(q) / static_cast<float>(max);
-    const float negativeScale = min == 0 ? 0.0f : static_cast<float>(-q) / static_cast<float>(min);
-    for (int y = rect.row; y < rect.row + rect.rows; ++y) {
-        const std::size_t start = static_cast<std::size_t>(y) * width_ + rect.column;
-        QuantiseRow(values.data() + start, rect.columns, positiveScale, negativeScale, plane_.data() + start);
-    }
+// Quantises a band whose range of truncated values max_ and min_ hold.
+void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry)
+{
+    const Scales scales = PrepareQuantiser(entry);
+    for (int y = rect.row; y < rect.row + rect.rows; ++y)
+        QuantiseRow(values.data() + static_cast<std::size_t>(y) * valueStride_ + rect.column, rect.columns,
+                    scales.positive, scales.negative, SymbolRow(y, rect.column));
 }
 
 namespace {
@@ -366,7 +514,7 @@ namespace {
 // Row loops of zerotree marking, written to run on vector registers.
 
 // 1 where the symbol is 0 (the finest coded level has no children to ask).
-TAMR_VECTOR_CLONES void ZeroRow(const std::int16_t* symbols, int count, std::uint8_t* zero)
+TAMR_VECTOR_CLONES void ZeroRow(const std::int8_t* symbols, int count, std::uint8_t* zero)
 {
     for (int x = 0; x < count; ++x)
         zero[x] = static_cast<std::uint8_t>(symbols[x] == 0);
@@ -374,7 +522,7 @@ TAMR_VECTOR_CLONES void ZeroRow(const std::int16_t* symbols, int count, std::uin
 
 // 1 where the symbol is 0 and so are the trees of its four children, whose
 // flags are the two child rows `top` and `bottom`.
-TAMR_VECTOR_CLONES void ZeroTreeRow(const std::int16_t* symbols, int count, const std::uint8_t* top,
+TAMR_VECTOR_CLONES void ZeroTreeRow(const std::int8_t* symbols, int count, const std::uint8_t* top,
                                     const std::uint8_t* bottom, std::uint8_t* zero)
 {
     for (int x = 0; x < count; ++x)
@@ -385,25 +533,25 @@ TAMR_VECTOR_CLONES void ZeroTreeRow(const std::int16_t* symbols, int count, cons
 // Roots where the tree is zero, unless the parent's tree is zero already:
 // then the position lies under a root and gets the skip mark.
 // Children come in pairs under one parent; `count` is even.
-TAMR_VECTOR_CLONES void MarkRow(std::int16_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents,
-                                std::int16_t root)
+TAMR_VECTOR_CLONES void MarkRow(std::int8_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents,
+                                std::int8_t root)
 {
     for (int k = 0; k < count / 2; ++k) {
         const bool skipped = parents[k] != 0;
-        const std::int16_t left = zero[2 * k] != 0 ? root : symbols[2 * k];
-        const std::int16_t right = zero[2 * k + 1] != 0 ? root : symbols[2 * k + 1];
+        const std::int8_t left = zero[2 * k] != 0 ? root : symbols[2 * k];
+        const std::int8_t right = zero[2 * k + 1] != 0 ? root : symbols[2 * k + 1];
         symbols[2 * k] = skipped ? kSkipMark : left;
         symbols[2 * k + 1] = skipped ? kSkipMark : right;
     }
 }
 
-TAMR_VECTOR_CLONES void MarkRootsRow(std::int16_t* symbols, int count, const std::uint8_t* zero, std::int16_t root)
+TAMR_VECTOR_CLONES void MarkRootsRow(std::int8_t* symbols, int count, const std::uint8_t* zero, std::int8_t root)
 {
     for (int x = 0; x < count; ++x)
         symbols[x] = zero[x] != 0 ? root : symbols[x];
 }
 
-TAMR_VECTOR_CLONES void MarkSkippedRow(std::int16_t* symbols, int count, const std::uint8_t* parents)
+TAMR_VECTOR_CLONES void MarkSkippedRow(std::int8_t* symbols, int count, const std::uint8_t* parents)
 {
     for (int k = 0; k < count / 2; ++k) {
         const bool skipped = parents[k] != 0;
@@ -434,7 +582,7 @@ void CodecComponent::MarkZerotrees()
             const std::uint8_t* children = n < finest ? zeroTree[static_cast<std::size_t>(n) + 1].data() : nullptr;
             const auto childColumns = static_cast<std::size_t>(2 * rect.columns);
             for (int y = 0; y < rect.rows; ++y) {
-                const std::int16_t* row = &At(rect.row + y, rect.column);
+                const std::int8_t* row = SymbolRow(rect.row + y, rect.column);
                 std::uint8_t* out = zero.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
                 if (children == nullptr) {
                     ZeroRow(row, rect.columns, out);
@@ -446,12 +594,12 @@ void CodecComponent::MarkZerotrees()
         }
         for (int n = 1; n <= finest; ++n) {
             const SubbandRect rect = Subband(n, band);
-            const auto root = static_cast<std::int16_t>(q_[static_cast<std::size_t>(Entry(n, band))] + 1);
+            const auto root = static_cast<std::int8_t>(q_[static_cast<std::size_t>(Entry(n, band))] + 1);
             const std::uint8_t* zero = zeroTree[static_cast<std::size_t>(n)].data();
             const std::uint8_t* parents = n >= 2 ? zeroTree[static_cast<std::size_t>(n) - 1].data() : nullptr;
             const auto parentColumns = static_cast<std::size_t>(rect.columns / 2);
             for (int y = 0; y < rect.rows; ++y) {
-                std::int16_t* row = &At(rect.row + y, rect.column);
+                std::int8_t* row = SymbolRow(rect.row + y, rect.column);
                 const std::uint8_t* zeroRow =
                     zero + static_cast<std::size_t>(y) * static_cast<std::size_t>(rect.columns);
                 const std::uint8_t* parentRow =
@@ -474,7 +622,7 @@ namespace {
 // many. Groups of 16 that are all skip marks (common under zerotree roots) or
 // hold none are handled whole; the others symbol by symbol, where every
 // symbol is written and the count advances past all but skip marks.
-TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int16_t* row, int columns, std::int8_t* symbols)
+TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int8_t* row, int columns, std::int8_t* symbols)
 {
     constexpr int kGroup = 16;
     std::size_t count = 0;
@@ -487,17 +635,17 @@ TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int16_t* row, int columns, s
             continue;
         if (marks == 0) {
             for (int k = 0; k < kGroup; ++k)
-                symbols[count + static_cast<std::size_t>(k)] = static_cast<std::int8_t>(row[x + k]);
+                symbols[count + static_cast<std::size_t>(k)] = row[x + k];
             count += kGroup;
             continue;
         }
         for (int k = x; k < x + kGroup; ++k) {
-            symbols[count] = static_cast<std::int8_t>(row[k]);
+            symbols[count] = row[k];
             count += static_cast<std::size_t>(row[k] != kSkipMark);
         }
     }
     for (; x < columns; ++x) {
-        symbols[count] = static_cast<std::int8_t>(row[x]);
+        symbols[count] = row[x];
         count += static_cast<std::size_t>(row[x] != kSkipMark);
     }
     return count;
@@ -506,17 +654,18 @@ TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int16_t* row, int columns, s
 } // namespace
 
 std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> out, std::size_t position,
-                                                      const SubbandRect& rect, int entry, int alphabetExtra,
-                                                      std::vector<std::int8_t>& symbols)
+                                                      const SubbandRect& rect, int entry, int alphabetExtra)
 {
     const int q = q_[static_cast<std::size_t>(entry)];
     if (q < 0 || q > kMaxCodedQ)
         return std::nullopt; // such symbols cannot be told from the skip mark
-    symbols.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
+    const std::size_t samples = static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns);
+    if (gathered_.size() < samples && !TryResizeUninitialised(gathered_, samples))
+        return std::nullopt;
     std::size_t count = 0;
     for (int y = rect.row; y < rect.row + rect.rows; ++y)
-        count += GatherRow(&At(y, rect.column), rect.columns, symbols.data() + count);
-    symbols.resize(count);
+        count += GatherRow(SymbolRow(y, rect.column), rect.columns, gathered_.data() + count);
+    const auto symbols = std::span<const std::int8_t>(gathered_).first(count);
 
     if (position > out.size() || out.size() - position < kSubbandHeaderBytes)
         return std::nullopt;
@@ -546,18 +695,15 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
         levelBytes_[static_cast<std::size_t>(n)] = 0;
         return position;
     }
-    std::vector<std::int8_t> symbols;
-    const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
-    symbols.reserve(static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns));
     const std::size_t start = position;
     if (n == 0) {
-        const auto next = EncodeBand(out, position, LowPassBand(), 3 * levels_, 1, symbols);
+        const auto next = EncodeBand(out, position, LowPassBand(), 3 * levels_, 1);
         if (!next)
             return std::nullopt;
         position = *next;
     } else {
         for (const Band band : kBands) {
-            const auto next = EncodeBand(out, position, Subband(n, band), Entry(n, band), n < finest ? 2 : 1, symbols);
+            const auto next = EncodeBand(out, position, Subband(n, band), Entry(n, band), n < finest ? 2 : 1);
             if (!next)
                 return std::nullopt;
             position = *next;

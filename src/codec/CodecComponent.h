@@ -2,6 +2,7 @@
 // One component plane of the codec: thresholding, quantisation, zerotree marking
 // and arithmetic coding of its subbands, and the level-by-level decoding back.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,13 +12,14 @@
 
 #include "codec/ArithmeticCoder.h"
 #include "codec/CodecSettings.h"
+#include "codec/ForwardLevelRows.h"
 #include "platform/LargeBuffer.h"
 
 namespace tamr {
 
-// Symbol values held in the plane between quantisation and coding.
-inline constexpr std::int16_t kSkipMark = -126; // descendant of a zerotree root, never coded
-inline constexpr int kMaxCodedQ = 125;          // Q + 1 must fit a signed byte and -Q stay above the skip mark
+// Symbol values held in the symbol plane between quantisation and coding.
+inline constexpr std::int8_t kSkipMark = -126; // descendant of a zerotree root, never coded
+inline constexpr int kMaxCodedQ = 125;         // Q + 1 must fit a signed byte and -Q stay above the skip mark
 
 // The three bands of a detail level, in coding order.
 enum class Band { V = 0, H = 1, D = 2 };
@@ -52,11 +54,17 @@ public:
     // The same for decoding, with the component's own discard and sample levels.
     [[nodiscard]] bool SizeForDecoding(int paddedWidth, int paddedHeight, int totalLevels);
 
-    // From plane samples to quantised, zerotree-marked symbols in the plane.
+    // From plane samples to quantised, zerotree-marked symbols in the symbol
+    // plane; the sample plane is freed.
     [[nodiscard]] bool ForwardTransform();
     // The same with a float plane of the caller's, which is grown when short
     // and may serve one component after another.
     [[nodiscard]] bool ForwardTransform(LargeVector<float>& values);
+    // The same from rows of samples that `source` gives (Width() samples
+    // each, the padding included), without a sample plane: it is asked for
+    // every row once, or twice when the finest level is coded, in order. `values` needs to hold only the first
+    // level's low-pass quadrant.
+    [[nodiscard]] bool ForwardTransformRows(const ForwardRowSource& source, LargeVector<float>& values);
     // Writes level index n at `position` of `out`; returns the new position, or
     // nothing when the level does not fit into `out` or memory runs out.
     std::optional<std::size_t> EncodeLevel(std::span<std::uint8_t> out, std::size_t position, int n);
@@ -90,6 +98,13 @@ public:
 
     std::span<std::int16_t> Plane() { return plane_; }
     std::span<const std::int16_t> Plane() const { return plane_; }
+    // The symbols of encoding, Width() x Height(): only the low-pass band and
+    // the coded levels' bands are written.
+    std::span<std::int8_t> Symbols() { return std::span(symbols_).first(std::min(symbols_.size(), SampleCount())); }
+    std::span<const std::int8_t> Symbols() const
+    {
+        return std::span(symbols_).first(std::min(symbols_.size(), SampleCount()));
+    }
     int Width() const { return width_; }
     int Height() const { return height_; }
     int Levels() const { return levels_; }
@@ -106,20 +121,34 @@ public:
 
 private:
     void Shape(int paddedWidth, int paddedHeight, int totalLevels, int sampleLevels);
+    std::size_t SampleCount() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
+    struct Scales {
+        float positive;
+        float negative;
+    };
+    // The samples as floats in `values` (used up: transformed in place).
+    [[nodiscard]] bool ForwardTransformValues(std::span<float> values);
+    [[nodiscard]] bool ForwardLevels(std::span<float> coefficients, int first);
+    void QuantiseCoarserLevels(std::span<const float> coefficients);
+    Scales PrepareQuantiser(int entry);
+    [[nodiscard]] bool QuantiseFirstLevel(const ForwardRowSource& source);
     void ThresholdLevel(std::span<float> values, int k);
+    void CountLevel(std::span<const float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
     void QuantiseLowPassBand(std::span<const float> values);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
-                                          int entry, int alphabet, std::vector<std::int8_t>& symbols);
+                                          int entry, int alphabet);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
                          std::span<std::int8_t> symbols, std::size_t& symbolCount);
     void PlaceBand(const SubbandRect& rect, int entry, int n, Band band, std::span<const std::int8_t> symbols);
     void Dequantise(const SubbandRect& rect, int entry);
 
     std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
-    std::int16_t At(int y, int x) const { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
+    std::int8_t* SymbolRow(int y, int x) { return symbols_.data() + static_cast<std::size_t>(y) * width_ + x; }
 
     LargeVector<std::int16_t> plane_;
+    LargeVector<std::int8_t> symbols_;           // quantised, zerotree-marked symbols of encoding
+    LargeVector<std::int8_t> gathered_;          // one band's symbols without skip marks, for the coder
     LargeVector<std::int16_t> inverseTemporary_; // serves every inverse level, then freed
     LargeVector<std::int8_t> symbolBuffer_;      // decoded symbols of one subband
     // Decoding, per band: 1 where a position of the level last placed is a
@@ -127,6 +156,7 @@ private:
     std::array<std::vector<std::uint8_t>, 3> treeFlags_;
     int width_ = 0;
     int height_ = 0;
+    std::size_t valueStride_ = 0; // of the float plane the forward levels work on
     std::array<std::uint32_t, kLevelSlots> levelBytes_{};
     int levels_ = 5;
     int discardLevels_ = 0;

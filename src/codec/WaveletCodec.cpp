@@ -121,10 +121,13 @@ Status WaveletCodec::EncodeAll(const PlaneFiller& fill)
 {
     codingMethod_ = CodingMethod::Wavelet;
     const auto count = static_cast<std::size_t>(ComponentCount());
-    std::size_t planeBytes = 0; // the 16-bit and float planes of every component
+    // The planes of every component: the floats of the low-pass quadrant
+    // (a whole float plane without a filler) and the symbols.
+    std::size_t planeBytes = 0;
     for (std::size_t c = 0; c < count; ++c)
         planeBytes += static_cast<std::size_t>(components_[c].Width()) *
-                      static_cast<std::size_t>(components_[c].Height()) * (sizeof(std::int16_t) + sizeof(float));
+                      static_cast<std::size_t>(components_[c].Height()) *
+                      ((fill ? sizeof(float) / 4 : sizeof(float)) + sizeof(std::int8_t));
     const int threads = fill && planeBytes > kParallelPlaneBudget ? 1 : threads_;
     std::atomic<bool> fillFailed = false;
     // The components are independent until their levels are joined in file
@@ -132,48 +135,60 @@ Status WaveletCodec::EncodeAll(const PlaneFiller& fill)
     // may take the whole capacity; the joined data must fit it too.
     std::array<CodedComponent, 3> coded;
     // A float plane serves one component after another: no more planes are
-    // made than components are transformed at once.
+    // made than components are transformed at once. Each component's symbol
+    // plane is its own, freed once coded, so that a plane kept for the next
+    // component never adds to what the float plane of that one takes.
     std::mutex planesMutex;
     std::vector<LargeVector<float>> idlePlanes;
-    auto transform = [&](CodecComponent& component) {
+    auto takePlane = [&] {
+        const std::lock_guard lock(planesMutex);
         LargeVector<float> values;
-        {
-            const std::lock_guard lock(planesMutex);
-            if (!idlePlanes.empty()) {
-                values = std::move(idlePlanes.back());
-                idlePlanes.pop_back();
-            }
+        if (!idlePlanes.empty()) {
+            values = std::move(idlePlanes.back());
+            idlePlanes.pop_back();
         }
-        const bool transformed = component.ForwardTransform(values);
+        return values;
+    };
+    auto givePlane = [&](LargeVector<float>&& values) {
         const std::lock_guard lock(planesMutex);
         idlePlanes.push_back(std::move(values));
+    };
+    // The samples come from the filler a row at a time, or from the
+    // component's own plane when the caller wrote them there.
+    auto transform = [&](std::size_t c, LargeVector<float>& plane) {
+        CodecComponent& component = components_[c];
+        if (!fill)
+            return component.ForwardTransform(plane);
+        const ForwardRowSource rows = fill(c, component);
+        bool rowFailed = !rows;
+        const auto source = [&](int y, std::span<float> row) {
+            rowFailed = rowFailed || !rows(y, row);
+            return !rowFailed;
+        };
+        const bool transformed = !rowFailed && component.ForwardTransformRows(source, plane);
+        if (rowFailed)
+            fillFailed = true;
         return transformed;
     };
     RunTasks(threads, count, [&](std::size_t c) {
         CodecComponent& component = components_[c];
         CodedComponent& out = coded[c];
-        // The colour conversion writes every sample, the padding included
-        // (it repeats the edges); a gray picture's padding is read as zeros.
-        if (fill && !component.AllocatePlane(!colour_))
-            return;
-        if (fill && !fill(c, component)) {
-            fillFailed = true;
-            return;
-        }
-        if (!transform(component))
-            return;
-        out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
-        const std::span<std::uint8_t> bytes(out.bytes.get(), capacity_);
-        std::size_t position = 0;
-        for (int n = 0; n <= totalLevels_; ++n) {
-            const auto next = component.EncodeLevel(bytes, position, n);
-            if (!next)
-                return;
-            position = *next;
-            out.levelEnd[static_cast<std::size_t>(n) + 1] = position;
+        LargeVector<float> plane = takePlane();
+        const bool transformed = transform(c, plane);
+        if (transformed) {
+            out.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity_);
+            const std::span<std::uint8_t> bytes(out.bytes.get(), capacity_);
+            std::size_t position = 0;
+            out.coded = true;
+            for (int n = 0; n <= totalLevels_ && out.coded; ++n) {
+                const auto next = component.EncodeLevel(bytes, position, n);
+                out.coded = next.has_value();
+                position = next.value_or(position);
+                out.levelEnd[static_cast<std::size_t>(n) + 1] = position;
+            }
         }
         component.ReleasePlane();
-        out.coded = true;
+        givePlane(std::move(plane));
     });
     if (fillFailed) {
         ReleasePlanes();

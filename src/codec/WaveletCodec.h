@@ -34,8 +34,10 @@ class WaveletCodec {
 public:
     // Called after each decoded level index n < totalLevels, with the planes as they stand.
     using LevelCallback = std::function<void(int n, const WaveletCodec& codec)>;
-    // Writes the samples of component `index` into its freshly allocated plane.
-    using PlaneFiller = std::function<bool(std::size_t index, CodecComponent& component)>;
+    // The rows of samples of component `index` (its Width() x Height(), the
+    // padding included), as the transform asks for them; empty when there
+    // are none.
+    using PlaneFiller = std::function<ForwardRowSource(std::size_t index, const CodecComponent& component)>;
 
     // An empty codec, for a document opened from a COD file.
     explicit WaveletCodec(const CodecSettings& settings);
@@ -46,9 +48,10 @@ public:
     // Corrupt for coded data that does not decode. Memory that runs out while
     // coding throws std::bad_alloc, which the document catches.
     Status PrepareEncode(const CodecSettings& settings, PlaneAllocation allocation = PlaneAllocation::Now);
-    // With planes on demand, `fill` gives each component its samples just
-    // before it is coded, and the plane is freed right after: only the
-    // components coded at once hold planes, one at a time for a large picture.
+    // With planes on demand, `fill` gives each component its samples a row
+    // at a time as it is coded, straight into the first level of its
+    // transform: only the components coded at once hold planes, one at a
+    // time for a large picture, and one float plane serves them in turn.
     Status EncodeAll(const PlaneFiller& fill = {});
     Status PrepareDecode();
     Status DecodeAll(const LevelCallback& onLevel = {});

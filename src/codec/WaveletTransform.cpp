@@ -1,6 +1,7 @@
 #include "codec/WaveletTransform.h"
 
 #include <algorithm>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -640,6 +641,16 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
         return false;
     }
     ForwardLine(samples, step, count, pass, buffer);
+    return true;
+}
+
+bool ForwardRowStep(std::span<float> row, std::span<float> buffer)
+{
+    if (row.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !ValidSide(static_cast<int>(row.size())) || buffer.size() < row.size()) {
+        return false;
+    }
+    ForwardRow(row.data(), static_cast<int>(row.size()), kRowPass, buffer.data());
     return true;
 }
 

@@ -41,6 +41,10 @@ inline constexpr LiftingPass kColumnPass{0.25f, 0.5f, 2.0f};
 bool ForwardStep(std::span<float> samples, std::size_t step, int count, const LiftingPass& pass,
                  std::span<float> buffer);
 
+// The row pass of a forward level over one whole row, with a buffer of at
+// least as many values; false, touching nothing, when the row is invalid.
+[[nodiscard]] bool ForwardRowStep(std::span<float> row, std::span<float> buffer);
+
 // One forward level: the row pass over every row of the region, then the column
 // pass over every column. `lineBuffer` is grown when it is shorter than the level
 // needs (a row, or the high-pass half of a strip of up to 64 columns), so one

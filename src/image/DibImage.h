@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codec/ArithmeticCoder.h"
+#include "codec/ForwardLevelRows.h"
 #include "image/BmpHeaders.h"
 #include "image/DisplaySettings.h"
 #include "image/PaletteBuilder.h"
@@ -175,8 +176,11 @@ public:
     // The reference image converted into the codec's planes, sized by its
     // PrepareEncode (subsampled chroma when B and C are sampled).
     bool ConvertToPlanes(WaveletCodec& codec) const;
-    // The same for component `index` alone, into its plane.
-    bool ConvertToPlane(const WaveletCodec& codec, std::size_t index, CodecComponent& component) const;
+    // The same samples of component `index` alone, as floats a row at a time
+    // (the component's Width() x Height()), for its transform; an empty
+    // source when the picture does not fit the component.
+    ForwardRowSource RowsOfComponent(const WaveletCodec& codec, std::size_t index,
+                                     const CodecComponent& component) const;
     // The codec's decoded planes converted into the working image, timed into
     // convertSeconds; on a palette display a colour image then builds its
     // index image, timed into quantiseSeconds.

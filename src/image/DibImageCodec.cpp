@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <optional>
 
 #include "codec/WaveletCodec.h"
 #include "image/ColourConversion.h"
+#include "image/ComponentValues.h"
 #include "image/DibImage.h"
 #include "image/LosslessPlanes.h"
 #include "platform/Clock.h"
@@ -56,14 +58,23 @@ bool CDibImage::ConvertToPlanes(WaveletCodec& codec) const
                                     : RgbToYiqFull(ReferenceView(), offset, planes);
 }
 
-bool CDibImage::ConvertToPlane(const WaveletCodec& codec, std::size_t index, CodecComponent& component) const
+ForwardRowSource CDibImage::RowsOfComponent(const WaveletCodec& codec, std::size_t index,
+                                            const CodecComponent& component) const
 {
-    const std::int16_t offset = CodecComponent::kSampleOffset;
-    if (isColour_ != 1)
-        return GrayToPlane(ReferenceView(), offset, PlaneOf(component));
     constexpr YiqComponent kComponents[] = {YiqComponent::Y, YiqComponent::I, YiqComponent::Q};
-    return index < std::size(kComponents) &&
-           RgbToYiqComponent(ReferenceView(), offset, kComponents[index], codec.ChromaSubsampled(), PlaneOf(component));
+    std::optional<YiqComponent> yiq;
+    if (isColour_ == 1) {
+        if (index >= std::size(kComponents))
+            return {};
+        yiq = kComponents[index];
+    }
+    ComponentRows rows(ReferenceView(), CodecComponent::kSampleOffset, yiq, isColour_ == 1 && codec.ChromaSubsampled(),
+                       static_cast<std::size_t>(component.Width()), static_cast<std::size_t>(component.Height()));
+    if (!rows.Valid())
+        return {};
+    return [rows = std::move(rows)](int y, std::span<float> row) mutable {
+        return y >= 0 && rows.Row(static_cast<std::size_t>(y), row);
+    };
 }
 
 bool CDibImage::ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySettings& display)

@@ -30,8 +30,8 @@ Status EncodeReference(CDibImage& image, WaveletCodec& codec, const CodecSetting
         return prepared;
     if (settings.qualityFactor == 100)
         return image.EncodeLosslessPlanes(codec) ? Status{} : Status{FailureKind::OutOfMemory};
-    const auto fill = [&](std::size_t index, CodecComponent& component) {
-        return image.ConvertToPlane(codec, index, component);
+    const auto fill = [&](std::size_t index, const CodecComponent& component) {
+        return image.RowsOfComponent(codec, index, component);
     };
     return codec.EncodeAll(fill);
 }

@@ -56,8 +56,8 @@ OptimisedCompression CompressOptimised(CDibImage& image, WaveletCodec& codec, co
 {
     const TimeStamp start = Now();
     const int threads = ResolveThreadCount(base.threads);
-    const auto fill = [&](std::size_t index, CodecComponent& component) {
-        return image.ConvertToPlane(codec, index, component);
+    const auto fill = [&](std::size_t index, const CodecComponent& component) {
+        return image.RowsOfComponent(codec, index, component);
     };
     // The last trial leaves its data in the codec (and a measured one its
     // picture in the image): when it is the one chosen, it need not be coded

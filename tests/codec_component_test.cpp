@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -137,22 +138,33 @@ TEST(CodecComponentTest, OneCodedDetailLevelFormsNoZerotrees)
     EXPECT_TRUE(std::all_of(decoder.Plane().begin(), decoder.Plane().end(), [](std::int16_t v) { return v == -7; }));
 }
 
-TEST(CodecComponentTest, DiscardedLevelsAreCountedButNeitherThresholdedNorCoded)
+TEST(CodecComponentTest, DiscardedLevelsAreCountedAndMeasuredButNotCoded)
 {
     // The same plane with no level and with two levels discarded: the figure
-    // of non-zero values counts every level either way.
+    // of non-zero values counts every level either way, and the discarded
+    // levels keep the ranges the settings search reads (quantising only
+    // mirrors the narrower side of a range, so its widest side is kept).
     std::vector<Coded> coded;
     std::vector<std::uint32_t> nonZero;
+    std::vector<std::vector<int>> widest;
     for (const std::int16_t discard : {std::int16_t{0}, std::int16_t{2}}) {
         auto component = MakeComponent(UniformSettings(12, 4, discard), 64, 4);
         for (std::size_t i = 0; i < component.Plane().size(); ++i)
             component.Plane()[i] = static_cast<std::int16_t>((i * 7919) % 201 - 100);
         ASSERT_TRUE(component.ForwardTransform());
         nonZero.push_back(component.NonZeroBefore());
+        std::vector<int>& ranges = widest.emplace_back();
+        for (const int n : {3, 4})
+            for (const Band band : {Band::V, Band::H, Band::D}) {
+                const int entry = component.Entry(n, band);
+                ranges.push_back(std::max(std::abs(int{component.Max(entry)}), std::abs(int{component.Min(entry)})));
+            }
         coded.push_back(EncodeAllLevels(component, 4));
     }
     EXPECT_GT(nonZero[0], 0u);
     EXPECT_EQ(nonZero[1], nonZero[0]);
+    EXPECT_GT(*std::max_element(widest[0].begin(), widest[0].end()), 0);
+    EXPECT_EQ(widest[1], widest[0]);
     EXPECT_EQ(coded[1].levelEnds[4], coded[1].levelEnds[2]);
 }
 

@@ -69,16 +69,6 @@ TAMR_VECTOR_CLONES Range RowRange(const float* row, int count, Range range)
     return range;
 }
 
-// Counts the samples whose truncated value is not 0: the figure a discarded
-// level adds, with nothing else of it needed.
-TAMR_VECTOR_CLONES std::uint32_t NonZeroInRow(const float* row, int count)
-{
-    std::uint32_t nonZero = 0;
-    for (int x = 0; x < count; ++x)
-        nonZero += static_cast<std::uint32_t>(Truncate16(row[x]) != 0);
-    return nonZero;
-}
-
 // True when every sample of a run truncates to 0.
 TAMR_VECTOR_CLONES bool RunIsZero(const float* row, int count)
 {
@@ -354,12 +344,10 @@ bool CodecComponent::ForwardTransformRows(const ForwardRowSource& source, LargeV
     Range h = kEmptyRange;
     Range v = kEmptyRange;
     Range d = kEmptyRange;
+    // A discarded level is thresholded too: it is never coded, but its
+    // ranges are what the settings search reads to decide whether to keep it.
     const auto gather = [&](int k, std::span<float> low, std::span<float> high) {
         std::copy_n(low.data(), half, coefficients.data() + static_cast<std::size_t>(k) * stride);
-        if (!coded) { // a discarded level only counts its non-zero values
-            nonZeroBefore_ += NonZeroInRow(bandRow(low, 1), half) + NonZeroInRow(high.data(), width_);
-            return;
-        }
         nonZeroBefore_ += ThresholdRow(bandRow(low, 1), half, threshold, h);
         nonZeroBefore_ += ThresholdRow(bandRow(high, 0), half, threshold, v);
         nonZeroBefore_ += ThresholdRow(bandRow(high, 1), half, threshold, d);
@@ -404,20 +392,17 @@ bool CodecComponent::QuantiseFirstLevel(const ForwardRowSource& source)
     return ForwardLevelByRows(height_, width_, source, quantise);
 }
 
-// Forward levels `first` and up, each thresholded or, when discarded, counted.
+// Forward levels `first` and up, each thresholded.
 bool CodecComponent::ForwardLevels(std::span<float> coefficients, int first)
 {
     const auto stride = valueStride_;
-    const int finest = FinestCodedLevel();
     std::vector<float> lineBuffer;
     for (int k = first; k < levels_; ++k) {
         if (!ForwardLevel(coefficients, stride, height_ >> k, width_ >> k, lineBuffer))
             return false;
-        // A discarded level is never coded: it only counts its non-zero values.
-        if (levels_ - k > finest)
-            CountLevel(coefficients, k);
-        else
-            ThresholdLevel(coefficients, k);
+        // A discarded level is never coded, but its ranges are kept as a
+        // coded level's are.
+        ThresholdLevel(coefficients, k);
     }
     return true;
 }
@@ -447,19 +432,6 @@ void CodecComponent::ThresholdLevel(std::span<float> values, int k)
         const auto entry = static_cast<std::size_t>(Entry(n, band));
         max_[entry] = static_cast<std::int16_t>(range.max);
         min_[entry] = static_cast<std::int16_t>(range.min);
-    }
-}
-
-// The non-zero values of the detail bands of the level made by forward level
-// k, for a discarded level: as many as thresholding it would count.
-void CodecComponent::CountLevel(std::span<const float> values, int k)
-{
-    const int n = levels_ - k;
-    for (const Band band : kBands) {
-        const SubbandRect rect = Subband(n, band);
-        for (int y = rect.row; y < rect.row + rect.rows; ++y)
-            nonZeroBefore_ +=
-                NonZeroInRow(values.data() + static_cast<std::size_t>(y) * valueStride_ + rect.column, rect.columns);
     }
 }
 

@@ -133,7 +133,6 @@ private:
     Scales PrepareQuantiser(int entry);
     [[nodiscard]] bool QuantiseFirstLevel(const ForwardRowSource& source);
     void ThresholdLevel(std::span<float> values, int k);
-    void CountLevel(std::span<const float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
     void QuantiseLowPassBand(std::span<const float> values);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "image/ComponentValues.h"
@@ -27,6 +28,20 @@ Picture RandomPicture(int width, int height, int bytesPerPixel, int rowPad, std:
     return picture;
 }
 
+// A whole plane row by row, as the encoder asks for it; false, writing
+// nothing, when the pixels or the plane are too small.
+bool ComponentToValues(ConstPixelView pixels, std::int16_t offset, std::optional<YiqComponent> component,
+                       bool subsampledChroma, std::span<float> values, std::size_t stride, std::size_t rows)
+{
+    ComponentRows source(pixels, offset, component, subsampledChroma, stride, rows);
+    if (!source.Valid() || (rows != 0 && stride > values.size() / rows))
+        return false;
+    for (std::size_t y = 0; y < rows; ++y)
+        if (!source.Row(y, values.subspan(y * stride, stride)))
+            return false;
+    return true;
+}
+
 TEST(ComponentValuesTest, BandsGiveTheSamplesOfTheWholePlaneConversions)
 {
     std::mt19937 random(7);
@@ -40,7 +55,7 @@ TEST(ComponentValuesTest, BandsGiveTheSamplesOfTheWholePlaneConversions)
         std::vector<std::int16_t> samples(stride * rows, 0);
         ASSERT_TRUE(GrayToPlane(gray.view, kOffset, {samples, stride, rows}));
         std::vector<float> values(stride * rows, -1.0f);
-        ASSERT_TRUE(ComponentToValues(gray.view, kOffset, std::nullopt, false, {values, stride, rows}));
+        ASSERT_TRUE(ComponentToValues(gray.view, kOffset, std::nullopt, false, values, stride, rows));
         EXPECT_EQ(values, std::vector<float>(samples.begin(), samples.end()));
 
         const Picture colour = RandomPicture(width, height, 3, 1, random);
@@ -54,14 +69,14 @@ TEST(ComponentValuesTest, BandsGiveTheSamplesOfTheWholePlaneConversions)
                     RgbToYiqComponent(colour.view, kOffset, component, subsampled, {plane, planeStride, planeRows}));
                 std::vector<float> floats(planeStride * planeRows, -1.0f);
                 ASSERT_TRUE(
-                    ComponentToValues(colour.view, kOffset, component, subsampled, {floats, planeStride, planeRows}));
+                    ComponentToValues(colour.view, kOffset, component, subsampled, floats, planeStride, planeRows));
                 EXPECT_EQ(floats, std::vector<float>(plane.begin(), plane.end()))
                     << "component " << static_cast<int>(component) << (subsampled ? " subsampled" : "");
             }
         // A plane too small for the picture is refused untouched.
         std::vector<float> small(static_cast<std::size_t>(width) * 2, -1.0f);
-        EXPECT_FALSE(ComponentToValues(colour.view, kOffset, YiqComponent::Y, false,
-                                       {small, static_cast<std::size_t>(width), 2}));
+        EXPECT_FALSE(
+            ComponentToValues(colour.view, kOffset, YiqComponent::Y, false, small, static_cast<std::size_t>(width), 2));
         EXPECT_EQ(small, std::vector<float>(small.size(), -1.0f));
     }
 }

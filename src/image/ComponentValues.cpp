@@ -74,16 +74,4 @@ bool ComponentRows::Row(std::size_t y, std::span<float> row)
     return true;
 }
 
-bool ComponentToValues(ConstPixelView pixels, std::int16_t offset, std::optional<YiqComponent> component,
-                       bool subsampledChroma, ValuePlaneView plane)
-{
-    ComponentRows rows(pixels, offset, component, subsampledChroma, plane.stride, plane.rows);
-    if (!rows.Valid() || (plane.rows != 0 && plane.stride > plane.values.size() / plane.rows))
-        return false;
-    for (std::size_t y = 0; y < plane.rows; ++y)
-        if (!rows.Row(y, plane.values.subspan(y * plane.stride, plane.stride)))
-            return false;
-    return true;
-}
-
 } // namespace tamr

@@ -15,12 +15,6 @@
 
 namespace tamr {
 
-struct ValuePlaneView {
-    std::span<float> values;
-    std::size_t stride = 0;
-    std::size_t rows = 0;
-};
-
 // The rows of a component plane of stride x rows samples, one at a time: the
 // samples RgbToYiqComponent writes, the padding included, or with no
 // component those of GrayToPlane on a zeroed plane (the padding as zeros).
@@ -51,10 +45,5 @@ private:
     std::vector<std::int16_t> band_;
     std::optional<std::size_t> bandHeld_;
 };
-
-// The whole plane through ComponentRows; false, writing nothing, when the
-// pixels or the plane are too small.
-bool ComponentToValues(ConstPixelView pixels, std::int16_t offset, std::optional<YiqComponent> component,
-                       bool subsampledChroma, ValuePlaneView plane);
 
 } // namespace tamr

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,45 @@ TEST(PnmReader, GrayAndColourWithCommentsAndEveryMaxval)
     ASSERT_TRUE(result.block) << result.failure;
     EXPECT_EQ(RowOf(*result.block, 0), (std::vector<std::uint8_t>{128}));
     EXPECT_FALSE(result.composited);
+}
+
+// A figure of /proc/self/status in KiB ("VmRSS", "VmHWM").
+std::optional<long> StatusKib(const std::string& name)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(name + ":", 0) == 0)
+            return std::stol(line.substr(name.size() + 1));
+    return std::nullopt;
+}
+
+TEST(PnmReader, AHandedOverFileGoesBackAsThePictureIsRead)
+{
+    // 48 MiB of file and as much picture: both far above the sizes the
+    // allocator keeps in its own heap, so every page counted is this read's.
+    constexpr std::uint32_t side = 4096;
+    ByteBlock file = Pnm("P6\n4096 4096\n255\n", {});
+    file.resize(file.size() + std::size_t{side} * side * 3);
+    for (std::size_t i = 0; i < std::size_t{side} * side * 3; ++i)
+        file[file.size() - 1 - i] = static_cast<std::uint8_t>(i * 7);
+    const std::size_t lastRow = file.size() - std::size_t{side} * 3;
+    const std::vector<std::uint8_t> lastRgb(file.begin() + static_cast<std::ptrdiff_t>(lastRow),
+                                            file.begin() + static_cast<std::ptrdiff_t>(lastRow + 3));
+    // Writing 5 there sets the peak back to the resident set as it is now.
+    if (!std::ofstream("/proc/self/clear_refs").write("5", 1) || !StatusKib("VmHWM") || !StatusKib("VmRSS"))
+        GTEST_SKIP() << "the system does not let the peak resident set be measured";
+    const long before = *StatusKib("VmRSS");
+
+    const auto result = ReadPnmConsuming(file, Limits{});
+    const long growth = *StatusKib("VmHWM") - before;
+
+    ASSERT_TRUE(result.block) << result.failure;
+    EXPECT_TRUE(file.empty());
+    // The picture's last row is the file's, turned to blue, green, red.
+    const auto last = RowOf(*result.block, side - 1);
+    EXPECT_EQ((std::vector<std::uint8_t>{last[2], last[1], last[0]}), lastRgb);
+    // The picture grows as the file goes: holding both would add 48 MiB.
+    EXPECT_LT(growth, 12 * 1024) << "KiB over the file";
 }
 
 TEST(PnmReader, CommentsRightAfterTheMagicNumberAndAfterMaxvalAsNetpbmReadsThem)

@@ -140,7 +140,8 @@ Status CTamrDoc::OpenPicture(ByteBlock&& file, const PictureReaderEntry& reader)
     readerName_.clear();
     sourceMetadata_ = {};
     const TimeStamp t0 = Now();
-    PictureReadResult result = ReadPicture(reader, file, environment_.limits, environment_.readPolicy);
+    const std::size_t fileSize = file.size();
+    PictureReadResult result = ReadPictureHandedOver(reader, file, environment_.limits, environment_.readPolicy);
     if (!result.Ok()) {
         ShowRefusal(result);
         return StatusOf(result);
@@ -149,7 +150,6 @@ Status CTamrDoc::OpenPicture(ByteBlock&& file, const PictureReaderEntry& reader)
     sourceMetadata_ = std::move(result.metadata);
     sourceMetadata_.exif.clear();
     sourceMetadata_.iccProfile.clear();
-    const std::size_t fileSize = file.size();
     if (result.layout == PictureLayout::BmpFile) {
         image_ = std::make_unique<CDibImage>();
         if (const Status read =

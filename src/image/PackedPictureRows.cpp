@@ -1,6 +1,8 @@
 #include "image/PackedPictureRows.h"
 
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "image/BmpHeaders.h"
 #include "image/DibImage.h"
@@ -21,6 +23,21 @@ std::optional<ByteBlock> PackedPictureRows::MakeHead(std::uint32_t width, std::u
     if (!head)
         return std::nullopt;
     return head->Take();
+}
+
+std::optional<PackedPictureRows> PackedPictureRows::MakeBottomUp(std::uint32_t width, std::uint32_t height, bool colour)
+{
+    auto rows = Lay(width, height, colour, false);
+    if (!rows)
+        return std::nullopt;
+    try {
+        rows->block_.reserve(rows->rowsStart_ + rows->stride_ * height);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+    return rows;
 }
 
 std::optional<PackedPictureRows> PackedPictureRows::Lay(std::uint32_t width, std::uint32_t height, bool colour,
@@ -72,6 +89,14 @@ std::span<std::uint8_t> PackedPictureRows::Row(std::uint32_t y)
 {
     // Bottom-up, as every packed block: the top row is the last one.
     const std::size_t offset = rowsStart_ + (height_ - 1 - y) * stride_;
+    return std::span(block_).subspan(offset, std::size_t{width_} * (colour_ ? 3 : 1));
+}
+
+std::span<std::uint8_t> PackedPictureRows::AddRowAbove()
+{
+    // Within the capacity reserved for the whole block: nothing is moved.
+    const std::size_t offset = block_.size();
+    block_.resize(offset + stride_);
     return std::span(block_).subspan(offset, std::size_t{width_} * (colour_ ? 3 : 1));
 }
 

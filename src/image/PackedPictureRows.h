@@ -18,10 +18,17 @@ public:
     // The same block's header and colour table alone, without rows: what a
     // look at the headers needs to know of the picture.
     static std::optional<ByteBlock> MakeHead(std::uint32_t width, std::uint32_t height, bool colour);
+    // The same block grown a row at a time from the bottom of the picture up
+    // (AddRowAbove), so that no page of it is touched before its row is
+    // written. Row() is not used on it.
+    static std::optional<PackedPictureRows> MakeBottomUp(std::uint32_t width, std::uint32_t height, bool colour);
 
     // Row y counted from the top of the picture: width bytes of gray levels,
     // or width blue-green-red triples.
     std::span<std::uint8_t> Row(std::uint32_t y);
+    // The next row of a block made bottom-up, zero-filled: the picture's last
+    // row first, its top row last; the row's padding stays zero.
+    std::span<std::uint8_t> AddRowAbove();
 
     std::uint32_t Width() const { return width_; }
     std::uint32_t Height() const { return height_; }

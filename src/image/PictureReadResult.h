@@ -104,6 +104,9 @@ struct PictureReadResult {
 
 // Every picture reader: the whole file's bytes and the limits in, the result out.
 using PictureReaderFunction = PictureReadResult(std::span<const std::uint8_t> bytes, const Limits& limits);
+// A reader that takes the file over (leaving `file` empty) and gives its
+// memory back as it reads.
+using PictureConsumingReaderFunction = PictureReadResult(ByteBlock& file, const Limits& limits);
 
 // The failure as the document returns it; success for a picture that was read.
 Status StatusOf(const PictureReadResult& result);

@@ -5,6 +5,7 @@
 
 #include "image/OrientationAndColour.h"
 #include "image/OriginalReaders.h"
+#include "image/PnmReader.h"
 #include "image/general/GeneralReaders.h"
 
 namespace tamr {
@@ -16,7 +17,7 @@ constexpr std::array kTable = {
     PictureReaderEntry{FileType::Gif, ReadGifPicture, ReadGifPictureHead, ReadGifGeneral, "giflib"},
     PictureReaderEntry{FileType::Jpeg, ReadJpegPicture, ReadJpegPictureHead, ReadJpegGeneral, "libjpeg-turbo", true},
     PictureReaderEntry{FileType::Png, ReadPngPicture, ReadPngPictureHead, nullptr, {}},
-    PictureReaderEntry{FileType::Pnm, ReadPnmPicture, ReadPnmPictureHead, nullptr, {}},
+    PictureReaderEntry{FileType::Pnm, ReadPnmPicture, ReadPnmPictureHead, nullptr, {}, false, ReadPnmConsuming},
     PictureReaderEntry{FileType::Tiff, nullptr, nullptr, ReadTiffGeneral, "libtiff"},
     PictureReaderEntry{FileType::WebP, nullptr, nullptr, ReadWebPGeneral, "libwebp"},
     PictureReaderEntry{FileType::Avif, nullptr, nullptr, ReadAvifGeneral, "libavif"},
@@ -70,6 +71,17 @@ PictureReadResult ReadPicture(const PictureReaderEntry& entry, std::span<const s
                               const Limits& limits, ReadPolicy policy)
 {
     PictureReadResult result = ReadAsStored(entry, bytes, limits, policy);
+    TurnUprightAndIntoSrgb(result);
+    return result;
+}
+
+PictureReadResult ReadPictureHandedOver(const PictureReaderEntry& entry, ByteBlock& file, const Limits& limits,
+                                        ReadPolicy policy)
+{
+    if (entry.readConsuming == nullptr || entry.general != nullptr)
+        return ReadPicture(entry, std::span<const std::uint8_t>(file), limits, policy);
+    PictureReadResult result = entry.readConsuming(file, limits);
+    result.reader = std::string(kOriginalReaderName);
     TurnUprightAndIntoSrgb(result);
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include "image/FileType.h"
 #include "image/PictureReadResult.h"
+#include "platform/ByteBlock.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -24,6 +25,10 @@ struct PictureReaderEntry {
     std::string_view generalName;
     // The time the reader takes is the document's decoding time.
     bool timesDecoding = false;
+    // The own reader for a file handed over, which it gives back to the
+    // system as it reads; only for a kind without a general reader, which
+    // would need the file after the own reader had refused it.
+    PictureConsumingReaderFunction* readConsuming = nullptr;
 };
 
 // The name `info` gives the program's own readers.
@@ -49,6 +54,12 @@ struct ReadPolicy {
 // upright and into sRGB as its file says (OrientationAndColour.h).
 PictureReadResult ReadPicture(const PictureReaderEntry& entry, std::span<const std::uint8_t> bytes,
                               const Limits& limits, ReadPolicy policy);
+
+// The same for a file handed over: a kind with a consuming reader takes the
+// file (leaving `file` empty), every other kind reads it as above and leaves
+// it as it was.
+PictureReadResult ReadPictureHandedOver(const PictureReaderEntry& entry, ByteBlock& file, const Limits& limits,
+                                        ReadPolicy policy);
 
 // The notice that names a general reader that opened a picture.
 std::string ReadByNotice(std::string_view readerName);

@@ -3,14 +3,18 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "image/PackedPictureRows.h"
 #include "image/PictureSamples.h"
+#include "platform/DiscardPages.h"
 
 namespace tamr {
 namespace {
 
 constexpr std::uint32_t kLargestValue = 65535;
+// The file's pages go back in steps of this many bytes.
+constexpr std::size_t kReleaseStep = std::size_t{1} << 20;
 
 // Walks the header: numbers separated by white space and comments.
 class HeaderReader {
@@ -73,7 +77,10 @@ private:
 
 namespace {
 
-PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels)
+// `owned`, when given, is the block `file` views; its pages are handed back
+// as the picture is read.
+PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels,
+                               ByteBlock* owned = nullptr)
 {
     if (file.size() < 2 || file[0] != 'P')
         return PictureReadResult::Refused("PNM: the file does not start with P5 or P6");
@@ -123,14 +130,20 @@ PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits&
             return PictureReadResult::Refused("PNM: the picture is too large to be held in memory");
         return head;
     }
-    auto out = PackedPictureRows::Make(*width, *height, colour);
+    // Read from the last row up, as the block is laid out, so that neither
+    // is touched out of order and a file this reader owns can hand back its
+    // pages as they are read: the file and the picture are never held whole
+    // together.
+    auto out = PackedPictureRows::MakeBottomUp(*width, *height, colour);
     if (!out)
         return PictureReadResult::Refused("PNM: the picture is too large to be held in memory");
     const std::uint32_t limit = *maxValue;
-    for (std::uint32_t y = 0; y < *height; ++y) {
-        const auto source = file.subspan(*start + y * rowBytes, static_cast<std::size_t>(rowBytes));
-        const auto target = out->Row(y);
-        const std::size_t samples = std::size_t{*width} * channels;
+    const std::size_t samples = std::size_t{*width} * channels;
+    std::size_t keptEnd = file.size();
+    for (std::uint32_t y = *height; y-- > 0;) {
+        const std::size_t rowStart = *start + y * static_cast<std::size_t>(rowBytes);
+        const auto source = file.subspan(rowStart, static_cast<std::size_t>(rowBytes));
+        const auto target = out->AddRowAbove();
         for (std::size_t i = 0; i < samples; ++i) {
             const std::uint32_t value =
                 sampleBytes == 1 ? source[i] : (std::uint32_t{source[2 * i]} << 8) | source[2 * i + 1];
@@ -139,6 +152,10 @@ PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits&
             // P6 holds red, green, blue; the block blue, green, red.
             const std::size_t to = colour ? i - i % 3 + (2 - i % 3) : i;
             target[to] = ScaleToByte(value, limit);
+        }
+        if (owned != nullptr && keptEnd - rowStart >= kReleaseStep) {
+            DiscardPagesOf(std::span(*owned).subspan(rowStart, keptEnd - rowStart));
+            keptEnd = rowStart;
         }
     }
     PictureReadResult result;
@@ -151,6 +168,12 @@ PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits&
 PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits)
 {
     return ReadPnmBlock(file, limits, true);
+}
+
+PictureReadResult ReadPnmConsuming(ByteBlock& file, const Limits& limits)
+{
+    ByteBlock owned = std::exchange(file, ByteBlock());
+    return ReadPnmBlock(owned, limits, true, &owned);
 }
 
 PictureReadResult ReadPnmHead(std::span<const std::uint8_t> file, const Limits& limits)

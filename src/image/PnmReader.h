@@ -5,6 +5,7 @@
 #include <span>
 
 #include "image/PictureReadResult.h"
+#include "platform/ByteBlock.h"
 #include "platform/Limits.h"
 
 namespace tamr {
@@ -17,6 +18,10 @@ namespace tamr {
 // are a header out of range, more than the limits' pixels, a picture over the decode limit, a file shorter than
 // its picture and a sample above maxval. Only the first picture of a file is read.
 PictureReadResult ReadPnm(std::span<const std::uint8_t> file, const Limits& limits);
+// The same for a file handed over: `file` is left empty, and its memory goes
+// back to the system as the picture is read, so that a large file and its
+// picture are never held whole at once.
+PictureReadResult ReadPnmConsuming(ByteBlock& file, const Limits& limits);
 // The block's header and table alone, after the header's checks; no sample is read.
 PictureReadResult ReadPnmHead(std::span<const std::uint8_t> file, const Limits& limits);
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "image/PackedPictureRows.h"
 #include "image/PictureSamples.h"
@@ -73,6 +74,26 @@ private:
     std::size_t position_;
 };
 
+// One row of samples into a row of the block, through the table of scaled
+// values; false at a sample above the file's maximum value. P6 holds red,
+// green, blue; the block blue, green, red.
+bool ConvertRow(std::span<const std::uint8_t> source, std::uint32_t sampleBytes, std::uint32_t channels,
+                std::span<const std::uint8_t> scaled, std::span<std::uint8_t> target)
+{
+    const auto sample = [&](std::size_t i) -> std::uint32_t {
+        return sampleBytes == 1 ? source[i] : (std::uint32_t{source[2 * i]} << 8) | source[2 * i + 1];
+    };
+    for (std::size_t i = 0; i < target.size(); i += channels) {
+        for (std::uint32_t c = 0; c < channels; ++c) {
+            const std::uint32_t value = sample(i + c);
+            if (value >= scaled.size())
+                return false;
+            target[i + channels - 1 - c] = scaled[value];
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 namespace {
@@ -137,22 +158,16 @@ PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits&
     auto out = PackedPictureRows::MakeBottomUp(*width, *height, colour);
     if (!out)
         return PictureReadResult::Refused("PNM: the picture is too large to be held in memory");
-    const std::uint32_t limit = *maxValue;
-    const std::size_t samples = std::size_t{*width} * channels;
+    // Every value a sample may take, scaled once: no division per sample.
+    std::vector<std::uint8_t> scaled(std::size_t{*maxValue} + 1);
+    for (std::uint32_t value = 0; value <= *maxValue; ++value)
+        scaled[value] = ScaleToByte(value, *maxValue);
     std::size_t keptEnd = file.size();
     for (std::uint32_t y = *height; y-- > 0;) {
         const std::size_t rowStart = *start + y * static_cast<std::size_t>(rowBytes);
         const auto source = file.subspan(rowStart, static_cast<std::size_t>(rowBytes));
-        const auto target = out->AddRowAbove();
-        for (std::size_t i = 0; i < samples; ++i) {
-            const std::uint32_t value =
-                sampleBytes == 1 ? source[i] : (std::uint32_t{source[2 * i]} << 8) | source[2 * i + 1];
-            if (value > limit)
-                return PictureReadResult::Refused("PNM: a sample is larger than the file's maximum value");
-            // P6 holds red, green, blue; the block blue, green, red.
-            const std::size_t to = colour ? i - i % 3 + (2 - i % 3) : i;
-            target[to] = ScaleToByte(value, limit);
-        }
+        if (!ConvertRow(source, sampleBytes, channels, scaled, out->AddRowAbove()))
+            return PictureReadResult::Refused("PNM: a sample is larger than the file's maximum value");
         if (owned != nullptr && keptEnd - rowStart >= kReleaseStep) {
             DiscardPagesOf(std::span(*owned).subspan(rowStart, keptEnd - rowStart));
             keptEnd = rowStart;

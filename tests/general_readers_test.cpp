@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -141,6 +143,14 @@ struct JpegOptions {
     int quality = 90;
 };
 
+// Gives back what libjpeg's memory destination allocated.
+struct FreeDeleter {
+    void operator()(unsigned char* bytes) const
+    {
+        std::free(bytes); // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
+    }
+};
+
 Bytes EncodeJpeg(const Bytes& samples, const JpegOptions& options)
 {
     jpeg_compress_struct encoder{};
@@ -167,9 +177,8 @@ Bytes EncodeJpeg(const Bytes& samples, const JpegOptions& options)
     }
     jpeg_finish_compress(&encoder);
     jpeg_destroy_compress(&encoder);
-    Bytes file(out, out + size);
-    std::free(out);
-    return file;
+    const std::unique_ptr<unsigned char, FreeDeleter> coded(out);
+    return Bytes(coded.get(), coded.get() + size);
 }
 
 // libjpeg's own decoding of a gray or colour file, as the reference.
@@ -280,6 +289,7 @@ Bytes EncodeGif(int colours)
     int error = 0;
     GifFileType* gif = EGifOpen(&out, &WriteToVector, &error);
     std::vector<GifColorType> table;
+    table.reserve(static_cast<std::size_t>(colours));
     for (int i = 0; i < colours; ++i)
         table.push_back({static_cast<GifByteType>(i * 16), static_cast<GifByteType>(255 - i * 15),
                          static_cast<GifByteType>(i * 7)});

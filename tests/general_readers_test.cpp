@@ -4,14 +4,20 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "image/BmpHeaders.h"
 #include "image/JpegLibrary.h"
 #include "image/PackedImageBlock.h"
+#include "image/PictureProbe.h"
 #include "image/PictureReaderTable.h"
 #include "image/general/GeneralReaders.h"
 #include "platform/ByteReader.h"
@@ -137,6 +143,14 @@ struct JpegOptions {
     int quality = 90;
 };
 
+// Gives back what libjpeg's memory destination allocated.
+struct FreeDeleter {
+    void operator()(unsigned char* bytes) const
+    {
+        std::free(bytes); // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
+    }
+};
+
 Bytes EncodeJpeg(const Bytes& samples, const JpegOptions& options)
 {
     jpeg_compress_struct encoder{};
@@ -163,9 +177,8 @@ Bytes EncodeJpeg(const Bytes& samples, const JpegOptions& options)
     }
     jpeg_finish_compress(&encoder);
     jpeg_destroy_compress(&encoder);
-    Bytes file(out, out + size);
-    std::free(out);
-    return file;
+    const std::unique_ptr<unsigned char, FreeDeleter> coded(out);
+    return Bytes(coded.get(), coded.get() + size);
 }
 
 // libjpeg's own decoding of a gray or colour file, as the reference.
@@ -276,6 +289,7 @@ Bytes EncodeGif(int colours)
     int error = 0;
     GifFileType* gif = EGifOpen(&out, &WriteToVector, &error);
     std::vector<GifColorType> table;
+    table.reserve(static_cast<std::size_t>(colours));
     for (int i = 0; i < colours; ++i)
         table.push_back({static_cast<GifByteType>(i * 16), static_cast<GifByteType>(255 - i * 15),
                          static_cast<GifByteType>(i * 7)});
@@ -482,13 +496,20 @@ TEST(GeneralTiffReader, HonoursTheDecodeLimit)
 // ---- WebP --------------------------------------------------------------------
 
 #if defined(TAMR_HAVE_WEBPDEMUX)
-TEST(GeneralWebPReader, ReadsLosslessFilesExactlyWithAlphaOverWhite)
+// The test picture with its left column transparent, coded losslessly.
+Bytes EncodeWebP()
 {
     const Bytes rgba = SourceRgb(4);
     std::uint8_t* out = nullptr;
     const std::size_t size = WebPEncodeLosslessRGBA(rgba.data(), kWidth, kHeight, kWidth * 4, &out);
-    const Bytes file(out, out + size);
+    Bytes file(out, out + size);
     WebPFree(out);
+    return file;
+}
+
+TEST(GeneralWebPReader, ReadsLosslessFilesExactlyWithAlphaOverWhite)
+{
+    const Bytes file = EncodeWebP();
     const PictureReadResult result = ReadWebPGeneral(file, Limits{});
     ExpectPixels(result, [](std::uint32_t x, std::uint32_t y) { return x == 0 ? Rgb{255, 255, 255} : Source(x, y); });
     EXPECT_TRUE(result.composited);
@@ -499,24 +520,31 @@ TEST(GeneralWebPReader, ReadsLosslessFilesExactlyWithAlphaOverWhite)
 // ---- AVIF --------------------------------------------------------------------
 
 #if defined(TAMR_HAVE_AVIF)
-TEST(GeneralAvifReader, ReadsFilesAsLibavifDecodesThem)
+// The test picture coded by libavif, left in `image`.
+Bytes EncodeAvif(avifImage* image)
 {
     Bytes rgb = SourceRgb(3);
-    avifImage* image = avifImageCreate(kWidth, kHeight, 8, AVIF_PIXEL_FORMAT_YUV444);
     avifRGBImage source;
     avifRGBImageSetDefaults(&source, image);
     source.format = AVIF_RGB_FORMAT_RGB;
     source.pixels = rgb.data();
     source.rowBytes = kWidth * 3;
-    ASSERT_EQ(avifImageRGBToYUV(image, &source), AVIF_RESULT_OK);
+    EXPECT_EQ(avifImageRGBToYUV(image, &source), AVIF_RESULT_OK);
     avifEncoder* encoder = avifEncoderCreate();
     encoder->maxThreads = 1;
     encoder->speed = 10;
     avifRWData coded = AVIF_DATA_EMPTY;
-    ASSERT_EQ(avifEncoderWrite(encoder, image, &coded), AVIF_RESULT_OK);
-    const Bytes file(coded.data, coded.data + coded.size);
+    EXPECT_EQ(avifEncoderWrite(encoder, image, &coded), AVIF_RESULT_OK);
+    Bytes file(coded.data, coded.data + coded.size);
     avifRWDataFree(&coded);
     avifEncoderDestroy(encoder);
+    return file;
+}
+
+TEST(GeneralAvifReader, ReadsFilesAsLibavifDecodesThem)
+{
+    avifImage* image = avifImageCreate(kWidth, kHeight, 8, AVIF_PIXEL_FORMAT_YUV444);
+    const Bytes file = EncodeAvif(image);
 
     // libavif's own decoding to 8-bit RGB is the reference.
     avifDecoder* decoder = avifDecoderCreate();
@@ -548,13 +576,14 @@ heif_error WriteHeif(heif_context*, const void* data, std::size_t size, void* us
     return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
 }
 
-TEST(GeneralHeifReader, ReadsFilesAsLibheifDecodesThem)
+// The test picture coded by libheif; nothing when it has no HEVC encoder.
+std::optional<Bytes> EncodeHeif()
 {
     heif_context* context = heif_context_alloc();
     heif_encoder* encoder = nullptr;
     if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code != heif_error_Ok) {
         heif_context_free(context);
-        GTEST_SKIP() << "libheif has no HEVC encoder here";
+        return std::nullopt;
     }
     heif_image* image = nullptr;
     heif_image_create(kWidth, kHeight, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
@@ -565,13 +594,23 @@ TEST(GeneralHeifReader, ReadsFilesAsLibheifDecodesThem)
     for (std::uint32_t y = 0; y < kHeight; ++y)
         std::copy_n(rgb.data() + y * kWidth * 3, kWidth * 3, plane + static_cast<std::ptrdiff_t>(y) * stride);
     heif_encoder_set_lossy_quality(encoder, 90);
-    ASSERT_EQ(heif_context_encode_image(context, image, encoder, nullptr, nullptr).code, heif_error_Ok);
+    EXPECT_EQ(heif_context_encode_image(context, image, encoder, nullptr, nullptr).code, heif_error_Ok);
     Bytes file;
     heif_writer writer{1, &WriteHeif};
-    ASSERT_EQ(heif_context_write(context, &writer, &file).code, heif_error_Ok);
+    EXPECT_EQ(heif_context_write(context, &writer, &file).code, heif_error_Ok);
     heif_encoder_release(encoder);
     heif_image_release(image);
     heif_context_free(context);
+    return file;
+}
+
+TEST(GeneralHeifReader, ReadsFilesAsLibheifDecodesThem)
+{
+    const auto encoded = EncodeHeif();
+    if (!encoded)
+        GTEST_SKIP() << "libheif has no HEVC encoder here";
+    const Bytes& file = *encoded;
+    int stride = 0;
 
     // libheif's own decoding to RGB is the reference.
     heif_context* reading = heif_context_alloc();
@@ -679,6 +718,75 @@ TEST(GeneralJxlReader, ReducesSixteenBitGrayAsPngDoes)
         return Rgb{level, level, level};
     });
     EXPECT_FALSE(Decoded(result).colour);
+}
+#endif
+
+// ---- Head readers -------------------------------------------------------------
+
+// What `info` says of a file read whole: its picture upright and its metadata.
+PictureFacts FactsOfFullRead(FileType kind, const Bytes& file)
+{
+    const PictureReadResult result = ReadPicture(*PictureReaderFor(kind), file, Limits{}, {});
+    EXPECT_TRUE(result.Ok()) << result.failure;
+    const Decoded decoded(result);
+    PictureFacts facts{kind,
+                       static_cast<int>(decoded.width),
+                       static_cast<int>(decoded.height),
+                       decoded.colour ? 24 : 8,
+                       decoded.colour,
+                       0};
+    facts.reader = result.reader;
+    facts.orientation = result.metadata.appliedOrientation;
+    facts.profileName = result.metadata.profileName;
+    facts.bitsPerSample = result.metadata.bitsPerSample;
+    return facts;
+}
+
+TEST(GeneralHeadReaders, GiveTheFactsOfTheFullRead)
+{
+    std::vector<std::pair<std::string, Bytes>> files;
+#if defined(TAMR_HAVE_TIFF)
+    files.emplace_back("gray16.tif", EncodeTiff({PHOTOMETRIC_MINISBLACK, 16, 1, COMPRESSION_PACKBITS, true}));
+    files.emplace_back("palette.tif", EncodeTiff({PHOTOMETRIC_PALETTE, 4, 1, COMPRESSION_LZW, false}));
+#endif
+#if defined(TAMR_HAVE_WEBPDEMUX)
+    files.emplace_back("alpha.webp", EncodeWebP());
+#endif
+#if defined(TAMR_HAVE_AVIF)
+    avifImage* image = avifImageCreate(kWidth, kHeight, 8, AVIF_PIXEL_FORMAT_YUV444);
+    files.emplace_back("plain.avif", EncodeAvif(image));
+    avifImageDestroy(image);
+#endif
+#if defined(TAMR_HAVE_HEIF)
+    if (auto heif = EncodeHeif())
+        files.emplace_back("plain.heic", std::move(*heif));
+#endif
+#if defined(TAMR_HAVE_JXL)
+    const Bytes rgb = SourceRgb(3);
+    files.emplace_back("turned.jxl", EncodeJxl(rgb.data(), rgb.size(), 3, false, JXL_ORIENT_ROTATE_90_CW));
+    const std::vector<std::uint16_t> gray(std::size_t{kWidth} * kHeight, 40000);
+    files.emplace_back("gray16.jxl", EncodeJxl(gray.data(), gray.size() * 2, 1, true));
+#endif
+    for (const auto& [name, file] : files) {
+        SCOPED_TRACE(name);
+        const auto probed = ProbePicture(file, name, Limits{});
+        ASSERT_TRUE(probed);
+        EXPECT_TRUE(*probed == FactsOfFullRead(probed->kind, file))
+            << probed->width << " x " << probed->height << ", " << probed->bitsPerPixel << " bits, " << probed->reader
+            << ", orientation " << probed->orientation << ", " << probed->bitsPerSample << " bits a sample";
+    }
+}
+
+#if defined(TAMR_HAVE_JXL)
+TEST(GeneralHeadReaders, ReadHeadersWhosePixelsAreCutOff)
+{
+    const Bytes rgb = SourceRgb(3);
+    const Bytes whole = EncodeJxl(rgb.data(), rgb.size(), 3, false, JXL_ORIENT_ROTATE_90_CW);
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    EXPECT_FALSE(ReadJxlGeneral(cut, Limits{}).Ok());
+    const auto probed = ProbePicture(cut, "cut.jxl", Limits{});
+    ASSERT_TRUE(probed);
+    EXPECT_TRUE(*probed == FactsOfFullRead(FileType::Jxl, whole));
 }
 #endif
 

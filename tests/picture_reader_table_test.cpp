@@ -18,23 +18,29 @@ TEST(PictureReaderTableTest, MapsEachKindToItsReaders)
     struct Expected {
         FileType kind;
         PictureReaderFunction* read;
+        PictureReaderFunction* readHead;
         PictureReaderFunction* general;
     };
     const Expected expected[] = {
-        {FileType::Bmp, ReadBmpPicture, ReadBmpGeneral}, {FileType::Tga, ReadTgaPicture, ReadTgaGeneral},
-        {FileType::Gif, ReadGifPicture, ReadGifGeneral}, {FileType::Jpeg, ReadJpegPicture, ReadJpegGeneral},
-        {FileType::Png, ReadPngPicture, nullptr},        {FileType::Pnm, ReadPnmPicture, nullptr},
-        {FileType::Tiff, nullptr, ReadTiffGeneral},      {FileType::WebP, nullptr, ReadWebPGeneral},
-        {FileType::Avif, nullptr, ReadAvifGeneral},      {FileType::Heif, nullptr, ReadHeifGeneral},
-        {FileType::Jxl, nullptr, ReadJxlGeneral},
+        {FileType::Bmp, ReadBmpPicture, ReadBmpPictureHead, ReadBmpGeneral},
+        {FileType::Tga, ReadTgaPicture, ReadTgaPictureHead, ReadTgaGeneral},
+        {FileType::Gif, ReadGifPicture, ReadGifPictureHead, ReadGifGeneral},
+        {FileType::Jpeg, ReadJpegPicture, ReadJpegPictureHead, ReadJpegGeneral},
+        {FileType::Png, ReadPngPicture, ReadPngPictureHead, nullptr},
+        {FileType::Pnm, ReadPnmPicture, ReadPnmPictureHead, nullptr},
+        {FileType::Tiff, nullptr, ReadTiffGeneralHead, ReadTiffGeneral},
+        {FileType::WebP, nullptr, ReadWebPGeneralHead, ReadWebPGeneral},
+        {FileType::Avif, nullptr, ReadAvifGeneralHead, ReadAvifGeneral},
+        {FileType::Heif, nullptr, ReadHeifGeneralHead, ReadHeifGeneral},
+        {FileType::Jxl, nullptr, ReadJxlGeneralHead, ReadJxlGeneral},
     };
     for (const Expected& kind : expected) {
         SCOPED_TRACE(FileTypeName(kind.kind));
         const PictureReaderEntry* entry = PictureReaderFor(kind.kind);
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry->read, kind.read);
+        EXPECT_EQ(entry->readHead, kind.readHead);
         EXPECT_EQ(entry->general, kind.general);
-        EXPECT_EQ(entry->readHead != nullptr, kind.read != nullptr);
     }
     EXPECT_EQ(PictureReaderFor(FileType::Cod), nullptr);
     EXPECT_EQ(PictureReaderFor(FileType::Unknown), nullptr);

@@ -35,15 +35,16 @@ std::optional<PictureFacts> FactsOfStoredHead(const PictureReadResult& head, Fil
 }
 
 // The facts of the picture as it is shown: upright, as the file says.
-std::optional<PictureFacts> FactsOfHead(PictureReadResult head, FileType kind, const Limits& limits)
+std::optional<PictureFacts> FactsOfHead(PictureReadResult head, const PictureReaderEntry& entry, const Limits& limits)
 {
+    const FileType kind = entry.kind;
     if (!head.Ok())
         return std::nullopt;
     auto facts = FactsOfStoredHead(head, kind, limits);
     if (!facts)
         return std::nullopt;
-    // Only the program's own readers have head readers.
-    facts->reader = std::string(kOriginalReaderName);
+    // A kind with no own reader has its general reader's head, named as a full read names it.
+    facts->reader = std::string(entry.read != nullptr ? kOriginalReaderName : entry.generalName);
     DescribeOrientationAndColour(head.metadata);
     facts->orientation = head.metadata.appliedOrientation;
     if (OrientationTransposes(facts->orientation))
@@ -75,7 +76,7 @@ std::optional<PictureFacts> ProbePicture(std::span<const std::uint8_t> file, std
     const PictureReaderEntry* entry = PictureReaderFor(kind);
     if (entry == nullptr || entry->readHead == nullptr)
         return std::nullopt;
-    return FactsOfHead(entry->readHead(file, limits), kind, limits);
+    return FactsOfHead(entry->readHead(file, limits), *entry, limits);
 }
 
 std::optional<PictureFacts> ProbePictureFile(const std::filesystem::path& path, const Limits& limits)

@@ -24,6 +24,8 @@ struct PictureFacts {
     int orientation = 1;       // how the file's picture is turned upright (Exif's 1 to 8)
     std::string profileName{}; // the embedded colour profile's description; empty: none
     int bitsPerSample = 8;     // the depth of the file's samples
+
+    bool operator==(const PictureFacts&) const = default;
 };
 
 // The kind, size, depth and colour of the picture in a whole file, as opening

@@ -18,11 +18,11 @@ constexpr std::array kTable = {
     PictureReaderEntry{FileType::Jpeg, ReadJpegPicture, ReadJpegPictureHead, ReadJpegGeneral, "libjpeg-turbo", true},
     PictureReaderEntry{FileType::Png, ReadPngPicture, ReadPngPictureHead, nullptr, {}},
     PictureReaderEntry{FileType::Pnm, ReadPnmPicture, ReadPnmPictureHead, nullptr, {}, false, ReadPnmConsuming},
-    PictureReaderEntry{FileType::Tiff, nullptr, nullptr, ReadTiffGeneral, "libtiff"},
-    PictureReaderEntry{FileType::WebP, nullptr, nullptr, ReadWebPGeneral, "libwebp"},
-    PictureReaderEntry{FileType::Avif, nullptr, nullptr, ReadAvifGeneral, "libavif"},
-    PictureReaderEntry{FileType::Heif, nullptr, nullptr, ReadHeifGeneral, "libheif"},
-    PictureReaderEntry{FileType::Jxl, nullptr, nullptr, ReadJxlGeneral, "libjxl"},
+    PictureReaderEntry{FileType::Tiff, nullptr, ReadTiffGeneralHead, ReadTiffGeneral, "libtiff"},
+    PictureReaderEntry{FileType::WebP, nullptr, ReadWebPGeneralHead, ReadWebPGeneral, "libwebp"},
+    PictureReaderEntry{FileType::Avif, nullptr, ReadAvifGeneralHead, ReadAvifGeneral, "libavif"},
+    PictureReaderEntry{FileType::Heif, nullptr, ReadHeifGeneralHead, ReadHeifGeneral, "libheif"},
+    PictureReaderEntry{FileType::Jxl, nullptr, ReadJxlGeneralHead, ReadJxlGeneral, "libjxl"},
 };
 
 PictureReadResult ReadWithGeneral(const PictureReaderEntry& entry, std::span<const std::uint8_t> bytes,

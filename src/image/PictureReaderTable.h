@@ -18,6 +18,7 @@ struct PictureReaderEntry {
     // The program's own reader; nothing for the kinds only the general reader takes.
     PictureReaderFunction* read = nullptr;
     // The headers alone, for a look at a file without opening it; nothing: none.
+    // The own reader's, or the general reader's for a kind with no own reader.
     PictureReaderFunction* readHead = nullptr;
     // The library-based reader of the kind; nothing: none.
     PictureReaderFunction* general = nullptr;

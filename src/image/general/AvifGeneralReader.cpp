@@ -2,8 +2,11 @@
 
 #include <avif/avif.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <utility>
+#include <variant>
 
 #include "image/general/GeneralPicture.h"
 #include "image/general/GeneralReaders.h"
@@ -48,6 +51,11 @@ int OrientationOf(const avifImage& image)
     return (flipped ? kTurnedAndFlipped : kTurned)[static_cast<std::size_t>(quarterTurns)];
 }
 
+bool IsGray(const avifImage& image)
+{
+    return image.yuvFormat == AVIF_PIXEL_FORMAT_YUV400;
+}
+
 PictureMetadata MetadataOf(const avifImage& image)
 {
     PictureMetadata metadata;
@@ -58,11 +66,13 @@ PictureMetadata MetadataOf(const avifImage& image)
     return metadata;
 }
 
-} // namespace
+using Decoder = std::unique_ptr<avifDecoder, DecoderDeleter>;
 
-PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+// The file parsed as far as its primary image's properties, its size checked
+// against the limits; or the refusal.
+std::variant<Decoder, PictureReadResult> Parse(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
-    const std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
+    Decoder decoder(avifDecoderCreate());
     if (!decoder)
         return NoRoomFor(kKind);
     decoder->maxThreads = 1;
@@ -76,11 +86,31 @@ PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Lim
     if (avifResult result = avifDecoderParse(decoder.get()); result != AVIF_RESULT_OK)
         return Failed(result);
     const avifImage& header = *decoder->image;
-    const bool gray = header.yuvFormat == AVIF_PIXEL_FORMAT_YUV400;
     if (auto refused =
-            CheckDeclaredSize(kKind, header.width, header.height, !gray, bytes.size(),
+            CheckDeclaredSize(kKind, header.width, header.height, !IsGray(header), bytes.size(),
                               std::uint64_t{header.width} * header.height / kNewerCodecPixelsPerByte, limits))
-        return *refused;
+        return std::move(*refused);
+    return decoder;
+}
+
+} // namespace
+
+PictureReadResult ReadAvifGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto parsed = Parse(bytes, limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&parsed))
+        return std::move(*refused);
+    const avifImage& header = *std::get<Decoder>(parsed)->image;
+    return HeadOf(header.width, header.height, !IsGray(header), MetadataOf(header));
+}
+
+PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto parsed = Parse(bytes, limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&parsed))
+        return std::move(*refused);
+    const Decoder decoder = std::move(std::get<Decoder>(parsed));
+    const bool gray = IsGray(*decoder->image);
     if (avifResult result = avifDecoderNextImage(decoder.get()); result != AVIF_RESULT_OK)
         return Failed(result);
     avifImage* image = decoder->image;

@@ -1,6 +1,7 @@
 #include "image/general/GeneralPicture.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "image/PictureSamples.h"
 
@@ -113,6 +114,14 @@ std::vector<std::uint8_t> ReduceToBytes(std::span<const std::uint16_t> samples, 
     std::transform(samples.begin(), samples.end(), bytes.begin(),
                    [maxValue](std::uint16_t value) { return ScaleToByte(value, maxValue); });
     return bytes;
+}
+
+PictureReadResult HeadOf(std::uint32_t width, std::uint32_t height, bool colour, PictureMetadata metadata)
+{
+    PictureReadResult result;
+    result.headFacts = PictureHeadFacts{static_cast<int>(width), static_cast<int>(height), colour ? 24 : 8, colour, 0};
+    result.metadata = std::move(metadata);
+    return result;
 }
 
 PictureReadResult NoRoomFor(std::string_view kind)

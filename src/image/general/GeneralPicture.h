@@ -65,6 +65,10 @@ std::vector<std::uint8_t> ReduceToBytes(std::span<const std::uint16_t> samples, 
 // for a picture: they code a flat picture in next to nothing.
 inline constexpr std::uint64_t kNewerCodecPixelsPerByte = 16384;
 
+// What a head reader gives: the facts of the block the full reader would
+// make (8-bit gray or 24-bit colour) and the file's metadata, no pixels.
+PictureReadResult HeadOf(std::uint32_t width, std::uint32_t height, bool colour, PictureMetadata metadata);
+
 // The block could not be laid out: larger than the image model takes, or no memory.
 PictureReadResult NoRoomFor(std::string_view kind);
 

@@ -30,6 +30,14 @@ PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t> bytes, const Lim
 PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits);
 // libjxl: the first frame.
 PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits);
+// The headers alone of the kinds above that only a library reads: the facts
+// (headFacts) and metadata of the picture their full reader would give, and
+// its refusals of what the headers show, without decoding a pixel.
+PictureReadResult ReadTiffGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits);
+PictureReadResult ReadWebPGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits);
+PictureReadResult ReadAvifGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits);
+PictureReadResult ReadHeifGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits);
+PictureReadResult ReadJxlGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits);
 // By hand: 1, 2, 4, 8, 16, 24 and 32-bit BMP with palettes or bit masks, RLE4 and RLE8.
 PictureReadResult ReadBmpGeneral(std::span<const std::uint8_t> bytes, const Limits& limits);
 // By hand: TGA colour-mapped, true-colour and gray, plain or run-length coded.

@@ -72,9 +72,16 @@ PictureMetadata MetadataOf(const heif_image_handle* handle)
     return metadata;
 }
 
-} // namespace
+// The primary image's handle, with the context that holds it.
+struct Primary {
+    Context context;
+    std::unique_ptr<heif_image_handle, HandleDeleter> handle;
+    int width = 0;
+    int height = 0;
+};
 
-PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+// The primary image of a file whose declared size the limits allow; or the refusal.
+std::variant<Primary, PictureReadResult> ReadPrimary(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     int width = 0;
     int height = 0;
@@ -95,7 +102,7 @@ PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Lim
     const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     if (auto refused = CheckDeclaredSize(kKind, static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height),
                                          true, bytes.size(), pixels / kNewerCodecPixelsPerByte, limits))
-        return *refused;
+        return std::move(*refused);
     // A grid picture's tiles are put together at the size its grid data gives,
     // which may be far larger than the size checked above: read the file again
     // with no side allowed much past the checked one, so such a grid is refused
@@ -103,11 +110,37 @@ PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Lim
     auto parsed = ReadContext(bytes, std::max(width, height) + kCodingMargin);
     if (auto* refused = std::get_if<PictureReadResult>(&parsed))
         return std::move(*refused);
-    const Context context = std::move(std::get<Context>(parsed));
+    Primary found{std::move(std::get<Context>(parsed)), nullptr, width, height};
     heif_image_handle* primary = nullptr;
-    if (heif_error error = heif_context_get_primary_image_handle(context.get(), &primary); error.code != heif_error_Ok)
+    if (heif_error error = heif_context_get_primary_image_handle(found.context.get(), &primary);
+        error.code != heif_error_Ok)
         return Failed(error);
-    const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
+    found.handle.reset(primary);
+    return found;
+}
+
+} // namespace
+
+PictureReadResult ReadHeifGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto primary = ReadPrimary(bytes, limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&primary))
+        return std::move(*refused);
+    const Primary& found = std::get<Primary>(primary);
+    // The picture is always made in colour, whatever the file's chroma.
+    return HeadOf(static_cast<std::uint32_t>(found.width), static_cast<std::uint32_t>(found.height), true,
+                  MetadataOf(found.handle.get()));
+}
+
+PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto primary = ReadPrimary(bytes, limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&primary))
+        return std::move(*refused);
+    const Primary found = std::move(std::get<Primary>(primary));
+    const auto& handle = found.handle;
+    const int width = found.width;
+    const int height = found.height;
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle.get()) > 8;
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)

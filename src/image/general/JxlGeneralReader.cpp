@@ -3,6 +3,9 @@
 #include <jxl/decode.h>
 
 #include <memory>
+#include <optional>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "image/general/GeneralPicture.h"
@@ -50,20 +53,77 @@ std::vector<std::uint8_t> ProfileOfPixels(const JxlDecoder* decoder)
     return profile;
 }
 
-} // namespace
+using Decoder = std::unique_ptr<JxlDecoder, DecoderDeleter>;
 
-PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+// A decoder given the whole file that reports `events`; or the refusal.
+std::variant<Decoder, PictureReadResult> Started(std::span<const std::uint8_t> bytes, int events)
 {
-    const std::unique_ptr<JxlDecoder, DecoderDeleter> decoder(JxlDecoderCreate(nullptr));
+    Decoder decoder(JxlDecoderCreate(nullptr));
     // The pixels come as stored; the step after the reader turns them upright
     // as the codestream says, so that the orientation is known and named.
     if (!decoder || JxlDecoderSetKeepOrientation(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS ||
-        JxlDecoderSubscribeEvents(decoder.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE) !=
-            JXL_DEC_SUCCESS)
+        JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS)
         return NoRoomFor(kKind);
     if (JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
         return RefusedAs(kKind, "the file is damaged");
     JxlDecoderCloseInput(decoder.get());
+    return decoder;
+}
+
+// Takes the basic info the decoder has just read: its size checked against
+// the limits, its orientation and depth into `metadata`. The refusal, if any.
+std::optional<PictureReadResult> TakeBasicInfo(const JxlDecoder* decoder, std::uint64_t fileBytes, const Limits& limits,
+                                               JxlBasicInfo& info, PictureMetadata& metadata)
+{
+    if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
+        return RefusedAs(kKind, "the file is damaged");
+    if (auto refused = CheckDeclaredSize(kKind, info.xsize, info.ysize, info.num_color_channels != 1, fileBytes,
+                                         std::uint64_t{info.xsize} * info.ysize / kNewerCodecPixelsPerByte, limits))
+        return refused;
+    metadata.orientation = static_cast<int>(info.orientation);
+    metadata.bitsPerSample = static_cast<int>(info.bits_per_sample);
+    return std::nullopt;
+}
+
+// The refusal for an event the reader does not ask for, or for the input running out.
+PictureReadResult Unexpected(JxlDecoderStatus status)
+{
+    if (status == JXL_DEC_NEED_MORE_INPUT)
+        return RefusedAs(kKind, "the file ends before its picture does");
+    return RefusedAs(kKind, "the file is damaged or not a JPEG XL file");
+}
+
+} // namespace
+
+PictureReadResult ReadJxlGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto started = Started(bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING);
+    if (auto* refused = std::get_if<PictureReadResult>(&started))
+        return std::move(*refused);
+    const Decoder decoder = std::move(std::get<Decoder>(started));
+    JxlBasicInfo info{};
+    PictureMetadata metadata;
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+        if (status == JXL_DEC_BASIC_INFO) {
+            if (auto refused = TakeBasicInfo(decoder.get(), bytes.size(), limits, info, metadata))
+                return std::move(*refused);
+        } else if (status == JXL_DEC_COLOR_ENCODING) {
+            // The colour encoding comes after the basic info, before any frame.
+            metadata.iccProfile = ProfileOfPixels(decoder.get());
+            return HeadOf(info.xsize, info.ysize, info.num_color_channels != 1, std::move(metadata));
+        } else {
+            return Unexpected(status);
+        }
+    }
+}
+
+PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto started = Started(bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
+    if (auto* refused = std::get_if<PictureReadResult>(&started))
+        return std::move(*refused);
+    const Decoder decoder = std::move(std::get<Decoder>(started));
     JxlBasicInfo info{};
     JxlPixelFormat format{};
     SampleLayout layout = SampleLayout::Rgb;
@@ -73,18 +133,12 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
         if (status == JXL_DEC_BASIC_INFO) {
-            if (JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
-                return RefusedAs(kKind, "the file is damaged");
+            if (auto refused = TakeBasicInfo(decoder.get(), bytes.size(), limits, info, metadata))
+                return std::move(*refused);
             layout = LayoutOf(info);
             deep = info.bits_per_sample > 8 || info.exponent_bits_per_sample > 0;
-            if (auto refused =
-                    CheckDeclaredSize(kKind, info.xsize, info.ysize, info.num_color_channels != 1, bytes.size(),
-                                      std::uint64_t{info.xsize} * info.ysize / kNewerCodecPixelsPerByte, limits))
-                return *refused;
             format = {static_cast<std::uint32_t>(ChannelsOf(layout)), deep ? JXL_TYPE_UINT16 : JXL_TYPE_UINT8,
                       JXL_NATIVE_ENDIAN, 0};
-            metadata.orientation = static_cast<int>(info.orientation);
-            metadata.bitsPerSample = static_cast<int>(info.bits_per_sample);
         } else if (status == JXL_DEC_COLOR_ENCODING) {
             metadata.iccProfile = ProfileOfPixels(decoder.get());
         } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
@@ -98,10 +152,8 @@ PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t> bytes, const Limi
                 return RefusedAs(kKind, "the file is damaged");
         } else if (status == JXL_DEC_FULL_IMAGE) {
             break; // the first frame is all that is shown
-        } else if (status == JXL_DEC_NEED_MORE_INPUT) {
-            return RefusedAs(kKind, "the file ends before its picture does");
         } else {
-            return RefusedAs(kKind, "the file is damaged or not a JPEG XL file");
+            return Unexpected(status);
         }
     }
     auto rows = GeneralRows::Make(info.xsize, info.ysize, info.num_color_channels != 1);

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "image/PictureSamples.h"
@@ -206,63 +208,120 @@ PictureMetadata MetadataOf(TIFF* tiff, std::uint16_t bitsPerSample)
     return metadata;
 }
 
+// libtiff reading the file from memory; its first error is kept in `file`.
+struct TiffReading {
+    MemoryFile file;
+    std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options;
+    std::unique_ptr<TIFF, TiffCloser> tiff;
+
+    explicit TiffReading(std::span<const std::uint8_t> bytes) : file{bytes, 0, {}} {}
+    TiffReading(const TiffReading&) = delete;
+    TiffReading& operator=(const TiffReading&) = delete;
+    ~TiffReading() = default;
+
+    // Reads the file's first directory; the refusal when it cannot be read.
+    std::optional<PictureReadResult> Open(const Limits& limits)
+    {
+        options.reset(TIFFOpenOptionsAlloc());
+        if (!options)
+            return NoRoomFor(kKind);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(MostBytesAtOnce(limits)));
+        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &KeepFirstError, &file);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &IgnoreWarning, &file);
+        tiff.reset(TIFFClientOpenExt("memory", "rm", &file, &ReadProc, &WriteProc, &SeekProc, &CloseProc, &SizeProc,
+                                     &MapProc, &UnmapProc, options.get()));
+        if (!tiff)
+            return Failed(file, "the file is damaged or not a TIFF file");
+        return std::nullopt;
+    }
+};
+
+// What the first page's tags say of its picture.
+struct PageHeader {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t photometric = PHOTOMETRIC_MINISBLACK;
+    bool gray = false;
+    // 16-bit gray, read by hand rather than by libtiff's RGBA reader.
+    bool gray16 = false;
+    PictureMetadata metadata;
+};
+
+// The page's tags, or the refusal they call for: a size beyond the limits or
+// a variant libtiff's RGBA reader cannot read.
+std::variant<PageHeader, PictureReadResult> ReadPageHeader(TIFF* tiff, std::uint64_t fileBytes, const Limits& limits)
+{
+    PageHeader page;
+    std::uint16_t bitsPerSample = 1;
+    std::uint16_t samplesPerPixel = 1;
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.width);
+    TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.height);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &page.photometric);
+    const std::uint16_t photometric = page.photometric;
+    page.gray = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ||
+                (photometric == PHOTOMETRIC_PALETTE && GrayPalette(tiff, bitsPerSample));
+    const std::uint64_t rawBytes = (std::uint64_t{page.width} * samplesPerPixel * bitsPerSample + 7) / 8 * page.height;
+    const bool fax = compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTFAX3 ||
+                     compression == COMPRESSION_CCITTFAX4 || compression == COMPRESSION_CCITTRLEW;
+    const std::uint64_t needed = fax ? page.height / 8 : rawBytes / kMostBytesPerCodedByte;
+    if (auto refused = CheckDeclaredSize(kKind, page.width, page.height, !page.gray, fileBytes, needed, limits))
+        return std::move(*refused);
+
+    // The rows are read as stored; the orientation is applied after the reader.
+    page.metadata = MetadataOf(tiff, bitsPerSample);
+    std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+    page.gray16 = bitsPerSample == 16 && samplesPerPixel == 1 && sampleFormat == SAMPLEFORMAT_UINT &&
+                  (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE);
+    std::array<char, 1024> message{};
+    if (!page.gray16 && TIFFRGBAImageOK(tiff, message.data()) == 0)
+        return RefusedAs(kKind, message.data());
+    return page;
+}
+
 } // namespace
+
+PictureReadResult ReadTiffGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    TiffReading reading(bytes);
+    if (auto refused = reading.Open(limits))
+        return std::move(*refused);
+    auto page = ReadPageHeader(reading.tiff.get(), bytes.size(), limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&page))
+        return std::move(*refused);
+    PageHeader& header = std::get<PageHeader>(page);
+    return HeadOf(header.width, header.height, !header.gray, std::move(header.metadata));
+}
 
 PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
-    MemoryFile file{bytes, 0, {}};
-    const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
-    if (!options)
-        return NoRoomFor(kKind);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(MostBytesAtOnce(limits)));
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &KeepFirstError, &file);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &IgnoreWarning, &file);
-    const std::unique_ptr<TIFF, TiffCloser> tiff(TIFFClientOpenExt("memory", "rm", &file, &ReadProc, &WriteProc,
-                                                                   &SeekProc, &CloseProc, &SizeProc, &MapProc,
-                                                                   &UnmapProc, options.get()));
-    if (!tiff)
-        return Failed(file, "the file is damaged or not a TIFF file");
-
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::uint16_t bitsPerSample = 1;
-    std::uint16_t samplesPerPixel = 1;
-    std::uint16_t photometric = PHOTOMETRIC_MINISBLACK;
-    std::uint16_t compression = COMPRESSION_NONE;
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_COMPRESSION, &compression);
-    TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric);
-    const bool gray = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ||
-                      (photometric == PHOTOMETRIC_PALETTE && GrayPalette(tiff.get(), bitsPerSample));
-    const std::uint64_t rawBytes = (std::uint64_t{width} * samplesPerPixel * bitsPerSample + 7) / 8 * height;
-    const bool fax = compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTFAX3 ||
-                     compression == COMPRESSION_CCITTFAX4 || compression == COMPRESSION_CCITTRLEW;
-    const std::uint64_t needed = fax ? height / 8 : rawBytes / kMostBytesPerCodedByte;
-    if (auto refused = CheckDeclaredSize(kKind, width, height, !gray, bytes.size(), needed, limits))
-        return *refused;
-
-    // The rows are read as stored; the orientation is applied after the reader.
-    PictureMetadata metadata = MetadataOf(tiff.get(), bitsPerSample);
-    std::uint16_t sampleFormat = SAMPLEFORMAT_UINT;
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
-    const bool gray16 = bitsPerSample == 16 && samplesPerPixel == 1 && sampleFormat == SAMPLEFORMAT_UINT &&
-                        (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE);
-    if (gray16) {
+    TiffReading reading(bytes);
+    if (auto refused = reading.Open(limits))
+        return std::move(*refused);
+    TIFF* const tiff = reading.tiff.get();
+    const MemoryFile& file = reading.file;
+    auto page = ReadPageHeader(tiff, bytes.size(), limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&page))
+        return std::move(*refused);
+    PageHeader& header = std::get<PageHeader>(page);
+    const std::uint32_t width = header.width;
+    const std::uint32_t height = header.height;
+    const bool gray = header.gray;
+    if (header.gray16) {
         auto rows = GeneralRows::Make(width, height, false);
         if (!rows)
             return NoRoomFor(kKind);
-        PictureReadResult result = ReadGray16(tiff.get(), file, photometric == PHOTOMETRIC_MINISWHITE, limits, *rows);
-        result.metadata = std::move(metadata);
+        PictureReadResult result = ReadGray16(tiff, file, header.photometric == PHOTOMETRIC_MINISWHITE, limits, *rows);
+        result.metadata = std::move(header.metadata);
         return result;
     }
     std::array<char, 1024> message{};
-    if (TIFFRGBAImageOK(tiff.get(), message.data()) == 0)
-        return RefusedAs(kKind, message.data());
     RgbaImage rgba;
-    if (TIFFRGBAImageBegin(&rgba.image, tiff.get(), 1, message.data()) == 0)
+    if (TIFFRGBAImageBegin(&rgba.image, tiff, 1, message.data()) == 0)
         return RefusedAs(kKind, message.data());
     rgba.begun = true;
     // Asking for the file's own orientation makes libtiff hand the rows as stored.
@@ -272,10 +331,10 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
         return NoRoomFor(kKind);
     // Bands of whole strips or tiles, so that each is decoded once.
     std::uint32_t unitRows = 0;
-    if (TIFFIsTiled(tiff.get()) != 0)
-        TIFFGetField(tiff.get(), TIFFTAG_TILELENGTH, &unitRows);
+    if (TIFFIsTiled(tiff) != 0)
+        TIFFGetField(tiff, TIFFTAG_TILELENGTH, &unitRows);
     else
-        TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ROWSPERSTRIP, &unitRows);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &unitRows);
     const std::uint32_t bandRows = std::min(std::max(unitRows, kBandRows), height);
     std::vector<std::uint32_t> raster;
     if (!TryResize(raster, std::size_t{width} * bandRows))
@@ -300,7 +359,7 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t> bytes, const Lim
             }
     }
     PictureReadResult result = rows->Finish();
-    result.metadata = std::move(metadata);
+    result.metadata = std::move(header.metadata);
     return result;
 }
 

@@ -51,9 +51,17 @@ PictureReadResult ReadTiffGeneral(std::span<const std::uint8_t>, const Limits&)
 {
     return Unavailable("TIFF", "libtiff");
 }
+PictureReadResult ReadTiffGeneralHead(std::span<const std::uint8_t>, const Limits&)
+{
+    return Unavailable("TIFF", "libtiff");
+}
 #endif
 #if !defined(TAMR_HAVE_WEBPDEMUX)
 PictureReadResult ReadWebPGeneral(std::span<const std::uint8_t>, const Limits&)
+{
+    return Unavailable("WebP", "libwebpdemux");
+}
+PictureReadResult ReadWebPGeneralHead(std::span<const std::uint8_t>, const Limits&)
 {
     return Unavailable("WebP", "libwebpdemux");
 }
@@ -63,15 +71,27 @@ PictureReadResult ReadAvifGeneral(std::span<const std::uint8_t>, const Limits&)
 {
     return Unavailable("AVIF", "libavif");
 }
+PictureReadResult ReadAvifGeneralHead(std::span<const std::uint8_t>, const Limits&)
+{
+    return Unavailable("AVIF", "libavif");
+}
 #endif
 #if !defined(TAMR_HAVE_HEIF)
 PictureReadResult ReadHeifGeneral(std::span<const std::uint8_t>, const Limits&)
 {
     return Unavailable("HEIF", "libheif");
 }
+PictureReadResult ReadHeifGeneralHead(std::span<const std::uint8_t>, const Limits&)
+{
+    return Unavailable("HEIF", "libheif");
+}
 #endif
 #if !defined(TAMR_HAVE_JXL)
 PictureReadResult ReadJxlGeneral(std::span<const std::uint8_t>, const Limits&)
+{
+    return Unavailable("JPEG XL", "libjxl");
+}
+PictureReadResult ReadJxlGeneralHead(std::span<const std::uint8_t>, const Limits&)
 {
     return Unavailable("JPEG XL", "libjxl");
 }

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "image/general/GeneralPicture.h"
@@ -36,14 +38,11 @@ std::vector<std::uint8_t> ChunkOf(WebPDemuxer* demuxer, const char* name)
 }
 
 // The profile (ICCP) and Exif block (EXIF) of an extended file.
-PictureMetadata MetadataOf(const WebPData& data)
+PictureMetadata MetadataOf(WebPDemuxer* demuxer)
 {
     PictureMetadata metadata;
-    const std::unique_ptr<WebPDemuxer, DemuxDeleter> demuxer(WebPDemux(&data));
-    if (!demuxer)
-        return metadata;
-    metadata.iccProfile = ChunkOf(demuxer.get(), "ICCP");
-    metadata.exif = ChunkOf(demuxer.get(), "EXIF");
+    metadata.iccProfile = ChunkOf(demuxer, "ICCP");
+    metadata.exif = ChunkOf(demuxer, "EXIF");
     // Some writers keep the APP1 header in front of the block.
     constexpr std::array<std::uint8_t, 6> kExifHeader = {'E', 'x', 'i', 'f', 0, 0};
     if (metadata.exif.size() >= kExifHeader.size() &&
@@ -52,9 +51,19 @@ PictureMetadata MetadataOf(const WebPData& data)
     return metadata;
 }
 
-} // namespace
+PictureMetadata MetadataOf(const WebPData& data)
+{
+    const std::unique_ptr<WebPDemuxer, DemuxDeleter> demuxer(WebPDemux(&data));
+    return demuxer ? MetadataOf(demuxer.get()) : PictureMetadata{};
+}
 
-PictureReadResult ReadWebPGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+struct CanvasSize {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+};
+
+// The size the bitstream declares, or the refusal it calls for.
+std::variant<CanvasSize, PictureReadResult> CheckedSize(std::span<const std::uint8_t> bytes, const Limits& limits)
 {
     WebPBitstreamFeatures features{};
     if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK)
@@ -63,7 +72,34 @@ PictureReadResult ReadWebPGeneral(std::span<const std::uint8_t> bytes, const Lim
     const auto height = static_cast<std::uint64_t>(std::max(features.height, 0));
     if (auto refused = CheckDeclaredSize(kKind, width, height, true, bytes.size(),
                                          width * height / kNewerCodecPixelsPerByte, limits))
-        return *refused;
+        return std::move(*refused);
+    return CanvasSize{width, height};
+}
+
+} // namespace
+
+PictureReadResult ReadWebPGeneralHead(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto size = CheckedSize(bytes, limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&size))
+        return std::move(*refused);
+    const auto [width, height] = std::get<CanvasSize>(size);
+    // The container, as the animation decoder reads it before any frame.
+    const WebPData data{bytes.data(), bytes.size()};
+    const std::unique_ptr<WebPDemuxer, DemuxDeleter> demuxer(WebPDemux(&data));
+    if (!demuxer || WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH) != width ||
+        WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT) != height)
+        return RefusedAs(kKind, "the file is damaged");
+    return HeadOf(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), true,
+                  MetadataOf(demuxer.get()));
+}
+
+PictureReadResult ReadWebPGeneral(std::span<const std::uint8_t> bytes, const Limits& limits)
+{
+    auto size = CheckedSize(bytes, limits);
+    if (auto* refused = std::get_if<PictureReadResult>(&size))
+        return std::move(*refused);
+    const auto [width, height] = std::get<CanvasSize>(size);
     // The animation decoder reads still pictures too and composes a first frame on its canvas.
     WebPAnimDecoderOptions options;
     if (WebPAnimDecoderOptionsInit(&options) == 0)

@@ -94,10 +94,6 @@ bool ConvertRow(std::span<const std::uint8_t> source, std::uint32_t sampleBytes,
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // `owned`, when given, is the block `file` views; its pages are handed back
 // as the picture is read.
 PictureReadResult ReadPnmBlock(std::span<const std::uint8_t> file, const Limits& limits, bool withPixels,

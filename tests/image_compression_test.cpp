@@ -96,6 +96,72 @@ TEST(ImageCompressionTest, CodFileDecodesToWhatCompressionShowedForRawSettings)
     }
 }
 
+// Decodes the file with the finest level made in stripes as the picture is
+// converted, and with every level reconstructed into the planes first (a
+// progressive display's way, the reference): the pixels must be the same.
+void ExpectStripesDecodeAsWholePlanes(const std::vector<std::uint8_t>& bmp, const CodecSettings& settings, int threads)
+{
+    CDibImage image = LoadBmp(bmp);
+    WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), image.DetectColour() == 1);
+    ASSERT_TRUE(EncodeImage(image, codec, settings).has_value());
+    const auto file = codec.WriteHeader();
+    const auto decode = [&](const WaveletCodec::LevelCallback& onLevel) {
+        WaveletCodec reader{CodecSettings()};
+        reader.SetThreads(threads);
+        EXPECT_TRUE(reader.ReadHeader(file));
+        CDibImage decoded;
+        EXPECT_TRUE(DecodeCodImage(decoded, reader, DisplaySettings{}, onLevel));
+        return Bytes(decoded.Pixels());
+    };
+    const auto whole = decode([](int, const WaveletCodec&) {});
+    ASSERT_FALSE(whole.empty());
+    EXPECT_EQ(decode({}), whole);
+}
+
+TEST(ImageCompressionTest, FinestLevelInStripesDecodesTheSamePixels)
+{
+    const auto colour = PictureBmp(101, 67, true, 5);
+    const auto gray = PictureBmp(38, 131, false, 6);
+    for (int levels = 1; levels <= 6; ++levels) {
+        for (int discard = 0; discard <= levels; ++discard) {
+            SCOPED_TRACE(testing::Message() << "levels " << levels << " discard " << discard);
+            CodecSettings settings = SettingsFor(60, levels);
+            settings.component(kComponentA).discardLevels = static_cast<std::int16_t>(discard);
+            settings.component(kComponentB).discardLevels = static_cast<std::int16_t>(levels - discard);
+            ExpectStripesDecodeAsWholePlanes(colour, settings, 1);
+            ExpectStripesDecodeAsWholePlanes(gray, settings, 1);
+            settings.component(kComponentB).sampleLevels = 1;
+            settings.component(kComponentC).sampleLevels = 1;
+            settings.component(kComponentC).discardLevels = static_cast<std::int16_t>(discard);
+            ExpectStripesDecodeAsWholePlanes(colour, settings, 2);
+        }
+    }
+}
+
+// The point of the stripes: the planes of a decode, before the picture is
+// made, take well under the three whole 16-bit planes.
+TEST(ImageCompressionTest, FinestLevelInStripesHoldsLessThanWholePlanes)
+{
+    const auto bmp = PictureBmp(256, 192, true, 7);
+    CDibImage image = LoadBmp(bmp);
+    const CodecSettings settings = SettingsFor(90);
+    WaveletCodec codec(settings, image.Width(), image.Height(), image.BitsPerPixel(), true);
+    ASSERT_TRUE(EncodeImage(image, codec, settings).has_value());
+    const auto file = codec.WriteHeader();
+    const auto heldAfterDecode = [&](FinestLevel finest) {
+        WaveletCodec reader{CodecSettings()};
+        EXPECT_TRUE(reader.ReadHeader(file));
+        EXPECT_TRUE(reader.DecodeAll({}, finest));
+        std::size_t bytes = 0;
+        for (int c = 0; c < reader.ComponentCount(); ++c)
+            bytes += reader.Component(static_cast<std::size_t>(c)).HeldBytes();
+        return bytes;
+    };
+    const std::size_t whole = heldAfterDecode(FinestLevel::Reconstructed);
+    EXPECT_GE(whole, std::size_t{3} * 2 * 256 * 192);
+    EXPECT_LE(heldAfterDecode(FinestLevel::InRows), whole * 2 / 3);
+}
+
 TEST(ImageCompressionTest, OddSizesAndUnalignedRows)
 {
     for (const auto& [width, height] : {std::pair{100, 60}, {33, 34}, {7, 5}, {3, 3}, {65, 129}}) {

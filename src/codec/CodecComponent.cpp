@@ -148,6 +148,8 @@ void CodecComponent::Shape(int paddedWidth, int paddedHeight, int totalLevels, i
     width_ = paddedWidth >> sampleLevels;
     height_ = paddedHeight >> sampleLevels;
     levels_ = totalLevels - sampleLevels;
+    planeStride_ = static_cast<std::size_t>(width_);
+    finestInRows_ = false;
     levelBytes_.fill(0);
 }
 
@@ -183,17 +185,25 @@ void CodecComponent::SetCodedLevels(int discardLevels, int sampleLevels)
     sampleLevels_ = sampleLevels;
 }
 
-bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int totalLevels)
+bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int totalLevels, bool finestInRows)
 {
     transformSeconds_ = 0;
     entropySeconds_ = 0;
     Shape(paddedWidth, paddedHeight, totalLevels, sampleLevels_);
-    return AllocatePlane(false);
+    Release(finestSymbols_);
+    if (!finestInRows || levels_ < 1)
+        return AllocatePlane(false);
+    finestInRows_ = true;
+    finestRowsGivenBack_ = {};
+    planeStride_ = static_cast<std::size_t>(width_ / 2);
+    Release(plane_);
+    return TryResizeUninitialised(plane_, planeStride_ * static_cast<std::size_t>(height_ / 2));
 }
 
 void CodecComponent::ReleasePlane()
 {
     Release(plane_);
+    Release(finestSymbols_);
     Release(symbols_);
     Release(gathered_);
     Release(inverseTemporary_);
@@ -204,8 +214,9 @@ void CodecComponent::ReleasePlane()
 
 std::size_t CodecComponent::HeldBytes() const
 {
-    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + symbols_.capacity() + gathered_.capacity() +
-                        inverseTemporary_.capacity() * sizeof(std::int16_t) + symbolBuffer_.capacity();
+    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + finestSymbols_.capacity() + symbols_.capacity() +
+                        gathered_.capacity() + inverseTemporary_.capacity() * sizeof(std::int16_t) +
+                        symbolBuffer_.capacity();
     for (const auto& flags : treeFlags_)
         bytes += flags.capacity();
     return bytes;
@@ -716,19 +727,32 @@ constexpr int kPlaceGroup = 16;
 
 // Symbols to samples where no parent is a root: a root symbol becomes 0 and,
 // when `flags` is given, flags its position for its children.
-TAMR_VECTOR_CLONES void PlaceRun(const std::int8_t* symbols, int count, int root, std::int16_t* row,
-                                 std::uint8_t* flags)
+template <typename Sample>
+[[gnu::always_inline]] inline void PlaceRunInto(const std::int8_t* symbols, int count, int root, Sample* row,
+                                                std::uint8_t* flags)
 {
     if (flags != nullptr) {
         for (int x = 0; x < count; ++x) {
             const bool isRoot = symbols[x] == root;
-            row[x] = isRoot ? std::int16_t{0} : std::int16_t{symbols[x]};
+            row[x] = isRoot ? Sample{0} : Sample{symbols[x]};
             flags[x] = static_cast<std::uint8_t>(isRoot);
         }
         return;
     }
     for (int x = 0; x < count; ++x)
-        row[x] = symbols[x] == root ? std::int16_t{0} : std::int16_t{symbols[x]};
+        row[x] = symbols[x] == root ? Sample{0} : Sample{symbols[x]};
+}
+
+TAMR_VECTOR_CLONES void PlaceRun(const std::int8_t* symbols, int count, int root, std::int16_t* row,
+                                 std::uint8_t* flags)
+{
+    PlaceRunInto(symbols, count, root, row, flags);
+}
+
+// The finest level waiting in its quadrants keeps the symbols themselves.
+TAMR_VECTOR_CLONES void PlaceRun(const std::int8_t* symbols, int count, int root, std::int8_t* row, std::uint8_t* flags)
+{
+    PlaceRunInto(symbols, count, root, row, flags);
 }
 
 // The flags of eight parents, as one word: 0 when none is a root, and every
@@ -748,7 +772,8 @@ constexpr std::uint64_t kAllParentsRoots = 0x0101010101010101ULL;
 // under a zerotree root (its parent in the level before is flagged) takes no
 // symbol and becomes 0; a root becomes 0 and flags its position for its
 // children. Every position of the band is written.
-void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band band,
+template <typename Sample>
+void CodecComponent::PlaceBand(Sample* origin, std::size_t stride, const SubbandRect& rect, int entry, int n, Band band,
                                std::span<const std::int8_t> symbols)
 {
     const int finest = FinestCodedLevel();
@@ -764,20 +789,20 @@ void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band b
     const std::size_t available = symbols.size();
     std::size_t next = 0;
     for (int y = 0; y < rect.rows; ++y) {
-        std::int16_t* row = &At(rect.row + y, rect.column);
+        Sample* row = origin + static_cast<std::size_t>(y) * stride;
         const std::uint8_t* parentRow =
             hasParents ? parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2) : nullptr;
         std::uint8_t* flagRow = rootsPossible ? flags.data() + static_cast<std::size_t>(y) * columns : nullptr;
         if (parentRow == nullptr && !rootsPossible) {
             // No roots above or in this band: the symbols are the samples.
             for (std::size_t x = 0; x < columns; ++x, ++next)
-                row[x] = next < available ? symbols[next] : std::int16_t{0};
+                row[x] = next < available ? symbols[next] : Sample{0};
             continue;
         }
         // Here n >= 1, so a symbol Q + 1 is a root.
         const auto placeOne = [&](std::size_t x) {
             if (parentRow != nullptr && parentRow[x / 2] != 0) {
-                row[x] = 0;
+                row[x] = Sample{0};
                 if (flagRow != nullptr)
                     flagRow[x] = 1;
                 return;
@@ -785,18 +810,18 @@ void CodecComponent::PlaceBand(const SubbandRect& rect, int entry, int n, Band b
             const int v = next < available ? symbols[next] : 0;
             ++next;
             if (v == zerotreeRoot) {
-                row[x] = 0;
+                row[x] = Sample{0};
                 if (flagRow != nullptr)
                     flagRow[x] = 1;
             } else {
-                row[x] = static_cast<std::int16_t>(v);
+                row[x] = static_cast<Sample>(v);
             }
         };
         std::size_t x = 0;
         for (; x + kPlaceGroup <= columns; x += kPlaceGroup) {
             const std::uint64_t parentWord = parentRow != nullptr ? ParentWord(parentRow + x / 2) : 0;
             if (parentWord == kAllParentsRoots) {
-                std::fill_n(row + x, kPlaceGroup, std::int16_t{0});
+                std::fill_n(row + x, kPlaceGroup, Sample{0});
                 if (flagRow != nullptr)
                     std::fill_n(flagRow + x, kPlaceGroup, std::uint8_t{1});
             } else if (parentWord == 0 && available - std::min(next, available) >= kPlaceGroup) {
@@ -820,12 +845,14 @@ namespace {
 // Each symbol s times its step, truncated: positive symbols take the step of
 // the band's max, negative ones that of its min, and 0 stays 0. Returns the
 // count of non-zero results.
-TAMR_VECTOR_CLONES std::uint32_t DequantiseRow(std::int16_t* row, int count, float positiveStep, float negativeStep)
+template <typename Symbol>
+[[gnu::always_inline]] inline std::uint32_t DequantiseInto(const Symbol* symbols, std::int16_t* row, int count,
+                                                           float positiveStep, float negativeStep)
 {
     std::uint32_t nonZero = 0;
     for (int x = 0; x < count; ++x) {
         // 0 times either step is 0, so no case of its own is needed.
-        const auto s = static_cast<float>(row[x]);
+        const auto s = static_cast<float>(symbols[x]);
         const float step = s > 0.0f ? positiveStep : negativeStep;
         const int value = static_cast<int>(step * s);
         nonZero += static_cast<std::uint32_t>(value != 0);
@@ -834,17 +861,96 @@ TAMR_VECTOR_CLONES std::uint32_t DequantiseRow(std::int16_t* row, int count, flo
     return nonZero;
 }
 
+TAMR_VECTOR_CLONES std::uint32_t DequantiseRow(std::int16_t* row, int count, float positiveStep, float negativeStep)
+{
+    return DequantiseInto(row, row, count, positiveStep, negativeStep);
+}
+
+TAMR_VECTOR_CLONES std::uint32_t DequantiseRow(const std::int8_t* symbols, std::int16_t* row, int count,
+                                               float positiveStep, float negativeStep)
+{
+    return DequantiseInto(symbols, row, count, positiveStep, negativeStep);
+}
+
 } // namespace
+
+CodecComponent::Scales CodecComponent::DequantiseSteps(int entry) const
+{
+    const int q = q_[static_cast<std::size_t>(entry)];
+    if (q == 0)
+        return {0.0f, 0.0f};
+    return {static_cast<float>(max_[static_cast<std::size_t>(entry)]) / static_cast<float>(q),
+            static_cast<float>(min_[static_cast<std::size_t>(entry)]) / static_cast<float>(-q)};
+}
 
 void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
 {
-    const int q = q_[static_cast<std::size_t>(entry)];
-    const float positiveStep =
-        q == 0 ? 0.0f : static_cast<float>(max_[static_cast<std::size_t>(entry)]) / static_cast<float>(q);
-    const float negativeStep =
-        q == 0 ? 0.0f : static_cast<float>(min_[static_cast<std::size_t>(entry)]) / static_cast<float>(-q);
+    const Scales steps = DequantiseSteps(entry);
     for (int y = rect.row; y < rect.row + rect.rows; ++y)
-        nonZeroAfter_ += DequantiseRow(&At(y, rect.column), rect.columns, positiveStep, negativeStep);
+        nonZeroAfter_ += DequantiseRow(&At(y, rect.column), rect.columns, steps.positive, steps.negative);
+}
+
+std::int8_t* CodecComponent::FinestBandRow(Band band, int k)
+{
+    const auto half = static_cast<std::size_t>(width_ / 2);
+    const std::size_t bandSize = half * static_cast<std::size_t>(height_ / 2);
+    return finestSymbols_.data() + static_cast<std::size_t>(band) * bandSize + static_cast<std::size_t>(k) * half;
+}
+
+void CodecComponent::FinestQuadrantRow(bool bottom, int k, std::span<std::int16_t> line)
+{
+    const int half = width_ / 2;
+    const auto dequantise = [&](Band band, std::int16_t* out) {
+        const Scales steps = DequantiseSteps(Entry(levels_, band));
+        nonZeroAfter_ += DequantiseRow(FinestBandRow(band, k), out, half, steps.positive, steps.negative);
+    };
+    if (bottom) {
+        dequantise(Band::V, line.data());
+        dequantise(Band::D, line.data() + half);
+    } else {
+        const auto low = std::span(plane_).subspan(static_cast<std::size_t>(k) * planeStride_, planeStride_);
+        std::copy(low.begin(), low.end(), line.begin());
+        dequantise(Band::H, line.data() + half);
+    }
+    if (RowsWorthGivingBack(k + 1 - finestRowsGivenBack_[bottom ? 1 : 0]))
+        GiveBackFinestRows(bottom, k + 1);
+}
+
+void CodecComponent::DiscardedFinestRow(int y, std::span<std::int16_t> line, std::span<std::int16_t> out)
+{
+    InterpolatedLevelRow(plane_, planeStride_, height_, width_, y, line, out);
+    // Row y reads the low-pass rows y / 2 and the one before.
+    const int needed = std::max(0, y / 2 - 1);
+    if (RowsWorthGivingBack(needed - finestRowsGivenBack_[0]))
+        GiveBackFinestRows(false, needed);
+}
+
+// Rows are given back a megabyte of the low band at a time.
+bool CodecComponent::RowsWorthGivingBack(int rows) const
+{
+    return static_cast<std::size_t>(std::max(rows, 0)) * planeStride_ * sizeof(std::int16_t) >= (std::size_t{1} << 20);
+}
+
+void CodecComponent::GiveBackFinestRows(bool bottom, int end)
+{
+    int& givenBack = finestRowsGivenBack_[bottom ? 1 : 0];
+    const auto half = static_cast<std::size_t>(width_ / 2);
+    const auto rows = [&](int y) { return static_cast<std::size_t>(y) * half; };
+    const std::size_t bandSize = rows(height_ / 2);
+    const auto giveBackBand = [&](Band band) {
+        if (finestSymbols_.empty())
+            return;
+        const auto symbols = std::span(finestSymbols_).subspan(static_cast<std::size_t>(band) * bandSize, bandSize);
+        DiscardConsumedPagesOf(symbols, rows(givenBack), rows(end));
+    };
+    if (bottom) {
+        giveBackBand(Band::V);
+        giveBackBand(Band::D);
+    } else {
+        DiscardConsumedPagesOf(std::span(plane_), rows(givenBack), rows(end));
+        giveBackBand(Band::H);
+    }
+    givenBack = end;
 }
 
 std::optional<std::size_t> CodecComponent::DecodeLevel(std::span<const std::uint8_t> in, std::size_t position, int n)
@@ -875,6 +981,11 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         return std::nullopt;
     }
 
+    const bool intoQuadrants = finestInRows_ && n == levels_;
+    if (intoQuadrants && !TryResizeUninitialised(finestSymbols_, 3 * static_cast<std::size_t>(width_ / 2) *
+                                                                     static_cast<std::size_t>(height_ / 2)))
+        return std::nullopt;
+
     // Only reading the header, the stream and the end marker counts as entropy decoding.
     for (int b = 0; b < bandCount; ++b) {
         const SubbandRect rect = n == 0 ? LowPassBand() : Subband(n, kBands[b]);
@@ -883,7 +994,12 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         const TimeStamp entropyStart = Now();
         position = ReadBand(in, position, entry, alphabetExtra, symbols, symbolCount);
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
-        PlaceBand(rect, entry, n, kBands[b], std::span(symbols).first(symbolCount));
+        const auto decoded = std::span(symbols).first(symbolCount);
+        if (intoQuadrants)
+            PlaceBand(FinestBandRow(kBands[b], 0), static_cast<std::size_t>(width_ / 2), rect, entry, n, kBands[b],
+                      decoded);
+        else
+            PlaceBand(&At(rect.row, rect.column), planeStride_, rect, entry, n, kBands[b], decoded);
     }
     if (n == levels_) // no level is read after the last
         Release(symbolBuffer_);
@@ -898,6 +1014,12 @@ bool CodecComponent::ReconstructLevel(int n)
     const TimeStamp transformStart = Now();
     if (n == 0) {
         Dequantise(LowPassBand(), 3 * levels_);
+    } else if (finestInRows_ && n == levels_) {
+        // Its rows are made as they are asked for.
+        Release(inverseTemporary_);
+        Release(symbolBuffer_);
+        for (auto& flags : treeFlags_)
+            Release(flags);
     } else {
         if (n <= finest)
             for (const Band band : kBands)
@@ -911,10 +1033,8 @@ bool CodecComponent::ReconstructLevel(int n)
         } catch (const std::bad_alloc&) {
             return false;
         }
-        const bool inverted =
-            n > finest
-                ? InverseLevelDiscarded(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_)
-                : InverseLevel(plane_, static_cast<std::size_t>(width_), rows, columns, inverseTemporary_);
+        const bool inverted = n > finest ? InverseLevelDiscarded(plane_, planeStride_, rows, columns, inverseTemporary_)
+                                         : InverseLevel(plane_, planeStride_, rows, columns, inverseTemporary_);
         if (!inverted) {
             Release(inverseTemporary_);
             return false;

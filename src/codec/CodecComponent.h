@@ -52,7 +52,20 @@ public:
     // The discard and sample levels of coded data read from a file.
     void SetCodedLevels(int discardLevels, int sampleLevels);
     // The same for decoding, with the component's own discard and sample levels.
-    [[nodiscard]] bool SizeForDecoding(int paddedWidth, int paddedHeight, int totalLevels);
+    // With `finestInRows` (and a level to keep), the finest level is left in
+    // its quadrants: the plane holds only their LL quadrant (Width() / 2 x
+    // Height() / 2 samples, PlaneStride() apart), the coded bands keep their
+    // symbols in bytes, and DecodedRows makes the samples a stripe at a time.
+    [[nodiscard]] bool SizeForDecoding(int paddedWidth, int paddedHeight, int totalLevels, bool finestInRows = false);
+    bool FinestLevelInRows() const { return finestInRows_; }
+    // Row k of the finest level's top half (LL then H) or bottom half (V then
+    // D), dequantised into `line` (Width() samples). Each row is asked for
+    // once and in order; the rows of that half before it are given back.
+    void FinestQuadrantRow(bool bottom, int k, std::span<std::int16_t> line);
+    // Row y of a finest level that was not coded, rebuilt from the LL
+    // quadrant into `out` (Width() samples) with `line` (half as many) to
+    // work in; rows are asked for in order.
+    void DiscardedFinestRow(int y, std::span<std::int16_t> line, std::span<std::int16_t> out);
 
     // From plane samples to quantised, zerotree-marked symbols in the symbol
     // plane; the sample plane is freed.
@@ -97,6 +110,9 @@ public:
     int Entry(int n, Band band) const { return 3 * (levels_ - n) + static_cast<int>(band); }
 
     std::span<std::int16_t> Plane() { return plane_; }
+    // Samples from one plane row to the next: Width(), or half of it while
+    // the finest level waits in its quadrants.
+    std::size_t PlaneStride() const { return planeStride_; }
     std::span<const std::int16_t> Plane() const { return plane_; }
     // The symbols of encoding, Width() x Height(): only the low-pass band and
     // the coded levels' bands are written.
@@ -139,10 +155,17 @@ private:
                                           int entry, int alphabet);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
                          std::span<std::int8_t> symbols, std::size_t& symbolCount);
-    void PlaceBand(const SubbandRect& rect, int entry, int n, Band band, std::span<const std::int8_t> symbols);
+    template <typename Sample>
+    void PlaceBand(Sample* origin, std::size_t stride, const SubbandRect& rect, int entry, int n, Band band,
+                   std::span<const std::int8_t> symbols);
+    Scales DequantiseSteps(int entry) const;
     void Dequantise(const SubbandRect& rect, int entry);
+    // Where the finest level's band keeps its symbols while it waits in its quadrants.
+    std::int8_t* FinestBandRow(Band band, int k);
+    bool RowsWorthGivingBack(int rows) const;
+    void GiveBackFinestRows(bool bottom, int end);
 
-    std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * width_ + x]; }
+    std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * planeStride_ + x]; }
     std::int8_t* SymbolRow(int y, int x) { return symbols_.data() + static_cast<std::size_t>(y) * width_ + x; }
 
     LargeVector<std::int16_t> plane_;
@@ -153,6 +176,11 @@ private:
     // Decoding, per band: 1 where a position of the level last placed is a
     // zerotree root or lies under one, so that its children take no symbol.
     std::array<std::vector<std::uint8_t>, 3> treeFlags_;
+    // The finest level's bands as symbols, V, H and D one after another.
+    LargeVector<std::int8_t> finestSymbols_;
+    bool finestInRows_ = false;
+    std::array<int, 2> finestRowsGivenBack_{}; // top and bottom half
+    std::size_t planeStride_ = 0;
     int width_ = 0;
     int height_ = 0;
     std::size_t valueStride_ = 0; // of the float plane the forward levels work on

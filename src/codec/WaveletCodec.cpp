@@ -224,20 +224,20 @@ Status WaveletCodec::EncodeAll(const PlaneFiller& fill)
     return {};
 }
 
-Status WaveletCodec::PrepareDecode()
+Status WaveletCodec::PrepareDecode(FinestLevel finest)
 {
     ComputePaddedSize();
     for (int c = 0; c < ComponentCount(); ++c) {
         auto& component = components_[static_cast<std::size_t>(c)];
-        if (!component.SizeForDecoding(paddedWidth_, paddedHeight_, totalLevels_))
+        if (!component.SizeForDecoding(paddedWidth_, paddedHeight_, totalLevels_, finest == FinestLevel::InRows))
             return FailureKind::OutOfMemory;
     }
     return {};
 }
 
-Status WaveletCodec::DecodeAll(const LevelCallback& onLevel)
+Status WaveletCodec::DecodeAll(const LevelCallback& onLevel, FinestLevel finest)
 {
-    if (const Status prepared = PrepareDecode(); !prepared)
+    if (const Status prepared = PrepareDecode(finest); !prepared)
         return prepared;
     if (!onLevel && threads_ > 1)
         return DecodeAllInParallel();

@@ -27,6 +27,11 @@ enum class CodingMethod : std::uint8_t { Wavelet = 1, Lossless = 2 };
 // caller that fills them itself, or each when EncodeAll comes to it.
 enum class PlaneAllocation : std::uint8_t { Now, OnDemand };
 
+// Whether decoding reconstructs every component's finest level into its
+// plane, or leaves it in its quadrants for DecodedRows to make the samples
+// a stripe at a time as the picture is converted (about half the memory).
+enum class FinestLevel : std::uint8_t { Reconstructed, InRows };
+
 // Levels are limited by the formulas' need for four samples at the coarsest level.
 inline constexpr int kMaxTotalLevels = 6;
 
@@ -53,8 +58,8 @@ public:
     // transform: only the components coded at once hold planes, one at a
     // time for a large picture, and one float plane serves them in turn.
     Status EncodeAll(const PlaneFiller& fill = {});
-    Status PrepareDecode();
-    Status DecodeAll(const LevelCallback& onLevel = {});
+    Status PrepareDecode(FinestLevel finest = FinestLevel::Reconstructed);
+    Status DecodeAll(const LevelCallback& onLevel = {}, FinestLevel finest = FinestLevel::Reconstructed);
     void ReleasePlanes();
 
     // The COD file for the coded data held: the header, then the data block as held.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "codec/SampleLanes.h"
@@ -856,6 +857,68 @@ bool PlainInverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t strid
                                 LargeVector<std::int16_t>& temporary)
 {
     return InterpolateWithLine(plane, stride, rows, cols, temporary, Loops::Plain);
+}
+
+InverseLevelRows::InverseLevelRows(int rows, int cols, QuadrantRow quadrantRow, bool plain)
+    : rows_(rows), cols_(cols), quadrantRow_(std::move(quadrantRow)), plain_(plain)
+{
+    lines_.resize(8 * static_cast<std::size_t>(cols));
+}
+
+std::int16_t* InverseLevelRows::Line(std::size_t slot)
+{
+    return lines_.data() + slot * static_cast<std::size_t>(cols_);
+}
+
+const std::int16_t* InverseLevelRows::Top(int k)
+{
+    const auto slot = static_cast<std::size_t>(k % 2);
+    std::int16_t* line = Line(slot);
+    if (top_[slot] != k) {
+        quadrantRow_(false, k, {line, static_cast<std::size_t>(cols_)});
+        top_[slot] = k;
+    }
+    return line;
+}
+
+const std::int16_t* InverseLevelRows::Bottom(int k)
+{
+    const auto slot = static_cast<std::size_t>(k % 3);
+    std::int16_t* line = Line(2 + slot);
+    if (bottom_[slot] != k) {
+        quadrantRow_(true, k, {line, static_cast<std::size_t>(cols_)});
+        bottom_[slot] = k;
+    }
+    return line;
+}
+
+// The pairs in the order of the column stage: the head, the steps (each
+// reading the odd row of T before it), and the tail, which reads none.
+void InverseLevelRows::NextPair(std::span<std::int16_t> even, std::span<std::int16_t> odd)
+{
+    const InverseKernels kernels = KernelsFor(plain_ ? Loops::Plain : Loops::Lanes);
+    const int p = pair_++;
+    const int h = rows_ / 2;
+    const auto t = [&](int y) { return Line(5 + static_cast<std::size_t>(y % 3)); };
+    std::int16_t* t0 = t(2 * p);
+    std::int16_t* t1 = t(2 * p + 1);
+    if (p == 0) {
+        kernels.head(Top(0), Bottom(0), Bottom(1), cols_, t0, t1);
+    } else if (p == h - 1) {
+        InverseTailRows(Top(h - 2), Top(h - 1), Bottom(h - 2), Bottom(h - 1), cols_, t0, t1);
+    } else {
+        kernels.step(Top(p), Bottom(p), Bottom(p + 1), t(2 * p - 1), cols_, t0, t1);
+    }
+    kernels.row(t0, even.data(), cols_);
+    kernels.row(t1, odd.data(), cols_);
+}
+
+void InterpolatedLevelRow(std::span<const std::int16_t> lowPass, std::size_t stride, int rows, int cols, int y,
+                          std::span<std::int16_t> line, std::span<std::int16_t> out, bool plain)
+{
+    const Loops loops = plain ? Loops::Plain : Loops::Lanes;
+    InterpolatedColumnRow({lowPass, stride, cols / 2}, rows, y, line.data(), loops);
+    (plain ? InterpolateRowSamples : InterpolateRowSamplesInLanes)(line.data(), out.data(), cols);
 }
 
 } // namespace tamr

@@ -12,8 +12,10 @@
 // when the region does not lie inside the plane, a level does nothing and returns
 // false.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -88,5 +90,42 @@ bool ForwardStep(std::span<float> samples, std::size_t step, int count, const Li
                                               std::vector<std::int16_t>& temporary);
 [[nodiscard]] bool PlainInverseLevelDiscarded(std::span<std::int16_t> plane, std::size_t stride, int rows, int cols,
                                               LargeVector<std::int16_t>& temporary);
+
+// A full inverse level made from the top two rows of samples at a time, for a
+// caller that keeps the level's quadrants elsewhere and hands them over a
+// row at a time: row k of the top half (LL then H) or of the bottom half
+// (V then D), each asked for once, in order. The same samples as InverseLevel;
+// `rows` and `cols` are even and at least 4.
+class InverseLevelRows {
+public:
+    using QuadrantRow = std::function<void(bool bottom, int k, std::span<std::int16_t> line)>;
+
+    InverseLevelRows(int rows, int cols, QuadrantRow quadrantRow, bool plain = false);
+    // Rows 2p and 2p + 1 of samples, p counting up from 0 call by call.
+    void NextPair(std::span<std::int16_t> even, std::span<std::int16_t> odd);
+
+private:
+    const std::int16_t* Top(int k);
+    const std::int16_t* Bottom(int k);
+    std::int16_t* Line(std::size_t slot);
+
+    int rows_;
+    int cols_;
+    QuadrantRow quadrantRow_;
+    bool plain_;
+    int pair_ = 0;
+    // Two top quadrant rows, three bottom ones and three rows of the column
+    // stage are all a pair needs: slots by row number modulo those counts.
+    LargeVector<std::int16_t> lines_;
+    std::array<int, 2> top_{-1, -1};
+    std::array<int, 3> bottom_{-1, -1, -1};
+};
+
+// Row y of a level whose detail subbands were not coded, rebuilt from its LL
+// quadrant (rows / 2 x cols / 2 samples, `stride` apart in `lowPass`) into
+// `out` (cols samples) with `line` (cols / 2 samples) to work in: the
+// samples InverseLevelDiscarded makes of that row.
+void InterpolatedLevelRow(std::span<const std::int16_t> lowPass, std::size_t stride, int rows, int cols, int y,
+                          std::span<std::int16_t> line, std::span<std::int16_t> out, bool plain = false);
 
 } // namespace tamr

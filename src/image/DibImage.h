@@ -185,10 +185,12 @@ public:
     // convertSeconds; on a palette display a colour image then builds its
     // index image, timed into quantiseSeconds.
     bool ConvertDecodedPlanes(const WaveletCodec& codec, const DisplaySettings& display);
-    // The same for a codec whose planes are freed next: each band of plane
-    // rows goes back to the system as soon as it is converted, so that after
-    // DiscardWorkingPixels the decoded picture grows while the planes shrink.
-    // The planes read as zeros afterwards.
+    // The same for a codec whose planes are freed next, and which may have
+    // left the finest level in its quadrants (FinestLevel::InRows): the rows
+    // are made a band at a time, and what each band read goes back to the
+    // system once it is converted, so that after DiscardWorkingPixels the
+    // decoded picture grows while the planes shrink. The planes are of no
+    // use afterwards.
     bool ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display);
     // Gives the working image's pages back before it is overwritten whole
     // (the reference image keeps the picture as loaded); they read as zeros.

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <optional>
 
+#include "codec/DecodedRows.h"
 #include "codec/WaveletCodec.h"
 #include "image/ColourConversion.h"
 #include "image/ComponentValues.h"
@@ -101,27 +102,9 @@ namespace {
 // Rows of pixels converted at once; even, so that subsampled chroma rows split with them.
 constexpr int kConvertBand = 64;
 
-// The rows of a plane from `row` on.
-ConstPlaneView PlaneFrom(const CodecComponent& component, int row)
+ConstPlaneView ViewOf(const DecodedStripe& stripe)
 {
-    const auto stride = static_cast<std::size_t>(component.Width());
-    const auto start = std::min(static_cast<std::size_t>(row), static_cast<std::size_t>(component.Height()));
-    return {component.Plane().subspan(start * stride), stride, static_cast<std::size_t>(component.Height()) - start};
-}
-
-// Gives back the pages of the rows before `endRow` that `discardedRows` left.
-void DiscardRows(CodecComponent& component, int& discardedRows, int endRow)
-{
-    const auto stride = static_cast<std::size_t>(component.Width());
-    const std::size_t begin = static_cast<std::size_t>(discardedRows) * stride;
-    const std::size_t end = std::min(static_cast<std::size_t>(endRow) * stride, component.Plane().size());
-    if (end <= begin)
-        return;
-    // The page that the last band ended in is taken with this one.
-    constexpr std::size_t kPageSamples = 4096 / sizeof(std::int16_t);
-    const std::size_t from = begin - std::min(begin, kPageSamples);
-    DiscardPagesOf(component.Plane().subspan(from, end - from));
-    discardedRows = endRow;
+    return {stripe.samples, stripe.stride, stripe.rows};
 }
 
 } // namespace
@@ -157,26 +140,27 @@ bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettin
         return false;
     const bool colour = isColour_ == 1;
     const bool subsampled = colour && codec.ChromaSubsampled();
-    std::array<int, 3> discarded{};
+    DecodedRows rowsA(codec.Component(kComponentA));
+    std::optional<DecodedRows> rowsB;
+    std::optional<DecodedRows> rowsC;
+    if (colour) {
+        rowsB.emplace(codec.Component(kComponentB));
+        rowsC.emplace(codec.Component(kComponentC));
+    }
     bool converted = true;
     for (int row = 0; row < height_ && converted; row += kConvertBand) {
         const int rows = std::min(kConvertBand, height_ - row);
         const PixelView band{
             pixels.bytes.subspan(static_cast<std::size_t>(row) * rowBytes, static_cast<std::size_t>(rows) * rowBytes),
             width_, rows, rowPad_};
-        const int chromaRow = subsampled ? row / 2 : row;
-        const int chromaEnd = subsampled ? (row + rows + 1) / 2 : row + rows;
+        const int chromaRows = subsampled ? (row + rows + 1) / 2 - row / 2 : rows;
+        const ConstPlaneView y = ViewOf(rowsA.Next(rows));
         if (colour) {
-            const ConstYiqPlanes planes{PlaneFrom(codec.Component(kComponentA), row),
-                                        PlaneFrom(codec.Component(kComponentB), chromaRow),
-                                        PlaneFrom(codec.Component(kComponentC), chromaRow)};
+            const ConstYiqPlanes planes{y, ViewOf(rowsB->Next(chromaRows)), ViewOf(rowsC->Next(chromaRows))};
             converted = subsampled ? YiqToRgbSubsampled(planes, offset, band) : YiqToRgbFull(planes, offset, band);
-            DiscardRows(codec.Component(kComponentB), discarded[1], chromaEnd);
-            DiscardRows(codec.Component(kComponentC), discarded[2], chromaEnd);
         } else {
-            converted = PlaneToGray(PlaneFrom(codec.Component(kComponentA), row), offset, band);
+            converted = PlaneToGray(y, offset, band);
         }
-        DiscardRows(codec.Component(kComponentA), discarded[0], row + rows);
     }
     // The row padding comes back from the picture as loaded, as a copy would have it.
     const auto reference = ReferencePixels();

@@ -5,6 +5,13 @@
 namespace tamr {
 namespace {
 
+// A progressive display looks at the planes level by level, so only a
+// decode without one leaves the finest level to the conversion's stripes.
+FinestLevel FinestLevelFor(const WaveletCodec::LevelCallback& onLevel)
+{
+    return onLevel ? FinestLevel::Reconstructed : FinestLevel::InRows;
+}
+
 Status AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display)
 {
     if (const Status allocated = image.AllocateForCodData(
@@ -65,7 +72,7 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
         const bool asLoaded = image.ReferenceIsWorking();
         if (asLoaded)
             image.DiscardWorkingPixels();
-        Status decoded = codec.DecodeAll(onLevel);
+        Status decoded = codec.DecodeAll(onLevel, FinestLevelFor(onLevel));
         if (decoded && !image.ConvertAndDiscardPlanes(codec, display))
             decoded = FailureKind::Corrupt;
         codec.ReleasePlanes();
@@ -94,7 +101,7 @@ Status DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettin
     Status decoded = AllocateFor(image, codec, display);
     if (decoded) {
         image.DiscardWorkingPixels();
-        decoded = codec.DecodeAll(onLevel);
+        decoded = codec.DecodeAll(onLevel, FinestLevelFor(onLevel));
     }
     if (decoded && !image.ConvertAndDiscardPlanes(codec, display))
         decoded = FailureKind::Corrupt;

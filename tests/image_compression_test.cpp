@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <functional>
 
 #include <cmath>
 #include <random>
@@ -10,6 +13,7 @@
 #include "image/ImageCompression.h"
 #include "support/BmpTestFiles.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestSupport.h"
 
 namespace tamr {
 namespace {
@@ -160,6 +164,46 @@ TEST(ImageCompressionTest, FinestLevelInStripesHoldsLessThanWholePlanes)
     const std::size_t whole = heldAfterDecode(FinestLevel::Reconstructed);
     EXPECT_GE(whole, std::size_t{3} * 2 * 256 * 192);
     EXPECT_LE(heldAfterDecode(FinestLevel::InRows), whole * 2 / 3);
+}
+
+// Minor page faults of this thread while `work` runs.
+long FaultsDuring(const std::function<void()>& work)
+{
+    rusage before{};
+    rusage after{};
+    getrusage(RUSAGE_THREAD, &before);
+    work();
+    getrusage(RUSAGE_THREAD, &after);
+    return after.ru_minflt - before.ru_minflt;
+}
+
+// A decode touches each page of the picture once, as its rows are written,
+// beside the planes (half the picture's size with every finest level
+// discarded); a picture zero-filled first and then written costs its pages
+// twice. The picture is far above the sizes the allocator keeps in its own
+// heap, so that every page counted is this decode's.
+TEST(ImageCompressionTest, DecodingWritesEachPageOfThePictureOnce)
+{
+    if (test::kAddressSanitizer)
+        GTEST_SKIP() << "the sanitizer's shadow memory takes page faults of its own";
+    const int width = 4096;
+    const int height = 3584;
+    CDibImage image = LoadBmp(test::SampledBmp(width, height, true, [](int x, int y, int k) {
+        return static_cast<std::uint8_t>((x * (k + 1) + y * 3 + ((x * y) >> 7)) & 0xFF);
+    }));
+    CodecSettings settings = SettingsFor(50);
+    for (const std::size_t c : {kComponentA, kComponentB, kComponentC})
+        settings.component(c).discardLevels = 1;
+    WaveletCodec codec(settings, width, height, 24, true);
+    ASSERT_TRUE(EncodeImage(image, codec, settings).has_value());
+    const auto file = codec.WriteHeader();
+    WaveletCodec reader{CodecSettings()};
+    reader.SetThreads(1);
+    ASSERT_TRUE(reader.ReadHeader(file));
+    CDibImage decoded;
+    const long faults = FaultsDuring([&] { EXPECT_TRUE(DecodeCodImage(decoded, reader, DisplaySettings{})); });
+    const long picturePages = static_cast<long>(decoded.Pixels().size() / 4096);
+    EXPECT_LT(faults, picturePages * 7 / 4);
 }
 
 TEST(ImageCompressionTest, OddSizesAndUnalignedRows)

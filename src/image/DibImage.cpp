@@ -59,12 +59,13 @@ CDibImage::BlockParts CDibImage::PixelBlockParts(bool withReference, bool withIn
     return parts;
 }
 
-CDibImage::BlockResult CDibImage::AllocatePixelBlock(const Limits& limits, bool withIndex)
+CDibImage::BlockResult CDibImage::AllocatePixelBlock(const Limits& limits, bool withIndex, bool workingLater)
 {
     const auto [working, index, reference] = PixelBlockParts(false, withIndex);
     if ((CheckedSize(working) + index).Exceeds(limits.maxBlockBytes))
         return BlockResult::TooLarge;
-    auto block = AllocateBlock(static_cast<std::size_t>(working));
+    auto block =
+        workingLater ? std::optional<ByteBlock>(ByteBlock()) : AllocateBlock(static_cast<std::size_t>(working));
     if (!block)
         return BlockResult::NoMemory;
     ByteBlock indices;
@@ -317,7 +318,7 @@ void CDibImage::FinishLoad(const DisplaySettings& display)
 }
 
 Status CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel,
-                                     bool isColour, const Limits& limits, bool withIndexImage)
+                                     bool isColour, const Limits& limits, bool withIndexImage, bool workingLater)
 {
     *this = CDibImage();
     if (width == 0 || height == 0 || (isColour && bitsPerPixel != 24))
@@ -330,7 +331,7 @@ Status CDibImage::AllocateForCodData(std::uint16_t width, std::uint16_t height, 
     isColour_ = isColour ? 1 : 0;
     rowPad_ = RowPadFor(width_, bitsPerPixel_);
     indexRowPad_ = RowPadFor(width_, 8);
-    if (const BlockResult result = AllocatePixelBlock(limits, isColour && withIndexImage);
+    if (const BlockResult result = AllocatePixelBlock(limits, isColour && withIndexImage, workingLater);
         result != BlockResult::Allocated) {
         *this = CDibImage();
         return result == BlockResult::TooLarge ? FailureKind::TooLarge : FailureKind::OutOfMemory;

@@ -51,6 +51,10 @@ inline constexpr std::int16_t kExpandedFromIndexed = 10;
 // A shared block is never written: the image that changes its working image
 // first takes a copy of its own, so a copy may be read on another thread
 // while the image it was made from goes on being edited.
+// Where a decoded picture goes: over the working image, or into a new block
+// that replaces it.
+enum class DecodedPicture : std::uint8_t { OverWorking, NewBlock };
+
 class CDibImage {
 public:
     // An empty image: no pixels, isColour and expandedFromIndexed -1.
@@ -90,9 +94,12 @@ public:
     // Sets up headers and a zero-filled block without reference image for
     // decoded COD data; a colour image must have 24 bits, a gray one gets 8.
     // Only a palette display draws the index image: without one the block
-    // need not hold it. Fails silently (the image stays empty).
+    // need not hold it. Fails silently (the image stays empty). With
+    // `workingLater` the working image gets no block yet: the caller has the
+    // decoded picture made into a new one (DecodedPicture::NewBlock), and
+    // nothing may read the working image before.
     Status AllocateForCodData(std::uint16_t width, std::uint16_t height, std::uint16_t bitsPerPixel, bool isColour,
-                              const Limits& limits = {}, bool withIndexImage = true);
+                              const Limits& limits = {}, bool withIndexImage = true, bool workingLater = false);
 
     // The image shown while a COD image is decoded level by level: made like
     // an image for the codec's decoded data (with the fixed colour table for a
@@ -188,10 +195,13 @@ public:
     // The same for a codec whose planes are freed next, and which may have
     // left the finest level in its quadrants (FinestLevel::InRows): the rows
     // are made a band at a time, and what each band read goes back to the
-    // system once it is converted, so that after DiscardWorkingPixels the
-    // decoded picture grows while the planes shrink. The planes are of no
-    // use afterwards.
-    bool ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display);
+    // system once it is converted. Into a new block, the decoded picture
+    // grows while the planes shrink, and each of its pages is written once;
+    // it replaces the working image (whose reference image keeps the picture
+    // as loaded) only when the conversion succeeds. The planes are of no use
+    // afterwards.
+    bool ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display,
+                                 DecodedPicture into = DecodedPicture::OverWorking);
     // Gives the working image's pages back before it is overwritten whole
     // (the reference image keeps the picture as loaded); they read as zeros.
     void DiscardWorkingPixels();
@@ -279,7 +289,7 @@ private:
     // Bytes of each buffer of the pixel block for the current size and depth.
     BlockParts PixelBlockParts(bool withReference, bool withIndex = true) const;
     // The working image's block (and the index image's, when asked for).
-    BlockResult AllocatePixelBlock(const Limits& limits, bool withIndex);
+    BlockResult AllocatePixelBlock(const Limits& limits, bool withIndex, bool workingLater = false);
 
     // The working image lies at workingOffset_ in its block (a reader's
     // block keeps its header in front); the sizes are those of the current

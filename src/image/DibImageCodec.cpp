@@ -129,12 +129,24 @@ void CDibImage::RestoreWorkingPixels()
         std::copy(reference.begin(), reference.end(), working.begin());
 }
 
-bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display)
+bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display, DecodedPicture into)
 {
     const std::int16_t offset = CodecComponent::kSampleOffset;
     const TimeStamp start = Now();
     const int bytesPerPixel = BytesPerPixel();
-    const PixelView pixels = WorkingView();
+    // A new block only grows as bands are converted, so that no page of it
+    // is touched before its rows are written.
+    const bool newBlock = into == DecodedPicture::NewBlock;
+    ByteBlock block;
+    if (newBlock) {
+        try {
+            block.reserve(workingBytes_);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    const PixelView pixels =
+        newBlock ? PixelView{std::span(block.data(), workingBytes_), width_, height_, rowPad_} : WorkingView();
     const std::size_t rowBytes = RowBytes(pixels, bytesPerPixel);
     if (!HoldsAllRows(pixels, bytesPerPixel))
         return false;
@@ -150,6 +162,8 @@ bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettin
     bool converted = true;
     for (int row = 0; row < height_ && converted; row += kConvertBand) {
         const int rows = std::min(kConvertBand, height_ - row);
+        if (newBlock)
+            block.resize(std::min(workingBytes_, static_cast<std::size_t>(row + rows) * rowBytes));
         const PixelView band{
             pixels.bytes.subspan(static_cast<std::size_t>(row) * rowBytes, static_cast<std::size_t>(rows) * rowBytes),
             width_, rows, rowPad_};
@@ -164,13 +178,25 @@ bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettin
     }
     // The row padding comes back from the picture as loaded, as a copy would have it.
     const auto reference = ReferencePixels();
-    if (rowPad_ > 0 && reference.size() == pixels.bytes.size()) {
+    if (converted && rowPad_ > 0 && reference.size() == pixels.bytes.size()) {
         const std::size_t rowStart = static_cast<std::size_t>(width_) * static_cast<std::size_t>(bytesPerPixel);
         for (int y = 0; y < height_; ++y) {
             const std::size_t at = static_cast<std::size_t>(y) * rowBytes + rowStart;
             std::copy_n(reference.begin() + static_cast<std::ptrdiff_t>(at), rowPad_,
                         pixels.bytes.begin() + static_cast<std::ptrdiff_t>(at));
         }
+    }
+    if (converted && newBlock) {
+        block.resize(workingBytes_);
+        if (referenceIsWorking_) {
+            // The picture as loaded becomes the reference image where it lies.
+            reference_ = sharedPixels_ ? sharedPixels_ : std::make_shared<const ByteBlock>(std::move(pixelBlock_));
+            referenceOffset_ = workingOffset_;
+            referenceIsWorking_ = false;
+        }
+        pixelBlock_ = std::move(block);
+        workingOffset_ = 0;
+        sharedPixels_.reset();
     }
     convertSeconds_ = ElapsedSeconds(start, Now());
     if (converted)

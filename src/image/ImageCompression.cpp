@@ -12,11 +12,13 @@ FinestLevel FinestLevelFor(const WaveletCodec::LevelCallback& onLevel)
     return onLevel ? FinestLevel::Reconstructed : FinestLevel::InRows;
 }
 
-Status AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display)
+Status AllocateFor(CDibImage& image, const WaveletCodec& codec, const DisplaySettings& display,
+                   bool workingLater = false)
 {
     if (const Status allocated = image.AllocateForCodData(
             static_cast<std::uint16_t>(codec.Width()), static_cast<std::uint16_t>(codec.Height()),
-            static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour(), Limits(), display.paletteDisplay);
+            static_cast<std::uint16_t>(codec.BitsPerPixel()), codec.IsColour(), Limits(), display.paletteDisplay,
+            workingLater);
         !allocated)
         return allocated;
     if (display.paletteDisplay)
@@ -66,18 +68,22 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
         image.BuildDisplayIndexImage(display);
     } else {
         // The decoded picture replaces the working image. While that is still
-        // the picture as loaded, its pages are given back before the planes
-        // are made and come back as rows are converted; a failure copies the
-        // picture back. An edited working image is kept until it is overwritten.
+        // the picture as loaded, it goes into a new block, which takes the
+        // working image's place once it is whole; but a progressive display
+        // draws each level over the working image, whose pages are then given
+        // back first and the picture copied back should decoding fail. An
+        // edited working image is kept until it is overwritten.
         const bool asLoaded = image.ReferenceIsWorking();
-        if (asLoaded)
+        const bool intoNewBlock = asLoaded && !onLevel;
+        if (asLoaded && onLevel)
             image.DiscardWorkingPixels();
         Status decoded = codec.DecodeAll(onLevel, FinestLevelFor(onLevel));
-        if (decoded && !image.ConvertAndDiscardPlanes(codec, display))
+        if (decoded && !image.ConvertAndDiscardPlanes(
+                           codec, display, intoNewBlock ? DecodedPicture::NewBlock : DecodedPicture::OverWorking))
             decoded = FailureKind::Corrupt;
         codec.ReleasePlanes();
         if (!decoded) {
-            if (asLoaded)
+            if (asLoaded && onLevel)
                 image.RestoreWorkingPixels();
             return decoded;
         }
@@ -96,14 +102,18 @@ Status DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettin
         image.BuildDisplayIndexImage(display);
         return {};
     }
-    // The picture is made before the planes, its pages given back until the
-    // converted rows fill them, so that the two are never held whole together.
-    Status decoded = AllocateFor(image, codec, display);
+    // The picture grows as the rows are converted, while the planes shrink,
+    // so that the two are never held whole together. A progressive display
+    // draws each level into a picture made first, its pages given back until
+    // the converted rows fill them.
+    Status decoded = AllocateFor(image, codec, display, !onLevel);
     if (decoded) {
-        image.DiscardWorkingPixels();
+        if (onLevel)
+            image.DiscardWorkingPixels();
         decoded = codec.DecodeAll(onLevel, FinestLevelFor(onLevel));
     }
-    if (decoded && !image.ConvertAndDiscardPlanes(codec, display))
+    if (decoded && !image.ConvertAndDiscardPlanes(codec, display,
+                                                  onLevel ? DecodedPicture::OverWorking : DecodedPicture::NewBlock))
         decoded = FailureKind::Corrupt;
     codec.ReleasePlanes();
     return decoded;

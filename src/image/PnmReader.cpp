@@ -80,6 +80,21 @@ private:
 bool ConvertRow(std::span<const std::uint8_t> source, std::uint32_t sampleBytes, std::uint32_t channels,
                 std::span<const std::uint8_t> scaled, std::span<std::uint8_t> target)
 {
+    // The common file, bytes up to 255: the samples as they are, reordered.
+    if (sampleBytes == 1 && scaled.size() == 256) {
+        if (channels == 1) {
+            std::copy_n(source.begin(), target.size(), target.begin());
+            return true;
+        }
+        const std::uint8_t* in = source.data();
+        std::uint8_t* out = target.data();
+        for (std::size_t i = 0; i + 2 < target.size(); i += 3) {
+            out[i] = in[i + 2];
+            out[i + 1] = in[i + 1];
+            out[i + 2] = in[i];
+        }
+        return true;
+    }
     const auto sample = [&](std::size_t i) -> std::uint32_t {
         return sampleBytes == 1 ? source[i] : (std::uint32_t{source[2 * i]} << 8) | source[2 * i + 1];
     };

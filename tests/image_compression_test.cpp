@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <functional>
-
 #include <cmath>
+#include <functional>
 #include <random>
 #include <tuple>
 #include <vector>

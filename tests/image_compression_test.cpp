@@ -81,22 +81,30 @@ TEST(ImageCompressionTest, CodFileDecodesToWhatCompressionShowedAtEveryQuality)
     }
 }
 
-TEST(ImageCompressionTest, CodFileDecodesToWhatCompressionShowedForRawSettings)
+// Every level count with every split of discarded levels between A and B,
+// each first with full chroma and then with B and C sampled at half size.
+void ForEachRawSetting(const std::function<void(const CodecSettings&, bool subsampled)>& check)
 {
-    const auto colour = PictureBmp(101, 67, true, 3);
     for (int levels = 1; levels <= 6; ++levels) {
         for (int discard = 0; discard <= levels; ++discard) {
             SCOPED_TRACE(testing::Message() << "levels " << levels << " discard " << discard);
             CodecSettings settings = SettingsFor(60, levels);
             settings.component(kComponentA).discardLevels = static_cast<std::int16_t>(discard);
             settings.component(kComponentB).discardLevels = static_cast<std::int16_t>(levels - discard);
-            ExpectCodFileShowsTheCompressedImage(colour, settings);
+            check(settings, false);
             settings.component(kComponentB).sampleLevels = 1;
             settings.component(kComponentC).sampleLevels = 1;
             settings.component(kComponentC).discardLevels = static_cast<std::int16_t>(discard);
-            ExpectCodFileShowsTheCompressedImage(colour, settings);
+            check(settings, true);
         }
     }
+}
+
+TEST(ImageCompressionTest, CodFileDecodesToWhatCompressionShowedForRawSettings)
+{
+    const auto colour = PictureBmp(101, 67, true, 3);
+    ForEachRawSetting(
+        [&](const CodecSettings& settings, bool) { ExpectCodFileShowsTheCompressedImage(colour, settings); });
 }
 
 // Decodes the file with the finest level made in stripes as the picture is
@@ -125,20 +133,11 @@ TEST(ImageCompressionTest, FinestLevelInStripesDecodesTheSamePixels)
 {
     const auto colour = PictureBmp(101, 67, true, 5);
     const auto gray = PictureBmp(38, 131, false, 6);
-    for (int levels = 1; levels <= 6; ++levels) {
-        for (int discard = 0; discard <= levels; ++discard) {
-            SCOPED_TRACE(testing::Message() << "levels " << levels << " discard " << discard);
-            CodecSettings settings = SettingsFor(60, levels);
-            settings.component(kComponentA).discardLevels = static_cast<std::int16_t>(discard);
-            settings.component(kComponentB).discardLevels = static_cast<std::int16_t>(levels - discard);
-            ExpectStripesDecodeAsWholePlanes(colour, settings, 1);
+    ForEachRawSetting([&](const CodecSettings& settings, bool subsampled) {
+        ExpectStripesDecodeAsWholePlanes(colour, settings, subsampled ? 2 : 1);
+        if (!subsampled)
             ExpectStripesDecodeAsWholePlanes(gray, settings, 1);
-            settings.component(kComponentB).sampleLevels = 1;
-            settings.component(kComponentC).sampleLevels = 1;
-            settings.component(kComponentC).discardLevels = static_cast<std::int16_t>(discard);
-            ExpectStripesDecodeAsWholePlanes(colour, settings, 2);
-        }
-    }
+    });
 }
 
 // The point of the stripes: the planes of a decode, before the picture is

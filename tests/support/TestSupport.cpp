@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string>
 
 namespace tamr::test {
 
@@ -49,6 +50,30 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed)
     for (auto& value : bytes)
         value = static_cast<std::uint8_t>(byte(generator));
     return bytes;
+}
+
+namespace {
+
+// A figure of /proc/self/status in KiB ("VmRSS", "VmHWM").
+std::optional<long> StatusKib(const std::string& name)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(name + ":", 0) == 0)
+            return std::stol(line.substr(name.size() + 1));
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<long> PeakGrowthKib(const std::function<void()>& work)
+{
+    // Writing 5 there sets the peak back to the resident set as it is now.
+    if (!std::ofstream("/proc/self/clear_refs").write("5", 1) || !StatusKib("VmHWM") || !StatusKib("VmRSS"))
+        return std::nullopt;
+    const long before = *StatusKib("VmRSS");
+    work();
+    return *StatusKib("VmHWM") - before;
 }
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -45,6 +47,10 @@ std::vector<std::filesystem::path> CorpusFiles(const std::string& subfolder);
 std::vector<std::uint8_t> RandomBytes(std::size_t count, std::uint32_t seed);
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// How far the peak resident set rose above the resident set while `work`
+// ran, in KiB; nothing where the system does not let the peak be set back.
+std::optional<long> PeakGrowthKib(const std::function<void()>& work);
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 
 } // namespace tamr::test

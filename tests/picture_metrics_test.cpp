@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "image/MultiScaleSsim.h"
 #include "image/PictureMetrics.h"
 #include "support/MetricTestPictures.h"
 
@@ -80,6 +81,20 @@ TEST(PictureMetricsTest, SsimEqualsTheDirectSumOverEveryWindowWhateverTheThreads
         EXPECT_LT(*ssim, 0.95);
         EXPECT_EQ(StructuralSimilarity(original.View(), decoded.View(), bpp, 4), ssim);
         EXPECT_EQ(MeasurePictures(original.View(), decoded.View(), bpp).ssim, ssim);
+    }
+}
+
+// With the multi-scale figure chosen, SSIM comes from its first scale, with
+// every bit of the SSIM measured on its own.
+TEST(PictureMetricsTest, SsimFromTheMultiScalePassIsTheSsimMeasuredAlone)
+{
+    for (const int bpp : {1, 3}) {
+        const TestPicture original = Textured(203, 181, bpp, 4);
+        const TestPicture decoded = Disturbed(original, 9, 5);
+        const PictureMetrics metrics = MeasurePictures(original.View(), decoded.View(), bpp, 2);
+        ASSERT_TRUE(metrics.msSsim.has_value());
+        EXPECT_EQ(metrics.ssim, StructuralSimilarity(original.View(), decoded.View(), bpp, 1));
+        EXPECT_EQ(metrics.msSsim, MultiScaleStructuralSimilarity(original.View(), decoded.View(), bpp, 1));
     }
 }
 

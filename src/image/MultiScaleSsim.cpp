@@ -26,18 +26,19 @@ void MakePlanes(SamplePlane& a, SamplePlane& b, int threads, const std::function
     b = std::move(planes[1]);
 }
 
-double ChannelSimilarity(SamplePlane a, SamplePlane b, int threads)
+// The channel's multi-scale figure, and the SSIM of its first scale.
+MultiScaleFigures ChannelSimilarity(SamplePlane a, SamplePlane b, int threads)
 {
-    double product = 1;
-    for (std::size_t scale = 0; scale < kExponents.size(); ++scale) {
-        if (scale > 0)
-            MakePlanes(a, b, threads, [&](int which) { return HalvedPlane(which == 0 ? a : b); });
+    const WindowSimilarityMeans first = MeanWindowSimilarities(a, b, threads);
+    double product = std::pow(std::max(0.0, first.contrastStructure), kExponents[0]);
+    for (std::size_t scale = 1; scale < kExponents.size(); ++scale) {
+        MakePlanes(a, b, threads, [&](int which) { return HalvedPlane(which == 0 ? a : b); });
         const bool last = scale + 1 == kExponents.size();
         const double mean =
             MeanWindowSimilarity(a, b, last ? SimilarityTerm::Full : SimilarityTerm::ContrastStructure, threads);
         product *= std::pow(std::max(0.0, mean), kExponents[scale]);
     }
-    return product;
+    return {product, first.fullFromTheLastRow};
 }
 
 } // namespace
@@ -45,21 +46,31 @@ double ChannelSimilarity(SamplePlane a, SamplePlane b, int threads)
 std::optional<double> MultiScaleStructuralSimilarity(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel,
                                                      int threads)
 {
+    const auto figures = MultiScaleAndPlainSimilarity(original, decoded, bytesPerPixel, threads);
+    return figures ? std::optional(figures->msSsim) : std::nullopt;
+}
+
+std::optional<MultiScaleFigures> MultiScaleAndPlainSimilarity(ConstPixelView original, ConstPixelView decoded,
+                                                              int bytesPerPixel, int threads)
+{
     constexpr int kSmallestSide = kSimilarityWindow << 4; // the fifth scale is 1/16 of the first
     if ((bytesPerPixel != 1 && bytesPerPixel != 3) || original.width != decoded.width ||
         original.height != decoded.height || original.rowPad != decoded.rowPad ||
         !HoldsAllRows(original, bytesPerPixel) || !HoldsAllRows(decoded, bytesPerPixel) ||
         original.width < kSmallestSide || original.height < kSmallestSide)
         return std::nullopt;
-    double sum = 0;
+    double multiScale = 0;
+    double plain = 0;
     for (int channel = 0; channel < bytesPerPixel; ++channel) {
         SamplePlane a;
         SamplePlane b;
         MakePlanes(a, b, threads,
                    [&](int which) { return ChannelPlane(which == 0 ? original : decoded, bytesPerPixel, channel); });
-        sum += ChannelSimilarity(std::move(a), std::move(b), threads);
+        const MultiScaleFigures figures = ChannelSimilarity(std::move(a), std::move(b), threads);
+        multiScale += figures.msSsim;
+        plain += figures.ssim;
     }
-    return sum / bytesPerPixel;
+    return MultiScaleFigures{multiScale / bytesPerPixel, plain / bytesPerPixel};
 }
 
 } // namespace tamr

@@ -20,4 +20,14 @@ namespace tamr {
 std::optional<double> MultiScaleStructuralSimilarity(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel,
                                                      int threads);
 
+// The same, with the SSIM of the first scale (the pictures as they are)
+// measured in the same pass: StructuralSimilarity's value, for the cost of
+// the multi-scale figure alone.
+struct MultiScaleFigures {
+    double msSsim = 0;
+    double ssim = 0;
+};
+std::optional<MultiScaleFigures> MultiScaleAndPlainSimilarity(ConstPixelView original, ConstPixelView decoded,
+                                                              int bytesPerPixel, int threads);
+
 } // namespace tamr

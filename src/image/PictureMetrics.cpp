@@ -234,10 +234,16 @@ PictureMetrics MeasurePictures(ConstPixelView original, ConstPixelView decoded, 
     metrics.psnrRgb = 10.0 * std::log10(255.0 * 255.0 / figures.pooledSquaredError);
     metrics.largestDifference = figures.largestDifference;
     metrics.psnrY = 10.0 * std::log10(255.0 * 255.0 / LumaMeanSquaredError(original, decoded, bytesPerPixel));
-    if (choice.ssim)
+    // The multi-scale figure's first scale gives SSIM on the way.
+    if (choice.msSsim) {
+        if (const auto figures = MultiScaleAndPlainSimilarity(original, decoded, bytesPerPixel, threads)) {
+            metrics.msSsim = figures->msSsim;
+            if (choice.ssim)
+                metrics.ssim = figures->ssim;
+        }
+    }
+    if (choice.ssim && !metrics.ssim)
         metrics.ssim = StructuralSimilarity(original, decoded, bytesPerPixel, threads);
-    if (choice.msSsim)
-        metrics.msSsim = MultiScaleStructuralSimilarity(original, decoded, bytesPerPixel, threads);
     if (choice.butteraugli) {
         if (const auto butteraugli = MeasureButteraugli(original, decoded, bytesPerPixel, false)) {
             metrics.butteraugli = butteraugli->distance;

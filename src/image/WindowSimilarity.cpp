@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 #include "platform/ParallelTasks.h"
 #include "platform/VectorClones.h"
@@ -132,9 +133,24 @@ TAMR_VECTOR_CLONES void ContrastStructures(const ColumnSums& columns, const Weig
     }
 }
 
+TAMR_VECTOR_CLONES void BothTerms(const ColumnSums& columns, const Weights& g, std::size_t n, double* __restrict full,
+                                  double* __restrict contrastStructure)
+{
+    for (std::size_t e = 0; e < n; ++e) {
+        const WindowMoments m = RowMoments(columns, g, e);
+        const double meanProduct = m.x * m.y;
+        const double meanSquares = m.x * m.x + m.y * m.y;
+        const double covariance = m.products - meanProduct;
+        const double variances = m.squares - meanSquares;
+        full[e] = ((2.0 * meanProduct + kC1) * (2.0 * covariance + kC2)) / ((meanSquares + kC1) * (variances + kC2));
+        contrastStructure[e] = (2.0 * covariance + kC2) / (variances + kC2);
+    }
+}
+
 // Calls `row(y, values)` with the term of every position of output row y,
-// for each output row, on up to `threads` threads.
-void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads,
+// for each output row, on up to `threads` threads; with both terms, `values`
+// holds the positions' SSIM and then their contrast-structure terms.
+void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, std::optional<SimilarityTerm> term, int threads,
                       const std::function<void(int, const std::vector<double>&)>& row)
 {
     const Weights g = GaussianWeights();
@@ -145,7 +161,7 @@ void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, SimilarityTerm
     RunTasks(ResolveThreadCount(threads), tasks, [&](std::size_t task) {
         ColumnSums columns(width);
         const ColumnOutputs out{columns.x.data(), columns.y.data(), columns.squares.data(), columns.products.data()};
-        std::vector<double> values(positions);
+        std::vector<double> values(term ? positions : 2 * positions);
         const int first = static_cast<int>(task) * kRowsPerTask;
         const int last = std::min(outputRows, first + kRowsPerTask);
         for (int y = first; y < last; ++y) {
@@ -153,7 +169,9 @@ void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, SimilarityTerm
             for (int k = 0; k < kHalf; ++k)
                 AddRowPairTerms(a.Row(y + k), a.Row(y + kWindow - 1 - k), b.Row(y + k), b.Row(y + kWindow - 1 - k),
                                 g[static_cast<std::size_t>(k)], width, out);
-            if (term == SimilarityTerm::Full)
+            if (!term)
+                BothTerms(columns, g, positions, values.data(), values.data() + positions);
+            else if (*term == SimilarityTerm::Full)
                 FullSimilarities(columns, g, positions, values.data());
             else
                 ContrastStructures(columns, g, positions, values.data());
@@ -185,6 +203,34 @@ double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, Similari
     for (const double sum : rowSums)
         total += sum;
     return total / (static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1)));
+}
+
+WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads)
+{
+    if (!Measurable(a, b))
+        return {};
+    const int outputRows = a.height - (kWindow - 1);
+    const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
+    std::vector<double> fullSums(static_cast<std::size_t>(outputRows));
+    std::vector<double> contrastSums(static_cast<std::size_t>(outputRows));
+    ForEachOutputRow(a, b, std::nullopt, threads, [&](int y, const std::vector<double>& values) {
+        double full = 0;
+        double contrast = 0;
+        for (std::size_t e = 0; e < positions; ++e)
+            full += values[e];
+        for (std::size_t e = 0; e < positions; ++e)
+            contrast += values[positions + e];
+        fullSums[static_cast<std::size_t>(y)] = full;
+        contrastSums[static_cast<std::size_t>(y)] = contrast;
+    });
+    double full = 0;
+    for (auto sum = fullSums.rbegin(); sum != fullSums.rend(); ++sum)
+        full += *sum;
+    double contrast = 0;
+    for (const double sum : contrastSums)
+        contrast += sum;
+    const double count = static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1));
+    return {full / count, contrast / count};
 }
 
 std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads)

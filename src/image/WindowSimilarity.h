@@ -21,6 +21,15 @@ enum class SimilarityTerm {
 // result is the same on any number of threads (0: one per core).
 double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads);
 
+// Both terms' means from one pass over the planes. The rows' sums of SSIM are
+// added from the last row up: in the order of a picture's stored rows, whose
+// planes run from the top down, as StructuralSimilarity adds them.
+struct WindowSimilarityMeans {
+    double fullFromTheLastRow = 0;
+    double contrastStructure = 0;
+};
+WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads);
+
 // The SSIM of each window position, (width - 10) x (height - 10) values row
 // by row from the top; empty for planes smaller than 11 x 11.
 std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads);

@@ -109,41 +109,43 @@ inline WindowMoments RowMoments(const ColumnSums& columns, const Weights& g, std
     return moments;
 }
 
+// A window's SSIM and its contrast-structure term, from its moments.
+struct WindowTerms {
+    double full;
+    double contrastStructure;
+};
+
+inline WindowTerms TermsOf(const WindowMoments& m)
+{
+    const double meanProduct = m.x * m.y;
+    const double meanSquares = m.x * m.x + m.y * m.y;
+    const double covariance = m.products - meanProduct;
+    const double variances = m.squares - meanSquares;
+    return {((2.0 * meanProduct + kC1) * (2.0 * covariance + kC2)) / ((meanSquares + kC1) * (variances + kC2)),
+            (2.0 * covariance + kC2) / (variances + kC2)};
+}
+
 TAMR_VECTOR_CLONES void FullSimilarities(const ColumnSums& columns, const Weights& g, std::size_t n,
                                          double* __restrict out)
 {
-    for (std::size_t e = 0; e < n; ++e) {
-        const WindowMoments m = RowMoments(columns, g, e);
-        const double meanProduct = m.x * m.y;
-        const double meanSquares = m.x * m.x + m.y * m.y;
-        const double covariance = m.products - meanProduct;
-        const double variances = m.squares - meanSquares;
-        out[e] = ((2.0 * meanProduct + kC1) * (2.0 * covariance + kC2)) / ((meanSquares + kC1) * (variances + kC2));
-    }
+    for (std::size_t e = 0; e < n; ++e)
+        out[e] = TermsOf(RowMoments(columns, g, e)).full;
 }
 
 TAMR_VECTOR_CLONES void ContrastStructures(const ColumnSums& columns, const Weights& g, std::size_t n,
                                            double* __restrict out)
 {
-    for (std::size_t e = 0; e < n; ++e) {
-        const WindowMoments m = RowMoments(columns, g, e);
-        const double covariance = m.products - m.x * m.y;
-        const double variances = m.squares - (m.x * m.x + m.y * m.y);
-        out[e] = (2.0 * covariance + kC2) / (variances + kC2);
-    }
+    for (std::size_t e = 0; e < n; ++e)
+        out[e] = TermsOf(RowMoments(columns, g, e)).contrastStructure;
 }
 
 TAMR_VECTOR_CLONES void BothTerms(const ColumnSums& columns, const Weights& g, std::size_t n, double* __restrict full,
                                   double* __restrict contrastStructure)
 {
     for (std::size_t e = 0; e < n; ++e) {
-        const WindowMoments m = RowMoments(columns, g, e);
-        const double meanProduct = m.x * m.y;
-        const double meanSquares = m.x * m.x + m.y * m.y;
-        const double covariance = m.products - meanProduct;
-        const double variances = m.squares - meanSquares;
-        full[e] = ((2.0 * meanProduct + kC1) * (2.0 * covariance + kC2)) / ((meanSquares + kC1) * (variances + kC2));
-        contrastStructure[e] = (2.0 * covariance + kC2) / (variances + kC2);
+        const WindowTerms terms = TermsOf(RowMoments(columns, g, e));
+        full[e] = terms.full;
+        contrastStructure[e] = terms.contrastStructure;
     }
 }
 

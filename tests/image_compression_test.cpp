@@ -206,8 +206,9 @@ TEST(ImageCompressionTest, DecodingWritesEachPageOfThePictureOnce)
         [&] { faults = FaultsDuring([&] { EXPECT_TRUE(DecodeCodImage(decoded, reader, DisplaySettings{})); }); });
     const long picturePages = static_cast<long>(decoded.Pixels().size() / 4096);
     EXPECT_LT(faults, picturePages * 22 / 10);
-    if (growth)
+    if (growth) {
         EXPECT_LT(*growth, picturePages * 4 * 14 / 10) << "KiB";
+    }
 }
 
 TEST(ImageCompressionTest, OddSizesAndUnalignedRows)

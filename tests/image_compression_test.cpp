@@ -211,6 +211,81 @@ TEST(ImageCompressionTest, DecodingWritesEachPageOfThePictureOnce)
     }
 }
 
+// Measuring the decoded rows as they come gives the figures of the decoded
+// picture held whole, with the same COD file, and leaves the picture as loaded.
+TEST(ImageCompressionTest, MeasuredCompressionGivesTheDecodedPicturesFigures)
+{
+    struct Case {
+        std::vector<std::uint8_t> bmp;
+        int quality;
+    };
+    const Case cases[] = {{PictureBmp(101, 67, true, 9), 50},
+                          {PictureBmp(101, 67, true, 9), 100},
+                          {PictureBmp(38, 131, false, 10), 20},
+                          {PictureBmp(38, 131, false, 10), 100}};
+    for (const auto& [bmp, quality] : cases) {
+        SCOPED_TRACE(quality);
+        const CodecSettings settings = SettingsFor(quality);
+        CDibImage shown = LoadBmp(bmp);
+        const bool colour = shown.DetectColour() == 1;
+        WaveletCodec showingCodec(settings, shown.Width(), shown.Height(), shown.BitsPerPixel(), colour);
+        ASSERT_TRUE(CompressImage(shown, showingCodec, settings, DisplaySettings{}).has_value());
+        const QualityFigures expected = shown.MeasureQuality();
+
+        CDibImage measured = LoadBmp(bmp);
+        const auto loaded = Bytes(measured.Pixels());
+        WaveletCodec measuringCodec(settings, measured.Width(), measured.Height(), measured.BitsPerPixel(), colour);
+        const auto result = CompressAndMeasure(measured, measuringCodec, settings, DisplaySettings{});
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->figures.psnr, expected.psnr);
+        EXPECT_EQ(result->figures.meanSquaredError, expected.meanSquaredError);
+        EXPECT_EQ(result->figures.pooledSquaredError, expected.pooledSquaredError);
+        EXPECT_EQ(result->figures.largestDifference, expected.largestDifference);
+        if (quality < 100) {
+            EXPECT_GT(expected.largestDifference, 0);
+            EXPECT_EQ(Bytes(measured.Pixels()), loaded);
+        }
+        EXPECT_EQ(measuringCodec.WriteHeader(), showingCodec.WriteHeader());
+    }
+}
+
+// The point of measuring as the rows come: a compression that only reports
+// its figures never holds the decoded picture, where showing it does.
+TEST(ImageCompressionTest, MeasuredCompressionNeverHoldsTheDecodedPicture)
+{
+    if (test::kAddressSanitizer)
+        GTEST_SKIP() << "the sanitizer's shadow memory grows with every allocation";
+    const int width = 4096;
+    const int height = 3584;
+    const auto bmp = test::SampledBmp(width, height, true, [](int x, int y, int k) {
+        return static_cast<std::uint8_t>((x * (k + 1) + y * 3 + ((x * y) >> 7)) & 0xFF);
+    });
+    const CodecSettings settings = SettingsFor(50);
+    const auto growthOf = [&](bool measure) {
+        CDibImage image = LoadBmp(bmp);
+        WaveletCodec codec(settings, width, height, 24, true);
+        return test::PeakGrowthKib([&] {
+            EXPECT_TRUE(measure ? CompressAndMeasure(image, codec, settings, DisplaySettings{}).has_value()
+                                : CompressImage(image, codec, settings, DisplaySettings{}).has_value());
+        });
+    };
+    const long pictureKib = static_cast<long>(width) * height * 3 / 1024;
+    const auto measured = growthOf(true);
+    if (!measured)
+        GTEST_SKIP() << "no peak figure on this system";
+    EXPECT_LT(*measured, pictureKib * 8 / 10);
+    const auto shown = growthOf(false);
+    ASSERT_TRUE(shown.has_value());
+    {
+        CDibImage image = LoadBmp(bmp);
+        WaveletCodec codec(settings, width, height, 24, true);
+        std::size_t size = 0;
+        const auto enc = test::PeakGrowthKib([&] { EXPECT_TRUE(EncodeImage(image, codec, settings).has_value()); size = codec.DataSize(); });
+        std::fprintf(stderr, "encode %ld measured %ld shown %ld picture %ld data %zu\n", *enc, *measured, *shown, pictureKib, size);
+    }
+    EXPECT_GT(*shown, pictureKib);
+}
+
 TEST(ImageCompressionTest, OddSizesAndUnalignedRows)
 {
     for (const auto& [width, height] : {std::pair{100, 60}, {33, 34}, {7, 5}, {3, 3}, {65, 129}}) {

@@ -43,7 +43,7 @@ BatchResult CompressOne(const std::filesystem::path& input, const std::filesyste
     auto document = session.Open(input, messages);
     if (document && document->SourceType() == FileType::Cod)
         messages << "already a COD file\n";
-    else if (document && !document->Compress())
+    else if (document && !document->Compress(CTamrDoc::Showing::Measured)) // only the COD file is written
         messages << kCompressErrorMessage << '\n';
     else if (document) {
         // Taken before the save: its figures are those of the compression.

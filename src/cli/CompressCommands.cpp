@@ -306,9 +306,12 @@ int RunCompressCommand(const CompressOptions& options, CliSession& session, std:
     if (RefuseOutputOverInputs(inputs, options.output, err) ||
         (!options.decoded.empty() && RefuseOutputOverInputs(inputs, options.decoded, err)))
         return 1;
+    // Only a picture written out or the figures of --json need the decoded
+    // picture whole; the printed figures are measured as its rows come.
     const bool printsFigures = PrintsFigures(options);
-    const auto showing =
-        printsFigures || !WritesOnlyCod(options) ? CTamrDoc::Showing::Decoded : CTamrDoc::Showing::CodedOnly;
+    auto showing = CTamrDoc::Showing::Decoded;
+    if (WritesOnlyCod(options) && !options.json)
+        showing = printsFigures ? CTamrDoc::Showing::Measured : CTamrDoc::Showing::CodedOnly;
     int quality = 0;
     std::optional<OptimisedChoice> optimised;
     auto document = OpenAndCompress(options, session, quality, optimised, err, showing);

@@ -190,11 +190,12 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
     transformSeconds_ = 0;
     entropySeconds_ = 0;
     Shape(paddedWidth, paddedHeight, totalLevels, sampleLevels_);
-    Release(finestSymbols_);
+    finestBands_ = {};
     if (!finestInRows || levels_ < 1)
         return AllocatePlane(false);
     finestInRows_ = true;
     finestRowsGivenBack_ = {};
+    finestRow_.resize(static_cast<std::size_t>(width_ / 2));
     planeStride_ = static_cast<std::size_t>(width_ / 2);
     Release(plane_);
     return TryResizeUninitialised(plane_, planeStride_ * static_cast<std::size_t>(height_ / 2));
@@ -203,7 +204,8 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
 void CodecComponent::ReleasePlane()
 {
     Release(plane_);
-    Release(finestSymbols_);
+    finestBands_ = {};
+    Release(finestRow_);
     Release(symbols_);
     Release(gathered_);
     Release(inverseTemporary_);
@@ -214,11 +216,13 @@ void CodecComponent::ReleasePlane()
 
 std::size_t CodecComponent::HeldBytes() const
 {
-    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + finestSymbols_.capacity() + symbols_.capacity() +
-                        gathered_.capacity() + inverseTemporary_.capacity() * sizeof(std::int16_t) +
-                        symbolBuffer_.capacity();
+    std::size_t bytes = plane_.capacity() * sizeof(std::int16_t) + symbols_.capacity() + gathered_.capacity() +
+                        inverseTemporary_.capacity() * sizeof(std::int16_t) + symbolBuffer_.capacity();
     for (const auto& flags : treeFlags_)
         bytes += flags.capacity();
+    // A finest band's symbols take only the pages they fill.
+    for (const FinestBand& finest : finestBands_)
+        bytes += finest.count + finest.parents.capacity() + finest.rowStarts.capacity() * sizeof(std::size_t);
     return bytes;
 }
 
@@ -766,6 +770,59 @@ std::uint64_t ParentWord(const std::uint8_t* parents)
 
 constexpr std::uint64_t kAllParentsRoots = 0x0101010101010101ULL;
 
+// Places one row of a band's symbols, taking them from `next` on (which moves
+// past them). A position under a zerotree root (its parent in the level
+// before, `parentRow`, is flagged) takes no symbol and becomes 0; with
+// `flagRow`, a root becomes 0 and flags its position for its children.
+// Symbols past the end read as 0.
+template <typename Sample>
+void PlaceRow(Sample* row, std::size_t columns, const std::uint8_t* parentRow, std::uint8_t* flagRow,
+              std::span<const std::int8_t> symbols, int zerotreeRoot, std::size_t& next)
+{
+    const std::size_t available = symbols.size();
+    if (parentRow == nullptr && flagRow == nullptr) {
+        // No roots above or in this band: the symbols are the samples.
+        for (std::size_t x = 0; x < columns; ++x, ++next)
+            row[x] = next < available ? symbols[next] : Sample{0};
+        return;
+    }
+    const auto placeOne = [&](std::size_t x) {
+        if (parentRow != nullptr && parentRow[x / 2] != 0) {
+            row[x] = Sample{0};
+            if (flagRow != nullptr)
+                flagRow[x] = 1;
+            return;
+        }
+        const int v = next < available ? symbols[next] : 0;
+        ++next;
+        if (v == zerotreeRoot) {
+            row[x] = Sample{0};
+            if (flagRow != nullptr)
+                flagRow[x] = 1;
+        } else {
+            row[x] = static_cast<Sample>(v);
+        }
+    };
+    std::size_t x = 0;
+    for (; x + kPlaceGroup <= columns; x += kPlaceGroup) {
+        const std::uint64_t parentWord = parentRow != nullptr ? ParentWord(parentRow + x / 2) : 0;
+        if (parentWord == kAllParentsRoots) {
+            std::fill_n(row + x, kPlaceGroup, Sample{0});
+            if (flagRow != nullptr)
+                std::fill_n(flagRow + x, kPlaceGroup, std::uint8_t{1});
+        } else if (parentWord == 0 && available - std::min(next, available) >= kPlaceGroup) {
+            PlaceRun(symbols.data() + next, kPlaceGroup, zerotreeRoot, row + x,
+                     flagRow != nullptr ? flagRow + x : nullptr);
+            next += kPlaceGroup;
+        } else {
+            for (std::size_t k = x; k < x + kPlaceGroup; ++k)
+                placeOne(k);
+        }
+    }
+    for (; x < columns; ++x)
+        placeOne(x);
+}
+
 } // namespace
 
 // Puts the decoded symbols into the subband in row-major order. A position
@@ -786,58 +843,55 @@ void CodecComponent::PlaceBand(Sample* origin, std::size_t stride, const Subband
     const auto columns = static_cast<std::size_t>(rect.columns);
     if (rootsPossible)
         flags.assign(static_cast<std::size_t>(rect.rows) * columns, 0);
-    const std::size_t available = symbols.size();
     std::size_t next = 0;
     for (int y = 0; y < rect.rows; ++y) {
-        Sample* row = origin + static_cast<std::size_t>(y) * stride;
         const std::uint8_t* parentRow =
             hasParents ? parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2) : nullptr;
         std::uint8_t* flagRow = rootsPossible ? flags.data() + static_cast<std::size_t>(y) * columns : nullptr;
-        if (parentRow == nullptr && !rootsPossible) {
-            // No roots above or in this band: the symbols are the samples.
-            for (std::size_t x = 0; x < columns; ++x, ++next)
-                row[x] = next < available ? symbols[next] : Sample{0};
-            continue;
-        }
-        // Here n >= 1, so a symbol Q + 1 is a root.
-        const auto placeOne = [&](std::size_t x) {
-            if (parentRow != nullptr && parentRow[x / 2] != 0) {
-                row[x] = Sample{0};
-                if (flagRow != nullptr)
-                    flagRow[x] = 1;
-                return;
-            }
-            const int v = next < available ? symbols[next] : 0;
-            ++next;
-            if (v == zerotreeRoot) {
-                row[x] = Sample{0};
-                if (flagRow != nullptr)
-                    flagRow[x] = 1;
-            } else {
-                row[x] = static_cast<Sample>(v);
-            }
-        };
-        std::size_t x = 0;
-        for (; x + kPlaceGroup <= columns; x += kPlaceGroup) {
-            const std::uint64_t parentWord = parentRow != nullptr ? ParentWord(parentRow + x / 2) : 0;
-            if (parentWord == kAllParentsRoots) {
-                std::fill_n(row + x, kPlaceGroup, Sample{0});
-                if (flagRow != nullptr)
-                    std::fill_n(flagRow + x, kPlaceGroup, std::uint8_t{1});
-            } else if (parentWord == 0 && available - std::min(next, available) >= kPlaceGroup) {
-                PlaceRun(symbols.data() + next, kPlaceGroup, zerotreeRoot, row + x,
-                         flagRow != nullptr ? flagRow + x : nullptr);
-                next += kPlaceGroup;
-            } else {
-                for (std::size_t k = x; k < x + kPlaceGroup; ++k)
-                    placeOne(k);
-            }
-        }
-        for (; x < columns; ++x)
-            placeOne(x);
+        PlaceRow(origin + static_cast<std::size_t>(y) * stride, columns, parentRow, flagRow, symbols, zerotreeRoot,
+                 next);
     }
     if (!rootsPossible)
         Release(flags);
+}
+
+// The finest level has no roots of its own: each row takes a symbol for
+// every position whose parent is no root, so where each row's symbols start
+// is known from the parents alone.
+void CodecComponent::KeepFinestBand(const SubbandRect& rect, int n, Band band)
+{
+    FinestBand& finest = finestBands_[static_cast<std::size_t>(band)];
+    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
+    if (n >= 2 && !flags.empty())
+        finest.parents.swap(flags);
+    Release(flags);
+    const auto columns = static_cast<std::size_t>(rect.columns);
+    finest.rowStarts.assign(static_cast<std::size_t>(rect.rows) + 1, 0);
+    std::size_t next = 0;
+    for (int y = 0; y < rect.rows; ++y) {
+        finest.rowStarts[static_cast<std::size_t>(y)] = next;
+        if (finest.parents.empty()) {
+            next += columns;
+            continue;
+        }
+        const std::uint8_t* parentRow = finest.parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2);
+        for (std::size_t x = 0; x < columns; ++x)
+            next += static_cast<std::size_t>(parentRow[x / 2] == 0);
+    }
+    finest.rowStarts.back() = next;
+}
+
+const std::int8_t* CodecComponent::FinestBandRow(Band band, int k)
+{
+    const FinestBand& finest = finestBands_[static_cast<std::size_t>(band)];
+    const auto columns = static_cast<std::size_t>(width_ / 2);
+    std::size_t next = finest.rowStarts[static_cast<std::size_t>(k)];
+    const std::uint8_t* parentRow =
+        finest.parents.empty() ? nullptr : finest.parents.data() + static_cast<std::size_t>(k / 2) * (columns / 2);
+    const int zerotreeRoot = q_[static_cast<std::size_t>(Entry(levels_, band))] + 1;
+    PlaceRow(finestRow_.data(), columns, parentRow, nullptr, std::span(finest.symbols).first(finest.count),
+             zerotreeRoot, next);
+    return finestRow_.data();
 }
 
 namespace {
@@ -890,13 +944,6 @@ void CodecComponent::Dequantise(const SubbandRect& rect, int entry)
         nonZeroAfter_ += DequantiseRow(&At(y, rect.column), rect.columns, steps.positive, steps.negative);
 }
 
-std::int8_t* CodecComponent::FinestBandRow(Band band, int k)
-{
-    const auto half = static_cast<std::size_t>(width_ / 2);
-    const std::size_t bandSize = half * static_cast<std::size_t>(height_ / 2);
-    return finestSymbols_.data() + static_cast<std::size_t>(band) * bandSize + static_cast<std::size_t>(k) * half;
-}
-
 void CodecComponent::FinestQuadrantRow(bool bottom, int k, std::span<std::int16_t> line)
 {
     const int half = width_ / 2;
@@ -936,12 +983,13 @@ void CodecComponent::GiveBackFinestRows(bool bottom, int end)
     int& givenBack = finestRowsGivenBack_[bottom ? 1 : 0];
     const auto half = static_cast<std::size_t>(width_ / 2);
     const auto rows = [&](int y) { return static_cast<std::size_t>(y) * half; };
-    const std::size_t bandSize = rows(height_ / 2);
     const auto giveBackBand = [&](Band band) {
-        if (finestSymbols_.empty())
+        FinestBand& finest = finestBands_[static_cast<std::size_t>(band)];
+        if (finest.rowStarts.empty())
             return;
-        const auto symbols = std::span(finestSymbols_).subspan(static_cast<std::size_t>(band) * bandSize, bandSize);
-        DiscardConsumedPagesOf(symbols, rows(givenBack), rows(end));
+        const auto symbols = std::span(finest.symbols).first(finest.count);
+        DiscardConsumedPagesOf(symbols, finest.rowStarts[static_cast<std::size_t>(givenBack)],
+                               finest.rowStarts[static_cast<std::size_t>(end)]);
     };
     if (bottom) {
         giveBackBand(Band::V);
@@ -970,36 +1018,36 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
     const int alphabetExtra = n >= 1 && n < finest ? 2 : 1;
     if (bandCount == 0)
         return position;
-    // One buffer serves every level: it only grows, level after level.
-    LargeVector<std::int8_t>& symbols = symbolBuffer_;
-    try {
-        const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
-        const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
-        if (symbols.size() < needed && !TryResizeUninitialised(symbols, needed))
-            return std::nullopt;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-
+    // The finest level waiting in its quadrants keeps each band's symbols as
+    // read (only the pages they fill are touched); its rows are placed as
+    // they are asked for.
     const bool intoQuadrants = finestInRows_ && n == levels_;
-    if (intoQuadrants && !TryResizeUninitialised(finestSymbols_, 3 * static_cast<std::size_t>(width_ / 2) *
-                                                                     static_cast<std::size_t>(height_ / 2)))
+    // One buffer serves every other level: it only grows, level after level.
+    LargeVector<std::int8_t>& symbols = symbolBuffer_;
+    const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
+    const std::size_t needed = static_cast<std::size_t>(largest.rows) * static_cast<std::size_t>(largest.columns);
+    if (!intoQuadrants && symbols.size() < needed && !TryResizeUninitialised(symbols, needed))
         return std::nullopt;
 
     // Only reading the header, the stream and the end marker counts as entropy decoding.
     for (int b = 0; b < bandCount; ++b) {
         const SubbandRect rect = n == 0 ? LowPassBand() : Subband(n, kBands[b]);
         const int entry = n == 0 ? 3 * levels_ : Entry(n, kBands[b]);
+        FinestBand* finest = intoQuadrants ? &finestBands_[static_cast<std::size_t>(kBands[b])] : nullptr;
+        if (finest != nullptr && !TryResizeUninitialised(finest->symbols, needed))
+            return std::nullopt;
         std::size_t symbolCount = 0;
         const TimeStamp entropyStart = Now();
-        position = ReadBand(in, position, entry, alphabetExtra, symbols, symbolCount);
+        position = ReadBand(in, position, entry, alphabetExtra, finest != nullptr ? finest->symbols : symbols,
+                            symbolCount);
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
-        const auto decoded = std::span(symbols).first(symbolCount);
-        if (intoQuadrants)
-            PlaceBand(FinestBandRow(kBands[b], 0), static_cast<std::size_t>(width_ / 2), rect, entry, n, kBands[b],
-                      decoded);
-        else
-            PlaceBand(&At(rect.row, rect.column), planeStride_, rect, entry, n, kBands[b], decoded);
+        if (finest != nullptr) {
+            finest->count = symbolCount;
+            KeepFinestBand(rect, n, kBands[b]);
+        } else {
+            PlaceBand(&At(rect.row, rect.column), planeStride_, rect, entry, n, kBands[b],
+                      std::span(symbols).first(symbolCount));
+        }
     }
     if (n == levels_) // no level is read after the last
         Release(symbolBuffer_);

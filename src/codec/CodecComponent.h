@@ -160,8 +160,11 @@ private:
                    std::span<const std::int8_t> symbols);
     Scales DequantiseSteps(int entry) const;
     void Dequantise(const SubbandRect& rect, int entry);
-    // Where the finest level's band keeps its symbols while it waits in its quadrants.
-    std::int8_t* FinestBandRow(Band band, int k);
+    // The finest level's band `band` kept as read (symbols and count already
+    // set), with the roots of the level before and where its rows start.
+    void KeepFinestBand(const SubbandRect& rect, int n, Band band);
+    // Row k of a finest band placed from its symbols, valid until the next call.
+    const std::int8_t* FinestBandRow(Band band, int k);
     bool RowsWorthGivingBack(int rows) const;
     void GiveBackFinestRows(bool bottom, int end);
 
@@ -176,8 +179,15 @@ private:
     // Decoding, per band: 1 where a position of the level last placed is a
     // zerotree root or lies under one, so that its children take no symbol.
     std::array<std::vector<std::uint8_t>, 3> treeFlags_;
-    // The finest level's bands as symbols, V, H and D one after another.
-    LargeVector<std::int8_t> finestSymbols_;
+    // The finest level's bands (V, H, D) while they wait in their quadrants.
+    struct FinestBand {
+        LargeVector<std::int8_t> symbols; // as read, `count` of them
+        std::size_t count = 0;
+        std::vector<std::uint8_t> parents;  // the level before's roots; empty when it has none
+        std::vector<std::size_t> rowStarts; // where each row's symbols start, and the end
+    };
+    std::array<FinestBand, 3> finestBands_;
+    std::vector<std::int8_t> finestRow_; // one placed row of a finest band
     bool finestInRows_ = false;
     std::array<int, 2> finestRowsGivenBack_{}; // top and bottom half
     std::size_t planeStride_ = 0;

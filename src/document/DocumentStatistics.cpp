@@ -27,7 +27,8 @@ DocumentFigures Figures(const CTamrDoc& document)
 {
     DocumentFigures figures = FiguresUnmeasured(document);
     if (const CDibImage* image = document.Image(); image != nullptr && document.Codec() != nullptr) {
-        const QualityFigures quality = image->MeasureQuality();
+        const auto& measured = document.MeasuredDifferences();
+        const QualityFigures quality = measured ? *measured : image->MeasureQuality();
         figures.psnr = quality.psnr;
         figures.meanSquaredError = quality.meanSquaredError;
         figures.largestDifference = quality.largestDifference;
@@ -66,7 +67,10 @@ DocumentFigures FiguresUnmeasured(const CTamrDoc& document)
 std::optional<PictureMetrics> Metrics(const CTamrDoc& document)
 {
     const CDibImage* image = document.Image();
-    if (!image || image->BytesPerPixel() == 0 || image->ReferencePixels().empty() || image->Pixels().empty())
+    // A compression measured as it decoded kept the picture as loaded, which
+    // the costlier figures would measure against itself.
+    if (!image || image->BytesPerPixel() == 0 || image->ReferencePixels().empty() || image->Pixels().empty() ||
+        document.MeasuredDifferences())
         return std::nullopt;
     return MeasurePictures(image->ReferenceView(), image->WorkingView(), image->BytesPerPixel());
 }

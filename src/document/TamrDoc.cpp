@@ -244,12 +244,16 @@ Status CTamrDoc::Compress(Showing showing)
         // Compressing is where the codec meets the user: memory that runs out
         // anywhere below ends here.
         Result<CompressionTimes> times = FailureKind::OutOfMemory;
+        Result<MeasuredCompression> measured = FailureKind::OutOfMemory;
         try {
             if (showing == Showing::CodedOnly) {
                 if (const Result<float> seconds = EncodeImage(*image_, *codec_, environment_.settings))
                     times = CompressionTimes{*seconds, 0};
                 else
                     times = seconds.AsStatus();
+            } else if (showing == Showing::Measured) {
+                measured = CompressAndMeasure(*image_, *codec_, environment_.settings, environment_.display);
+                times = measured ? Result<CompressionTimes>(measured->times) : measured.AsStatus();
             } else if (environment_.settings.qualityFactor == 100) {
                 times = CompressImage(*image_, *codec_, environment_.settings, environment_.display);
             } else if (const auto display = MakeLevelDisplay()) {
@@ -262,8 +266,11 @@ Status CTamrDoc::Compress(Showing showing)
             return times.AsStatus();
         compressSeconds_ = times->compressSeconds;
         decompressSeconds_ = times->decompressSeconds;
-        decodingLeftOut_ = showing == Showing::CodedOnly;
-        if (!decodingLeftOut_)
+        decodingLeftOut_ = showing != Showing::Decoded;
+        measuredDifferences_.reset();
+        if (measured)
+            measuredDifferences_ = measured->figures;
+        if (showing != Showing::CodedOnly)
             ++decodedCount_;
     }
     SetModifiedFlag(true);

@@ -66,8 +66,13 @@ public:
     // CodedOnly leaves the decoding out, for a caller that only writes the
     // COD file: the picture stays as loaded and is written as nothing else
     // (a BMP, PNG or PNM Save refuses) until it is compressed with Decoded.
-    enum class Showing : std::uint8_t { Decoded, CodedOnly };
+    // Measured is CodedOnly for a caller that wants the decoded picture's
+    // error figures too: they are measured as its rows come, without holding
+    // it (MeasuredDifferences).
+    enum class Showing : std::uint8_t { Decoded, CodedOnly, Measured };
     Status Compress(Showing showing = Showing::Decoded);
+    // The figures of the last compression when it was Measured.
+    const std::optional<QualityFigures>& MeasuredDifferences() const { return measuredDifferences_; }
     // Pictures the document's compressions have decoded.
     int DecodedCount() const { return decodedCount_; }
 
@@ -228,6 +233,7 @@ private:
     float decompressSeconds_ = 0;
     // The last compression left the picture as loaded instead of decoded.
     bool decodingLeftOut_ = false;
+    std::optional<QualityFigures> measuredDifferences_;
     int decodedCount_ = 0;
     std::unique_ptr<ImagePalette> palette_;
     std::string saveFailure_;

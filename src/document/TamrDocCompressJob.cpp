@@ -71,6 +71,7 @@ bool CTamrDoc::AdoptCompressed(CompressJob job, bool noticeGiven)
     compressSeconds_ = job.times->compressSeconds;
     decompressSeconds_ = job.times->decompressSeconds;
     decodingLeftOut_ = false;
+    measuredDifferences_.reset();
     ++decodedCount_;
     SetModifiedFlag(true);
     SetTitle(CodTitle(Title()));

@@ -15,8 +15,9 @@ bool CompressAtQuality(CTamrDoc& document, CodecSettings& settings, int quality,
 
 std::optional<int> SearchQuality(CTamrDoc& document, CodecSettings& settings, const QualityTarget& target)
 {
-    // A size is known once the picture is coded: only a PSNR target needs the decoded picture.
-    const auto showing = target.size ? CTamrDoc::Showing::CodedOnly : CTamrDoc::Showing::Decoded;
+    // A size is known once the picture is coded; a PSNR target measures the
+    // decoded rows as they come.
+    const auto showing = target.size ? CTamrDoc::Showing::CodedOnly : CTamrDoc::Showing::Measured;
     auto meets = [&](int quality) {
         if (!CompressAtQuality(document, settings, quality, showing))
             return false;

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -202,6 +204,11 @@ public:
     // afterwards.
     bool ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display,
                                  DecodedPicture into = DecodedPicture::OverWorking);
+    // The same rows measured against the reference image a band at a time
+    // and then dropped: the figures of the decoded picture without holding
+    // it. The working image is left as it is; none when the planes do not
+    // convert.
+    std::optional<QualityFigures> MeasureAndDiscardPlanes(WaveletCodec& codec);
     // Gives the working image's pages back before it is overwritten whole
     // (the reference image keeps the picture as loaded); they read as zeros.
     void DiscardWorkingPixels();
@@ -237,6 +244,12 @@ public:
 
 private:
     enum class BlockResult { Allocated, TooLarge, NoMemory };
+
+    // The decoded planes converted a band of rows at a time (rows from
+    // `row`) into the pixels `bandAt` gives, each band handed to `converted`;
+    // false when a band does not convert or `converted` refuses it.
+    bool ConvertPlaneBands(WaveletCodec& codec, const std::function<PixelView(int row, int rows)>& bandAt,
+                           const std::function<bool(int row, const PixelView& band)>& converted);
 
     // ReadBmp up to its pixels: the headers, the colour table and the checks of BeginLoad.
     Status BeginBmp(std::span<const std::uint8_t> file, Prompter& prompter, const Limits& limits,

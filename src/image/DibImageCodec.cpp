@@ -129,9 +129,39 @@ void CDibImage::RestoreWorkingPixels()
         std::copy(reference.begin(), reference.end(), working.begin());
 }
 
-bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display, DecodedPicture into)
+bool CDibImage::ConvertPlaneBands(WaveletCodec& codec, const std::function<PixelView(int row, int rows)>& bandAt,
+                                  const std::function<bool(int row, const PixelView& band)>& converted)
 {
     const std::int16_t offset = CodecComponent::kSampleOffset;
+    const bool colour = isColour_ == 1;
+    const bool subsampled = colour && codec.ChromaSubsampled();
+    DecodedRows rowsA(codec.Component(kComponentA));
+    std::optional<DecodedRows> rowsB;
+    std::optional<DecodedRows> rowsC;
+    if (colour) {
+        rowsB.emplace(codec.Component(kComponentB));
+        rowsC.emplace(codec.Component(kComponentC));
+    }
+    for (int row = 0; row < height_; row += kConvertBand) {
+        const int rows = std::min(kConvertBand, height_ - row);
+        const PixelView band = bandAt(row, rows);
+        const int chromaRows = subsampled ? (row + rows + 1) / 2 - row / 2 : rows;
+        const ConstPlaneView y = ViewOf(rowsA.Next(rows));
+        bool done = false;
+        if (colour) {
+            const ConstYiqPlanes planes{y, ViewOf(rowsB->Next(chromaRows)), ViewOf(rowsC->Next(chromaRows))};
+            done = subsampled ? YiqToRgbSubsampled(planes, offset, band) : YiqToRgbFull(planes, offset, band);
+        } else {
+            done = PlaneToGray(y, offset, band);
+        }
+        if (!done || !converted(row, band))
+            return false;
+    }
+    return true;
+}
+
+bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettings& display, DecodedPicture into)
+{
     const TimeStamp start = Now();
     const int bytesPerPixel = BytesPerPixel();
     // A new block only grows as bands are converted, so that no page of it
@@ -150,32 +180,14 @@ bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettin
     const std::size_t rowBytes = RowBytes(pixels, bytesPerPixel);
     if (!HoldsAllRows(pixels, bytesPerPixel))
         return false;
-    const bool colour = isColour_ == 1;
-    const bool subsampled = colour && codec.ChromaSubsampled();
-    DecodedRows rowsA(codec.Component(kComponentA));
-    std::optional<DecodedRows> rowsB;
-    std::optional<DecodedRows> rowsC;
-    if (colour) {
-        rowsB.emplace(codec.Component(kComponentB));
-        rowsC.emplace(codec.Component(kComponentC));
-    }
-    bool converted = true;
-    for (int row = 0; row < height_ && converted; row += kConvertBand) {
-        const int rows = std::min(kConvertBand, height_ - row);
+    const auto bandAt = [&](int row, int rows) {
         if (newBlock)
             block.resize(std::min(workingBytes_, static_cast<std::size_t>(row + rows) * rowBytes));
-        const PixelView band{
+        return PixelView{
             pixels.bytes.subspan(static_cast<std::size_t>(row) * rowBytes, static_cast<std::size_t>(rows) * rowBytes),
             width_, rows, rowPad_};
-        const int chromaRows = subsampled ? (row + rows + 1) / 2 - row / 2 : rows;
-        const ConstPlaneView y = ViewOf(rowsA.Next(rows));
-        if (colour) {
-            const ConstYiqPlanes planes{y, ViewOf(rowsB->Next(chromaRows)), ViewOf(rowsC->Next(chromaRows))};
-            converted = subsampled ? YiqToRgbSubsampled(planes, offset, band) : YiqToRgbFull(planes, offset, band);
-        } else {
-            converted = PlaneToGray(y, offset, band);
-        }
-    }
+    };
+    const bool converted = ConvertPlaneBands(codec, bandAt, [](int, const PixelView&) { return true; });
     // The row padding comes back from the picture as loaded, as a copy would have it.
     const auto reference = ReferencePixels();
     if (converted && rowPad_ > 0 && reference.size() == pixels.bytes.size()) {
@@ -202,6 +214,30 @@ bool CDibImage::ConvertAndDiscardPlanes(WaveletCodec& codec, const DisplaySettin
     if (converted)
         BuildDisplayIndexImage(display);
     return converted;
+}
+
+std::optional<QualityFigures> CDibImage::MeasureAndDiscardPlanes(WaveletCodec& codec)
+{
+    const TimeStamp start = Now();
+    const int bytesPerPixel = BytesPerPixel();
+    const ConstPixelView reference = ReferenceView();
+    if (!HoldsAllRows(reference, bytesPerPixel))
+        return std::nullopt;
+    const std::size_t rowBytes = RowBytes(reference, bytesPerPixel);
+    ByteBlock band(static_cast<std::size_t>(std::min(kConvertBand, static_cast<int>(height_))) * rowBytes);
+    DifferenceSums sums(bytesPerPixel);
+    const auto bandAt = [&](int, int rows) {
+        return PixelView{std::span(band.data(), static_cast<std::size_t>(rows) * rowBytes), width_, rows, rowPad_};
+    };
+    const auto measure = [&](int row, const PixelView& decoded) {
+        const ConstPixelView original{reference.bytes.subspan(static_cast<std::size_t>(row) * rowBytes,
+                                                              static_cast<std::size_t>(decoded.height) * rowBytes),
+                                      width_, decoded.height, rowPad_};
+        return sums.Add(original, decoded);
+    };
+    const bool measured = ConvertPlaneBands(codec, bandAt, measure);
+    convertSeconds_ = ElapsedSeconds(start, Now());
+    return measured ? std::optional(sums.Figures()) : std::nullopt;
 }
 
 bool CDibImage::ConvertLevelPlanes(const WaveletCodec& codec, int shift, const DisplaySettings& display)

@@ -92,6 +92,30 @@ Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, co
     return CompressionTimes{ElapsedSeconds(t0, t1), ElapsedSeconds(t1, t2)};
 }
 
+Result<MeasuredCompression> CompressAndMeasure(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                               const DisplaySettings& display)
+{
+    if (settings.qualityFactor == 100) {
+        const Result<CompressionTimes> times = CompressImage(image, codec, settings, display);
+        if (!times)
+            return times.AsStatus();
+        return MeasuredCompression{*times, image.MeasureQuality()};
+    }
+    const TimeStamp t0 = Now();
+    if (const Status encoded = EncodeReference(image, codec, settings); !encoded)
+        return encoded;
+    const TimeStamp t1 = Now();
+    Status decoded = codec.DecodeAll({}, FinestLevel::InRows);
+    std::optional<QualityFigures> figures;
+    if (decoded && !(figures = image.MeasureAndDiscardPlanes(codec)))
+        decoded = FailureKind::Corrupt;
+    codec.ReleasePlanes();
+    if (!decoded)
+        return decoded;
+    const TimeStamp t2 = Now();
+    return MeasuredCompression{{ElapsedSeconds(t0, t1), ElapsedSeconds(t1, t2)}, *figures};
+}
+
 Status DecodeCodImage(CDibImage& image, WaveletCodec& codec, const DisplaySettings& display,
                       const WaveletCodec::LevelCallback& onLevel)
 {

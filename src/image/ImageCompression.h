@@ -23,6 +23,18 @@ struct CompressionTimes {
 Result<CompressionTimes> CompressImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
                                        const DisplaySettings& display, const WaveletCodec::LevelCallback& onLevel = {});
 
+// CompressImage for a caller that wants only the decoded picture's figures:
+// its rows are measured against the reference pixels as they are converted,
+// then dropped, so the decoded picture is never held whole and the image
+// stays as loaded. At quality 100 the lossless planes are decoded into the
+// working image and measured there.
+struct MeasuredCompression {
+    CompressionTimes times;
+    QualityFigures figures;
+};
+Result<MeasuredCompression> CompressAndMeasure(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings,
+                                               const DisplaySettings& display);
+
 // Only the first half of CompressImage: the reference pixels coded into the
 // codec, the image left as it is. The seconds the coding took.
 Result<float> EncodeImage(CDibImage& image, WaveletCodec& codec, const CodecSettings& settings);

@@ -75,53 +75,66 @@ TAMR_VECTOR_CLONES RowErrors GrayRowErrors(const std::uint8_t* ref, const std::u
 
 } // namespace
 
-QualityFigures MeasureDifferences(ConstPixelView reference, ConstPixelView working, int bytesPerPixel)
+bool DifferenceSums::Add(ConstPixelView reference, ConstPixelView working)
 {
-    QualityFigures figures;
-    if (bytesPerPixel != 1 && bytesPerPixel != 3)
-        return figures;
+    if (bytesPerPixel_ != 1 && bytesPerPixel_ != 3)
+        return false;
     if (reference.width != working.width || reference.height != working.height || reference.rowPad != working.rowPad ||
-        !HoldsAllRows(reference, bytesPerPixel) || !HoldsAllRows(working, bytesPerPixel) || reference.width == 0 ||
-        reference.height == 0)
-        return figures;
-    const int width = reference.width;
-    const int height = reference.height;
+        !HoldsAllRows(reference, bytesPerPixel_) || !HoldsAllRows(working, bytesPerPixel_) || reference.width == 0 ||
+        (rows_ > 0 && reference.width != width_))
+        return false;
+    width_ = reference.width;
+    rows_ += static_cast<std::uint64_t>(reference.height);
 
     // Integer sums are exact; they stand in for the extended-precision sums.
     // Each row is summed in 32-bit chunks short enough never to overflow, so
     // that the loops run on vector registers.
-    std::uint64_t sums[3] = {0, 0, 0};
-    int largest = 0;
-    const std::size_t rowBytes = RowBytes(reference, bytesPerPixel);
+    const std::size_t rowBytes = RowBytes(reference, bytesPerPixel_);
     constexpr std::size_t kChunkPixels = 4096; // 4096 * 255^2 < 2^32
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < reference.height; ++y) {
         const std::uint8_t* ref = reference.bytes.data() + static_cast<std::size_t>(y) * rowBytes;
         const std::uint8_t* work = working.bytes.data() + static_cast<std::size_t>(y) * rowBytes;
-        for (std::size_t start = 0; start < static_cast<std::size_t>(width); start += kChunkPixels) {
-            const std::size_t end = std::min<std::size_t>(width, start + kChunkPixels);
-            const std::size_t skip = start * static_cast<std::size_t>(bytesPerPixel);
-            const RowErrors errors = bytesPerPixel == 3 ? ColourRowErrors(ref + skip, work + skip, end - start)
-                                                        : GrayRowErrors(ref + skip, work + skip, end - start);
+        for (std::size_t start = 0; start < static_cast<std::size_t>(width_); start += kChunkPixels) {
+            const std::size_t end = std::min<std::size_t>(width_, start + kChunkPixels);
+            const std::size_t skip = start * static_cast<std::size_t>(bytesPerPixel_);
+            const RowErrors errors = bytesPerPixel_ == 3 ? ColourRowErrors(ref + skip, work + skip, end - start)
+                                                         : GrayRowErrors(ref + skip, work + skip, end - start);
             for (int k = 0; k < 3; ++k)
-                sums[k] += errors.sums[k];
-            largest = std::max(largest, errors.largest);
+                sums_[k] += errors.sums[k];
+            largest_ = std::max(largest_, errors.largest);
         }
     }
-    figures.largestDifference = std::max(figures.largestDifference, largest);
-    const double pixelCount = static_cast<double>(width) * static_cast<double>(height);
-    if (bytesPerPixel == 3) {
-        const double s0 = static_cast<double>(sums[0]);
-        const double s1 = static_cast<double>(sums[1]);
-        const double s2 = static_cast<double>(sums[2]);
+    return true;
+}
+
+QualityFigures DifferenceSums::Figures() const
+{
+    QualityFigures figures;
+    if (rows_ == 0)
+        return figures;
+    figures.largestDifference = largest_;
+    const double pixelCount = static_cast<double>(width_) * static_cast<double>(rows_);
+    if (bytesPerPixel_ == 3) {
+        const double s0 = static_cast<double>(sums_[0]);
+        const double s1 = static_cast<double>(sums_[1]);
+        const double s2 = static_cast<double>(sums_[2]);
         figures.meanSquaredError = ((s1 / pixelCount + s2 / pixelCount) + s0 / pixelCount) * 0.3333333333333333;
         figures.psnr = ColourPsnr(s0, s1, s2, pixelCount);
-        figures.pooledSquaredError = static_cast<double>(sums[0] + sums[1] + sums[2]) / (3.0 * pixelCount);
+        figures.pooledSquaredError = static_cast<double>(sums_[0] + sums_[1] + sums_[2]) / (3.0 * pixelCount);
     } else {
-        figures.meanSquaredError = static_cast<double>(sums[0]) / (static_cast<double>(height) * width);
+        figures.meanSquaredError = static_cast<double>(sums_[0]) / (static_cast<double>(rows_) * width_);
         figures.pooledSquaredError = figures.meanSquaredError;
         figures.psnr = 20.0 * std::log10(255.0 / std::sqrt(figures.meanSquaredError));
     }
     return figures;
+}
+
+QualityFigures MeasureDifferences(ConstPixelView reference, ConstPixelView working, int bytesPerPixel)
+{
+    DifferenceSums sums(bytesPerPixel);
+    if (reference.height == 0 || !sums.Add(reference, working))
+        return {};
+    return sums.Figures();
 }
 
 QualityFigures CDibImage::MeasureQuality() const

@@ -195,16 +195,21 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
         return AllocatePlane(false);
     finestInRows_ = true;
     finestRowsGivenBack_ = {};
+    discardedLevels_.clear();
     finestRow_.resize(static_cast<std::size_t>(width_ / 2));
-    planeStride_ = static_cast<std::size_t>(width_ / 2);
+    // The plane holds the finest coded level's samples, or the LL quadrant of
+    // a coded finest level.
+    const int shift = std::max(1, levels_ - FinestCodedLevel());
+    planeStride_ = static_cast<std::size_t>(width_ >> shift);
     Release(plane_);
-    return TryResizeUninitialised(plane_, planeStride_ * static_cast<std::size_t>(height_ / 2));
+    return TryResizeUninitialised(plane_, planeStride_ * static_cast<std::size_t>(height_ >> shift));
 }
 
 void CodecComponent::ReleasePlane()
 {
     Release(plane_);
     finestBands_ = {};
+    discardedLevels_.clear();
     Release(finestRow_);
     Release(symbols_);
     Release(gathered_);
@@ -963,13 +968,33 @@ void CodecComponent::FinestQuadrantRow(bool bottom, int k, std::span<std::int16_
         GiveBackFinestRows(bottom, k + 1);
 }
 
-void CodecComponent::DiscardedFinestRow(int y, std::span<std::int16_t> line, std::span<std::int16_t> out)
+void CodecComponent::DiscardedFinestRow(int y, std::span<std::int16_t> out)
 {
-    InterpolatedLevelRow(plane_, planeStride_, height_, width_, y, line, out);
-    // Row y reads the low-pass rows y / 2 and the one before.
-    const int needed = std::max(0, y / 2 - 1);
+    if (discardedLevels_.empty()) {
+        // From the coarsest level that was not coded up, each level's rows
+        // made from those of the level below, the first from the plane's.
+        const int discarded = levels_ - FinestCodedLevel();
+        discardedLevels_.reserve(static_cast<std::size_t>(discarded));
+        for (int j = 1; j <= discarded; ++j) {
+            InterpolatedLevelRows::LowRow lowRow;
+            if (j == 1)
+                lowRow = [this](int k) { return PlaneRowAsked(k); };
+            else
+                lowRow = [this, j](int k) { return discardedLevels_[static_cast<std::size_t>(j - 2)].Row(k); };
+            discardedLevels_.emplace_back(height_ >> (discarded - j), width_ >> (discarded - j), std::move(lowRow));
+        }
+    }
+    discardedLevels_.back().MakeRow(y, out);
+}
+
+// Rows of the plane are asked for in order, each with the one before it at
+// most: those before that are of no more use.
+const std::int16_t* CodecComponent::PlaneRowAsked(int k)
+{
+    const int needed = std::max(0, k - 1);
     if (RowsWorthGivingBack(needed - finestRowsGivenBack_[0]))
         GiveBackFinestRows(false, needed);
+    return plane_.data() + static_cast<std::size_t>(k) * planeStride_;
 }
 
 // Rows are given back a megabyte of the low band at a time.
@@ -981,8 +1006,6 @@ bool CodecComponent::RowsWorthGivingBack(int rows) const
 void CodecComponent::GiveBackFinestRows(bool bottom, int end)
 {
     int& givenBack = finestRowsGivenBack_[bottom ? 1 : 0];
-    const auto half = static_cast<std::size_t>(width_ / 2);
-    const auto rows = [&](int y) { return static_cast<std::size_t>(y) * half; };
     const auto giveBackBand = [&](Band band) {
         FinestBand& finest = finestBands_[static_cast<std::size_t>(band)];
         if (finest.rowStarts.empty())
@@ -990,12 +1013,17 @@ void CodecComponent::GiveBackFinestRows(bool bottom, int end)
         const auto symbols = std::span(finest.symbols).first(finest.count);
         DiscardConsumedPagesOf(symbols, finest.rowStarts[static_cast<std::size_t>(givenBack)],
                                finest.rowStarts[static_cast<std::size_t>(end)]);
+        // Row k reads the roots of row k / 2 of the level before.
+        const auto parentColumns = static_cast<std::size_t>(width_ / 2) / 2;
+        DiscardConsumedPagesOf(std::span(finest.parents), static_cast<std::size_t>(givenBack / 2) * parentColumns,
+                               static_cast<std::size_t>(end / 2) * parentColumns);
     };
     if (bottom) {
         giveBackBand(Band::V);
         giveBackBand(Band::D);
     } else {
-        DiscardConsumedPagesOf(std::span(plane_), rows(givenBack), rows(end));
+        DiscardConsumedPagesOf(std::span(plane_), static_cast<std::size_t>(givenBack) * planeStride_,
+                               static_cast<std::size_t>(end) * planeStride_);
         giveBackBand(Band::H);
     }
     givenBack = end;
@@ -1038,8 +1066,8 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
             return std::nullopt;
         std::size_t symbolCount = 0;
         const TimeStamp entropyStart = Now();
-        position = ReadBand(in, position, entry, alphabetExtra, finest != nullptr ? finest->symbols : symbols,
-                            symbolCount);
+        position =
+            ReadBand(in, position, entry, alphabetExtra, finest != nullptr ? finest->symbols : symbols, symbolCount);
         entropySeconds_ += ElapsedSeconds(entropyStart, Now());
         if (finest != nullptr) {
             finest->count = symbolCount;
@@ -1062,12 +1090,14 @@ bool CodecComponent::ReconstructLevel(int n)
     const TimeStamp transformStart = Now();
     if (n == 0) {
         Dequantise(LowPassBand(), 3 * levels_);
-    } else if (finestInRows_ && n == levels_) {
+    } else if (finestInRows_ && (n == levels_ || n > finest)) {
         // Its rows are made as they are asked for.
-        Release(inverseTemporary_);
-        Release(symbolBuffer_);
-        for (auto& flags : treeFlags_)
-            Release(flags);
+        if (n == levels_) {
+            Release(inverseTemporary_);
+            Release(symbolBuffer_);
+            for (auto& flags : treeFlags_)
+                Release(flags);
+        }
     } else {
         if (n <= finest)
             for (const Band band : kBands)

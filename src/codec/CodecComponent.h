@@ -13,6 +13,7 @@
 #include "codec/ArithmeticCoder.h"
 #include "codec/CodecSettings.h"
 #include "codec/ForwardLevelRows.h"
+#include "codec/WaveletTransform.h"
 #include "platform/LargeBuffer.h"
 
 namespace tamr {
@@ -62,10 +63,10 @@ public:
     // D), dequantised into `line` (Width() samples). Each row is asked for
     // once and in order; the rows of that half before it are given back.
     void FinestQuadrantRow(bool bottom, int k, std::span<std::int16_t> line);
-    // Row y of a finest level that was not coded, rebuilt from the LL
-    // quadrant into `out` (Width() samples) with `line` (half as many) to
-    // work in; rows are asked for in order.
-    void DiscardedFinestRow(int y, std::span<std::int16_t> line, std::span<std::int16_t> out);
+    // Row y of a finest level that was not coded into `out` (Width()
+    // samples), rebuilt from the plane, which then holds the finest coded
+    // level, through every level between; rows are asked for in order.
+    void DiscardedFinestRow(int y, std::span<std::int16_t> out);
 
     // From plane samples to quantised, zerotree-marked symbols in the symbol
     // plane; the sample plane is freed.
@@ -165,6 +166,7 @@ private:
     void KeepFinestBand(const SubbandRect& rect, int n, Band band);
     // Row k of a finest band placed from its symbols, valid until the next call.
     const std::int8_t* FinestBandRow(Band band, int k);
+    const std::int16_t* PlaneRowAsked(int k);
     bool RowsWorthGivingBack(int rows) const;
     void GiveBackFinestRows(bool bottom, int end);
 
@@ -188,6 +190,8 @@ private:
     };
     std::array<FinestBand, 3> finestBands_;
     std::vector<std::int8_t> finestRow_; // one placed row of a finest band
+    // The levels that were not coded, made row by row, the finest last.
+    std::vector<InterpolatedLevelRows> discardedLevels_;
     bool finestInRows_ = false;
     std::array<int, 2> finestRowsGivenBack_{}; // top and bottom half
     std::size_t planeStride_ = 0;

@@ -15,8 +15,6 @@ DecodedRows::DecodedRows(CodecComponent& component)
         inverse_.emplace(height_, width_, [&component](bool bottom, int k, std::span<std::int16_t> line) {
             component.FinestQuadrantRow(bottom, k, line);
         });
-    } else {
-        line_.resize(static_cast<std::size_t>(width_ / 2));
     }
 }
 
@@ -42,7 +40,7 @@ void DecodedRows::MakeRows(int first, int end)
             inverse_->NextPair(row(made_), row(made_ + 1));
             made_ += 2;
         } else {
-            component_.DiscardedFinestRow(made_, line_, row(made_));
+            component_.DiscardedFinestRow(made_, row(made_));
             ++made_;
         }
     }

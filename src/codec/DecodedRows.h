@@ -43,7 +43,6 @@ private:
     int givenBack_ = 0; // rows of a whole plane given back so far
     std::optional<InverseLevelRows> inverse_;
     LargeVector<std::int16_t> buffer_;
-    LargeVector<std::int16_t> line_;
 };
 
 } // namespace tamr

@@ -569,45 +569,55 @@ TAMR_VECTOR_CLONES void InterpolateRowSamplesInLanes(const std::int16_t* t, std:
     s[cols - 1] = Store((t[c2 - 1] + 1) >> 1);
 }
 
-// Row y of InterpolateColumns' T alone, with the same expressions: odd rows
-// take a low-pass row, even rows the mean of two, the first two and the last
-// two rows their boundary forms.
-TAMR_VECTOR_CLONES void InterpolatedColumnRow(Rows<const std::int16_t> region, int rows, int y, std::int16_t* t,
-                                              Loops loops)
+// The low-pass rows row y of InterpolateColumns' T is made of: odd rows take
+// a low-pass row, even rows the mean of two, the first two and the last two
+// rows their boundary forms.
+struct ColumnSource {
+    int k;     // the low-pass row
+    bool mean; // with the row before it
+};
+
+ColumnSource InterpolatedColumnSource(int rows, int y)
 {
     const int h = rows / 2;
-    const int width = region.width;
-    const auto copy = [&](int k) {
-        const auto l = region[k];
+    if (y <= 1)
+        return {0, false};
+    if (y == rows - 1)
+        return {h - 1, false};
+    if (y == rows - 2)
+        return {h - 1, true};
+    return {y / 2, y % 2 == 0};
+}
+
+// A row of T with the same expressions as InterpolateColumns: a copy of
+// `at`, or with `before` the rounded mean of the two.
+TAMR_VECTOR_CLONES void InterpolatedColumn(const std::int16_t* before, const std::int16_t* at, int width,
+                                           std::int16_t* t, Loops loops)
+{
+    if (before == nullptr) {
         for (int x = 0; x < width; ++x) {
-            t[x] = l[x];
+            t[x] = at[x];
         }
-    };
-    const auto mean = [&](int k) {
-        const auto before = region[k - 1], lk = region[k];
-        int x = 0;
-#if TAMR_SAMPLE_LANES
-        if (loops == Loops::Lanes) {
-            for (; x + lanes::kCount <= width; x += lanes::kCount) {
-                lanes::Put(t + x, lanes::RoundedMean(lanes::Load(before.data() + x), lanes::Load(lk.data() + x)));
-            }
-        }
-#endif
-        for (; x < width; ++x) {
-            t[x] = Store((before[x] + lk[x] + 1) >> 1);
-        }
-    };
-    if (y <= 1) {
-        copy(0);
-    } else if (y == rows - 1) {
-        copy(h - 1);
-    } else if (y == rows - 2) {
-        mean(h - 1);
-    } else if (y % 2 == 1) {
-        copy(y / 2);
-    } else {
-        mean(y / 2);
+        return;
     }
+    int x = 0;
+#if TAMR_SAMPLE_LANES
+    if (loops == Loops::Lanes) {
+        for (; x + lanes::kCount <= width; x += lanes::kCount) {
+            lanes::Put(t + x, lanes::RoundedMean(lanes::Load(before + x), lanes::Load(at + x)));
+        }
+    }
+#endif
+    for (; x < width; ++x) {
+        t[x] = Store((before[x] + at[x] + 1) >> 1);
+    }
+}
+
+void InterpolatedColumnRow(Rows<const std::int16_t> region, int rows, int y, std::int16_t* t, Loops loops)
+{
+    const ColumnSource source = InterpolatedColumnSource(rows, y);
+    InterpolatedColumn(source.mean ? region[source.k - 1].data() : nullptr, region[source.k].data(), region.width, t,
+                       loops);
 }
 
 // The discarded-level inverse with one row of temporary: row y of T reads
@@ -913,12 +923,33 @@ void InverseLevelRows::NextPair(std::span<std::int16_t> even, std::span<std::int
     kernels.row(t1, odd.data(), cols_);
 }
 
-void InterpolatedLevelRow(std::span<const std::int16_t> lowPass, std::size_t stride, int rows, int cols, int y,
-                          std::span<std::int16_t> line, std::span<std::int16_t> out, bool plain)
+InterpolatedLevelRows::InterpolatedLevelRows(int rows, int cols, LowRow lowRow, bool plain)
+    : rows_(rows), cols_(cols), lowRow_(std::move(lowRow)), plain_(plain)
 {
-    const Loops loops = plain ? Loops::Plain : Loops::Lanes;
-    InterpolatedColumnRow({lowPass, stride, cols / 2}, rows, y, line.data(), loops);
-    (plain ? InterpolateRowSamples : InterpolateRowSamplesInLanes)(line.data(), out.data(), cols);
+    line_.resize(static_cast<std::size_t>(cols / 2));
+    kept_.resize(2 * static_cast<std::size_t>(cols));
+}
+
+void InterpolatedLevelRows::MakeRow(int y, std::span<std::int16_t> out)
+{
+    const Loops loops = plain_ ? Loops::Plain : Loops::Lanes;
+    const ColumnSource source = InterpolatedColumnSource(rows_, y);
+    // The row before first: a level below makes its rows in order.
+    const std::int16_t* before = source.mean ? lowRow_(source.k - 1) : nullptr;
+    const std::int16_t* at = lowRow_(source.k);
+    InterpolatedColumn(before, at, cols_ / 2, line_.data(), loops);
+    (plain_ ? InterpolateRowSamples : InterpolateRowSamplesInLanes)(line_.data(), out.data(), cols_);
+}
+
+const std::int16_t* InterpolatedLevelRows::Row(int y)
+{
+    const auto slot = static_cast<std::size_t>(y % 2);
+    std::int16_t* row = kept_.data() + slot * static_cast<std::size_t>(cols_);
+    if (madeRows_[slot] != y) {
+        MakeRow(y, {row, static_cast<std::size_t>(cols_)});
+        madeRows_[slot] = y;
+    }
+    return row;
 }
 
 } // namespace tamr

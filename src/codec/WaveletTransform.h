@@ -121,11 +121,29 @@ private:
     std::array<int, 3> bottom_{-1, -1, -1};
 };
 
-// Row y of a level whose detail subbands were not coded, rebuilt from its LL
-// quadrant (rows / 2 x cols / 2 samples, `stride` apart in `lowPass`) into
-// `out` (cols samples) with `line` (cols / 2 samples) to work in: the
-// samples InverseLevelDiscarded makes of that row.
-void InterpolatedLevelRow(std::span<const std::int16_t> lowPass, std::size_t stride, int rows, int cols, int y,
-                          std::span<std::int16_t> line, std::span<std::int16_t> out, bool plain = false);
+// The rows of a level whose detail subbands were not coded, rebuilt from the
+// rows of its LL quadrant (rows / 2 x cols / 2 samples) that `lowRow` gives:
+// the samples InverseLevelDiscarded makes. Rows are asked for in order, and
+// they ask for the LL rows in order, each at most twice running, so that a
+// level below may hand out rows it makes as it goes (Row keeps the last two).
+class InterpolatedLevelRows {
+public:
+    using LowRow = std::function<const std::int16_t*(int k)>;
+
+    InterpolatedLevelRows(int rows, int cols, LowRow lowRow, bool plain = false);
+    // Row y into `out` (cols samples).
+    void MakeRow(int y, std::span<std::int16_t> out);
+    // Row y made and kept, valid while the next row is made as well.
+    const std::int16_t* Row(int y);
+
+private:
+    int rows_;
+    int cols_;
+    LowRow lowRow_;
+    bool plain_;
+    std::vector<std::int16_t> line_; // the column stage's row
+    std::vector<std::int16_t> kept_; // the last two rows Row made
+    std::array<int, 2> madeRows_{-1, -1};
+};
 
 } // namespace tamr

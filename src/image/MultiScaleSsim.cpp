@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <utility>
 
 #include "image/SamplePlane.h"
 #include "image/WindowSimilarity.h"
@@ -15,27 +14,34 @@ namespace {
 
 constexpr std::array<double, 5> kExponents = {0.0448, 0.2856, 0.3001, 0.2363, 0.1333};
 
-// The two pictures' planes are made side by side: copies, so the threads
-// never change a value.
-void MakePlanes(SamplePlane& a, SamplePlane& b, int threads, const std::function<SamplePlane(int)>& make)
+// Every scale's planes of both pictures, kept from one channel to the next,
+// so that only the first channel takes fresh memory.
+struct ScalePlanes {
+    std::array<SamplePlane, kExponents.size()> a;
+    std::array<SamplePlane, kExponents.size()> b;
+};
+
+// The two pictures' planes are made side by side, each from the picture's own.
+void FillPlanes(ScalePlanes& planes, std::size_t scale, int threads,
+                const std::function<void(int which, SamplePlane& plane)>& fill)
 {
-    std::array<SamplePlane, 2> planes;
     RunTasks(std::min(ResolveThreadCount(threads), 2), 2,
-             [&](std::size_t which) { planes[which] = make(static_cast<int>(which)); });
-    a = std::move(planes[0]);
-    b = std::move(planes[1]);
+             [&](std::size_t which) { fill(static_cast<int>(which), which == 0 ? planes.a[scale] : planes.b[scale]); });
 }
 
-// The channel's multi-scale figure, and the SSIM of its first scale.
-MultiScaleFigures ChannelSimilarity(SamplePlane a, SamplePlane b, int threads)
+// The channel's multi-scale figure from its planes at the first scale, and
+// the SSIM of that scale.
+MultiScaleFigures ChannelSimilarity(ScalePlanes& planes, int threads)
 {
-    const WindowSimilarityMeans first = MeanWindowSimilarities(a, b, threads);
+    const WindowSimilarityMeans first = MeanWindowSimilarities(planes.a[0], planes.b[0], threads);
     double product = std::pow(std::max(0.0, first.contrastStructure), kExponents[0]);
     for (std::size_t scale = 1; scale < kExponents.size(); ++scale) {
-        MakePlanes(a, b, threads, [&](int which) { return HalvedPlane(which == 0 ? a : b); });
+        FillPlanes(planes, scale, threads, [&](int which, SamplePlane& half) {
+            FillHalvedPlane(which == 0 ? planes.a[scale - 1] : planes.b[scale - 1], half);
+        });
         const bool last = scale + 1 == kExponents.size();
-        const double mean =
-            MeanWindowSimilarity(a, b, last ? SimilarityTerm::Full : SimilarityTerm::ContrastStructure, threads);
+        const double mean = MeanWindowSimilarity(
+            planes.a[scale], planes.b[scale], last ? SimilarityTerm::Full : SimilarityTerm::ContrastStructure, threads);
         product *= std::pow(std::max(0.0, mean), kExponents[scale]);
     }
     return {product, first.fullFromTheLastRow};
@@ -61,12 +67,12 @@ std::optional<MultiScaleFigures> MultiScaleAndPlainSimilarity(ConstPixelView ori
         return std::nullopt;
     double multiScale = 0;
     double plain = 0;
+    ScalePlanes planes;
     for (int channel = 0; channel < bytesPerPixel; ++channel) {
-        SamplePlane a;
-        SamplePlane b;
-        MakePlanes(a, b, threads,
-                   [&](int which) { return ChannelPlane(which == 0 ? original : decoded, bytesPerPixel, channel); });
-        const MultiScaleFigures figures = ChannelSimilarity(std::move(a), std::move(b), threads);
+        FillPlanes(planes, 0, threads, [&](int which, SamplePlane& plane) {
+            FillChannelPlane(which == 0 ? original : decoded, bytesPerPixel, channel, plane);
+        });
+        const MultiScaleFigures figures = ChannelSimilarity(planes, threads);
         multiScale += figures.msSsim;
         plain += figures.ssim;
     }

@@ -6,7 +6,15 @@ namespace tamr {
 
 SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel)
 {
-    SamplePlane plane{view.width, view.height, {}};
+    SamplePlane plane;
+    FillChannelPlane(view, bytesPerPixel, channel, plane);
+    return plane;
+}
+
+void FillChannelPlane(ConstPixelView view, int bytesPerPixel, int channel, SamplePlane& plane)
+{
+    plane.width = view.width;
+    plane.height = view.height;
     plane.samples.resize(static_cast<std::size_t>(view.width) * static_cast<std::size_t>(view.height));
     const std::size_t rowBytes = RowBytes(view, bytesPerPixel);
     const auto step = static_cast<std::size_t>(bytesPerPixel);
@@ -18,12 +26,12 @@ SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel)
         for (int x = 0; x < view.width; ++x)
             to[x] = from[static_cast<std::size_t>(x) * step];
     }
-    return plane;
 }
 
-SamplePlane HalvedPlane(const SamplePlane& plane)
+void FillHalvedPlane(const SamplePlane& plane, SamplePlane& half)
 {
-    SamplePlane half{plane.width / 2, plane.height / 2, {}};
+    half.width = plane.width / 2;
+    half.height = plane.height / 2;
     half.samples.resize(static_cast<std::size_t>(half.width) * static_cast<std::size_t>(half.height));
     for (int y = 0; y < half.height; ++y) {
         const float* top = plane.Row(2 * y);
@@ -32,7 +40,6 @@ SamplePlane HalvedPlane(const SamplePlane& plane)
         for (int x = 0; x < half.width; ++x)
             to[x] = ((top[2 * x] + top[2 * x + 1]) + (bottom[2 * x] + bottom[2 * x + 1])) * 0.25f;
     }
-    return half;
 }
 
 } // namespace tamr

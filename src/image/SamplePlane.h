@@ -24,8 +24,12 @@ struct SamplePlane {
 // Channel `channel` (0 blue, 1 green, 2 red; 0 for gray) of bottom-up padded
 // rows; the caller has checked that the view holds all rows.
 SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel);
+// The same into `plane`, whose samples are reused: a plane refilled with
+// another channel of the same picture takes no fresh memory.
+void FillChannelPlane(ConstPixelView view, int bytesPerPixel, int channel, SamplePlane& plane);
 
 // Each sample the mean of a 2 x 2 block; an odd last row or column is dropped.
-SamplePlane HalvedPlane(const SamplePlane& plane);
+// Into `half`, whose samples are reused as FillChannelPlane's.
+void FillHalvedPlane(const SamplePlane& plane, SamplePlane& half);
 
 } // namespace tamr

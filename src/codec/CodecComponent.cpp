@@ -775,6 +775,14 @@ std::uint64_t ParentWord(const std::uint8_t* parents)
 
 constexpr std::uint64_t kAllParentsRoots = 0x0101010101010101ULL;
 
+TAMR_VECTOR_CLONES std::size_t CountZeros(const std::uint8_t* values, std::size_t count)
+{
+    std::size_t zeros = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        zeros += static_cast<std::size_t>(values[i] == 0);
+    return zeros;
+}
+
 // Places one row of a band's symbols, taking them from `next` on (which moves
 // past them). A position under a zerotree root (its parent in the level
 // before, `parentRow`, is flagged) takes no symbol and becomes 0; with
@@ -879,9 +887,11 @@ void CodecComponent::KeepFinestBand(const SubbandRect& rect, int n, Band band)
             next += columns;
             continue;
         }
+        // Two positions under each parent; an odd last column has one.
         const std::uint8_t* parentRow = finest.parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2);
-        for (std::size_t x = 0; x < columns; ++x)
-            next += static_cast<std::size_t>(parentRow[x / 2] == 0);
+        next += 2 * CountZeros(parentRow, columns / 2);
+        if (columns % 2 != 0)
+            next += static_cast<std::size_t>(parentRow[columns / 2] == 0);
     }
     finest.rowStarts.back() = next;
 }

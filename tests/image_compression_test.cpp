@@ -253,8 +253,8 @@ TEST(ImageCompressionTest, MeasuredCompressionGivesTheDecodedPicturesFigures)
 // its figures never holds the decoded picture. What it holds beside the
 // picture as loaded is the encoder's planes and then the decoder's: the
 // luma's low band, the finest bands' symbols as read and the chroma's
-// coarsest coded level (0.63 pictures here; 1.0 with the finest bands placed
-// whole, 0.86 with the chroma's discarded levels rebuilt whole).
+// coarsest coded level: 0.63 pictures here, 0.86 with the chroma's discarded
+// levels rebuilt whole, 0.99 with the finest bands placed whole as well.
 TEST(ImageCompressionTest, MeasuredCompressionNeverHoldsTheDecodedPicture)
 {
     if (test::kAddressSanitizer)

@@ -65,6 +65,19 @@ TEST(CliCompressTest, QuietCompressIntoACodFileOnlyEncodes)
     EXPECT_EQ(figuresDecoded, 1);
     EXPECT_NE(figuresOut.find("PSNR : "), std::string::npos);
     EXPECT_EQ(test::ReadBytes(scratch / "quiet.cod"), test::ReadBytes(scratch / "figures.cod"));
+    // Measured as its rows come, the decoded picture has the figures it has
+    // when it is kept for a decoded file.
+    CompressOptions kept = figures;
+    kept.output = (scratch / "kept.cod").string();
+    kept.decoded = (scratch / "kept.bmp").string();
+    const auto figureLines = [](const std::string& out) {
+        std::string lines;
+        for (const char* name : {"PSNR : ", "MSE : ", "Max Pixel Difference : "})
+            lines += out.substr(out.find(name), out.find('\n', out.find(name)) - out.find(name) + 1);
+        return lines;
+    };
+    EXPECT_EQ(figureLines(figuresOut), figureLines(run(kept).second));
+    EXPECT_EQ(figureLines(figuresOut).find("inf"), std::string::npos);
     CompressOptions bitmap = options;
     bitmap.output = (scratch / "shown.bmp").string();
     EXPECT_EQ(run(bitmap).first, 1);

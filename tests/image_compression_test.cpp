@@ -175,22 +175,32 @@ long FaultsDuring(const std::function<void()>& work)
     return after.ru_minflt - before.ru_minflt;
 }
 
+// A colour picture of 44 MB, far above the sizes the allocator keeps in its
+// own heap, so that the pages a step takes are its own; busy enough that
+// quality 50 codes most of it.
+constexpr int kLargeWidth = 4096;
+constexpr int kLargeHeight = 3584;
+
+std::vector<std::uint8_t> LargeBusyPicture()
+{
+    return test::SampledBmp(kLargeWidth, kLargeHeight, true, [](int x, int y, int k) {
+        return static_cast<std::uint8_t>((x * (k + 1) + y * 3 + ((x * y) >> 7)) & 0xFF);
+    });
+}
+
 // A decode touches each page of the picture once, as its rows are written,
 // beside the planes (half the picture's size with every finest level
 // discarded, and some buffers: 1.74 pictures in all); a picture zero-filled
 // first and then written costs its pages twice (2.74). The planes go back as
 // the picture grows: the peak rises 1.18 pictures, and 1.61 when both are
-// held whole. The picture is far above the sizes the allocator keeps in its
-// own heap, so that every page counted is this decode's.
+// held whole.
 TEST(ImageCompressionTest, DecodingWritesEachPageOfThePictureOnce)
 {
     if (test::kAddressSanitizer)
         GTEST_SKIP() << "the sanitizer's shadow memory takes page faults of its own";
-    const int width = 4096;
-    const int height = 3584;
-    CDibImage image = LoadBmp(test::SampledBmp(width, height, true, [](int x, int y, int k) {
-        return static_cast<std::uint8_t>((x * (k + 1) + y * 3 + ((x * y) >> 7)) & 0xFF);
-    }));
+    const int width = kLargeWidth;
+    const int height = kLargeHeight;
+    CDibImage image = LoadBmp(LargeBusyPicture());
     CodecSettings settings = SettingsFor(50);
     for (const std::size_t c : {kComponentA, kComponentB, kComponentC})
         settings.component(c).discardLevels = 1;
@@ -259,11 +269,9 @@ TEST(ImageCompressionTest, MeasuredCompressionNeverHoldsTheDecodedPicture)
 {
     if (test::kAddressSanitizer)
         GTEST_SKIP() << "the sanitizer's shadow memory grows with every allocation";
-    const int width = 4096;
-    const int height = 3584;
-    CDibImage image = LoadBmp(test::SampledBmp(width, height, true, [](int x, int y, int k) {
-        return static_cast<std::uint8_t>((x * (k + 1) + y * 3 + ((x * y) >> 7)) & 0xFF);
-    }));
+    const int width = kLargeWidth;
+    const int height = kLargeHeight;
+    CDibImage image = LoadBmp(LargeBusyPicture());
     const CodecSettings settings = SettingsFor(50);
     WaveletCodec codec(settings, width, height, 24, true);
     const auto growth = test::PeakGrowthKib(

@@ -14,8 +14,8 @@ namespace {
 
 constexpr std::array<double, 5> kExponents = {0.0448, 0.2856, 0.3001, 0.2363, 0.1333};
 
-// Every scale's planes of both pictures, kept from one channel to the next,
-// so that only the first channel takes fresh memory.
+// The planes of both pictures at every scale after the first, kept from one
+// channel to the next, so that only the first channel takes fresh memory.
 struct ScalePlanes {
     std::array<SamplePlane, kExponents.size()> a;
     std::array<SamplePlane, kExponents.size()> b;
@@ -29,15 +29,20 @@ void FillPlanes(ScalePlanes& planes, std::size_t scale, int threads,
              [&](std::size_t which) { fill(static_cast<int>(which), which == 0 ? planes.a[scale] : planes.b[scale]); });
 }
 
-// The channel's multi-scale figure from its planes at the first scale, and
-// the SSIM of that scale.
-MultiScaleFigures ChannelSimilarity(ScalePlanes& planes, int threads)
+// A channel's multi-scale figure, and the SSIM of its first scale. The
+// first scale is measured on the pictures' rows as they are and halved
+// straight from them: only the coarser scales have planes.
+MultiScaleFigures ChannelSimilarity(ConstPixelView original, ConstPixelView decoded, int bytesPerPixel, int channel,
+                                    ScalePlanes& planes, int threads)
 {
-    const WindowSimilarityMeans first = MeanWindowSimilarities(planes.a[0], planes.b[0], threads);
+    const WindowSimilarityMeans first = MeanWindowSimilarities(original, decoded, bytesPerPixel, channel, threads);
     double product = std::pow(std::max(0.0, first.contrastStructure), kExponents[0]);
     for (std::size_t scale = 1; scale < kExponents.size(); ++scale) {
         FillPlanes(planes, scale, threads, [&](int which, SamplePlane& half) {
-            FillHalvedPlane(which == 0 ? planes.a[scale - 1] : planes.b[scale - 1], half);
+            if (scale == 1)
+                FillHalvedChannelPlane(which == 0 ? original : decoded, bytesPerPixel, channel, half);
+            else
+                FillHalvedPlane(which == 0 ? planes.a[scale - 1] : planes.b[scale - 1], half);
         });
         const bool last = scale + 1 == kExponents.size();
         const double mean = MeanWindowSimilarity(
@@ -69,10 +74,7 @@ std::optional<MultiScaleFigures> MultiScaleAndPlainSimilarity(ConstPixelView ori
     double plain = 0;
     ScalePlanes planes;
     for (int channel = 0; channel < bytesPerPixel; ++channel) {
-        FillPlanes(planes, 0, threads, [&](int which, SamplePlane& plane) {
-            FillChannelPlane(which == 0 ? original : decoded, bytesPerPixel, channel, plane);
-        });
-        const MultiScaleFigures figures = ChannelSimilarity(planes, threads);
+        const MultiScaleFigures figures = ChannelSimilarity(original, decoded, bytesPerPixel, channel, planes, threads);
         multiScale += figures.msSsim;
         plain += figures.ssim;
     }

@@ -4,41 +4,66 @@
 
 namespace tamr {
 
+namespace {
+
+// The 2 x 2 means of two neighbouring rows into a row of half the width.
+void HalvedRow(const float* top, const float* bottom, int halfWidth, float* to)
+{
+    for (int x = 0; x < halfWidth; ++x)
+        to[x] = ((top[2 * x] + top[2 * x + 1]) + (bottom[2 * x] + bottom[2 * x + 1])) * 0.25f;
+}
+
+float* PlaneRow(SamplePlane& plane, int y)
+{
+    return plane.samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(plane.width);
+}
+
+void Shape(SamplePlane& plane, int width, int height)
+{
+    plane.width = width;
+    plane.height = height;
+    plane.samples.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+}
+
+} // namespace
+
+void ChannelRow(ConstPixelView view, int bytesPerPixel, int channel, int y, std::span<float> row)
+{
+    // Stored rows run from the bottom of the picture up.
+    const std::uint8_t* from = view.bytes.data() +
+                               static_cast<std::size_t>(view.height - 1 - y) * RowBytes(view, bytesPerPixel) +
+                               static_cast<std::size_t>(channel);
+    const auto step = static_cast<std::size_t>(bytesPerPixel);
+    for (std::size_t x = 0; x < row.size(); ++x)
+        row[x] = from[x * step];
+}
+
 SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel)
 {
     SamplePlane plane;
-    FillChannelPlane(view, bytesPerPixel, channel, plane);
+    Shape(plane, view.width, view.height);
+    const auto width = static_cast<std::size_t>(view.width);
+    for (int y = 0; y < view.height; ++y)
+        ChannelRow(view, bytesPerPixel, channel, y, {PlaneRow(plane, y), width});
     return plane;
-}
-
-void FillChannelPlane(ConstPixelView view, int bytesPerPixel, int channel, SamplePlane& plane)
-{
-    plane.width = view.width;
-    plane.height = view.height;
-    plane.samples.resize(static_cast<std::size_t>(view.width) * static_cast<std::size_t>(view.height));
-    const std::size_t rowBytes = RowBytes(view, bytesPerPixel);
-    const auto step = static_cast<std::size_t>(bytesPerPixel);
-    for (int y = 0; y < view.height; ++y) {
-        // Stored rows run from the bottom of the picture up.
-        const std::uint8_t* from = view.bytes.data() + static_cast<std::size_t>(view.height - 1 - y) * rowBytes +
-                                   static_cast<std::size_t>(channel);
-        float* to = plane.samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(view.width);
-        for (int x = 0; x < view.width; ++x)
-            to[x] = from[static_cast<std::size_t>(x) * step];
-    }
 }
 
 void FillHalvedPlane(const SamplePlane& plane, SamplePlane& half)
 {
-    half.width = plane.width / 2;
-    half.height = plane.height / 2;
-    half.samples.resize(static_cast<std::size_t>(half.width) * static_cast<std::size_t>(half.height));
+    Shape(half, plane.width / 2, plane.height / 2);
+    for (int y = 0; y < half.height; ++y)
+        HalvedRow(plane.Row(2 * y), plane.Row(2 * y + 1), half.width, PlaneRow(half, y));
+}
+
+void FillHalvedChannelPlane(ConstPixelView view, int bytesPerPixel, int channel, SamplePlane& half)
+{
+    Shape(half, view.width / 2, view.height / 2);
+    const auto width = static_cast<std::size_t>(view.width);
+    std::vector<float> rows(2 * width);
     for (int y = 0; y < half.height; ++y) {
-        const float* top = plane.Row(2 * y);
-        const float* bottom = plane.Row(2 * y + 1);
-        float* to = half.samples.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(half.width);
-        for (int x = 0; x < half.width; ++x)
-            to[x] = ((top[2 * x] + top[2 * x + 1]) + (bottom[2 * x] + bottom[2 * x + 1])) * 0.25f;
+        ChannelRow(view, bytesPerPixel, channel, 2 * y, {rows.data(), width});
+        ChannelRow(view, bytesPerPixel, channel, 2 * y + 1, {rows.data() + width, width});
+        HalvedRow(rows.data(), rows.data() + width, half.width, PlaneRow(half, y));
     }
 }
 

@@ -4,6 +4,7 @@
 // multiple of 1/256 below 256 for the five scales).
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 #include "image/PixelPlaneViews.h"
@@ -24,12 +25,16 @@ struct SamplePlane {
 // Channel `channel` (0 blue, 1 green, 2 red; 0 for gray) of bottom-up padded
 // rows; the caller has checked that the view holds all rows.
 SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel);
-// The same into `plane`, whose samples are reused: a plane refilled with
-// another channel of the same picture takes no fresh memory.
-void FillChannelPlane(ConstPixelView view, int bytesPerPixel, int channel, SamplePlane& plane);
+
+// Row y (from the top) of that channel alone, into `row` (width samples).
+void ChannelRow(ConstPixelView view, int bytesPerPixel, int channel, int y, std::span<float> row);
 
 // Each sample the mean of a 2 x 2 block; an odd last row or column is dropped.
-// Into `half`, whose samples are reused as FillChannelPlane's.
+// Into `half`, whose samples are reused: a plane refilled with another
+// channel of the same picture takes no fresh memory.
 void FillHalvedPlane(const SamplePlane& plane, SamplePlane& half);
+// The same of a channel's plane, made from the picture two rows at a time
+// without the plane itself.
+void FillHalvedChannelPlane(ConstPixelView view, int bytesPerPixel, int channel, SamplePlane& half);
 
 } // namespace tamr

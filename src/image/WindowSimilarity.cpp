@@ -19,6 +19,9 @@ constexpr double kC1 = (0.01 * 255.0) * (0.01 * 255.0);
 constexpr double kC2 = (0.03 * 255.0) * (0.03 * 255.0);
 // Output rows of one task; any count gives the same sums.
 constexpr int kRowsPerTask = 8;
+// A task over a picture's rows makes the rows it reads itself, ten more than
+// its output rows: more rows a task keep that share small.
+constexpr int kPictureRowsPerTask = 40;
 // Columns whose window sums (four doubles each) are made together.
 constexpr std::size_t kColumnChunk = 512;
 
@@ -151,33 +154,76 @@ TAMR_VECTOR_CLONES void BothTerms(const ColumnSums& columns, const Weights& g, s
     }
 }
 
+// The rows a task reads of a whole plane: the plane's own.
+struct PlaneRows {
+    const SamplePlane& plane;
+    int Width() const { return plane.width; }
+    int Height() const { return plane.height; }
+    // Rows [first, end) are about to be read.
+    void Load(int /*first*/, int /*end*/) {}
+    const float* Row(int y) const { return plane.Row(y); }
+};
+
+// The rows a task reads of one channel of a picture, made when the task
+// starts: no plane of the whole channel is ever held.
+struct PictureChannelRows {
+    ConstPixelView view;
+    int bytesPerPixel;
+    int channel;
+    std::vector<float> rows{};
+    int first = 0;
+
+    int Width() const { return view.width; }
+    int Height() const { return view.height; }
+    void Load(int from, int end)
+    {
+        const auto width = static_cast<std::size_t>(view.width);
+        rows.resize(static_cast<std::size_t>(end - from) * width);
+        first = from;
+        for (int y = from; y < end; ++y)
+            ChannelRow(view, bytesPerPixel, channel, y,
+                       {rows.data() + static_cast<std::size_t>(y - from) * width, width});
+    }
+    const float* Row(int y) const
+    {
+        return rows.data() + static_cast<std::size_t>(y - first) * static_cast<std::size_t>(view.width);
+    }
+};
+
 // Calls `row(y, values)` with the term of every position of output row y,
 // for each output row, on up to `threads` threads; with both terms, `values`
-// holds the positions' SSIM and then their contrast-structure terms.
-void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, std::optional<SimilarityTerm> term, int threads,
+// holds the positions' SSIM and then their contrast-structure terms. A task
+// of `rowsPerTask` output rows loads the rows it reads first.
+template <typename Rows>
+void ForEachOutputRow(const Rows& a, const Rows& b, std::optional<SimilarityTerm> term, int threads, int rowsPerTask,
                       const std::function<void(int, const std::vector<double>&)>& row)
 {
     const Weights g = GaussianWeights();
-    const auto width = static_cast<std::size_t>(a.width);
+    const auto width = static_cast<std::size_t>(a.Width());
     const std::size_t positions = width - (kWindow - 1);
-    const int outputRows = a.height - (kWindow - 1);
-    const std::size_t tasks = (static_cast<std::size_t>(outputRows) + kRowsPerTask - 1) / kRowsPerTask;
+    const int outputRows = a.Height() - (kWindow - 1);
+    const std::size_t tasks =
+        (static_cast<std::size_t>(outputRows) + static_cast<std::size_t>(rowsPerTask) - 1) / rowsPerTask;
     RunTasks(ResolveThreadCount(threads), tasks, [&](std::size_t task) {
         ColumnSums columns(width);
         const ColumnOutputs out{columns.x.data(), columns.y.data(), columns.squares.data(), columns.products.data()};
         std::vector<double> values(term ? positions : 2 * positions);
-        const int first = static_cast<int>(task) * kRowsPerTask;
-        const int last = std::min(outputRows, first + kRowsPerTask);
+        const int first = static_cast<int>(task) * rowsPerTask;
+        const int last = std::min(outputRows, first + rowsPerTask);
+        Rows taskA = a;
+        Rows taskB = b;
+        taskA.Load(first, last + kWindow - 1);
+        taskB.Load(first, last + kWindow - 1);
         for (int y = first; y < last; ++y) {
             // A chunk of columns at a time, so that the sums stay in the
             // first-level cache through the window's rows.
             for (std::size_t c = 0; c < width; c += kColumnChunk) {
                 const std::size_t n = std::min(kColumnChunk, width - c);
                 const ColumnOutputs chunk{out.x + c, out.y + c, out.squares + c, out.products + c};
-                MiddleRowTerms(a.Row(y + kHalf) + c, b.Row(y + kHalf) + c, g[kHalf], n, chunk);
+                MiddleRowTerms(taskA.Row(y + kHalf) + c, taskB.Row(y + kHalf) + c, g[kHalf], n, chunk);
                 for (int k = 0; k < kHalf; ++k)
-                    AddRowPairTerms(a.Row(y + k) + c, a.Row(y + kWindow - 1 - k) + c, b.Row(y + k) + c,
-                                    b.Row(y + kWindow - 1 - k) + c, g[static_cast<std::size_t>(k)], n, chunk);
+                    AddRowPairTerms(taskA.Row(y + k) + c, taskA.Row(y + kWindow - 1 - k) + c, taskB.Row(y + k) + c,
+                                    taskB.Row(y + kWindow - 1 - k) + c, g[static_cast<std::size_t>(k)], n, chunk);
             }
             if (!term)
                 BothTerms(columns, g, positions, values.data(), values.data() + positions);
@@ -190,40 +236,15 @@ void ForEachOutputRow(const SamplePlane& a, const SamplePlane& b, std::optional<
     });
 }
 
-bool Measurable(const SamplePlane& a, const SamplePlane& b)
+// Both terms' means, the rows' sums of SSIM added from the last row up.
+template <typename Rows>
+WindowSimilarityMeans MeansOfBothTerms(const Rows& a, const Rows& b, int threads, int rowsPerTask)
 {
-    return a.width == b.width && a.height == b.height && a.width >= kWindow && a.height >= kWindow;
-}
-
-} // namespace
-
-double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads)
-{
-    if (!Measurable(a, b))
-        return 0;
-    const int outputRows = a.height - (kWindow - 1);
-    std::vector<double> rowSums(static_cast<std::size_t>(outputRows));
-    ForEachOutputRow(a, b, term, threads, [&](int y, const std::vector<double>& values) {
-        double sum = 0;
-        for (const double value : values)
-            sum += value;
-        rowSums[static_cast<std::size_t>(y)] = sum;
-    });
-    double total = 0;
-    for (const double sum : rowSums)
-        total += sum;
-    return total / (static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1)));
-}
-
-WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads)
-{
-    if (!Measurable(a, b))
-        return {};
-    const int outputRows = a.height - (kWindow - 1);
-    const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
+    const int outputRows = a.Height() - (kWindow - 1);
+    const auto positions = static_cast<std::size_t>(a.Width() - (kWindow - 1));
     std::vector<double> fullSums(static_cast<std::size_t>(outputRows));
     std::vector<double> contrastSums(static_cast<std::size_t>(outputRows));
-    ForEachOutputRow(a, b, std::nullopt, threads, [&](int y, const std::vector<double>& values) {
+    ForEachOutputRow(a, b, std::nullopt, threads, rowsPerTask, [&](int y, const std::vector<double>& values) {
         // Two sums in one loop run side by side, each in its own order.
         double full = 0;
         double contrast = 0;
@@ -240,8 +261,50 @@ WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SampleP
     double contrast = 0;
     for (const double sum : contrastSums)
         contrast += sum;
-    const double count = static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1));
+    const double count = static_cast<double>(outputRows) * static_cast<double>(positions);
     return {full / count, contrast / count};
+}
+
+bool Measurable(const SamplePlane& a, const SamplePlane& b)
+{
+    return a.width == b.width && a.height == b.height && a.width >= kWindow && a.height >= kWindow;
+}
+
+} // namespace
+
+double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads)
+{
+    if (!Measurable(a, b))
+        return 0;
+    const int outputRows = a.height - (kWindow - 1);
+    std::vector<double> rowSums(static_cast<std::size_t>(outputRows));
+    ForEachOutputRow(PlaneRows{a}, PlaneRows{b}, term, threads, kRowsPerTask,
+                     [&](int y, const std::vector<double>& values) {
+                         double sum = 0;
+                         for (const double value : values)
+                             sum += value;
+                         rowSums[static_cast<std::size_t>(y)] = sum;
+                     });
+    double total = 0;
+    for (const double sum : rowSums)
+        total += sum;
+    return total / (static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1)));
+}
+
+WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads)
+{
+    if (!Measurable(a, b))
+        return {};
+    return MeansOfBothTerms(PlaneRows{a}, PlaneRows{b}, threads, kRowsPerTask);
+}
+
+WindowSimilarityMeans MeanWindowSimilarities(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel,
+                                             int threads)
+{
+    if (a.width != b.width || a.height != b.height || a.width < kWindow || a.height < kWindow)
+        return {};
+    return MeansOfBothTerms(PictureChannelRows{a, bytesPerPixel, channel},
+                            PictureChannelRows{b, bytesPerPixel, channel}, threads, kPictureRowsPerTask);
 }
 
 std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads)
@@ -250,10 +313,11 @@ std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane&
         return {};
     const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
     std::vector<double> map(positions * static_cast<std::size_t>(a.height - (kWindow - 1)));
-    ForEachOutputRow(a, b, SimilarityTerm::Full, threads, [&](int y, const std::vector<double>& values) {
-        std::copy(values.begin(), values.end(),
-                  map.begin() + static_cast<std::ptrdiff_t>(positions * static_cast<std::size_t>(y)));
-    });
+    ForEachOutputRow(PlaneRows{a}, PlaneRows{b}, SimilarityTerm::Full, threads, kRowsPerTask,
+                     [&](int y, const std::vector<double>& values) {
+                         std::copy(values.begin(), values.end(),
+                                   map.begin() + static_cast<std::ptrdiff_t>(positions * static_cast<std::size_t>(y)));
+                     });
     return map;
 }
 

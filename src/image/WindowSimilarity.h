@@ -29,6 +29,11 @@ struct WindowSimilarityMeans {
     double contrastStructure = 0;
 };
 WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads);
+// The same over channel `channel` of two pictures of one size (ChannelPlane's
+// arguments), whose rows are made as the windows reach them: the planes of
+// the whole channel are never held.
+WindowSimilarityMeans MeanWindowSimilarities(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel,
+                                             int threads);
 
 // The SSIM of each window position, (width - 10) x (height - 10) values row
 // by row from the top; empty for planes smaller than 11 x 11.

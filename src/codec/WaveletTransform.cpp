@@ -105,17 +105,26 @@ TAMR_VECTOR_CLONES void ForwardRow(float* s, int count, const LiftingPass& pass,
     const float a = pass.a;
     const float b = pass.b;
     const float c = pass.c;
-    float* eta = buffer + h;
-    eta[0] = b * (s[1] - s[0]);
+    // The even and odd samples apart first, so that every loop below reads
+    // neighbouring values; the results go back over the row: the low-pass
+    // half, then the high-pass half.
+    float* even = buffer;
+    float* odd = buffer + h;
+    for (int k = 0; k < h; ++k) {
+        even[k] = s[2 * k];
+        odd[k] = s[2 * k + 1];
+    }
+    float* low = s;
+    float* eta = s + h;
+    eta[0] = b * (odd[0] - even[0]);
     for (int k = 1; k < h; ++k) {
-        eta[k] = b * (s[2 * k - 1] - 2.0f * s[2 * k] + s[2 * k + 1]);
+        eta[k] = b * (odd[k - 1] - 2.0f * even[k] + odd[k]);
     }
-    buffer[0] = a * (s[0] + 6.0f * s[1] + 2.0f * s[2] - s[3]);
+    low[0] = a * (even[0] + 6.0f * odd[0] + 2.0f * even[1] - odd[1]);
     for (int k = 1; k <= h - 2; ++k) {
-        buffer[k] = c * s[2 * k + 1] - (eta[k] + eta[k + 1]) / 2.0f;
+        low[k] = c * odd[k] - (eta[k] + eta[k + 1]) / 2.0f;
     }
-    buffer[h - 1] = a * (-s[count - 3] + 2.0f * s[count - 2] + 7.0f * s[count - 1]);
-    std::copy(buffer, buffer + count, s);
+    low[h - 1] = a * (-odd[h - 2] + 2.0f * even[h - 1] + 7.0f * odd[h - 1]);
 }
 
 // One line through the line buffer, the result copied back over the line.

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "image/Butteraugli.h"
-#include "image/SamplePlane.h"
 #include "image/WindowSimilarity.h"
 
 namespace tamr {
@@ -58,12 +57,9 @@ std::optional<DifferenceMap> SsimMap(ConstPixelView a, ConstPixelView b, int byt
     const int positionsHigh = a.height - (kSimilarityWindow - 1);
     // The mean SSIM over the channels at each window position.
     std::vector<double> similarity(static_cast<std::size_t>(positionsWide) * static_cast<std::size_t>(positionsHigh));
-    for (int channel = 0; channel < bytesPerPixel; ++channel) {
-        const std::vector<double> channelMap = WindowSimilarityMap(ChannelPlane(a, bytesPerPixel, channel),
-                                                                   ChannelPlane(b, bytesPerPixel, channel), threads);
-        for (std::size_t i = 0; i < similarity.size(); ++i)
-            similarity[i] += channelMap[i];
-    }
+    for (int channel = 0; channel < bytesPerPixel; ++channel)
+        if (!AddWindowSimilarityMap(a, b, bytesPerPixel, channel, threads, similarity))
+            return std::nullopt;
     DifferenceMap map{MapKind::Ssim, a.width, a.height, {}, 1};
     map.values.resize(static_cast<std::size_t>(a.width) * static_cast<std::size_t>(a.height));
     for (int y = 0; y < a.height; ++y) {

@@ -38,16 +38,6 @@ void ChannelRow(ConstPixelView view, int bytesPerPixel, int channel, int y, std:
         row[x] = from[x * step];
 }
 
-SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel)
-{
-    SamplePlane plane;
-    Shape(plane, view.width, view.height);
-    const auto width = static_cast<std::size_t>(view.width);
-    for (int y = 0; y < view.height; ++y)
-        ChannelRow(view, bytesPerPixel, channel, y, {PlaneRow(plane, y), width});
-    return plane;
-}
-
 void FillHalvedPlane(const SamplePlane& plane, SamplePlane& half)
 {
     Shape(half, plane.width / 2, plane.height / 2);

@@ -1,7 +1,8 @@
 #pragma once
-// One channel of a picture as floats, top row first: the form the multi-scale
-// and map measures work on. Halving keeps the samples exact (each is a
-// multiple of 1/256 below 256 for the five scales).
+// One channel of a picture as floats, top row first: the form the window
+// measures work on, a row at a time from the picture or as a plane of a
+// coarser scale. Halving keeps the samples exact (each is a multiple of 1/256
+// below 256 for the five scales).
 
 #include <cstddef>
 #include <span>
@@ -22,11 +23,9 @@ struct SamplePlane {
     }
 };
 
-// Channel `channel` (0 blue, 1 green, 2 red; 0 for gray) of bottom-up padded
-// rows; the caller has checked that the view holds all rows.
-SamplePlane ChannelPlane(ConstPixelView view, int bytesPerPixel, int channel);
-
-// Row y (from the top) of that channel alone, into `row` (width samples).
+// Row y (from the top) of channel `channel` (0 blue, 1 green, 2 red; 0 for
+// gray) of bottom-up padded rows alone, into `row` (width samples); the
+// caller has checked that the view holds all rows.
 void ChannelRow(ConstPixelView view, int bytesPerPixel, int channel, int y, std::span<float> row);
 
 // Each sample the mean of a 2 x 2 block; an odd last row or column is dropped.

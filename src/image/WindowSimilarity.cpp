@@ -307,18 +307,21 @@ WindowSimilarityMeans MeanWindowSimilarities(ConstPixelView a, ConstPixelView b,
                             PictureChannelRows{b, bytesPerPixel, channel}, threads, kPictureRowsPerTask);
 }
 
-std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads)
+bool AddWindowSimilarityMap(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel, int threads,
+                            std::span<double> map)
 {
-    if (!Measurable(a, b))
-        return {};
+    if (a.width != b.width || a.height != b.height || a.width < kWindow || a.height < kWindow)
+        return false;
     const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
-    std::vector<double> map(positions * static_cast<std::size_t>(a.height - (kWindow - 1)));
-    ForEachOutputRow(PlaneRows{a}, PlaneRows{b}, SimilarityTerm::Full, threads, kRowsPerTask,
-                     [&](int y, const std::vector<double>& values) {
-                         std::copy(values.begin(), values.end(),
-                                   map.begin() + static_cast<std::ptrdiff_t>(positions * static_cast<std::size_t>(y)));
+    if (map.size() != positions * static_cast<std::size_t>(a.height - (kWindow - 1)))
+        return false;
+    ForEachOutputRow(PictureChannelRows{a, bytesPerPixel, channel}, PictureChannelRows{b, bytesPerPixel, channel},
+                     SimilarityTerm::Full, threads, kPictureRowsPerTask, [&](int y, const std::vector<double>& values) {
+                         double* row = map.data() + positions * static_cast<std::size_t>(y);
+                         for (std::size_t e = 0; e < positions; ++e)
+                             row[e] += values[e];
                      });
-    return map;
+    return true;
 }
 
 } // namespace tamr

@@ -3,6 +3,7 @@
 // Gaussian window (sigma 1.5, weights summing to 1), K1 0.01, K2 0.03,
 // L 255, at every position wholly inside the plane.
 
+#include <span>
 #include <vector>
 
 #include "image/SamplePlane.h"
@@ -35,8 +36,11 @@ WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SampleP
 WindowSimilarityMeans MeanWindowSimilarities(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel,
                                              int threads);
 
-// The SSIM of each window position, (width - 10) x (height - 10) values row
-// by row from the top; empty for planes smaller than 11 x 11.
-std::vector<double> WindowSimilarityMap(const SamplePlane& a, const SamplePlane& b, int threads);
+// Adds the SSIM of each window position of channel `channel` of two
+// pictures (as MeanWindowSimilarities) to `map`: (width - 10) x (height - 10)
+// values row by row from the top. False, and nothing added, for pictures of
+// different sizes, smaller than 11 x 11 or a map of another size.
+bool AddWindowSimilarityMap(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel, int threads,
+                            std::span<double> map);
 
 } // namespace tamr

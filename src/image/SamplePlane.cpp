@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/VectorClones.h"
+
 namespace tamr {
 
 namespace {
@@ -25,6 +27,20 @@ void Shape(SamplePlane& plane, int width, int height)
     plane.samples.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
 }
 
+// Every third byte, or every byte, as a float: loops with a fixed step, so
+// that they run on vector registers.
+TAMR_VECTOR_CLONES void ColourSamples(const std::uint8_t* from, float* to, std::size_t count)
+{
+    for (std::size_t x = 0; x < count; ++x)
+        to[x] = from[3 * x];
+}
+
+TAMR_VECTOR_CLONES void GraySamples(const std::uint8_t* from, float* to, std::size_t count)
+{
+    for (std::size_t x = 0; x < count; ++x)
+        to[x] = from[x];
+}
+
 } // namespace
 
 void ChannelRow(ConstPixelView view, int bytesPerPixel, int channel, int y, std::span<float> row)
@@ -33,9 +49,7 @@ void ChannelRow(ConstPixelView view, int bytesPerPixel, int channel, int y, std:
     const std::uint8_t* from = view.bytes.data() +
                                static_cast<std::size_t>(view.height - 1 - y) * RowBytes(view, bytesPerPixel) +
                                static_cast<std::size_t>(channel);
-    const auto step = static_cast<std::size_t>(bytesPerPixel);
-    for (std::size_t x = 0; x < row.size(); ++x)
-        row[x] = from[x * step];
+    (bytesPerPixel == 3 ? ColourSamples : GraySamples)(from, row.data(), row.size());
 }
 
 void FillHalvedPlane(const SamplePlane& plane, SamplePlane& half)

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "image/DifferenceMaps.h"
 #include "image/MultiScaleSsim.h"
 #include "image/PictureMetrics.h"
 #include "support/MetricTestPictures.h"
@@ -95,6 +96,25 @@ TEST(PictureMetricsTest, SsimFromTheMultiScalePassIsTheSsimMeasuredAlone)
         ASSERT_TRUE(metrics.msSsim.has_value());
         EXPECT_EQ(metrics.ssim, StructuralSimilarity(original.View(), decoded.View(), bpp, 1));
         EXPECT_EQ(metrics.msSsim, MultiScaleStructuralSimilarity(original.View(), decoded.View(), bpp, 1));
+    }
+}
+
+// The SSIM heat map holds 1 - SSIM of the window centred on each pixel: over
+// the pixels that centre a whole window it averages to 1 - SSIM.
+TEST(PictureMetricsTest, SsimMapAveragesToTheSsim)
+{
+    for (const int bpp : {1, 3}) {
+        const TestPicture original = Textured(203, 97, bpp, 6);
+        const TestPicture decoded = Disturbed(original, 12, 7);
+        const auto map = ComputeDifferenceMap(MapKind::Ssim, original.View(), decoded.View(), bpp, 2);
+        ASSERT_TRUE(map.has_value());
+        double sum = 0;
+        for (int y = 5; y < original.height - 5; ++y)
+            for (int x = 5; x < original.width - 5; ++x)
+                sum += map->values[static_cast<std::size_t>(y) * static_cast<std::size_t>(map->width) +
+                                   static_cast<std::size_t>(x)];
+        const double mean = sum / ((original.width - 10) * (original.height - 10));
+        EXPECT_NEAR(mean, 1.0 - *StructuralSimilarity(original.View(), decoded.View(), bpp, 1), 1e-6);
     }
 }
 

@@ -842,9 +842,8 @@ void PlaceRow(Sample* row, std::size_t columns, const std::uint8_t* parentRow, s
 // under a zerotree root (its parent in the level before is flagged) takes no
 // symbol and becomes 0; a root becomes 0 and flags its position for its
 // children. Every position of the band is written.
-template <typename Sample>
-void CodecComponent::PlaceBand(Sample* origin, std::size_t stride, const SubbandRect& rect, int entry, int n, Band band,
-                               std::span<const std::int8_t> symbols)
+void CodecComponent::PlaceBand(std::int16_t* origin, std::size_t stride, const SubbandRect& rect, int entry, int n,
+                               Band band, std::span<const std::int8_t> symbols)
 {
     const int finest = FinestCodedLevel();
     const int zerotreeRoot = q_[static_cast<std::size_t>(entry)] + 1;

@@ -156,8 +156,7 @@ private:
                                           int entry, int alphabet);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
                          std::span<std::int8_t> symbols, std::size_t& symbolCount);
-    template <typename Sample>
-    void PlaceBand(Sample* origin, std::size_t stride, const SubbandRect& rect, int entry, int n, Band band,
+    void PlaceBand(std::int16_t* origin, std::size_t stride, const SubbandRect& rect, int entry, int n, Band band,
                    std::span<const std::int8_t> symbols);
     Scales DequantiseSteps(int entry) const;
     void Dequantise(const SubbandRect& rect, int entry);

@@ -20,7 +20,7 @@ constexpr double kC2 = (0.03 * 255.0) * (0.03 * 255.0);
 // Output rows of one task; any count gives the same sums.
 constexpr int kRowsPerTask = 8;
 // A task over a picture's rows makes the rows it reads itself, ten more than
-// its output rows: more rows a task keep that share small.
+// its output rows: the more output rows a task has, the smaller that share.
 constexpr int kPictureRowsPerTask = 40;
 // Columns whose window sums (four doubles each) are made together.
 constexpr std::size_t kColumnChunk = 512;
@@ -236,35 +236,6 @@ void ForEachOutputRow(const Rows& a, const Rows& b, std::optional<SimilarityTerm
     });
 }
 
-// Both terms' means, the rows' sums of SSIM added from the last row up.
-template <typename Rows>
-WindowSimilarityMeans MeansOfBothTerms(const Rows& a, const Rows& b, int threads, int rowsPerTask)
-{
-    const int outputRows = a.Height() - (kWindow - 1);
-    const auto positions = static_cast<std::size_t>(a.Width() - (kWindow - 1));
-    std::vector<double> fullSums(static_cast<std::size_t>(outputRows));
-    std::vector<double> contrastSums(static_cast<std::size_t>(outputRows));
-    ForEachOutputRow(a, b, std::nullopt, threads, rowsPerTask, [&](int y, const std::vector<double>& values) {
-        // Two sums in one loop run side by side, each in its own order.
-        double full = 0;
-        double contrast = 0;
-        for (std::size_t e = 0; e < positions; ++e) {
-            full += values[e];
-            contrast += values[positions + e];
-        }
-        fullSums[static_cast<std::size_t>(y)] = full;
-        contrastSums[static_cast<std::size_t>(y)] = contrast;
-    });
-    double full = 0;
-    for (auto sum = fullSums.rbegin(); sum != fullSums.rend(); ++sum)
-        full += *sum;
-    double contrast = 0;
-    for (const double sum : contrastSums)
-        contrast += sum;
-    const double count = static_cast<double>(outputRows) * static_cast<double>(positions);
-    return {full / count, contrast / count};
-}
-
 bool Measurable(const SamplePlane& a, const SamplePlane& b)
 {
     return a.width == b.width && a.height == b.height && a.width >= kWindow && a.height >= kWindow;
@@ -291,20 +262,35 @@ double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, Similari
     return total / (static_cast<double>(outputRows) * static_cast<double>(a.width - (kWindow - 1)));
 }
 
-WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads)
-{
-    if (!Measurable(a, b))
-        return {};
-    return MeansOfBothTerms(PlaneRows{a}, PlaneRows{b}, threads, kRowsPerTask);
-}
-
 WindowSimilarityMeans MeanWindowSimilarities(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel,
                                              int threads)
 {
     if (a.width != b.width || a.height != b.height || a.width < kWindow || a.height < kWindow)
         return {};
-    return MeansOfBothTerms(PictureChannelRows{a, bytesPerPixel, channel},
-                            PictureChannelRows{b, bytesPerPixel, channel}, threads, kPictureRowsPerTask);
+    const int outputRows = a.height - (kWindow - 1);
+    const auto positions = static_cast<std::size_t>(a.width - (kWindow - 1));
+    std::vector<double> fullSums(static_cast<std::size_t>(outputRows));
+    std::vector<double> contrastSums(static_cast<std::size_t>(outputRows));
+    ForEachOutputRow(PictureChannelRows{a, bytesPerPixel, channel}, PictureChannelRows{b, bytesPerPixel, channel},
+                     std::nullopt, threads, kPictureRowsPerTask, [&](int y, const std::vector<double>& values) {
+                         // Two sums in one loop run side by side, each in its own order.
+                         double full = 0;
+                         double contrast = 0;
+                         for (std::size_t e = 0; e < positions; ++e) {
+                             full += values[e];
+                             contrast += values[positions + e];
+                         }
+                         fullSums[static_cast<std::size_t>(y)] = full;
+                         contrastSums[static_cast<std::size_t>(y)] = contrast;
+                     });
+    double full = 0;
+    for (auto sum = fullSums.rbegin(); sum != fullSums.rend(); ++sum)
+        full += *sum;
+    double contrast = 0;
+    for (const double sum : contrastSums)
+        contrast += sum;
+    const double count = static_cast<double>(outputRows) * static_cast<double>(positions);
+    return {full / count, contrast / count};
 }
 
 bool AddWindowSimilarityMap(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel, int threads,

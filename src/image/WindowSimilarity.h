@@ -22,17 +22,16 @@ enum class SimilarityTerm {
 // result is the same on any number of threads (0: one per core).
 double MeanWindowSimilarity(const SamplePlane& a, const SamplePlane& b, SimilarityTerm term, int threads);
 
-// Both terms' means from one pass over the planes. The rows' sums of SSIM are
-// added from the last row up: in the order of a picture's stored rows, whose
-// planes run from the top down, as StructuralSimilarity adds them.
+// Both terms' means over channel `channel` (0 blue, 1 green, 2 red; 0 for
+// gray) of two pictures of one size (bottom-up padded rows), from one pass
+// whose rows are made as the windows reach them: no plane of the whole
+// channel is ever held. The rows' sums of SSIM are added from the last row
+// up: in the order of a picture's stored rows, as StructuralSimilarity adds
+// them.
 struct WindowSimilarityMeans {
     double fullFromTheLastRow = 0;
     double contrastStructure = 0;
 };
-WindowSimilarityMeans MeanWindowSimilarities(const SamplePlane& a, const SamplePlane& b, int threads);
-// The same over channel `channel` of two pictures of one size (ChannelPlane's
-// arguments), whose rows are made as the windows reach them: the planes of
-// the whole channel are never held.
 WindowSimilarityMeans MeanWindowSimilarities(ConstPixelView a, ConstPixelView b, int bytesPerPixel, int channel,
                                              int threads);
 

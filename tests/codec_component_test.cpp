@@ -251,6 +251,29 @@ TEST(CodecComponentTest, RefusesQuantisationLevelsThatCollideWithTheSkipMark)
     EXPECT_FALSE(component.EncodeLevel(out, 0, 0).has_value());
 }
 
+// While a finest level waits to be placed row by row, the roots the level
+// before leaves it are kept at a bit each, beside the plane.
+TEST(CodecComponentTest, RootsAboveAFinestLevelInRowsTakeABitEach)
+{
+    constexpr int kSize = 128;
+    auto component = MakeComponent(UniformSettings(20, 0, 0), kSize, 3);
+    std::fill(component.Plane().begin(), component.Plane().end(), std::int16_t{0});
+    component.Plane()[kSize * 40 + 70] = 90; // one busy tree among roots
+    ASSERT_TRUE(component.ForwardTransform());
+    const Coded coded = EncodeAllLevels(component, 3);
+
+    CodecComponent decoder;
+    decoder.SetCodedLevels(0, 0);
+    ASSERT_TRUE(decoder.SizeForDecoding(kSize, kSize, 3, true));
+    std::size_t position = 0;
+    for (int n = 0; n < 3; ++n)
+        position = decoder.ReadLevel(coded.bytes, position, n).value();
+    const std::size_t planeBytes = (kSize / 2) * (kSize / 2) * sizeof(std::int16_t);
+    const std::size_t parents = 3 * (kSize / 4) * (kSize / 4);
+    EXPECT_GT(decoder.HeldBytes(), planeBytes);
+    EXPECT_LE(decoder.HeldBytes(), planeBytes + parents / 8);
+}
+
 TEST(CodecComponentTest, ReleaseGivesEveryBufferBack)
 {
     constexpr int kSize = 64;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
-#include "codec/ForwardLevelRows.h"
 #include "codec/WaveletTransform.h"
 #include "platform/ByteBlock.h"
 #include "platform/ByteReader.h"
@@ -19,96 +19,6 @@ namespace {
 constexpr std::uint8_t kEndMarker[3] = {'c', 'o', 'd'};
 constexpr std::size_t kSubbandHeaderBytes = 6;
 constexpr Band kBands[3] = {Band::V, Band::H, Band::D};
-
-// A coefficient truncated towards zero to a 16-bit integer.
-std::int16_t Truncate16(float value)
-{
-    return static_cast<std::int16_t>(static_cast<int>(value));
-}
-
-// The row loops of thresholding and quantisation, written to run on vector
-// registers; every value is computed exactly as the scalar formulas say.
-
-struct Range {
-    int max;
-    int min;
-};
-
-// The range of a band starts out empty, as these bounds.
-constexpr Range kEmptyRange{-30000, 30000};
-
-// Counts the samples whose truncated value is not 0, clears those whose
-// truncated magnitude is below the threshold and widens `range` by the
-// truncated values left, so that the band needs no pass of its own for it.
-TAMR_VECTOR_CLONES std::uint32_t ThresholdRow(float* row, int count, int threshold, Range& range)
-{
-    std::uint32_t nonZero = 0;
-    int max = range.max;
-    int min = range.min;
-    for (int x = 0; x < count; ++x) {
-        const float v = row[x];
-        const int t = Truncate16(v);
-        nonZero += static_cast<std::uint32_t>(t != 0);
-        const bool cut = t != 0 && std::abs(t) < threshold;
-        row[x] = cut ? 0.0f : v;
-        const int kept = cut ? 0 : t; // the truncated value of what is left
-        max = std::max(max, kept);
-        min = std::min(min, kept);
-    }
-    range = {max, min};
-    return nonZero;
-}
-
-TAMR_VECTOR_CLONES Range RowRange(const float* row, int count, Range range)
-{
-    for (int x = 0; x < count; ++x) {
-        const int t = Truncate16(row[x]);
-        range.max = std::max(range.max, t);
-        range.min = std::min(range.min, t);
-    }
-    return range;
-}
-
-// True when every sample of a run truncates to 0.
-TAMR_VECTOR_CLONES bool RunIsZero(const float* row, int count)
-{
-    int any = 0;
-    for (int x = 0; x < count; ++x)
-        any |= Truncate16(row[x]);
-    return any == 0;
-}
-
-// The symbol of sample v whose truncated value is t. Its magnitude is at
-// most the band's Q, which coding holds to kMaxCodedQ, so it fits a byte.
-std::int8_t QuantisedSymbol(float v, int t, float positiveScale, float negativeScale)
-{
-    int symbol = 0;
-    // Truncating (x + 0.5) is the quantiser's rounding, part of the coded format.
-    if (t != 0 && v > 0)
-        // NOLINTNEXTLINE(bugprone-incorrect-roundings)
-        symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(positiveScale) + 0.5);
-    else if (t != 0 && v < 0)
-        symbol = static_cast<int>(static_cast<double>(t) * static_cast<double>(negativeScale) - 0.5);
-    return static_cast<std::int8_t>(symbol);
-}
-
-// Most samples are 0 after thresholding: runs of them are found on vector
-// registers, and only runs with a non-zero sample take the scalar formulas.
-void QuantiseRow(const float* row, int count, float positiveScale, float negativeScale, std::int8_t* symbols)
-{
-    constexpr int kRun = 32;
-    int start = 0;
-    for (; start + kRun <= count; start += kRun) {
-        if (RunIsZero(row + start, kRun)) {
-            std::fill_n(symbols + start, kRun, std::int8_t{0});
-            continue;
-        }
-        for (int x = start; x < start + kRun; ++x)
-            symbols[x] = QuantisedSymbol(row[x], Truncate16(row[x]), positiveScale, negativeScale);
-    }
-    for (int x = start; x < count; ++x)
-        symbols[x] = QuantisedSymbol(row[x], Truncate16(row[x]), positiveScale, negativeScale);
-}
 
 bool ByteIs(std::span<const std::uint8_t> bytes, std::size_t position, std::uint8_t expected)
 {
@@ -197,6 +107,7 @@ bool CodecComponent::SizeForDecoding(int paddedWidth, int paddedHeight, int tota
     finestRowsGivenBack_ = {};
     discardedLevels_.clear();
     finestRow_.resize(static_cast<std::size_t>(width_ / 2));
+    finestParentRow_.resize(static_cast<std::size_t>(width_ / 4) + 1);
     // The plane holds the finest coded level's samples, or the LL quadrant of
     // a coded finest level.
     const int shift = std::max(1, levels_ - FinestCodedLevel());
@@ -211,6 +122,7 @@ void CodecComponent::ReleasePlane()
     finestBands_ = {};
     discardedLevels_.clear();
     Release(finestRow_);
+    Release(finestParentRow_);
     Release(symbols_);
     Release(gathered_);
     Release(inverseTemporary_);
@@ -227,7 +139,8 @@ std::size_t CodecComponent::HeldBytes() const
         bytes += flags.capacity();
     // A finest band's symbols take only the pages they fill.
     for (const FinestBand& finest : finestBands_)
-        bytes += finest.count + finest.parents.capacity() + finest.rowStarts.capacity() * sizeof(std::size_t);
+        bytes += finest.count + finest.parentRoots.HeldBytes() + finest.parents.capacity() +
+                 finest.rowStarts.capacity() * sizeof(std::size_t);
     return bytes;
 }
 
@@ -302,6 +215,8 @@ bool CodecComponent::ForwardTransformValues(std::span<float> values)
     // never touched.
     if (symbols_.size() < samples && !TryResizeUninitialised(symbols_, samples))
         return false;
+    symbolStride_ = static_cast<std::size_t>(width_);
+    finestGathered_ = false;
     const std::span<float> coefficients = values.first(samples);
     const auto stride = static_cast<std::size_t>(width_);
     valueStride_ = stride;
@@ -325,91 +240,9 @@ bool CodecComponent::ForwardTransformValues(std::span<float> values)
         }
         QuantiseBand(coefficients, Subband(levels_, Band::H), Entry(levels_, Band::H));
     }
-    QuantiseCoarserLevels(coefficients);
+    QuantiseCoarserLevels(coefficients, levels_ - 1);
     MarkZerotrees();
     return true;
-}
-
-bool CodecComponent::ForwardTransformRows(const ForwardRowSource& source, LargeVector<float>& values)
-{
-    const std::size_t samples = SampleCount();
-    if (levels_ == 0) { // the samples are the low-pass band
-        if (values.size() < samples && !TryResizeUninitialised(values, samples))
-            return false;
-        const std::span<float> plane = std::span(values).first(samples);
-        const auto width = static_cast<std::size_t>(width_);
-        for (int y = 0; y < height_; ++y)
-            if (!source(y, plane.subspan(static_cast<std::size_t>(y) * width, width)))
-                return false;
-        return ForwardTransformValues(plane);
-    }
-    // The floats hold the low-pass quadrant of the first level alone, with
-    // its own stride; the coarser levels work inside it.
-    const auto stride = static_cast<std::size_t>(width_ / 2);
-    const std::size_t quadrant = stride * static_cast<std::size_t>(height_ / 2);
-    if (values.size() < quadrant && !TryResizeUninitialised(values, quadrant))
-        return false;
-    const std::span<float> coefficients = std::span(values).first(quadrant);
-    valueStride_ = stride;
-    if (symbols_.size() < samples && !TryResizeUninitialised(symbols_, samples))
-        return false;
-    // The first level's detail bands are thresholded as they come, which
-    // gives their ranges; only then can they be quantised, so the level is
-    // computed a second time for that, once the coarser levels are quantised
-    // and their floats given back.
-    const int half = width_ / 2;
-    const auto bandRow = [half](std::span<float> row, int part) { return row.data() + part * half; };
-    const bool coded = levels_ <= FinestCodedLevel();
-    const int threshold = threshold_[0];
-    Range h = kEmptyRange;
-    Range v = kEmptyRange;
-    Range d = kEmptyRange;
-    // A discarded level is thresholded too: it is never coded, but its
-    // ranges are what the settings search reads to decide whether to keep it.
-    const auto gather = [&](int k, std::span<float> low, std::span<float> high) {
-        std::copy_n(low.data(), half, coefficients.data() + static_cast<std::size_t>(k) * stride);
-        nonZeroBefore_ += ThresholdRow(bandRow(low, 1), half, threshold, h);
-        nonZeroBefore_ += ThresholdRow(bandRow(high, 0), half, threshold, v);
-        nonZeroBefore_ += ThresholdRow(bandRow(high, 1), half, threshold, d);
-    };
-    if (!ForwardLevelByRows(height_, width_, source, gather))
-        return false;
-    for (const auto& [band, range] : {std::pair{Band::V, v}, {Band::H, h}, {Band::D, d}}) {
-        const auto entry = static_cast<std::size_t>(Entry(levels_, band));
-        max_[entry] = static_cast<std::int16_t>(range.max);
-        min_[entry] = static_cast<std::int16_t>(range.min);
-    }
-    if (!ForwardLevels(coefficients, 1))
-        return false;
-    QuantiseCoarserLevels(coefficients);
-    DiscardPagesOf(coefficients);
-    if (coded && !QuantiseFirstLevel(source))
-        return false;
-    MarkZerotrees();
-    return true;
-}
-
-// The second pass over the first level: its detail bands, whose ranges the
-// first pass found, thresholded again and quantised row by row.
-bool CodecComponent::QuantiseFirstLevel(const ForwardRowSource& source)
-{
-    const int half = width_ / 2;
-    const int lowerHalf = height_ / 2;
-    const auto bandRow = [half](std::span<float> row, int part) { return row.data() + part * half; };
-    const Scales vScales = PrepareQuantiser(Entry(levels_, Band::V));
-    const Scales hScales = PrepareQuantiser(Entry(levels_, Band::H));
-    const Scales dScales = PrepareQuantiser(Entry(levels_, Band::D));
-    const int threshold = threshold_[0];
-    const auto quantise = [&](int k, std::span<float> low, std::span<float> high) {
-        Range unused = kEmptyRange;
-        ThresholdRow(bandRow(low, 1), half, threshold, unused);
-        ThresholdRow(bandRow(high, 0), half, threshold, unused);
-        ThresholdRow(bandRow(high, 1), half, threshold, unused);
-        QuantiseRow(bandRow(low, 1), half, hScales.positive, hScales.negative, SymbolRow(k, half));
-        QuantiseRow(bandRow(high, 0), half, vScales.positive, vScales.negative, SymbolRow(lowerHalf + k, 0));
-        QuantiseRow(bandRow(high, 1), half, dScales.positive, dScales.negative, SymbolRow(lowerHalf + k, half));
-    };
-    return ForwardLevelByRows(height_, width_, source, quantise);
 }
 
 // Forward levels `first` and up, each thresholded.
@@ -427,10 +260,10 @@ bool CodecComponent::ForwardLevels(std::span<float> coefficients, int first)
     return true;
 }
 
-// Every coded level but the finest, then the low-pass band.
-void CodecComponent::QuantiseCoarserLevels(std::span<const float> coefficients)
+// The coded levels up to `last`, then the low-pass band.
+void CodecComponent::QuantiseCoarserLevels(std::span<const float> coefficients, int last)
 {
-    for (int n = 1; n < levels_ && n <= FinestCodedLevel(); ++n)
+    for (int n = 1; n <= last && n <= FinestCodedLevel(); ++n)
         for (const Band band : kBands)
             QuantiseBand(coefficients, Subband(n, band), Entry(n, band));
     QuantiseLowPassBand(coefficients);
@@ -501,58 +334,6 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
                     scales.positive, scales.negative, SymbolRow(y, rect.column));
 }
 
-namespace {
-
-// Row loops of zerotree marking, written to run on vector registers.
-
-// 1 where the symbol is 0 (the finest coded level has no children to ask).
-TAMR_VECTOR_CLONES void ZeroRow(const std::int8_t* symbols, int count, std::uint8_t* zero)
-{
-    for (int x = 0; x < count; ++x)
-        zero[x] = static_cast<std::uint8_t>(symbols[x] == 0);
-}
-
-// 1 where the symbol is 0 and so are the trees of its four children, whose
-// flags are the two child rows `top` and `bottom`.
-TAMR_VECTOR_CLONES void ZeroTreeRow(const std::int8_t* symbols, int count, const std::uint8_t* top,
-                                    const std::uint8_t* bottom, std::uint8_t* zero)
-{
-    for (int x = 0; x < count; ++x)
-        zero[x] = static_cast<std::uint8_t>(static_cast<int>(symbols[x] == 0) & top[2 * x] & top[2 * x + 1] &
-                                            bottom[2 * x] & bottom[2 * x + 1]);
-}
-
-// Roots where the tree is zero, unless the parent's tree is zero already:
-// then the position lies under a root and gets the skip mark.
-// Children come in pairs under one parent; `count` is even.
-TAMR_VECTOR_CLONES void MarkRow(std::int8_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents,
-                                std::int8_t root)
-{
-    for (int k = 0; k < count / 2; ++k) {
-        const bool skipped = parents[k] != 0;
-        const std::int8_t left = zero[2 * k] != 0 ? root : symbols[2 * k];
-        const std::int8_t right = zero[2 * k + 1] != 0 ? root : symbols[2 * k + 1];
-        symbols[2 * k] = skipped ? kSkipMark : left;
-        symbols[2 * k + 1] = skipped ? kSkipMark : right;
-    }
-}
-
-TAMR_VECTOR_CLONES void MarkRootsRow(std::int8_t* symbols, int count, const std::uint8_t* zero, std::int8_t root)
-{
-    for (int x = 0; x < count; ++x)
-        symbols[x] = zero[x] != 0 ? root : symbols[x];
-}
-
-TAMR_VECTOR_CLONES void MarkSkippedRow(std::int8_t* symbols, int count, const std::uint8_t* parents)
-{
-    for (int k = 0; k < count / 2; ++k) {
-        const bool skipped = parents[k] != 0;
-        symbols[2 * k] = skipped ? kSkipMark : symbols[2 * k];
-        symbols[2 * k + 1] = skipped ? kSkipMark : symbols[2 * k + 1];
-    }
-}
-
-} // namespace
 
 // A position is a zerotree root when it and all its descendants are 0 and no
 // ancestor is a root already; a descendant of a root gets the skip mark. The
@@ -566,8 +347,13 @@ void CodecComponent::MarkZerotrees()
     if (finest < 2)
         return;
     std::vector<std::vector<std::uint8_t>> zeroTree(static_cast<std::size_t>(finest) + 1);
+    // A gathered finest level has its skip marks already and left its
+    // parents' zero trees behind.
+    const int deepest = finestGathered_ ? finest - 1 : finest;
     for (const Band band : kBands) {
-        for (int n = finest; n >= 1; --n) {
+        if (finestGathered_)
+            zeroTree[static_cast<std::size_t>(deepest)] = std::move(finestBands_[static_cast<std::size_t>(band)].parents);
+        for (int n = finestGathered_ ? deepest - 1 : deepest; n >= 1; --n) {
             const SubbandRect rect = Subband(n, band);
             auto& zero = zeroTree[static_cast<std::size_t>(n)];
             zero.resize(static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns));
@@ -584,7 +370,7 @@ void CodecComponent::MarkZerotrees()
                 }
             }
         }
-        for (int n = 1; n <= finest; ++n) {
+        for (int n = 1; n <= deepest; ++n) {
             const SubbandRect rect = Subband(n, band);
             const auto root = static_cast<std::int8_t>(q_[static_cast<std::size_t>(Entry(n, band))] + 1);
             const std::uint8_t* zero = zeroTree[static_cast<std::size_t>(n)].data();
@@ -608,57 +394,26 @@ void CodecComponent::MarkZerotrees()
     }
 }
 
-namespace {
-
-// The symbols of a row without its skip marks, as signed bytes; returns how
-// many. Groups of 16 that are all skip marks (common under zerotree roots) or
-// hold none are handled whole; the others symbol by symbol, where every
-// symbol is written and the count advances past all but skip marks.
-TAMR_VECTOR_CLONES std::size_t GatherRow(const std::int8_t* row, int columns, std::int8_t* symbols)
-{
-    constexpr int kGroup = 16;
-    std::size_t count = 0;
-    int x = 0;
-    for (; x + kGroup <= columns; x += kGroup) {
-        int marks = 0;
-        for (int k = 0; k < kGroup; ++k)
-            marks += static_cast<int>(row[x + k] == kSkipMark);
-        if (marks == kGroup)
-            continue;
-        if (marks == 0) {
-            for (int k = 0; k < kGroup; ++k)
-                symbols[count + static_cast<std::size_t>(k)] = row[x + k];
-            count += kGroup;
-            continue;
-        }
-        for (int k = x; k < x + kGroup; ++k) {
-            symbols[count] = row[k];
-            count += static_cast<std::size_t>(row[k] != kSkipMark);
-        }
-    }
-    for (; x < columns; ++x) {
-        symbols[count] = row[x];
-        count += static_cast<std::size_t>(row[x] != kSkipMark);
-    }
-    return count;
-}
-
-} // namespace
 
 std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> out, std::size_t position,
                                                       const SubbandRect& rect, int entry, int alphabetExtra)
 {
-    const int q = q_[static_cast<std::size_t>(entry)];
-    if (q < 0 || q > kMaxCodedQ)
-        return std::nullopt; // such symbols cannot be told from the skip mark
     const std::size_t samples = static_cast<std::size_t>(rect.rows) * static_cast<std::size_t>(rect.columns);
     if (gathered_.size() < samples && !TryResizeUninitialised(gathered_, samples))
         return std::nullopt;
     std::size_t count = 0;
     for (int y = rect.row; y < rect.row + rect.rows; ++y)
         count += GatherRow(SymbolRow(y, rect.column), rect.columns, gathered_.data() + count);
-    const auto symbols = std::span<const std::int8_t>(gathered_).first(count);
+    return EncodeSymbols(out, position, entry, std::span<const std::int8_t>(gathered_).first(count), alphabetExtra);
+}
 
+// Writes a band's header, its symbols (the skipped ones left out) and the end marker.
+std::optional<std::size_t> CodecComponent::EncodeSymbols(std::span<std::uint8_t> out, std::size_t position, int entry,
+                                                         std::span<const std::int8_t> symbols, int alphabetExtra)
+{
+    const int q = q_[static_cast<std::size_t>(entry)];
+    if (q < 0 || q > kMaxCodedQ)
+        return std::nullopt; // such symbols cannot be told from the skip mark
     if (position > out.size() || out.size() - position < kSubbandHeaderBytes)
         return std::nullopt;
     const std::int16_t header[3] = {max_[static_cast<std::size_t>(entry)], min_[static_cast<std::size_t>(entry)],
@@ -695,7 +450,12 @@ std::optional<std::size_t> CodecComponent::EncodeLevel(std::span<std::uint8_t> o
         position = *next;
     } else {
         for (const Band band : kBands) {
-            const auto next = EncodeBand(out, position, Subband(n, band), Entry(n, band), n < finest ? 2 : 1);
+            const int extra = n < finest ? 2 : 1;
+            const FinestBand& kept = finestBands_[static_cast<std::size_t>(band)];
+            const auto next = finestGathered_ && n == levels_
+                                  ? EncodeSymbols(out, position, Entry(n, band),
+                                                  std::span<const std::int8_t>(kept.symbols).first(kept.count), extra)
+                                  : EncodeBand(out, position, Subband(n, band), Entry(n, band), extra);
             if (!next)
                 return std::nullopt;
             position = *next;
@@ -774,14 +534,6 @@ std::uint64_t ParentWord(const std::uint8_t* parents)
 }
 
 constexpr std::uint64_t kAllParentsRoots = 0x0101010101010101ULL;
-
-TAMR_VECTOR_CLONES std::size_t CountZeros(const std::uint8_t* values, std::size_t count)
-{
-    std::size_t zeros = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        zeros += static_cast<std::size_t>(values[i] == 0);
-    return zeros;
-}
 
 // Places one row of a band's symbols, taking them from `next` on (which moves
 // past them). A position under a zerotree root (its parent in the level
@@ -867,30 +619,39 @@ void CodecComponent::PlaceBand(std::int16_t* origin, std::size_t stride, const S
         Release(flags);
 }
 
+// The roots band `band` of the level before the finest one left, packed
+// into its finest band; their bytes are given back.
+bool CodecComponent::KeepRootsPacked(Band band)
+{
+    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
+    const bool packed = finestBands_[static_cast<std::size_t>(band)].parentRoots.Pack(flags);
+    Release(flags);
+    return packed;
+}
+
 // The finest level has no roots of its own: each row takes a symbol for
 // every position whose parent is no root, so where each row's symbols start
 // is known from the parents alone.
 void CodecComponent::KeepFinestBand(const SubbandRect& rect, int n, Band band)
 {
     FinestBand& finest = finestBands_[static_cast<std::size_t>(band)];
-    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
-    if (n >= 2 && !flags.empty())
-        finest.parents.swap(flags);
-    Release(flags);
+    // The roots of the level before were packed as it was placed.
+    if (n < 2)
+        finest.parentRoots = {};
     const auto columns = static_cast<std::size_t>(rect.columns);
     finest.rowStarts.assign(static_cast<std::size_t>(rect.rows) + 1, 0);
     std::size_t next = 0;
     for (int y = 0; y < rect.rows; ++y) {
         finest.rowStarts[static_cast<std::size_t>(y)] = next;
-        if (finest.parents.empty()) {
+        if (finest.parentRoots.Empty()) {
             next += columns;
             continue;
         }
         // Two positions under each parent; an odd last column has one.
-        const std::uint8_t* parentRow = finest.parents.data() + static_cast<std::size_t>(y / 2) * (columns / 2);
-        next += 2 * CountZeros(parentRow, columns / 2);
+        const std::size_t parentRow = static_cast<std::size_t>(y / 2) * (columns / 2);
+        next += 2 * finest.parentRoots.CountZeros(parentRow, columns / 2);
         if (columns % 2 != 0)
-            next += static_cast<std::size_t>(parentRow[columns / 2] == 0);
+            next += finest.parentRoots.CountZeros(parentRow + columns / 2, 1);
     }
     finest.rowStarts.back() = next;
 }
@@ -900,8 +661,12 @@ const std::int8_t* CodecComponent::FinestBandRow(Band band, int k)
     const FinestBand& finest = finestBands_[static_cast<std::size_t>(band)];
     const auto columns = static_cast<std::size_t>(width_ / 2);
     std::size_t next = finest.rowStarts[static_cast<std::size_t>(k)];
-    const std::uint8_t* parentRow =
-        finest.parents.empty() ? nullptr : finest.parents.data() + static_cast<std::size_t>(k / 2) * (columns / 2);
+    const std::uint8_t* parentRow = nullptr;
+    if (!finest.parentRoots.Empty()) {
+        finest.parentRoots.Unpack(static_cast<std::size_t>(k / 2) * (columns / 2), finestParentRow_.size(),
+                                  finestParentRow_.data());
+        parentRow = finestParentRow_.data();
+    }
     const int zerotreeRoot = q_[static_cast<std::size_t>(Entry(levels_, band))] + 1;
     PlaceRow(finestRow_.data(), columns, parentRow, nullptr, std::span(finest.symbols).first(finest.count),
              zerotreeRoot, next);
@@ -1024,8 +789,8 @@ void CodecComponent::GiveBackFinestRows(bool bottom, int end)
                                finest.rowStarts[static_cast<std::size_t>(end)]);
         // Row k reads the roots of row k / 2 of the level before.
         const auto parentColumns = static_cast<std::size_t>(width_ / 2) / 2;
-        DiscardConsumedPagesOf(std::span(finest.parents), static_cast<std::size_t>(givenBack / 2) * parentColumns,
-                               static_cast<std::size_t>(end / 2) * parentColumns);
+        finest.parentRoots.GiveBack(static_cast<std::size_t>(givenBack / 2) * parentColumns,
+                                    static_cast<std::size_t>(end / 2) * parentColumns);
     };
     if (bottom) {
         giveBackBand(Band::V);
@@ -1059,6 +824,8 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
     // read (only the pages they fill are touched); its rows are placed as
     // they are asked for.
     const bool intoQuadrants = finestInRows_ && n == levels_;
+    // The roots this level leaves such a finest level wait with it, packed.
+    const bool keepsRootsPacked = finestInRows_ && n >= 1 && n + 1 == levels_ && levels_ <= finest;
     // One buffer serves every other level: it only grows, level after level.
     LargeVector<std::int8_t>& symbols = symbolBuffer_;
     const SubbandRect largest = n == 0 ? LowPassBand() : Subband(n, Band::V);
@@ -1084,9 +851,14 @@ std::optional<std::size_t> CodecComponent::ReadLevel(std::span<const std::uint8_
         } else {
             PlaceBand(&At(rect.row, rect.column), planeStride_, rect, entry, n, kBands[b],
                       std::span(symbols).first(symbolCount));
+            if (keepsRootsPacked && !KeepRootsPacked(kBands[b]))
+                return std::nullopt;
         }
     }
-    if (n == levels_) // no level is read after the last
+    // The buffer is of no more use once no level after this one reads into
+    // it: after the finest coded one, or before a finest one kept in its
+    // quadrants.
+    if (n >= finest || (finestInRows_ && n + 1 == levels_))
         Release(symbolBuffer_);
     return position;
 }

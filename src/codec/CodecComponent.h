@@ -12,15 +12,13 @@
 
 #include "codec/ArithmeticCoder.h"
 #include "codec/CodecSettings.h"
+#include "codec/EncoderRows.h"
 #include "codec/ForwardLevelRows.h"
+#include "codec/PackedFlags.h"
 #include "codec/WaveletTransform.h"
 #include "platform/LargeBuffer.h"
 
 namespace tamr {
-
-// Symbol values held in the symbol plane between quantisation and coding.
-inline constexpr std::int8_t kSkipMark = -126; // descendant of a zerotree root, never coded
-inline constexpr int kMaxCodedQ = 125;         // Q + 1 must fit a signed byte and -Q stay above the skip mark
 
 // The three bands of a detail level, in coding order.
 enum class Band { V = 0, H = 1, D = 2 };
@@ -76,8 +74,10 @@ public:
     [[nodiscard]] bool ForwardTransform(LargeVector<float>& values);
     // The same from rows of samples that `source` gives (Width() samples
     // each, the padding included), without a sample plane: it is asked for
-    // every row once, or twice when the finest level is coded, in order. `values` needs to hold only the first
-    // level's low-pass quadrant.
+    // every row once, or twice when the first or second forward level is
+    // coded, in order. `values` needs to hold only the low-pass quadrant of
+    // the second level (of the first, with one level), and the finest
+    // level's symbols are kept as they will be coded.
     [[nodiscard]] bool ForwardTransformRows(const ForwardRowSource& source, LargeVector<float>& values);
     // Writes level index n at `position` of `out`; returns the new position, or
     // nothing when the level does not fit into `out` or memory runs out.
@@ -115,8 +115,8 @@ public:
     // the finest level waits in its quadrants.
     std::size_t PlaneStride() const { return planeStride_; }
     std::span<const std::int16_t> Plane() const { return plane_; }
-    // The symbols of encoding, Width() x Height(): only the low-pass band and
-    // the coded levels' bands are written.
+    // The symbols of encoding after ForwardTransform, Width() x Height():
+    // only the low-pass band and the coded levels' bands are written.
     std::span<std::int8_t> Symbols() { return std::span(symbols_).first(std::min(symbols_.size(), SampleCount())); }
     std::span<const std::int8_t> Symbols() const
     {
@@ -146,14 +146,17 @@ private:
     // The samples as floats in `values` (used up: transformed in place).
     [[nodiscard]] bool ForwardTransformValues(std::span<float> values);
     [[nodiscard]] bool ForwardLevels(std::span<float> coefficients, int first);
-    void QuantiseCoarserLevels(std::span<const float> coefficients);
+    void QuantiseCoarserLevels(std::span<const float> coefficients, int last);
+    [[nodiscard]] bool SurveyRowLevels(const ForwardRowSource& source, int depth, std::span<float> coefficients);
+    [[nodiscard]] bool QuantiseRowLevels(const ForwardRowSource& source, int depth);
     Scales PrepareQuantiser(int entry);
-    [[nodiscard]] bool QuantiseFirstLevel(const ForwardRowSource& source);
     void ThresholdLevel(std::span<float> values, int k);
     void QuantiseBand(std::span<const float> values, const SubbandRect& rect, int entry);
     void QuantiseLowPassBand(std::span<const float> values);
     std::optional<std::size_t> EncodeBand(std::span<std::uint8_t> out, std::size_t position, const SubbandRect& rect,
                                           int entry, int alphabet);
+    std::optional<std::size_t> EncodeSymbols(std::span<std::uint8_t> out, std::size_t position, int entry,
+                                             std::span<const std::int8_t> symbols, int alphabet);
     std::size_t ReadBand(std::span<const std::uint8_t> in, std::size_t position, int entry, int alphabetExtra,
                          std::span<std::int8_t> symbols, std::size_t& symbolCount);
     void PlaceBand(std::int16_t* origin, std::size_t stride, const SubbandRect& rect, int entry, int n, Band band,
@@ -163,6 +166,7 @@ private:
     // The finest level's band `band` kept as read (symbols and count already
     // set), with the roots of the level before and where its rows start.
     void KeepFinestBand(const SubbandRect& rect, int n, Band band);
+    [[nodiscard]] bool KeepRootsPacked(Band band);
     // Row k of a finest band placed from its symbols, valid until the next call.
     const std::int8_t* FinestBandRow(Band band, int k);
     const std::int16_t* PlaneRowAsked(int k);
@@ -170,7 +174,7 @@ private:
     void GiveBackFinestRows(bool bottom, int end);
 
     std::int16_t& At(int y, int x) { return plane_[static_cast<std::size_t>(y) * planeStride_ + x]; }
-    std::int8_t* SymbolRow(int y, int x) { return symbols_.data() + static_cast<std::size_t>(y) * width_ + x; }
+    std::int8_t* SymbolRow(int y, int x) { return symbols_.data() + static_cast<std::size_t>(y) * symbolStride_ + x; }
 
     LargeVector<std::int16_t> plane_;
     LargeVector<std::int8_t> symbols_;           // quantised, zerotree-marked symbols of encoding
@@ -180,15 +184,18 @@ private:
     // Decoding, per band: 1 where a position of the level last placed is a
     // zerotree root or lies under one, so that its children take no symbol.
     std::array<std::vector<std::uint8_t>, 3> treeFlags_;
-    // The finest level's bands (V, H, D) while they wait in their quadrants.
+    // The finest level's bands (V, H, D) while they wait in their quadrants
+    // (decoding), or from quantisation to coding when `finestGathered_`.
     struct FinestBand {
-        LargeVector<std::int8_t> symbols; // as read, `count` of them
+        LargeVector<std::int8_t> symbols; // as read or to be coded, `count` of them
         std::size_t count = 0;
-        std::vector<std::uint8_t> parents;  // the level before's roots; empty when it has none
+        PackedFlags parentRoots;           // decoding: the level before's roots; empty when it has none
+        std::vector<std::uint8_t> parents; // encoding: where the level before's trees are zero
         std::vector<std::size_t> rowStarts; // where each row's symbols start, and the end
     };
     std::array<FinestBand, 3> finestBands_;
-    std::vector<std::int8_t> finestRow_; // one placed row of a finest band
+    std::vector<std::int8_t> finestRow_;         // one placed row of a finest band
+    std::vector<std::uint8_t> finestParentRow_; // the roots above it, unpacked
     // The levels that were not coded, made row by row, the finest last.
     std::vector<InterpolatedLevelRows> discardedLevels_;
     bool finestInRows_ = false;
@@ -197,6 +204,10 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::size_t valueStride_ = 0; // of the float plane the forward levels work on
+    std::size_t symbolStride_ = 0; // Width(), or half of it when the finest level is gathered
+    // The finest level's symbols are in `finestBands_`, without the skipped
+    // positions; the symbol plane holds the coarser levels only.
+    bool finestGathered_ = false;
     std::array<std::uint32_t, kLevelSlots> levelBytes_{};
     int levels_ = 5;
     int discardLevels_ = 0;

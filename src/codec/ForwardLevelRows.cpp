@@ -1,7 +1,8 @@
 #include "codec/ForwardLevelRows.h"
 
-#include <array>
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "codec/WaveletTransform.h"
@@ -56,50 +57,99 @@ constexpr int kRingRows = 8;
 
 } // namespace
 
-bool ForwardLevelByRows(int rows, int cols, const ForwardRowSource& source, const ForwardRowSink& sink)
+ForwardLevelRows::ForwardLevelRows(int rows, int cols, ForwardRowSource source)
+    : rows_(rows), cols_(cols), source_(std::move(source))
 {
-    if (rows < 4 || rows % 2 != 0 || cols < 4 || cols % 2 != 0)
-        return false;
+    if (!Valid())
+        return;
     const auto width = static_cast<std::size_t>(cols);
-    std::vector<float> ring(kRingRows * width);
-    std::vector<float> rowBuffer(width);
-    std::vector<float> low(width);
-    std::vector<float> eta(width);
-    std::vector<float> etaNext(width);
-    const auto row = [&](int y) { return ring.data() + static_cast<std::size_t>(y % kRingRows) * width; };
-    int loaded = 0;
-    const auto loadThrough = [&](int last) {
-        for (; loaded <= last && loaded < rows; ++loaded) {
-            const std::span<float> target(row(loaded), width);
-            if (!source(loaded, target) || !ForwardRowStep(target, rowBuffer))
-                return false;
-        }
-        return true;
-    };
-    const int h = rows / 2;
-    bool etaReady = false; // eta holds eta_k, computed at step k - 1
-    for (int k = 0; k < h; ++k) {
-        if (!loadThrough(2 * k + 3))
+    ring_.resize(kRingRows * width);
+    rowBuffer_.resize(width);
+    low_.resize(width);
+    eta_.resize(width);
+    etaNext_.resize(width);
+}
+
+bool ForwardLevelRows::Valid() const
+{
+    return rows_ >= 4 && rows_ % 2 == 0 && cols_ >= 4 && cols_ % 2 == 0;
+}
+
+float* ForwardLevelRows::Row(int y)
+{
+    return ring_.data() + static_cast<std::size_t>(y % kRingRows) * static_cast<std::size_t>(cols_);
+}
+
+bool ForwardLevelRows::LoadThrough(int last)
+{
+    for (; loaded_ <= last && loaded_ < rows_; ++loaded_) {
+        const std::span<float> target(Row(loaded_), static_cast<std::size_t>(cols_));
+        if (!source_(loaded_, target) || !ForwardRowStep(target, rowBuffer_))
             return false;
-        if (k == 0)
-            HighFirst(row(0), row(1), cols, eta.data());
-        else if (!etaReady)
-            HighInterior(row(2 * k - 1), row(2 * k), row(2 * k + 1), cols, eta.data());
-        etaReady = false;
-        if (k == 0) {
-            LowFirst(row(0), row(1), row(2), row(3), cols, low.data());
-        } else if (k <= h - 2) {
-            HighInterior(row(2 * k + 1), row(2 * k + 2), row(2 * k + 3), cols, etaNext.data());
-            LowInterior(row(2 * k + 1), eta.data(), etaNext.data(), cols, low.data());
-            etaReady = true;
-        } else {
-            LowLast(row(rows - 3), row(rows - 2), row(rows - 1), cols, low.data());
-        }
-        sink(k, low, eta);
-        if (etaReady)
-            std::swap(eta, etaNext);
     }
     return true;
+}
+
+bool ForwardLevelRows::Next(const ForwardRowSink& sink)
+{
+    const int h = rows_ / 2;
+    const int k = next_;
+    if (!Valid() || k >= h || !LoadThrough(2 * k + 3))
+        return false;
+    ++next_;
+    const int cols = cols_;
+    if (k == 0)
+        HighFirst(Row(0), Row(1), cols, eta_.data());
+    else if (!etaReady_)
+        HighInterior(Row(2 * k - 1), Row(2 * k), Row(2 * k + 1), cols, eta_.data());
+    etaReady_ = false;
+    if (k == 0) {
+        LowFirst(Row(0), Row(1), Row(2), Row(3), cols, low_.data());
+    } else if (k <= h - 2) {
+        HighInterior(Row(2 * k + 1), Row(2 * k + 2), Row(2 * k + 3), cols, etaNext_.data());
+        LowInterior(Row(2 * k + 1), eta_.data(), etaNext_.data(), cols, low_.data());
+        etaReady_ = true;
+    } else {
+        LowLast(Row(rows_ - 3), Row(rows_ - 2), Row(rows_ - 1), cols, low_.data());
+    }
+    sink(k, low_, eta_);
+    if (etaReady_)
+        std::swap(eta_, etaNext_);
+    return true;
+}
+
+bool ForwardLevelByRows(int rows, int cols, const ForwardRowSource& source, const ForwardRowSink& sink)
+{
+    ForwardLevelRows level(rows, cols, source);
+    if (!level.Valid())
+        return false;
+    for (int k = 0; k < rows / 2; ++k)
+        if (!level.Next(sink))
+            return false;
+    return true;
+}
+
+bool ForwardLevelsByRows(int rows, int cols, int depth, const ForwardRowSource& source, const ForwardLevelsSink& sink)
+{
+    if (depth == 1)
+        return ForwardLevelByRows(rows, cols, source, [&](int y, std::span<float> low, std::span<float> high) {
+            sink(0, y, low, high);
+        });
+    ForwardLevelRows first(rows, cols, source);
+    if (depth != 2 || !first.Valid())
+        return false;
+    std::span<float> target; // the row the second level asked for
+    const ForwardRowSink firstRow = [&](int y, std::span<float> low, std::span<float> high) {
+        std::copy_n(low.data(), target.size(), target.data());
+        sink(0, y, low, high);
+    };
+    const ForwardRowSource lowRows = [&](int, std::span<float> row) {
+        target = row;
+        return first.Next(firstRow);
+    };
+    return ForwardLevelByRows(rows / 2, cols / 2, lowRows, [&](int y, std::span<float> low, std::span<float> high) {
+        sink(1, y, low, high);
+    });
 }
 
 } // namespace tamr

@@ -170,14 +170,18 @@ TEST(CodecComponentTest, DiscardedLevelsAreCountedAndMeasuredButNotCoded)
 
 TEST(CodecComponentTest, RowsFromASourceCodeAsTheWholePlane)
 {
-    // Thresholds, discarded levels (the finest among them) and no level at all.
-    for (const auto& [threshold, discard, levels] : {std::tuple{0, 0, 4}, {6, 0, 4}, {6, 1, 4}, {3, 2, 3}, {0, 0, 0}}) {
+    // Thresholds, discarded levels (the first, then the second made from
+    // rows among them), one or two levels made from rows alone, no level.
+    for (const auto& [threshold, discard, levels] :
+         {std::tuple{0, 0, 4}, {6, 0, 4}, {6, 1, 4}, {3, 2, 3}, {0, 0, 2}, {4, 1, 2}, {0, 0, 1}, {0, 0, 0}}) {
         SCOPED_TRACE(testing::Message() << "threshold " << threshold << " discard " << discard << " levels " << levels);
         const auto settings =
             UniformSettings(20, static_cast<std::int16_t>(threshold), static_cast<std::int16_t>(discard));
         auto whole = MakeComponent(settings, 64, levels);
         for (std::size_t i = 0; i < whole.Plane().size(); ++i)
-            whole.Plane()[i] = static_cast<std::int16_t>((i * 7919) % 401 - 200 + static_cast<int>(i % 64));
+            // Flat in the lower half, where the finest level lies under zerotree roots.
+            whole.Plane()[i] = static_cast<std::int16_t>(
+                i < 64 * 32 ? (i * 7919) % 401 - 200 + static_cast<int>(i % 64) : 40);
         const std::vector<std::int16_t> samples(whole.Plane().begin(), whole.Plane().end());
         ASSERT_TRUE(whole.ForwardTransform());
 

@@ -600,8 +600,8 @@ void CodecComponent::PlaceBand(std::int16_t* origin, std::size_t stride, const S
     const int finest = FinestCodedLevel();
     const int zerotreeRoot = q_[static_cast<std::size_t>(entry)] + 1;
     const bool rootsPossible = n >= 1 && n < finest;
-    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
-    std::vector<std::uint8_t> parents;
+    LargeVector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
+    LargeVector<std::uint8_t> parents;
     parents.swap(flags);
     const bool hasParents = n >= 2 && !parents.empty();
     const auto columns = static_cast<std::size_t>(rect.columns);
@@ -623,7 +623,7 @@ void CodecComponent::PlaceBand(std::int16_t* origin, std::size_t stride, const S
 // into its finest band; their bytes are given back.
 bool CodecComponent::KeepRootsPacked(Band band)
 {
-    std::vector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
+    LargeVector<std::uint8_t>& flags = treeFlags_[static_cast<std::size_t>(band)];
     const bool packed = finestBands_[static_cast<std::size_t>(band)].parentRoots.Pack(flags);
     Release(flags);
     return packed;

@@ -183,7 +183,7 @@ private:
     LargeVector<std::int8_t> symbolBuffer_;      // decoded symbols of one subband
     // Decoding, per band: 1 where a position of the level last placed is a
     // zerotree root or lies under one, so that its children take no symbol.
-    std::array<std::vector<std::uint8_t>, 3> treeFlags_;
+    std::array<LargeVector<std::uint8_t>, 3> treeFlags_;
     // The finest level's bands (V, H, D) while they wait in their quadrants
     // (decoding), or from quantisation to coding when `finestGathered_`.
     struct FinestBand {

@@ -180,8 +180,8 @@ TEST(CodecComponentTest, RowsFromASourceCodeAsTheWholePlane)
         auto whole = MakeComponent(settings, 64, levels);
         for (std::size_t i = 0; i < whole.Plane().size(); ++i)
             // Flat in the lower half, where the finest level lies under zerotree roots.
-            whole.Plane()[i] = static_cast<std::int16_t>(
-                i < 64 * 32 ? (i * 7919) % 401 - 200 + static_cast<int>(i % 64) : 40);
+            whole.Plane()[i] =
+                static_cast<std::int16_t>(i < 64 * 32 ? (i * 7919) % 401 - 200 + static_cast<int>(i % 64) : 40);
         const std::vector<std::int16_t> samples(whole.Plane().begin(), whole.Plane().end());
         ASSERT_TRUE(whole.ForwardTransform());
 

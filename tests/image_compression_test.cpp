@@ -299,8 +299,7 @@ TEST(ImageCompressionTest, CompressingAGrayPictureHoldsLessThanThePicture)
     }));
     const CodecSettings settings = SettingsFor(50);
     WaveletCodec codec(settings, width, height, 8, false);
-    const auto encoded =
-        test::PeakGrowthKib([&] { EXPECT_TRUE(EncodeImage(image, codec, settings).has_value()); });
+    const auto encoded = test::PeakGrowthKib([&] { EXPECT_TRUE(EncodeImage(image, codec, settings).has_value()); });
     const auto measured = test::PeakGrowthKib(
         [&] { EXPECT_TRUE(CompressAndMeasure(image, codec, settings, DisplaySettings{}).has_value()); });
     const long bound = static_cast<long>(width) * height / 1024 * 9 / 10;

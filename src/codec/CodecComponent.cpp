@@ -334,7 +334,6 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
                     scales.positive, scales.negative, SymbolRow(y, rect.column));
 }
 
-
 // A position is a zerotree root when it and all its descendants are 0 and no
 // ancestor is a root already; a descendant of a root gets the skip mark. The
 // finest levels are visited first to find, for every position, whether its
@@ -352,7 +351,8 @@ void CodecComponent::MarkZerotrees()
     const int deepest = finestGathered_ ? finest - 1 : finest;
     for (const Band band : kBands) {
         if (finestGathered_)
-            zeroTree[static_cast<std::size_t>(deepest)] = std::move(finestBands_[static_cast<std::size_t>(band)].parents);
+            zeroTree[static_cast<std::size_t>(deepest)] =
+                std::move(finestBands_[static_cast<std::size_t>(band)].parents);
         for (int n = finestGathered_ ? deepest - 1 : deepest; n >= 1; --n) {
             const SubbandRect rect = Subband(n, band);
             auto& zero = zeroTree[static_cast<std::size_t>(n)];
@@ -393,7 +393,6 @@ void CodecComponent::MarkZerotrees()
         }
     }
 }
-
 
 std::optional<std::size_t> CodecComponent::EncodeBand(std::span<std::uint8_t> out, std::size_t position,
                                                       const SubbandRect& rect, int entry, int alphabetExtra)

@@ -189,12 +189,12 @@ private:
     struct FinestBand {
         LargeVector<std::int8_t> symbols; // as read or to be coded, `count` of them
         std::size_t count = 0;
-        PackedFlags parentRoots;           // decoding: the level before's roots; empty when it has none
-        std::vector<std::uint8_t> parents; // encoding: where the level before's trees are zero
+        PackedFlags parentRoots;            // decoding: the level before's roots; empty when it has none
+        std::vector<std::uint8_t> parents;  // encoding: where the level before's trees are zero
         std::vector<std::size_t> rowStarts; // where each row's symbols start, and the end
     };
     std::array<FinestBand, 3> finestBands_;
-    std::vector<std::int8_t> finestRow_;         // one placed row of a finest band
+    std::vector<std::int8_t> finestRow_;        // one placed row of a finest band
     std::vector<std::uint8_t> finestParentRow_; // the roots above it, unpacked
     // The levels that were not coded, made row by row, the finest last.
     std::vector<InterpolatedLevelRows> discardedLevels_;
@@ -203,7 +203,7 @@ private:
     std::size_t planeStride_ = 0;
     int width_ = 0;
     int height_ = 0;
-    std::size_t valueStride_ = 0; // of the float plane the forward levels work on
+    std::size_t valueStride_ = 0;  // of the float plane the forward levels work on
     std::size_t symbolStride_ = 0; // Width(), or half of it when the finest level is gathered
     // The finest level's symbols are in `finestBands_`, without the skipped
     // positions; the symbol plane holds the coarser levels only.

@@ -97,9 +97,9 @@ bool CodecComponent::SurveyRowLevels(const ForwardRowSource& source, int depth, 
         if (level == depth - 1)
             std::copy_n(low.data(), half, coefficients.data() + static_cast<std::size_t>(y) * valueStride_);
         for (const Band band : kRowBands)
-            nonZeroBefore_ += ThresholdRow(BandPart(band, low, high, half), half,
-                                           threshold_[static_cast<std::size_t>(level)],
-                                           ranges[static_cast<std::size_t>(level)][Index(band)]);
+            nonZeroBefore_ +=
+                ThresholdRow(BandPart(band, low, high, half), half, threshold_[static_cast<std::size_t>(level)],
+                             ranges[static_cast<std::size_t>(level)][Index(band)]);
     };
     if (!ForwardLevelsByRows(height_, width_, depth, source, survey))
         return false;

@@ -40,14 +40,13 @@ void ZeroRow(const std::int8_t* symbols, int count, std::uint8_t* zero);
 
 // 1 where the symbol is 0 and so are the trees of its four children, whose
 // flags are the two child rows `top` and `bottom`.
-void ZeroTreeRow(const std::int8_t* symbols, int count, const std::uint8_t* top,
-                       const std::uint8_t* bottom, std::uint8_t* zero);
+void ZeroTreeRow(const std::int8_t* symbols, int count, const std::uint8_t* top, const std::uint8_t* bottom,
+                 std::uint8_t* zero);
 
 // Roots where the tree is zero, unless the parent's tree is zero already:
 // then the position lies under a root and gets the skip mark.
 // Children come in pairs under one parent; `count` is even.
-void MarkRow(std::int8_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents,
-                   std::int8_t root);
+void MarkRow(std::int8_t* symbols, int count, const std::uint8_t* zero, const std::uint8_t* parents, std::int8_t root);
 
 // Roots where the tree is zero, at the coarsest detail level.
 void MarkRootsRow(std::int8_t* symbols, int count, const std::uint8_t* zero, std::int8_t root);

@@ -132,9 +132,8 @@ bool ForwardLevelByRows(int rows, int cols, const ForwardRowSource& source, cons
 bool ForwardLevelsByRows(int rows, int cols, int depth, const ForwardRowSource& source, const ForwardLevelsSink& sink)
 {
     if (depth == 1)
-        return ForwardLevelByRows(rows, cols, source, [&](int y, std::span<float> low, std::span<float> high) {
-            sink(0, y, low, high);
-        });
+        return ForwardLevelByRows(rows, cols, source,
+                                  [&](int y, std::span<float> low, std::span<float> high) { sink(0, y, low, high); });
     ForwardLevelRows first(rows, cols, source);
     if (depth != 2 || !first.Valid())
         return false;
@@ -147,9 +146,8 @@ bool ForwardLevelsByRows(int rows, int cols, int depth, const ForwardRowSource& 
         target = row;
         return first.Next(firstRow);
     };
-    return ForwardLevelByRows(rows / 2, cols / 2, lowRows, [&](int y, std::span<float> low, std::span<float> high) {
-        sink(1, y, low, high);
-    });
+    return ForwardLevelByRows(rows / 2, cols / 2, lowRows,
+                              [&](int y, std::span<float> low, std::span<float> high) { sink(1, y, low, high); });
 }
 
 } // namespace tamr

@@ -1,6 +1,6 @@
 #pragma once
-// The first forward wavelet level computed a few rows at a time, for an encoder
-// that never holds the whole float plane: the rows come from a source as they
+// Forward wavelet levels computed a few rows at a time, for an encoder that
+// never holds the whole float plane: the rows come from a source as they
 // are needed and the coefficients leave through a sink a row pair at a time.
 // Every coefficient is the one ForwardLevel gives for the same region, bit for
 // bit: the same expressions, evaluated in the same order.

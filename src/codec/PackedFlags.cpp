@@ -69,8 +69,7 @@ void PackedFlags::Unpack(std::size_t begin, std::size_t count, std::uint8_t* out
 
 void PackedFlags::GiveBack(std::size_t begin, std::size_t end) noexcept
 {
-    DiscardConsumedPagesOf(std::span(words_).first(std::min(words_.size(), (count_ + 63) / 64)), begin / 64,
-                           end / 64);
+    DiscardConsumedPagesOf(std::span(words_).first(std::min(words_.size(), (count_ + 63) / 64)), begin / 64, end / 64);
 }
 
 } // namespace tamr

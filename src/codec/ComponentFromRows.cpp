@@ -1,11 +1,12 @@
-// Encoding a component from rows of samples. When the first forward level is
-// coded, the first two are made a few rows at a time, chained, and twice:
-// once to find their bands' ranges and the low-pass quadrant the coarser
-// levels are made from, once more to quantise their bands, whose ranges are
-// known by then. So no float plane larger than the second level's low-pass
+// Encoding a component from rows of samples. The first two forward levels
+// are made a few rows at a time, chained: once to find their bands' ranges
+// and the low-pass quadrant the coarser levels are made from, and when the
+// first is coded once more, to quantise their bands, whose ranges are known
+// by then. So no float plane larger than the second level's low-pass
 // quadrant is held, and the finest level's symbols are gathered as the coder
 // reads them: a position under a zerotree root never takes a byte. When the
-// first level is not coded, it alone is made from rows, once.
+// second level is the finest coded one, the first alone is made from rows,
+// once, and its low-pass quadrant kept.
 
 #include <algorithm>
 #include <array>
@@ -59,9 +60,10 @@ bool CodecComponent::ForwardTransformRows(const ForwardRowSource& source, LargeV
                 return false;
         return ForwardTransformValues(plane);
     }
-    // The levels made from rows. When the first is not coded, its low-pass
-    // quadrant is kept instead, so that the rows are asked for only once.
-    const int depth = FinestCodedLevel() < levels_ ? 1 : std::min(levels_, 2);
+    // The levels made from rows. When the second is the finest coded one,
+    // the first's low-pass quadrant is kept instead, so that the rows are
+    // asked for only once.
+    const int depth = FinestCodedLevel() == levels_ - 1 ? 1 : std::min(levels_, 2);
     // The floats hold the low-pass quadrant of the last of them, with its own
     // stride; the coarser levels work inside it.
     const auto stride = static_cast<std::size_t>(width_ >> depth);

@@ -343,7 +343,8 @@ void CodecComponent::QuantiseBand(std::span<const float> values, const SubbandRe
 void CodecComponent::MarkZerotrees()
 {
     const int finest = FinestCodedLevel();
-    if (finest < 2)
+    // A gathered finest level's zero trees serve one marking: they are used up.
+    if (finest < 2 || (finestGathered_ && finestBands_[0].parents.empty()))
         return;
     std::vector<std::vector<std::uint8_t>> zeroTree(static_cast<std::size_t>(finest) + 1);
     // A gathered finest level has its skip marks already and left its

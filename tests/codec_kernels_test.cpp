@@ -13,6 +13,7 @@
 
 #include "codec/ArithmeticCoder.h"
 #include "codec/CodecComponent.h"
+#include "codec/PackedFlags.h"
 #include "codec/QualityFactor.h"
 #include "codec/WaveletTransform.h"
 
@@ -303,6 +304,31 @@ INSTANTIATE_TEST_SUITE_P(QualitiesAndLevels, CodecKernelsTest,
                          testing::Values(Case{5, 5, 0, 0, 1}, Case{30, 4, 1, 0, 2}, Case{50, 5, 0, 1, 2},
                                          Case{75, 6, 2, 0, 1}, Case{90, 3, 0, 0, 2}, Case{97, 5, 0, 1, 1},
                                          Case{99, 2, 0, 0, 2}, Case{60, 1, 0, 0, 1}));
+
+// Flags packed at a bit each come back as they went in, from any start,
+// across word boundaries and past the end (where they read as 0).
+TEST(PackedFlagsTest, UnpackingAndCountingGiveTheFlagsPacked)
+{
+    std::mt19937 random(5);
+    std::vector<std::uint8_t> flags(1000);
+    for (std::uint8_t& flag : flags)
+        flag = static_cast<std::uint8_t>(std::bernoulli_distribution(0.3)(random));
+    PackedFlags packed;
+    ASSERT_TRUE(packed.Pack(flags));
+    for (const std::size_t begin : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{200},
+                                    std::size_t{901}, std::size_t{990}}) {
+        const std::size_t count = 150;
+        std::vector<std::uint8_t> out(count, 7);
+        packed.Unpack(begin, count, out.data());
+        std::size_t zeros = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t expected = begin + i < flags.size() ? flags[begin + i] : 0;
+            EXPECT_EQ(out[i], expected) << begin << " + " << i;
+            zeros += static_cast<std::size_t>(expected == 0);
+        }
+        EXPECT_EQ(packed.CountZeros(begin, count), zeros) << begin;
+    }
+}
 
 } // namespace
 } // namespace tamr

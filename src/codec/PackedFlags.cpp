@@ -20,6 +20,14 @@ std::uint64_t EightFlags(const std::uint8_t* flags)
     return (word * 0x0102040810204080ULL) >> 56;
 }
 
+// The eight bits of `bits`, the lowest first, as eight bytes of 0 or 1: each
+// byte keeps its own bit, which adding 127 carries to its top.
+std::uint64_t SpreadFlags(std::uint64_t bits)
+{
+    const std::uint64_t own = (bits * 0x0101010101010101ULL) & 0x8040201008040201ULL;
+    return ((own + 0x7F7F7F7F7F7F7F7FULL) >> 7) & 0x0101010101010101ULL;
+}
+
 } // namespace
 
 bool PackedFlags::Pack(std::span<const std::uint8_t> flags)
@@ -63,7 +71,20 @@ std::size_t PackedFlags::CountZeros(std::size_t begin, std::size_t count) const
 
 void PackedFlags::Unpack(std::size_t begin, std::size_t count, std::uint8_t* out) const
 {
-    for (std::size_t i = 0; i < count; ++i)
+    std::size_t i = 0;
+    // Whole runs of 64 packed flags, eight at a time.
+    for (; i + 64 <= count && begin + i + 64 <= count_; i += 64) {
+        const std::size_t index = begin + i;
+        const unsigned shift = index % 64;
+        std::uint64_t bits = words_[index / 64] >> shift;
+        if (shift != 0)
+            bits |= words_[index / 64 + 1] << (64 - shift);
+        for (unsigned k = 0; k < 8; ++k) {
+            const std::uint64_t bytes = SpreadFlags((bits >> (8 * k)) & 0xFF);
+            std::memcpy(out + i + 8 * k, &bytes, sizeof bytes);
+        }
+    }
+    for (; i < count; ++i)
         out[i] = static_cast<std::uint8_t>(Flag(begin + i));
 }
 

@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::uint8_t kEndMarker[3] = {'c', 'o', 'd'};
 constexpr std::size_t kSubbandHeaderBytes = 6;
-constexpr Band kBands[3] = {Band::V, Band::H, Band::D};
 
 bool ByteIs(std::span<const std::uint8_t> bytes, std::size_t position, std::uint8_t expected)
 {

@@ -22,6 +22,7 @@ namespace tamr {
 
 // The three bands of a detail level, in coding order.
 enum class Band { V = 0, H = 1, D = 2 };
+inline constexpr Band kBands[3] = {Band::V, Band::H, Band::D};
 
 // A subband's place in the plane.
 struct SubbandRect {

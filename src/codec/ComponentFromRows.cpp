@@ -19,8 +19,6 @@
 namespace tamr {
 namespace {
 
-constexpr Band kRowBands[3] = {Band::V, Band::H, Band::D};
-
 // A detail band's part of a forward level's output rows: `low` holds the LL
 // row then the H row, `high` the V row then the D row, `half` samples each.
 float* BandPart(Band band, std::span<float> low, std::span<float> high, int half)
@@ -101,7 +99,7 @@ bool CodecComponent::SurveyRowLevels(const ForwardRowSource& source, int depth, 
         const int half = (width_ >> level) / 2;
         if (level == depth - 1)
             std::copy_n(low.data(), half, coefficients.data() + static_cast<std::size_t>(y) * valueStride_);
-        for (const Band band : kRowBands)
+        for (const Band band : kBands)
             nonZeroBefore_ +=
                 ThresholdRow(BandPart(band, low, high, half), half, threshold_[static_cast<std::size_t>(level)],
                              ranges[static_cast<std::size_t>(level)][Index(band)]);
@@ -109,7 +107,7 @@ bool CodecComponent::SurveyRowLevels(const ForwardRowSource& source, int depth, 
     if (!ForwardLevelsByRows(height_, width_, depth, source, survey))
         return false;
     for (int level = 0; level < depth; ++level)
-        for (const Band band : kRowBands) {
+        for (const Band band : kBands) {
             const auto entry = static_cast<std::size_t>(Entry(levels_ - level, band));
             const Range& range = ranges[static_cast<std::size_t>(level)][Index(band)];
             max_[entry] = static_cast<std::int16_t>(range.max);
@@ -127,14 +125,14 @@ bool CodecComponent::QuantiseRowLevels(const ForwardRowSource& source, int depth
     const int finest = FinestCodedLevel();
     std::array<std::array<Scales, 3>, 2> scales{};
     for (int level = 0; level < depth; ++level)
-        for (const Band band : kRowBands)
+        for (const Band band : kBands)
             if (levels_ - level <= finest)
                 scales[static_cast<std::size_t>(level)][Index(band)] = PrepareQuantiser(Entry(levels_ - level, band));
     finestGathered_ = finest == levels_;
     const int columns = width_ / 2; // of a finest band
     const SubbandRect parentBand = Subband(levels_ - 1, Band::V);
     if (finestGathered_)
-        for (const Band band : kRowBands) {
+        for (const Band band : kBands) {
             FinestBand& kept = finestBands_[Index(band)];
             const std::size_t bandSamples = static_cast<std::size_t>(columns) * static_cast<std::size_t>(height_ / 2);
             if (kept.symbols.size() < bandSamples && !TryResizeUninitialised(kept.symbols, bandSamples))
@@ -175,7 +173,7 @@ bool CodecComponent::QuantiseRowLevels(const ForwardRowSource& source, int depth
         if (n > finest)
             return;
         const int half = (width_ >> level) / 2;
-        for (const Band band : kRowBands) {
+        for (const Band band : kBands) {
             float* row = BandPart(band, low, high, half);
             Range unused = kEmptyRange;
             ThresholdRow(row, half, threshold_[static_cast<std::size_t>(level)], unused);
